@@ -1,0 +1,97 @@
+#pragma once
+
+// Std
+#include <memory>
+
+// Qt
+#include <QString>
+#include <QtGlobal>
+
+#include "firmwareformat.h"
+
+class IFirmwareUi;
+
+// The settings record: the one in-memory model of the firmware being customised.
+// LoadFirmware fills it from a file; WriteFirmware encodes it back into the image buffer and
+// saves it. Only these two touch the image buffer.
+class CFirmwareRecord
+{
+public:
+    explicit CFirmwareRecord(IFirmwareUi *ui);
+    ~CFirmwareRecord();
+    CFirmwareRecord(const CFirmwareRecord &) = delete;
+    CFirmwareRecord &operator=(const CFirmwareRecord &) = delete;
+
+    // 1 decoded, 0 the path is the one already loaded (nothing read), -1 refused (user told).
+    int LoadFirmware(const QString &path);
+    // 1 written, -1 not written (user told, or declined to overwrite).
+    int WriteFirmware(const QString &path);
+
+    // Used by WriteFirmware: change the buffer's layout in place. Both return 0.
+    int ConvertToUpgradeFile();
+    int ConvertToRomImage();
+
+    // Where the image starts in the buffer: 512 for an upgrade file, else 0.
+    int ImageBase() const { return m_nFileKind == Firmware::KindUpgrade ? Firmware::kHeaderSize : 0; }
+    // The buffer, or null before the first load.
+    const quint8 *Image() const { return m_pImage.get(); }
+
+    // Two paths name the same file by the file system's rules for letter case.
+    static bool SamePath(const QString &a, const QString &b);
+
+public:  // monitor UART settings
+    int m_nBaudRate = Firmware::kDefaultBaudRate;
+    int m_nStopBits = 1;
+    int m_nDataBits = 8;
+    int m_nParity = 0;       // 0 none, 1 odd, 2 even
+    int m_nFlowControl = 0;  // 0 none, 1 CTS/RTS, 2 DTR/DSR, 3 XON/XOFF, 4 unknown
+
+public:  // USB slave identity (QSOL)
+    int m_nVendorId = 0;
+    int m_nProductId = 0;
+
+public:  // option byte
+    bool m_bDisableUpgrades = false;
+    bool m_bHideConnects = false;
+    bool m_bDisableDataMode = false;
+    bool m_bDisableStatusInfo = false;
+    bool m_bHideVersionReport = false;
+    bool m_bHidePrompt = false;
+
+public:  // init byte
+    bool m_bDisableLedFlash = false;
+    bool m_bShortCommandSet = false;
+    bool m_bAsciiInput = false;
+
+public:  // texts
+    QString m_strVersion;
+    QString m_strVersionCode;
+    QString m_strManufacturer;
+    QString m_strProduct;
+    QString m_strString3;
+    QString m_strDirPrefix;
+
+public:  // image and file state
+    std::unique_ptr<quint8[]> m_pImage;
+    int m_nFileKind = Firmware::KindRom;
+    int m_nCodeType = Firmware::CodeRomImage;
+    int m_nFirmwareType = Firmware::TypeNone;
+    int m_nFileLength = 0;
+    QString m_strSourceFile;
+    QString m_strTargetFile;
+    int m_nVersionNumber = 0;
+
+private:
+    int Refuse(const QString &text, const QString &caption);
+    bool MatchSignature(int offset) const;
+    void StoreCodeType(int offset);
+    void DecodeParameters(int base);
+    void DecodeUsb(int base);
+    QString ReadStringDescriptors(int base, int &pos, bool &stop) const;
+    int UsbStringsLength() const;
+    void EncodeParameters(int base);
+    void EncodeUsb(int base);
+    void WriteVersionText(quint8 *dest) const;
+
+    IFirmwareUi *m_pUi;
+};

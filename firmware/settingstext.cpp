@@ -1,0 +1,191 @@
+#include "settingstext.h"
+
+// Std
+#include <algorithm>
+#include <cstdint>
+
+#include "firmwareformat.h"
+
+namespace SettingsText {
+
+namespace {
+
+const char *ParityWord(int parity)
+{
+    switch (parity) {
+    case 0: return "no";
+    case 1: return "odd";
+    case 2: return "even";
+    default: return "unknown";
+    }
+}
+
+const char *FlowWords(int flow)
+{
+    switch (flow) {
+    case 0: return "no flow control";
+    case 1: return "CTS/RTS";
+    case 2: return "DTR/DSR";
+    case 3: return "XON/XOFF";
+    default: return "unknown flow control";
+    }
+}
+
+}  // namespace
+
+QString FirmwareTypeWord(int firmwareType)
+{
+    for (const Firmware::FirmwareTypeCode &t : Firmware::kFirmwareTypes) {
+        if (firmwareType & t.type)
+            return QString::fromLatin1(t.code.data(), qsizetype(t.code.size()));
+    }
+    return QString();
+}
+
+SummaryTexts Describe(const SummaryValues &v, bool confirm)
+{
+    SummaryTexts t;
+    const qsizetype q = v.strVersion.lastIndexOf(QLatin1Char('Q'));
+    t.fwVersion = q > 0 ? v.strVersion.left(q) : QString();
+    t.fwType = FirmwareTypeWord(v.nFirmwareType);
+    if (t.fwType.isEmpty())
+        t.fwType = q >= 0 ? v.strVersion.mid(q) : v.strVersion;
+
+    if (!confirm) {
+        if (t.fwVersion.contains(QLatin1Char('-')))
+            t.fwVersion += QStringLiteral(" (Modified) ");
+        switch (v.nFileKind) {
+        case Firmware::KindRom:
+            t.fwType += QStringLiteral(" ROM File");
+            break;
+        case Firmware::KindBld:
+            t.fwType += QStringLiteral(" BLD File");
+            break;
+        default:
+            t.fwType += QStringLiteral(" QUF Upgrader File");
+            if (v.nCodeType == Firmware::CodeMain)
+                t.fwType += QStringLiteral(" for Main Code");
+            break;
+        }
+    }
+
+    t.monitor = QString::asprintf("%d baud, %d bits, %d stop bit, ", v.nBaudRate, v.nDataBits, v.nStopBits)
+        + QLatin1String(ParityWord(v.nParity)) + QStringLiteral(" parity, ")
+        + QLatin1String(FlowWords(v.nFlowControl));
+
+    t.pid = QStringLiteral("0x") + FormatHex4(v.nProductId);
+    t.vid = QStringLiteral("0x") + FormatHex4(v.nVendorId);
+
+    t.initMode = QLatin1String(v.bShortCommandSet ? "SCS" : "ECS") + QStringLiteral(", ")
+        + QLatin1String(v.bAsciiInput ? "IPA" : "IPH") + QStringLiteral(", ")
+        + QLatin1String(v.bDisableLedFlash ? "Disable " : "") + QStringLiteral("LED Flash at Power-on");
+
+    t.options = QLatin1String(v.bDisableUpgrades ? "Disable " : "Allow ") + QStringLiteral("Firmware Upgrades, ")
+        + QLatin1String(v.bDisableDataMode ? "Disable " : "Allow ") + QStringLiteral("Data Mode,\r\n")
+        + QLatin1String(v.bHidePrompt ? "No " : "Show ") + QStringLiteral("Prompt, ")
+        + QLatin1String(v.bHideConnects ? "No " : "Show ") + QStringLiteral("Device Connects/Removals, ")
+        + QLatin1String(v.bHideVersionReport ? "No " : "Show ") + QStringLiteral("Version Report at Startup.");
+    return t;
+}
+
+QString CopyText(const SummaryTexts &t, bool confirm)
+{
+    return QLatin1String(confirm ? "Summary of Firmware Customisations" : "Firmware Settings")
+        + QStringLiteral("\r\n\r\nFirmware Version: ") + t.fwVersion
+        + QStringLiteral("\r\n\r\nFirmware Type: ") + t.fwType
+        + QStringLiteral("\r\n\r\nDefault Monitor Settings: ") + t.monitor
+        + QStringLiteral("\r\n\r\nInitial Mode: ") + t.initMode
+        + QStringLiteral("\r\n\r\nOptions: ") + t.options
+        + QStringLiteral("\r\n\r\n");
+}
+
+QString MergeVersionCode(const QString &version, const QString &code)
+{
+    const qsizetype q = version.lastIndexOf(QLatin1Char('Q'));
+    QString head = q >= 0 ? version.left(q) : QString();
+    const QString tail = q >= 0 ? version.mid(q) : version;
+    const qsizetype dash = head.lastIndexOf(QLatin1Char('-'));
+    if (dash >= 0)
+        head.truncate(dash);
+    return head + QLatin1Char('-') + code + tail;
+}
+
+QString FileNamePart(const QString &path)
+{
+    // Windows paths also split at "\" and at a drive's ":"; elsewhere those are name characters.
+#ifdef Q_OS_WIN
+    qsizetype cut = -1;
+    for (QChar sep : {QLatin1Char('\\'), QLatin1Char('/'), QLatin1Char(':')})
+        cut = std::max(cut, path.lastIndexOf(sep));
+#else
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+#endif
+    return path.mid(cut + 1).left(255);
+}
+
+QString FinishText(int fileKind, const QString &version, const QString &sourceFile, const QString &targetFile)
+{
+    return QStringLiteral("Successfully modified firmware %1 file.")
+               .arg(fileKind == Firmware::KindRom ? QStringLiteral("ROM") : QStringLiteral("Upgrader"))
+        + QStringLiteral("\r\n\r\nFirmware Version ") + version
+        + QStringLiteral("\r\n\r\nOriginal file ") + FileNamePart(sourceFile)
+        + QStringLiteral("\r\n\r\nSaved to disk as ") + FileNamePart(targetFile);
+}
+
+QString FormatHex4(int value)
+{
+    return QString::asprintf("%4.4x", unsigned(value));
+}
+
+quint16 ParseUsbId(const QString &text)
+{
+    const auto isSpace = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == u' ' || (u >= u'\t' && u <= u'\r');
+    };
+    const auto hexValue = [](QChar c) -> int {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9')
+            return u - u'0';
+        if (u >= u'a' && u <= u'f')
+            return u - u'a' + 10;
+        if (u >= u'A' && u <= u'F')
+            return u - u'A' + 10;
+        return -1;
+    };
+
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isSpace(text.at(i)))
+        ++i;
+    bool negative = false;
+    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    // "0x" counts as a prefix only when a hexadecimal digit follows it.
+    if (i + 2 < n && text.at(i) == QLatin1Char('0')
+        && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'))
+        && hexValue(text.at(i + 2)) >= 0) {
+        i += 2;
+    }
+    constexpr std::uint64_t kMax = 0xFFFFFFFFu;
+    std::uint64_t value = 0;
+    bool overflow = false;
+    for (; i < n; ++i) {
+        const int d = hexValue(text.at(i));
+        if (d < 0)
+            break;
+        value = value * 16 + std::uint64_t(d);
+        if (value > kMax) {
+            overflow = true;
+            value = kMax;  // keep accumulating bounded
+        }
+    }
+    std::uint32_t result = overflow ? std::uint32_t(kMax) : std::uint32_t(value);
+    if (negative && !overflow)
+        result = std::uint32_t(0) - result;
+    return quint16(result & 0xFFFFu);
+}
+
+}  // namespace SettingsText

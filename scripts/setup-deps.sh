@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Brindle needs on Debian.
+# As root it installs missing packages with apt-get; otherwise it names them and stops.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkgconf
+    clang libclang-rt-14-dev
+    qt6-base-dev qt6-base-dev-tools
+    libbenchmark-dev
+    xvfb xdotool xclip x11-utils
+    fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+    exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
