@@ -1,0 +1,35 @@
+#pragma once
+
+// Qt
+#include <QString>
+
+#include "wizardpage.h"
+
+class QLineEdit;
+
+// "File Open" and "File Save": the firmware file to modify, or the file to write.
+class CTabFile : public CWizardPage
+{
+    Q_OBJECT
+
+public:
+    CTabFile(int bSaveFile, CBrindleDlg *wizard);
+
+    // True when the open page would accept `text`: an existing file or folder, or a wildcard
+    // pattern that matches something in its folder.
+    static bool PathExists(const QString &text);
+
+    int m_bSaveFile;
+    int m_nFileKind = 0;  // kind of the loaded file; the save page offers its extension
+    QString m_strFilePath;
+    QLineEdit *m_editFilePath = nullptr;
+
+    void OnBrowse();
+    void OnChangeFilePath();
+
+protected:
+    void OnInitDialog() override;
+    void OnShowWindow(bool show) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+};

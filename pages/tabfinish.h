@@ -1,0 +1,27 @@
+#pragma once
+
+// Qt
+#include <QString>
+
+#include "wizardpage.h"
+
+class QLabel;
+
+// "Finish": the result of the write in words.
+class CTabFinish : public CWizardPage
+{
+    Q_OBJECT
+
+public:
+    explicit CTabFinish(CBrindleDlg *wizard);
+
+    QString m_strSourceFile;
+    QString m_strTargetFile;
+    QString m_strVersion;
+    int m_nFileKind = 0;
+    QLabel *m_staticMessage = nullptr;
+
+protected:
+    void OnInitDialog() override;
+    void OnShowWindow(bool show) override;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+// Qt
+#include <QString>
+
+#include "wizardpage.h"
+
+class QLineEdit;
+
+// "Set PID/VID": the identity the device presents as a USB slave (QSOL firmware).
+class CTabUsbSlave : public CWizardPage
+{
+    Q_OBJECT
+
+public:
+    explicit CTabUsbSlave(CBrindleDlg *wizard);
+
+    void SetManufacturer(const QString &text) { m_strManufacturer = text; }
+    void SetProduct(const QString &text) { m_strProduct = text; }
+    // The length of the third string descriptor, which shares the image's string area.
+    void SetString3Length(int length) { m_nString3Length = length; }
+
+    unsigned m_nProductId = 0;
+    unsigned m_nVendorId = 0;
+    QString m_strManufacturer;
+    QString m_strProduct;
+    int m_nString3Length = 0;
+    QLineEdit *m_editProductId = nullptr;
+    QLineEdit *m_editVendorId = nullptr;
+    QLineEdit *m_editManufacturer = nullptr;
+    QLineEdit *m_editProduct = nullptr;
+
+protected:
+    void OnInitDialog() override;
+    void OnShowWindow(bool show) override;
+};

@@ -1,0 +1,152 @@
+// The program's dialog templates: every control with its id, kind, caption, position and size
+// in dialog units (x, y, w, h) and style, in tab order.
+
+#include "dialogtemplate.h"
+
+// Std
+#include <array>
+
+#include "brindle_version.h"
+#include "resourceids.h"
+
+namespace {
+
+using K = ControlKind;
+
+constexpr unsigned kEdit = StyleBorder | StyleTabStop | StyleAutoHScroll;
+constexpr unsigned kCombo = StyleTabStop | StyleVScroll;
+
+// 100: About box.
+constexpr ControlTemplate kAbout[] = {
+    {kNoId, K::Icon, kIconPath, 6, 6, 20, 20, StyleNone},
+    {1024, K::Static, "Norvale Firmware Customiser Version " BRINDLE_DISPLAY_VERSION, 36, 6, 222, 24,
+     StyleNoPrefix | StyleGroup},
+    {1026, K::Static, "The Brindle developers", 36, 42, 222, 8, StyleNoPrefix | StyleGroup},
+    {1025, K::Static, "Copyright (C) 2026 The Brindle developers. Free to use and share.", 36, 30, 222, 8,
+     StyleGroup},
+    {1, K::DefPushButton, "OK", 204, 54, 50, 16, StyleTabStop | StyleGroup},
+};
+
+// 102: the wizard.
+constexpr ControlTemplate kWizard[] = {
+    {1006, K::Picture, kLogoPath, 6, 6, 100, 55, StyleNotify | StyleTransparent},
+    {1010, K::Static, "Static", 114, 6, 180, 18, StyleGroup},
+    {1011, K::Static, "Static", 114, 24, 204, 36, StyleNone},
+    {1023, K::Static, "x/x", 288, 6, 25, 8, StyleRight | StyleTransparent},
+    {1013, K::TabControl, "", 6, 66, 306, 108, StyleHidden},
+    {1003, K::PushButton, "< Back", 150, 180, 50, 14, StyleDisabled | StyleTabStop},
+    {1002, K::PushButton, "Next >", 204, 180, 50, 14, StyleDisabled | StyleTabStop},
+    {1004, K::PushButton, "Cancel", 258, 180, 50, 14, StyleTabStop},
+    {1014, K::Static, "Static", 6, 180, 138, 12, StyleNone},
+};
+
+// 136: file page.
+constexpr ControlTemplate kFilePage[] = {
+    {1014, K::Edit, "", 30, 24, 174, 14, kEdit},
+    {1015, K::PushButton, "Browse...", 210, 24, 50, 14, StyleTabStop},
+};
+
+// 137: UART settings page.
+constexpr ControlTemplate kBaudPage[] = {
+    {1034, K::ComboBox, "", 150, 12, 48, 30, kCombo},
+    {1033, K::RadioButton, "7 Bits", 204, 30, 33, 10, StyleGroup},
+    {1035, K::RadioButton, "8 Bits", 150, 30, 33, 10, StyleNone},
+    {1036, K::RadioButton, "1 Bit", 150, 48, 33, 10, StyleGroup},
+    {1037, K::RadioButton, "2 Bits", 204, 48, 33, 10, StyleNone},
+    {1038, K::ComboBox, "", 150, 66, 48, 30, kCombo},
+    {kNoId, K::Static, "Baud Rate:", 66, 12, 66, 8, StyleNone},
+    {kNoId, K::Static, "Data Bits:", 66, 30, 66, 8, StyleNone},
+    {kNoId, K::Static, "Stop Bits:", 66, 48, 66, 8, StyleNone},
+    {kNoId, K::Static, "Parity:", 66, 66, 66, 8, StyleNone},
+    {1039, K::ComboBox, "", 150, 84, 48, 30, kCombo},
+    {kNoId, K::Static, "Flow Control:", 66, 84, 66, 8, StyleNone},
+};
+
+// 138: firmware options page.
+constexpr ControlTemplate kPromptPage[] = {
+    {1021, K::CheckBox, "Show Prompt", 90, 12, 120, 8, StyleTabStop},
+    {1020, K::CheckBox, "Show Version Report at startup", 90, 36, 145, 8, StyleTabStop},
+    {1018, K::CheckBox, "Disable Data Mode", 90, 48, 75, 10, StyleTabStop},
+    {1017, K::CheckBox, "Disable Firmware Upgrades", 90, 60, 103, 10, StyleTabStop},
+    {1026, K::CheckBox, "Show Device Connects/Removals", 90, 24, 122, 10, StyleTabStop},
+    {1019, K::CheckBox, "Disable Sonette Status Information", 90, 72, 124, 10, StyleTabStop},
+};
+
+// 139: USB slave page.
+constexpr ControlTemplate kUsbPage[] = {
+    {kNoId, K::Static, "Vendor ID (Default is 2B3F):", 72, 12, 108, 8, StyleNone},
+    {1020, K::Edit, "", 180, 12, 40, 14, kEdit},
+    {kNoId, K::Static, "Product ID (Default is 5C10):", 72, 30, 108, 8, StyleNone},
+    {1019, K::Edit, "", 180, 30, 40, 14, kEdit},
+    {kNoId, K::Static, "Manufacturer String:", 72, 48, 108, 8, StyleNone},
+    {1021, K::Edit, "", 180, 48, 78, 14, kEdit},
+    {kNoId, K::Static, "Product String:", 72, 66, 108, 8, StyleNone},
+    {1022, K::Edit, "", 180, 66, 78, 14, kEdit},
+};
+
+// 140: summary page.
+constexpr ControlTemplate kSummaryPage[] = {
+    {kNoId, K::Static, "Firmware Version:", 12, 6, 58, 8, StyleGroup},
+    {1020, K::Static, "", 102, 6, 156, 8, StyleGroup},
+    {kNoId, K::Static, "Firmware Type:", 12, 18, 51, 8, StyleGroup},
+    {1021, K::Static, "", 102, 18, 198, 8, StyleGroup},
+    {kNoId, K::Static, "Default Monitor Settings:", 12, 30, 81, 8, StyleGroup},
+    {1022, K::Static, "", 102, 30, 198, 8, StyleGroup},
+    {kNoId, K::Static, "Slave Mode USB VID/PID:", 12, 96, 82, 8, StyleGroup | StyleHidden},
+    {1023, K::Static, "", 126, 96, 30, 8, StyleGroup | StyleHidden},
+    {1024, K::Static, "", 102, 96, 24, 8, StyleGroup | StyleHidden},
+    {kNoId, K::Static, "Initial Mode:", 12, 42, 40, 8, StyleGroup},
+    {1025, K::Static, "", 102, 42, 198, 12, StyleGroup},
+    {kNoId, K::Static, "Options:", 12, 54, 28, 8, StyleGroup},
+    {1026, K::Static, "", 102, 54, 198, 24, StyleGroup},
+    {1038, K::PushButton, "Copy", 264, 0, 38, 14, StyleTabStop},
+};
+
+// 141: initialisation page.
+constexpr ControlTemplate kInitPage[] = {
+    {kNoId, K::Static, "Input Mode:", 60, 18, 48, 8, StyleGroup},
+    {1022, K::RadioButton, "IPA Mode (ASCII)", 126, 30, 73, 10, StyleGroup},
+    {1023, K::RadioButton, "IPH Mode (binary)", 126, 18, 74, 10, StyleNone},
+    {kNoId, K::Static, "Command Mode:", 60, 48, 60, 8, StyleGroup},
+    {1024, K::RadioButton, "Short Command Set Mode", 126, 60, 99, 10, StyleGroup},
+    {1025, K::RadioButton, "Extended Command Set Mode", 126, 48, 112, 10, StyleNone},
+    {1019, K::CheckBox, "LEDs Flash at Power-on", 96, 84, 91, 10, StyleTabStop},
+};
+
+// 142: finish page.
+constexpr ControlTemplate kFinishPage[] = {
+    {1036, K::Static, "Static", 27, 14, 249, 58, StyleWordWrap},
+};
+
+// 144: codes page.
+constexpr ControlTemplate kCodePage[] = {
+    {1039, K::Edit, "", 164, 23, 32, 14, kEdit | StyleUpperCase},
+    {1040, K::Static, "Firmware Code:", 42, 24, 114, 8, StyleRight},
+};
+
+constexpr int kPageW = 302;
+constexpr int kPageH = 104;
+
+constexpr std::array kTemplates = {
+    DialogTemplate{IDD_ABOUTBOX, "About Brindle", 262, 76, kAbout},
+    DialogTemplate{IDD_BRINDLE_DIALOG, "Norvale Firmware Customiser V" BRINDLE_DISPLAY_VERSION, 320, 200, kWizard},
+    DialogTemplate{IDD_TAB_FILE, "", kPageW, kPageH, kFilePage},
+    DialogTemplate{IDD_TAB_BAUDRATE, "", kPageW, kPageH, kBaudPage},
+    DialogTemplate{IDD_TAB_PROMPT, "", kPageW, kPageH, kPromptPage},
+    DialogTemplate{IDD_TAB_USBSLAVE, "", kPageW, kPageH, kUsbPage},
+    DialogTemplate{IDD_TAB_SUMMARY, "", kPageW, kPageH, kSummaryPage},
+    DialogTemplate{IDD_TAB_INIT, "", kPageW, kPageH, kInitPage},
+    DialogTemplate{IDD_TAB_FINISH, "", kPageW, kPageH, kFinishPage},
+    DialogTemplate{IDD_TAB_CODE, "", kPageW, kPageH, kCodePage},
+};
+
+}  // namespace
+
+const DialogTemplate *FindDialogTemplate(int id)
+{
+    for (const DialogTemplate &t : kTemplates) {
+        if (t.id == id)
+            return &t;
+    }
+    return nullptr;
+}

@@ -1,0 +1,439 @@
+#include "brindledlg.h"
+
+// Qt
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QUrl>
+#ifdef Q_OS_MACOS
+#include <QMenuBar>
+#endif
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#include <windows.h>
+#endif
+
+#include "aboutdlg.h"
+#include "dialogtemplate.h"
+#include "hyperlinkstatic.h"
+#include "resourceids.h"
+#include "settingstext.h"
+#include "tabbaudrate.h"
+#include "tabcode.h"
+#include "tabfile.h"
+#include "tabfinish.h"
+#include "tabinit.h"
+#include "tabprompt.h"
+#include "tabsummary.h"
+#include "tabusbslave.h"
+
+namespace {
+
+// Firmware-type masks of the step table.
+constexpr int kEveryType = Firmware::kAllTypes;
+
+}  // namespace
+
+CBrindleDlg::CBrindleDlg(IDialogServices *services, QWidget *parent)
+    : QDialog(parent)
+    , m_pOwnServices(services ? nullptr : std::make_unique<CQtDialogServices>(this))
+    , m_pServices(services ? services : m_pOwnServices.get())
+    , m_record(m_pServices)
+{
+    m_hIcon = QIcon(QString::fromLatin1(kIconPath));
+    m_hIcon.addFile(QString::fromLatin1(kIconLargePath));
+    OnInitDialog();
+}
+
+CBrindleDlg::~CBrindleDlg() = default;
+
+void CBrindleDlg::OnInitDialog()
+{
+    // A fixed-size window with a title bar and close box, no minimise or maximise box.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                   | Qt::CustomizeWindowHint);
+
+    auto factory = [](const ControlTemplate &c, QWidget *parent) -> QWidget * {
+        return c.id == IDC_WEBSITE ? new CHyperlinkStatic(parent) : nullptr;
+    };
+    const CDialogControls controls = CDialogBuilder::Build(this, *FindDialogTemplate(IDD_BRINDLE_DIALOG), factory);
+    setFixedSize(size());
+
+    m_staticTitle = controls.Item<QLabel>(IDC_TITLE);
+    m_staticDescription = controls.Item<QLabel>(IDC_DESCRIPTION);
+    m_btnCancel = controls.Item<QPushButton>(IDC_CANCEL);
+    m_tabSteps = controls.Item(IDC_STEPS);
+    m_btnNext = controls.Item<QPushButton>(IDC_NEXT);
+    m_btnBack = controls.Item<QPushButton>(IDC_BACK);
+    m_staticCounter = controls.Item<QLabel>(IDC_COUNTER);
+    m_linkWebSite = controls.Item<CHyperlinkStatic>(IDC_WEBSITE);
+    m_staticLogo = controls.Item<QLabel>(IDC_LOGO);
+
+    connect(m_btnNext, &QPushButton::clicked, this, &CBrindleDlg::OnNext);
+    connect(m_btnBack, &QPushButton::clicked, this, &CBrindleDlg::OnBack);
+    connect(m_btnCancel, &QPushButton::clicked, this, &CBrindleDlg::OnCancelButton);
+    m_staticLogo->installEventFilter(this);
+
+    AddSystemMenuEntry();
+    setWindowIcon(m_hIcon);
+
+    // The title is the dialog font a third larger and bold; the link is underlined.
+    m_fontTitle = font();
+    m_fontTitle.setPixelSize(QFontInfo(font()).pixelSize() * 4 / 3);
+    m_fontTitle.setWeight(QFont::Bold);
+    m_fontDescription = font();
+    m_staticTitle->setFont(m_fontTitle);
+    m_staticDescription->setFont(m_fontDescription);
+    QFont linkFont = m_fontDescription;
+    linkFont.setUnderline(true);
+    m_linkWebSite->m_font = linkFont;
+    m_linkWebSite->setFont(linkFont);
+    m_linkWebSite->setText(QString::fromLatin1(kWebSiteAddress));
+
+    struct Step {
+        const char *title;
+        CWizardPage *page;
+        int templateId;
+        int types;
+    };
+    m_pOpenPage = new CTabFile(0, this);
+    m_pSummaryPage = new CTabSummary(0, this);
+    m_pBaudPage = new CTabBaudRate(this);
+    m_pInitPage = new CTabInit(this);
+    m_pPromptPage = new CTabPrompt(this);
+    m_pUsbPage = new CTabUsbSlave(this);
+    m_pDirPrefixPage = new CTabCode(1, this);
+    m_pCodePage = new CTabCode(0, this);
+    m_pConfirmPage = new CTabSummary(1, this);
+    m_pSavePage = new CTabFile(1, this);
+    m_pFinishPage = new CTabFinish(this);
+    const Step steps[kStepCount] = {
+        {"File Open", m_pOpenPage, IDD_TAB_FILE, kEveryType},
+        {"File Summary", m_pSummaryPage, IDD_TAB_SUMMARY, kEveryType},
+        {"Set Baud", m_pBaudPage, IDD_TAB_BAUDRATE, kEveryType},
+        {"Set Init", m_pInitPage, IDD_TAB_INIT, kEveryType},
+        {"Set Prompt", m_pPromptPage, IDD_TAB_PROMPT, kEveryType},
+        {"Set PID/VID", m_pUsbPage, IDD_TAB_USBSLAVE, Firmware::kUsbSlaveTypes},
+        {"Set Target Directory", m_pDirPrefixPage, IDD_TAB_CODE, Firmware::kDirPrefixTypes},
+        {"Set Code", m_pCodePage, IDD_TAB_CODE, kEveryType},
+        {"Confirm Summary", m_pConfirmPage, IDD_TAB_SUMMARY, kEveryType},
+        {"File Save", m_pSavePage, IDD_TAB_FILE, kEveryType},
+        {"Finish", m_pFinishPage, IDD_TAB_FINISH, kEveryType},
+    };
+    m_astrStepTitles.clear();
+    for (int i = 0; i < kStepCount; ++i) {
+        m_apStepPages[i] = steps[i].page;
+        m_anStepTemplates[i] = steps[i].templateId;
+        m_anStepTypes[i] = steps[i].types;
+        steps[i].page->Create(steps[i].templateId, this);
+        m_astrStepTitles.append(QString::fromLatin1(steps[i].title));
+    }
+    m_nConfirmStep = 8;
+    m_nSaveStep = 9;
+    m_nLastStep = 10;
+
+    m_nStepCount = kStepCount;
+    m_nNextMode = NextNormal;
+    m_nCurrentStep = 0;
+    ClearStepCounter();
+
+    // Every page covers the step control's rectangle, above its siblings, hidden.
+    const QRect area = m_tabSteps->geometry();
+    for (int i = 0; i < m_nStepCount; ++i) {
+        m_apStepPages[i]->setGeometry(area);
+        m_apStepPages[i]->raise();
+        m_apStepPages[i]->ShowWindow(false);
+    }
+    m_apStepPages[0]->ShowWindow(true);
+}
+
+void CBrindleDlg::AddSystemMenuEntry()
+{
+#if defined(Q_OS_WIN)
+    HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (menu) {
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(QString::fromLatin1(kAboutMenuText).utf16()));
+    }
+#elif defined(Q_OS_MACOS)
+    auto *menuBar = new QMenuBar(nullptr);
+    QMenu *menu = menuBar->addMenu(QStringLiteral("Brindle"));
+    QAction *about = menu->addAction(QString::fromLatin1(kAboutMenuText));
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    connect(this, &QObject::destroyed, menuBar, &QObject::deleteLater);
+#endif
+    // On Linux the title-bar menu belongs to the window manager: the entry is offered from the
+    // window's context menu instead (contextMenuEvent).
+}
+
+void CBrindleDlg::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    QAction *about = menu.addAction(QString::fromLatin1(kAboutMenuText));
+    if (menu.exec(event->globalPos()) == about)
+        OnSysCommand(IDM_ABOUTBOX);
+}
+
+#ifdef Q_OS_WIN
+bool CBrindleDlg::nativeEvent(const QByteArray &eventType, void *message, qintptr *result)
+{
+    const MSG *msg = static_cast<const MSG *>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        OnSysCommand(int(msg->wParam));
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+void CBrindleDlg::OnSysCommand(int command)
+{
+    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(this);
+        about.exec();
+    }
+}
+
+bool CBrindleDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_staticLogo && event->type() == QEvent::MouseButtonDblClick) {
+        OnLogoDoubleClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CBrindleDlg::OnLogoDoubleClick()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress) + QLatin1Char('/')));
+}
+
+void CBrindleDlg::OnCommand(int id)
+{
+    switch (id) {
+    case IDC_NEXT:
+        OnNext();
+        break;
+    case IDC_BACK:
+        OnBack();
+        break;
+    case IDC_CANCEL:
+        OnCancelButton();
+        break;
+    default:
+        break;
+    }
+}
+
+void CBrindleDlg::OnCancelButton()
+{
+    reject();
+}
+
+void CBrindleDlg::ClearStepCounter()
+{
+    m_staticCounter->setText(QString());
+}
+
+bool CBrindleDlg::StepApplies(int step) const
+{
+    // Steps meant for every type apply before a file is loaded too, so the first Next always
+    // reaches "File Summary".
+    const int types = m_anStepTypes[step];
+    return types == kEveryType || (types & m_record.m_nFirmwareType) != 0;
+}
+
+int CBrindleDlg::SuccessorStep(int step) const
+{
+    int s = step + 1;
+    while (s < m_nStepCount && !StepApplies(s))
+        ++s;
+    return s;
+}
+
+int CBrindleDlg::PredecessorStep(int step) const
+{
+    int p = step - 1;
+    while (p > 0 && !StepApplies(p))
+        --p;
+    return p;
+}
+
+void CBrindleDlg::OnNext()
+{
+    if (!m_btnNext->isEnabled())
+        return;
+    const int c = m_nCurrentStep;
+    m_apStepPages[c]->ShowWindow(false);
+    const int s = SuccessorStep(c);
+
+    bool move = true;
+    if (m_nNextMode == NextWrite) {
+        if (WriteFirmware(m_pSavePage->m_strFilePath) == -1) {
+            move = false;
+        } else {
+            m_pFinishPage->m_strSourceFile = m_record.m_strSourceFile;
+            m_pFinishPage->m_strTargetFile = m_record.m_strTargetFile;
+            m_pFinishPage->m_strVersion = m_record.m_strVersion;
+            m_pFinishPage->m_nFileKind = m_record.m_nFileKind;
+        }
+    } else if (m_nNextMode == NextNormal && c == 0) {
+        const int r = LoadFirmware(m_pOpenPage->m_strFilePath);
+        if (r == 1) {
+            FillPages();
+        } else {
+            // The next attempt reads the file again, even under the same path.
+            m_record.m_strSourceFile.clear();
+            move = r != -1;
+        }
+    } else if (m_nNextMode == NextNormal && c > 0 && s == m_nConfirmStep) {
+        CollectPages();
+    }
+
+    if (move) {
+        m_nCurrentStep = s;
+        m_btnBack->setEnabled(true);
+        if (s < m_nSaveStep) {
+            if (m_nNextMode == NextNormal)
+                m_btnNext->setText(QStringLiteral("Next >"));
+            m_btnNext->setEnabled(true);
+        } else if (s == m_nSaveStep) {
+            // The save page's show handling decides whether Next is enabled.
+            m_btnNext->setText(QStringLiteral("Write"));
+            m_nNextMode = NextWrite;
+        } else {
+            EnterFinishedState();
+        }
+    }
+    if (m_nCurrentStep <= m_nLastStep)
+        m_apStepPages[m_nCurrentStep]->ShowWindow(true);
+    ClearStepCounter();
+}
+
+void CBrindleDlg::OnBack()
+{
+    if (!m_btnBack->isEnabled())
+        return;
+    if (m_nCurrentStep > 0) {
+        m_apStepPages[m_nCurrentStep]->ShowWindow(false);
+        m_nCurrentStep = PredecessorStep(m_nCurrentStep);
+        m_apStepPages[m_nCurrentStep]->ShowWindow(true);
+        // After Back, Next is enabled whatever the page decided.
+        m_nNextMode = NextNormal;
+        m_btnNext->setText(QStringLiteral("Next >"));
+        m_btnNext->setEnabled(true);
+    }
+    m_btnBack->setEnabled(m_nCurrentStep > 0);
+    ClearStepCounter();
+}
+
+void CBrindleDlg::EnterFinishedState()
+{
+    m_btnCancel->setText(QStringLiteral("Finish"));
+    if (m_nNextMode == NextNormal)
+        m_btnNext->setText(QStringLiteral("Next >"));
+    m_btnNext->setEnabled(false);
+    m_btnBack->setEnabled(false);
+    m_btnNext->hide();
+    m_btnBack->hide();
+    m_btnCancel->setFocus();
+    m_nNextMode = NextFinished;
+}
+
+void CBrindleDlg::FillSummary(CTabSummary *page)
+{
+    const CFirmwareRecord &r = m_record;
+    page->m_nBaudRate = r.m_nBaudRate;
+    page->m_nStopBits = r.m_nStopBits;
+    page->m_nDataBits = r.m_nDataBits;
+    page->m_nParity = r.m_nParity;
+    page->m_nFlowControl = r.m_nFlowControl;
+    page->m_nProductId = r.m_nProductId;
+    page->m_nVendorId = r.m_nVendorId;
+    page->m_bDisableUpgrades = r.m_bDisableUpgrades;
+    page->m_bHideConnects = r.m_bHideConnects;
+    page->m_bDisableDataMode = r.m_bDisableDataMode;
+    page->m_bDisableStatusInfo = r.m_bDisableStatusInfo;
+    page->m_bHideVersionReport = r.m_bHideVersionReport;
+    page->m_bHidePrompt = r.m_bHidePrompt;
+    page->m_bDisableLedFlash = r.m_bDisableLedFlash;
+    page->m_bShortCommandSet = r.m_bShortCommandSet;
+    page->m_bAsciiInput = r.m_bAsciiInput;
+    page->SetVersion(r.m_strVersion);
+    page->m_nFirmwareType = r.m_nFirmwareType;
+    page->m_nFileKind = r.m_nFileKind;
+    page->m_nCodeType = r.m_nCodeType;
+}
+
+void CBrindleDlg::FillPages()
+{
+    const CFirmwareRecord &r = m_record;
+    FillSummary(m_pSummaryPage);
+
+    m_pBaudPage->m_nBaudRate = r.m_nBaudRate;
+    m_pBaudPage->m_nStopBits = r.m_nStopBits;
+    m_pBaudPage->m_nDataBits = r.m_nDataBits;
+    m_pBaudPage->m_nParity = r.m_nParity;
+    m_pBaudPage->m_nFlowControl = r.m_nFlowControl;
+
+    m_pUsbPage->m_nVendorId = unsigned(r.m_nVendorId);
+    m_pUsbPage->m_nProductId = unsigned(r.m_nProductId);
+    m_pUsbPage->SetManufacturer(r.m_strManufacturer);
+    m_pUsbPage->SetProduct(r.m_strProduct);
+    m_pUsbPage->SetString3Length(int(r.m_strString3.size()));
+
+    m_pDirPrefixPage->m_strCode = r.m_strDirPrefix;
+
+    m_pInitPage->m_bDisableLedFlash = r.m_bDisableLedFlash;
+    m_pInitPage->m_bShortCommandSet = r.m_bShortCommandSet;
+    m_pInitPage->m_bAsciiInput = r.m_bAsciiInput;
+
+    m_pPromptPage->m_bDisableUpgrades = r.m_bDisableUpgrades;
+    m_pPromptPage->m_bHideConnects = r.m_bHideConnects;
+    m_pPromptPage->m_bDisableDataMode = r.m_bDisableDataMode;
+    m_pPromptPage->m_bDisableStatusInfo = r.m_bDisableStatusInfo;
+    m_pPromptPage->m_bHideVersionReport = r.m_bHideVersionReport;
+    m_pPromptPage->m_bHidePrompt = r.m_bHidePrompt;
+
+    m_pCodePage->m_strCode = r.m_strVersionCode;
+
+    m_pSavePage->m_nFileKind = r.m_nFileKind;
+}
+
+void CBrindleDlg::CollectPages()
+{
+    CFirmwareRecord &r = m_record;
+    r.m_nBaudRate = m_pBaudPage->m_nBaudRate;
+    r.m_nStopBits = m_pBaudPage->m_nStopBits;
+    r.m_nDataBits = m_pBaudPage->m_nDataBits;
+    r.m_nParity = m_pBaudPage->m_nParity;
+    r.m_nFlowControl = m_pBaudPage->m_nFlowControl;
+
+    r.m_nProductId = int(m_pUsbPage->m_nProductId);
+    r.m_nVendorId = int(m_pUsbPage->m_nVendorId);
+    r.m_strManufacturer = m_pUsbPage->m_strManufacturer;
+    r.m_strProduct = m_pUsbPage->m_strProduct;
+
+    r.m_strDirPrefix = m_pDirPrefixPage->m_strCode;
+
+    r.m_bDisableLedFlash = m_pInitPage->m_bDisableLedFlash;
+    r.m_bShortCommandSet = m_pInitPage->m_bShortCommandSet;
+    r.m_bAsciiInput = m_pInitPage->m_bAsciiInput;
+
+    r.m_bDisableUpgrades = m_pPromptPage->m_bDisableUpgrades;
+    r.m_bHideConnects = m_pPromptPage->m_bHideConnects;
+    r.m_bDisableDataMode = m_pPromptPage->m_bDisableDataMode;
+    r.m_bDisableStatusInfo = m_pPromptPage->m_bDisableStatusInfo;
+    r.m_bHideVersionReport = m_pPromptPage->m_bHideVersionReport;
+    r.m_bHidePrompt = m_pPromptPage->m_bHidePrompt;
+
+    r.m_strVersionCode = m_pCodePage->m_strCode;
+    r.m_strVersion = SettingsText::MergeVersionCode(r.m_strVersion, r.m_strVersionCode);
+
+    FillSummary(m_pConfirmPage);
+}

@@ -1,0 +1,158 @@
+#include "dialogtemplate.h"
+
+// Qt
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "editalnum.h"
+
+namespace {
+
+// MulDiv as Windows rounds it: to the nearest integer, halves away from zero.
+int MulDiv(int value, int numerator, int denominator)
+{
+    const long long p = static_cast<long long>(value) * numerator;
+    const long long half = denominator / 2;
+    return static_cast<int>(p >= 0 ? (p + half) / denominator : (p - half) / denominator);
+}
+
+QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogBuilder::ControlFactory &factory)
+{
+    if (factory) {
+        if (QWidget *custom = factory(c, parent))
+            return custom;
+    }
+    const QString caption = QString::fromUtf8(c.caption);
+    switch (c.kind) {
+    case ControlKind::Static:
+        return new QLabel(caption, parent);
+    case ControlKind::Picture:
+    case ControlKind::Icon: {
+        auto *label = new QLabel(parent);
+        label->setPixmap(QPixmap(caption));
+        return label;
+    }
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton:
+        return new QPushButton(caption, parent);
+    case ControlKind::CheckBox:
+        return new QCheckBox(caption, parent);
+    case ControlKind::RadioButton:
+        return new QRadioButton(caption, parent);
+    case ControlKind::Edit:
+        return new QLineEdit(caption, parent);
+    case ControlKind::ComboBox:
+        return new QComboBox(parent);
+    case ControlKind::TabControl:
+        return new QWidget(parent);
+    }
+    return new QWidget(parent);
+}
+
+void ApplyStyle(QWidget *w, const ControlTemplate &c)
+{
+    if (auto *label = qobject_cast<QLabel *>(w)) {
+        if (c.kind == ControlKind::Static) {
+            // Static text controls wrap at word boundaries and sit at the top of their box.
+            label->setWordWrap(true);
+            label->setAlignment((c.style & StyleRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+            label->setTextFormat(Qt::PlainText);
+        }
+    }
+    if (auto *button = qobject_cast<QPushButton *>(w)) {
+        button->setAutoDefault(true);
+        button->setDefault(c.kind == ControlKind::DefPushButton);
+    }
+    if (auto *edit = qobject_cast<QLineEdit *>(w)) {
+        edit->setFrame(c.style & StyleBorder);
+        if (auto *alnum = qobject_cast<CEditAlnum *>(w))
+            alnum->SetUpperCase(c.style & StyleUpperCase);
+    }
+
+    const bool focusable = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w)
+        || qobject_cast<QComboBox *>(w);
+    if (!focusable)
+        w->setFocusPolicy(Qt::NoFocus);
+    else
+        w->setFocusPolicy(c.style & StyleTabStop ? Qt::StrongFocus : Qt::ClickFocus);
+
+    if (c.style & StyleDisabled)
+        w->setEnabled(false);
+    w->setVisible(!(c.style & StyleHidden));
+    w->setProperty("controlId", c.id);
+}
+
+}  // namespace
+
+QSize CDialogBuilder::BaseUnits(const QFont &font)
+{
+    const QFontMetrics fm(font);
+    const int extent = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return QSize((extent / 26 + 1) / 2, fm.height());
+}
+
+QRect CDialogBuilder::ToPixels(const QRect &units, const QSize &base)
+{
+    return QRect(MulDiv(units.x(), base.width(), 4), MulDiv(units.y(), base.height(), 8),
+                 MulDiv(units.width(), base.width(), 4), MulDiv(units.height(), base.height(), 8));
+}
+
+QSize CDialogBuilder::ToPixels(const QSize &units, const QSize &base)
+{
+    return QSize(MulDiv(units.width(), base.width(), 4), MulDiv(units.height(), base.height(), 8));
+}
+
+CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl, const ControlFactory &factory)
+{
+    CDialogControls result;
+    const QSize base = BaseUnits(dialog->font());
+    if (tpl.caption && *tpl.caption)
+        dialog->setWindowTitle(QString::fromUtf8(tpl.caption));
+    dialog->resize(ToPixels(QSize(tpl.w, tpl.h), base));
+
+    QButtonGroup *group = nullptr;
+    QWidget *previousFocusable = nullptr;
+    for (const ControlTemplate &c : tpl.controls) {
+        QWidget *w = CreateControl(c, dialog, factory);
+        ApplyStyle(w, c);
+
+        QRect r = ToPixels(QRect(c.x, c.y, c.w, c.h), base);
+        if (c.kind == ControlKind::Picture || c.kind == ControlKind::Icon) {
+            // Picture statics take the size of their image.
+            if (auto *label = qobject_cast<QLabel *>(w); label && !label->pixmap().isNull())
+                r.setSize(label->pixmap().deviceIndependentSize().toSize());
+        } else if (c.kind == ControlKind::ComboBox) {
+            // The template height includes the dropped-down list.
+            r.setHeight(w->sizeHint().height());
+        }
+        w->setGeometry(r);
+
+        // Radio buttons between two group-style controls are one exclusive group.
+        if (c.style & StyleGroup)
+            group = nullptr;
+        if (auto *radio = qobject_cast<QRadioButton *>(w)) {
+            if (!group) {
+                group = new QButtonGroup(dialog);
+                result.m_groups.append(group);
+            }
+            group->addButton(radio, c.id);
+        }
+
+        if (w->focusPolicy() != Qt::NoFocus) {
+            if (previousFocusable)
+                QWidget::setTabOrder(previousFocusable, w);
+            previousFocusable = w;
+        }
+        if (c.id != kNoId)
+            result.m_items.insert(c.id, w);
+        result.m_order.append(w);
+    }
+    return result;
+}

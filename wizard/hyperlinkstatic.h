@@ -1,0 +1,27 @@
+#pragma once
+
+// Qt
+#include <QFont>
+#include <QLabel>
+
+// A static text that behaves like a link: painted in blue with its own font, the hand cursor
+// over it, and a click opens its text (a web address) in the user's browser.
+class CHyperlinkStatic : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit CHyperlinkStatic(QWidget *parent = nullptr);
+
+    // The font that painting uses; the owner sets it.
+    QFont m_font;
+
+    // Asks the desktop to open the control's text.
+    void OpenText();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    QSize sizeHint() const override;
+};

@@ -1,0 +1,67 @@
+#include "wizardpage.h"
+
+// Qt
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include "brindledlg.h"
+#include "resourceids.h"
+
+CWizardPage::CWizardPage(CBrindleDlg *wizard, const char *title, const char *description)
+    : m_pWizard(wizard), m_pszTitle(title), m_pszDescription(description)
+{
+}
+
+bool CWizardPage::Create(int templateId, QWidget *parent)
+{
+    const DialogTemplate *tpl = FindDialogTemplate(templateId);
+    if (!tpl)
+        return false;
+    setParent(parent);
+    hide();
+    m_controls = CDialogBuilder::Build(this, *tpl, [this](const ControlTemplate &c, QWidget *p) {
+        return CreateCustomControl(c, p);
+    });
+    OnInitDialog();
+    return true;
+}
+
+void CWizardPage::ShowWindow(bool show)
+{
+    setVisible(show);
+    if (show == m_bShown)
+        return;
+    m_bShown = show;
+    OnShowWindow(show);
+}
+
+void CWizardPage::WriteHeader()
+{
+    m_pWizard->m_staticTitle->setText(QString::fromUtf8(m_pszTitle));
+    m_pWizard->m_staticDescription->setText(QString::fromUtf8(m_pszDescription));
+}
+
+void CWizardPage::SetNextEnabled(bool enabled)
+{
+    if (m_pWizard->m_nNextMode == CBrindleDlg::NextNormal)
+        m_pWizard->m_btnNext->setText(QStringLiteral("Next >"));
+    m_pWizard->m_btnNext->setEnabled(enabled);
+}
+
+void CWizardPage::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        m_pWizard->OnCommand(IDC_NEXT);
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        m_pWizard->OnCommand(IDC_CANCEL);
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
