@@ -1,0 +1,567 @@
+// Drives the whole wizard: its step sequence by firmware type, loading and writing at the
+// right moments, copying between the record and the pages, and its finished state.
+
+// Qt
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "aboutdlg.h"
+#include "brindledlg.h"
+#include "common/imagebuilder.h"
+#include "editalnum.h"
+#include "hyperlinkstatic.h"
+#include "recorder.h"
+#include "tabbaudrate.h"
+#include "tabcode.h"
+#include "tabfile.h"
+#include "tabfinish.h"
+#include "tabinit.h"
+#include "tabprompt.h"
+#include "tabsummary.h"
+#include "tabusbslave.h"
+
+using Steps = QList<int>;
+
+// Records the addresses the wizard asks the desktop to open.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+class TestBrindleDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstDisplay();
+    void sequence_data();
+    void sequence();
+    void skippedPagesAreFilledAndCollected();
+    void refusedLoadStaysAndRetries();
+    void samePathTwice();
+    void versionCodeMerge_data();
+    void versionCodeMerge();
+    void confirmTurnsNextIntoWrite();
+    void writeFailureStaysOnSave_data();
+    void writeFailureStaysOnSave();
+    void finishedState();
+    void enterAndEscape();
+    void closeBoxEnds();
+    void aboutBox();
+    void linkAndLogoOpenWebSite();
+    void fullWalkWrites_data();
+    void fullWalkWrites();
+
+private:
+    QString makeFile(const QString &name, const ImageBuilder &builder);
+    void openFile(const QString &path);
+    void next();
+    void back();
+    // Next until "Confirm Summary", with `code` on the code page; returns the steps passed.
+    Steps walkToConfirm(const QString &code);
+    QString stepTitle() const { return m_dlg->m_staticTitle->text(); }
+
+    QTemporaryDir m_dir;
+    RecordingServices m_services;
+    std::unique_ptr<CBrindleDlg> m_dlg;
+};
+
+void TestBrindleDlg::init()
+{
+    QVERIFY(m_dir.isValid());
+    m_services = RecordingServices();
+    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
+    m_dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+}
+
+void TestBrindleDlg::cleanup()
+{
+    m_dlg.reset();
+    QCOMPARE(m_services.waitDepth, 0);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        QVERIFY2(!w->isVisible(), qPrintable(QStringLiteral("window left open: ") + w->windowTitle()));
+}
+
+QString TestBrindleDlg::makeFile(const QString &name, const ImageBuilder &builder)
+{
+    const QString path = m_dir.filePath(name);
+    if (!builder.writeTo(path))
+        return QString();
+    return path;
+}
+
+void TestBrindleDlg::openFile(const QString &path)
+{
+    QLineEdit *edit = m_dlg->m_pOpenPage->m_editFilePath;
+    edit->selectAll();
+    QTest::keyClicks(edit, path);
+}
+
+void TestBrindleDlg::next()
+{
+    QTest::mouseClick(m_dlg->m_btnNext, Qt::LeftButton);
+}
+
+void TestBrindleDlg::back()
+{
+    QTest::mouseClick(m_dlg->m_btnBack, Qt::LeftButton);
+}
+
+Steps TestBrindleDlg::walkToConfirm(const QString &code)
+{
+    Steps steps{m_dlg->m_nCurrentStep};
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->m_nCurrentStep != m_dlg->m_nConfirmStep; ++guard) {
+        if (m_dlg->m_nCurrentStep == 7) {
+            m_dlg->m_pCodePage->m_editCode->clear();
+            QTest::keyClicks(m_dlg->m_pCodePage->m_editCode, code);
+        }
+        next();
+        steps.append(m_dlg->m_nCurrentStep);
+    }
+    return steps;
+}
+
+void TestBrindleDlg::firstDisplay()
+{
+    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Norvale Firmware Customiser V1.1b"));
+    QCOMPARE(m_dlg->m_nCurrentStep, 0);
+    QCOMPARE(stepTitle(), QStringLiteral("Select Firmware File to Modify"));
+    QCOMPARE(m_dlg->m_staticDescription->text(),
+             QStringLiteral("Choose the Norvale Firmware ROM or QUB file to modify."));
+    QVERIFY(!m_dlg->m_btnBack->isEnabled());
+    QVERIFY(!m_dlg->m_btnNext->isEnabled());
+    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->m_staticCounter->text(), QString());
+    QVERIFY(m_dlg->m_pOpenPage->isVisible());
+    for (int i = 1; i < CBrindleDlg::kStepCount; ++i)
+        QVERIFY(!m_dlg->m_apStepPages[i]->isVisible());
+    QCOMPARE(m_dlg->m_astrStepTitles.size(), CBrindleDlg::kStepCount);
+    QCOMPARE(m_dlg->m_astrStepTitles.at(5), QStringLiteral("Set PID/VID"));
+
+    m_dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    auto *browse = m_dlg->m_pOpenPage->GetDlgItem<QPushButton>(1015);
+    QVERIFY(browse);
+    QCOMPARE(QApplication::focusWidget(), browse);
+
+    // Every page covers the same area and none of them has a window of its own.
+    for (CWizardPage *page : m_dlg->m_apStepPages) {
+        QCOMPARE(page->geometry(), m_dlg->m_tabSteps->geometry());
+        QCOMPARE(page->parentWidget(), m_dlg.get());
+    }
+}
+
+void TestBrindleDlg::sequence_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<Steps>("forward");
+
+    const Steps common{0, 1, 2, 3, 4, 7, 8, 9};
+    QTest::newRow("QHAR") << QByteArray("03.64QHARF") << common;
+    QTest::newRow("QLYT1") << QByteArray("03.64QLYT1F") << common;
+    QTest::newRow("QBEN") << QByteArray("03.64QBENF") << common;
+    QTest::newRow("QTIM") << QByteArray("03.64QTIMF") << common;
+    QTest::newRow("QSOL") << QByteArray("03.64QSOLF") << Steps{0, 1, 2, 3, 4, 5, 7, 8, 9};
+    QTest::newRow("QWEX") << QByteArray("03.64QWEXF") << Steps{0, 1, 2, 3, 4, 6, 7, 8, 9};
+    QTest::newRow("QJ4J") << QByteArray("03.64QJ4JF") << Steps{0, 1, 2, 3, 4, 6, 7, 8, 9};
+}
+
+void TestBrindleDlg::sequence()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(Steps, forward);
+
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, version)));
+    QVERIFY(m_dlg->m_btnNext->isEnabled());
+    QCOMPARE(walkToConfirm(QStringLiteral("ABC")), forward.mid(0, forward.size() - 1));
+    QVERIFY(m_services.messages.isEmpty());
+
+    next();
+    QCOMPARE(m_dlg->m_nCurrentStep, m_dlg->m_nSaveStep);
+    QCOMPARE(m_dlg->m_nNextMode, int(CBrindleDlg::NextWrite));
+
+    // Back walks the same sequence in reverse, down to "File Open".
+    Steps backward{m_dlg->m_nCurrentStep};
+    while (m_dlg->m_btnBack->isEnabled()) {
+        back();
+        backward.append(m_dlg->m_nCurrentStep);
+    }
+    std::reverse(backward.begin(), backward.end());
+    QCOMPARE(backward, forward);
+    QCOMPARE(stepTitle(), QStringLiteral("Select Firmware File to Modify"));
+    QVERIFY(m_dlg->m_btnNext->isEnabled());
+}
+
+void TestBrindleDlg::skippedPagesAreFilledAndCollected()
+{
+    // A QHAR file never shows the USB and prefix pages, but they carry the loaded values on.
+    CFirmwareRecord &r = m_dlg->m_record;
+    r.m_strManufacturer = QStringLiteral("Earlier");
+    openFile(makeFile(QStringLiteral("qhar.rom"), ImageBuilder(ImageBuilder::Rom, "03.64QHARF")));
+    next();
+    QCOMPARE(m_dlg->m_pUsbPage->m_nVendorId, unsigned(r.m_nVendorId));
+    QCOMPARE(m_dlg->m_pUsbPage->m_strManufacturer, QStringLiteral("Earlier"));
+    QCOMPARE(m_dlg->m_pDirPrefixPage->m_strCode, r.m_strDirPrefix);
+
+    walkToConfirm(QStringLiteral("ABC"));
+    QCOMPARE(r.m_strManufacturer, QStringLiteral("Earlier"));
+    QCOMPARE(m_dlg->m_pConfirmPage->m_strVersion, QStringLiteral("03.64-ABCQHARF"));
+}
+
+void TestBrindleDlg::refusedLoadStaysAndRetries()
+{
+    const QString path = m_dir.filePath(QStringLiteral("short.rom"));
+    QVERIFY(ImageBuilder::WriteFile(path, QByteArray(1000, 'x')));
+    openFile(path);
+    QVERIFY(m_dlg->m_btnNext->isEnabled());
+
+    next();
+    QCOMPARE(m_dlg->m_nCurrentStep, 0);
+    QCOMPARE(m_services.messages.size(), 1);
+    QCOMPARE(m_services.messages.at(0).text, QStringLiteral("File not recognised as Norvale Firmware"));
+    QCOMPARE(m_services.messages.at(0).caption, QStringLiteral("File Format Error"));
+    QVERIFY(m_dlg->m_record.m_strSourceFile.isEmpty());
+    QVERIFY(!m_dlg->m_btnBack->isEnabled());
+    QVERIFY(m_dlg->m_pOpenPage->isVisible());
+    QCOMPARE(m_dlg->m_pOpenPage->m_editFilePath->text(), path);
+
+    // The same path is read again: the file is now a firmware image.
+    QVERIFY(ImageBuilder().writeTo(path));
+    next();
+    QCOMPARE(m_services.messages.size(), 1);
+    QCOMPARE(m_dlg->m_nCurrentStep, 1);
+    QCOMPARE(stepTitle(), QStringLiteral("Firmware Settings"));
+}
+
+void TestBrindleDlg::samePathTwice()
+{
+    const QString path = makeFile(QStringLiteral("fw.rom"), ImageBuilder().setDivisor(26));
+    openFile(path);
+    next();
+    next();
+    QCOMPARE(m_dlg->m_nCurrentStep, 2);
+    QCOMPARE(m_dlg->m_pBaudPage->m_comboBaudRate->currentText(), QStringLiteral("115200"));
+    m_dlg->m_pBaudPage->m_comboBaudRate->setCurrentIndex(0);  // 300
+
+    back();
+    back();
+    QCOMPARE(m_dlg->m_nCurrentStep, 0);
+    next();  // the path is the one loaded: nothing is read, the edit stays
+    QCOMPARE(m_dlg->m_nCurrentStep, 1);
+    QVERIFY(m_dlg->m_record.m_strSourceFile.isEmpty());
+    QCOMPARE(m_dlg->m_pBaudPage->m_nBaudRate, 300);
+
+    back();
+    next();  // now the file is read again and replaces the edit
+    QCOMPARE(m_dlg->m_record.m_strSourceFile, path);
+    QCOMPARE(m_dlg->m_pBaudPage->m_nBaudRate, 115200);
+    QVERIFY(m_services.messages.isEmpty());
+}
+
+void TestBrindleDlg::versionCodeMerge_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QStringList>("codes");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("no code yet") << QByteArray("03.64QHARF") << QStringList{"ABC"} << "03.64-ABCQHARF";
+    QTest::newRow("earlier code replaced") << QByteArray("03.64-OLDQHARF") << QStringList{"ABC"}
+                                           << "03.64-ABCQHARF";
+    QTest::newRow("two passes keep the last") << QByteArray("03.64QSOLF") << QStringList{"ABC", "XY9"}
+                                              << "03.64-XY9QSOLF";
+    QTest::newRow("lower case typed") << QByteArray("03.64QWEXF") << QStringList{"abc"} << "03.64-ABCQWEXF";
+}
+
+void TestBrindleDlg::versionCodeMerge()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(QStringList, codes);
+    QFETCH(QString, expected);
+
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, version)));
+    for (const QString &code : codes) {
+        if (m_dlg->m_nCurrentStep == m_dlg->m_nConfirmStep) {
+            back();
+            QCOMPARE(m_dlg->m_nCurrentStep, 7);
+        }
+        walkToConfirm(code);
+        QCOMPARE(m_dlg->m_nCurrentStep, m_dlg->m_nConfirmStep);
+    }
+    QCOMPARE(m_dlg->m_record.m_strVersion, expected);
+    QCOMPARE(m_dlg->m_pConfirmPage->m_strVersion, expected);
+    QCOMPARE(stepTitle(), QStringLiteral("Summary of Firmware Customisations"));
+}
+
+void TestBrindleDlg::confirmTurnsNextIntoWrite()
+{
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
+    walkToConfirm(QStringLiteral("ABC"));
+    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    next();
+    QCOMPARE(m_dlg->m_nCurrentStep, 9);
+    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Write"));
+    QVERIFY(!m_dlg->m_btnNext->isEnabled());  // no destination yet
+    QCOMPARE(stepTitle(), QStringLiteral("Firmware File to Write"));
+
+    back();
+    QCOMPARE(m_dlg->m_nCurrentStep, 8);
+    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->m_nNextMode, int(CBrindleDlg::NextNormal));
+    QVERIFY(m_dlg->m_btnNext->isEnabled());
+}
+
+void TestBrindleDlg::writeFailureStaysOnSave_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<bool>("answerYes");
+    QTest::addColumn<QString>("targetName");
+    QTest::addColumn<QString>("caption");
+
+    QTest::newRow("declined overwrite") << true << false << "old.rom" << "File Exists";
+    QTest::newRow("missing folder") << false << true << "missing/new.rom" << "Could not open destination file";
+}
+
+void TestBrindleDlg::writeFailureStaysOnSave()
+{
+    QFETCH(bool, targetExists);
+    QFETCH(bool, answerYes);
+    QFETCH(QString, targetName);
+    QFETCH(QString, caption);
+
+    const QString target = m_dir.filePath(targetName);
+    const QByteArray oldBytes("previous contents");
+    if (targetExists)
+        QVERIFY(ImageBuilder::WriteFile(target, oldBytes));
+    m_services.answerYes = answerYes;
+
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
+    walkToConfirm(QStringLiteral("ABC"));
+    next();
+    QTest::keyClicks(m_dlg->m_pSavePage->m_editFilePath, target);
+    QVERIFY(m_dlg->m_btnNext->isEnabled());
+    next();
+
+    QCOMPARE(m_dlg->m_nCurrentStep, 9);
+    QCOMPARE(m_dlg->m_nNextMode, int(CBrindleDlg::NextWrite));
+    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Write"));
+    QVERIFY(m_dlg->m_pSavePage->isVisible());
+    QCOMPARE(m_services.messages.size(), 1);
+    QCOMPARE(m_services.messages.at(0).caption, caption);
+    if (targetExists)
+        QCOMPARE(ImageBuilder::ReadFile(target), oldBytes);
+    else
+        QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(m_dlg->m_record.m_strTargetFile.isEmpty());
+}
+
+void TestBrindleDlg::finishedState()
+{
+    m_dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    const QString source = makeFile(QStringLiteral("fw.rom"), ImageBuilder());
+    openFile(source);
+    walkToConfirm(QStringLiteral("ABC"));
+    next();
+    const QString target = m_dir.filePath(QStringLiteral("out.QUF"));
+    QTest::keyClicks(m_dlg->m_pSavePage->m_editFilePath, target);
+    next();
+
+    QCOMPARE(m_dlg->m_nCurrentStep, 10);
+    QCOMPARE(m_dlg->m_nNextMode, int(CBrindleDlg::NextFinished));
+    QCOMPARE(m_dlg->m_btnCancel->text(), QStringLiteral("Finish"));
+    QVERIFY(!m_dlg->m_btnNext->isVisible());
+    QVERIFY(!m_dlg->m_btnBack->isVisible());
+    QVERIFY(!m_dlg->m_btnNext->isEnabled());
+    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Write"));
+    QCOMPARE(QApplication::focusWidget(), m_dlg->m_btnCancel);
+    QCOMPARE(stepTitle(), QStringLiteral("Firmware Modified"));
+    QCOMPARE(m_dlg->m_pFinishPage->m_strTargetFile, target);
+    QCOMPARE(m_dlg->m_pFinishPage->m_strSourceFile, source);
+    QCOMPARE(m_dlg->m_pFinishPage->m_nFileKind, int(Firmware::KindUpgrade));
+    QCOMPARE(m_dlg->m_pFinishPage->m_strVersion, QStringLiteral("03.64-ABCQHARF"));
+
+    // Enter on the page does nothing now; "Finish" ends the wizard.
+    m_dlg->OnCommand(1002);
+    QCOMPARE(m_dlg->m_nCurrentStep, 10);
+    QVERIFY(m_dlg->isVisible());
+    QTest::mouseClick(m_dlg->m_btnCancel, Qt::LeftButton);
+    QVERIFY(!m_dlg->isVisible());
+    QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+}
+
+void TestBrindleDlg::enterAndEscape()
+{
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
+    // Enter in the path box acts as Next.
+    QTest::keyClick(m_dlg->m_pOpenPage->m_editFilePath, Qt::Key_Return);
+    QCOMPARE(m_dlg->m_nCurrentStep, 1);
+    next();
+    QCOMPARE(m_dlg->m_nCurrentStep, 2);
+    QTest::keyClick(m_dlg->m_pBaudPage, Qt::Key_Enter);
+    QCOMPARE(m_dlg->m_nCurrentStep, 3);
+    next();
+    next();
+    QCOMPARE(m_dlg->m_nCurrentStep, 7);
+
+    // While the code is incomplete Next is disabled, and Enter does nothing.
+    m_dlg->m_pCodePage->m_editCode->clear();
+    QTest::keyClicks(m_dlg->m_pCodePage->m_editCode, QStringLiteral("AB"));
+    QVERIFY(!m_dlg->m_btnNext->isEnabled());
+    QTest::keyClick(m_dlg->m_pCodePage->m_editCode, Qt::Key_Return);
+    QCOMPARE(m_dlg->m_nCurrentStep, 7);
+
+    // Escape on a page ends the wizard at once, with nothing written.
+    QTest::keyClick(m_dlg->m_pCodePage->m_editCode, Qt::Key_Escape);
+    QVERIFY(!m_dlg->isVisible());
+    QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"fw.rom"});
+}
+
+void TestBrindleDlg::closeBoxEnds()
+{
+    QVERIFY(m_dlg->close());
+    QVERIFY(!m_dlg->isVisible());
+    QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+}
+
+void TestBrindleDlg::aboutBox()
+{
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
+    next();
+    const int step = m_dlg->m_nCurrentStep;
+
+    QString title;
+    QString product;
+    bool bold = false;
+    int productPixels = 0;
+    int noticePixels = 0;
+    QTimer::singleShot(0, this, [&] {
+        auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget());
+        if (!about)
+            return;
+        title = about->windowTitle();
+        product = about->m_staticProduct->text();
+        bold = about->m_staticProduct->font().bold();
+        productPixels = QFontInfo(about->m_staticProduct->font()).pixelSize();
+        noticePixels = QFontInfo(about->m_staticNotice->font()).pixelSize();
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    m_dlg->OnSysCommand(0x0010);
+    QCOMPARE(title, QStringLiteral("About Brindle"));
+    QCOMPARE(product, QStringLiteral("Norvale Firmware Customiser Version 1.1b"));
+    QVERIFY(bold);
+    QCOMPARE(productPixels, noticePixels * 4 / 3);
+    QCOMPARE(m_dlg->m_nCurrentStep, step);
+    QVERIFY(m_dlg->isVisible());
+
+    // Other system commands change nothing and open nothing.
+    m_dlg->OnSysCommand(0xF120);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+void TestBrindleDlg::linkAndLogoOpenWebSite()
+{
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    auto restore = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); });
+
+    CHyperlinkStatic *link = m_dlg->m_linkWebSite;
+    QCOMPARE(link->text(), QStringLiteral("https://www.norvale.example"));
+    QVERIFY(link->m_font.underline());
+    QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+
+    QTest::mouseClick(link, Qt::LeftButton);
+    QCOMPARE(recorder.urls, QList<QUrl>{QUrl(QStringLiteral("https://www.norvale.example"))});
+
+    recorder.urls.clear();
+    QTest::mouseDClick(m_dlg->m_staticLogo, Qt::LeftButton);
+    QCOMPARE(recorder.urls, QList<QUrl>{QUrl(QStringLiteral("https://www.norvale.example/"))});
+    QCOMPARE(m_dlg->m_nCurrentStep, 0);
+}
+
+void TestBrindleDlg::fullWalkWrites_data()
+{
+    QTest::addColumn<int>("sourceKind");
+    QTest::addColumn<QString>("targetName");
+    QTest::addColumn<int>("writtenLength");
+    QTest::addColumn<int>("writtenKind");
+
+    QTest::newRow("ROM to QUF") << int(ImageBuilder::Rom) << "out.quf" << Firmware::kUpgradeLength
+                                << int(Firmware::KindUpgrade);
+    QTest::newRow("QUF to ROM") << int(ImageBuilder::Upgrade) << "out.ROM" << Firmware::kRomLength
+                                << int(Firmware::KindRom);
+    QTest::newRow("BLD to ROM") << int(ImageBuilder::Bld) << "out.rom" << Firmware::kRomLength
+                                << int(Firmware::KindRom);
+    QTest::newRow("BLD kept") << int(ImageBuilder::Bld) << "out.bld" << Firmware::kBldLength
+                              << int(Firmware::KindBld);
+}
+
+void TestBrindleDlg::fullWalkWrites()
+{
+    QFETCH(int, sourceKind);
+    QFETCH(QString, targetName);
+    QFETCH(int, writtenLength);
+    QFETCH(int, writtenKind);
+
+    ImageBuilder builder(ImageBuilder::Kind(sourceKind), "03.64QSOLF");
+    builder.setStrings({"Maker", "Gadget", "SN1"});
+    openFile(makeFile(QStringLiteral("source.bin").replace("bin", sourceKind == ImageBuilder::Upgrade ? "quf" : "rom"),
+                      builder));
+    next();
+    next();
+    m_dlg->m_pBaudPage->m_comboBaudRate->setCurrentIndex(9);  // 115200
+    next();
+    QTest::mouseClick(m_dlg->m_pInitPage->m_chkLedFlash, Qt::LeftButton);
+    next();
+    QTest::mouseClick(m_dlg->m_pPromptPage->m_chkShowPrompt, Qt::LeftButton);
+    next();
+    QCOMPARE(m_dlg->m_nCurrentStep, 5);
+    m_dlg->m_pUsbPage->m_editVendorId->setText(QStringLiteral("0x1234"));
+    m_dlg->m_pUsbPage->m_editManufacturer->setText(QStringLiteral("Acme"));
+    walkToConfirm(QStringLiteral("Q7Z"));
+    next();
+    const QString target = m_dir.filePath(targetName);
+    QTest::keyClicks(m_dlg->m_pSavePage->m_editFilePath, target);
+    next();
+    QCOMPARE(m_dlg->m_nCurrentStep, 10);
+    QVERIFY(m_services.messages.isEmpty());
+
+    const QByteArray written = ImageBuilder::ReadFile(target);
+    QCOMPARE(written.size(), writtenLength);
+
+    RecordingServices checker;
+    CFirmwareRecord check(&checker);
+    QCOMPARE(check.LoadFirmware(target), 1);
+    QCOMPARE(check.m_nFileKind, writtenKind);
+    QCOMPARE(check.m_nBaudRate, 115200);
+    QCOMPARE(check.m_bDisableLedFlash, true);
+    QCOMPARE(check.m_bHidePrompt, true);
+    QCOMPARE(check.m_nVendorId, 0x1234);
+    QCOMPARE(check.m_nProductId, 0x5C10);
+    QCOMPARE(check.m_strManufacturer, QStringLiteral("Acme"));
+    QCOMPARE(check.m_strProduct, QStringLiteral("Gadget"));
+    QCOMPARE(check.m_strString3, QStringLiteral("SN1"));
+    QCOMPARE(check.m_strVersion, QStringLiteral("03.64-Q7ZQSOLF"));
+    QCOMPARE(m_dlg->m_pFinishPage->m_nFileKind, writtenKind);
+}
+
+QTEST_MAIN(TestBrindleDlg)
+#include "tst_brindledlg.moc"

@@ -1,0 +1,187 @@
+// The template builder: dialog units, control kinds and styles, radio groups and tab order.
+
+// Qt
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "dialogtemplate.h"
+#include "editalnum.h"
+#include "resourceids.h"
+
+class TestDialogTemplate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void baseUnitsFollowTheFont();
+    void toPixels_data();
+    void toPixels();
+    void everyTemplateExists_data();
+    void everyTemplateExists();
+    void controlsFromTable();
+    void radioGroups();
+    void tabOrderFollowsTable();
+    void customControls();
+};
+
+void TestDialogTemplate::baseUnitsFollowTheFont()
+{
+    QFont font = QApplication::font();
+    const QFontMetrics fm(font);
+    const int extent = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const QSize base = CDialogBuilder::BaseUnits(font);
+    QCOMPARE(base, QSize((extent / 26 + 1) / 2, fm.height()));
+
+    // A larger font gives larger units, so dialogs grow with the user's font.
+    font.setPixelSize(QFontInfo(font).pixelSize() * 2);
+    const QSize larger = CDialogBuilder::BaseUnits(font);
+    QVERIFY(larger.width() > base.width());
+    QVERIFY(larger.height() > base.height());
+}
+
+void TestDialogTemplate::toPixels_data()
+{
+    QTest::addColumn<QRect>("units");
+    QTest::addColumn<QSize>("base");
+    QTest::addColumn<QRect>("pixels");
+
+    // The classic 8-point base of 6 by 13 pixels.
+    QTest::newRow("wizard") << QRect(0, 0, 320, 200) << QSize(6, 13) << QRect(0, 0, 480, 325);
+    QTest::newRow("button") << QRect(204, 180, 50, 14) << QSize(6, 13) << QRect(306, 293, 75, 23);
+    // Halves round away from zero, as MulDiv does.
+    QTest::newRow("rounding") << QRect(1, 1, 3, 5) << QSize(6, 13) << QRect(2, 2, 5, 8);
+    QTest::newRow("zero") << QRect(0, 0, 0, 0) << QSize(7, 16) << QRect(0, 0, 0, 0);
+}
+
+void TestDialogTemplate::toPixels()
+{
+    QFETCH(QRect, units);
+    QFETCH(QSize, base);
+    QFETCH(QRect, pixels);
+    QCOMPARE(CDialogBuilder::ToPixels(units, base), pixels);
+}
+
+void TestDialogTemplate::everyTemplateExists_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("controls");
+
+    QTest::newRow("about") << IDD_ABOUTBOX << QSize(262, 76) << 5;
+    QTest::newRow("wizard") << IDD_BRINDLE_DIALOG << QSize(320, 200) << 9;
+    QTest::newRow("file") << IDD_TAB_FILE << QSize(302, 104) << 2;
+    QTest::newRow("baud") << IDD_TAB_BAUDRATE << QSize(302, 104) << 12;
+    QTest::newRow("prompt") << IDD_TAB_PROMPT << QSize(302, 104) << 6;
+    QTest::newRow("usb") << IDD_TAB_USBSLAVE << QSize(302, 104) << 8;
+    QTest::newRow("summary") << IDD_TAB_SUMMARY << QSize(302, 104) << 14;
+    QTest::newRow("init") << IDD_TAB_INIT << QSize(302, 104) << 7;
+    QTest::newRow("finish") << IDD_TAB_FINISH << QSize(302, 104) << 1;
+    QTest::newRow("code") << IDD_TAB_CODE << QSize(302, 104) << 2;
+}
+
+void TestDialogTemplate::everyTemplateExists()
+{
+    QFETCH(int, id);
+    QFETCH(QSize, size);
+    QFETCH(int, controls);
+
+    const DialogTemplate *tpl = FindDialogTemplate(id);
+    QVERIFY(tpl);
+    QCOMPARE(QSize(tpl->w, tpl->h), size);
+    QCOMPARE(int(tpl->controls.size()), controls);
+    // Every control lies inside its dialog (a drop-down list's height includes its list).
+    for (const ControlTemplate &c : tpl->controls) {
+        const int h = c.kind == ControlKind::ComboBox ? 14 : c.h;
+        QVERIFY2(c.x >= 0 && c.y >= 0 && c.x + c.w <= tpl->w && c.y + h <= tpl->h,
+                 qPrintable(QString::number(c.id)));
+    }
+}
+
+void TestDialogTemplate::controlsFromTable()
+{
+    QDialog dialog;
+    const CDialogControls controls = CDialogBuilder::Build(&dialog, *FindDialogTemplate(IDD_BRINDLE_DIALOG));
+    const QSize base = CDialogBuilder::BaseUnits(dialog.font());
+
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Norvale Firmware Customiser V1.1b"));
+    QCOMPARE(dialog.size(), CDialogBuilder::ToPixels(QSize(320, 200), base));
+
+    auto *next = controls.Item<QPushButton>(IDC_NEXT);
+    QVERIFY(next);
+    QCOMPARE(next->text(), QStringLiteral("Next >"));
+    QVERIFY(!next->isEnabled());
+    QVERIFY(!next->isDefault());
+    QCOMPARE(next->geometry(), CDialogBuilder::ToPixels(QRect(204, 180, 50, 14), base));
+    QCOMPARE(next->focusPolicy(), Qt::StrongFocus);
+
+    auto *counter = controls.Item<QLabel>(IDC_COUNTER);
+    QVERIFY(counter);
+    QVERIFY(counter->alignment() & Qt::AlignRight);
+    QVERIFY(counter->isVisibleTo(&dialog));
+    QVERIFY(!controls.Item(IDC_STEPS)->isVisibleTo(&dialog));
+    QVERIFY(controls.Item<QPushButton>(IDC_CANCEL)->isEnabled());
+
+    QDialog about;
+    const CDialogControls aboutControls = CDialogBuilder::Build(&about, *FindDialogTemplate(IDD_ABOUTBOX));
+    QVERIFY(aboutControls.Item<QPushButton>(1)->isDefault());
+}
+
+void TestDialogTemplate::radioGroups()
+{
+    QWidget page;
+    const CDialogControls controls = CDialogBuilder::Build(&page, *FindDialogTemplate(IDD_TAB_INIT));
+    auto *ipa = controls.Item<QRadioButton>(1022);
+    auto *iph = controls.Item<QRadioButton>(1023);
+    auto *scs = controls.Item<QRadioButton>(1024);
+    auto *ecs = controls.Item<QRadioButton>(1025);
+    QVERIFY(ipa && iph && scs && ecs);
+    QVERIFY(ipa->group() && ipa->group() == iph->group());
+    QVERIFY(scs->group() && scs->group() == ecs->group());
+    QVERIFY(ipa->group() != scs->group());
+
+    // Checking one button of a group unchecks only its partner.
+    ipa->setChecked(true);
+    scs->setChecked(true);
+    iph->setChecked(true);
+    QVERIFY(!ipa->isChecked());
+    QVERIFY(scs->isChecked());
+    // Radio buttons without the tab-stop style are not reached with Tab.
+    QCOMPARE(ipa->focusPolicy(), Qt::ClickFocus);
+}
+
+void TestDialogTemplate::tabOrderFollowsTable()
+{
+    QWidget page;
+    const CDialogControls controls = CDialogBuilder::Build(&page, *FindDialogTemplate(IDD_TAB_PROMPT));
+    const QList<int> order{1021, 1020, 1018, 1017, 1026, 1019};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        QCOMPARE(controls.Item(order.at(i))->nextInFocusChain(), controls.Item(order.at(i + 1)));
+    // The template's on-screen order differs from its tab order.
+    QVERIFY(controls.Item(1026)->y() < controls.Item(1020)->y());
+}
+
+void TestDialogTemplate::customControls()
+{
+    QWidget page;
+    const CDialogControls controls = CDialogBuilder::Build(
+        &page, *FindDialogTemplate(IDD_TAB_CODE), [](const ControlTemplate &c, QWidget *parent) -> QWidget * {
+            return c.id == 1039 ? new CEditAlnum(parent) : nullptr;
+        });
+    auto *edit = controls.Item<CEditAlnum>(1039);
+    QVERIFY(edit);
+    QVERIFY(edit->IsUpperCase());
+    QVERIFY(edit->hasFrame());
+    auto *label = controls.Item<QLabel>(1040);
+    QVERIFY(label && (label->alignment() & Qt::AlignRight));
+    QCOMPARE(label->text(), QStringLiteral("Firmware Code:"));
+}
+
+QTEST_MAIN(TestDialogTemplate)
+#include "tst_dialogtemplate.moc"
