@@ -158,6 +158,13 @@ bool WholeNumber(const QJsonValue &value, int &number)
     return true;
 }
 
+QString NotWholeNumber(const QJsonValue &value)
+{
+    if (!value.isDouble())
+        return WrongType(value, QJsonValue::Double);
+    return QStringLiteral("%1 is not a whole number").arg(JsonText::Scalar(value));
+}
+
 QString CheckNumber(const SettingDef &def, int number)
 {
     if (std::find(def.numbers.begin(), def.numbers.end(), number) == def.numbers.end())
@@ -198,7 +205,7 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
     switch (def.kind) {
     case Kind::Number:
         if (!WholeNumber(value, choice.number))
-            return WrongType(value, QJsonValue::Double);
+            return NotWholeNumber(value);
         return CheckNumber(def, choice.number);
     case Kind::Word:
         if (!value.isString())
@@ -214,7 +221,7 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
         return QString();
     case Kind::UsbId:
         if (!WholeNumber(value, choice.number))
-            return WrongType(value, QJsonValue::Double);
+            return NotWholeNumber(value);
         if (choice.number < 0 || choice.number > kMaxUsbId)
             return QStringLiteral("%1 is outside 0 to %2").arg(choice.number).arg(kMaxUsbId);
         return QString();
@@ -423,9 +430,17 @@ QString ReadProfile(const QString &path, Choices &choices)
     if (!file.open(QIODevice::ReadOnly))
         return path + QStringLiteral(": cannot read the profile: ") + file.errorString();
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    const QByteArray data = file.readAll();
+    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
-        return QStringLiteral("%1: malformed JSON at offset %2: %3").arg(path).arg(error.offset).arg(error.errorString());
+        const QByteArray upToError = data.left(error.offset);
+        const qsizetype line = upToError.count('\n') + 1;
+        const qsizetype column = upToError.size() - (upToError.lastIndexOf('\n') + 1) + 1;
+        return QStringLiteral("%1: line %2, column %3: malformed JSON: %4")
+            .arg(path)
+            .arg(line)
+            .arg(column)
+            .arg(error.errorString());
     }
     if (!doc.isObject())
         return path + QStringLiteral(": a profile is one JSON object, as info --json prints it");

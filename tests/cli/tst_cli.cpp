@@ -1,0 +1,777 @@
+// brindle-cli, run as a real process: each command, each refusal with its message and exit
+// code, profiles and dry runs, and that `write` produces the bytes that the firmware core
+// produces when it is driven the way the wizard drives it.
+
+// Std
+#include <functional>
+
+// Qt
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "brindle_version.h"
+#include "common/imagebuilder.h"
+#include "firmwareformat.h"
+#include "firmwarerecord.h"
+#include "firmwareui.h"
+#include "settingstext.h"
+
+using namespace Firmware;
+
+namespace {
+
+constexpr int kProcessTimeoutMs = 30000;
+
+// Answers the overwrite question with Yes and keeps the messages, for the wizard's path.
+class AcceptingUi : public IFirmwareUi
+{
+public:
+    void ShowMessage(const QString &text, const QString &caption) override { messages << caption + QStringLiteral(": ") + text; }
+    bool AskYesNo(const QString &, const QString &) override { return true; }
+    void BeginWait() override {}
+    void EndWait() override {}
+
+    QStringList messages;
+};
+
+// The firmware files the tests use, by file name. Every one is built here.
+QByteArray Fixture(const QString &name)
+{
+    using K = ImageBuilder::Kind;
+    static const QHash<QString, std::function<QByteArray()>> fixtures = {
+        {"qhar.rom", [] { return ImageBuilder(K::Rom).build(); }},
+        {"qhar.bld", [] { return ImageBuilder(K::Bld).build(); }},
+        {"qhar.quf", [] { return ImageBuilder(K::Upgrade).build(); }},
+        {"qhar-66048.rom", [] { return ImageBuilder(K::Rom).build() + QByteArray(kHeaderSize, '\x5A'); }},
+        {"qhar-coded.rom", [] { return ImageBuilder(K::Rom, "03.64-OLDQHARF").build(); }},
+        {"qhar-set.rom",
+         [] {
+             return ImageBuilder(K::Rom).setInit(0x83).setOption(0xCF).setLine(0x0D).setFlow(0x04).setDivisor(26).build();
+         }},
+        {"qhar-flow8.rom", [] { return ImageBuilder(K::Rom).setFlow(0x08).build(); }},
+        {"qhar-tail.rom",
+         [] {
+             ImageBuilder b(K::Rom);
+             for (int i = kBldLength; i < kRomLength; i += 97)
+                 b.setByte(i, 0xEE);
+             return b.build();
+         }},
+        {"qhar-onebyte.rom", [] { return ImageBuilder(K::Rom).setByte(0x1234, 0x00).build(); }},
+        {"qlyt1-long.rom", [] { return ImageBuilder(K::Rom, "03.64ABCDEQLYT1F").build(); }},
+        {"qsol.quf", [] { return ImageBuilder(K::Upgrade, "03.64QSOLF").setStrings({"Norvale", "Widget", "SN1"}).build(); }},
+        {"qsol2.rom", [] { return ImageBuilder(K::Rom, "03.60QSOLF").setStrings({"Other", "Thing", "SN1"}).setDivisor(13).build(); }},
+        {"qsol-nostrings.rom", [] { return ImageBuilder(K::Rom, "03.64QSOLF").build(); }},
+        {"qsol-shortdesc.rom",
+         [] { return ImageBuilder(K::Rom, "03.64QSOLF").setStrings({"A", "B", "C"}).setDeviceDescriptor(8, 1, 2).build(); }},
+        {"qwex.bld", [] { return ImageBuilder(K::Bld, "03.64QWEXF").build(); }},
+        {"qwex-flow8.rom", [] { return ImageBuilder(K::Rom, "03.64QWEXF").setFlow(0x08).build(); }},
+        {"qj4j.bld", [] { return ImageBuilder(K::Bld, "03.64QJ4JF").setDirPrefix("J4J0").build(); }},
+        {"short.rom", [] { return QByteArray(1000, '\0'); }},
+        {"nosig.rom", [] { return QByteArray(kRomLength, '\0'); }},
+        {"old.rom", [] { return ImageBuilder(K::Rom, "03.54QHARF").build(); }},
+        {"params.rom", [] { return ImageBuilder(K::Rom).setParams(2).build(); }},
+    };
+    const auto it = fixtures.find(name);
+    return it == fixtures.end() ? QByteArray() : it.value()();
+}
+
+// Sets one settings-record member by its name, as a wizard page hands it back.
+void SetMember(CFirmwareRecord &r, const QString &name, const QVariant &v)
+{
+    static const QHash<QString, std::function<void(CFirmwareRecord &, const QVariant &)>> setters = {
+        {"m_nBaudRate", [](CFirmwareRecord &r, const QVariant &v) { r.m_nBaudRate = v.toInt(); }},
+        {"m_nDataBits", [](CFirmwareRecord &r, const QVariant &v) { r.m_nDataBits = v.toInt(); }},
+        {"m_nStopBits", [](CFirmwareRecord &r, const QVariant &v) { r.m_nStopBits = v.toInt(); }},
+        {"m_nParity", [](CFirmwareRecord &r, const QVariant &v) { r.m_nParity = v.toInt(); }},
+        {"m_nFlowControl", [](CFirmwareRecord &r, const QVariant &v) { r.m_nFlowControl = v.toInt(); }},
+        {"m_nVendorId", [](CFirmwareRecord &r, const QVariant &v) { r.m_nVendorId = v.toInt(); }},
+        {"m_nProductId", [](CFirmwareRecord &r, const QVariant &v) { r.m_nProductId = v.toInt(); }},
+        {"m_bDisableUpgrades", [](CFirmwareRecord &r, const QVariant &v) { r.m_bDisableUpgrades = v.toBool(); }},
+        {"m_bHideConnects", [](CFirmwareRecord &r, const QVariant &v) { r.m_bHideConnects = v.toBool(); }},
+        {"m_bDisableDataMode", [](CFirmwareRecord &r, const QVariant &v) { r.m_bDisableDataMode = v.toBool(); }},
+        {"m_bDisableStatusInfo", [](CFirmwareRecord &r, const QVariant &v) { r.m_bDisableStatusInfo = v.toBool(); }},
+        {"m_bHideVersionReport", [](CFirmwareRecord &r, const QVariant &v) { r.m_bHideVersionReport = v.toBool(); }},
+        {"m_bHidePrompt", [](CFirmwareRecord &r, const QVariant &v) { r.m_bHidePrompt = v.toBool(); }},
+        {"m_bDisableLedFlash", [](CFirmwareRecord &r, const QVariant &v) { r.m_bDisableLedFlash = v.toBool(); }},
+        {"m_bShortCommandSet", [](CFirmwareRecord &r, const QVariant &v) { r.m_bShortCommandSet = v.toBool(); }},
+        {"m_bAsciiInput", [](CFirmwareRecord &r, const QVariant &v) { r.m_bAsciiInput = v.toBool(); }},
+        {"m_strManufacturer", [](CFirmwareRecord &r, const QVariant &v) { r.m_strManufacturer = v.toString(); }},
+        {"m_strProduct", [](CFirmwareRecord &r, const QVariant &v) { r.m_strProduct = v.toString(); }},
+        {"m_strDirPrefix", [](CFirmwareRecord &r, const QVariant &v) { r.m_strDirPrefix = v.toString(); }},
+    };
+    QVERIFY2(setters.contains(name), qPrintable(name));
+    setters.value(name)(r, v);
+}
+
+QString PlainLines(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+}  // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+
+    QString Path(const QString &name) const { return m_dir->filePath(name); }
+
+    // Writes every fixture that `args` names into the test folder.
+    void PrepareFixtures(const QStringList &args)
+    {
+        for (const QString &arg : args) {
+            const QByteArray bytes = Fixture(arg);
+            if (!bytes.isEmpty())
+                QVERIFY(ImageBuilder::WriteFile(Path(arg), bytes));
+        }
+    }
+
+    CliRun Run(const QStringList &args)
+    {
+        QProcess process;
+        process.setWorkingDirectory(m_dir->path());
+        process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
+        CliRun run;
+        if (!process.waitForFinished(kProcessTimeoutMs) || process.exitStatus() != QProcess::NormalExit) {
+            process.kill();
+            process.waitForFinished();
+            run.err = QStringLiteral("brindle-cli did not finish: ") + process.errorString();
+            return run;
+        }
+        run.exitCode = process.exitCode();
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    QStringList Files() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name); }
+
+    // The wizard's walk with the core alone: load, the pages hand their values back, the
+    // version code goes into the version text on the way to "Confirm Summary", then write.
+    QByteArray WalkLikeWizard(const QString &source, const QString &target, const QVariantMap &members,
+                              const QString &code, QString &finishText)
+    {
+        AcceptingUi ui;
+        CFirmwareRecord r(&ui);
+        if (r.LoadFirmware(Path(source)) != 1)
+            return QByteArray();
+        for (auto it = members.begin(); it != members.end(); ++it)
+            SetMember(r, it.key(), it.value());
+        // The UART page has no list entry for an unknown flow control; leaving it stores "None".
+        if (r.m_nFlowControl > kFlowXonXoff)
+            r.m_nFlowControl = kFlowNone;
+        r.m_strVersionCode = code;
+        r.m_strVersion = SettingsText::MergeVersionCode(r.m_strVersion, code);
+        if (r.WriteFirmware(Path(target)) != 1)
+            return QByteArray();
+        finishText = PlainLines(SettingsText::FinishText(r.m_nFileKind, r.m_strVersion, source, target)) + '\n';
+        return ImageBuilder::ReadFile(Path(target));
+    }
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+    }
+
+    // The documented example: the copied "File Summary" text, then the extra lines.
+    void infoTextExample()
+    {
+        PrepareFixtures({"qhar.rom"});
+        const CliRun run = Run({"info", "qhar.rom"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("Firmware Settings\n\n"
+                                         "Firmware Version: 03.64\n\n"
+                                         "Firmware Type: QHAR ROM File\n\n"
+                                         "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\n\n"
+                                         "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
+                                         "Options: Allow Firmware Upgrades, Allow Data Mode,\n"
+                                         "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
+                                         "Sonette Status Information: Allow\n"
+                                         "File Kind: ROM image: 65536 bytes, signature at image offset 0x30\n"));
+    }
+
+    void infoText_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("absent");
+
+        QTest::newRow("QSOL upgrade file: USB identity")
+            << "qsol.quf"
+            << QStringList{"Firmware Type: QSOL QUF Upgrader File for Main Code", "USB Vendor ID: 0x2b3f",
+                           "USB Product ID: 0x5c10", "Manufacturer String: Norvale", "Product String: Widget",
+                           "String 3: SN1",
+                           "File Kind: QUF upgrade file: signature in the 512-byte header, code type 1 (main code)"}
+            << QStringList{"Target Directory Prefix"};
+        QTest::newRow("QWEX BLD image: prefix")
+            << "qwex.bld"
+            << QStringList{"Firmware Type: QWEX BLD File", "Target Directory Prefix: SNAP",
+                           "File Kind: BLD image: 61440 bytes, signature at image offset 0x30"}
+            << QStringList{"USB Vendor ID", "Manufacturer String"};
+        QTest::newRow("customised before: marker")
+            << "qhar-coded.rom" << QStringList{"Firmware Version: 03.64-OLD (Modified) "} << QStringList{};
+        QTest::newRow("66048 bytes without a header")
+            << "qhar-66048.rom"
+            << QStringList{"Firmware Type: QHAR ROM File",
+                           "File Kind: ROM image: 66048 bytes without an upgrade header, signature at image offset 0x30"}
+            << QStringList{};
+        QTest::newRow("everything set")
+            << "qhar-set.rom"
+            << QStringList{"Default Monitor Settings: 115200 baud, 7 bits, 2 stop bit, odd parity, XON/XOFF",
+                           "Initial Mode: SCS, IPA, Disable LED Flash at Power-on",
+                           "Options: Disable Firmware Upgrades, Disable Data Mode,",
+                           "No Prompt, No Device Connects/Removals, No Version Report at Startup.",
+                           "Sonette Status Information: Disable"}
+            << QStringList{"Allow"};
+        QTest::newRow("unknown flow control")
+            << "qhar-flow8.rom" << QStringList{"Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, unknown flow control"}
+            << QStringList{};
+    }
+
+    void infoText()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, absent);
+        PrepareFixtures({file});
+        const CliRun run = Run({"info", file});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        const QStringList outLines = run.out.split('\n');
+        for (const QString &line : lines)
+            QVERIFY2(outLines.contains(line), qPrintable(line + "\n--- not in ---\n" + run.out));
+        for (const QString &text : absent)
+            QVERIFY2(!run.out.contains(text), qPrintable(text));
+    }
+
+    void infoJson_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QVariantMap>("expected");  // every key of the object, with its value
+        QTest::addColumn<QVariantMap>("usb");       // empty: no "usb" member
+
+        const QVariantMap plain{{"schema", 1}, {"fileKind", "ROM"}, {"codeType", 0}, {"firmwareType", "QHAR"},
+                                {"version", "03.64QHARF"}, {"versionNumber", 364}, {"baudRate", 9600},
+                                {"dataBits", 8}, {"stopBits", 1}, {"parity", "none"}, {"flowControl", "none"},
+                                {"inputMode", "iph"}, {"commandSet", "ecs"}, {"ledFlash", true}, {"prompt", true},
+                                {"deviceConnects", true}, {"versionReport", true}, {"dataMode", true},
+                                {"upgrades", true}, {"statusInfo", true}};
+        QTest::newRow("QHAR ROM, defaults") << "qhar.rom" << plain << QVariantMap{};
+
+        QVariantMap set = plain;
+        set.insert({{"baudRate", 115200}, {"dataBits", 7}, {"stopBits", 2}, {"parity", "odd"},
+                    {"flowControl", "xon-xoff"}, {"inputMode", "ipa"}, {"commandSet", "scs"}, {"ledFlash", false},
+                    {"prompt", false}, {"deviceConnects", false}, {"versionReport", false}, {"dataMode", false},
+                    {"upgrades", false}, {"statusInfo", false}});
+        QTest::newRow("QHAR ROM, every bit set") << "qhar-set.rom" << set << QVariantMap{};
+
+        QVariantMap qsol = plain;
+        qsol.insert({{"fileKind", "QUF"}, {"codeType", 1}, {"firmwareType", "QSOL"}, {"version", "03.64QSOLF"}});
+        QTest::newRow("QSOL upgrade file")
+            << "qsol.quf" << qsol
+            << QVariantMap{{"vendorId", 0x2B3F}, {"productId", 0x5C10}, {"manufacturer", "Norvale"},
+                           {"product", "Widget"}, {"string3", "SN1"}};
+
+        QVariantMap qj4j = plain;
+        qj4j.insert({{"fileKind", "BLD"}, {"firmwareType", "QJ4J"}, {"version", "03.64QJ4JF"}, {"dirPrefix", "J4J0"}});
+        QTest::newRow("QJ4J BLD image") << "qj4j.bld" << qj4j << QVariantMap{};
+
+        QVariantMap unknownFlow = plain;
+        unknownFlow.insert("flowControl", "unknown");
+        QTest::newRow("unknown flow control") << "qhar-flow8.rom" << unknownFlow << QVariantMap{};
+    }
+
+    void infoJson()
+    {
+        QFETCH(QString, file);
+        QFETCH(QVariantMap, expected);
+        QFETCH(QVariantMap, usb);
+        PrepareFixtures({file});
+        const CliRun run = Run({"info", file, "--json"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QJsonObject object = doc.object();
+        QCOMPARE(object.value("usb").toObject().toVariantMap(), usb);
+        object.remove("usb");
+        QCOMPARE(object.toVariantMap(), expected);
+        // Written in the documented order, not alphabetically.
+        QVERIFY(run.out.startsWith("{\n  \"schema\": 1,\n  \"fileKind\": "));
+    }
+
+    void writeMatchesWizard_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("profile");  // written to profile.json and passed with --settings
+        QTest::addColumn<QString>("code");        // as the wizard's record holds it
+        QTest::addColumn<QVariantMap>("members");  // what the wizard's pages hand back
+
+        QTest::newRow("UART settings, ROM to upgrade file")
+            << "qhar.rom" << "out.quf"
+            << QStringList{"--code", "ABC", "--baud", "115200", "--data-bits", "7", "--stop-bits", "2", "--parity", "even", "--flow", "cts-rts"}
+            << QByteArray() << "ABC"
+            << QVariantMap{{"m_nBaudRate", 115200}, {"m_nDataBits", 7}, {"m_nStopBits", 2}, {"m_nParity", 2}, {"m_nFlowControl", 1}};
+        QTest::newRow("modes and options off, upgrade file to ROM")
+            << "qhar.quf" << "out.rom"
+            << QStringList{"--code", "A1B", "--input", "ipa", "--command-set", "scs", "--led-flash", "off",
+                           "--prompt", "hide", "--connects", "hide", "--version-report", "hide", "--data-mode",
+                           "disable", "--upgrades", "disable", "--status-info", "disable"}
+            << QByteArray() << "A1B"
+            << QVariantMap{{"m_bAsciiInput", true}, {"m_bShortCommandSet", true}, {"m_bDisableLedFlash", true},
+                           {"m_bHidePrompt", true}, {"m_bHideConnects", true}, {"m_bHideVersionReport", true},
+                           {"m_bDisableDataMode", true}, {"m_bDisableUpgrades", true}, {"m_bDisableStatusInfo", true}};
+        QTest::newRow("modes and options on, kind kept for .bin")
+            << "qhar-set.rom" << "out.bin"
+            << QStringList{"--code", "ZZ9", "--input", "iph", "--command-set", "ecs", "--led-flash", "on", "--prompt",
+                           "show", "--connects", "show", "--version-report", "show", "--data-mode", "allow",
+                           "--upgrades", "allow", "--status-info", "allow", "--flow", "none", "--parity", "none"}
+            << QByteArray() << "ZZ9"
+            << QVariantMap{{"m_bAsciiInput", false}, {"m_bShortCommandSet", false}, {"m_bDisableLedFlash", false},
+                           {"m_bHidePrompt", false}, {"m_bHideConnects", false}, {"m_bHideVersionReport", false},
+                           {"m_bDisableDataMode", false}, {"m_bDisableUpgrades", false}, {"m_bDisableStatusInfo", false},
+                           {"m_nFlowControl", 0}, {"m_nParity", 0}};
+        QTest::newRow("USB identity, upgrade file to ROM")
+            << "qsol.quf" << "out.rom"
+            << QStringList{"--code", "USB", "--vid", "0x1234", "--pid", "aBcD", "--manufacturer", "Acme Ltd", "--product", "Gizmo 2"}
+            << QByteArray() << "USB"
+            << QVariantMap{{"m_nVendorId", 0x1234}, {"m_nProductId", 0xABCD}, {"m_strManufacturer", "Acme Ltd"}, {"m_strProduct", "Gizmo 2"}};
+        QTest::newRow("USB strings emptied, Latin-1 kept")
+            << "qsol.quf" << "out.quf"
+            << QStringList{"--code", "E00", "--manufacturer", "", "--product", QStringLiteral("Caf\u00e9")}
+            << QByteArray() << "E00"
+            << QVariantMap{{"m_strManufacturer", ""}, {"m_strProduct", QStringLiteral("Caf\u00e9")}};
+        QTest::newRow("prefix in capitals, BLD to ROM")
+            << "qwex.bld" << "out.rom" << QStringList{"--code", "abc", "--dir-prefix", "ab12"} << QByteArray() << "ABC"
+            << QVariantMap{{"m_strDirPrefix", "AB12"}};
+        QTest::newRow("BLD to upgrade file, extension in capitals")
+            << "qj4j.bld" << "OUT.QUF" << QStringList{"--code", "x9z"} << QByteArray() << "X9Z" << QVariantMap{};
+        QTest::newRow("BLD stays BLD") << "qhar.bld" << "out.img" << QStringList{"--code", "BLD"} << QByteArray() << "BLD" << QVariantMap{};
+        QTest::newRow("earlier code replaced") << "qhar-coded.rom" << "out.rom" << QStringList{"--code", "NEW"} << QByteArray() << "NEW" << QVariantMap{};
+        QTest::newRow("merged version longer than 16")
+            << "qlyt1-long.rom" << "out.rom" << QStringList{"--code", "XYZ"} << QByteArray() << "XYZ" << QVariantMap{};
+        QTest::newRow("unknown flow control written as none")
+            << "qwex-flow8.rom" << "out.rom" << QStringList{"--code", "FLO"} << QByteArray() << "FLO" << QVariantMap{};
+        QTest::newRow("profile")
+            << "qsol.quf" << "out.rom" << QStringList{"--code", "PRF"}
+            << QByteArray(R"({"baudRate": 19200, "prompt": false, "flowControl": "dtr-dsr", "statusInfo": false,
+                             "usb": {"vendorId": 4660, "product": "From Profile"}})")
+            << "PRF"
+            << QVariantMap{{"m_nBaudRate", 19200}, {"m_bHidePrompt", true}, {"m_nFlowControl", 2},
+                           {"m_bDisableStatusInfo", true}, {"m_nVendorId", 4660}, {"m_strProduct", "From Profile"}};
+        QTest::newRow("options win over the profile")
+            << "qsol.quf" << "out.quf" << QStringList{"--baud", "38400", "--code", "WIN", "--product", "Option"}
+            << QByteArray(R"({"baudRate": 19200, "ledFlash": false, "usb": {"product": "Profile"}})") << "WIN"
+            << QVariantMap{{"m_nBaudRate", 38400}, {"m_bDisableLedFlash", true}, {"m_strProduct", "Option"}};
+        QTest::newRow("profile facts ignored")
+            << "qhar.rom" << "out.rom" << QStringList{"--code", "FAC"}
+            << QByteArray(R"({"schema": 1, "fileKind": "QUF", "codeType": 1, "firmwareType": "QSOL",
+                             "version": "99.99QSOLF", "versionNumber": 9999, "dataBits": 7})")
+            << "FAC" << QVariantMap{{"m_nDataBits", 7}};
+    }
+
+    void writeMatchesWizard()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, profile);
+        QFETCH(QString, code);
+        QFETCH(QVariantMap, members);
+        PrepareFixtures({source});
+        QStringList args{"write", source, target};
+        args += options;
+        if (!profile.isEmpty()) {
+            QVERIFY(ImageBuilder::WriteFile(Path("profile.json"), profile));
+            args += {"--settings", "profile.json"};
+        }
+
+        const CliRun run = Run(args);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray written = ImageBuilder::ReadFile(Path(target));
+        QVERIFY(!written.isEmpty());
+        QVERIFY(written != Fixture(source));
+
+        QString finishText;
+        const QByteArray wizard = WalkLikeWizard(source, "wizard-" + target, members, code, finishText);
+        QVERIFY(!wizard.isEmpty());
+        QCOMPARE(written.size(), wizard.size());
+        QVERIFY2(written == wizard, "brindle-cli and the wizard's path wrote different bytes");
+        QCOMPARE(run.out, finishText.replace("wizard-" + target, target));
+    }
+
+    // Without the wizard's UART page in between, an unknown flow control would go back as 0x08.
+    void writeSettlesUnknownFlow()
+    {
+        PrepareFixtures({"qhar-flow8.rom"});
+        const CliRun run = Run({"write", "qhar-flow8.rom", "out.rom", "--code", "ABC"});
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray written = ImageBuilder::ReadFile(Path("out.rom"));
+        QCOMPARE(written.size(), kRomLength);
+        QCOMPARE(quint8(written.at(kFlowControl)), quint8(0x00));
+        QCOMPARE(written.mid(kVersionText, 14), QByteArray("03.64-ABCQHARF"));
+    }
+
+    void writeOverwrite_data()
+    {
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<bool>("dryRun");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("refused without --force") << false << false << 1;
+        QTest::newRow("replaced with --force") << true << false << 0;
+        QTest::newRow("dry run refused like the real run") << false << true << 1;
+        QTest::newRow("dry run with --force leaves it") << true << true << 0;
+    }
+
+    void writeOverwrite()
+    {
+        QFETCH(bool, force);
+        QFETCH(bool, dryRun);
+        QFETCH(int, exitCode);
+        PrepareFixtures({"qhar.rom"});
+        // Longer than any image: a replaced file must hold exactly the new bytes.
+        const QByteArray old(kUpgradeLength + 100, 'x');
+        QVERIFY(ImageBuilder::WriteFile(Path("out.rom"), old));
+        QStringList args{"write", "qhar.rom", "out.rom", "--code", "OVR"};
+        if (force)
+            args << "--force";
+        if (dryRun)
+            args << "--dry-run";
+        const CliRun run = Run(args);
+        QCOMPARE(run.exitCode, exitCode);
+        const QByteArray now = ImageBuilder::ReadFile(Path("out.rom"));
+        if (force && !dryRun) {
+            QCOMPARE(run.err, QString());
+            QCOMPARE(now.size(), kRomLength);
+            QCOMPARE(now.mid(kVersionText, 14), QByteArray("03.64-OVRQHARF"));
+        } else {
+            QCOMPARE(now, old);
+        }
+        if (!force)
+            QCOMPARE(run.err, QStringLiteral("File Exists: out.rom exists; use --force to replace it\n"));
+    }
+
+    void dryRun()
+    {
+        PrepareFixtures({"qwex-flow8.rom"});
+        const QStringList before = Files();
+        const CliRun run = Run({"write", "qwex-flow8.rom", "out.quf", "--code", "abc", "--baud", "115200",
+                                "--dir-prefix", "wxyz", "--prompt", "hide", "--data-bits", "8", "--dry-run"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("Summary of Firmware Customisations\n\n"
+                                         "Firmware Version: 03.64-ABC\n\n"
+                                         "Firmware Type: QWEX\n\n"
+                                         "Default Monitor Settings: 115200 baud, 8 bits, 1 stop bit, no parity, no flow control\n\n"
+                                         "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
+                                         "Options: Allow Firmware Upgrades, Allow Data Mode,\n"
+                                         "No Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
+                                         "fileKind: ROM -> QUF\n"
+                                         "version: \"03.64QWEXF\" -> \"03.64-ABCQWEXF\"\n"
+                                         "baudRate: 9600 -> 115200\n"
+                                         "flowControl: unknown -> none\n"
+                                         "prompt: show -> hide\n"
+                                         "dirPrefix: \"SNAP\" -> \"WXYZ\"\n"));
+        QCOMPARE(Files(), before);
+    }
+
+    // The production-line recipe: a golden image's settings exported and applied elsewhere.
+    void profileRoundTrip()
+    {
+        PrepareFixtures({"qsol.quf", "qsol2.rom"});
+        CliRun run = Run({"write", "qsol.quf", "golden.quf", "--code", "GLD", "--baud", "57600", "--vid", "1234",
+                          "--pid", "5678", "--manufacturer", "Acme", "--product", "Gizmo", "--led-flash", "off",
+                          "--status-info", "disable", "--flow", "xon-xoff"});
+        QCOMPARE(run.exitCode, 0);
+        run = Run({"info", "golden.quf", "--json"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(ImageBuilder::WriteFile(Path("golden.json"), run.out.toUtf8()));
+
+        run = Run({"write", "qsol2.rom", "line.rom", "--code", "L01", "--settings", "golden.json"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+
+        // Everything but the version text follows the golden image. The third USB string is the
+        // file's own, as in the wizard, which has no page for it; here both files carry "SN1".
+        run = Run({"diff", "golden.quf", "line.rom"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 1);
+        const int compared = kRomLength - (kDirPrefix - kVersionText) - (kStringAreaEnd - kStringArea) - 1 - 4;
+        QCOMPARE(run.out, QStringLiteral("version: \"03.64-GLDQSOLF\" -> \"03.60-L01QSOLF\"\n"
+                                         "Image bytes outside the settings that differ: 0 of %1\n").arg(compared));
+    }
+
+    void diff_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+
+        constexpr int kParamBytes = kDirPrefix - kVersionText;
+        const QString bytes = QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n");
+        QTest::newRow("same file") << "qhar.rom" << "qhar.rom" << 0 << bytes.arg(0).arg(kRomLength - kParamBytes);
+        QTest::newRow("ROM image and upgrade file of one image")
+            << "qhar.rom" << "qhar.quf" << 0 << bytes.arg(0).arg(kRomLength - kParamBytes);
+        QTest::newRow("BLD against ROM: first 60 KiB only")
+            << "qhar.bld" << "qhar-tail.rom" << 0 << bytes.arg(0).arg(kBldLength - kParamBytes);
+        QTest::newRow("one firmware byte")
+            << "qhar.rom" << "qhar-onebyte.rom" << 1 << bytes.arg(1).arg(kRomLength - kParamBytes);
+        QTest::newRow("settings")
+            << "qhar.rom" << "qhar-set.rom" << 1
+            << "baudRate: 9600 -> 115200\ndataBits: 8 -> 7\nstopBits: 1 -> 2\nparity: none -> odd\n"
+               "flowControl: none -> xon-xoff\ninputMode: iph -> ipa\ncommandSet: ecs -> scs\nledFlash: on -> off\n"
+               "prompt: show -> hide\ndeviceConnects: show -> hide\nversionReport: show -> hide\n"
+               "dataMode: allow -> disable\nupgrades: allow -> disable\nstatusInfo: allow -> disable\n"
+                + bytes.arg(0).arg(kRomLength - kParamBytes);
+        QTest::newRow("firmware types")
+            << "qj4j.bld" << "qsol.quf" << 1
+            << "firmwareType: QJ4J -> QSOL\nversion: \"03.64QJ4JF\" -> \"03.64QSOLF\"\n"
+               "dirPrefix: \"J4J0\" -> (none)\n"
+               "usb.vendorId: (none) -> 0x2b3f\nusb.productId: (none) -> 0x5c10\n"
+               "usb.manufacturer: (none) -> \"Norvale\"\nusb.product: (none) -> \"Widget\"\n"
+               "usb.string3: (none) -> \"SN1\"\n"
+                + bytes.arg(0).arg(kBldLength - kParamBytes - kDirPrefixSize - (kStringAreaEnd - kStringArea) - 1 - 4);
+    }
+
+    void diff()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        PrepareFixtures({a, b});
+        const CliRun run = Run({"diff", a, b});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.out, out);
+        QCOMPARE(run.exitCode, exitCode);
+    }
+
+    void diffJson()
+    {
+        PrepareFixtures({"qhar.rom", "qhar-onebyte.rom", "qsol.quf"});
+        CliRun run = Run({"diff", "qhar-onebyte.rom", "qsol.quf", "--json"});
+        QCOMPARE(run.exitCode, 1);
+        QJsonObject object = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(object.value("schema").toInt(), 1);
+        QCOMPARE(object.value("differingBytes").toInt(), 1);
+        const QJsonArray differences = object.value("differences").toArray();
+        QCOMPARE(differences.size(), 7);
+        QCOMPARE(differences.at(0).toObject().toVariantMap(),
+                 (QVariantMap{{"name", "firmwareType"}, {"a", "QHAR"}, {"b", "QSOL"}}));
+        QCOMPARE(differences.at(2).toObject().toVariantMap(),
+                 (QVariantMap{{"name", "usb.vendorId"}, {"a", QVariant::fromValue(nullptr)}, {"b", 0x2B3F}}));
+
+        run = Run({"diff", "qhar.rom", "qhar.rom", "--json"});
+        QCOMPARE(run.exitCode, 0);
+        object = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QVERIFY(object.value("differences").toArray().isEmpty());
+        QCOMPARE(object.value("differingBytes").toInt(), 0);
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("profile");  // written to p.json when not empty
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("err");  // the first line of standard error
+
+        const QByteArray none;
+        // The firmware core's refusals, with the wizard's caption and text.
+        QTest::newRow("info: missing file") << QStringList{"info", "missing.rom"} << none << 1
+                                            << "Could not open source file: missing.rom was not found.";
+        QTest::newRow("info: wrong length") << QStringList{"info", "short.rom"} << none << 1
+                                            << "File Format Error: File not recognised as Norvale Firmware";
+        QTest::newRow("info: no signature") << QStringList{"info", "nosig.rom"} << none << 1
+                                            << "Firmware Format Error: File format not supported";
+        QTest::newRow("info: old version") << QStringList{"info", "old.rom", "--json"} << none << 1
+                                           << "Firmware Version Error: Firmware version 03.54QHARF not supported";
+        QTest::newRow("info: parameters version") << QStringList{"info", "params.rom"} << none << 1
+                                                  << "File Format Error: Parameters version 0x2 not supported";
+        QTest::newRow("write: old version") << QStringList{"write", "old.rom", "out.rom", "--code", "ABC"} << none << 1
+                                            << "Firmware Version Error: Firmware version 03.54QHARF not supported";
+        QTest::newRow("write: destination folder missing")
+            << QStringList{"write", "qhar.rom", "nowhere/out.rom", "--code", "ABC"} << none << 1
+            << "Could not open destination file: nowhere/out.rom was not found.";
+        QTest::newRow("diff: missing file") << QStringList{"diff", "qhar.rom", "missing.rom"} << none << 2
+                                            << "Could not open source file: missing.rom was not found.";
+        QTest::newRow("diff: refused file") << QStringList{"diff", "params.rom", "qhar.rom"} << none << 2
+                                            << "File Format Error: Parameters version 0x2 not supported";
+
+        // Settings that do not fit the file.
+        QTest::newRow("--vid on QHAR") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--vid", "1"} << none << 2
+                                       << "brindle-cli write: --vid: applies only to QSOL firmware, not to QHAR";
+        QTest::newRow("--dir-prefix on QSOL")
+            << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--dir-prefix", "ABCD"} << none << 2
+            << "brindle-cli write: --dir-prefix: applies only to QWEX and QJ4J firmware, not to QSOL";
+        QTest::newRow("--product without string descriptors")
+            << QStringList{"write", "qsol-nostrings.rom", "out.rom", "--code", "ABC", "--product", "X"} << none << 2
+            << "brindle-cli write: --product: this image has no USB string descriptors to hold it";
+        QTest::newRow("--pid without device descriptor")
+            << QStringList{"write", "qsol-shortdesc.rom", "out.rom", "--code", "ABC", "--pid", "1"} << none << 2
+            << "brindle-cli write: --pid: this image has no USB device descriptor to hold it (length byte 8)";
+        QTest::newRow("USB strings too long together")
+            << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--manufacturer", QString(100, 'm'), "--product", QString(21, 'p')}
+            << none << 2
+            << "brindle-cli write: --manufacturer, --product: the three USB strings would hold 124 characters together; at most 123 fit";
+
+        // Values out of range.
+        QTest::newRow("--baud not in the list")
+            << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--baud", "14400"} << none << 2
+            << "brindle-cli write: --baud: 14400 is not one of 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+               "115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
+        QTest::newRow("--baud not a number")
+            << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--baud", "fast"} << none << 2
+            << "brindle-cli write: --baud: \"fast\" is not a number; use one of 300, 600, 1200, 2400, 4800, 9600, "
+               "19200, 38400, 57600, 115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
+        QTest::newRow("--data-bits 9") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--data-bits", "9"} << none << 2
+                                       << "brindle-cli write: --data-bits: 9 is not one of 7, 8";
+        QTest::newRow("--stop-bits 0") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--stop-bits", "0"} << none << 2
+                                       << "brindle-cli write: --stop-bits: 0 is not one of 1, 2";
+        QTest::newRow("--parity mark") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--parity", "mark"} << none << 2
+                                       << "brindle-cli write: --parity: \"mark\" is not one of none, odd, even";
+        QTest::newRow("--flow unknown") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--flow", "unknown"} << none << 2
+                                        << "brindle-cli write: --flow: \"unknown\" is not one of none, cts-rts, dtr-dsr, xon-xoff";
+        QTest::newRow("--led-flash yes") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--led-flash", "yes"} << none << 2
+                                         << "brindle-cli write: --led-flash: \"yes\" is not one of on, off";
+        QTest::newRow("--vid five digits")
+            << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--vid", "12345"} << none << 2
+            << "brindle-cli write: --vid: \"12345\" is not a hexadecimal number from 0 to ffff";
+        QTest::newRow("--pid not hexadecimal")
+            << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--pid", "0xG1"} << none << 2
+            << "brindle-cli write: --pid: \"0xG1\" is not a hexadecimal number from 0 to ffff";
+        QTest::newRow("--manufacturer beyond Latin-1")
+            << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--manufacturer", QStringLiteral("\u20acuro")} << none << 2
+            << QStringLiteral("brindle-cli write: --manufacturer: the character \u20ac (U+20ac) cannot be stored: the firmware "
+                              "keeps one byte per character (Latin-1)");
+        QTest::newRow("--dir-prefix too short")
+            << QStringList{"write", "qwex.bld", "out.rom", "--code", "ABC", "--dir-prefix", "AB1"} << none << 2
+            << "brindle-cli write: --dir-prefix: \"AB1\" must be exactly 4 letters or digits";
+        QTest::newRow("--code missing") << QStringList{"write", "qhar.rom", "out.rom"} << none << 2
+                                        << "brindle-cli write: --code is required: exactly 3 letters or digits";
+        QTest::newRow("--code too long") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABCD"} << none << 2
+                                         << "brindle-cli write: --code: \"ABCD\" must be exactly 3 letters or digits";
+        QTest::newRow("--code with a dash") << QStringList{"write", "qhar.rom", "out.rom", "--code", "A-C"} << none << 2
+                                            << "brindle-cli write: --code: \"A-C\" must be exactly 3 letters or digits";
+
+        // The command line itself.
+        QTest::newRow("unknown option") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--bogus"} << none << 2
+                                        << "brindle-cli write: Unknown option 'bogus'.";
+        QTest::newRow("missing target") << QStringList{"write", "qhar.rom", "--code", "ABC"} << none << 2
+                                        << "brindle-cli write: missing arguments";
+        QTest::newRow("extra argument") << QStringList{"info", "qhar.rom", "more"} << none << 2
+                                        << "brindle-cli info: unexpected argument 'more'";
+        QTest::newRow("unknown command") << QStringList{"frob"} << none << 2
+                                         << "brindle-cli: unknown command 'frob': use info, write or diff";
+        QTest::newRow("no command") << QStringList{} << none << 2 << "brindle-cli: no command given: use info, write or diff";
+        QTest::newRow("diff: unknown option") << QStringList{"diff", "qhar.rom", "qhar.rom", "--force"} << none << 2
+                                              << "brindle-cli diff: Unknown option 'force'.";
+
+        // Profiles.
+        const QStringList withProfile{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "p.json"};
+        QTest::newRow("profile missing")
+            << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "none.json"} << none << 2
+            << "brindle-cli write: none.json: cannot read the profile: No such file or directory";
+        QTest::newRow("profile malformed") << withProfile << QByteArray("{\n  \"baudRate\": 9600\n  \"parity\": \"odd\"\n}") << 2
+                                           << "brindle-cli write: p.json: line 3, column 4: malformed JSON: unterminated object";
+        QTest::newRow("profile not an object") << withProfile << QByteArray("[1, 2]") << 2
+                                               << "brindle-cli write: p.json: a profile is one JSON object, as info --json prints it";
+        QTest::newRow("profile unknown key") << withProfile << QByteArray("{\"speed\": 9600}") << 2
+                                             << "brindle-cli write: p.json: speed: unknown key";
+        QTest::newRow("profile number as text") << withProfile << QByteArray("{\"baudRate\": \"9600\"}") << 2
+                                                << "brindle-cli write: p.json: baudRate: expected a number, found a string";
+        QTest::newRow("profile flag as word") << withProfile << QByteArray("{\"prompt\": \"show\"}") << 2
+                                              << "brindle-cli write: p.json: prompt: expected true or false, found a string";
+        QTest::newRow("profile fraction") << withProfile << QByteArray("{\"dataBits\": 7.5}") << 2
+                                          << "brindle-cli write: p.json: dataBits: 7.5 is not a whole number";
+        QTest::newRow("profile usb not an object") << withProfile << QByteArray("{\"usb\": 1}") << 2
+                                                   << "brindle-cli write: p.json: usb: expected an object, found a number";
+        QTest::newRow("profile fact of the wrong type") << withProfile << QByteArray("{\"version\": 364}") << 2
+                                                        << "brindle-cli write: p.json: version: expected a string, found a number";
+        QTest::newRow("profile schema 2") << withProfile << QByteArray("{\"schema\": 2}") << 2
+                                          << "brindle-cli write: p.json: schema: schema 2 is not supported (only 1)";
+        QTest::newRow("profile USB on QHAR") << withProfile << QByteArray("{\"usb\": {\"vendorId\": 1}}") << 2
+                                             << "brindle-cli write: p.json: usb.vendorId: applies only to QSOL firmware, not to QHAR";
+        QTest::newRow("profile vendor ID out of range")
+            << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--settings", "p.json"}
+            << QByteArray("{\"usb\": {\"vendorId\": 65536}}") << 2
+            << "brindle-cli write: p.json: usb.vendorId: 65536 is outside 0 to 65535";
+        QTest::newRow("profile prefix too long")
+            << QStringList{"write", "qwex.bld", "out.rom", "--code", "ABC", "--settings", "p.json"}
+            << QByteArray("{\"dirPrefix\": \"ABCDE\"}") << 2
+            << "brindle-cli write: p.json: dirPrefix: \"ABCDE\" must be exactly 4 letters or digits";
+    }
+
+    void refusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, profile);
+        QFETCH(int, exitCode);
+        QFETCH(QString, err);
+        PrepareFixtures(args);
+        if (!profile.isEmpty())
+            QVERIFY(ImageBuilder::WriteFile(Path("p.json"), profile));
+        const QStringList before = Files();
+
+        const CliRun run = Run(args);
+        QCOMPARE(run.err.section('\n', 0, 0), err);
+        QCOMPARE(run.out, QString());
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(Files(), before);  // nothing written
+    }
+
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("mentions");
+
+        QTest::newRow("--version") << QStringList{"--version"} << QStringList{"brindle-cli " BRINDLE_VERSION_STRING "\n"};
+        QTest::newRow("--help") << QStringList{"--help"} << QStringList{"info FILE", "write SOURCE TARGET", "diff A B"};
+        QTest::newRow("info --help") << QStringList{"info", "--help"} << QStringList{"--json", "file"};
+        QTest::newRow("diff --help") << QStringList{"diff", "-h"} << QStringList{"--json", "Exit code 0"};
+        QTest::newRow("write --help")
+            << QStringList{"write", "--help"}
+            << QStringList{"--code <XYZ>", "--settings <profile.json>", "--force", "--dry-run", "--baud <rate>",
+                           "--data-bits <7|8>", "--stop-bits <1|2>", "--parity <none|odd|even>",
+                           "--flow <none|cts-rts|dtr-dsr|xon-xoff>", "--input <ipa|iph>", "--command-set <ecs|scs>",
+                           "--led-flash <on|off>", "--prompt <show|hide>", "--connects <show|hide>",
+                           "--version-report <show|hide>", "--data-mode <allow|disable>", "--upgrades <allow|disable>",
+                           "--status-info <allow|disable>", "--vid <hex>", "--pid <hex>", "--manufacturer <text>",
+                           "--product <text>", "--dir-prefix <XXXX>"};
+    }
+
+    void helpAndVersion()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, mentions);
+        const CliRun run = Run(args);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QString());
+        for (const QString &m : mentions)
+            QVERIFY2(run.out.contains(m), qPrintable(m + "\n--- not in ---\n" + run.out));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
