@@ -3,6 +3,9 @@
 // Qt
 #include <QLineEdit>
 
+class QAction;
+class QMenu;
+
 // A single-line edit that lets the user type only letters, digits and the full stop, plus the
 // control keys that editing needs. Pasted text is not filtered, but with the upper-case style it
 // is turned into capitals like typed text, and the text limit applies to it.
@@ -13,7 +16,7 @@ class CEditAlnum : public QLineEdit
 public:
     explicit CEditAlnum(QWidget *parent = nullptr);
 
-    // Letters become capitals as they are typed or pasted.
+    // Letters become capitals as they are typed or pasted; text the program sets is kept as is.
     void SetUpperCase(bool upperCase) { m_bUpperCase = upperCase; }
     bool IsUpperCase() const { return m_bUpperCase; }
 
@@ -25,14 +28,27 @@ public:
     // Handles one typed character: true when it was passed on to the edit.
     bool OnChar(QChar c);
 
+    // `text` with its letters in capitals, one character for one, so lengths never change.
+    // Latin-1 letters whose capital lies outside Latin-1 stay as they are: the firmware keeps one
+    // byte per character.
+    static QString Capitals(const QString &text);
+
+    // The Paste entry of the edit's standard context menu.
+    static QAction *FindPasteAction(const QMenu *menu);
+
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     friend class CEditAlnumValidator;
+    // Inserts typed text in place of the selection, unless it would grow the text beyond the limit.
+    void TypeText(const QString &text);
     void PasteWithinLimit();
 
     bool m_bUpperCase = false;
     int m_nLimit = 0;
     qsizetype m_nLastLength = 0;
+    bool m_bUserInput = false;  // an input event is being handled
 };
