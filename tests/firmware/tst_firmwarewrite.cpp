@@ -1,0 +1,974 @@
+// Writing: encoding the record into the image, converting between the three layouts by the
+// destination's extension, and the faults that must leave an existing file as it was.
+
+// Std
+#include <algorithm>
+#include <csignal>
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/resource.h>
+#define BRINDLE_HAVE_RLIMIT 1
+#endif
+
+// Qt
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "common/imagebuilder.h"
+#include "firmwareformat.h"
+#include "firmwarerecord.h"
+#include "recordstate.h"
+#include "reflasher.h"
+#include "uirecorder.h"
+
+using namespace Firmware;
+
+namespace {
+
+// The upgrade header that writing builds for `version`.
+QByteArray UpgradeHeader(const QByteArray &version)
+{
+    QByteArray h(kHeaderSize, '\0');
+    std::copy(kSignature.begin(), kSignature.end(), h.begin());
+    h[kHeaderCodeType] = char(CodeMain);
+    for (int i = 0; i < std::min<int>(int(version.size()), kVersionTextSize); ++i)
+        h[kHeaderVersion + i] = version.at(i);
+    h[kHeaderMarker] = char(kHeaderMarkerValue);
+    return h;
+}
+
+QByteArray ReflasherBlock()
+{
+    return QByteArray(reinterpret_cast<const char *>(kReflasherBlock.data()), kReflasherSize);
+}
+
+// Overwrites `bytes` at image offset `offset` of a file whose image starts at `base`.
+void Patch(QByteArray &file, int base, int offset, const QByteArray &bytes)
+{
+    file.replace(base + offset, bytes.size(), bytes);
+}
+
+QByteArray Bytes(std::initializer_list<int> values)
+{
+    QByteArray b;
+    for (int v : values)
+        b.append(char(v));
+    return b;
+}
+
+// The string area as writing rebuilds it: three descriptors, then zeros up to 0xEBFF.
+QByteArray RebuiltStrings(const QList<QString> &strings)
+{
+    QByteArray area;
+    for (const QString &s : strings) {
+        area.append(char((s.size() + 1) * 2));
+        area.append(char(kStringDescriptorType));
+        for (QChar c : s) {
+            area.append(char(c.unicode() & 0xFF));
+            area.append('\0');
+        }
+    }
+    area.resize(kStringAreaEnd - kFirstString, '\0');
+    return area;
+}
+
+#ifdef BRINDLE_HAVE_RLIMIT
+// A file-size limit for the life of the object; writes past it fail with EFBIG.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_ok = ::getrlimit(RLIMIT_FSIZE, &m_saved) == 0;
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        m_ok = m_ok && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool isActive() const { return m_ok; }
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = SIG_DFL;
+    bool m_ok = false;
+};
+#endif
+
+}  // namespace
+
+class TestFirmwareWrite : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void baudRate_data();
+    void baudRate();
+    void lineFormat_data();
+    void lineFormat();
+    void flowControl_data();
+    void flowControl();
+    void flags_data();
+    void flags();
+    void parameterBlockKeptForOtherVersions();
+    void versionText_data();
+    void versionText();
+    void usbIdentity_data();
+    void usbIdentity();
+    void usbStringsTooLong_data();
+    void usbStringsTooLong();
+    void usbAreaOfOtherTypesUntouched();
+    void dirPrefix_data();
+    void dirPrefix();
+
+    void conversions_data();
+    void conversions();
+    void conversionsWorkInPlace();
+    void bldTailZeroedWhateverTheBufferHeld();
+    void reflasherBlock();
+    void extensionRules_data();
+    void extensionRules();
+    void roundTrip_data();
+    void roundTrip();
+    void convertAndBack_data();
+    void convertAndBack();
+
+    void declinedOverwrite();
+    void overwriteLongerFile();
+    void destinationIsFolder_data();
+    void destinationIsFolder();
+    void destinationFolderMissing();
+    void shortWriteKeepsTarget_data();
+    void shortWriteKeepsTarget();
+    void readOnlyDestination_data();
+    void readOnlyDestination();
+    void sourceOverwritten();
+    void writeBeforeLoad();
+
+private:
+    QString freshFolder();
+    QString fixture(const QByteArray &bytes);
+    // Loads `bytes`; false (with a warning) unless the load succeeded quietly.
+    bool load(CFirmwareRecord &rec, UiRecorder &ui, const QByteArray &bytes);
+    // Writes the record to `name` in a fresh folder and returns the file, or a null array.
+    QByteArray write(CFirmwareRecord &rec, UiRecorder &ui, const QString &name);
+
+    QTemporaryDir m_dir;
+    int m_serial = 0;
+};
+
+void TestFirmwareWrite::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+QString TestFirmwareWrite::freshFolder()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("case%1").arg(++m_serial));
+    if (!QDir().mkpath(folder))
+        qFatal("cannot create %s", qPrintable(folder));
+    return folder;
+}
+
+QString TestFirmwareWrite::fixture(const QByteArray &bytes)
+{
+    const QString path = m_dir.filePath(QStringLiteral("source%1.bin").arg(++m_serial));
+    if (!ImageBuilder::WriteFile(path, bytes))
+        qFatal("cannot write fixture %s", qPrintable(path));
+    return path;
+}
+
+bool TestFirmwareWrite::load(CFirmwareRecord &rec, UiRecorder &ui, const QByteArray &bytes)
+{
+    ui.clear();
+    const int result = rec.LoadFirmware(fixture(bytes));
+    if (result != 1 || !ui.messages.isEmpty()) {
+        qWarning() << "load failed:" << result;
+        return false;
+    }
+    return true;
+}
+
+QByteArray TestFirmwareWrite::write(CFirmwareRecord &rec, UiRecorder &ui, const QString &name)
+{
+    const QString path = QDir(freshFolder()).filePath(name);
+    ui.clear();
+    const int result = rec.WriteFirmware(path);
+    if (result != 1 || !ui.messages.isEmpty() || !ui.questions.isEmpty() || !ui.waitBalanced()
+        || rec.m_strTargetFile != path) {
+        qWarning() << "write failed:" << result
+                   << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
+        return QByteArray();
+    }
+    return ImageBuilder::ReadFile(path);
+}
+
+// ---- encoding -------------------------------------------------------------------------
+
+void TestFirmwareWrite::baudRate_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<quint32>("code");
+    for (const BaudDivisor &d : kBaudDivisors)
+        QTest::addRow("%d baud", d.rate) << d.rate << d.code;
+    QTest::newRow("12345 stores the 9600 code") << 12345 << quint32(0x4138);
+    QTest::newRow("0 stores the 9600 code") << 0 << quint32(0x4138);
+    QTest::newRow("-9600 stores the 9600 code") << -9600 << quint32(0x4138);
+}
+
+void TestFirmwareWrite::baudRate()
+{
+    QFETCH(int, rate);
+    QFETCH(quint32, code);
+    // The source's third divisor byte is set: writing must clear it.
+    const QByteArray source = ImageBuilder(ImageBuilder::Rom).setDivisor(0xFF0003).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    rec.m_nBaudRate = rate;
+    QByteArray expected = source;
+    Patch(expected, 0, kDivisor, Bytes({int(code & 0xFF), int(code >> 8 & 0xFF), 0}));
+    QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
+}
+
+void TestFirmwareWrite::lineFormat_data()
+{
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("line");
+    QTest::newRow("8N1") << 8 << 1 << 0 << 0x00;
+    QTest::newRow("7N1") << 7 << 1 << 0 << 0x01;
+    QTest::newRow("8N2") << 8 << 2 << 0 << 0x04;
+    QTest::newRow("8O1") << 8 << 1 << 1 << 0x08;
+    QTest::newRow("8E1") << 8 << 1 << 2 << 0x18;
+    QTest::newRow("7E2") << 7 << 2 << 2 << 0x1D;
+    QTest::newRow("parity 3 is some parity") << 8 << 1 << 3 << 0x08;
+}
+
+void TestFirmwareWrite::lineFormat()
+{
+    QFETCH(int, dataBits);
+    QFETCH(int, stopBits);
+    QFETCH(int, parity);
+    QFETCH(int, line);
+    // Reserved bits in the source are written as 0.
+    const QByteArray source = ImageBuilder(ImageBuilder::Bld).setLine(0xE2).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    rec.m_nDataBits = dataBits;
+    rec.m_nStopBits = stopBits;
+    rec.m_nParity = parity;
+    QByteArray expected = source;
+    expected[kLineFormat] = char(line);
+    QCOMPARE(write(rec, ui, QStringLiteral("out.bld")), expected);
+}
+
+void TestFirmwareWrite::flowControl_data()
+{
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<int>("flow");
+    QTest::newRow("none") << 0 << 0x00;
+    QTest::newRow("CTS/RTS") << 1 << 0x01;
+    QTest::newRow("DTR/DSR") << 2 << 0x02;
+    QTest::newRow("XON/XOFF") << 3 << 0x04;
+    QTest::newRow("unknown") << 4 << 0x08;
+}
+
+void TestFirmwareWrite::flowControl()
+{
+    QFETCH(int, setting);
+    QFETCH(int, flow);
+    const QByteArray source = ImageBuilder(ImageBuilder::Upgrade).setFlow(0x03).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    rec.m_nFlowControl = setting;
+    QByteArray expected = source;
+    expected[kHeaderSize + kFlowControl] = char(flow);
+    QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
+}
+
+void TestFirmwareWrite::flags_data()
+{
+    using namespace RecordState;
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("init");
+    QTest::addColumn<int>("option");
+    QTest::newRow("nothing set") << 0 << 0x00 << 0x00;
+    QTest::newRow("IPA input") << int(AsciiInput) << 0x01 << 0x00;
+    QTest::newRow("short command set") << int(ShortCommandSet) << 0x02 << 0x00;
+    QTest::newRow("no LED flash") << int(DisableLedFlash) << 0x80 << 0x00;
+    QTest::newRow("no prompt") << int(HidePrompt) << 0x00 << 0x01;
+    QTest::newRow("no data mode") << int(DisableDataMode) << 0x00 << 0x02;
+    QTest::newRow("no connects") << int(HideConnects) << 0x00 << 0x04;
+    QTest::newRow("no status info") << int(DisableStatusInfo) << 0x00 << 0x08;
+    QTest::newRow("no version report") << int(HideVersionReport) << 0x00 << 0x40;
+    QTest::newRow("no upgrades") << int(DisableUpgrades) << 0x00 << 0x80;
+    QTest::newRow("everything") << 0x1FF << 0x83 << 0xCF;
+}
+
+void TestFirmwareWrite::flags()
+{
+    QFETCH(int, flags);
+    QFETCH(int, init);
+    QFETCH(int, option);
+    // Reserved bits of both bytes are set in the source and must come out as 0.
+    const QByteArray source = ImageBuilder(ImageBuilder::Rom).setInit(0x7C).setOption(0x30).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    RecordState::SetFlags(rec, flags);
+    QByteArray expected = source;
+    expected[kInitByte] = char(init);
+    expected[kOptionByte] = char(option);
+    QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
+}
+
+void TestFirmwareWrite::parameterBlockKeptForOtherVersions()
+{
+    const QByteArray source = ImageBuilder(ImageBuilder::Rom).setLine(0xE2).setFlow(0x03).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    // A buffer whose parameter layout writing does not know.
+    rec.m_pImage[kParamsVersion] = 2;
+    rec.m_nBaudRate = 300;
+    rec.m_nFlowControl = 1;
+    RecordState::SetFlags(rec, 0x1FF);
+    rec.m_strVersion = QStringLiteral("03.64-ABCQHARF");
+
+    QByteArray expected = source;
+    expected[kParamsVersion] = 2;
+    Patch(expected, 0, kVersionText, "03.64-ABCQHARF");
+    QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
+}
+
+void TestFirmwareWrite::versionText_data()
+{
+    QTest::addColumn<QByteArray>("original");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QByteArray>("stored");  // the 16 bytes at 0x20 afterwards
+
+    QTest::newRow("code inserted") << QByteArray("03.64QHARF") << "03.64-ABCQHARF"
+                                   << QByteArray("03.64-ABCQHARF\0\0", 16);
+    // No terminator: the old text's tail stays behind a shorter one.
+    QTest::newRow("shorter text keeps the old tail")
+        << QByteArray("03.64-ABCQHARF") << "03.64QHARF" << QByteArray("03.64QHARFHARF\0\0", 16);
+    QTest::newRow("cut to 16 characters")
+        << QByteArray("03.64QHARF") << "03.64-ABCDEFQHARF1" << QByteArray("03.64-ABCDEFQHAR");
+    QTest::newRow("low byte of each character")
+        << QByteArray("03.64QHARF") << QStringLiteral("03.64") + QChar(0x141) + QStringLiteral("QHARF")
+        << QByteArray("03.64AQHARF\0\0\0\0\0", 16);
+}
+
+void TestFirmwareWrite::versionText()
+{
+    QFETCH(QByteArray, original);
+    QFETCH(QString, version);
+    QFETCH(QByteArray, stored);
+    const QByteArray source = ImageBuilder(ImageBuilder::Rom, original).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    rec.m_strVersion = version;
+    QByteArray expected = source;
+    Patch(expected, 0, kVersionText, stored);
+    QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
+}
+
+void TestFirmwareWrite::usbIdentity_data()
+{
+    QTest::addColumn<int>("deviceLength");
+    QTest::addColumn<int>("languageLength");
+    QTest::addColumn<QString>("manufacturer");
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<QString>("string3");
+
+    QTest::newRow("three strings") << 0x12 << 4 << "Acme" << "Gadget" << "42";
+    QTest::newRow("empty strings") << 0x12 << 4 << "" << "" << "";
+    QTest::newRow("wide characters keep their low byte")
+        << 0x12 << 4 << QString(QChar(0x20AC)) << QStringLiteral("\u00e9t\u00e9") << "";
+    QTest::newRow("123 characters fill the area")
+        << 0x12 << 4 << QString(100, QLatin1Char('M')) << QString(20, QLatin1Char('P')) << "333";
+    QTest::newRow("device length 8 keeps the IDs") << 8 << 4 << "Acme" << "Gadget" << "42";
+    // Without a language descriptor of length 4 nothing in the string area is written, so
+    // strings of any length are fine.
+    QTest::newRow("language length 6 keeps the strings")
+        << 0x12 << 6 << QString(200, QLatin1Char('L')) << "x" << "";
+}
+
+void TestFirmwareWrite::usbIdentity()
+{
+    QFETCH(int, deviceLength);
+    QFETCH(int, languageLength);
+    QFETCH(QString, manufacturer);
+    QFETCH(QString, product);
+    QFETCH(QString, string3);
+
+    ImageBuilder b(ImageBuilder::Upgrade, "03.66QSOLA");
+    b.setDeviceDescriptor(quint8(deviceLength), 0x0403, 0x6001).setStrings({"Old maker", "Old product", "S3"});
+    b.setByte(kStringArea, quint8(languageLength));
+    const QByteArray source = b.build();
+
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    rec.m_nVendorId = 0x1A2B5;  // only the low 16 bits fit
+    rec.m_nProductId = 0xBEEF;
+    rec.m_strManufacturer = manufacturer;
+    rec.m_strProduct = product;
+    rec.m_strString3 = string3;
+
+    QByteArray expected = source;
+    if (deviceLength > kDeviceDescriptorMinLength)
+        Patch(expected, kHeaderSize, kVendorId, Bytes({0xB5, 0xA2, 0xEF, 0xBE}));
+    if (languageLength == kLanguageDescriptorLength)
+        Patch(expected, kHeaderSize, kFirstString, RebuiltStrings({manufacturer, product, string3}));
+    QCOMPARE(write(rec, ui, QStringLiteral("out.QUF")), expected);
+}
+
+void TestFirmwareWrite::usbStringsTooLong_data()
+{
+    QTest::addColumn<int>("manufacturer");
+    QTest::addColumn<int>("product");
+    QTest::addColumn<int>("string3");
+    QTest::newRow("124 in the first") << 124 << 0 << 0;
+    QTest::newRow("124 in the third") << 0 << 0 << 124;
+    QTest::newRow("124 spread over three") << 41 << 41 << 42;
+    QTest::newRow("127 in one, more than a length byte holds") << 127 << 0 << 0;
+}
+
+void TestFirmwareWrite::usbStringsTooLong()
+{
+    QFETCH(int, manufacturer);
+    QFETCH(int, product);
+    QFETCH(int, string3);
+
+    ImageBuilder b(ImageBuilder::Rom, "03.66QSOLA");
+    b.setStrings({"Maker", "Thing", "3"});
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, b.build()));
+    const QByteArray before = RecordState::Buffer(rec, kBufferSize);
+    rec.m_nBaudRate = 300;  // would change the buffer if anything were encoded
+    rec.m_strVersion = QStringLiteral("03.66-XYZQSOLA");
+    rec.m_strManufacturer = QString(manufacturer, QLatin1Char('m'));
+    rec.m_strProduct = QString(product, QLatin1Char('p'));
+    rec.m_strString3 = QString(string3, QLatin1Char('3'));
+
+    const QString path = QDir(freshFolder()).filePath(QStringLiteral("out.quf"));
+    ui.clear();
+    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().text, QStringLiteral("USB strings too long: at most 123 characters fit"));
+    QCOMPARE(ui.messages.first().caption, QStringLiteral("File Format Error"));
+    QVERIFY(ui.questions.isEmpty());
+    QVERIFY(ui.waitBalanced());
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(rec.m_strTargetFile.isEmpty());
+    QCOMPARE(rec.m_nFileKind, int(KindRom));
+    QCOMPARE(rec.m_nFileLength, kRomLength);
+    QCOMPARE(RecordState::Buffer(rec, kBufferSize), before);
+}
+
+void TestFirmwareWrite::usbAreaOfOtherTypesUntouched()
+{
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    ImageBuilder qsol(ImageBuilder::Rom, "03.66QSOLA");
+    qsol.setDeviceDescriptor(0x12, 0x1111, 0x2222).setStrings({"QSOL maker", "QSOL product", "3"});
+    QVERIFY(load(rec, ui, qsol.build()));
+
+    ImageBuilder qhar(ImageBuilder::Rom, "03.64QHARF");
+    qhar.setDeviceDescriptor(0x12, 0xAAAA, 0xBBBB).setStrings({"QHAR maker", "QHAR product", "3"});
+    const QByteArray source = qhar.build();
+    QVERIFY(load(rec, ui, source));
+    // The USB members still hold the QSOL values; the QHAR image must not receive them.
+    QCOMPARE(rec.m_strManufacturer, QStringLiteral("QSOL maker"));
+    QCOMPARE(rec.m_nVendorId, 0x1111);
+    QCOMPARE(write(rec, ui, QStringLiteral("out.rom")), source);
+}
+
+void TestFirmwareWrite::dirPrefix_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QByteArray>("stored");  // the source holds "SNAP"
+    QTest::newRow("QWEX") << QByteArray("03.64QWEXF") << "ABCD" << QByteArray("ABCD");
+    QTest::newRow("QJ4J") << QByteArray("03.64QJ4JF") << "Z9Y8" << QByteArray("Z9Y8");
+    QTest::newRow("short prefix keeps the rest") << QByteArray("03.64QWEXF") << "AB" << QByteArray("ABAP");
+    QTest::newRow("empty prefix keeps all") << QByteArray("03.64QJ4JF") << "" << QByteArray("SNAP");
+    QTest::newRow("long prefix is cut") << QByteArray("03.64QWEXF") << "ABCDE" << QByteArray("ABCD");
+    QTest::newRow("QHAR has no prefix") << QByteArray("03.64QHARF") << "ABCD" << QByteArray("SNAP");
+    QTest::newRow("QSOL has no prefix") << QByteArray("03.64QSOLF") << "ABCD" << QByteArray("SNAP");
+}
+
+void TestFirmwareWrite::dirPrefix()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(QString, prefix);
+    QFETCH(QByteArray, stored);
+    const QByteArray source = ImageBuilder(ImageBuilder::Bld, version).setDirPrefix("SNAP").build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    rec.m_strDirPrefix = prefix;
+    QByteArray expected = source;
+    Patch(expected, 0, kDirPrefix, stored);
+    QCOMPARE(write(rec, ui, QStringLiteral("out.bld")), expected);
+}
+
+// ---- conversions ----------------------------------------------------------------------
+
+void TestFirmwareWrite::conversions_data()
+{
+    QTest::addColumn<QString>("source");  // "rom", "bld", "quf", "rom66048", "quf-junk-header"
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("result");  // layout of the written file
+    QTest::addColumn<int>("kind");
+
+    QTest::newRow("ROM to .quf") << "rom" << "out.quf" << "header+image" << int(KindUpgrade);
+    QTest::newRow("ROM to .rom") << "rom" << "out.rom" << "image" << int(KindRom);
+    QTest::newRow("ROM to .bin") << "rom" << "out.bin" << "image" << int(KindRom);
+    QTest::newRow("QUF to .rom") << "quf" << "out.rom" << "image" << int(KindRom);
+    QTest::newRow("QUF to .quf") << "quf" << "out.quf" << "header+image" << int(KindUpgrade);
+    QTest::newRow("QUF to .bin keeps its header") << "quf-junk-header" << "out.bin" << "source" << int(KindUpgrade);
+    QTest::newRow("QUF to .quf gets a fresh header")
+        << "quf-junk-header" << "out.quf" << "header+image" << int(KindUpgrade);
+    QTest::newRow("BLD to .rom adds the reflasher") << "bld" << "out.rom" << "bld+reflasher" << int(KindRom);
+    QTest::newRow("BLD to .quf fills with zeros") << "bld" << "out.quf" << "header+bld+zeros" << int(KindUpgrade);
+    QTest::newRow("BLD to .bin") << "bld" << "out.bin" << "bld" << int(KindBld);
+    QTest::newRow("66048-byte ROM to .rom keeps its length") << "rom66048" << "out.rom" << "source" << int(KindRom);
+    QTest::newRow("66048-byte ROM to .quf") << "rom66048" << "out.quf" << "header+image" << int(KindUpgrade);
+}
+
+void TestFirmwareWrite::conversions()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, name);
+    QFETCH(QString, result);
+    QFETCH(int, kind);
+
+    const QByteArray version = "03.64-ABCQTIMZ";
+    const ImageBuilder rom(ImageBuilder::Rom, version);
+    const QByteArray image = rom.build();
+
+    QByteArray file;
+    if (source == QLatin1String("rom"))
+        file = image;
+    else if (source == QLatin1String("bld"))
+        file = ImageBuilder(ImageBuilder::Bld, version).build();
+    else if (source == QLatin1String("quf"))
+        file = ImageBuilder(ImageBuilder::Upgrade, version).build();
+    else if (source == QLatin1String("rom66048"))
+        file = image + QByteArray(kHeaderSize, '\x77');
+    else if (source == QLatin1String("quf-junk-header")) {
+        file = ImageBuilder(ImageBuilder::Upgrade, version).build();
+        Patch(file, 0, 0x30, "junk");
+        file[0x100] = '\x42';
+        file[kHeaderSize - 1] = '\x99';
+        Patch(file, 0, kHeaderVersion, QByteArray("OLD VERSION TEXT"));
+    }
+
+    QByteArray expected;
+    if (result == QLatin1String("image"))
+        expected = image;
+    else if (result == QLatin1String("header+image"))
+        expected = UpgradeHeader(version) + image;
+    else if (result == QLatin1String("source"))
+        expected = file;
+    else if (result == QLatin1String("bld+reflasher"))
+        expected = image.left(kBldLength) + ReflasherBlock();
+    else if (result == QLatin1String("header+bld+zeros"))
+        expected = UpgradeHeader(version) + image.left(kBldLength) + QByteArray(kReflasherSize, '\0');
+    else if (result == QLatin1String("bld"))
+        expected = image.left(kBldLength);
+
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, file));
+    QCOMPARE(write(rec, ui, name), expected);
+    QCOMPARE(rec.m_nFileKind, kind);
+    QCOMPARE(rec.m_nFileLength, int(expected.size()));
+}
+
+void TestFirmwareWrite::conversionsWorkInPlace()
+{
+    const QByteArray image = ImageBuilder(ImageBuilder::Rom).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, image));
+    const quint8 *buffer = rec.Image();
+
+    QCOMPARE(rec.ConvertToUpgradeFile(), 0);
+    QCOMPARE(rec.Image(), buffer);
+    QCOMPARE(rec.m_nFileKind, int(KindUpgrade));
+    QCOMPARE(rec.m_nFileLength, kUpgradeLength);
+    QCOMPARE(rec.ImageBase(), kHeaderSize);
+    QCOMPARE(RecordState::Buffer(rec, kUpgradeLength), UpgradeHeader("03.64QHARF") + image);
+
+    QCOMPARE(rec.ConvertToRomImage(), 0);
+    QCOMPARE(rec.Image(), buffer);
+    QCOMPARE(rec.m_nFileKind, int(KindRom));
+    QCOMPARE(rec.m_nFileLength, kRomLength);
+    QCOMPARE(RecordState::Buffer(rec, kRomLength), image);
+
+    // A ROM image stays as it is.
+    QCOMPARE(rec.ConvertToRomImage(), 0);
+    QCOMPARE(RecordState::Buffer(rec, kRomLength), image);
+    QVERIFY(ui.messages.isEmpty());
+}
+
+void TestFirmwareWrite::bldTailZeroedWhateverTheBufferHeld()
+{
+    // The buffer past a BLD file's length has no defined contents; an upgrade file made
+    // from it must still end in 4096 zero bytes.
+    const QByteArray bld = ImageBuilder(ImageBuilder::Bld).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, bld));
+    std::fill(rec.m_pImage.get() + kBldLength, rec.m_pImage.get() + kBufferSize, quint8(0xA5));
+    QCOMPARE(rec.ConvertToUpgradeFile(), 0);
+    QCOMPARE(RecordState::Buffer(rec, kUpgradeLength),
+             UpgradeHeader("03.64QHARF") + bld + QByteArray(kReflasherSize, '\0'));
+}
+
+void TestFirmwareWrite::reflasherBlock()
+{
+    const QByteArray block = ReflasherBlock();
+    QCOMPARE(block.size(), 4096);
+    QCOMPARE(block.left(6), Bytes({0xC0, 0x01, 0x52, 0xDC, 0x67, 0xF0}));
+    QCOMPARE(block.mid(0xF00, 5), QByteArray("1.00R"));
+}
+
+void TestFirmwareWrite::extensionRules_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("relative");  // written from inside the folder, as a bare name
+    QTest::addColumn<int>("kind");       // the source is a BLD image
+
+    QTest::newRow(".ROM") << "x.ROM" << false << int(KindRom);
+    QTest::newRow(".Rom") << "x.Rom" << false << int(KindRom);
+    QTest::newRow(".rOm") << "x.rOm" << false << int(KindRom);
+    QTest::newRow(".quf") << "x.quf" << false << int(KindUpgrade);
+    QTest::newRow(".QuF") << "x.QuF" << false << int(KindUpgrade);
+    QTest::newRow(".rom.bak") << "x.rom.bak" << false << int(KindBld);
+    QTest::newRow(".romx") << "x.romx" << false << int(KindBld);
+    QTest::newRow(".ro") << "x.ro" << false << int(KindBld);
+    QTest::newRow("trailing dot") << "xrom." << false << int(KindBld);
+    QTest::newRow("no dot") << "xrom" << false << int(KindBld);
+    QTest::newRow("dot only in a folder name") << "dir.rom/x" << false << int(KindBld);
+    QTest::newRow("path that starts with its only dot") << ".ROM" << true << int(KindBld);
+    QTest::newRow("bare name with extension") << "x.quf" << true << int(KindUpgrade);
+    QTest::newRow("hidden file in a folder") << ".quf" << false << int(KindUpgrade);
+}
+
+void TestFirmwareWrite::extensionRules()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, relative);
+    QFETCH(int, kind);
+
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Bld).build()));
+
+    const QString folder = freshFolder();
+    const QString path = relative ? name : QDir(folder).filePath(name);
+    QVERIFY(QDir(folder).mkpath(QFileInfo(QDir(folder).filePath(name)).path()));
+    const QString savedCurrent = QDir::currentPath();
+    if (relative)
+        QVERIFY(QDir::setCurrent(folder));
+    const int result = rec.WriteFirmware(path);
+    if (relative)
+        QDir::setCurrent(savedCurrent);
+
+    QCOMPARE(result, 1);
+    QCOMPARE(rec.m_nFileKind, kind);
+    const int length = kind == KindRom ? kRomLength : kind == KindUpgrade ? kUpgradeLength : kBldLength;
+    QCOMPARE(rec.m_nFileLength, length);
+    QCOMPARE(QFileInfo(QDir(folder).filePath(name)).size(), qint64(length));
+}
+
+void TestFirmwareWrite::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("ROM QHAR") << ImageBuilder(ImageBuilder::Rom).build() << "same.rom";
+    QTest::newRow("BLD QWEX")
+        << ImageBuilder(ImageBuilder::Bld, "03.55QWEXF").setDirPrefix("D0C5").build() << "same.bld";
+    QTest::newRow("QUF QBEN")
+        << ImageBuilder(ImageBuilder::Upgrade, "03.90-XYZQBEN.").setDivisor(0x8003).setLine(0x1D)
+               .setFlow(4).setInit(0x83).setOption(0xCF).build()
+        << "same.QUF";
+    QTest::newRow("QUF QSOL without strings")
+        << ImageBuilder(ImageBuilder::Upgrade, "03.66QSOLA").setDeviceDescriptor(0x12, 0x0403, 0x6001).build()
+        << "same.quf";
+    QTest::newRow("66048-byte ROM") << ImageBuilder(ImageBuilder::Rom).build() + QByteArray(kHeaderSize, 'x')
+                                    << "same.img";
+    QTest::newRow("16-character version")
+        << ImageBuilder(ImageBuilder::Rom, "03.64-ABCDEQJ4J1").build() << "same.rom";
+
+    // Writing zero-fills the string area behind the third descriptor, so the source does too.
+    ImageBuilder qsol(ImageBuilder::Rom, "03.66QSOLA");
+    qsol.setStrings({"Norvale", "USB Host Adapter", "0001"});
+    const int end = kFirstString + 2 * 3 + 2 * int(qstrlen("Norvale") + qstrlen("USB Host Adapter") + 4);
+    for (int i = end; i < kStringAreaEnd; ++i)
+        qsol.setByte(i, 0);
+    QTest::newRow("ROM QSOL with strings") << qsol.build() << "same.rom";
+}
+
+void TestFirmwareWrite::roundTrip()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, name);
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, file));
+    QCOMPARE(write(rec, ui, name), file);
+}
+
+void TestFirmwareWrite::convertAndBack_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("there");
+    QTest::addColumn<QString>("back");
+    QTest::newRow("ROM via QUF") << ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").build()
+                                 << "there.quf" << "back.rom";
+    QTest::newRow("QUF via ROM") << ImageBuilder(ImageBuilder::Upgrade, "03.64QWEXF").build() << "there.rom"
+                                 << "back.quf";
+}
+
+void TestFirmwareWrite::convertAndBack()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, there);
+    QFETCH(QString, back);
+    UiRecorder ui;
+    CFirmwareRecord first(&ui);
+    QVERIFY(load(first, ui, file));
+    const QByteArray converted = write(first, ui, there);
+    QVERIFY(!converted.isEmpty());
+    QVERIFY(converted != file);
+
+    CFirmwareRecord second(&ui);
+    QVERIFY(load(second, ui, converted));
+    QCOMPARE(write(second, ui, back), file);
+}
+
+// ---- faults ---------------------------------------------------------------------------
+
+void TestFirmwareWrite::declinedOverwrite()
+{
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom).build()));
+    const QString path = QDir(freshFolder()).filePath(QStringLiteral("existing.quf"));
+    QVERIFY(ImageBuilder::WriteFile(path, "an existing file"));
+
+    rec.m_nBaudRate = 300;
+    ui.clear();
+    ui.answer = false;
+    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(ui.questions.size(), 1);
+    QCOMPARE(ui.questions.first().text, QStringLiteral("Overwrite file existing.quf"));
+    QCOMPARE(ui.questions.first().caption, QStringLiteral("File Exists"));
+    QVERIFY(ui.messages.isEmpty());
+    QVERIFY(ui.waitBalanced());
+    QCOMPARE(ImageBuilder::ReadFile(path), QByteArray("an existing file"));
+    QVERIFY(rec.m_strTargetFile.isEmpty());
+    // The settings are encoded before the question; the layout is not converted.
+    QCOMPARE(rec.Image()[kDivisor], quint8(0x10));
+    QCOMPARE(rec.Image()[kDivisor + 1], quint8(0x27));
+    QCOMPARE(rec.m_nFileKind, int(KindRom));
+    QCOMPARE(rec.m_nFileLength, kRomLength);
+}
+
+void TestFirmwareWrite::overwriteLongerFile()
+{
+    const QByteArray source = ImageBuilder(ImageBuilder::Bld).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    const QString path = QDir(freshFolder()).filePath(QStringLiteral("longer.bld"));
+    QVERIFY(ImageBuilder::WriteFile(path, QByteArray(100000, 'o')));
+
+    ui.clear();
+    QCOMPARE(rec.WriteFirmware(path), 1);
+    QCOMPARE(ui.questions.size(), 1);
+    QCOMPARE(ui.questions.first().text, QStringLiteral("Overwrite file longer.bld"));
+    QVERIFY(ui.messages.isEmpty());
+    QCOMPARE(rec.m_strTargetFile, path);
+    // Exactly the image: no surplus bytes of the old file behind it.
+    QCOMPARE(ImageBuilder::ReadFile(path), source);
+}
+
+void TestFirmwareWrite::destinationIsFolder_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("overwrite declined") << false;
+    QTest::newRow("overwrite accepted") << true;
+}
+
+void TestFirmwareWrite::destinationIsFolder()
+{
+    QFETCH(bool, answer);
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom).build()));
+    const QString path = QDir(freshFolder()).filePath(QStringLiteral("folder.bin"));
+    QVERIFY(QDir().mkdir(path));
+
+    ui.clear();
+    ui.answer = answer;
+    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(ui.questions.size(), 1);
+    QCOMPARE(ui.questions.first().text, QStringLiteral("Overwrite file folder.bin"));
+    if (answer) {
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages.first().text, QStringLiteral("Access to %1 was denied.").arg(path));
+        QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
+    } else {
+        QVERIFY(ui.messages.isEmpty());
+    }
+    QVERIFY(ui.waitBalanced());
+    QVERIFY(QFileInfo(path).isDir());
+    QVERIFY(QDir(path).isEmpty());
+    QVERIFY(rec.m_strTargetFile.isEmpty());
+}
+
+void TestFirmwareWrite::destinationFolderMissing()
+{
+    const QByteArray image = ImageBuilder(ImageBuilder::Rom).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, image));
+    const QString path = m_dir.filePath(QStringLiteral("no such folder/out.quf"));
+
+    ui.clear();
+    QCOMPARE(rec.WriteFirmware(path), -1);
+    QVERIFY(ui.questions.isEmpty());
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().text, QStringLiteral("%1 was not found.").arg(path));
+    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
+    QVERIFY(ui.waitBalanced());
+    QVERIFY(rec.m_strTargetFile.isEmpty());
+    // The conversion stays in force, so the next attempt starts from the upgrade layout.
+    QCOMPARE(rec.m_nFileKind, int(KindUpgrade));
+    QCOMPARE(rec.m_nFileLength, kUpgradeLength);
+    QCOMPARE(write(rec, ui, QStringLiteral("retry.bin")), UpgradeHeader("03.64QHARF") + image);
+}
+
+void TestFirmwareWrite::shortWriteKeepsTarget_data()
+{
+    QTest::addColumn<QByteArray>("existing");  // empty: no file there before
+    QTest::newRow("longer existing file") << QByteArray(70000, 'E');
+    QTest::newRow("no existing file") << QByteArray();
+}
+
+void TestFirmwareWrite::shortWriteKeepsTarget()
+{
+#ifndef BRINDLE_HAVE_RLIMIT
+    QSKIP("No file-size limit on this platform");
+#else
+    QFETCH(QByteArray, existing);
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom).build()));
+    const QString folder = freshFolder();
+    const QString path = QDir(folder).filePath(QStringLiteral("target.rom"));
+    if (!existing.isEmpty())
+        QVERIFY(ImageBuilder::WriteFile(path, existing));
+
+    ui.clear();
+    int result = 0;
+    {
+        FileSizeLimit limit(4096);
+        QVERIFY(limit.isActive());
+        result = rec.WriteFirmware(path);
+    }
+    QCOMPARE(result, -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().text, QStringLiteral("Disk full while accessing %1.").arg(path));
+    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not write destination file"));
+    QVERIFY(ui.waitBalanced());
+    QVERIFY(rec.m_strTargetFile.isEmpty());
+    if (existing.isEmpty())
+        QVERIFY(!QFile::exists(path));
+    else
+        QCOMPARE(ImageBuilder::ReadFile(path), existing);
+    // No temporary file is left behind.
+    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QCOMPARE(left, existing.isEmpty() ? QStringList() : QStringList{QStringLiteral("target.rom")});
+#endif
+}
+
+void TestFirmwareWrite::readOnlyDestination_data()
+{
+    QTest::addColumn<bool>("folderReadOnly");
+    QTest::newRow("read-only file") << false;
+    QTest::newRow("read-only folder") << true;
+}
+
+void TestFirmwareWrite::readOnlyDestination()
+{
+    if (RecordState::RunningAsRoot())
+        QSKIP("Running as root: file permissions do not stop root from writing");
+    QFETCH(bool, folderReadOnly);
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom).build()));
+    const QString folder = freshFolder();
+    const QString path = QDir(folder).filePath(QStringLiteral("locked.rom"));
+    QVERIFY(ImageBuilder::WriteFile(path, "locked"));
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner;
+    QVERIFY(QFile::setPermissions(folderReadOnly ? folder : path, readOnly));
+
+    ui.clear();
+    const int result = rec.WriteFirmware(path);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(result, -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().text, QStringLiteral("Access to %1 was denied.").arg(path));
+    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
+    QCOMPARE(ImageBuilder::ReadFile(path), QByteArray("locked"));
+}
+
+void TestFirmwareWrite::sourceOverwritten()
+{
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    const QString path = fixture(ImageBuilder(ImageBuilder::Rom).build());
+    QCOMPARE(rec.LoadFirmware(path), 1);
+    rec.m_nBaudRate = 921600;
+    ui.clear();
+    QCOMPARE(rec.WriteFirmware(path), 1);
+    QCOMPARE(ui.questions.size(), 1);
+    QCOMPARE(ImageBuilder::ReadFile(path), ImageBuilder(ImageBuilder::Rom).setDivisor(0x8003).build());
+}
+
+void TestFirmwareWrite::writeBeforeLoad()
+{
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    const QString path = QDir(freshFolder()).filePath(QStringLiteral("nothing.rom"));
+    QCOMPARE(rec.WriteFirmware(path), -1);
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(rec.m_strTargetFile.isEmpty());
+    QVERIFY(ui.waitBalanced());
+}
+
+QTEST_GUILESS_MAIN(TestFirmwareWrite)
+#include "tst_firmwarewrite.moc"
