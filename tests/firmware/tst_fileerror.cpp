@@ -1,0 +1,109 @@
+// The file layer's descriptions of failed opens, reads and writes.
+
+// Std
+#include <cerrno>
+
+// Qt
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "fileerror.h"
+
+using FileError::Problem;
+Q_DECLARE_METATYPE(FileError::Problem)
+
+class TestFileError : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void describe_data();
+    void describe();
+    void describeLongPath();
+    void forOpen_data();
+    void forOpen();
+    void forTransfer_data();
+    void forTransfer();
+};
+
+void TestFileError::describe_data()
+{
+    QTest::addColumn<Problem>("problem");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("not found") << Problem::NotFound << "/fw/a.rom was not found.";
+    QTest::newRow("access denied") << Problem::AccessDenied << "Access to /fw/a.rom was denied.";
+    QTest::newRow("disk full") << Problem::DiskFull << "Disk full while accessing /fw/a.rom.";
+    QTest::newRow("unexpected") << Problem::Unexpected
+                                << "An unexpected error occurred while accessing /fw/a.rom.";
+}
+
+void TestFileError::describe()
+{
+    QFETCH(Problem, problem);
+    QFETCH(QString, text);
+    QCOMPARE(FileError::Describe(problem, QStringLiteral("/fw/a.rom")), text);
+}
+
+void TestFileError::describeLongPath()
+{
+    const QString path = QStringLiteral("/") + QString(2000, QLatin1Char('p'));
+    const QString text = FileError::Describe(Problem::AccessDenied, path);
+    QCOMPARE(text.size(), 1024);
+    QVERIFY(text.startsWith(QLatin1String("Access to /ppp")));
+}
+
+void TestFileError::forOpen_data()
+{
+    QTest::addColumn<QString>("name");  // inside a temporary folder holding "file" and "folder"
+    QTest::addColumn<bool>("forWriting");
+    QTest::addColumn<int>("savedErrno");
+    QTest::addColumn<Problem>("problem");
+    QTest::newRow("missing file, reading") << "missing" << false << ENOENT << Problem::NotFound;
+    QTest::newRow("folder, reading") << "folder" << false << EISDIR << Problem::AccessDenied;
+    QTest::newRow("folder, writing") << "folder" << true << EISDIR << Problem::AccessDenied;
+    QTest::newRow("missing folder, writing") << "nowhere/new" << true << ENOENT << Problem::NotFound;
+    QTest::newRow("file as a folder, writing") << "file/new" << true << ENOTDIR << Problem::NotFound;
+    QTest::newRow("denied by the system") << "file" << true << EACCES << Problem::AccessDenied;
+    QTest::newRow("disk full on create") << "new" << true << ENOSPC << Problem::DiskFull;
+    QTest::newRow("unknown errno") << "file" << false << EIO << Problem::Unexpected;
+    QTest::newRow("no errno") << "file" << false << 0 << Problem::Unexpected;
+}
+
+void TestFileError::forOpen()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, forWriting);
+    QFETCH(int, savedErrno);
+    QFETCH(Problem, problem);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile file(dir.filePath(QStringLiteral("file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    QCOMPARE(FileError::ForOpen(dir.filePath(name), forWriting, savedErrno), problem);
+}
+
+void TestFileError::forTransfer_data()
+{
+    QTest::addColumn<int>("savedErrno");
+    QTest::addColumn<Problem>("problem");
+    QTest::newRow("ENOSPC") << ENOSPC << Problem::DiskFull;
+    QTest::newRow("EFBIG, over a file-size limit") << EFBIG << Problem::DiskFull;
+    QTest::newRow("EACCES") << EACCES << Problem::AccessDenied;
+    // An open file cannot go missing: report it as unexpected rather than "not found".
+    QTest::newRow("ENOENT") << ENOENT << Problem::Unexpected;
+    QTest::newRow("EIO") << EIO << Problem::Unexpected;
+    QTest::newRow("none") << 0 << Problem::Unexpected;
+}
+
+void TestFileError::forTransfer()
+{
+    QFETCH(int, savedErrno);
+    QFETCH(Problem, problem);
+    QCOMPARE(FileError::ForTransfer(savedErrno), problem);
+}
+
+QTEST_GUILESS_MAIN(TestFileError)
+#include "tst_fileerror.moc"

@@ -1,0 +1,471 @@
+// The description texts shared by the summary and finish pages, the version-code merge and
+// the USB ID conversions.
+
+// Qt
+#include <QtTest>
+
+#include "firmwareformat.h"
+#include "settingstext.h"
+
+using namespace SettingsText;
+
+namespace {
+
+// The loaded ROM image of the summary page's own example: 03.64QHARF, 9600 8N1, no flow
+// control, extended command set, IPA input, flashing LEDs, nothing disabled or hidden.
+SummaryValues Example()
+{
+    SummaryValues v;
+    v.nFileKind = Firmware::KindRom;
+    v.nCodeType = Firmware::CodeRomImage;
+    v.nFirmwareType = Firmware::TypeQHAR;
+    v.nBaudRate = 9600;
+    v.nDataBits = 8;
+    v.nStopBits = 1;
+    v.nParity = 0;
+    v.nFlowControl = 0;
+    v.bShortCommandSet = false;
+    v.bAsciiInput = true;
+    v.bDisableLedFlash = false;
+    v.strVersion = QStringLiteral("03.64QHARF");
+    return v;
+}
+
+const QString kExampleOptions = QStringLiteral(
+    "Allow Firmware Upgrades, Allow Data Mode,\r\n"
+    "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.");
+
+}  // namespace
+
+class TestSettingsText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void describeExample();
+    void versionAndType_data();
+    void versionAndType();
+    void monitor_data();
+    void monitor();
+    void usbIds_data();
+    void usbIds();
+    void initMode_data();
+    void initMode();
+    void options_data();
+    void options();
+    void describeTwiceGivesSameTexts();
+    void copyText_data();
+    void copyText();
+
+    void mergeVersionCode_data();
+    void mergeVersionCode();
+    void mergeTwiceKeepsOneCode();
+    void finishText_data();
+    void finishText();
+    void fileNamePart_data();
+    void fileNamePart();
+    void parseUsbId_data();
+    void parseUsbId();
+    void formatHex4_data();
+    void formatHex4();
+    void firmwareTypeWord_data();
+    void firmwareTypeWord();
+};
+
+void TestSettingsText::describeExample()
+{
+    const SummaryTexts t = Describe(Example(), false);
+    QCOMPARE(t.fwVersion, QStringLiteral("03.64"));
+    QCOMPARE(t.fwType, QStringLiteral("QHAR ROM File"));
+    QCOMPARE(t.monitor, QStringLiteral("9600 baud, 8 bits, 1 stop bit, no parity, no flow control"));
+    QCOMPARE(t.initMode, QStringLiteral("ECS, IPA, LED Flash at Power-on"));
+    QCOMPARE(t.options, kExampleOptions);
+    QCOMPARE(t.pid, QStringLiteral("0x0000"));
+    QCOMPARE(t.vid, QStringLiteral("0x0000"));
+}
+
+void TestSettingsText::versionAndType_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<int>("firmwareType");
+    QTest::addColumn<int>("fileKind");
+    QTest::addColumn<int>("codeType");
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QString>("fwVersion");
+    QTest::addColumn<QString>("fwType");
+
+    QTest::newRow("modified file") << "03.64-ABCQHARF" << 1 << 0 << 0 << false << "03.64-ABC (Modified) "
+                                   << "QHAR ROM File";
+    QTest::newRow("modified, confirm") << "03.64-ABCQHARF" << 1 << 0 << 0 << true << "03.64-ABC" << "QHAR";
+    QTest::newRow("confirm names no kind") << "03.64QHARF" << 1 << 2 << 0 << true << "03.64" << "QHAR";
+    QTest::newRow("QUF main code") << "03.66QSOLA" << 8 << 1 << 1 << false << "03.66"
+                                   << "QSOL QUF Upgrader File for Main Code";
+    QTest::newRow("QUF code type 0") << "03.66QSOLA" << 8 << 1 << 0 << false << "03.66"
+                                     << "QSOL QUF Upgrader File";
+    QTest::newRow("other kind reads as QUF") << "03.66QSOLA" << 8 << 7 << 1 << false << "03.66"
+                                             << "QSOL QUF Upgrader File for Main Code";
+    QTest::newRow("BLD never has a code suffix") << "03.64QWEXF" << 32 << 2 << 1 << false << "03.64"
+                                                 << "QWEX BLD File";
+    QTest::newRow("first bit set wins") << "03.64QJ4JF" << (8 | 64) << 0 << 0 << true << "03.64" << "QSOL";
+    QTest::newRow("type 0 shows the text from Q") << "03.64QHARF" << 0 << 0 << 0 << false << "03.64"
+                                                  << "QHARF ROM File";
+    QTest::newRow("type 0, confirm") << "03.64QHARF" << 0 << 0 << 0 << true << "03.64" << "QHARF";
+    QTest::newRow("no Q") << "03.64HARF" << 0 << 0 << 0 << false << "" << "03.64HARF ROM File";
+    QTest::newRow("Q first") << "QHARF" << 0 << 2 << 0 << false << "" << "QHARF BLD File";
+    QTest::newRow("dash only after the Q") << "03.64QHA-R" << 1 << 0 << 0 << false << "03.64" << "QHAR ROM File";
+}
+
+void TestSettingsText::versionAndType()
+{
+    QFETCH(QString, version);
+    QFETCH(int, firmwareType);
+    QFETCH(int, fileKind);
+    QFETCH(int, codeType);
+    QFETCH(bool, confirm);
+    QFETCH(QString, fwVersion);
+    QFETCH(QString, fwType);
+    SummaryValues v = Example();
+    v.strVersion = version;
+    v.nFirmwareType = firmwareType;
+    v.nFileKind = fileKind;
+    v.nCodeType = codeType;
+    const SummaryTexts t = Describe(v, confirm);
+    QCOMPARE(t.fwVersion, fwVersion);
+    QCOMPARE(t.fwType, fwType);
+}
+
+void TestSettingsText::monitor_data()
+{
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("flow");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("odd, CTS/RTS") << 115200 << 7 << 1 << 1 << 1
+                                  << "115200 baud, 7 bits, 1 stop bit, odd parity, CTS/RTS";
+    QTest::newRow("two stop bits stay singular") << 300 << 8 << 2 << 2 << 2
+                                                 << "300 baud, 8 bits, 2 stop bit, even parity, DTR/DSR";
+    QTest::newRow("XON/XOFF") << 3000000 << 8 << 1 << 0 << 3
+                              << "3000000 baud, 8 bits, 1 stop bit, no parity, XON/XOFF";
+    QTest::newRow("unknown parity and flow") << 9600 << 8 << 1 << 3 << 4
+                                             << "9600 baud, 8 bits, 1 stop bit, unknown parity, unknown flow control";
+    QTest::newRow("negative values") << 9600 << 8 << 1 << -1 << -1
+                                     << "9600 baud, 8 bits, 1 stop bit, unknown parity, unknown flow control";
+}
+
+void TestSettingsText::monitor()
+{
+    QFETCH(int, baud);
+    QFETCH(int, dataBits);
+    QFETCH(int, stopBits);
+    QFETCH(int, parity);
+    QFETCH(int, flow);
+    QFETCH(QString, text);
+    SummaryValues v = Example();
+    v.nBaudRate = baud;
+    v.nDataBits = dataBits;
+    v.nStopBits = stopBits;
+    v.nParity = parity;
+    v.nFlowControl = flow;
+    QCOMPARE(Describe(v, false).monitor, text);
+    QCOMPARE(Describe(v, true).monitor, text);
+}
+
+void TestSettingsText::usbIds_data()
+{
+    QTest::addColumn<int>("productId");
+    QTest::addColumn<int>("vendorId");
+    QTest::addColumn<QString>("pid");
+    QTest::addColumn<QString>("vid");
+    QTest::newRow("leading zeros") << 5 << 0x403 << "0x0005" << "0x0403";
+    QTest::newRow("lower-case letters") << 0xABCD << 0xFFFF << "0xabcd" << "0xffff";
+    QTest::newRow("more than four digits") << 0x12345 << 0 << "0x12345" << "0x0000";
+}
+
+void TestSettingsText::usbIds()
+{
+    QFETCH(int, productId);
+    QFETCH(int, vendorId);
+    QFETCH(QString, pid);
+    QFETCH(QString, vid);
+    SummaryValues v = Example();
+    v.nProductId = productId;
+    v.nVendorId = vendorId;
+    const SummaryTexts t = Describe(v, false);
+    QCOMPARE(t.pid, pid);
+    QCOMPARE(t.vid, vid);
+}
+
+void TestSettingsText::initMode_data()
+{
+    QTest::addColumn<bool>("shortCommandSet");
+    QTest::addColumn<bool>("asciiInput");
+    QTest::addColumn<bool>("disableLedFlash");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ECS IPH") << false << false << false << "ECS, IPH, LED Flash at Power-on";
+    QTest::newRow("SCS") << true << false << false << "SCS, IPH, LED Flash at Power-on";
+    QTest::newRow("IPA") << false << true << false << "ECS, IPA, LED Flash at Power-on";
+    QTest::newRow("no LED flash") << false << false << true << "ECS, IPH, Disable LED Flash at Power-on";
+    QTest::newRow("all set") << true << true << true << "SCS, IPA, Disable LED Flash at Power-on";
+}
+
+void TestSettingsText::initMode()
+{
+    QFETCH(bool, shortCommandSet);
+    QFETCH(bool, asciiInput);
+    QFETCH(bool, disableLedFlash);
+    QFETCH(QString, text);
+    SummaryValues v = Example();
+    v.bShortCommandSet = shortCommandSet;
+    v.bAsciiInput = asciiInput;
+    v.bDisableLedFlash = disableLedFlash;
+    QCOMPARE(Describe(v, false).initMode, text);
+}
+
+void TestSettingsText::options_data()
+{
+    QTest::addColumn<QString>("flag");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("upgrades") << "upgrades"
+                              << "Disable Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, "
+                                 "Show Device Connects/Removals, Show Version Report at Startup.";
+    QTest::newRow("data mode") << "dataMode"
+                               << "Allow Firmware Upgrades, Disable Data Mode,\r\nShow Prompt, "
+                                  "Show Device Connects/Removals, Show Version Report at Startup.";
+    QTest::newRow("prompt") << "prompt"
+                            << "Allow Firmware Upgrades, Allow Data Mode,\r\nNo Prompt, "
+                               "Show Device Connects/Removals, Show Version Report at Startup.";
+    QTest::newRow("connects") << "connects"
+                              << "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, "
+                                 "No Device Connects/Removals, Show Version Report at Startup.";
+    QTest::newRow("version report") << "versionReport"
+                                    << "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, "
+                                       "Show Device Connects/Removals, No Version Report at Startup.";
+    QTest::newRow("status info is not described") << "statusInfo" << kExampleOptions;
+}
+
+void TestSettingsText::options()
+{
+    QFETCH(QString, flag);
+    QFETCH(QString, text);
+    SummaryValues v = Example();
+    v.bDisableUpgrades = flag == QLatin1String("upgrades");
+    v.bDisableDataMode = flag == QLatin1String("dataMode");
+    v.bHidePrompt = flag == QLatin1String("prompt");
+    v.bHideConnects = flag == QLatin1String("connects");
+    v.bHideVersionReport = flag == QLatin1String("versionReport");
+    v.bDisableStatusInfo = flag == QLatin1String("statusInfo");
+    const SummaryTexts t = Describe(v, false);
+    QCOMPARE(t.options, text);
+    QCOMPARE(t.options.count(QLatin1String("\r\n")), 1);
+}
+
+void TestSettingsText::describeTwiceGivesSameTexts()
+{
+    SummaryValues v = Example();
+    v.strVersion = QStringLiteral("03.64-ABCQHARF");
+    const SummaryTexts first = Describe(v, false);
+    const SummaryTexts second = Describe(v, false);
+    QCOMPARE(second.fwVersion, first.fwVersion);
+    QCOMPARE(second.fwType, first.fwType);
+    QCOMPARE(first.fwVersion.count(QLatin1String("(Modified)")), 1);
+}
+
+void TestSettingsText::copyText_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("file summary")
+        << false
+        << QStringLiteral("Firmware Settings\r\n\r\n"
+                          "Firmware Version: 03.64\r\n\r\n"
+                          "Firmware Type: QHAR ROM File\r\n\r\n"
+                          "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\r\n\r\n"
+                          "Initial Mode: ECS, IPA, LED Flash at Power-on\r\n\r\n"
+                          "Options: ")
+               + kExampleOptions + QStringLiteral("\r\n\r\n");
+    QTest::newRow("confirm summary")
+        << true
+        << QStringLiteral("Summary of Firmware Customisations\r\n\r\n"
+                          "Firmware Version: 03.64\r\n\r\n"
+                          "Firmware Type: QHAR\r\n\r\n"
+                          "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\r\n\r\n"
+                          "Initial Mode: ECS, IPA, LED Flash at Power-on\r\n\r\n"
+                          "Options: ")
+               + kExampleOptions + QStringLiteral("\r\n\r\n");
+}
+
+void TestSettingsText::copyText()
+{
+    QFETCH(bool, confirm);
+    QFETCH(QString, text);
+    SummaryValues v = Example();
+    v.nProductId = 0x6001;  // never part of the copied text
+    v.nVendorId = 0x0403;
+    const QString copied = CopyText(Describe(v, confirm), confirm);
+    QCOMPARE(copied, text);
+    QVERIFY(!copied.contains(QLatin1String("6001")));
+    QVERIFY(!copied.contains(QLatin1String("0403")));
+}
+
+void TestSettingsText::mergeVersionCode_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("merged");
+    QTest::newRow("no code yet") << "03.64QHARF" << "ABC" << "03.64-ABCQHARF";
+    QTest::newRow("code replaced") << "03.64-XYZQHARF" << "ABC" << "03.64-ABCQHARF";
+    QTest::newRow("cut at the last dash") << "03-64-XYZQSOLA" << "ABC" << "03-64-ABCQSOLA";
+    QTest::newRow("Q inside the old code") << "03.64-Q12QHARF" << "ABC" << "03.64-ABCQHARF";
+    QTest::newRow("dash first") << "-XYZQHARF" << "ABC" << "-ABCQHARF";
+    QTest::newRow("no Q") << "03.64" << "ABC" << "-ABC03.64";
+    QTest::newRow("empty version") << "" << "ABC" << "-ABC";
+    QTest::newRow("Q first") << "QHARF" << "7Z9" << "-7Z9QHARF";
+    QTest::newRow("code of another length") << "03.64QHARF" << "AB" << "03.64-ABQHARF";
+}
+
+void TestSettingsText::mergeVersionCode()
+{
+    QFETCH(QString, version);
+    QFETCH(QString, code);
+    QFETCH(QString, merged);
+    QCOMPARE(MergeVersionCode(version, code), merged);
+}
+
+void TestSettingsText::mergeTwiceKeepsOneCode()
+{
+    const QString once = MergeVersionCode(QStringLiteral("03.64QHARF"), QStringLiteral("XYZ"));
+    QCOMPARE(MergeVersionCode(once, QStringLiteral("ABC")), QStringLiteral("03.64-ABCQHARF"));
+    QCOMPARE(MergeVersionCode(MergeVersionCode(once, QStringLiteral("ABC")), QStringLiteral("ABC")),
+             QStringLiteral("03.64-ABCQHARF"));
+}
+
+void TestSettingsText::finishText_data()
+{
+    QTest::addColumn<int>("fileKind");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("text");
+    const QString files = QStringLiteral("\r\n\r\nOriginal file in.ROM\r\n\r\nSaved to disk as out.QUF");
+    QTest::newRow("ROM") << 0 << "03.64-ABCQHARF"
+                         << "Successfully modified firmware ROM file.\r\n\r\nFirmware Version 03.64-ABCQHARF" + files;
+    QTest::newRow("upgrade file") << 1 << "03.64-ABCQHARF"
+                                  << "Successfully modified firmware Upgrader file.\r\n\r\n"
+                                     "Firmware Version 03.64-ABCQHARF" + files;
+    QTest::newRow("BLD") << 2 << "03.64-ABCQHARF"
+                         << "Successfully modified firmware Upgrader file.\r\n\r\n"
+                            "Firmware Version 03.64-ABCQHARF" + files;
+    QTest::newRow("empty version") << 0 << ""
+                                   << "Successfully modified firmware ROM file.\r\n\r\nFirmware Version " + files;
+}
+
+void TestSettingsText::finishText()
+{
+    QFETCH(int, fileKind);
+    QFETCH(QString, version);
+    QFETCH(QString, text);
+    QCOMPARE(FinishText(fileKind, version, QStringLiteral("/home/user/firmware/in.ROM"),
+                        QStringLiteral("/tmp/out.QUF")),
+             text);
+}
+
+void TestSettingsText::fileNamePart_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("folders dropped") << "/home/user/fw/V2.rom" << "V2.rom";
+    QTest::newRow("bare name") << "V2.rom" << "V2.rom";
+    QTest::newRow("trailing slash") << "/home/user/" << "";
+    QTest::newRow("at most 255 characters") << "/x/" + QString(300, QLatin1Char('n')) << QString(255, QLatin1Char('n'));
+#ifdef Q_OS_WIN
+    QTest::newRow("backslash") << "C:\\fw\\V2.rom" << "V2.rom";
+    QTest::newRow("drive colon") << "C:V2.rom" << "V2.rom";
+#else
+    // Elsewhere a backslash or colon is part of a file name.
+    QTest::newRow("backslash is a name character") << "/tmp/a\\b:c.rom" << "a\\b:c.rom";
+#endif
+}
+
+void TestSettingsText::fileNamePart()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QCOMPARE(FileNamePart(path), name);
+}
+
+void TestSettingsText::parseUsbId_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("four digits") << "6001" << 0x6001;
+    QTest::newRow("lower case") << "abcd" << 0xABCD;
+    QTest::newRow("0x and upper case") << "0xABCD" << 0xABCD;
+    QTest::newRow("0X prefix") << "0X1f" << 0x1F;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("letter beyond F") << "G123" << 0;
+    QTest::newRow("leading blanks") << "  \t12" << 0x12;
+    QTest::newRow("plus sign") << "+12" << 0x12;
+    QTest::newRow("minus one") << "-1" << 0xFFFF;
+    QTest::newRow("minus with prefix") << "-0x10" << 0xFFF0;
+    QTest::newRow("five digits keep the last four") << "12345" << 0x2345;
+    QTest::newRow("largest 32-bit value") << "FFFFFFFF" << 0xFFFF;
+    QTest::newRow("beyond 32 bits") << "100000000" << 0xFFFF;
+    QTest::newRow("beyond 32 bits, low digits zero") << "1000000000000" << 0xFFFF;
+    QTest::newRow("beyond 32 bits, negative") << "-100000000" << 0xFFFF;
+    QTest::newRow("text after the digits") << "12 34" << 0x12;
+    QTest::newRow("letters after the digits") << "12zz" << 0x12;
+    QTest::newRow("0x without digits") << "0x" << 0;
+    QTest::newRow("0x then a non-digit") << "0xg1" << 0;
+    QTest::newRow("blank after the sign") << "- 1" << 0;
+    QTest::newRow("x after two zeros") << "00x12" << 0;
+}
+
+void TestSettingsText::parseUsbId()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    QCOMPARE(int(ParseUsbId(text)), value);
+}
+
+void TestSettingsText::formatHex4_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero") << 0 << "0000";
+    QTest::newRow("five") << 5 << "0005";
+    QTest::newRow("lower-case letters") << 0xABCD << "abcd";
+    QTest::newRow("five digits") << 0x12345 << "12345";
+}
+
+void TestSettingsText::formatHex4()
+{
+    QFETCH(int, value);
+    QFETCH(QString, text);
+    QCOMPARE(FormatHex4(value), text);
+}
+
+void TestSettingsText::firmwareTypeWord_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("none") << 0 << "";
+    QTest::newRow("QHAR") << 1 << "QHAR";
+    QTest::newRow("QLYT1") << 2 << "QLYT1";
+    QTest::newRow("QBEN") << 4 << "QBEN";
+    QTest::newRow("QSOL") << 8 << "QSOL";
+    QTest::newRow("QTIM") << 16 << "QTIM";
+    QTest::newRow("QWEX") << 32 << "QWEX";
+    QTest::newRow("QJ4J") << 64 << "QJ4J";
+    QTest::newRow("lowest bit first") << (2 | 32) << "QLYT1";
+    QTest::newRow("unknown bit") << 128 << "";
+}
+
+void TestSettingsText::firmwareTypeWord()
+{
+    QFETCH(int, type);
+    QFETCH(QString, word);
+    QCOMPARE(FirmwareTypeWord(type), word);
+}
+
+QTEST_GUILESS_MAIN(TestSettingsText)
+#include "tst_settingstext.moc"
