@@ -30,7 +30,13 @@ public:
     QLineEdit *m_editManufacturer = nullptr;
     QLineEdit *m_editProduct = nullptr;
 
+    // Whether the two strings in the edits and the third string fit the image together.
+    bool StringsFit() const;
+
 protected:
     void OnInitDialog() override;
     void OnShowWindow(bool show) override;
+
+private:
+    void CheckStringsFit();
 };

@@ -1,0 +1,332 @@
+// "Set PID/VID": the IDs shown as four lower-case hexadecimal digits and read back the way the
+// C library reads a base-16 number, the two strings kept exactly, and Next held back while the
+// three USB strings would not fit the image.
+
+// Qt
+#include <QtTest>
+
+#include "firmwareformat.h"
+#include "editalnum.h"
+#include "pages2fixture.h"
+#include "tabcode.h"
+#include "tabusbslave.h"
+
+namespace {
+
+constexpr int kUsbStep = 5;
+constexpr int kCodeStep = 7;
+
+}  // namespace
+
+class TestTabUsbSlave : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void header();
+    void showsMembers_data();
+    void showsMembers();
+    void readsIdsBack_data();
+    void readsIdsBack();
+    void keepsStringsExactly_data();
+    void keepsStringsExactly();
+    void valuesSurviveNextAndBack();
+    void stringsMustFit_data();
+    void stringsMustFit();
+    void tooLongWhenShown();
+    void loadedFileShownAndCollected();
+
+private:
+    CTabUsbSlave *page() const { return m_wizard.dlg->m_pUsbPage; }
+    // The page on screen for a QSOL firmware, so that Next and Back walk through it.
+    void showPage();
+
+    WizardFixture m_wizard;
+};
+
+void TestTabUsbSlave::init()
+{
+    QVERIFY(m_wizard.dir.isValid());
+    QVERIFY(m_wizard.Start());
+}
+
+void TestTabUsbSlave::cleanup()
+{
+    QVERIFY2(m_wizard.Stop(), "a window was left over");
+}
+
+void TestTabUsbSlave::showPage()
+{
+    m_wizard.dlg->m_record.m_nFirmwareType = Firmware::TypeQSOL;
+    m_wizard.ArriveAt(kUsbStep);
+}
+
+void TestTabUsbSlave::header()
+{
+    showPage();
+    QCOMPARE(m_wizard.Title(), QStringLiteral("Modify USB Slave Mode Settings"));
+    QCOMPARE(m_wizard.Description(),
+             QStringLiteral("Change the VID and PID, Product and Manufacturer String of the device when it is "
+                            "configured in Slave mode. This is only applicable to QSOL firmware."));
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+}
+
+void TestTabUsbSlave::showsMembers_data()
+{
+    QTest::addColumn<uint>("vendorId");
+    QTest::addColumn<uint>("productId");
+    QTest::addColumn<QString>("vendorText");
+    QTest::addColumn<QString>("productText");
+
+    QTest::newRow("defaults") << 0x2B3Fu << 0x5C10u << "2b3f" << "5c10";
+    QTest::newRow("leading zeros") << 0x0005u << 0x00A0u << "0005" << "00a0";
+    QTest::newRow("zero") << 0u << 0xFFFFu << "0000" << "ffff";
+}
+
+void TestTabUsbSlave::showsMembers()
+{
+    QFETCH(uint, vendorId);
+    QFETCH(uint, productId);
+    QFETCH(QString, vendorText);
+    QFETCH(QString, productText);
+
+    page()->m_nVendorId = vendorId;
+    page()->m_nProductId = productId;
+    page()->SetManufacturer(QStringLiteral("Norvale Ltd"));
+    page()->SetProduct(QStringLiteral("Host Chip"));
+    showPage();
+    QCOMPARE(page()->m_editVendorId->text(), vendorText);
+    QCOMPARE(page()->m_editProductId->text(), productText);
+    QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Norvale Ltd"));
+    QCOMPARE(page()->m_editProduct->text(), QStringLiteral("Host Chip"));
+    // Each edit shows its own value: the vendor ID is 1020, the product ID 1019.
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(1020)->text(), vendorText);
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(1019)->text(), productText);
+}
+
+void TestTabUsbSlave::readsIdsBack_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<uint>("stored");
+    QTest::addColumn<QString>("shownAgain");
+
+    QTest::newRow("lower case") << "2b3f" << 0x2B3Fu << "2b3f";
+    QTest::newRow("upper case") << "ABCD" << 0xABCDu << "abcd";
+    QTest::newRow("0x prefix") << "0x5C1F" << 0x5C1Fu << "5c1f";
+    QTest::newRow("0X prefix") << "0XbEeF" << 0xBEEFu << "beef";
+    QTest::newRow("short") << "5" << 0x5u << "0005";
+    QTest::newRow("empty") << "" << 0u << "0000";
+    QTest::newRow("letter beyond F") << "G123" << 0u << "0000";
+    QTest::newRow("blank only") << " " << 0u << "0000";
+    QTest::newRow("prefix without digits") << "0x" << 0u << "0000";
+    QTest::newRow("five digits") << "12345" << 0x2345u << "2345";
+    QTest::newRow("eight digits") << "FFFF0001" << 0x0001u << "0001";
+    QTest::newRow("beyond 32 bits") << "123456789" << 0xFFFFu << "ffff";
+    QTest::newRow("far beyond 32 bits") << "0x1000000000000002" << 0xFFFFu << "ffff";
+    QTest::newRow("minus one") << "-1" << 0xFFFFu << "ffff";
+    QTest::newRow("minus two") << "-2" << 0xFFFEu << "fffe";
+    QTest::newRow("minus with prefix") << "-0x10" << 0xFFF0u << "fff0";
+    QTest::newRow("plus sign") << "+12" << 0x12u << "0012";
+    QTest::newRow("leading blanks") << "  1f" << 0x1Fu << "001f";
+    QTest::newRow("trailing text") << "1a2 xyz" << 0x1A2u << "01a2";
+    QTest::newRow("digits then letters") << "12gh" << 0x12u << "0012";
+}
+
+void TestTabUsbSlave::readsIdsBack()
+{
+    QFETCH(QString, typed);
+    QFETCH(uint, stored);
+    QFETCH(QString, shownAgain);
+
+    page()->m_nVendorId = 0x1111;
+    page()->m_nProductId = 0x2222;
+    showPage();
+    WizardFixture::Retype(page()->m_editVendorId, typed);
+    QCOMPARE(page()->m_nVendorId, 0x1111u);  // read only when the page is left
+
+    // Back stores the vendor ID; Next later stores the product ID the same way.
+    m_wizard.Back();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, 4);
+    QCOMPARE(page()->m_nVendorId, stored);
+    QCOMPARE(page()->m_nProductId, 0x2222u);
+
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kUsbStep);
+    QCOMPARE(page()->m_editVendorId->text(), shownAgain);
+    WizardFixture::Retype(page()->m_editProductId, typed);
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
+    QCOMPARE(page()->m_nProductId, stored);
+    QCOMPARE(page()->m_nVendorId, stored);
+
+    m_wizard.Back();
+    QCOMPARE(page()->m_editProductId->text(), shownAgain);
+}
+
+void TestTabUsbSlave::keepsStringsExactly_data()
+{
+    QTest::addColumn<QString>("manufacturer");
+    QTest::addColumn<QString>("product");
+
+    QTest::newRow("plain") << "Acme" << "Widget 2";
+    QTest::newRow("blanks kept") << "  Acme  Ltd " << " x ";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("Latin-1 and signs") << "Soci\u00e9t\u00e9 & Cie." << "Ger\u00e4t-#1 (beta)";
+    QTest::newRow("lower case stays") << "acme" << "abc";
+    QTest::newRow("long") << QString(60, QLatin1Char('m')) << QString(63, QLatin1Char('p'));
+}
+
+void TestTabUsbSlave::keepsStringsExactly()
+{
+    QFETCH(QString, manufacturer);
+    QFETCH(QString, product);
+
+    page()->SetManufacturer(QStringLiteral("Old maker"));
+    page()->SetProduct(QStringLiteral("Old product"));
+    showPage();
+    WizardFixture::Retype(page()->m_editManufacturer, manufacturer);
+    WizardFixture::Retype(page()->m_editProduct, product);
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
+    QCOMPARE(page()->m_strManufacturer, manufacturer);
+    QCOMPARE(page()->m_strProduct, product);
+
+    m_wizard.Back();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kUsbStep);
+    QCOMPARE(page()->m_editManufacturer->text(), manufacturer);
+    QCOMPARE(page()->m_editProduct->text(), product);
+}
+
+void TestTabUsbSlave::valuesSurviveNextAndBack()
+{
+    page()->m_nVendorId = 0x2B3F;
+    page()->m_nProductId = 0x5C10;
+    showPage();
+    WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("0XABC"));
+    WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("Maker"));
+    m_wizard.Next();
+    m_wizard.Back();
+    QCOMPARE(page()->m_editVendorId->text(), QStringLiteral("0abc"));
+    QCOMPARE(page()->m_editProductId->text(), QStringLiteral("5c10"));
+    QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Maker"));
+
+    // Passing through without changes keeps the values as they are.
+    m_wizard.Back();
+    m_wizard.Next();
+    m_wizard.Next();
+    QCOMPARE(page()->m_nVendorId, 0x0ABCu);
+    QCOMPARE(page()->m_nProductId, 0x5C10u);
+    QCOMPARE(page()->m_strManufacturer, QStringLiteral("Maker"));
+}
+
+void TestTabUsbSlave::stringsMustFit_data()
+{
+    QTest::addColumn<int>("manufacturer");
+    QTest::addColumn<int>("product");
+    QTest::addColumn<int>("string3");
+    QTest::addColumn<bool>("nextEnabled");
+
+    QTest::newRow("empty") << 0 << 0 << 0 << true;
+    QTest::newRow("123 in two") << 60 << 63 << 0 << true;
+    QTest::newRow("124 in two") << 60 << 64 << 0 << false;
+    QTest::newRow("123 with the third") << 50 << 50 << 23 << true;
+    QTest::newRow("124 with the third") << 50 << 50 << 24 << false;
+    QTest::newRow("third alone too long") << 0 << 0 << 124 << false;
+    QTest::newRow("one string too long") << 127 << 0 << 0 << false;
+}
+
+void TestTabUsbSlave::stringsMustFit()
+{
+    QFETCH(int, manufacturer);
+    QFETCH(int, product);
+    QFETCH(int, string3);
+    QFETCH(bool, nextEnabled);
+
+    QCOMPARE(Firmware::kMaxUsbStringChars, 123);
+    page()->SetString3Length(string3);
+    showPage();
+    WizardFixture::Retype(page()->m_editManufacturer, QString(manufacturer, QLatin1Char('m')));
+    WizardFixture::Retype(page()->m_editProduct, QString(product, QLatin1Char('p')));
+    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+
+    // Enter acts as Next: it moves on only while the strings fit.
+    QTest::keyClick(page()->m_editProduct, Qt::Key_Return);
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, nextEnabled ? kCodeStep : kUsbStep);
+    if (nextEnabled)
+        return;
+
+    // Shortening by one character at a time: Next comes back as soon as they fit.
+    const int room = Firmware::kMaxUsbStringChars - string3;
+    QLineEdit *edit = product > 0 ? page()->m_editProduct : page()->m_editManufacturer;
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_End);
+    while (page()->m_editManufacturer->text().size() + page()->m_editProduct->text().size() > room
+           && !edit->text().isEmpty()) {
+        QVERIFY(!m_wizard.NextEnabled());
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    }
+    QCOMPARE(m_wizard.NextEnabled(), page()->m_editManufacturer->text().size()
+                                         + page()->m_editProduct->text().size() <= room);
+    // And goes again when one more character is typed.
+    if (m_wizard.NextEnabled()) {
+        QTest::keyClicks(edit, QStringLiteral("z"));
+        QVERIFY(!m_wizard.NextEnabled());
+    }
+}
+
+void TestTabUsbSlave::tooLongWhenShown()
+{
+    page()->SetManufacturer(QString(100, QLatin1Char('m')));
+    page()->SetProduct(QString(20, QLatin1Char('p')));
+    page()->SetString3Length(4);
+    showPage();
+    QVERIFY(!m_wizard.NextEnabled());
+
+    // The same strings with a shorter third one fit.
+    page()->SetString3Length(3);
+    m_wizard.ArriveAt(4);
+    m_wizard.ArriveAt(kUsbStep);
+    QVERIFY(m_wizard.NextEnabled());
+}
+
+void TestTabUsbSlave::loadedFileShownAndCollected()
+{
+    ImageBuilder builder(ImageBuilder::Rom, "03.64QSOLF");
+    builder.setDeviceDescriptor(0x12, 0x0403, 0x00AB).setStrings({"Norvale", "USB Host", "SN0001"});
+    QVERIFY(m_wizard.Load(builder));
+    for (int step = 2; step <= kUsbStep; ++step)
+        m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kUsbStep);
+    QCOMPARE(page()->m_editVendorId->text(), QStringLiteral("0403"));
+    QCOMPARE(page()->m_editProductId->text(), QStringLiteral("00ab"));
+    QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Norvale"));
+    QCOMPARE(page()->m_editProduct->text(), QStringLiteral("USB Host"));
+    QVERIFY(m_wizard.NextEnabled());
+
+    // The third string counts against the room left for the other two.
+    WizardFixture::Retype(page()->m_editManufacturer, QString(123 - 6 - 8, QLatin1Char('m')));
+    QVERIFY(m_wizard.NextEnabled());
+    QTest::keyClicks(page()->m_editManufacturer, QStringLiteral("m"));
+    QVERIFY(!m_wizard.NextEnabled());
+    QTest::keyClick(page()->m_editManufacturer, Qt::Key_Backspace);
+
+    WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("0x1D6B"));
+    WizardFixture::Retype(page()->m_editProduct, QStringLiteral("Gadget"));
+    m_wizard.Next();
+    WizardFixture::Retype(m_wizard.dlg->m_pCodePage->m_editCode, QStringLiteral("ABC"));
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, m_wizard.dlg->m_nConfirmStep);
+    QCOMPARE(m_wizard.dlg->m_record.m_nVendorId, 0x1D6B);
+    QCOMPARE(m_wizard.dlg->m_record.m_nProductId, 0x00AB);
+    QCOMPARE(m_wizard.dlg->m_record.m_strProduct, QStringLiteral("Gadget"));
+    QCOMPARE(m_wizard.dlg->m_record.m_strManufacturer, QString(109, QLatin1Char('m')));
+    QVERIFY(m_wizard.services.messages.isEmpty());
+}
+
+QTEST_MAIN(TestTabUsbSlave)
+#include "tst_tabusbslave.moc"
