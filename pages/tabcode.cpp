@@ -1,0 +1,65 @@
+#include "tabcode.h"
+
+// Qt
+#include <QLabel>
+
+#include "brindledlg.h"
+#include "editalnum.h"
+
+namespace {
+
+constexpr int IDC_CODE = 1039;
+constexpr int IDC_LABEL = 1040;
+
+}  // namespace
+
+CTabCode::CTabCode(int bTargetDir, CBrindleDlg *wizard)
+    : CWizardPage(wizard,
+                  bTargetDir ? "Choose Target Directory" : "Choose Version Code",
+                  bTargetDir ? "Choose a 4 letter code to create a prefix for the target directory of snapshot "
+                               "commands. Use only uppercase letters and numbers."
+                             : "Choose a unique 3 letter code to identify this modified version of code. Use "
+                               "only uppercase letters and numbers."),
+      m_bTargetDir(bTargetDir),
+      m_pszLabel(bTargetDir ? "Target Directory Prefix:" : "Firmware Code:")
+{
+}
+
+QWidget *CTabCode::CreateCustomControl(const ControlTemplate &c, QWidget *parent)
+{
+    if (c.id == IDC_CODE)
+        return new CEditAlnum(parent);
+    return nullptr;
+}
+
+void CTabCode::OnInitDialog()
+{
+    m_editCode = GetDlgItem<CEditAlnum>(IDC_CODE);
+    m_staticLabel = GetDlgItem<QLabel>(IDC_LABEL);
+    connect(m_editCode, &QLineEdit::textChanged, this, &CTabCode::OnChangeCode);
+}
+
+void CTabCode::OnShowWindow(bool show)
+{
+    if (show) {
+        SetNextEnabled(!m_strCode.isEmpty());
+        m_editCode->setText(m_strCode);
+        // Setting the text is a change even when the box already held it, and the edit only
+        // signals real changes.
+        OnChangeCode();
+        WriteHeader();
+        m_staticLabel->setText(QString::fromUtf8(m_pszLabel));
+        m_editCode->SetLimitText(RequiredLength());
+    } else {
+        m_strCode = m_editCode->text();
+        m_editCode->SetLimitText(RequiredLength());
+    }
+}
+
+void CTabCode::OnChangeCode()
+{
+    m_strCode = m_editCode->text();
+    // A hidden page leaves the Next button to the page that is shown.
+    if (IsShown())
+        SetNextEnabled(m_strCode.size() == RequiredLength());
+}

@@ -1,0 +1,341 @@
+// "Set Target Directory" and "Set Code": the header and label of each instance, Next enabled
+// exactly at the required length, the text limit for typing but not for loaded codes, capitals,
+// and the code stored whenever the page is left.
+
+// Qt
+#include <QClipboard>
+#include <QtTest>
+
+#include "editalnum.h"
+#include "firmwareformat.h"
+#include "pages2fixture.h"
+#include "tabcode.h"
+
+namespace {
+
+constexpr int kPromptStep = 4;
+constexpr int kDirPrefixStep = 6;
+constexpr int kCodeStep = 7;
+
+}  // namespace
+
+class TestTabCode : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void texts_data();
+    void texts();
+    void typing_data();
+    void typing();
+    void loadedCode_data();
+    void loadedCode();
+    void revisitKeepsTheRule();
+    void backStoresAnyLength_data();
+    void backStoresAnyLength();
+    void enterMovesOnlyAtLength_data();
+    void enterMovesOnlyAtLength();
+    void writeModeCaptionKept();
+    void instancesAreIndependent();
+    void loadedFileToRecord();
+
+private:
+    CTabCode *page(bool targetDir) const
+    {
+        return targetDir ? m_wizard.dlg->m_pDirPrefixPage : m_wizard.dlg->m_pCodePage;
+    }
+    // The instance's step on screen for a QWEX firmware, which passes both steps.
+    CTabCode *showPage(bool targetDir, const QString &code);
+
+    WizardFixture m_wizard;
+};
+
+void TestTabCode::init()
+{
+    QVERIFY(m_wizard.dir.isValid());
+    QVERIFY(m_wizard.Start());
+}
+
+void TestTabCode::cleanup()
+{
+    QVERIFY2(m_wizard.Stop(), "a window was left over");
+}
+
+CTabCode *TestTabCode::showPage(bool targetDir, const QString &code)
+{
+    m_wizard.dlg->m_record.m_nFirmwareType = Firmware::TypeQWEX;
+    CTabCode *p = page(targetDir);
+    p->m_strCode = code;
+    m_wizard.ArriveAt(targetDir ? kDirPrefixStep : kCodeStep);
+    p->m_editCode->setFocus();
+    QTest::keyClick(p->m_editCode, Qt::Key_End);
+    return p;
+}
+
+void TestTabCode::texts_data()
+{
+    QTest::addColumn<bool>("targetDir");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("length");
+
+    QTest::newRow("target directory")
+        << true << "Choose Target Directory"
+        << "Choose a 4 letter code to create a prefix for the target directory of snapshot commands. Use only "
+           "uppercase letters and numbers."
+        << "Target Directory Prefix:" << 4;
+    QTest::newRow("version code")
+        << false << "Choose Version Code"
+        << "Choose a unique 3 letter code to identify this modified version of code. Use only uppercase letters "
+           "and numbers."
+        << "Firmware Code:" << 3;
+}
+
+void TestTabCode::texts()
+{
+    QFETCH(bool, targetDir);
+    QFETCH(QString, title);
+    QFETCH(QString, description);
+    QFETCH(QString, label);
+    QFETCH(int, length);
+
+    CTabCode *p = page(targetDir);
+    QCOMPARE(p->m_bTargetDir, targetDir ? 1 : 0);
+    QCOMPARE(p->RequiredLength(), length);
+    QVERIFY(p->m_strCode.isEmpty());
+    QCOMPARE(p->m_staticLabel->text(), QStringLiteral("Firmware Code:"));  // the template's caption
+
+    showPage(targetDir, QString());
+    QCOMPARE(m_wizard.Title(), title);
+    QCOMPARE(m_wizard.Description(), description);
+    QCOMPARE(p->m_staticLabel->text(), label);
+    QCOMPARE(p->GetDlgItem<QLabel>(1040), p->m_staticLabel);
+    QCOMPARE(p->GetDlgItem<CEditAlnum>(1039), p->m_editCode);
+    QVERIFY(p->m_editCode->IsUpperCase());
+    QCOMPARE(p->m_editCode->LimitText(), length);
+}
+
+void TestTabCode::typing_data()
+{
+    QTest::addColumn<bool>("targetDir");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("nextEnabled");
+
+    QTest::newRow("dir: nothing") << true << "" << "" << false;
+    QTest::newRow("dir: 1") << true << "a" << "A" << false;
+    QTest::newRow("dir: 3") << true << "ab1" << "AB1" << false;
+    QTest::newRow("dir: 4") << true << "snap" << "SNAP" << true;
+    QTest::newRow("dir: fifth refused") << true << "snap5" << "SNAP" << true;
+    QTest::newRow("dir: signs refused") << true << "s-n_a p" << "SNAP" << true;
+    QTest::newRow("dir: full stop counts") << true << "a.b." << "A.B." << true;
+    QTest::newRow("code: 2") << false << "ab" << "AB" << false;
+    QTest::newRow("code: 3") << false << "x7z" << "X7Z" << true;
+    QTest::newRow("code: fourth refused") << false << "abcd" << "ABC" << true;
+    QTest::newRow("code: Latin-1 letter") << false << "\u00e9t\u00e9" << "\u00c9T\u00c9" << true;
+    QTest::newRow("code: full stop") << false << "1.2" << "1.2" << true;
+}
+
+void TestTabCode::typing()
+{
+    QFETCH(bool, targetDir);
+    QFETCH(QString, typed);
+    QFETCH(QString, code);
+    QFETCH(bool, nextEnabled);
+
+    CTabCode *p = showPage(targetDir, QString());
+    QVERIFY(!m_wizard.NextEnabled());
+    WizardFixture::Type(p->m_editCode, typed);
+    QCOMPARE(p->m_editCode->text(), code);
+    QCOMPARE(p->m_strCode, code);  // every change is stored at once
+    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+
+    // Pasting keeps to the limit too, and gets capitals without the typing filter.
+    QGuiApplication::clipboard()->setText(QStringLiteral("z-yxwv"));
+    QTest::keyClick(p->m_editCode, Qt::Key_V, Qt::ControlModifier);
+    const QString pasted = (code + QStringLiteral("Z-YXWV")).left(p->RequiredLength());
+    QCOMPARE(p->m_editCode->text(), code.size() >= p->RequiredLength() ? code : pasted);
+    QCOMPARE(m_wizard.NextEnabled(), p->m_editCode->text().size() == p->RequiredLength());
+}
+
+void TestTabCode::loadedCode_data()
+{
+    QTest::addColumn<bool>("targetDir");
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<bool>("nextEnabled");
+
+    QTest::newRow("dir: empty") << true << "" << false;
+    QTest::newRow("dir: right length") << true << "SNAP" << true;
+    QTest::newRow("dir: short") << true << "SN" << false;
+    QTest::newRow("dir: long") << true << "SNAPS" << false;
+    QTest::newRow("code: right length") << false << "ABC" << true;
+    QTest::newRow("code: 2") << false << "AB" << false;
+    QTest::newRow("code: 4") << false << "ABCD" << false;
+    QTest::newRow("code: lower case kept") << false << "abc" << true;
+    QTest::newRow("code: sign kept") << false << "A-B" << true;
+}
+
+void TestTabCode::loadedCode()
+{
+    QFETCH(bool, targetDir);
+    QFETCH(QString, loaded);
+    QFETCH(bool, nextEnabled);
+
+    CTabCode *p = showPage(targetDir, loaded);
+    QCOMPARE(p->m_editCode->text(), loaded);
+    QCOMPARE(p->m_strCode, loaded);
+    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
+
+    // A code at or over the limit cannot grow; one under it can be brought to the length.
+    WizardFixture::Type(p->m_editCode, QStringLiteral("q"));
+    const int required = p->RequiredLength();
+    if (loaded.size() >= required) {
+        QCOMPARE(p->m_editCode->text(), loaded);
+    } else {
+        QCOMPARE(p->m_editCode->text(), loaded + QLatin1Char('Q'));
+        WizardFixture::Type(p->m_editCode, QStringLiteral("zzzz"));
+        QCOMPARE(p->m_editCode->text().size(), required);
+        QVERIFY(m_wizard.NextEnabled());
+    }
+
+    // Shortening works at any length, and Next follows.
+    while (!p->m_editCode->text().isEmpty()) {
+        QTest::keyClick(p->m_editCode, Qt::Key_Backspace);
+        QCOMPARE(m_wizard.NextEnabled(), p->m_editCode->text().size() == required);
+    }
+}
+
+void TestTabCode::revisitKeepsTheRule()
+{
+    // The box still holds the code from the last visit: showing it again must still check it.
+    CTabCode *p = showPage(false, QStringLiteral("AB"));
+    QVERIFY(!m_wizard.NextEnabled());
+    m_wizard.Back();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kDirPrefixStep);
+    QVERIFY(m_wizard.NextEnabled());
+    page(true)->m_editCode->setText(QStringLiteral("SNAP"));
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
+    QCOMPARE(p->m_editCode->text(), QStringLiteral("AB"));
+    QVERIFY(!m_wizard.NextEnabled());
+
+    // An empty code leaves Next disabled too.
+    m_wizard.Back();
+    p->m_strCode.clear();
+    m_wizard.Next();
+    QVERIFY(!m_wizard.NextEnabled());
+}
+
+void TestTabCode::backStoresAnyLength_data()
+{
+    QTest::addColumn<bool>("targetDir");
+    QTest::addColumn<QString>("typed");
+
+    QTest::newRow("dir: 2") << true << "ab";
+    QTest::newRow("dir: empty") << true << "";
+    QTest::newRow("code: 1") << false << "x";
+    QTest::newRow("code: 3") << false << "xyz";
+}
+
+void TestTabCode::backStoresAnyLength()
+{
+    QFETCH(bool, targetDir);
+    QFETCH(QString, typed);
+
+    CTabCode *p = showPage(targetDir, QStringLiteral("OLD1").left(targetDir ? 4 : 3));
+    WizardFixture::Retype(p->m_editCode, typed);
+    m_wizard.Back();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, targetDir ? kPromptStep : kDirPrefixStep);
+    QCOMPARE(p->m_strCode, typed.toUpper());
+    // After Back the wizard enables Next whatever the page decided.
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(p->m_editCode->LimitText(), p->RequiredLength());
+}
+
+void TestTabCode::enterMovesOnlyAtLength_data()
+{
+    QTest::addColumn<bool>("targetDir");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("stepAfter");
+
+    QTest::newRow("dir: 3") << true << "abc" << kDirPrefixStep;
+    QTest::newRow("dir: 4") << true << "abcd" << kCodeStep;
+    QTest::newRow("code: 2") << false << "ab" << kCodeStep;
+    QTest::newRow("code: 3") << false << "abc" << 8;
+}
+
+void TestTabCode::enterMovesOnlyAtLength()
+{
+    QFETCH(bool, targetDir);
+    QFETCH(QString, typed);
+    QFETCH(int, stepAfter);
+
+    CTabCode *p = showPage(targetDir, QString());
+    WizardFixture::Type(p->m_editCode, typed);
+    QTest::keyClick(p->m_editCode, Qt::Key_Return);
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, stepAfter);
+    QCOMPARE(p->m_strCode, typed.toUpper());
+}
+
+void TestTabCode::writeModeCaptionKept()
+{
+    // Outside the normal mode the page leaves the caption alone and only enables or disables.
+    CTabCode *p = showPage(false, QStringLiteral("ABC"));
+    m_wizard.dlg->m_nNextMode = CBrindleDlg::NextWrite;
+    m_wizard.dlg->m_btnNext->setText(QStringLiteral("Write"));
+    QTest::keyClick(p->m_editCode, Qt::Key_Backspace);
+    QVERIFY(!m_wizard.NextEnabled());
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Write"));
+
+    m_wizard.dlg->m_nNextMode = CBrindleDlg::NextNormal;
+    WizardFixture::Type(p->m_editCode, QStringLiteral("c"));
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+}
+
+void TestTabCode::instancesAreIndependent()
+{
+    CTabCode *dir = showPage(true, QStringLiteral("SNAP"));
+    WizardFixture::Retype(dir->m_editCode, QStringLiteral("dump"));
+    m_wizard.Next();
+    CTabCode *code = page(false);
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
+    QCOMPARE(code->m_editCode->text(), QString());
+    WizardFixture::Type(code->m_editCode, QStringLiteral("abc"));
+    QCOMPARE(dir->m_strCode, QStringLiteral("DUMP"));
+    QCOMPARE(code->m_strCode, QStringLiteral("ABC"));
+    // A change of the hidden instance's box does not touch the Next button of the shown one.
+    dir->m_editCode->setText(QStringLiteral("X"));
+    QVERIFY(m_wizard.NextEnabled());
+}
+
+void TestTabCode::loadedFileToRecord()
+{
+    ImageBuilder builder(ImageBuilder::Rom, "03.64-XYZQWEXF");
+    builder.setDirPrefix("SNAP");
+    QVERIFY(m_wizard.Load(builder));
+    while (m_wizard.dlg->m_nCurrentStep < kDirPrefixStep)
+        m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kDirPrefixStep);
+    QCOMPARE(page(true)->m_editCode->text(), QStringLiteral("SNAP"));
+    QVERIFY(m_wizard.NextEnabled());
+    WizardFixture::Retype(page(true)->m_editCode, QStringLiteral("logs"));
+    m_wizard.Next();
+    // Loading gives the record no version code, so the page starts empty.
+    QCOMPARE(page(false)->m_editCode->text(), QString());
+    QVERIFY(!m_wizard.NextEnabled());
+    WizardFixture::Type(page(false)->m_editCode, QStringLiteral("q1a"));
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, m_wizard.dlg->m_nConfirmStep);
+    QCOMPARE(m_wizard.dlg->m_record.m_strDirPrefix, QStringLiteral("LOGS"));
+    QCOMPARE(m_wizard.dlg->m_record.m_strVersionCode, QStringLiteral("Q1A"));
+    QCOMPARE(m_wizard.dlg->m_record.m_strVersion, QStringLiteral("03.64-Q1AQWEXF"));
+}
+
+QTEST_MAIN(TestTabCode)
+#include "tst_tabcode.moc"
