@@ -1,0 +1,30 @@
+#include "tabfinish.h"
+
+// Qt
+#include <QLabel>
+
+#include "brindledlg.h"
+#include "settingstext.h"
+
+namespace {
+
+constexpr int IDC_MESSAGE = 1036;
+
+}  // namespace
+
+CTabFinish::CTabFinish(CBrindleDlg *wizard) : CWizardPage(wizard, "Firmware Modified", "Click Finish to exit.") {}
+
+void CTabFinish::OnInitDialog()
+{
+    m_staticMessage = GetDlgItem<QLabel>(IDC_MESSAGE);
+}
+
+void CTabFinish::OnShowWindow(bool show)
+{
+    if (!show)
+        return;
+    WriteHeader();
+    QString text = SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile);
+    // The label breaks lines at "\n".
+    m_staticMessage->setText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}

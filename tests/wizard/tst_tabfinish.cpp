@@ -1,0 +1,179 @@
+// "Finish": the report of the written file, with the kind in the first line and only the file
+// names of the source and the target.
+
+// Qt
+#include <QtTest>
+
+#include "editalnum.h"
+#include "firmwareformat.h"
+#include "pages2fixture.h"
+#include "tabcode.h"
+#include "tabfinish.h"
+
+namespace {
+
+constexpr int kFinishStep = 10;
+
+}  // namespace
+
+class TestTabFinish : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void report_data();
+    void report();
+    void rebuiltAtEachShow();
+    void afterWrite_data();
+    void afterWrite();
+
+private:
+    CTabFinish *page() const { return m_wizard.dlg->m_pFinishPage; }
+    QString shown() const { return page()->m_staticMessage->text(); }
+
+    WizardFixture m_wizard;
+};
+
+void TestTabFinish::init()
+{
+    QVERIFY(m_wizard.dir.isValid());
+    QVERIFY(m_wizard.Start());
+}
+
+void TestTabFinish::cleanup()
+{
+    QVERIFY2(m_wizard.Stop(), "a window was left over");
+}
+
+void TestTabFinish::report_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("ROM image")
+        << int(Firmware::KindRom) << "03.64-ABCQHARF" << "/home/user/firmware/in.rom" << "/tmp/out/NEW.ROM"
+        << "Successfully modified firmware ROM file.\n\nFirmware Version 03.64-ABCQHARF\n\n"
+           "Original file in.rom\n\nSaved to disk as NEW.ROM";
+    QTest::newRow("upgrade file")
+        << int(Firmware::KindUpgrade) << "03.64-Q7ZQSOLF" << "/data/fw/source.quf" << "/data/fw/out/custom.QUF"
+        << "Successfully modified firmware Upgrader file.\n\nFirmware Version 03.64-Q7ZQSOLF\n\n"
+           "Original file source.quf\n\nSaved to disk as custom.QUF";
+    QTest::newRow("BLD image")
+        << int(Firmware::KindBld) << "03.64-ZZZQWEXF" << "/a/b.bld" << "/c/d.bin"
+        << "Successfully modified firmware Upgrader file.\n\nFirmware Version 03.64-ZZZQWEXF\n\n"
+           "Original file b.bld\n\nSaved to disk as d.bin";
+    QTest::newRow("empty version, bare names")
+        << int(Firmware::KindRom) << "" << "in.rom" << "out.rom"
+        << "Successfully modified firmware ROM file.\n\nFirmware Version \n\n"
+           "Original file in.rom\n\nSaved to disk as out.rom";
+    QTest::newRow("blanks and dots in folders")
+        << int(Firmware::KindRom) << "03.64-ABCQHARF" << "/my files/v1.2/my fw.rom" << "/x.y/z"
+        << "Successfully modified firmware ROM file.\n\nFirmware Version 03.64-ABCQHARF\n\n"
+           "Original file my fw.rom\n\nSaved to disk as z";
+#ifdef Q_OS_WIN
+    QTest::newRow("drive letters")
+        << int(Firmware::KindUpgrade) << "03.64-ABCQHARF" << "C:\\Firmware\\old\\in.QUF" << "D:out.rom"
+        << "Successfully modified firmware Upgrader file.\n\nFirmware Version 03.64-ABCQHARF\n\n"
+           "Original file in.QUF\n\nSaved to disk as out.rom";
+#endif
+}
+
+void TestTabFinish::report()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, version);
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(QString, text);
+
+    QVERIFY(page()->m_strSourceFile.isEmpty() && page()->m_strTargetFile.isEmpty()
+            && page()->m_strVersion.isEmpty());
+    page()->m_nFileKind = kind;
+    page()->m_strVersion = version;
+    page()->m_strSourceFile = source;
+    page()->m_strTargetFile = target;
+    m_wizard.ArriveAt(kFinishStep);
+
+    QCOMPARE(m_wizard.Title(), QStringLiteral("Firmware Modified"));
+    QCOMPARE(m_wizard.Description(), QStringLiteral("Click Finish to exit."));
+    QCOMPARE(page()->GetDlgItem<QLabel>(1036), page()->m_staticMessage);
+    // The label breaks lines at plain line feeds; the report itself uses CR LF.
+    QCOMPARE(shown(), text);
+    QVERIFY(page()->m_staticMessage->wordWrap());
+    // The members are left as the wizard wrote them.
+    QCOMPARE(page()->m_strSourceFile, source);
+    QCOMPARE(page()->m_strTargetFile, target);
+}
+
+void TestTabFinish::rebuiltAtEachShow()
+{
+    page()->m_nFileKind = Firmware::KindRom;
+    page()->m_strVersion = QStringLiteral("03.64-ABCQHARF");
+    page()->m_strSourceFile = QStringLiteral("/a/one.rom");
+    page()->m_strTargetFile = QStringLiteral("/a/two.rom");
+    m_wizard.ArriveAt(kFinishStep);
+    const QString first = shown();
+    QVERIFY(first.startsWith(QStringLiteral("Successfully modified firmware ROM file.")));
+
+    // Hidden, the page changes nothing; shown again, it describes the members as they are then.
+    m_wizard.ArriveAt(kFinishStep - 1);
+    page()->m_nFileKind = Firmware::KindUpgrade;
+    page()->m_strTargetFile = QStringLiteral("/b/three.QUF");
+    QCOMPARE(shown(), first);
+    m_wizard.ArriveAt(kFinishStep);
+    QCOMPARE(shown(), QStringLiteral("Successfully modified firmware Upgrader file.\n\nFirmware Version "
+                                     "03.64-ABCQHARF\n\nOriginal file one.rom\n\nSaved to disk as three.QUF"));
+    m_wizard.ArriveAt(kFinishStep - 1);
+    m_wizard.ArriveAt(kFinishStep);
+    QCOMPARE(shown(), QStringLiteral("Successfully modified firmware Upgrader file.\n\nFirmware Version "
+                                     "03.64-ABCQHARF\n\nOriginal file one.rom\n\nSaved to disk as three.QUF"));
+}
+
+void TestTabFinish::afterWrite_data()
+{
+    QTest::addColumn<int>("sourceKind");
+    QTest::addColumn<QString>("sourceName");
+    QTest::addColumn<QString>("targetName");
+    QTest::addColumn<QString>("kindWord");
+
+    QTest::newRow("ROM as ROM") << int(ImageBuilder::Rom) << "in.rom" << "out.ROM" << "ROM";
+    QTest::newRow("ROM as QUF") << int(ImageBuilder::Rom) << "in.rom" << "out.QUF" << "Upgrader";
+    QTest::newRow("QUF as ROM") << int(ImageBuilder::Upgrade) << "in.quf" << "out.rom" << "ROM";
+    QTest::newRow("BLD kept") << int(ImageBuilder::Bld) << "in.bld" << "out.bld" << "Upgrader";
+}
+
+void TestTabFinish::afterWrite()
+{
+    QFETCH(int, sourceKind);
+    QFETCH(QString, sourceName);
+    QFETCH(QString, targetName);
+    QFETCH(QString, kindWord);
+
+    QVERIFY(QDir(m_wizard.dir.path()).mkpath(QStringLiteral("sub")));
+    QVERIFY(m_wizard.Load(ImageBuilder(ImageBuilder::Kind(sourceKind), "03.64QHARF"), sourceName));
+    while (m_wizard.dlg->m_nCurrentStep < 7)
+        m_wizard.Next();
+    WizardFixture::Type(m_wizard.dlg->m_pCodePage->m_editCode, QStringLiteral("w1z"));
+    m_wizard.Next();
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, m_wizard.dlg->m_nSaveStep);
+    QTest::keyClicks(m_wizard.dlg->m_pSavePage->m_editFilePath, m_wizard.dir.filePath(QStringLiteral("sub/") + targetName));
+    m_wizard.Next();
+
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kFinishStep);
+    QVERIFY(page()->isVisible());
+    QCOMPARE(shown(), QStringLiteral("Successfully modified firmware %1 file.\n\nFirmware Version 03.64-W1ZQHARF\n\n"
+                                     "Original file %2\n\nSaved to disk as %3")
+                          .arg(kindWord, sourceName, targetName));
+    QCOMPARE(m_wizard.Title(), QStringLiteral("Firmware Modified"));
+    QVERIFY(m_wizard.services.messages.isEmpty());
+}
+
+QTEST_MAIN(TestTabFinish)
+#include "tst_tabfinish.moc"
