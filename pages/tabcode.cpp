@@ -3,7 +3,6 @@
 // Qt
 #include <QLabel>
 
-#include "brindledlg.h"
 #include "editalnum.h"
 
 namespace {

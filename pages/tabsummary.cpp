@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "brindledlg.h"
 #include "settingstext.h"
 
 namespace {

@@ -3,7 +3,6 @@
 // Qt
 #include <QLineEdit>
 
-#include "brindledlg.h"
 #include "firmwareformat.h"
 #include "settingstext.h"
 
