@@ -150,10 +150,12 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     file.close();
 
     // An upgrade header carries the signature at its start and code type 1; an image carries
-    // it at image offset 0x30 with code type 0.
+    // it at image offset 0x30 with code type 0. Only a file of the upgrade length has room for
+    // the header and a whole image: a shorter one is judged by its image signature, so that it
+    // can never be written back with part of its image missing.
     const bool headerMatch = MatchSignature(kHeaderSignature);
     StoreCodeType(kHeaderCodeType);
-    if (m_nCodeType == CodeMain && headerMatch) {
+    if (m_nCodeType == CodeMain && headerMatch && m_nFileLength == kUpgradeLength) {
         m_nFileKind = KindUpgrade;
     } else {
         const bool imageMatch = MatchSignature(kImageSignature);

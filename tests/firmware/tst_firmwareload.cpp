@@ -159,6 +159,19 @@ void TestFirmwareLoad::recognisesKinds_data()
     QTest::newRow("code type 1 without header signature")
         << ImageBuilder(ImageBuilder::Rom, "03.64QWEXB").setByte(kHeaderCodeType, CodeMain).build() + extra
         << int(KindRom) << 0 << "03.64QWEXB" << 364 << int(TypeQWEX);
+    // An upgrade header on a file too short to hold a whole image after it: the image
+    // signature decides, so the file is never taken for an upgrade file with its end missing.
+    {
+        const QByteArray header = ImageBuilder(ImageBuilder::Upgrade, "03.64QHARF").build().left(kHeaderCodeType + 1);
+        QByteArray rom = ImageBuilder(ImageBuilder::Rom, "03.64QHARF").build();
+        rom.replace(0, header.size(), header);
+        QTest::newRow("upgrade header on a ROM-length file") << rom << int(KindRom) << 0 << "03.64QHARF" << 364
+                                                             << int(TypeQHAR);
+        QByteArray bld = ImageBuilder(ImageBuilder::Bld, "03.64QHARF").build();
+        bld.replace(0, header.size(), header);
+        QTest::newRow("upgrade header on a BLD-length file") << bld << int(KindBld) << 0 << "03.64QHARF" << 364
+                                                             << int(TypeQHAR);
+    }
     QTest::newRow("QSOL") << ImageBuilder(ImageBuilder::Rom, "03.66QSOLA").build() << int(KindRom) << 0
                           << "03.66QSOLA" << 366 << int(TypeQSOL);
     QTest::newRow("QJ4J") << ImageBuilder(ImageBuilder::Rom, "03.66QJ4J9").build() << int(KindRom) << 0
