@@ -6,6 +6,7 @@
 #include "wizardpage.h"
 
 class QLineEdit;
+class QMimeData;
 
 // "File Open" and "File Save": the firmware file to modify, or the file to write.
 class CTabFile : public CWizardPage
@@ -32,4 +33,10 @@ protected:
     void OnShowWindow(bool show) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+
+private:
+    // Sets the path box's text and runs the change rule, whether or not the text differs.
+    void SetPathText(const QString &text);
+    // The first local file among dropped data, or an empty string.
+    static QString DroppedFile(const QMimeData *data);
 };

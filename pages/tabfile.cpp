@@ -1,0 +1,182 @@
+#include "tabfile.h"
+
+// Qt
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QUrl>
+
+#include "brindledlg.h"
+#include "firmwareformat.h"
+
+namespace {
+
+constexpr int IDC_FILE_PATH = 1014;
+constexpr int IDC_BROWSE = 1015;
+
+#ifdef Q_OS_WIN
+// Longer names are never found by the Windows file search.
+constexpr qsizetype kMaxFindPath = 259;
+#endif
+
+constexpr const char *kFilterRom = "Norvale ROM image files (*.ROM)";
+constexpr const char *kFilterUpgrade = "Norvale Upgrade Files (*.QUF)";
+constexpr const char *kFilterAll = "All Files (*.*)";
+
+bool HasWildcards(const QString &text)
+{
+    return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
+}
+
+// "*" and "?" as the Windows file search reads them; everything else literal, any letter case.
+QRegularExpression WildcardPattern(const QString &pattern)
+{
+    QString rx;
+    for (QChar c : pattern) {
+        if (c == QLatin1Char('*'))
+            rx += QStringLiteral(".*");
+        else if (c == QLatin1Char('?'))
+            rx += QLatin1Char('.');
+        else
+            rx += QRegularExpression::escape(QString(c));
+    }
+    return QRegularExpression(QRegularExpression::anchoredPattern(rx), QRegularExpression::CaseInsensitiveOption);
+}
+
+}  // namespace
+
+CTabFile::CTabFile(int bSaveFile, CBrindleDlg *wizard)
+    : CWizardPage(wizard,
+                  bSaveFile ? "Firmware File to Write" : "Select Firmware File to Modify",
+                  bSaveFile ? "Choose the filename for the Norvale Firmware ROM or QUB file to write."
+                            : "Choose the Norvale Firmware ROM or QUB file to modify."),
+      m_bSaveFile(bSaveFile)
+{
+}
+
+bool CTabFile::PathExists(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+#ifdef Q_OS_WIN
+    if (text.size() > kMaxFindPath)
+        return false;
+#endif
+    const QFileInfo info(QDir::fromNativeSeparators(text));
+    if (info.exists())
+        return true;
+
+    // Only the last part of the path may hold wildcards, as in the Windows file search.
+    const QString pattern = info.fileName();
+    if (!HasWildcards(pattern) || HasWildcards(info.path()))
+        return false;
+    const QDir folder(info.path());
+    if (!folder.exists())
+        return false;
+    const QRegularExpression rx = WildcardPattern(pattern);
+    const QStringList entries =
+        folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        if (rx.match(entry).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+void CTabFile::OnInitDialog()
+{
+    m_editFilePath = GetDlgItem<QLineEdit>(IDC_FILE_PATH);
+    connect(m_editFilePath, &QLineEdit::textChanged, this, &CTabFile::OnChangeFilePath);
+    connect(GetDlgItem<QPushButton>(IDC_BROWSE), &QPushButton::clicked, this, &CTabFile::OnBrowse);
+
+    if (!m_bSaveFile) {
+        // A file dropped anywhere on the page replaces the whole path; the box would otherwise
+        // take the dropped address as text at the drop position.
+        m_editFilePath->setAcceptDrops(false);
+        setAcceptDrops(true);
+    }
+}
+
+void CTabFile::OnShowWindow(bool show)
+{
+    if (!show)
+        return;
+    SetNextEnabled(!m_strFilePath.isEmpty());
+    SetPathText(m_strFilePath);
+    WriteHeader();
+    GetDlgItem<QPushButton>(IDC_BROWSE)->setFocus();
+}
+
+void CTabFile::SetPathText(const QString &text)
+{
+    // Setting the text is a change even when the box already holds it; the box itself only
+    // signals real changes, so the rule runs here exactly once.
+    {
+        const QSignalBlocker blocker(m_editFilePath);
+        m_editFilePath->setText(text);
+    }
+    OnChangeFilePath();
+}
+
+void CTabFile::OnChangeFilePath()
+{
+    const QString text = m_editFilePath->text();
+    const bool accepted = m_bSaveFile ? !text.isEmpty() : PathExists(text);
+    if (accepted)
+        m_strFilePath = text;
+    SetNextEnabled(accepted);
+}
+
+void CTabFile::OnBrowse()
+{
+    const bool offerUpgrade = m_bSaveFile && m_nFileKind != Firmware::KindRom && m_nFileKind != Firmware::KindBld;
+    IDialogServices::FileDialogRequest request;
+    request.save = m_bSaveFile != 0;
+    request.defaultSuffix = offerUpgrade ? QStringLiteral("QUF") : QStringLiteral("ROM");
+    request.initialName = offerUpgrade ? QStringLiteral("*.QUF") : QStringLiteral("*.ROM");
+    request.filters = {QString::fromLatin1(kFilterRom), QString::fromLatin1(kFilterUpgrade),
+                       QString::fromLatin1(kFilterAll)};
+
+    const QString chosen = m_pWizard->Services()->GetFileName(request);
+    if (chosen.isEmpty())
+        return;
+    m_strFilePath = chosen;
+    SetPathText(m_strFilePath);
+    SetNextEnabled(true);
+}
+
+void CTabFile::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CTabFile::dropEvent(QDropEvent *event)
+{
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    SetPathText(QDir::toNativeSeparators(path));
+}
+
+QString CTabFile::DroppedFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return QString();
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return QString();
+}
