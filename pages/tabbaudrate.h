@@ -3,6 +3,7 @@
 #include "wizardpage.h"
 
 class QComboBox;
+class QRadioButton;
 
 // "Set Baud": the command monitor's UART settings at start-up.
 class CTabBaudRate : public CWizardPage
@@ -24,4 +25,7 @@ public:
 protected:
     void OnInitDialog() override;
     void OnShowWindow(bool show) override;
+
+private:
+    QRadioButton *Radio(int id) const;
 };

@@ -20,4 +20,10 @@ public:
 protected:
     void OnInitDialog() override;
     void OnShowWindow(bool show) override;
+
+private:
+    // Checks one button of a radio pair; the pair's other button is unchecked.
+    void CheckRadioButton(int id);
+    // The id of the checked button in the pair of `anyIdOfGroup`, or -1 when none is checked.
+    int CheckedRadioButton(int anyIdOfGroup) const;
 };
