@@ -73,18 +73,23 @@ private:
     void openFile(const QString &path);
     void next();
     void back();
+    // A click on the box itself, the part of a check box that takes clicks.
+    static void clickBox(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
     // Next until "Confirm Summary", with `code` on the code page; returns the steps passed.
     Steps walkToConfirm(const QString &code);
     QString stepTitle() const { return m_dlg->m_staticTitle->text(); }
 
-    QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_tempDir;
+    QDir m_dir;
     RecordingServices m_services;
     std::unique_ptr<CBrindleDlg> m_dlg;
 };
 
 void TestBrindleDlg::init()
 {
-    QVERIFY(m_dir.isValid());
+    m_tempDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_tempDir->isValid());
+    m_dir = QDir(m_tempDir->path());
     m_services = RecordingServices();
     m_dlg = std::make_unique<CBrindleDlg>(&m_services);
     m_dlg->show();
@@ -94,6 +99,7 @@ void TestBrindleDlg::init()
 void TestBrindleDlg::cleanup()
 {
     m_dlg.reset();
+    m_tempDir.reset();
     QCOMPARE(m_services.waitDepth, 0);
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *w : windows)
@@ -432,7 +438,7 @@ void TestBrindleDlg::enterAndEscape()
     QTest::keyClick(m_dlg->m_pCodePage->m_editCode, Qt::Key_Escape);
     QVERIFY(!m_dlg->isVisible());
     QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
-    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"fw.rom"});
+    QCOMPARE(m_dir.entryList(QDir::Files), QStringList{"fw.rom"});
 }
 
 void TestBrindleDlg::closeBoxEnds()
@@ -529,9 +535,9 @@ void TestBrindleDlg::fullWalkWrites()
     next();
     m_dlg->m_pBaudPage->m_comboBaudRate->setCurrentIndex(9);  // 115200
     next();
-    QTest::mouseClick(m_dlg->m_pInitPage->m_chkLedFlash, Qt::LeftButton);
+    clickBox(m_dlg->m_pInitPage->m_chkLedFlash);
     next();
-    QTest::mouseClick(m_dlg->m_pPromptPage->m_chkShowPrompt, Qt::LeftButton);
+    clickBox(m_dlg->m_pPromptPage->m_chkShowPrompt);
     next();
     QCOMPARE(m_dlg->m_nCurrentStep, 5);
     m_dlg->m_pUsbPage->m_editVendorId->setText(QStringLiteral("0x1234"));
