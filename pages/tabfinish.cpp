@@ -16,6 +16,8 @@ CTabFinish::CTabFinish(CBrindleDlg *wizard) : CWizardPage(wizard, "Firmware Modi
 void CTabFinish::OnInitDialog()
 {
     m_staticMessage = GetDlgItem<QLabel>(IDC_MESSAGE);
+    // The report can be selected and copied, for a log of the boards prepared.
+    m_staticMessage->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 void CTabFinish::OnShowWindow(bool show)
