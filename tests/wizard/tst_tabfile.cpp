@@ -1,0 +1,598 @@
+// "File Open" and "File Save": the headers, the existence rule of the open page and the
+// non-empty rule of the save page, show re-running the rule, Browse and its dialog request by
+// the loaded file's kind, cancelling, dropped files, and Enter and Escape from the path box.
+
+// Std
+#include <memory>
+
+// Qt
+#include <QClipboard>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+#include "pages2fixture.h"
+#include "editalnum.h"
+#include "tabcode.h"
+#include "tabfile.h"
+
+namespace {
+
+constexpr int kOpenStep = 0;
+constexpr int kSummaryStep = 1;
+constexpr int kCodeStep = 7;
+constexpr int kSaveStep = 9;
+constexpr int kBrowseId = 1015;
+
+const QStringList kFilters = {QStringLiteral("Norvale ROM image files (*.ROM)"),
+                              QStringLiteral("Norvale Upgrade Files (*.QUF)"), QStringLiteral("All Files (*.*)")};
+
+}  // namespace
+
+class TestTabFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void texts_data();
+    void texts();
+    void pathExists_data();
+    void pathExists();
+    void typingOpen_data();
+    void typingOpen();
+    void editingOnToMissingPath();
+    void typingSave_data();
+    void typingSave();
+    void showRunsTheRule_data();
+    void showRunsTheRule();
+    void browse_data();
+    void browse();
+    void browseCancelled_data();
+    void browseCancelled();
+    void backShowsStoredPath();
+    void droppedFile_data();
+    void droppedFile();
+    void enterInPathBox_data();
+    void enterInPathBox();
+    void escapeCancels_data();
+    void escapeCancels();
+
+private:
+    CTabFile *page(bool save) const { return save ? m_wizard.dlg->m_pSavePage : m_wizard.dlg->m_pOpenPage; }
+    QPushButton *browseButton(bool save) const { return page(save)->GetDlgItem<QPushButton>(kBrowseId); }
+    QString path(const QString &name) const { return name.isEmpty() ? QString() : m_dir->filePath(name); }
+    bool makeFile(const QString &name) const { return ImageBuilder::WriteFile(path(name), "data"); }
+    // Replaces the path box's text in one change, as pasting does.
+    static void paste(QLineEdit *edit, const QString &text);
+    // Loads files of `kinds` in turn through "File Open", then walks on to "File Save" (which
+    // puts the wizard into its write mode) or back to "File Open".
+    bool reach(bool save, const QList<int> &kinds);
+    bool activate();
+
+    WizardFixture m_wizard;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestTabFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(m_wizard.dir.isValid());
+    QVERIFY(m_wizard.Start());
+}
+
+void TestTabFile::cleanup()
+{
+    QVERIFY2(m_wizard.Stop(), "a window was left over");
+    m_dir.reset();
+}
+
+void TestTabFile::paste(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    if (text.isEmpty()) {
+        QTest::keyClick(edit, Qt::Key_Delete);
+        return;
+    }
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
+bool TestTabFile::reach(bool save, const QList<int> &kinds)
+{
+    for (int i = 0; i < kinds.size(); ++i) {
+        while (m_wizard.dlg->m_nCurrentStep != kOpenStep)
+            m_wizard.Back();
+        const QString name = QStringLiteral("load%1.bin").arg(i);
+        if (!m_wizard.Load(ImageBuilder(ImageBuilder::Kind(kinds.at(i))), name))
+            return false;
+    }
+    if (!save) {
+        while (m_wizard.dlg->m_nCurrentStep != kOpenStep)
+            m_wizard.Back();
+        return true;
+    }
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_wizard.dlg->m_nCurrentStep != kSaveStep; ++guard) {
+        if (m_wizard.dlg->m_nCurrentStep == kCodeStep)
+            WizardFixture::Retype(m_wizard.dlg->m_pCodePage->m_editCode, QStringLiteral("ABC"));
+        m_wizard.Next();
+    }
+    return m_wizard.dlg->m_nCurrentStep == kSaveStep && m_wizard.dlg->m_nNextMode == CBrindleDlg::NextWrite;
+}
+
+bool TestTabFile::activate()
+{
+    m_wizard.dlg->activateWindow();
+    return QTest::qWaitForWindowActive(m_wizard.dlg.get());
+}
+
+void TestTabFile::texts_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("open") << false << "Select Firmware File to Modify"
+                          << "Choose the Norvale Firmware ROM or QUB file to modify.";
+    QTest::newRow("save") << true << "Firmware File to Write"
+                          << "Choose the filename for the Norvale Firmware ROM or QUB file to write.";
+}
+
+void TestTabFile::texts()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, title);
+    QFETCH(QString, description);
+
+    CTabFile *p = page(save);
+    QCOMPARE(p->m_bSaveFile, save ? 1 : 0);
+    QCOMPARE(p->m_nFileKind, 0);
+    QVERIFY(p->m_strFilePath.isEmpty());
+    QCOMPARE(p->GetDlgItem<QLineEdit>(1014), p->m_editFilePath);
+    QCOMPARE(browseButton(save)->text(), QStringLiteral("Browse..."));
+    // Only the open page takes files from a file manager, on the page rather than as text.
+    QCOMPARE(p->acceptDrops(), !save);
+    if (!save)
+        QVERIFY(!p->m_editFilePath->acceptDrops());
+
+    QVERIFY(activate());
+    if (save)
+        m_wizard.ArriveAt(kSaveStep);
+    QVERIFY(p->isVisible());
+    QCOMPARE(m_wizard.Title(), title);
+    QCOMPARE(m_wizard.Description(), description);
+    QCOMPARE(p->m_editFilePath->text(), QString());
+    QVERIFY(!m_wizard.NextEnabled());
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(QApplication::focusWidget(), browseButton(save));
+}
+
+void TestTabFile::pathExists_data()
+{
+    QTest::addColumn<QString>("text");  // under the test folder unless empty
+    QTest::addColumn<bool>("found");
+
+    QTest::newRow("existing file") << "FW.ROM" << true;
+    QTest::newRow("existing folder") << "sub" << true;
+    QTest::newRow("file in folder") << "sub/inner.bld" << true;
+    QTest::newRow("missing file") << "nothing.rom" << false;
+    QTest::newRow("missing folder") << "missing/FW.ROM" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("star") << "*.ROM" << true;
+    QTest::newRow("star in any letter case") << "*.rom" << true;
+    QTest::newRow("star alone") << "*" << true;
+    QTest::newRow("question mark") << "F?.ROM" << true;
+    QTest::newRow("question mark is one character") << "?.ROM" << false;
+    QTest::newRow("wildcard matching a folder") << "su*" << true;
+    QTest::newRow("wildcard in a folder") << "sub/*.BLD" << true;
+    QTest::newRow("wildcard matching nothing") << "*.xyz" << false;
+    QTest::newRow("wildcard in an empty folder") << "empty/*" << false;
+    QTest::newRow("wildcard in the folder part") << "s*/inner.bld" << false;
+    QTest::newRow("dot is literal") << "F.*" << false;
+    QTest::newRow("brackets are literal") << "[F]W.*" << false;
+}
+
+void TestTabFile::pathExists()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, found);
+
+    QVERIFY(makeFile(QStringLiteral("FW.ROM")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("sub")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("empty")));
+    QVERIFY(makeFile(QStringLiteral("sub/inner.bld")));
+
+    QCOMPARE(CTabFile::PathExists(path(text)), found);
+    QCOMPARE(CTabFile::PathExists(QDir::toNativeSeparators(path(text))), found);
+}
+
+void TestTabFile::typingOpen_data()
+{
+    QTest::addColumn<QString>("text");  // under the test folder unless empty
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("another existing file") << "other.QUF" << true;
+    QTest::newRow("existing folder") << "sub" << true;
+    QTest::newRow("wildcard that matches") << "*.QUF" << true;
+    QTest::newRow("missing file") << "missing.ROM" << false;
+    QTest::newRow("wildcard that matches nothing") << "*.BLD" << false;
+    QTest::newRow("cleared") << "" << false;
+}
+
+void TestTabFile::typingOpen()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+
+    QVERIFY(makeFile(QStringLiteral("FW.ROM")));
+    QVERIFY(makeFile(QStringLiteral("other.QUF")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("sub")));
+    CTabFile *p = page(false);
+
+    paste(p->m_editFilePath, path(QStringLiteral("FW.ROM")));
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(p->m_strFilePath, path(QStringLiteral("FW.ROM")));
+
+    paste(p->m_editFilePath, path(text));
+    QCOMPARE(p->m_editFilePath->text(), path(text));
+    QCOMPARE(m_wizard.NextEnabled(), accepted);
+    QCOMPARE(p->m_strFilePath, accepted ? path(text) : path(QStringLiteral("FW.ROM")));
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+}
+
+void TestTabFile::editingOnToMissingPath()
+{
+    QVERIFY(makeFile(QStringLiteral("FW.ROM")));
+    const QString existing = path(QStringLiteral("FW.ROM"));
+    CTabFile *p = page(false);
+
+    // Typed a key at a time: every change is checked.
+    WizardFixture::Retype(p->m_editFilePath, existing);
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(p->m_strFilePath, existing);
+
+    QTest::keyClick(p->m_editFilePath, Qt::Key_End);
+    QTest::keyClicks(p->m_editFilePath, QStringLiteral(".bak"));
+    QVERIFY(!m_wizard.NextEnabled());
+    QCOMPARE(p->m_strFilePath, existing);
+
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(p->m_editFilePath, Qt::Key_Backspace);
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(p->m_strFilePath, existing);
+
+    // Cutting it back to its folder accepts the folder.
+    for (int i = 0; i < int(QStringLiteral("/FW.ROM").size()); ++i)
+        QTest::keyClick(p->m_editFilePath, Qt::Key_Backspace);
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(p->m_strFilePath, m_dir->path());
+}
+
+void TestTabFile::typingSave_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("inFolder");  // under the test folder, or as it stands
+
+    QTest::newRow("new file") << "new.ROM" << true;
+    QTest::newRow("existing file") << "FW.ROM" << true;
+    QTest::newRow("name in a missing folder") << "missing/out.QUF" << true;
+    QTest::newRow("bare name") << "out" << false;
+    QTest::newRow("blank") << " " << false;
+}
+
+void TestTabFile::typingSave()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, inFolder);
+    const QString text = inFolder ? path(name) : name;
+
+    QVERIFY(makeFile(QStringLiteral("FW.ROM")));
+    QVERIFY(reach(true, {ImageBuilder::Rom}));
+    CTabFile *p = page(true);
+    QVERIFY(p->isVisible());
+    QVERIFY(!m_wizard.NextEnabled());
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Write"));
+
+    // Any text is a path; the writer judges it.
+    paste(p->m_editFilePath, text);
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(p->m_strFilePath, text);
+
+    // Clearing the box disables "Write" but keeps the path.
+    paste(p->m_editFilePath, QString());
+    QCOMPARE(p->m_editFilePath->text(), QString());
+    QVERIFY(!m_wizard.NextEnabled());
+    QCOMPARE(p->m_strFilePath, text);
+
+    // In the write mode the caption stays "Write" throughout.
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Write"));
+    QCOMPARE(m_wizard.dlg->m_nNextMode, int(CBrindleDlg::NextWrite));
+}
+
+void TestTabFile::showRunsTheRule_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("stored");   // name under the test folder, or empty
+    QTest::addColumn<bool>("typed");       // typed into the box before leaving, not only stored
+    QTest::addColumn<bool>("deleted");     // the file is gone when the page is shown again
+    QTest::addColumn<bool>("nextEnabled");
+
+    QTest::newRow("open: nothing") << false << "" << false << false << false;
+    QTest::newRow("open: existing file") << false << "FW.ROM" << false << false << true;
+    QTest::newRow("open: file since deleted") << false << "FW.ROM" << false << true << false;
+    QTest::newRow("open: same text, file since deleted") << false << "FW.ROM" << true << true << false;
+    QTest::newRow("open: same text, file still there") << false << "FW.ROM" << true << false << true;
+    QTest::newRow("save: nothing") << true << "" << false << false << false;
+    QTest::newRow("save: path of no file") << true << "FW.ROM" << false << true << true;
+    QTest::newRow("save: same text") << true << "FW.ROM" << true << false << true;
+}
+
+void TestTabFile::showRunsTheRule()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, stored);
+    QFETCH(bool, typed);
+    QFETCH(bool, deleted);
+    QFETCH(bool, nextEnabled);
+
+    CTabFile *p = page(save);
+    const int step = save ? kSaveStep : kOpenStep;
+    const QString full = path(stored);
+    if (!stored.isEmpty())
+        QVERIFY(makeFile(stored));
+
+    m_wizard.ArriveAt(step);
+    if (typed) {
+        paste(p->m_editFilePath, full);
+        QVERIFY(m_wizard.NextEnabled());
+    }
+    m_wizard.ArriveAt(kSummaryStep);
+    if (!typed)
+        p->m_strFilePath = full;
+    if (deleted)
+        QVERIFY(QFile::remove(full));
+
+    QVERIFY(activate());
+    m_wizard.ArriveAt(step);
+    QCOMPARE(p->m_editFilePath->text(), full);
+    QCOMPARE(p->m_strFilePath, full);
+    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
+    QCOMPARE(m_wizard.Title(), save ? QStringLiteral("Firmware File to Write")
+                                    : QStringLiteral("Select Firmware File to Modify"));
+    QCOMPARE(QApplication::focusWidget(), browseButton(save));
+}
+
+void TestTabFile::browse_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QList<int>>("loads");  // ImageBuilder kinds, in order
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("initialName");
+
+    QTest::newRow("open, nothing loaded") << false << QList<int>{} << "ROM" << "*.ROM";
+    QTest::newRow("open, after an upgrade file") << false << QList<int>{ImageBuilder::Upgrade} << "ROM" << "*.ROM";
+    QTest::newRow("save, after a ROM image") << true << QList<int>{ImageBuilder::Rom} << "ROM" << "*.ROM";
+    QTest::newRow("save, after a BLD image") << true << QList<int>{ImageBuilder::Bld} << "ROM" << "*.ROM";
+    QTest::newRow("save, after an upgrade file") << true << QList<int>{ImageBuilder::Upgrade} << "QUF" << "*.QUF";
+    QTest::newRow("save, upgrade file then ROM image")
+        << true << QList<int>{ImageBuilder::Upgrade, ImageBuilder::Rom} << "ROM" << "*.ROM";
+    QTest::newRow("save, BLD image then upgrade file")
+        << true << QList<int>{ImageBuilder::Bld, ImageBuilder::Upgrade} << "QUF" << "*.QUF";
+}
+
+void TestTabFile::browse()
+{
+    QFETCH(bool, save);
+    QFETCH(QList<int>, loads);
+    QFETCH(QString, suffix);
+    QFETCH(QString, initialName);
+
+    QVERIFY(reach(save, loads));
+    CTabFile *p = page(save);
+    QVERIFY(p->isVisible());
+    const QString chosen = path(QStringLiteral("chosen.") + suffix);
+    QVERIFY(makeFile(QStringLiteral("chosen.") + suffix));
+    const QString caption = m_wizard.dlg->m_btnNext->text();
+
+    m_wizard.services.nextFileNames = {chosen};
+    QTest::mouseClick(browseButton(save), Qt::LeftButton);
+
+    QCOMPARE(m_wizard.services.fileRequests.size(), 1);
+    const IDialogServices::FileDialogRequest &request = m_wizard.services.fileRequests.constFirst();
+    QCOMPARE(request.save, save);
+    QCOMPARE(request.defaultSuffix, suffix);
+    QCOMPARE(request.initialName, initialName);
+    QCOMPARE(request.filters, kFilters);
+
+    QCOMPARE(p->m_strFilePath, chosen);
+    QCOMPARE(p->m_editFilePath->text(), chosen);
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), caption);
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), save ? QStringLiteral("Write") : QStringLiteral("Next >"));
+}
+
+void TestTabFile::browseCancelled_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("accepted");  // typed first; empty for nothing
+    QTest::addColumn<QString>("typed");     // typed next, the box's text when Browse is pressed
+
+    QTest::newRow("open, empty") << false << "" << "";
+    QTest::newRow("open, existing file") << false << "FW.ROM" << "FW.ROM";
+    QTest::newRow("open, then a missing file") << false << "FW.ROM" << "gone.ROM";
+    QTest::newRow("save, empty") << true << "" << "";
+    QTest::newRow("save, a path") << true << "out.ROM" << "out.ROM";
+    QTest::newRow("save, then cleared") << true << "out.ROM" << "";
+}
+
+void TestTabFile::browseCancelled()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, accepted);
+    QFETCH(QString, typed);
+
+    QVERIFY(makeFile(QStringLiteral("FW.ROM")));
+    QVERIFY(reach(save, save ? QList<int>{ImageBuilder::Rom} : QList<int>{}));
+    CTabFile *p = page(save);
+    if (!accepted.isEmpty())
+        paste(p->m_editFilePath, path(accepted));
+    paste(p->m_editFilePath, path(typed));
+    const bool nextEnabled = m_wizard.NextEnabled();
+    const QString caption = m_wizard.dlg->m_btnNext->text();
+    QCOMPARE(p->m_strFilePath, path(accepted));
+
+    m_wizard.services.nextFileNames.clear();
+    QTest::mouseClick(browseButton(save), Qt::LeftButton);
+
+    QCOMPARE(m_wizard.services.fileRequests.size(), 1);
+    QCOMPARE(p->m_editFilePath->text(), path(typed));
+    QCOMPARE(p->m_strFilePath, path(accepted));
+    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), caption);
+}
+
+void TestTabFile::backShowsStoredPath()
+{
+    // Open: the loaded path comes back with Back.
+    QVERIFY(m_wizard.Load(ImageBuilder()));
+    const QString source = m_wizard.dir.filePath(QStringLiteral("source.rom"));
+    m_wizard.Back();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kOpenStep);
+    QCOMPARE(page(false)->m_editFilePath->text(), source);
+    QVERIFY(m_wizard.NextEnabled());
+
+    // Save: a cleared box shows the last path again, and Back's own rule enables Next.
+    QVERIFY(reach(true, {ImageBuilder::Rom}));
+    CTabFile *p = page(true);
+    const QString target = path(QStringLiteral("out.QUF"));
+    paste(p->m_editFilePath, target);
+    paste(p->m_editFilePath, QString());
+    QVERIFY(!m_wizard.NextEnabled());
+    m_wizard.Back();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kSaveStep - 1);
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kSaveStep);
+    QCOMPARE(p->m_editFilePath->text(), target);
+    QVERIFY(m_wizard.NextEnabled());
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Write"));
+}
+
+void TestTabFile::droppedFile_data()
+{
+    QTest::addColumn<QStringList>("items");  // names under the test folder; "web" a web address
+    QTest::addColumn<bool>("asText");        // the first item as plain text, without addresses
+    QTest::addColumn<QString>("taken");      // name under the test folder, or empty when refused
+
+    QTest::newRow("file") << QStringList{"dropped.ROM"} << false << "dropped.ROM";
+    QTest::newRow("folder") << QStringList{"sub"} << false << "sub";
+    QTest::newRow("two files") << QStringList{"sub", "dropped.ROM"} << false << "sub";
+    QTest::newRow("web address, then file") << QStringList{"web", "dropped.ROM"} << false << "dropped.ROM";
+    QTest::newRow("web address") << QStringList{"web"} << false << "";
+    QTest::newRow("text") << QStringList{"dropped.ROM"} << true << "";
+}
+
+void TestTabFile::droppedFile()
+{
+    QFETCH(QStringList, items);
+    QFETCH(bool, asText);
+    QFETCH(QString, taken);
+
+    QVERIFY(makeFile(QStringLiteral("dropped.ROM")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("sub")));
+    CTabFile *p = page(false);
+    paste(p->m_editFilePath, QStringLiteral("junk"));
+    QVERIFY(!m_wizard.NextEnabled());
+
+    QMimeData data;
+    if (asText) {
+        data.setText(path(items.constFirst()));
+    } else {
+        QList<QUrl> urls;
+        for (const QString &item : items)
+            urls.append(item == QLatin1String("web") ? QUrl(QStringLiteral("https://www.norvale.example/fw.rom"))
+                                                     : QUrl::fromLocalFile(path(item)));
+        data.setUrls(urls);
+    }
+    const QPoint at = p->m_editFilePath->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QApplication::sendEvent(p, &enter);
+    QCOMPARE(enter.isAccepted(), !taken.isEmpty());
+    if (taken.isEmpty())
+        return;
+
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    drop.setAccepted(false);
+    QApplication::sendEvent(p, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(p->m_editFilePath->text(), QDir::toNativeSeparators(path(taken)));
+    QCOMPARE(p->m_strFilePath, QDir::toNativeSeparators(path(taken)));
+    QVERIFY(m_wizard.NextEnabled());
+}
+
+void TestTabFile::enterInPathBox_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("firmware");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("messages");
+
+    QTest::newRow("firmware file") << "fw.rom" << true << kSummaryStep << 0;
+    QTest::newRow("missing file") << "missing.rom" << false << kOpenStep << 0;
+    QTest::newRow("not a firmware file") << "notes.txt" << false << kOpenStep << 1;
+}
+
+void TestTabFile::enterInPathBox()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, firmware);
+    QFETCH(int, step);
+    QFETCH(int, messages);
+
+    if (firmware)
+        QVERIFY(ImageBuilder().writeTo(path(name)));
+    else if (messages > 0)
+        QVERIFY(makeFile(name));
+    CTabFile *p = page(false);
+    paste(p->m_editFilePath, path(name));
+
+    QTest::keyClick(p->m_editFilePath, Qt::Key_Return);
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, step);
+    QCOMPARE(m_wizard.services.messages.size(), messages);
+    QVERIFY(m_wizard.dlg->isVisible());
+}
+
+void TestTabFile::escapeCancels_data()
+{
+    QTest::addColumn<bool>("save");
+
+    QTest::newRow("open") << false;
+    QTest::newRow("save") << true;
+}
+
+void TestTabFile::escapeCancels()
+{
+    QFETCH(bool, save);
+
+    QVERIFY(reach(save, save ? QList<int>{ImageBuilder::Rom} : QList<int>{}));
+    CTabFile *p = page(save);
+    paste(p->m_editFilePath, path(QStringLiteral("out.ROM")));
+
+    QTest::keyClick(p->m_editFilePath, Qt::Key_Escape);
+    QVERIFY(!m_wizard.dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
+    QVERIFY(m_wizard.services.messages.isEmpty());
+    QVERIFY(!QFile::exists(path(QStringLiteral("out.ROM"))));
+}
+
+QTEST_MAIN(TestTabFile)
+#include "tst_tabfile.moc"
