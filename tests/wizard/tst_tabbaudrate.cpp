@@ -1,0 +1,300 @@
+// "Set Baud": the header and the three lists, the five values into the controls on show and
+// back on leaving (including values that the controls cannot show), the user's choices, and
+// Enter and Escape.
+
+// Qt
+#include <QComboBox>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "pages2fixture.h"
+#include "tabbaudrate.h"
+
+namespace {
+
+constexpr int kBaudStep = 2;
+constexpr int kSevenBits = 1033;
+constexpr int kEightBits = 1035;
+constexpr int kOneStopBit = 1036;
+constexpr int kTwoStopBits = 1037;
+
+struct Uart {
+    int baud, dataBits, stopBits, parity, flow;
+};
+
+}  // namespace
+
+class TestTabBaudRate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void texts();
+    void lists();
+    void showAndLeave_data();
+    void showAndLeave();
+    void userChoices();
+    void enterAndEscape_data();
+    void enterAndEscape();
+
+private:
+    CTabBaudRate *page() const { return m_wizard.dlg->m_pBaudPage; }
+    QRadioButton *radio(int id) const { return page()->GetDlgItem<QRadioButton>(id); }
+    CTabBaudRate *showPage(const Uart &values);
+    Uart members() const;
+    static QStringList items(const QComboBox *combo);
+    // A click on the button's indicator, the part that takes clicks.
+    static void click(QAbstractButton *button)
+    {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+
+    WizardFixture m_wizard;
+};
+
+void TestTabBaudRate::init()
+{
+    QVERIFY(m_wizard.Start());
+}
+
+void TestTabBaudRate::cleanup()
+{
+    QVERIFY2(m_wizard.Stop(), "a window was left over");
+}
+
+CTabBaudRate *TestTabBaudRate::showPage(const Uart &values)
+{
+    CTabBaudRate *p = page();
+    p->m_nBaudRate = values.baud;
+    p->m_nDataBits = values.dataBits;
+    p->m_nStopBits = values.stopBits;
+    p->m_nParity = values.parity;
+    p->m_nFlowControl = values.flow;
+    m_wizard.ArriveAt(kBaudStep);
+    return p;
+}
+
+Uart TestTabBaudRate::members() const
+{
+    const CTabBaudRate *p = page();
+    return {p->m_nBaudRate, p->m_nDataBits, p->m_nStopBits, p->m_nParity, p->m_nFlowControl};
+}
+
+QStringList TestTabBaudRate::items(const QComboBox *combo)
+{
+    QStringList result;
+    for (int i = 0; i < combo->count(); ++i)
+        result.append(combo->itemText(i));
+    return result;
+}
+
+void TestTabBaudRate::texts()
+{
+    showPage({9600, 8, 1, 0, 0});
+    QCOMPARE(m_wizard.Title(), QStringLiteral("Select UART Options"));
+    QCOMPARE(m_wizard.Description(),
+             QStringLiteral("Choose the baud rate, data settings and flow control settings for the Monitor that the "
+                            "firmware will use at startup. These settings will also be used for the Monitor on ORVA "
+                            "slave devices."));
+    QCOMPARE(page()->GetDlgItem<QComboBox>(1034), page()->m_comboBaudRate);
+    QCOMPARE(page()->GetDlgItem<QComboBox>(1038), page()->m_comboParity);
+    QCOMPARE(page()->GetDlgItem<QComboBox>(1039), page()->m_comboFlowControl);
+    QCOMPARE(radio(kSevenBits)->text(), QStringLiteral("7 Bits"));
+    QCOMPARE(radio(kEightBits)->text(), QStringLiteral("8 Bits"));
+    QCOMPARE(radio(kOneStopBit)->text(), QStringLiteral("1 Bit"));
+    QCOMPARE(radio(kTwoStopBits)->text(), QStringLiteral("2 Bits"));
+    // The page never touches Next.
+    QVERIFY(m_wizard.NextEnabled());
+}
+
+void TestTabBaudRate::lists()
+{
+    // Filled once, at creation, in this order: the index is the key, so nothing is sorted.
+    const QStringList rates = {"300",    "600",    "1200",   "2400",    "4800",    "9600",
+                               "19200",  "38400",  "57600",  "115200",  "230400",  "460800",
+                               "921600", "1000000", "1500000", "2000000", "3000000"};
+    QCOMPARE(items(page()->m_comboBaudRate), rates);
+    QCOMPARE(items(page()->m_comboParity), (QStringList{"None", "Odd", "Even"}));
+    QCOMPARE(items(page()->m_comboFlowControl), (QStringList{"None", "CTS/RTS", "DTR/DSR", "XON/XOFF"}));
+    for (const QComboBox *combo : {page()->m_comboBaudRate, page()->m_comboParity, page()->m_comboFlowControl})
+        QVERIFY(!combo->isEditable());
+
+    // Showing the page again does not add entries.
+    showPage({9600, 8, 1, 0, 0});
+    m_wizard.Next();
+    m_wizard.Back();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kBaudStep);
+    QCOMPARE(page()->m_comboBaudRate->count(), 17);
+    QCOMPARE(page()->m_comboParity->count(), 3);
+    QCOMPARE(page()->m_comboFlowControl->count(), 4);
+}
+
+void TestTabBaudRate::showAndLeave_data()
+{
+    // In: the five members. Shown: baud text, "7 Bits" checked, "2 Bits" checked, parity and
+    // flow indexes (-1 an empty box). Out: the five members after leaving.
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("flow");
+    QTest::addColumn<QString>("shownBaud");
+    QTest::addColumn<bool>("shownSeven");
+    QTest::addColumn<bool>("shownTwo");
+    QTest::addColumn<int>("shownParity");
+    QTest::addColumn<int>("shownFlow");
+    QTest::addColumn<bool>("back");  // left with Back rather than Next
+    QTest::addColumn<int>("outBaud");
+    QTest::addColumn<int>("outDataBits");
+    QTest::addColumn<int>("outStopBits");
+    QTest::addColumn<int>("outParity");
+    QTest::addColumn<int>("outFlow");
+
+    QTest::newRow("9600 8N1") << 9600 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << false
+                              << 9600 << 8 << 1 << 0 << 0;
+    QTest::newRow("3000000 7E2 XON/XOFF") << 3000000 << 7 << 2 << 2 << 3 << "3000000" << true << true << 2 << 3
+                                          << true << 3000000 << 7 << 2 << 2 << 3;
+    QTest::newRow("300 8O1 CTS/RTS") << 300 << 8 << 1 << 1 << 1 << "300" << false << false << 1 << 1 << false
+                                     << 300 << 8 << 1 << 1 << 1;
+    QTest::newRow("1000000 7N1 DTR/DSR") << 1000000 << 7 << 1 << 0 << 2 << "1000000" << true << false << 0 << 2
+                                         << true << 1000000 << 7 << 1 << 0 << 2;
+    QTest::newRow("rate not in the list") << 14400 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0
+                                          << false << 9600 << 8 << 1 << 0 << 0;
+    QTest::newRow("rate 0") << 0 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << true
+                            << 9600 << 8 << 1 << 0 << 0;
+    QTest::newRow("unknown flow control") << 115200 << 8 << 1 << 0 << 4 << "115200" << false << false << 0 << -1
+                                          << false << 115200 << 8 << 1 << 0 << 0;
+    QTest::newRow("parity out of range") << 57600 << 8 << 1 << 3 << 1 << "57600" << false << false << -1 << 1
+                                         << true << 57600 << 8 << 1 << 0 << 1;
+    QTest::newRow("negative parity and flow") << 19200 << 8 << 1 << -1 << -1 << "19200" << false << false << -1
+                                              << -1 << false << 19200 << 8 << 1 << 0 << 0;
+    QTest::newRow("5 data bits") << 38400 << 5 << 2 << 2 << 0 << "38400" << false << true << 2 << 0 << false
+                                 << 38400 << 8 << 2 << 2 << 0;
+    QTest::newRow("0 stop bits") << 4800 << 7 << 0 << 1 << 0 << "4800" << true << false << 1 << 0 << true
+                                 << 4800 << 7 << 1 << 1 << 0;
+}
+
+void TestTabBaudRate::showAndLeave()
+{
+    QFETCH(int, baud);
+    QFETCH(int, dataBits);
+    QFETCH(int, stopBits);
+    QFETCH(int, parity);
+    QFETCH(int, flow);
+    QFETCH(QString, shownBaud);
+    QFETCH(bool, shownSeven);
+    QFETCH(bool, shownTwo);
+    QFETCH(int, shownParity);
+    QFETCH(int, shownFlow);
+    QFETCH(bool, back);
+    QFETCH(int, outBaud);
+    QFETCH(int, outDataBits);
+    QFETCH(int, outStopBits);
+    QFETCH(int, outParity);
+    QFETCH(int, outFlow);
+
+    // Another value first, so that a control left as it was would show.
+    showPage({3000000, 7, 2, 2, 3});
+    m_wizard.Next();
+
+    CTabBaudRate *p = showPage({baud, dataBits, stopBits, parity, flow});
+    QCOMPARE(p->m_comboBaudRate->currentText(), shownBaud);
+    QCOMPARE(radio(kSevenBits)->isChecked(), shownSeven);
+    QCOMPARE(radio(kEightBits)->isChecked(), !shownSeven);
+    QCOMPARE(radio(kTwoStopBits)->isChecked(), shownTwo);
+    QCOMPARE(radio(kOneStopBit)->isChecked(), !shownTwo);
+    QCOMPARE(p->m_comboParity->currentIndex(), shownParity);
+    QCOMPARE(p->m_comboFlowControl->currentIndex(), shownFlow);
+    if (shownFlow < 0)
+        QCOMPARE(p->m_comboFlowControl->currentText(), QString());
+    // Showing stores nothing yet.
+    QCOMPARE(p->m_nBaudRate, baud);
+    QCOMPARE(p->m_nFlowControl, flow);
+
+    if (back)
+        m_wizard.Back();
+    else
+        m_wizard.Next();
+    QVERIFY(!p->isVisible());
+    const Uart out = members();
+    QCOMPARE(out.baud, outBaud);
+    QCOMPARE(out.dataBits, outDataBits);
+    QCOMPARE(out.stopBits, outStopBits);
+    QCOMPARE(out.parity, outParity);
+    QCOMPARE(out.flow, outFlow);
+}
+
+void TestTabBaudRate::userChoices()
+{
+    CTabBaudRate *p = showPage({9600, 8, 1, 0, 4});
+    p->m_comboBaudRate->setFocus();
+    QTest::keyClick(p->m_comboBaudRate, Qt::Key_End);
+    QCOMPARE(p->m_comboBaudRate->currentText(), QStringLiteral("3000000"));
+    QTest::keyClick(p->m_comboBaudRate, Qt::Key_Up);
+    p->m_comboParity->setFocus();
+    QTest::keyClick(p->m_comboParity, Qt::Key_Down);
+    p->m_comboFlowControl->setFocus();
+    QTest::keyClick(p->m_comboFlowControl, Qt::Key_End);
+    click(radio(kSevenBits));
+    click(radio(kTwoStopBits));
+    QVERIFY(!radio(kEightBits)->isChecked());
+    QVERIFY(!radio(kOneStopBit)->isChecked());
+
+    m_wizard.Back();
+    Uart out = members();
+    QCOMPARE(out.baud, 2000000);
+    QCOMPARE(out.dataBits, 7);
+    QCOMPARE(out.stopBits, 2);
+    QCOMPARE(out.parity, 1);
+    QCOMPARE(out.flow, 3);
+
+    // Coming back shows the choices just made; changing them back is stored as well.
+    m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kBaudStep);
+    QCOMPARE(p->m_comboBaudRate->currentText(), QStringLiteral("2000000"));
+    QVERIFY(radio(kSevenBits)->isChecked());
+    QVERIFY(radio(kTwoStopBits)->isChecked());
+    QCOMPARE(p->m_comboParity->currentText(), QStringLiteral("Odd"));
+    QCOMPARE(p->m_comboFlowControl->currentText(), QStringLiteral("XON/XOFF"));
+    click(radio(kEightBits));
+    click(radio(kOneStopBit));
+    m_wizard.Next();
+    out = members();
+    QCOMPARE(out.dataBits, 8);
+    QCOMPARE(out.stopBits, 1);
+    QCOMPARE(out.baud, 2000000);
+}
+
+void TestTabBaudRate::enterAndEscape_data()
+{
+    QTest::addColumn<int>("focusId");
+
+    QTest::newRow("baud rate list") << 1034;
+    QTest::newRow("7 Bits") << kSevenBits;
+    QTest::newRow("2 Bits") << kTwoStopBits;
+    QTest::newRow("flow-control list") << 1039;
+}
+
+void TestTabBaudRate::enterAndEscape()
+{
+    QFETCH(int, focusId);
+
+    showPage({19200, 7, 1, 2, 1});
+    QWidget *control = page()->GetDlgItem(focusId);
+    control->setFocus();
+    QTest::keyClick(control, Qt::Key_Return);
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kBaudStep + 1);
+    QCOMPARE(page()->m_nBaudRate, 19200);  // left the way Next leaves
+
+    m_wizard.Back();
+    control->setFocus();
+    QTest::keyClick(control, Qt::Key_Escape);
+    QVERIFY(!m_wizard.dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(TestTabBaudRate)
+#include "tst_tabbaudrate.moc"
