@@ -22,7 +22,7 @@ constexpr ControlTemplate kAbout[] = {
     {1024, K::Static, "Norvale Firmware Customiser Version " BRINDLE_DISPLAY_VERSION, 36, 6, 222, 24,
      StyleNoPrefix | StyleGroup},
     {1026, K::Static, "The Brindle developers", 36, 42, 222, 8, StyleNoPrefix | StyleGroup},
-    {1025, K::Static, "Copyright (C) 2026 The Brindle developers. Free to use and share.", 36, 30, 222, 8,
+    {1025, K::Static, "Copyright (C) 2026 The Brindle developers", 36, 30, 222, 8,
      StyleGroup},
     {1, K::DefPushButton, "OK", 204, 54, 50, 16, StyleTabStop | StyleGroup},
 };

@@ -1,5 +1,8 @@
 #include "dialogtemplate.h"
 
+// Std
+#include <algorithm>
+
 // Qt
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -89,6 +92,34 @@ void ApplyStyle(QWidget *w, const ControlTemplate &c)
     w->setProperty("controlId", c.id);
 }
 
+// The templates were laid out for a narrow dialog font; many platform fonts are wider for the
+// same average character. A one-line text that does not fit its box grows to its natural width,
+// up to the dialog's edge (right-aligned texts grow to the left), instead of being cut short.
+void FitOneLineText(QWidget *w, const ControlTemplate &c, QRect &r, int dialogWidth)
+{
+    const QString text = QString::fromUtf8(c.caption);
+    const QFontMetrics fm(w->font());
+    if (r.height() >= 2 * fm.height())
+        return;
+    int need = 0;
+    auto *label = qobject_cast<QLabel *>(w);
+    if (label && c.kind == ControlKind::Static) {
+        need = fm.horizontalAdvance(text) + 2 * label->margin() + 2;
+    } else if (c.kind == ControlKind::CheckBox || c.kind == ControlKind::RadioButton) {
+        need = w->sizeHint().width();
+    } else {
+        return;
+    }
+    if (need <= r.width())
+        return;
+    if (label)
+        label->setWordWrap(false);
+    if (c.style & StyleRight)
+        r.setLeft(std::max(0, r.right() + 1 - need));
+    else
+        r.setWidth(std::max(r.width(), std::min(need, dialogWidth - r.left())));
+}
+
 }  // namespace
 
 QSize CDialogBuilder::BaseUnits(const QFont &font)
@@ -132,6 +163,7 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
             // The template height includes the dropped-down list.
             r.setHeight(w->sizeHint().height());
         }
+        FitOneLineText(w, c, r, dialog->width());
         w->setGeometry(r);
 
         // Radio buttons between two group-style controls are one exclusive group.

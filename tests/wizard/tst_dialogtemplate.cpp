@@ -29,6 +29,8 @@ private slots:
     void radioGroups();
     void tabOrderFollowsTable();
     void customControls();
+    void oneLineTextsAreWhole_data();
+    void oneLineTextsAreWhole();
 };
 
 void TestDialogTemplate::baseUnitsFollowTheFont()
@@ -181,6 +183,47 @@ void TestDialogTemplate::customControls()
     auto *label = controls.Item<QLabel>(1040);
     QVERIFY(label && (label->alignment() & Qt::AlignRight));
     QCOMPARE(label->text(), QStringLiteral("Firmware Code:"));
+}
+
+void TestDialogTemplate::oneLineTextsAreWhole_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("pixelSize");
+    for (int id : {IDD_ABOUTBOX, IDD_TAB_BAUDRATE, IDD_TAB_PROMPT, IDD_TAB_USBSLAVE, IDD_TAB_SUMMARY, IDD_TAB_INIT}) {
+        for (int px : {11, 13, 16}) {
+            QTest::addRow("template %d at %d px", id, px) << id << px;
+        }
+    }
+}
+
+void TestDialogTemplate::oneLineTextsAreWhole()
+{
+    QFETCH(int, id);
+    QFETCH(int, pixelSize);
+
+    // Whatever the font, a one-line text is shown whole: its control is as wide as the text,
+    // unless it already reaches the dialog's edge.
+    QWidget dialog;
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    dialog.setFont(font);
+    const DialogTemplate *tpl = FindDialogTemplate(id);
+    const CDialogControls controls = CDialogBuilder::Build(&dialog, *tpl);
+    for (int i = 0; i < int(tpl->controls.size()); ++i) {
+        const ControlTemplate &c = tpl->controls[size_t(i)];
+        QWidget *w = controls.InOrder().at(i);
+        const QString text = QString::fromUtf8(c.caption);
+        int need = 0;
+        if (c.kind == ControlKind::Static && w->height() < 2 * w->fontMetrics().height())
+            need = w->fontMetrics().horizontalAdvance(text);
+        else if (c.kind == ControlKind::CheckBox || c.kind == ControlKind::RadioButton)
+            need = w->sizeHint().width();
+        if (need == 0)
+            continue;
+        QVERIFY2(w->width() >= need || w->geometry().right() + 1 >= dialog.width(), qPrintable(text));
+        if (auto *label = qobject_cast<QLabel *>(w); label && label->width() < need + 2)
+            QVERIFY2(!label->wordWrap(), qPrintable(text));
+    }
 }
 
 QTEST_MAIN(TestDialogTemplate)
