@@ -1,0 +1,240 @@
+// "Set Init": the header, the three flags into the controls on show (the LED box inverted) and
+// back on leaving, the user's choices, revisiting, and Enter and Escape.
+
+// Qt
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "firmwareformat.h"
+#include "pages2fixture.h"
+#include "tabinit.h"
+
+namespace {
+
+constexpr int kInitStep = 3;
+constexpr int kLedFlash = 1019;
+constexpr int kAsciiInput = 1022;
+constexpr int kBinaryInput = 1023;
+constexpr int kShortCommands = 1024;
+constexpr int kExtendedCommands = 1025;
+
+struct Flags {
+    bool disableLedFlash, shortCommandSet, asciiInput;
+};
+
+}  // namespace
+
+class TestTabInit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void texts();
+    void showAndLeave_data();
+    void showAndLeave();
+    void choices_data();
+    void choices();
+    void revisitShowsLastChoices();
+    void pairWithNothingChecked();
+    void enterAndEscape_data();
+    void enterAndEscape();
+
+private:
+    CTabInit *page() const { return m_wizard.dlg->m_pInitPage; }
+    QAbstractButton *button(int id) const { return page()->GetDlgItem<QAbstractButton>(id); }
+    CTabInit *showPage(const Flags &flags);
+    void compareFlags(const Flags &expected) const;
+    // A click on the button's indicator, the part that takes clicks.
+    static void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
+
+    WizardFixture m_wizard;
+};
+
+void TestTabInit::init()
+{
+    QVERIFY(m_wizard.Start());
+}
+
+void TestTabInit::cleanup()
+{
+    QVERIFY2(m_wizard.Stop(), "a window was left over");
+}
+
+CTabInit *TestTabInit::showPage(const Flags &flags)
+{
+    CTabInit *p = page();
+    p->m_bDisableLedFlash = flags.disableLedFlash;
+    p->m_bShortCommandSet = flags.shortCommandSet;
+    p->m_bAsciiInput = flags.asciiInput;
+    m_wizard.ArriveAt(kInitStep);
+    return p;
+}
+
+void TestTabInit::compareFlags(const Flags &expected) const
+{
+    QCOMPARE(page()->m_bDisableLedFlash, expected.disableLedFlash);
+    QCOMPARE(page()->m_bShortCommandSet, expected.shortCommandSet);
+    QCOMPARE(page()->m_bAsciiInput, expected.asciiInput);
+}
+
+void TestTabInit::texts()
+{
+    showPage({false, false, false});
+    QCOMPARE(m_wizard.Title(), QStringLiteral("Choose Initialisation Options"));
+    QCOMPARE(m_wizard.Description(),
+             QStringLiteral("Modify the initial command mode, input mode and startup behaviour of the LEDs."));
+    QCOMPARE(page()->GetDlgItem<QCheckBox>(kLedFlash), page()->m_chkLedFlash);
+    QCOMPARE(page()->m_chkLedFlash->text(), QStringLiteral("LEDs Flash at Power-on"));
+    QCOMPARE(button(kAsciiInput)->text(), QStringLiteral("IPA Mode (ASCII)"));
+    QCOMPARE(button(kBinaryInput)->text(), QStringLiteral("IPH Mode (binary)"));
+    QCOMPARE(button(kShortCommands)->text(), QStringLiteral("Short Command Set Mode"));
+    QCOMPARE(button(kExtendedCommands)->text(), QStringLiteral("Extended Command Set Mode"));
+    QVERIFY(m_wizard.NextEnabled());
+}
+
+void TestTabInit::showAndLeave_data()
+{
+    QTest::addColumn<bool>("disableLedFlash");
+    QTest::addColumn<bool>("shortCommandSet");
+    QTest::addColumn<bool>("asciiInput");
+    QTest::addColumn<bool>("back");  // left with Back rather than Next
+
+    for (int bits = 0; bits < 8; ++bits) {
+        const bool led = bits & 1, shortSet = bits & 2, ascii = bits & 4;
+        const QString name = QStringLiteral("%1, %2, %3")
+                                 .arg(led ? QStringLiteral("LEDs dark") : QStringLiteral("LEDs flash"),
+                                      shortSet ? QStringLiteral("short") : QStringLiteral("extended"),
+                                      ascii ? QStringLiteral("IPA") : QStringLiteral("IPH"));
+        QTest::newRow(qPrintable(name)) << led << shortSet << ascii << bool(bits % 3 == 0);
+    }
+}
+
+void TestTabInit::showAndLeave()
+{
+    QFETCH(bool, disableLedFlash);
+    QFETCH(bool, shortCommandSet);
+    QFETCH(bool, asciiInput);
+    QFETCH(bool, back);
+
+    // The opposite values first, so that a control left as it was would show.
+    showPage({!disableLedFlash, !shortCommandSet, !asciiInput});
+    m_wizard.Next();
+
+    showPage({disableLedFlash, shortCommandSet, asciiInput});
+    QCOMPARE(page()->m_chkLedFlash->isChecked(), !disableLedFlash);
+    QCOMPARE(button(kAsciiInput)->isChecked(), asciiInput);
+    QCOMPARE(button(kBinaryInput)->isChecked(), !asciiInput);
+    QCOMPARE(button(kShortCommands)->isChecked(), shortCommandSet);
+    QCOMPARE(button(kExtendedCommands)->isChecked(), !shortCommandSet);
+
+    if (back)
+        m_wizard.Back();
+    else
+        m_wizard.Next();
+    QVERIFY(!page()->isVisible());
+    compareFlags({disableLedFlash, shortCommandSet, asciiInput});
+}
+
+void TestTabInit::choices_data()
+{
+    QTest::addColumn<int>("start");  // bits: 1 LEDs dark, 2 short command set, 4 IPA input
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<int>("result");
+
+    QTest::newRow("LED flash checked") << 1 << QList<int>{kLedFlash} << 0;
+    QTest::newRow("LED flash unchecked") << 6 << QList<int>{kLedFlash} << 7;
+    QTest::newRow("IPH and extended") << 6 << QList<int>{kBinaryInput, kExtendedCommands} << 0;
+    QTest::newRow("IPA and short") << 1 << QList<int>{kAsciiInput, kShortCommands} << 7;
+    QTest::newRow("checked button again") << 4 << QList<int>{kAsciiInput, kExtendedCommands} << 4;
+    QTest::newRow("there and back") << 2 << QList<int>{kExtendedCommands, kShortCommands, kLedFlash} << 3;
+}
+
+void TestTabInit::choices()
+{
+    QFETCH(int, start);
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, result);
+
+    showPage({bool(start & 1), bool(start & 2), bool(start & 4)});
+    for (int id : clicks)
+        click(button(id));
+    // Exactly one button of each pair stays checked.
+    QVERIFY(button(kAsciiInput)->isChecked() != button(kBinaryInput)->isChecked());
+    QVERIFY(button(kShortCommands)->isChecked() != button(kExtendedCommands)->isChecked());
+
+    m_wizard.Next();
+    compareFlags({bool(result & 1), bool(result & 2), bool(result & 4)});
+}
+
+void TestTabInit::revisitShowsLastChoices()
+{
+    using namespace Firmware;
+    QVERIFY(m_wizard.Load(ImageBuilder().setInit(kInitAsciiInput | kInitShortCommandSet | kInitDisableLedFlash)));
+    while (m_wizard.dlg->m_nCurrentStep < kInitStep)
+        m_wizard.Next();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kInitStep);
+    QVERIFY(!page()->m_chkLedFlash->isChecked());
+    QVERIFY(button(kAsciiInput)->isChecked());
+    QVERIFY(button(kShortCommands)->isChecked());
+
+    click(button(kBinaryInput));
+    click(page()->m_chkLedFlash);
+    m_wizard.Next();
+    m_wizard.Back();
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kInitStep);
+    QVERIFY(page()->m_chkLedFlash->isChecked());
+    QVERIFY(button(kBinaryInput)->isChecked());
+    QVERIFY(button(kShortCommands)->isChecked());
+    m_wizard.Back();
+    compareFlags({false, true, false});
+}
+
+void TestTabInit::pairWithNothingChecked()
+{
+    // Reads as IPA input and the short command set; only the program can clear a pair.
+    showPage({false, false, false});
+    for (int id : {kBinaryInput, kExtendedCommands}) {
+        QButtonGroup *group = button(id)->group();
+        QVERIFY(group);
+        group->setExclusive(false);
+        button(id)->setChecked(false);
+        QCOMPARE(group->checkedId(), -1);
+    }
+    m_wizard.Next();
+    compareFlags({false, true, true});
+}
+
+void TestTabInit::enterAndEscape_data()
+{
+    QTest::addColumn<int>("focusId");
+
+    QTest::newRow("LED check box") << kLedFlash;
+    QTest::newRow("IPH Mode") << kBinaryInput;
+    QTest::newRow("Short Command Set Mode") << kShortCommands;
+}
+
+void TestTabInit::enterAndEscape()
+{
+    QFETCH(int, focusId);
+
+    showPage({true, false, true});
+    QWidget *control = page()->GetDlgItem(focusId);
+    control->setFocus();
+    QTest::keyClick(control, Qt::Key_Return);
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kInitStep + 1);
+    compareFlags({true, false, true});
+
+    m_wizard.Back();
+    control->setFocus();
+    QTest::keyClick(control, Qt::Key_Escape);
+    QVERIFY(!m_wizard.dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(TestTabInit)
+#include "tst_tabinit.moc"
