@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools
     libbenchmark-dev
     xvfb xdotool xclip x11-utils
+    dpkg-dev desktop-file-utils appstream
     fonts-dejavu-core
 )
 

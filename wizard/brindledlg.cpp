@@ -86,6 +86,10 @@ void CBrindleDlg::OnInitDialog()
     m_fontTitle.setWeight(QFont::Bold);
     m_fontDescription = font();
     m_staticTitle->setFont(m_fontTitle);
+    // The title is one line in the larger font: it may use the description's width (the step
+    // counter it would run under is always empty) rather than break into the description.
+    m_staticTitle->setWordWrap(false);
+    m_staticTitle->resize(m_staticDescription->width(), m_staticTitle->height());
     m_staticDescription->setFont(m_fontDescription);
     QFont linkFont = m_fontDescription;
     linkFont.setUnderline(true);

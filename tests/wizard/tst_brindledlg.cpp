@@ -50,6 +50,7 @@ private slots:
     void cleanup();
 
     void firstDisplay();
+    void headerTitlesFitOneLine();
     void sequence_data();
     void sequence();
     void skippedPagesAreFilledAndCollected();
@@ -172,6 +173,21 @@ void TestBrindleDlg::firstDisplay()
     for (CWizardPage *page : m_dlg->m_apStepPages) {
         QCOMPARE(page->geometry(), m_dlg->m_tabSteps->geometry());
         QCOMPARE(page->parentWidget(), m_dlg.get());
+    }
+}
+
+void TestBrindleDlg::headerTitlesFitOneLine()
+{
+    // Every page's title stands on one line in the bold header font, above the description.
+    const QFontMetrics fm(m_dlg->m_staticTitle->font());
+    QVERIFY(m_dlg->m_staticTitle->font().bold());
+    QVERIFY(!m_dlg->m_staticTitle->wordWrap());
+    // (one pixel of rounding between dialog units and pixels is allowed)
+    QVERIFY(m_dlg->m_staticTitle->y() + m_dlg->m_staticTitle->height() <= m_dlg->m_staticDescription->y() + 1);
+    for (CWizardPage *page : m_dlg->m_apStepPages) {
+        const QString title = QString::fromUtf8(page->m_pszTitle);
+        QVERIFY2(fm.horizontalAdvance(title) <= m_dlg->m_staticTitle->width(), qPrintable(title));
+        QVERIFY2(fm.height() <= m_dlg->m_staticTitle->height(), qPrintable(title));
     }
 }
 
