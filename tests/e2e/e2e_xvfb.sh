@@ -32,6 +32,7 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    [ -s "$work/brindle.log" ] && { echo "--- the program's output:" >&2; tail -40 "$work/brindle.log" >&2; }
     if [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
         import -window root "$work/failure.png" 2>/dev/null && cp "$work/failure.png" "$build_dir/e2e-failure.png" \
             && echo "screen saved to $build_dir/e2e-failure.png" >&2
