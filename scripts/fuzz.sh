@@ -36,13 +36,17 @@ export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1:${UBSAN_OPTIONS:-}"
 
 # New inputs go to the first folder; the seeds are read from the second.
+# The fuzzer's progress goes to a log; only its last lines are shown, or all of it on failure.
 status=0
+log=$build/fuzz-last.log
 "$fuzzer" -max_total_time="$seconds" -max_len=66560 -timeout=20 -rss_limit_mb=2048 \
     -artifact_prefix="$artifacts/" -print_final_stats=1 \
-    "$work/corpus" "$work/seeds" || status=$?
+    "$work/corpus" "$work/seeds" >"$log" 2>&1 || status=$?
 
 if [ $status -ne 0 ]; then
+    cat "$log" >&2
     echo "fuzz_load failed (exit $status); reproduce with: $fuzzer $artifacts/<crash file>" >&2
     exit 1
 fi
+grep -E '^stat::(number_of_executed_units|peak_rss_mb)|^Done ' "$log" || true
 echo "fuzz_load: no crash in ${seconds} s"
