@@ -1,2 +1,7 @@
 brindle_add_test(tst_dialogtemplate SOURCES tst_dialogtemplate.cpp LIBS brindle_ui)
 brindle_add_test(tst_brindledlg SOURCES tst_brindledlg.cpp recorder.h LIBS brindle_ui)
+if(TARGET brindle-cli)
+    brindle_add_test(tst_wizardcli SOURCES tst_wizardcli.cpp recorder.h LIBS brindle_ui)
+    target_compile_definitions(tst_wizardcli PRIVATE BRINDLE_CLI_PATH="$<TARGET_FILE:brindle-cli>")
+    add_dependencies(tst_wizardcli brindle-cli)
+endif()
