@@ -178,8 +178,8 @@ void CBrindleDlg::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
     QAction *about = menu.addAction(QString::fromLatin1(kAboutMenuText));
-    if (menu.exec(event->globalPos()) == about)
-        OnSysCommand(IDM_ABOUTBOX);
+    connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    menu.exec(event->globalPos());
 }
 
 #ifdef Q_OS_WIN

@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -162,6 +163,15 @@ void TestBrindleDlg::firstDisplay()
         QVERIFY(!m_dlg->m_apStepPages[i]->isVisible());
     QCOMPARE(m_dlg->m_astrStepTitles.size(), CBrindleDlg::kStepCount);
     QCOMPARE(m_dlg->m_astrStepTitles.at(5), QStringLiteral("Set PID/VID"));
+
+    // A fixed-size window with a title bar and close box, no minimise or maximise box.
+    QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize());
+    const Qt::WindowFlags flags = m_dlg->windowFlags();
+    QVERIFY(flags & Qt::WindowTitleHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!m_dlg->windowIcon().isNull());
 
     m_dlg->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
@@ -493,6 +503,27 @@ void TestBrindleDlg::aboutBox()
     QCOMPARE(productPixels, noticePixels * 4 / 3);
     QCOMPARE(m_dlg->m_nCurrentStep, step);
     QVERIFY(m_dlg->isVisible());
+
+    // On Linux the entry sits in the window's context menu and leads to the same box.
+    QString fromMenu;
+    QTimer::singleShot(0, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || menu->actions().isEmpty())
+            return;
+        QCOMPARE(menu->actions().constFirst()->text(), QStringLiteral("&About Brindle..."));
+        QTimer::singleShot(0, this, [&] {
+            if (auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget())) {
+                fromMenu = about->windowTitle();
+                about->accept();
+            }
+        });
+        menu->actions().constFirst()->trigger();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), m_dlg->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(m_dlg.get(), &event);
+    QCOMPARE(fromMenu, QStringLiteral("About Brindle"));
+    QCOMPARE(m_dlg->m_nCurrentStep, step);
 
     // Other system commands change nothing and open nothing.
     m_dlg->OnSysCommand(0xF120);
