@@ -1,10 +1,17 @@
-// Start-up cost of the wizard: constructing CBrindleDlg and showing its first page, beside a
-// bare QDialog of the same size in the same run. Also reports how much the resident set grows
-// for each, measured in fresh child processes so that one does not profit from the other.
+// Start-up of the wizard beside a bare QDialog of the same size. Each run is a fresh process
+// that starts the application, builds its window, shows it, waits until it is on screen and
+// exits; the two kinds run in turns. Budgets: the wizard within 1.5 times the bare dialog's
+// time (medians), and its peak resident memory within 8 MiB of the bare dialog's. Exits with 1
+// when over budget.
+//
+//   bench_wizard [runs]            the benchmark (default 30 runs of each)
+//   bench_wizard --child KIND      one run; KIND is "wizard" or "dialog"; prints peak KiB
 
 // Std
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 // Qt
 #include <QApplication>
@@ -12,104 +19,130 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-
-#include <benchmark/benchmark.h>
+#include <QWindow>
 
 #include "brindledlg.h"
 #include "common/recorderlite.h"
+#include "dialogtemplate.h"
+#include "resourceids.h"
 
 namespace {
 
-// Resident set size in KiB, from the kernel's status file; 0 where there is none.
-long ResidentKiB(const char *field)
+constexpr double kTimeBudget = 1.5;
+constexpr long kMemoryBudgetKiB = 8 * 1024;
+constexpr int kDefaultRuns = 30;
+constexpr int kWarmUpRuns = 3;
+constexpr int kTimeoutMs = 30000;
+
+// Peak resident set size in KiB, from the kernel's status file; 0 where there is none.
+long PeakResidentKiB()
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return 0;
-    const QByteArray key = QByteArray(field) + ':';
     for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
     }
     return 0;
 }
 
-QSize WizardSize()
+void WaitUntilExposed(QWidget *w)
 {
-    static const QSize size = [] {
-        SilentServices services;
-        CBrindleDlg dlg(&services);
-        return dlg.size();
-    }();
-    return size;
+    QElapsedTimer timer;
+    timer.start();
+    while (!(w->windowHandle() && w->windowHandle()->isExposed()) && timer.elapsed() < kTimeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
 }
 
-void BM_BareDialog(benchmark::State &state)
+int Child(int argc, char **argv, const char *kind)
 {
-    const QSize size = WizardSize();
-    for (auto _ : state) {
-        QDialog dlg;
-        dlg.setFixedSize(size);
-        dlg.show();
-        QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(dlg.winId());
-    }
-}
-BENCHMARK(BM_BareDialog)->Unit(benchmark::kMillisecond);
-
-void BM_Wizard(benchmark::State &state)
-{
+    QApplication app(argc, argv);
     SilentServices services;
-    for (auto _ : state) {
+    if (std::strcmp(kind, "wizard") == 0) {
         CBrindleDlg dlg(&services);
         dlg.show();
-        QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(dlg.winId());
+        WaitUntilExposed(&dlg);
+    } else {
+        QDialog dlg;
+        const DialogTemplate *tpl = FindDialogTemplate(IDD_BRINDLE_DIALOG);
+        dlg.setFixedSize(CDialogBuilder::ToPixels(QSize(tpl->w, tpl->h), CDialogBuilder::BaseUnits(dlg.font())));
+        dlg.show();
+        WaitUntilExposed(&dlg);
     }
-}
-BENCHMARK(BM_Wizard)->Unit(benchmark::kMillisecond);
-
-// Child mode: build one window of the given kind and print the peak resident growth in KiB.
-int MeasureOnce(const char *kind)
-{
-    const long before = ResidentKiB("VmRSS");
-    {
-        SilentServices services;
-        if (std::strcmp(kind, "wizard") == 0) {
-            CBrindleDlg dlg(&services);
-            dlg.show();
-            QCoreApplication::processEvents();
-        } else {
-            QDialog dlg;
-            dlg.setFixedSize(QSize(480, 325));
-            dlg.show();
-            QCoreApplication::processEvents();
-        }
-    }
-    const long peak = ResidentKiB("VmHWM");
-    std::printf("%ld\n", peak - before);
+    std::printf("%ld\n", PeakResidentKiB());
     return 0;
+}
+
+struct Run {
+    double ms = -1;
+    long peakKiB = 0;
+};
+
+Run RunChild(const QString &kind)
+{
+    QProcess process;
+    QElapsedTimer timer;
+    timer.start();
+    process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), kind});
+    Run run;
+    if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        std::fprintf(stderr, "%s run failed: %s\n", qPrintable(kind), process.readAllStandardError().constData());
+        return run;
+    }
+    run.ms = double(timer.nsecsElapsed()) / 1e6;
+    run.peakKiB = process.readAllStandardOutput().trimmed().toLong();
+    return run;
+}
+
+template <class T>
+T Median(std::vector<T> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    if (argc == 3 && std::strcmp(argv[1], "--measure") == 0)
-        return MeasureOnce(argv[2]);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && std::strcmp(argv[1], "--child") == 0)
+        return Child(argc, argv, argv[2]);
 
-    // Memory: each kind in its own process.
-    for (const char *kind : {"dialog", "wizard"}) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--measure"), QString::fromLatin1(kind)});
-        child.waitForFinished(60000);
-        std::printf("peak resident growth, %s: %s KiB\n", kind, child.readAllStandardOutput().trimmed().constData());
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : kDefaultRuns;
+    for (int i = 0; i < kWarmUpRuns; ++i) {
+        RunChild(QStringLiteral("dialog"));
+        RunChild(QStringLiteral("wizard"));
+    }
+    std::vector<double> dialogMs, wizardMs;
+    std::vector<long> dialogKiB, wizardKiB;
+    for (int i = 0; i < runs; ++i) {
+        const Run d = RunChild(QStringLiteral("dialog"));
+        const Run w = RunChild(QStringLiteral("wizard"));
+        if (d.ms < 0 || w.ms < 0)
+            return 1;
+        dialogMs.push_back(d.ms);
+        wizardMs.push_back(w.ms);
+        dialogKiB.push_back(d.peakKiB);
+        wizardKiB.push_back(w.peakKiB);
     }
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    const double dMs = Median(dialogMs), wMs = Median(wizardMs);
+    const long dKiB = Median(dialogKiB), wKiB = Median(wizardKiB);
+    const double ratio = wMs / dMs;
+    const long extraKiB = wKiB - dKiB;
+    const bool timeOk = ratio <= kTimeBudget;
+    const bool memoryOk = extraKiB <= kMemoryBudgetKiB;
+    std::printf("runs: %d of each, alternating, after %d warm-up runs (platform %s)\n", runs, kWarmUpRuns,
+                qgetenv("QT_QPA_PLATFORM").constData());
+    std::printf("bare QDialog   start to shown: median %7.2f ms   peak resident %6ld KiB\n", dMs, dKiB);
+    std::printf("CBrindleDlg    start to shown: median %7.2f ms   peak resident %6ld KiB\n", wMs, wKiB);
+    std::printf("time ratio of medians: %.2f (budget %.2f) %s\n", ratio, kTimeBudget, timeOk ? "ok" : "OVER");
+    std::printf("extra peak memory: %.2f MiB (budget %.2f MiB) %s\n", extraKiB / 1024.0, kMemoryBudgetKiB / 1024.0,
+                memoryOk ? "ok" : "OVER");
+    return timeOk && memoryOk ? 0 : 1;
 }
