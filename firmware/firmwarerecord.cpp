@@ -373,6 +373,10 @@ void CFirmwareRecord::WriteVersionText(quint8 *dest) const
     const int n = int(std::min<qsizetype>(m_strVersion.size(), kVersionTextSize));
     for (int i = 0; i < n; ++i)
         dest[i] = quint8(m_strVersion.at(i).unicode());
+    // A shorter text ends at a zero byte; without it the tail of a longer earlier text would
+    // read as part of the new one. The bytes after the terminator stay as they were.
+    if (n < kVersionTextSize)
+        dest[n] = 0;
 }
 
 int CFirmwareRecord::WriteFirmware(const QString &path)
@@ -384,7 +388,14 @@ int CFirmwareRecord::WriteFirmware(const QString &path)
     const int base = ImageBase();
     quint8 *p = m_pImage.get() + base;
 
-    // Refuse strings that would spill past the descriptor area before anything changes.
+    // Refuse what does not fit before anything changes: a version text cut short would lose
+    // its type code, and strings would spill past the descriptor area.
+    if (m_strVersion.size() > kVersionTextSize) {
+        return Refuse(QStringLiteral("Firmware version %1 too long: at most %2 characters fit")
+                          .arg(m_strVersion)
+                          .arg(kVersionTextSize),
+                      kCaptionFileFormat);
+    }
     if ((m_nFirmwareType & kUsbSlaveTypes) && p[kStringArea] == kLanguageDescriptorLength
         && UsbStringsLength() > kMaxUsbStringChars) {
         return Refuse(QStringLiteral("USB strings too long: at most %1 characters fit").arg(kMaxUsbStringChars),

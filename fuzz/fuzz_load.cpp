@@ -24,6 +24,7 @@
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "firmwareui.h"
+#include "settingstext.h"
 
 using namespace Firmware;
 
@@ -164,6 +165,17 @@ void Edit(CFirmwareRecord &r, FuzzedDataProvider &fdp)
     QString prefix = Latin1Text(fdp, 4);
     // Writing keeps the old bytes behind a shorter prefix; read back, they fill it up again.
     r.m_strDirPrefix = prefix + r.m_strDirPrefix.mid(prefix.size());
+    // The version code goes into the version text as the wizard merges it; the result may no
+    // longer fit its 16 bytes.
+    if (fdp.ConsumeBool()) {
+        // Three characters as the code page lets them through: capitals, digits, the full stop
+        // and Latin-1 capitals.
+        static const QString kCodeChars = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.\u00C9\u00DC");
+        QString code;
+        for (int i = 0; i < 3; ++i)
+            code.append(kCodeChars.at(fdp.ConsumeIntegralInRange<qsizetype>(0, kCodeChars.size() - 1)));
+        r.m_strVersion = SettingsText::MergeVersionCode(r.m_strVersion, code);
+    }
 }
 
 bool UsbTooLong(const CFirmwareRecord &r)
@@ -184,7 +196,7 @@ int RecognisedKind(const QByteArray &file)
         return std::equal(kSignature.begin(), kSignature.end(), file.constData() + offset,
                           [](std::uint8_t a, char b) { return a == std::uint8_t(b); });
     };
-    if (signatureAt(kHeaderSignature) && file.at(kHeaderCodeType) == CodeMain)
+    if (n == kUpgradeLength && signatureAt(kHeaderSignature) && file.at(kHeaderCodeType) == CodeMain)
         return KindUpgrade;
     if (signatureAt(kImageSignature) && file.at(kImageCodeType) == CodeRomImage)
         return n == kBldLength ? KindBld : KindRom;
@@ -195,7 +207,7 @@ int RecognisedKind(const QByteArray &file)
 // the kind the record now has must load with exactly the settings that were written.
 void WriteAndReload(CFirmwareRecord &r, QuietUi &ui, const QString &path, int expectedKind)
 {
-    const bool tooLong = UsbTooLong(r);
+    const bool tooLong = UsbTooLong(r) || r.m_strVersion.size() > kVersionTextSize;
     const int written = r.WriteFirmware(path);
     FUZZ_CHECK(ui.depth == 0);
     if (tooLong) {

@@ -368,8 +368,6 @@ private slots:
             << "qj4j.bld" << "OUT.QUF" << QStringList{"--code", "x9z"} << QByteArray() << "X9Z" << QVariantMap{};
         QTest::newRow("BLD stays BLD") << "qhar.bld" << "out.img" << QStringList{"--code", "BLD"} << QByteArray() << "BLD" << QVariantMap{};
         QTest::newRow("earlier code replaced") << "qhar-coded.rom" << "out.rom" << QStringList{"--code", "NEW"} << QByteArray() << "NEW" << QVariantMap{};
-        QTest::newRow("merged version longer than 16")
-            << "qlyt1-long.rom" << "out.rom" << QStringList{"--code", "XYZ"} << QByteArray() << "XYZ" << QVariantMap{};
         QTest::newRow("unknown flow control written as none")
             << "qwex-flow8.rom" << "out.rom" << QStringList{"--code", "FLO"} << QByteArray() << "FLO" << QVariantMap{};
         QTest::newRow("profile")
@@ -611,6 +609,9 @@ private slots:
                                                   << "File Format Error: Parameters version 0x2 not supported";
         QTest::newRow("write: old version") << QStringList{"write", "old.rom", "out.rom", "--code", "ABC"} << none << 1
                                             << "Firmware Version Error: Firmware version 03.54QHARF not supported";
+        QTest::newRow("write: merged version longer than 16")
+            << QStringList{"write", "qlyt1-long.rom", "out.rom", "--code", "XYZ"} << none << 1
+            << "File Format Error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
         QTest::newRow("write: destination folder missing")
             << QStringList{"write", "qhar.rom", "nowhere/out.rom", "--code", "ABC"} << none << 1
             << "Could not open destination file: nowhere/out.rom was not found.";

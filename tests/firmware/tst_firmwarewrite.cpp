@@ -126,6 +126,7 @@ private slots:
     void usbIdentity();
     void usbStringsTooLong_data();
     void usbStringsTooLong();
+    void versionTooLong();
     void usbAreaOfOtherTypesUntouched();
     void dirPrefix_data();
     void dirPrefix();
@@ -362,11 +363,14 @@ void TestFirmwareWrite::versionText_data()
 
     QTest::newRow("code inserted") << QByteArray("03.64QHARF") << "03.64-ABCQHARF"
                                    << QByteArray("03.64-ABCQHARF\0\0", 16);
-    // No terminator: the old text's tail stays behind a shorter one.
-    QTest::newRow("shorter text keeps the old tail")
-        << QByteArray("03.64-ABCQHARF") << "03.64QHARF" << QByteArray("03.64QHARFHARF\0\0", 16);
-    QTest::newRow("cut to 16 characters")
-        << QByteArray("03.64QHARF") << "03.64-ABCDEFQHARF1" << QByteArray("03.64-ABCDEFQHAR");
+    // A shorter text gets one zero byte after it, so the old text's tail does not join it;
+    // the bytes behind that stay as they were.
+    QTest::newRow("shorter text ends at a zero byte")
+        << QByteArray("03.64-ABCQHARF") << "03.64QHARF" << QByteArray("03.64QHARF\0ARF\0\0", 16);
+    QTest::newRow("shorter than a 16-character text")
+        << QByteArray("03.64-ABCDEQHARF") << "03.64-XYZQHARF" << QByteArray("03.64-XYZQHARF\0F", 16);
+    QTest::newRow("exactly 16 characters, no terminator")
+        << QByteArray("03.64QHARF") << "03.64-ABCDEQHARF" << QByteArray("03.64-ABCDEQHARF");
     QTest::newRow("low byte of each character")
         << QByteArray("03.64QHARF") << QStringLiteral("03.64") + QChar(0x141) + QStringLiteral("QHARF")
         << QByteArray("03.64AQHARF\0\0\0\0\0", 16);
@@ -436,6 +440,31 @@ void TestFirmwareWrite::usbIdentity()
     if (languageLength == kLanguageDescriptorLength)
         Patch(expected, kHeaderSize, kFirstString, RebuiltStrings({manufacturer, product, string3}));
     QCOMPARE(write(rec, ui, QStringLiteral("out.QUF")), expected);
+}
+
+void TestFirmwareWrite::versionTooLong()
+{
+    // Seventeen characters do not fit the 16-byte field; cut short, the text would lose its
+    // type code. Nothing changes and nothing is written.
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom, "03.64ABCDEQLYT1F").build()));
+    const QByteArray before = RecordState::Buffer(rec, kBufferSize);
+    rec.m_nBaudRate = 300;
+    rec.m_strVersion = QStringLiteral("03.64ABCDE-XYZQLYT1F");
+
+    const QString path = QDir(freshFolder()).filePath(QStringLiteral("out.quf"));
+    ui.clear();
+    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().text,
+             QStringLiteral("Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit"));
+    QCOMPARE(ui.messages.first().caption, QStringLiteral("File Format Error"));
+    QVERIFY(ui.questions.isEmpty());
+    QVERIFY(ui.waitBalanced());
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(rec.m_nFileKind, int(KindRom));
+    QCOMPARE(RecordState::Buffer(rec, kBufferSize), before);
 }
 
 void TestFirmwareWrite::usbStringsTooLong_data()
