@@ -225,7 +225,7 @@ int RunWrite(const QStringList &arguments)
         QList<Item> after = CliSettings::Items(record);
         for (Item &item : after) {
             if (item.key == QLatin1String("fileKind")) {
-                item.display = CliSettings::FileKindWord(CliSettings::KindAfterWrite(target, record.m_nFileKind));
+                item.display = CliSettings::FileKindWord(CFirmwareRecord::KindForTarget(target, record.m_nFileKind));
                 item.json = item.display;
             }
         }

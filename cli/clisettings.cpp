@@ -612,18 +612,4 @@ QString FileKindWord(int fileKind)
     }
 }
 
-int KindAfterWrite(const QString &path, int fileKind)
-{
-    // The same rule as WriteFirmware: the text from the path's last "." decides.
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot <= 0)
-        return fileKind;
-    const QStringView ext = QStringView(path).mid(dot);
-    if (ext.compare(QLatin1String(".ROM"), Qt::CaseInsensitive) == 0)
-        return Firmware::KindRom;
-    if (ext.compare(QLatin1String(".QUF"), Qt::CaseInsensitive) == 0)
-        return Firmware::KindUpgrade;
-    return fileKind;
-}
-
 }  // namespace CliSettings

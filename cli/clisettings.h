@@ -112,7 +112,4 @@ SettingsText::SummaryValues SummaryValuesOf(const CFirmwareRecord &record);
 // "ROM", "QUF" or "BLD".
 QString FileKindWord(int fileKind);
 
-// The kind that WriteFirmware will write to `path`, decided by its extension.
-int KindAfterWrite(const QString &path, int fileKind);
-
 }  // namespace CliSettings

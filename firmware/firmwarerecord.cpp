@@ -82,6 +82,19 @@ bool CFirmwareRecord::SamePath(const QString &a, const QString &b)
     return a.compare(b, cs) == 0;
 }
 
+int CFirmwareRecord::KindForTarget(const QString &path, int fileKind)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return fileKind;
+    const QStringView ext = QStringView(path).mid(dot);
+    if (ext.compare(QLatin1String(".ROM"), Qt::CaseInsensitive) == 0)
+        return KindRom;
+    if (ext.compare(QLatin1String(".QUF"), Qt::CaseInsensitive) == 0)
+        return KindUpgrade;
+    return fileKind;
+}
+
 int CFirmwareRecord::Refuse(const QString &text, const QString &caption)
 {
     if (m_pUi)
@@ -420,13 +433,17 @@ int CFirmwareRecord::WriteFirmware(const QString &path)
             return -1;
     }
 
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot > 0) {
-        const QStringView ext = QStringView(path).mid(dot);
-        if (ext.compare(QLatin1String(".ROM"), Qt::CaseInsensitive) == 0)
-            ConvertToRomImage();
-        else if (ext.compare(QLatin1String(".QUF"), Qt::CaseInsensitive) == 0)
-            ConvertToUpgradeFile();
+    // A name without ".ROM" or ".QUF" keeps the layout; an upgrade file written as ".QUF"
+    // again gets a fresh header.
+    switch (KindForTarget(path, -1)) {
+    case KindRom:
+        ConvertToRomImage();
+        break;
+    case KindUpgrade:
+        ConvertToUpgradeFile();
+        break;
+    default:
+        break;
     }
 
     if (target.isDir()) {

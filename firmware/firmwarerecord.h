@@ -39,6 +39,11 @@ public:
     // Two paths name the same file by the file system's rules for letter case.
     static bool SamePath(const QString &a, const QString &b);
 
+    // The kind of file that writing a file of `fileKind` to `path` produces: the text from the
+    // path's last "." decides, ".ROM" a ROM image and ".QUF" an upgrade file in any letter
+    // case; anything else, or a path whose last "." is its first character, keeps the kind.
+    static int KindForTarget(const QString &path, int fileKind);
+
 public:  // monitor UART settings
     int m_nBaudRate = Firmware::kDefaultBaudRate;
     int m_nStopBits = 1;
