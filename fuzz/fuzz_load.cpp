@@ -228,6 +228,11 @@ void WriteAndReload(CFirmwareRecord &r, QuietUi &ui, const QString &path, int ex
     FUZZ_CHECK(result == 1 || result == -1);
     if (RecognisedKind(bytes) != r.m_nFileKind)
         return;
+    // A version text whose release digits sit where the merged code now stands (as in
+    // "0QLYT1x" becoming "0-ABCQLYT1x") reads as another release; loading may refuse it.
+    if (result == -1 && reloaded.m_strVersion == r.m_strVersion
+        && (reloaded.m_nVersionNumber < kMinVersionNumber || reloaded.m_nFirmwareType == TypeNone))
+        return;
     FUZZ_CHECK(result == 1);
     FUZZ_CHECK(reloaded.m_nFileKind == r.m_nFileKind);
     FUZZ_CHECK(reloaded.m_nFirmwareType == r.m_nFirmwareType);
