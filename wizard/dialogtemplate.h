@@ -31,7 +31,9 @@ enum class ControlKind {
     TabControl,     // only its rectangle is used
 };
 
-// Window and control styles that the builder honours.
+// The templates' window and control styles. The builder acts on those with a Qt counterpart
+// (hidden, disabled, tab stop, group, right-aligned, border, upper case); the others record
+// the template as drawn: Qt statics wrap, take clicks and paint no background already.
 enum ControlStyle : unsigned {
     StyleNone = 0,
     StyleHidden = 1u << 0,      // not visible
