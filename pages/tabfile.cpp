@@ -110,7 +110,6 @@ void CTabFile::OnShowWindow(bool show)
     SetNextEnabled(!m_strFilePath.isEmpty());
     SetPathText(m_strFilePath);
     WriteHeader();
-    GetDlgItem<QPushButton>(IDC_BROWSE)->setFocus();
 }
 
 void CTabFile::SetPathText(const QString &text)

@@ -1,6 +1,7 @@
 #include "tabsummary.h"
 
 // Std
+#include <algorithm>
 #include <utility>
 
 // Qt
@@ -47,7 +48,33 @@ void CTabSummary::OnInitDialog()
 {
     if (auto *copy = GetDlgItem<QPushButton>(IDC_COPY))
         connect(copy, &QPushButton::clicked, this, &CTabSummary::OnCopy);
+
+    const QList<QWidget *> &order = Controls().InOrder();
+    for (int i = 1; i < order.size(); ++i) {
+        auto *value = qobject_cast<QLabel *>(order.at(i));
+        const int id = value ? value->property("controlId").toInt() : kNoId;
+        if (id < IDC_FW_VERSION || id > IDC_OPTIONS || id == IDC_PID || id == IDC_VID)
+            continue;
+        QWidget *label = order.at(i - 1);
+        m_rows.append({label, value, label->geometry(), value->geometry()});
+    }
+    std::sort(m_rows.begin(), m_rows.end(),
+              [](const Row &a, const Row &b) { return a.valueRect.y() < b.valueRect.y(); });
     UpdateData();
+}
+
+void CTabSummary::LayOutRows()
+{
+    // A value that does not fit its line wraps within the page, and the rows below it move down
+    // by the lines it gained.
+    int shift = 0;
+    for (const Row &row : std::as_const(m_rows)) {
+        const int need = row.value->heightForWidth(row.valueRect.width());
+        const int height = std::max(row.valueRect.height(), need);
+        row.value->setGeometry(row.valueRect.translated(0, shift).adjusted(0, 0, 0, height - row.valueRect.height()));
+        row.label->move(row.labelRect.topLeft() + QPoint(0, shift));
+        shift += height - row.valueRect.height();
+    }
 }
 
 void CTabSummary::OnShowWindow(bool show)
@@ -100,6 +127,7 @@ void CTabSummary::UpdateData()
         if (auto *label = GetDlgItem<QLabel>(id))
             label->setText(ForDisplay(*text));
     }
+    LayOutRows();
 }
 
 QString CTabSummary::CopyText() const

@@ -1,6 +1,8 @@
 #pragma once
 
 // Qt
+#include <QList>
+#include <QRect>
 #include <QString>
 
 #include "wizardpage.h"
@@ -56,4 +58,14 @@ protected:
 
 private:
     void UpdateData();  // the seven texts into the statics 1020 to 1026
+    void LayOutRows();
+
+    // A value static, the label before it and where the template puts both.
+    struct Row {
+        QWidget *label;
+        QLabel *value;
+        QRect labelRect;
+        QRect valueRect;
+    };
+    QList<Row> m_rows;  // top to bottom
 };

@@ -46,20 +46,20 @@ constexpr ControlTemplate kFilePage[] = {
     {1015, K::PushButton, "Browse...", 210, 24, 50, 14, StyleTabStop},
 };
 
-// 137: UART settings page.
+// 137: UART settings page. Each label comes before the input it names.
 constexpr ControlTemplate kBaudPage[] = {
+    {kNoId, K::Static, "Baud Rate:", 66, 12, 66, 8, StyleNone},
     {1034, K::ComboBox, "", 150, 12, 48, 30, kCombo},
+    {kNoId, K::Static, "Data Bits:", 66, 30, 66, 8, StyleNone},
     {1033, K::RadioButton, "7 Bits", 204, 30, 33, 10, StyleGroup},
     {1035, K::RadioButton, "8 Bits", 150, 30, 33, 10, StyleNone},
+    {kNoId, K::Static, "Stop Bits:", 66, 48, 66, 8, StyleNone},
     {1036, K::RadioButton, "1 Bit", 150, 48, 33, 10, StyleGroup},
     {1037, K::RadioButton, "2 Bits", 204, 48, 33, 10, StyleNone},
-    {1038, K::ComboBox, "", 150, 66, 48, 30, kCombo},
-    {kNoId, K::Static, "Baud Rate:", 66, 12, 66, 8, StyleNone},
-    {kNoId, K::Static, "Data Bits:", 66, 30, 66, 8, StyleNone},
-    {kNoId, K::Static, "Stop Bits:", 66, 48, 66, 8, StyleNone},
     {kNoId, K::Static, "Parity:", 66, 66, 66, 8, StyleNone},
-    {1039, K::ComboBox, "", 150, 84, 48, 30, kCombo},
+    {1038, K::ComboBox, "", 150, 66, 48, 30, kCombo},
     {kNoId, K::Static, "Flow Control:", 66, 84, 66, 8, StyleNone},
+    {1039, K::ComboBox, "", 150, 84, 48, 30, kCombo},
 };
 
 // 138: firmware options page.
@@ -120,8 +120,8 @@ constexpr ControlTemplate kFinishPage[] = {
 
 // 144: codes page.
 constexpr ControlTemplate kCodePage[] = {
-    {1039, K::Edit, "", 164, 23, 32, 14, kEdit | StyleUpperCase},
     {1040, K::Static, "Firmware Code:", 42, 24, 114, 8, StyleRight},
+    {1039, K::Edit, "", 164, 23, 32, 14, kEdit | StyleUpperCase},
 };
 
 constexpr int kPageW = 302;

@@ -152,6 +152,7 @@ void CBrindleDlg::OnInitDialog()
         m_apStepPages[i]->ShowWindow(false);
     }
     m_apStepPages[0]->ShowWindow(true);
+    PlaceFocus(nullptr);
 }
 
 void CBrindleDlg::AddSystemMenuEntry()
@@ -272,6 +273,7 @@ void CBrindleDlg::OnNext()
 {
     if (!m_btnNext->isEnabled())
         return;
+    QWidget *const before = focusWidget();
     const int c = m_nCurrentStep;
     m_apStepPages[c]->ShowWindow(false);
     const int s = SuccessorStep(c);
@@ -317,12 +319,14 @@ void CBrindleDlg::OnNext()
     if (m_nCurrentStep <= m_nLastStep)
         m_apStepPages[m_nCurrentStep]->ShowWindow(true);
     ClearStepCounter();
+    PlaceFocus(before);
 }
 
 void CBrindleDlg::OnBack()
 {
     if (!m_btnBack->isEnabled())
         return;
+    QWidget *const before = focusWidget();
     if (m_nCurrentStep > 0) {
         m_apStepPages[m_nCurrentStep]->ShowWindow(false);
         m_nCurrentStep = PredecessorStep(m_nCurrentStep);
@@ -334,6 +338,35 @@ void CBrindleDlg::OnBack()
     }
     m_btnBack->setEnabled(m_nCurrentStep > 0);
     ClearStepCounter();
+    PlaceFocus(before);
+}
+
+void CBrindleDlg::EnableNext(bool enabled)
+{
+    if (!enabled && focusWidget() == m_btnNext) {
+        if (QWidget *input = m_apStepPages[m_nCurrentStep]->FirstInput())
+            input->setFocus();
+    }
+    m_btnNext->setEnabled(enabled);
+}
+
+// After a change of step the focus stays on a wizard button the user put it on while that button
+// can still take it; otherwise it goes to the page's first input, or to Next, or to Cancel. It
+// never falls to Back or Cancel by itself, where an Enter meant for Next would go back or end the
+// program.
+void CBrindleDlg::PlaceFocus(QWidget *before)
+{
+    const auto usable = [](const QWidget *w) { return w && w->isVisible() && w->isEnabled(); };
+    QWidget *target = nullptr;
+    if ((before == m_btnBack || before == m_btnCancel || before == m_btnNext) && usable(before))
+        target = before;
+    else if (QWidget *input = m_apStepPages[m_nCurrentStep]->FirstInput())
+        target = input;
+    else if (usable(m_btnNext))
+        target = m_btnNext;
+    else
+        target = m_btnCancel;
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 void CBrindleDlg::EnterFinishedState()

@@ -55,6 +55,10 @@ public:
     // A system-menu command; 16 (with the low four bits ignored) opens the About box.
     void OnSysCommand(int command);
 
+    // Enables or disables Next. Disabling it while it has the focus first hands the focus to the
+    // shown page's first input, so that the next Enter cannot land on Cancel.
+    void EnableNext(bool enabled);
+
     // Whether step `step` is part of the sequence for the loaded firmware type.
     bool StepApplies(int step) const;
     int SuccessorStep(int step) const;
@@ -117,6 +121,7 @@ private:
     void OnInitDialog();
     void AddSystemMenuEntry();
     void EnterFinishedState();
+    void PlaceFocus(QWidget *before);
     void ClearStepCounter();
     void FillSummary(CTabSummary *page);
     void FillPages();

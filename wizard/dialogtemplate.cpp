@@ -51,8 +51,11 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogB
         return new QRadioButton(caption, parent);
     case ControlKind::Edit:
         return new QLineEdit(caption, parent);
-    case ControlKind::ComboBox:
-        return new QComboBox(parent);
+    case ControlKind::ComboBox: {
+        auto *combo = new QComboBox(parent);
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        return combo;
+    }
     case ControlKind::TabControl:
         return new QWidget(parent);
     }
@@ -90,6 +93,18 @@ void ApplyStyle(QWidget *w, const ControlTemplate &c)
         w->setEnabled(false);
     w->setVisible(!(c.style & StyleHidden));
     w->setProperty("controlId", c.id);
+}
+
+// A radio group is one tab stop, as in a Windows dialog: Tab reaches the checked button (the
+// first while none is checked) and the arrow keys move and check within the group.
+void UpdateGroupTabStop(QButtonGroup *group)
+{
+    const QList<QAbstractButton *> buttons = group->buttons();
+    QAbstractButton *stop = group->checkedButton();
+    if (!stop && !buttons.isEmpty())
+        stop = buttons.constFirst();
+    for (QAbstractButton *b : buttons)
+        b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 // The templates were laid out for a narrow dialog font; many platform fonts are wider for the
@@ -150,6 +165,9 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
 
     QButtonGroup *group = nullptr;
     QWidget *previousFocusable = nullptr;
+    // The static text that labels the next input: the last static before it in template order.
+    QLabel *pendingLabel = nullptr;
+    QString groupLabel;
     for (const ControlTemplate &c : tpl.controls) {
         QWidget *w = CreateControl(c, dialog, factory);
         ApplyStyle(w, c);
@@ -173,8 +191,26 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
             if (!group) {
                 group = new QButtonGroup(dialog);
                 result.m_groups.append(group);
+                QObject::connect(group, &QButtonGroup::idToggled, group, [group] { UpdateGroupTabStop(group); });
+                groupLabel.clear();
+                if (pendingLabel) {
+                    pendingLabel->setBuddy(radio);
+                    groupLabel = pendingLabel->text();
+                    pendingLabel = nullptr;
+                }
             }
             group->addButton(radio, c.id);
+            // A screen reader names the button by its own text and the pair by its label.
+            if (!groupLabel.isEmpty())
+                radio->setAccessibleDescription(groupLabel);
+            UpdateGroupTabStop(group);
+        } else if (c.kind == ControlKind::Static) {
+            pendingLabel = qobject_cast<QLabel *>(w);
+        } else if (c.kind == ControlKind::Edit || c.kind == ControlKind::ComboBox) {
+            // The label's text becomes the input's accessible name.
+            if (pendingLabel)
+                pendingLabel->setBuddy(w);
+            pendingLabel = nullptr;
         }
 
         if (w->focusPolicy() != Qt::NoFocus) {
@@ -187,4 +223,12 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
         result.m_order.append(w);
     }
     return result;
+}
+
+void CDialogBuilder::FitComboBoxes(const CDialogControls &controls)
+{
+    for (QWidget *w : controls.InOrder()) {
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            combo->resize(std::max(combo->width(), combo->sizeHint().width()), combo->height());
+    }
 }

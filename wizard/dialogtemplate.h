@@ -105,4 +105,7 @@ public:
     // Creates the template's controls as children of `dialog`, in template order (which is also
     // the tab order), and sizes the dialog's client area. Fonts come from `dialog`.
     static CDialogControls Build(QWidget *dialog, const DialogTemplate &tpl, const ControlFactory &factory = {});
+
+    // Widens each drop-down list to its longest item; call it once the lists are filled.
+    static void FitComboBoxes(const CDialogControls &controls);
 };

@@ -24,7 +24,19 @@ bool CWizardPage::Create(int templateId, QWidget *parent)
         return CreateCustomControl(c, p);
     });
     OnInitDialog();
+    CDialogBuilder::FitComboBoxes(m_controls);
     return true;
+}
+
+QWidget *CWizardPage::FirstInput() const
+{
+    for (QWidget *w : m_controls.InOrder()) {
+        if (qobject_cast<QPushButton *>(w) || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (w->isVisibleTo(this) && w->isEnabled())
+            return w;
+    }
+    return nullptr;
 }
 
 void CWizardPage::ShowWindow(bool show)
@@ -46,7 +58,7 @@ void CWizardPage::SetNextEnabled(bool enabled)
 {
     if (m_pWizard->m_nNextMode == CBrindleDlg::NextNormal)
         m_pWizard->m_btnNext->setText(QStringLiteral("Next >"));
-    m_pWizard->m_btnNext->setEnabled(enabled);
+    m_pWizard->EnableNext(enabled);
 }
 
 void CWizardPage::keyPressEvent(QKeyEvent *event)

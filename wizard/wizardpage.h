@@ -23,6 +23,10 @@ public:
     void ShowWindow(bool show);
     bool IsShown() const { return m_bShown; }
 
+    // The input the keyboard focus goes to when the page opens: its first edit, list, check box
+    // or radio group that can take the focus, or null when it has none.
+    QWidget *FirstInput() const;
+
     // A control of the page's template.
     QWidget *GetDlgItem(int id) const { return m_controls.Item(id); }
     template <class T>
@@ -46,6 +50,9 @@ protected:
     void SetNextEnabled(bool enabled);
 
     void keyPressEvent(QKeyEvent *event) override;
+
+    // The page's controls in template order.
+    const CDialogControls &Controls() const { return m_controls; }
 
 private:
     CDialogControls m_controls;

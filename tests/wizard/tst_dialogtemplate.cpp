@@ -154,8 +154,14 @@ void TestDialogTemplate::radioGroups()
     iph->setChecked(true);
     QVERIFY(!ipa->isChecked());
     QVERIFY(scs->isChecked());
-    // Radio buttons without the tab-stop style are not reached with Tab.
+    // Each group is one tab stop: its checked button.
+    QCOMPARE(iph->focusPolicy(), Qt::StrongFocus);
     QCOMPARE(ipa->focusPolicy(), Qt::ClickFocus);
+    QCOMPARE(scs->focusPolicy(), Qt::StrongFocus);
+    QCOMPARE(ecs->focusPolicy(), Qt::ClickFocus);
+    ipa->setChecked(true);
+    QCOMPARE(ipa->focusPolicy(), Qt::StrongFocus);
+    QCOMPARE(iph->focusPolicy(), Qt::ClickFocus);
 }
 
 void TestDialogTemplate::tabOrderFollowsTable()
