@@ -350,7 +350,7 @@ void CBrindleDlg::EnableNext(bool enabled)
     m_btnNext->setEnabled(enabled);
 }
 
-// After a change of step the focus stays on a wizard button the user put it on while that button
+// After a change of step the focus stays on Back or Cancel if the user put it there and the button
 // can still take it; otherwise it goes to the page's first input, or to Next, or to Cancel. It
 // never falls to Back or Cancel by itself, where an Enter meant for Next would go back or end the
 // program.
@@ -358,7 +358,7 @@ void CBrindleDlg::PlaceFocus(QWidget *before)
 {
     const auto usable = [](const QWidget *w) { return w && w->isVisible() && w->isEnabled(); };
     QWidget *target = nullptr;
-    if ((before == m_btnBack || before == m_btnCancel || before == m_btnNext) && usable(before))
+    if ((before == m_btnBack || before == m_btnCancel) && usable(before))
         target = before;
     else if (QWidget *input = m_apStepPages[m_nCurrentStep]->FirstInput())
         target = input;

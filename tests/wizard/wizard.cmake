@@ -1,5 +1,6 @@
 brindle_add_test(tst_dialogtemplate SOURCES tst_dialogtemplate.cpp LIBS brindle_ui)
 brindle_add_test(tst_brindledlg SOURCES tst_brindledlg.cpp recorder.h LIBS brindle_ui)
+brindle_add_test(tst_keyboard SOURCES tst_keyboard.cpp recorder.h LIBS brindle_ui)
 if(TARGET brindle-cli)
     brindle_add_test(tst_wizardcli SOURCES tst_wizardcli.cpp recorder.h LIBS brindle_ui)
     target_compile_definitions(tst_wizardcli PRIVATE BRINDLE_CLI_PATH="$<TARGET_FILE:brindle-cli>")
