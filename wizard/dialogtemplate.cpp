@@ -146,8 +146,13 @@ QSize CDialogBuilder::BaseUnits(const QFont &font)
 
 QRect CDialogBuilder::ToPixels(const QRect &units, const QSize &base)
 {
-    return QRect(MulDiv(units.x(), base.width(), 4), MulDiv(units.y(), base.height(), 8),
-                 MulDiv(units.width(), base.width(), 4), MulDiv(units.height(), base.height(), 8));
+    // Each edge is converted on its own, as Windows maps a dialog rectangle, so that controls
+    // that meet in dialog units meet in pixels too, whatever the rounding.
+    const int left = MulDiv(units.x(), base.width(), 4);
+    const int top = MulDiv(units.y(), base.height(), 8);
+    const int right = MulDiv(units.x() + units.width(), base.width(), 4);
+    const int bottom = MulDiv(units.y() + units.height(), base.height(), 8);
+    return QRect(left, top, right - left, bottom - top);
 }
 
 QSize CDialogBuilder::ToPixels(const QSize &units, const QSize &base)

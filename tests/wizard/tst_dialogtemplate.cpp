@@ -56,9 +56,12 @@ void TestDialogTemplate::toPixels_data()
 
     // The classic 8-point base of 6 by 13 pixels.
     QTest::newRow("wizard") << QRect(0, 0, 320, 200) << QSize(6, 13) << QRect(0, 0, 480, 325);
-    QTest::newRow("button") << QRect(204, 180, 50, 14) << QSize(6, 13) << QRect(306, 293, 75, 23);
+    QTest::newRow("button") << QRect(204, 180, 50, 14) << QSize(6, 13) << QRect(306, 293, 75, 22);
     // Halves round away from zero, as MulDiv does.
-    QTest::newRow("rounding") << QRect(1, 1, 3, 5) << QSize(6, 13) << QRect(2, 2, 5, 8);
+    QTest::newRow("rounding") << QRect(1, 1, 3, 5) << QSize(6, 13) << QRect(2, 2, 4, 8);
+    // Each edge is rounded on its own: a control starting where another ends starts on its pixel.
+    QTest::newRow("title") << QRect(114, 6, 180, 18) << QSize(7, 14) << QRect(200, 11, 315, 31);
+    QTest::newRow("description") << QRect(114, 24, 204, 36) << QSize(7, 14) << QRect(200, 42, 357, 63);
     QTest::newRow("zero") << QRect(0, 0, 0, 0) << QSize(7, 16) << QRect(0, 0, 0, 0);
 }
 

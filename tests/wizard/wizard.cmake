@@ -6,3 +6,7 @@ if(TARGET brindle-cli)
     target_compile_definitions(tst_wizardcli PRIVATE BRINDLE_CLI_PATH="$<TARGET_FILE:brindle-cli>")
     add_dependencies(tst_wizardcli brindle-cli)
 endif()
+brindle_add_test(tst_textfit SOURCES tst_textfit.cpp recorder.h LIBS brindle_ui)
+# The same texts on a screen scaled to twice the size.
+add_test(NAME tst_textfit_scaled COMMAND tst_textfit)
+set_tests_properties(tst_textfit_scaled PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2")
