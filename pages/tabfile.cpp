@@ -27,7 +27,12 @@ constexpr qsizetype kMaxFindPath = 259;
 
 constexpr const char *kFilterRom = "Norvale ROM image files (*.ROM)";
 constexpr const char *kFilterUpgrade = "Norvale Upgrade Files (*.QUF)";
+#ifdef Q_OS_WIN
 constexpr const char *kFilterAll = "All Files (*.*)";
+#else
+// Names without a dot are files too.
+constexpr const char *kFilterAll = "All Files (*)";
+#endif
 
 bool HasWildcards(const QString &text)
 {
@@ -138,9 +143,10 @@ void CTabFile::OnBrowse()
     IDialogServices::FileDialogRequest request;
     request.save = m_bSaveFile != 0;
     request.defaultSuffix = offerUpgrade ? QStringLiteral("QUF") : QStringLiteral("ROM");
-    request.initialName = offerUpgrade ? QStringLiteral("*.QUF") : QStringLiteral("*.ROM");
     request.filters = {QString::fromLatin1(kFilterRom), QString::fromLatin1(kFilterUpgrade),
                        QString::fromLatin1(kFilterAll)};
+    // The pattern of the kind on offer is the filter in force, never a name in the box.
+    request.selectedFilter = offerUpgrade ? 1 : 0;
 
     const QString chosen = m_pWizard->Services()->GetFileName(request);
     if (chosen.isEmpty())

@@ -283,7 +283,9 @@ void CBrindleDlg::OnNext()
         if (WriteFirmware(m_pSavePage->m_strFilePath) == -1) {
             move = false;
         } else {
-            m_pFinishPage->m_strSourceFile = m_record.m_strSourceFile;
+            // The record forgets the source's name when the same path is given twice; the
+            // report names the file that was loaded all the same.
+            m_pFinishPage->m_strSourceFile = m_strLoadedFile;
             m_pFinishPage->m_strTargetFile = m_record.m_strTargetFile;
             m_pFinishPage->m_strVersion = m_record.m_strVersion;
             m_pFinishPage->m_nFileKind = m_record.m_nFileKind;
@@ -291,6 +293,7 @@ void CBrindleDlg::OnNext()
     } else if (m_nNextMode == NextNormal && c == 0) {
         const int r = LoadFirmware(m_pOpenPage->m_strFilePath);
         if (r == 1) {
+            m_strLoadedFile = m_record.m_strSourceFile;
             FillPages();
         } else {
             // The next attempt reads the file again, even under the same path.

@@ -109,6 +109,7 @@ public:  // the step table and the wizard's state
     int m_nSaveStep = 0;
     int m_nLastStep = 0;
     int m_nNextMode = NextNormal;
+    QString m_strLoadedFile;  // the path of the file last loaded, for the finish report
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

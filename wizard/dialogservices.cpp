@@ -2,7 +2,9 @@
 
 // Qt
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 void CQtDialogServices::ShowMessage(const QString &text, const QString &caption)
@@ -27,9 +29,38 @@ void CQtDialogServices::EndWait()
     QApplication::restoreOverrideCursor();
 }
 
+namespace {
+
+// Qt's own save dialog takes a name in a folder that does not exist; this one says so and stays
+// open, as the platform dialogs do.
+class CFileDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptSave && !files.isEmpty()) {
+            const QFileInfo info(files.constFirst());
+            if (!info.isDir() && !info.absoluteDir().exists()) {
+                QMessageBox box(QMessageBox::NoIcon, windowTitle(),
+                                QStringLiteral("The folder %1 does not exist.")
+                                    .arg(QDir::toNativeSeparators(info.absolutePath())),
+                                QMessageBox::Ok, this);
+                box.exec();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+}  // namespace
+
 QString CQtDialogServices::GetFileName(const FileDialogRequest &request)
 {
-    QFileDialog dialog(m_pOwner);
+    CFileDialog dialog(m_pOwner);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -41,9 +72,8 @@ QString CQtDialogServices::GetFileName(const FileDialogRequest &request)
 #endif
     // The save dialog asks before replacing an existing file; Qt's dialog does so by default.
     dialog.setNameFilters(request.filters);
-    dialog.selectNameFilter(request.filters.value(0));
+    dialog.selectNameFilter(request.filters.value(request.selectedFilter));
     dialog.setDefaultSuffix(request.defaultSuffix);
-    dialog.selectFile(request.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

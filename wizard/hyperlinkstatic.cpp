@@ -28,17 +28,34 @@ void CHyperlinkStatic::paintEvent(QPaintEvent *)
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text());
 }
 
-void CHyperlinkStatic::mouseReleaseEvent(QMouseEvent *event)
+// A click opens the link once: the left button pressed on the link and released over it. The
+// second press of a double-click opens nothing more.
+void CHyperlinkStatic::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
-        OpenText();
+        m_bPressed = true;
+    QLabel::mousePressEvent(event);
+}
+
+void CHyperlinkStatic::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const bool open = m_bPressed && rect().contains(event->position().toPoint());
+        m_bPressed = false;
+        if (open)
+            OpenText();
+    }
     QLabel::mouseReleaseEvent(event);
 }
 
 void CHyperlinkStatic::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        OpenText();
+    // Not passed on: the default handling would take it for a press.
+    if (event->button() == Qt::LeftButton) {
+        m_bPressed = false;
+        event->accept();
+        return;
+    }
     QLabel::mouseDoubleClickEvent(event);
 }
 

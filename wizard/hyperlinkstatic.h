@@ -21,7 +21,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     QSize sizeHint() const override;
+
+private:
+    bool m_bPressed = false;  // the left button went down on the link
 };

@@ -10,7 +10,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindle"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Brindle"));
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION_STRING));
     QApplication::setOrganizationDomain(QStringLiteral("norvale.example"));
     QApplication::setDesktopFileName(QStringLiteral("brindle"));

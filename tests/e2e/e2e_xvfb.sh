@@ -13,7 +13,7 @@ set -euo pipefail
 build_dir=$1
 make_fixture=$2
 
-for tool in Xvfb xdotool xclip; do
+for tool in Xvfb xdotool xclip xprop; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (scripts/setup-deps.sh installs it)"
         exit 77
@@ -67,6 +67,16 @@ QT_QPA_PLATFORM=xcb "$brindle" >"$work/brindle.log" 2>&1 &
 app_pid=$!
 win=$(xdotool search --sync --onlyvisible --name "Norvale Firmware Customiser" | head -1)
 [ -n "$win" ] || fail "the wizard window did not appear"
+
+# The title a desktop shows is exactly the program's caption, with nothing appended.
+title=$(xprop -id "$win" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
+case "$title" in
+    "Norvale Firmware Customiser V"[0-9]*) ;;
+    *) fail "_NET_WM_NAME reads \"$title\"" ;;
+esac
+case "$title" in
+    *" — "*|*Brindle*) fail "_NET_WM_NAME carries a suffix: \"$title\"" ;;
+esac
 
 # Positions are given in the wizard's dialog units (320 by 200) and scaled by the window's size,
 # so the test does not depend on the font. Page controls sit in the page area at (6, 66).

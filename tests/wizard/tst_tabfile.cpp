@@ -30,7 +30,12 @@ constexpr int kSaveStep = 9;
 constexpr int kBrowseId = 1015;
 
 const QStringList kFilters = {QStringLiteral("Norvale ROM image files (*.ROM)"),
-                              QStringLiteral("Norvale Upgrade Files (*.QUF)"), QStringLiteral("All Files (*.*)")};
+                              QStringLiteral("Norvale Upgrade Files (*.QUF)"),
+#ifdef Q_OS_WIN
+                              QStringLiteral("All Files (*.*)")};
+#else
+                              QStringLiteral("All Files (*)")};
+#endif
 
 }  // namespace
 
@@ -378,17 +383,17 @@ void TestTabFile::browse_data()
     QTest::addColumn<bool>("save");
     QTest::addColumn<QList<int>>("loads");  // ImageBuilder kinds, in order
     QTest::addColumn<QString>("suffix");
-    QTest::addColumn<QString>("initialName");
+    QTest::addColumn<int>("selectedFilter");
 
-    QTest::newRow("open, nothing loaded") << false << QList<int>{} << "ROM" << "*.ROM";
-    QTest::newRow("open, after an upgrade file") << false << QList<int>{ImageBuilder::Upgrade} << "ROM" << "*.ROM";
-    QTest::newRow("save, after a ROM image") << true << QList<int>{ImageBuilder::Rom} << "ROM" << "*.ROM";
-    QTest::newRow("save, after a BLD image") << true << QList<int>{ImageBuilder::Bld} << "ROM" << "*.ROM";
-    QTest::newRow("save, after an upgrade file") << true << QList<int>{ImageBuilder::Upgrade} << "QUF" << "*.QUF";
+    QTest::newRow("open, nothing loaded") << false << QList<int>{} << "ROM" << 0;
+    QTest::newRow("open, after an upgrade file") << false << QList<int>{ImageBuilder::Upgrade} << "ROM" << 0;
+    QTest::newRow("save, after a ROM image") << true << QList<int>{ImageBuilder::Rom} << "ROM" << 0;
+    QTest::newRow("save, after a BLD image") << true << QList<int>{ImageBuilder::Bld} << "ROM" << 0;
+    QTest::newRow("save, after an upgrade file") << true << QList<int>{ImageBuilder::Upgrade} << "QUF" << 1;
     QTest::newRow("save, upgrade file then ROM image")
-        << true << QList<int>{ImageBuilder::Upgrade, ImageBuilder::Rom} << "ROM" << "*.ROM";
+        << true << QList<int>{ImageBuilder::Upgrade, ImageBuilder::Rom} << "ROM" << 0;
     QTest::newRow("save, BLD image then upgrade file")
-        << true << QList<int>{ImageBuilder::Bld, ImageBuilder::Upgrade} << "QUF" << "*.QUF";
+        << true << QList<int>{ImageBuilder::Bld, ImageBuilder::Upgrade} << "QUF" << 1;
 }
 
 void TestTabFile::browse()
@@ -396,7 +401,7 @@ void TestTabFile::browse()
     QFETCH(bool, save);
     QFETCH(QList<int>, loads);
     QFETCH(QString, suffix);
-    QFETCH(QString, initialName);
+    QFETCH(int, selectedFilter);
 
     QVERIFY(reach(save, loads));
     CTabFile *p = page(save);
@@ -412,7 +417,7 @@ void TestTabFile::browse()
     const IDialogServices::FileDialogRequest &request = m_wizard.services.fileRequests.constFirst();
     QCOMPARE(request.save, save);
     QCOMPARE(request.defaultSuffix, suffix);
-    QCOMPARE(request.initialName, initialName);
+    QCOMPARE(request.selectedFilter, selectedFilter);
     QCOMPARE(request.filters, kFilters);
 
     QCOMPARE(p->m_strFilePath, chosen);

@@ -10,3 +10,4 @@ brindle_add_test(tst_textfit SOURCES tst_textfit.cpp recorder.h LIBS brindle_ui)
 # The same texts on a screen scaled to twice the size.
 add_test(NAME tst_textfit_scaled COMMAND tst_textfit)
 set_tests_properties(tst_textfit_scaled PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2")
+brindle_add_test(tst_savereport SOURCES tst_savereport.cpp recorder.h LIBS brindle_ui)

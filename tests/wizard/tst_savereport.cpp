@@ -1,0 +1,234 @@
+// Saving as a person meets it: the real file dialogs (the pattern in the filter, never in the
+// name box; a save into a missing folder refused by the dialog), the finish report after going
+// back to the same file, and the web link opening once per click.
+
+// Std
+#include <functional>
+#include <memory>
+
+// Qt
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "brindledlg.h"
+#include "common/imagebuilder.h"
+#include "editalnum.h"
+#include "hyperlinkstatic.h"
+#include "recorder.h"
+#include "tabcode.h"
+#include "tabfile.h"
+#include "tabfinish.h"
+
+namespace {
+
+// Runs `act` on the next modal dialog of type T once it is open.
+template <class T>
+void WhenOpen(std::function<void(T *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(w);
+        }
+    });
+    timer->start();
+}
+
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+}  // namespace
+
+class TestSaveReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fileDialog_data();
+    void fileDialog();
+    void reportNamesTheLoadedFile();
+    void linkOpensOncePerClick_data();
+    void linkOpensOncePerClick();
+};
+
+void TestSaveReport::fileDialog_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<int>("kind");  // the loaded kind
+    QTest::addColumn<QString>("filter");
+
+    QTest::newRow("open") << false << int(ImageBuilder::Rom) << "Norvale ROM image files (*.ROM)";
+    QTest::newRow("save after a ROM image") << true << int(ImageBuilder::Rom) << "Norvale ROM image files (*.ROM)";
+    QTest::newRow("save after a BLD image") << true << int(ImageBuilder::Bld) << "Norvale ROM image files (*.ROM)";
+    QTest::newRow("save after an upgrade file") << true << int(ImageBuilder::Upgrade) << "Norvale Upgrade Files (*.QUF)";
+}
+
+void TestSaveReport::fileDialog()
+{
+    QFETCH(bool, save);
+    QFETCH(int, kind);
+    QFETCH(QString, filter);
+
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source.fw"));
+    QVERIFY(ImageBuilder(ImageBuilder::Kind(kind)).writeTo(source));
+    CBrindleDlg dlg;  // the real dialogs
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    CTabFile *page = dlg.m_pOpenPage;
+    if (save) {
+        dlg.m_pOpenPage->m_editFilePath->setText(source);
+        while (dlg.m_nCurrentStep < dlg.m_nSaveStep) {
+            if (dlg.m_apStepPages[dlg.m_nCurrentStep] == dlg.m_pCodePage)
+                dlg.m_pCodePage->m_editCode->setText(QStringLiteral("B01"));
+            dlg.OnNext();
+        }
+        page = dlg.m_pSavePage;
+    }
+
+    const QString missing = dir.filePath(QStringLiteral("no-such-folder/fw.ROM"));
+    const QString chosen = dir.filePath(save ? QStringLiteral("fw.ROM") : QStringLiteral("source.fw"));
+    QString nameBox = QStringLiteral("<not opened>");
+    QString inForce;
+    QStringList filters;
+    QString refusal;
+    bool openAfterRefusal = false;
+    WhenOpen<QFileDialog>([&](QFileDialog *fd) {
+        auto *edit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        nameBox = edit ? edit->text() : QStringLiteral("<no name box>");
+        inForce = fd->selectedNameFilter();
+        filters = fd->nameFilters();
+        if (save) {
+            // A name in a folder that does not exist: the dialog says so and stays open.
+            WhenOpen<QMessageBox>([&](QMessageBox *box) {
+                refusal = box->text();
+                box->accept();
+            });
+            fd->selectFile(missing);
+            static_cast<QDialog *>(fd)->accept();  // as the dialog's Save button does
+            openAfterRefusal = fd->isVisible();
+        }
+        fd->selectFile(chosen);
+        static_cast<QDialog *>(fd)->accept();
+    });
+    QTest::mouseClick(page->GetDlgItem<QPushButton>(1015), Qt::LeftButton);
+
+    QCOMPARE(nameBox, QString());
+    QCOMPARE(inForce, filter);
+#ifdef Q_OS_WIN
+    QVERIFY(filters.contains(QStringLiteral("All Files (*.*)")));
+#else
+    QVERIFY(filters.contains(QStringLiteral("All Files (*)")));
+#endif
+    if (save) {
+        QVERIFY(openAfterRefusal);
+        QVERIFY2(refusal.contains(QStringLiteral("does not exist")), qPrintable(refusal));
+    }
+    QCOMPARE(page->m_strFilePath, chosen);
+}
+
+void TestSaveReport::reportNamesTheLoadedFile()
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("board-a.ROM"));
+    QVERIFY(ImageBuilder(ImageBuilder::Rom).writeTo(source));
+    RecordingServices services;
+    CBrindleDlg dlg(&services);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+
+    // Load, go back to "File Open" and on again with the same path: nothing is read again, and
+    // the report still names the file.
+    dlg.m_pOpenPage->m_editFilePath->setText(source);
+    dlg.OnNext();
+    QCOMPARE(dlg.m_nCurrentStep, 1);
+    dlg.OnBack();
+    QCOMPARE(dlg.m_nCurrentStep, 0);
+    dlg.OnNext();
+    QCOMPARE(dlg.m_nCurrentStep, 1);
+    while (dlg.m_nCurrentStep < dlg.m_nSaveStep) {
+        if (dlg.m_apStepPages[dlg.m_nCurrentStep] == dlg.m_pCodePage)
+            dlg.m_pCodePage->m_editCode->setText(QStringLiteral("B01"));
+        dlg.OnNext();
+    }
+    dlg.m_pSavePage->m_editFilePath->setText(dir.filePath(QStringLiteral("board-a-B01.ROM")));
+    dlg.OnNext();
+    QCOMPARE(dlg.m_nCurrentStep, dlg.m_nLastStep);
+    QVERIFY(services.messages.isEmpty());
+    const QString report = dlg.m_pFinishPage->GetDlgItem<QLabel>(1036)->text();
+    QVERIFY2(report.contains(QStringLiteral("Original file board-a.ROM\n")), qPrintable(report));
+    QVERIFY2(report.endsWith(QStringLiteral("Saved to disk as board-a-B01.ROM")), qPrintable(report));
+}
+
+void TestSaveReport::linkOpensOncePerClick_data()
+{
+    // Mouse moves on the link, as (event, where): p press, r release, d double-click press;
+    // "in" on the link, "out" beside it.
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<int>("opened");
+
+    QTest::newRow("click") << QStringList{"p in", "r in"} << 1;
+    QTest::newRow("double-click") << QStringList{"p in", "r in", "d in", "r in"} << 1;
+    QTest::newRow("two clicks") << QStringList{"p in", "r in", "p in", "r in"} << 2;
+    QTest::newRow("pressed on it, released beside it") << QStringList{"p in", "r out"} << 0;
+    QTest::newRow("released on it without a press") << QStringList{"r in"} << 0;
+}
+
+void TestSaveReport::linkOpensOncePerClick()
+{
+    QFETCH(QStringList, events);
+    QFETCH(int, opened);
+
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    auto restore = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); });
+    RecordingServices services;
+    CBrindleDlg dlg(&services);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    CHyperlinkStatic *link = dlg.m_linkWebSite;
+
+    const QPoint in = link->rect().center();
+    const QPoint out(link->width() + 20, in.y());
+    for (const QString &e : events) {
+        const QPoint at = e.endsWith(QStringLiteral("in")) ? in : out;
+        switch (e.at(0).unicode()) {
+        case u'p':
+            QTest::mousePress(link, Qt::LeftButton, {}, at);
+            break;
+        case u'r':
+            QTest::mouseRelease(link, Qt::LeftButton, {}, at);
+            break;
+        case u'd': {
+            QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(at), link->mapToGlobal(QPointF(at)),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(link, &dbl);
+            break;
+        }
+        default:
+            QFAIL("unknown event");
+        }
+    }
+    QCOMPARE(recorder.urls.size(), opened);
+}
+
+QTEST_MAIN(TestSaveReport)
+#include "tst_savereport.moc"
