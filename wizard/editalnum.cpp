@@ -198,7 +198,11 @@ void CEditAlnum::inputMethodEvent(QInputMethodEvent *event)
     QString kept = Acceptable(event->commitString());
     kept.truncate(Room(selectedText().size() + std::max(event->replacementLength(), 0)));
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
-    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    // When nothing of the commit is kept, nothing that it would have replaced goes either.
+    if (kept.isEmpty())
+        filtered.setCommitString(QString());
+    else
+        filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
     QLineEdit::inputMethodEvent(&filtered);
     event->setAccepted(filtered.isAccepted());
 }

@@ -28,6 +28,8 @@ private slots:
     void everyRouteKeepsCodeCharacters_data();
     void everyRouteKeepsCodeCharacters();
     void pasteOfNothingKeepsTheSelection();
+    void inputMethodReplacement_data();
+    void inputMethodReplacement();
     void limit_data();
     void limit();
     void programTextIsKept_data();
@@ -317,6 +319,36 @@ void TestEditAlnum::pasteOfNothingKeepsTheSelection()
     QGuiApplication::clipboard()->setText(QStringLiteral("-x-"));
     QTest::keyClick(m_edit.get(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(m_edit->text(), QStringLiteral("X"));
+}
+
+void TestEditAlnum::inputMethodReplacement_data()
+{
+    QTest::addColumn<QString>("preedit");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<int>("replaced");  // characters before the cursor that the commit replaces
+    QTest::addColumn<QString>("text");
+
+    // The box holds "ABC" with the cursor at its end, and takes 3 characters.
+    QTest::newRow("composition only") << "\u0436" << "" << 0 << "ABC";
+    QTest::newRow("refused commit replaces nothing") << "" << "\u0416" << 1 << "ABC";
+    QTest::newRow("commit replaces the last") << "" << "x" << 1 << "ABX";
+    QTest::newRow("commit cut to the room the replacement leaves") << "" << "x-yz" << 2 << "AXY";
+    QTest::newRow("commit filtered, composition goes on") << "\u0436" << "\u00e9z" << 1 << "ABZ";
+}
+
+void TestEditAlnum::inputMethodReplacement()
+{
+    QFETCH(QString, preedit);
+    QFETCH(QString, commit);
+    QFETCH(int, replaced);
+    QFETCH(QString, text);
+
+    m_edit->SetLimitText(3);
+    type(QStringLiteral("abc"));
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit, -replaced, replaced);
+    QApplication::sendEvent(m_edit.get(), &event);
+    QCOMPARE(m_edit->text(), text);
 }
 
 void TestEditAlnum::limit_data()
