@@ -12,6 +12,7 @@
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "jsontext.h"
+#include "settingstext.h"
 
 namespace CliSettings {
 
@@ -84,7 +85,6 @@ const std::array<SettingDef, kSettingCount> kSettings = {{
 constexpr qsizetype kDirPrefixLength = Firmware::kDirPrefixSize;
 constexpr int kMaxUsbId = 0xFFFF;
 constexpr qsizetype kMaxUsbIdDigits = 4;
-constexpr char16_t kMaxImageChar = 0xFF;  // one byte per character in the image
 
 // Profile keys that describe the file, not a setting: checked for their type, then ignored.
 // The version code comes from --code, and no page of the wizard changes the third string.
@@ -174,13 +174,12 @@ QString CheckNumber(const SettingDef &def, int number)
 
 QString CheckUsbText(const QString &text)
 {
-    for (QChar c : text) {
-        if (c.unicode() > kMaxImageChar) {
-            return QStringLiteral("the character %1 (U+%2) cannot be stored: the firmware keeps one byte "
-                                  "per character (Latin-1)")
-                .arg(c)
-                .arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        }
+    if (const qsizetype at = SettingsText::FirstUnstorableChar(text); at >= 0) {
+        const QChar c = text.at(at);
+        return QStringLiteral("the character %1 (U+%2) cannot be stored: the firmware keeps one byte "
+                              "per character (Latin-1)")
+            .arg(c)
+            .arg(c.unicode(), 4, 16, QLatin1Char('0'));
     }
     if (text.size() > Firmware::kMaxUsbStringChars) {
         return QStringLiteral("%1 characters; the three USB strings hold at most %2 together")
@@ -411,12 +410,8 @@ QString ParseOption(const SettingDef &def, const QString &text, Choice &choice)
 
 QString ParseCode(const QString &origin, const QString &text, qsizetype length, QString &code)
 {
-    // Letters and digits of ASCII only: the code becomes part of the version text, which the
-    // firmware and its tools read as ASCII.
-    const bool alnum = std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() < 0x80 && c.isLetterOrNumber();
-    });
-    if (!alnum || text.size() != length) {
+    // Letters and digits of ASCII only, the same rule as the wizard's code box.
+    if (!SettingsText::IsCode(text, length)) {
         const QString problem = QStringLiteral("%1 must be exactly %2 letters or digits").arg(Quote(text)).arg(length);
         return origin.isEmpty() ? problem : origin + QStringLiteral(": ") + problem;
     }

@@ -188,4 +188,22 @@ quint16 ParseUsbId(const QString &text)
     return quint16(result & 0xFFFFu);
 }
 
+bool IsCodeChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+}
+
+bool IsCode(const QString &text, qsizetype length)
+{
+    return text.size() == length && std::all_of(text.begin(), text.end(), IsCodeChar);
+}
+
+qsizetype FirstUnstorableChar(const QString &text)
+{
+    constexpr char16_t kLastByteChar = 0xFF;
+    const auto it = std::find_if(text.begin(), text.end(), [](QChar c) { return c.unicode() > kLastByteChar; });
+    return it == text.end() ? -1 : it - text.begin();
+}
+
 }  // namespace SettingsText

@@ -70,4 +70,15 @@ quint16 ParseUsbId(const QString &text);
 // "QHAR" and so on for a firmware type bit; empty for none.
 QString FirmwareTypeWord(int firmwareType);
 
+// Whether `c` may stand in a version code or a target directory prefix: an ASCII letter or
+// digit. The code becomes part of the version text, which the firmware and its tools read as ASCII.
+bool IsCodeChar(QChar c);
+
+// Whether `text` is a code of exactly `length` such characters, in either case.
+bool IsCode(const QString &text, qsizetype length);
+
+// The position of the first character of `text` that the image cannot hold with its one byte per
+// character (beyond Latin-1); -1 when every character fits.
+qsizetype FirstUnstorableChar(const QString &text);
+
 }  // namespace SettingsText

@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "editalnum.h"
+#include "settingstext.h"
 
 namespace {
 
@@ -58,7 +59,9 @@ void CTabCode::OnShowWindow(bool show)
 void CTabCode::OnChangeCode()
 {
     m_strCode = m_editCode->text();
-    // A hidden page leaves the Next button to the page that is shown.
+    // A hidden page leaves the Next button to the page that is shown. A code goes on only when
+    // it is one brindle-cli would take too: the required number of ASCII letters and digits. A
+    // loaded code is shown as it is, so one with other characters has to be changed first.
     if (IsShown())
-        SetNextEnabled(m_strCode.size() == RequiredLength());
+        SetNextEnabled(SettingsText::IsCode(m_strCode, RequiredLength()));
 }

@@ -1,6 +1,7 @@
 #include "tabusbslave.h"
 
 // Qt
+#include <QLabel>
 #include <QLineEdit>
 
 #include "firmwareformat.h"
@@ -12,6 +13,14 @@ constexpr int IDC_PRODUCT_ID = 1019;
 constexpr int IDC_VENDOR_ID = 1020;
 constexpr int IDC_MANUFACTURER = 1021;
 constexpr int IDC_PRODUCT = 1022;
+constexpr int IDC_REASON = 1023;
+
+// The whole character at `at`, both halves of a pair beyond the basic plane.
+QString CharacterAt(const QString &text, qsizetype at)
+{
+    const bool pair = text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate();
+    return text.mid(at, pair ? 2 : 1);
+}
 
 }  // namespace
 
@@ -28,6 +37,7 @@ void CTabUsbSlave::OnInitDialog()
     m_editVendorId = GetDlgItem<QLineEdit>(IDC_VENDOR_ID);
     m_editManufacturer = GetDlgItem<QLineEdit>(IDC_MANUFACTURER);
     m_editProduct = GetDlgItem<QLineEdit>(IDC_PRODUCT);
+    m_staticReason = GetDlgItem<QLabel>(IDC_REASON);
     connect(m_editManufacturer, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
     connect(m_editProduct, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
 }
@@ -49,15 +59,35 @@ void CTabUsbSlave::OnShowWindow(bool show)
     }
 }
 
-bool CTabUsbSlave::StringsFit() const
+QString CTabUsbSlave::StringsProblem() const
 {
-    const qsizetype total = m_editManufacturer->text().size() + m_editProduct->text().size() + m_nString3Length;
-    return total <= Firmware::kMaxUsbStringChars;
+    for (const QString &text : {m_editManufacturer->text(), m_editProduct->text()}) {
+        if (const qsizetype at = SettingsText::FirstUnstorableChar(text); at >= 0) {
+            return QStringLiteral("Characters such as %1 cannot be stored: use Latin-1 characters only.")
+                .arg(CharacterAt(text, at));
+        }
+    }
+    const qsizetype room = Firmware::kMaxUsbStringChars - m_nString3Length;
+    if (room < 0) {
+        return QStringLiteral("The device's third string takes more than the %1 characters that fit in the image.")
+            .arg(Firmware::kMaxUsbStringChars);
+    }
+    const qsizetype excess = m_editManufacturer->text().size() + m_editProduct->text().size() - room;
+    if (excess > 0) {
+        return QStringLiteral("The two strings are %1 %2 too long: together at most %3 fit in the image.")
+            .arg(excess)
+            .arg(excess == 1 ? QStringLiteral("character") : QStringLiteral("characters"))
+            .arg(room);
+    }
+    return QString();
 }
 
 void CTabUsbSlave::CheckStringsFit()
 {
-    // The three strings share one small area of the image; the writer would refuse them.
+    // The writer stores one byte per character, and the three strings share one small area of
+    // the image: strings that do not fit keep Next disabled, and the page says why.
+    const QString problem = StringsProblem();
+    m_staticReason->setText(problem);
     if (IsShown())
-        SetNextEnabled(StringsFit());
+        SetNextEnabled(problem.isEmpty());
 }

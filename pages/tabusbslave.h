@@ -5,6 +5,7 @@
 
 #include "wizardpage.h"
 
+class QLabel;
 class QLineEdit;
 
 // "Set PID/VID": the identity the device presents as a USB slave (QSOL firmware).
@@ -29,9 +30,13 @@ public:
     QLineEdit *m_editVendorId = nullptr;
     QLineEdit *m_editManufacturer = nullptr;
     QLineEdit *m_editProduct = nullptr;
+    QLabel *m_staticReason = nullptr;  // why Next is held back; empty while the strings fit
 
-    // Whether the two strings in the edits and the third string fit the image together.
-    bool StringsFit() const;
+    // Why the two strings in the edits cannot be stored in the image as they stand: a character
+    // beyond the image's one byte per character, or more characters than fit beside the third
+    // string. Empty when they can.
+    QString StringsProblem() const;
+    bool StringsFit() const { return StringsProblem().isEmpty(); }
 
 protected:
     void OnInitDialog() override;

@@ -2,18 +2,21 @@
 
 // Std
 #include <algorithm>
+#include <limits>
 
 // Qt
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QScopedValueRollback>
 #include <QValidator>
 
-// Sees every change the user makes (typing, pasting, dropping, input methods): turns letters
-// into capitals and refuses a change that would grow the text beyond the limit. Text that the
-// program sets passes unchanged, however long it is.
+#include "settingstext.h"
+
+// The last guard behind the routes that CEditAlnum filters itself: a change the user makes that
+// would bring in a character the box does not take, or grow the text beyond the limit, is
+// refused whole. Text that the program sets passes unchanged, however long it is.
 class CEditAlnumValidator : public QValidator
 {
 public:
@@ -23,15 +26,24 @@ public:
     {
         if (!m_edit->m_bUserInput)
             return Acceptable;
-        if (m_edit->m_bUpperCase)
-            input = CEditAlnum::Capitals(input);
+        const QString &before = m_edit->m_strLast;
+        if (Refused(input) > Refused(before))
+            return Invalid;
         const int limit = m_edit->m_nLimit;
-        if (limit > 0 && input.size() > limit && input.size() > m_edit->m_nLastLength)
+        if (limit > 0 && input.size() > limit && input.size() > before.size())
             return Invalid;
         return Acceptable;
     }
 
 private:
+    // How many characters of `text` the user could not have entered.
+    qsizetype Refused(const QString &text) const
+    {
+        return std::count_if(text.begin(), text.end(), [this](QChar c) {
+            return !SettingsText::IsCodeChar(c) || (m_edit->m_bUpperCase && c.isLower());
+        });
+    }
+
     CEditAlnum *m_edit;
 };
 
@@ -44,14 +56,6 @@ constexpr char16_t kBackspace = 8;
 constexpr char16_t kPaste = 22;
 constexpr char16_t kCut = 24;
 constexpr char16_t kUndo = 26;
-
-constexpr char16_t kLastLatin1 = 0xFF;
-
-// Letters and digits of any script, accented Latin-1 letters included.
-bool IsLetterOrDigit(char32_t c)
-{
-    return QChar::isLetterOrNumber(c);
-}
 
 }  // namespace
 
@@ -70,71 +74,56 @@ QAction *CEditAlnum::FindPasteAction(const QMenu *menu)
 CEditAlnum::CEditAlnum(QWidget *parent) : QLineEdit(parent)
 {
     setValidator(new CEditAlnumValidator(this));
-    connect(this, &QLineEdit::textChanged, this, [this](const QString &text) { m_nLastLength = text.size(); });
+    connect(this, &QLineEdit::textChanged, this, [this](const QString &text) { m_strLast = text; });
 }
 
-QString CEditAlnum::Capitals(const QString &text)
+QString CEditAlnum::Acceptable(const QString &text) const
 {
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-            ++i;
-        }
-        const char32_t capital = QChar::toUpper(c);
-        if (!(c <= kLastLatin1 && capital > kLastLatin1))
-            c = capital;
-        result.append(QStringView(QChar::fromUcs4(c)));
+    QString kept;
+    for (QChar c : text) {
+        if (SettingsText::IsCodeChar(c))
+            kept.append(m_bUpperCase ? c.toUpper() : c);
     }
-    return result;
+    return kept;
 }
 
 bool CEditAlnum::OnChar(QChar c)
 {
-    const char16_t code = c.unicode();
-    if (IsLetterOrDigit(code) || code == u'.') {
-        TypeText(QString(c));
+    if (SettingsText::IsCodeChar(c)) {
+        InsertUserText(QString(c));
         return true;
     }
-    switch (code) {
+    switch (c.unicode()) {
     case kSelectAll: selectAll(); return true;
     case kCopy: copy(); return true;
     case kBackspace: backspace(); return true;
-    case kPaste: PasteWithinLimit(); return true;
+    case kPaste: PasteFrom(QClipboard::Clipboard); return true;
     case kCut: cut(); return true;
     case kUndo: undo(); return true;
     default: return false;
     }
 }
 
-void CEditAlnum::TypeText(const QString &text)
+qsizetype CEditAlnum::Room(qsizetype replaced) const
 {
-    if (isReadOnly())
-        return;
-    const QString typed = m_bUpperCase ? Capitals(text) : text;
-    // Typing replaces the selection; the limit counts what would remain.
-    if (m_nLimit > 0 && this->text().size() - selectedText().size() + typed.size() > m_nLimit)
-        return;
-    insert(typed);
+    if (m_nLimit <= 0)
+        return std::numeric_limits<qsizetype>::max();
+    return std::max<qsizetype>(m_nLimit - (text().size() - replaced), 0);
 }
 
-void CEditAlnum::PasteWithinLimit()
+void CEditAlnum::InsertUserText(const QString &text)
 {
     if (isReadOnly())
         return;
-    QString text = QGuiApplication::clipboard()->text();
-    // A single-line edit takes the first line of what is pasted.
-    text = text.section(QLatin1Char('\n'), 0, 0).remove(QLatin1Char('\r'));
-    if (m_bUpperCase)
-        text = Capitals(text);
-    if (m_nLimit > 0) {
-        const qsizetype room = m_nLimit - (this->text().size() - selectedText().size());
-        text.truncate(std::max<qsizetype>(room, 0));
-    }
-    if (!text.isEmpty() || hasSelectedText())
-        insert(text);
+    QString kept = Acceptable(text);
+    kept.truncate(Room(selectedText().size()));
+    if (!kept.isEmpty())
+        insert(kept);
+}
+
+void CEditAlnum::PasteFrom(QClipboard::Mode mode)
+{
+    InsertUserText(QGuiApplication::clipboard()->text(mode));
 }
 
 bool CEditAlnum::event(QEvent *event)
@@ -143,7 +132,7 @@ bool CEditAlnum::event(QEvent *event)
     case QEvent::KeyPress:
     case QEvent::InputMethod:
     case QEvent::Drop:
-    case QEvent::MouseButtonRelease: {  // pasting the X11 selection with the middle button
+    case QEvent::MouseButtonRelease: {
         const QScopedValueRollback<bool> input(m_bUserInput, true);
         return QLineEdit::event(event);
     }
@@ -154,6 +143,14 @@ bool CEditAlnum::event(QEvent *event)
 
 void CEditAlnum::keyPressEvent(QKeyEvent *event)
 {
+    // Every key that pastes on this platform (Ctrl+V, Shift+Insert, a Paste key) pastes by the
+    // box's own rule.
+    if (event->matches(QKeySequence::Paste)) {
+        PasteFrom(QClipboard::Clipboard);
+        event->accept();
+        return;
+    }
+
     switch (event->key()) {
     case Qt::Key_Delete:
     case Qt::Key_Tab:
@@ -183,16 +180,68 @@ void CEditAlnum::keyPressEvent(QKeyEvent *event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (text.size() == 1) {
-        OnChar(text.at(0));
-    } else {
-        // Several code units: a character beyond the basic plane, or a composed sequence.
-        const QList<uint> codePoints = text.toUcs4();
-        if (std::all_of(codePoints.begin(), codePoints.end(), [](uint c) { return IsLetterOrDigit(c); }))
-            TypeText(text);
-    }
-    // Every other character is dropped without a sound.
+    // A key may carry several characters (a composed sequence); each is taken or dropped on its
+    // own. Every other character is dropped without a sound.
+    for (QChar c : text)
+        OnChar(c);
     event->accept();
+}
+
+void CEditAlnum::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (event->commitString().isEmpty() || isReadOnly()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // The committed text follows the typing rule; the composition still on show is left to the
+    // edit, which never puts it into the text.
+    QString kept = Acceptable(event->commitString());
+    kept.truncate(Room(selectedText().size() + std::max(event->replacementLength(), 0)));
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    // When nothing of the commit is kept, nothing that it would have replaced goes either.
+    if (kept.isEmpty())
+        filtered.setCommitString(QString());
+    else
+        filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
+    event->setAccepted(filtered.isAccepted());
+}
+
+void CEditAlnum::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The middle button pastes the X11 selection, where the platform has one.
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        if (!isReadOnly()) {
+            deselect();
+            PasteFrom(QClipboard::Selection);
+        }
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void CEditAlnum::dropEvent(QDropEvent *event)
+{
+    // A move inside the box brings nothing new; the guard still keeps it to the limit.
+    if (event->source() == this || isReadOnly() || !event->mimeData()->hasText()) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    // The drop lands at the mouse, beside the selection rather than over it.
+    QString kept = Acceptable(event->mimeData()->text());
+    kept.truncate(Room(0));
+    if (kept.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QMimeData data;
+    data.setText(kept);
+    QDropEvent filtered(event->position(), event->possibleActions(), &data, event->buttons(), event->modifiers());
+    filtered.setDropAction(event->dropAction());
+    QLineEdit::dropEvent(&filtered);
+    event->setDropAction(filtered.dropAction());
+    event->setAccepted(filtered.isAccepted());
 }
 
 void CEditAlnum::contextMenuEvent(QContextMenuEvent *event)
@@ -201,10 +250,10 @@ void CEditAlnum::contextMenuEvent(QContextMenuEvent *event)
     if (!menu)
         return;
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // Pasting from the menu keeps to the limit the way Ctrl+V does.
+    // Pasting from the menu follows the box's rule, as Ctrl+V does.
     if (QAction *paste = FindPasteAction(menu)) {
         disconnect(paste, &QAction::triggered, nullptr, nullptr);
-        connect(paste, &QAction::triggered, this, &CEditAlnum::PasteWithinLimit);
+        connect(paste, &QAction::triggered, this, [this] { PasteFrom(QClipboard::Clipboard); });
     }
     menu->popup(event->globalPos());
 }

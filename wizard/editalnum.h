@@ -1,14 +1,18 @@
 #pragma once
 
 // Qt
+#include <QClipboard>
 #include <QLineEdit>
 
 class QAction;
 class QMenu;
 
-// A single-line edit that lets the user type only letters, digits and the full stop, plus the
-// control keys that editing needs. Pasted text is not filtered, but with the upper-case style it
-// is turned into capitals like typed text, and the text limit applies to it.
+// A single-line edit for a short code: it takes ASCII letters and digits only, the characters a
+// code in the firmware's version text may hold. Whatever route the user's text takes (typing,
+// an input method, Ctrl+V, Shift+Insert, the context menu, the middle button, a drop), one rule
+// applies: the acceptable characters are kept, in capitals with the upper-case style, and the
+// rest are dropped, then the text is cut to the room the limit leaves, exactly as typing each
+// character in turn would do. Text that the program sets is kept as it is.
 class CEditAlnum : public QLineEdit
 {
     Q_OBJECT
@@ -16,22 +20,21 @@ class CEditAlnum : public QLineEdit
 public:
     explicit CEditAlnum(QWidget *parent = nullptr);
 
-    // Letters become capitals as they are typed or pasted; text the program sets is kept as is.
+    // Letters become capitals as the user enters them; text the program sets is kept as is.
     void SetUpperCase(bool upperCase) { m_bUpperCase = upperCase; }
     bool IsUpperCase() const { return m_bUpperCase; }
 
-    // The most characters the user can bring the text to by typing or pasting. Unlike
-    // setMaxLength it never shortens text that the program sets. 0 means no limit.
+    // The most characters the user can bring the text to. Unlike setMaxLength it never
+    // shortens text that the program sets. 0 means no limit.
     void SetLimitText(int limit) { m_nLimit = limit; }
     int LimitText() const { return m_nLimit; }
 
     // Handles one typed character: true when it was passed on to the edit.
     bool OnChar(QChar c);
 
-    // `text` with its letters in capitals, one character for one, so lengths never change.
-    // Latin-1 letters whose capital lies outside Latin-1 stay as they are: the firmware keeps one
-    // byte per character.
-    static QString Capitals(const QString &text);
+    // What the box keeps of text that the user enters: its ASCII letters and digits, in
+    // capitals with the upper-case style.
+    QString Acceptable(const QString &text) const;
 
     // The Paste entry of the edit's standard context menu.
     static QAction *FindPasteAction(const QMenu *menu);
@@ -39,16 +42,22 @@ public:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     friend class CEditAlnumValidator;
-    // Inserts typed text in place of the selection, unless it would grow the text beyond the limit.
-    void TypeText(const QString &text);
-    void PasteWithinLimit();
+    // How many characters may still come in when `replaced` characters of the text go.
+    qsizetype Room(qsizetype replaced) const;
+    // Puts what the box keeps of `text`, cut to the room left, in place of the selection.
+    // Nothing changes when nothing is kept.
+    void InsertUserText(const QString &text);
+    void PasteFrom(QClipboard::Mode mode);
 
     bool m_bUpperCase = false;
     int m_nLimit = 0;
-    qsizetype m_nLastLength = 0;
+    QString m_strLast;          // the text before the change being checked
     bool m_bUserInput = false;  // an input event is being handled
 };

@@ -1,6 +1,7 @@
 // "Set Target Directory" and "Set Code": the header and label of each instance, Next enabled
-// exactly at the required length, the text limit for typing but not for loaded codes, capitals,
-// and the code stored whenever the page is left.
+// exactly for a code brindle-cli takes (the required number of ASCII letters and digits), the
+// text limit for typing but not for loaded codes, capitals, and the code stored whenever the
+// page is left.
 
 // Qt
 #include <QClipboard>
@@ -31,6 +32,8 @@ private slots:
     void texts();
     void typing_data();
     void typing();
+    void nextOnlyForCodesTheCliTakes_data();
+    void nextOnlyForCodesTheCliTakes();
     void loadedCode_data();
     void loadedCode();
     void revisitKeepsTheRule();
@@ -132,12 +135,12 @@ void TestTabCode::typing_data()
     QTest::newRow("dir: 4") << true << "snap" << "SNAP" << true;
     QTest::newRow("dir: fifth refused") << true << "snap5" << "SNAP" << true;
     QTest::newRow("dir: signs refused") << true << "s-n_a p" << "SNAP" << true;
-    QTest::newRow("dir: full stop counts") << true << "a.b." << "A.B." << true;
+    QTest::newRow("dir: full stop refused") << true << "a.b." << "AB" << false;
     QTest::newRow("code: 2") << false << "ab" << "AB" << false;
     QTest::newRow("code: 3") << false << "x7z" << "X7Z" << true;
     QTest::newRow("code: fourth refused") << false << "abcd" << "ABC" << true;
-    QTest::newRow("code: Latin-1 letter") << false << "\u00e9t\u00e9" << "\u00c9T\u00c9" << true;
-    QTest::newRow("code: full stop") << false << "1.2" << "1.2" << true;
+    QTest::newRow("code: Latin-1 letters refused") << false << "\u00e9t\u00e9" << "T" << false;
+    QTest::newRow("code: full stop refused") << false << "1.2" << "12" << false;
 }
 
 void TestTabCode::typing()
@@ -155,12 +158,85 @@ void TestTabCode::typing()
     QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
     QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
 
-    // Pasting keeps to the limit too, and gets capitals without the typing filter.
+    // Pasting follows the typing rule: the letters and digits, in capitals, up to the limit.
     QGuiApplication::clipboard()->setText(QStringLiteral("z-yxwv"));
     QTest::keyClick(p->m_editCode, Qt::Key_V, Qt::ControlModifier);
-    const QString pasted = (code + QStringLiteral("Z-YXWV")).left(p->RequiredLength());
+    const QString pasted = (code + QStringLiteral("ZYXWV")).left(p->RequiredLength());
     QCOMPARE(p->m_editCode->text(), code.size() >= p->RequiredLength() ? code : pasted);
     QCOMPARE(m_wizard.NextEnabled(), p->m_editCode->text().size() == p->RequiredLength());
+}
+
+void TestTabCode::nextOnlyForCodesTheCliTakes_data()
+{
+    QTest::addColumn<bool>("targetDir");
+    QTest::addColumn<int>("route");
+    QTest::addColumn<QString>("entered");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("nextEnabled");
+
+    // The user's routes keep ASCII letters and digits in capitals, cut to the length; a code the
+    // program puts in the box (as loaded from a file) is shown as it is. Either way Next goes
+    // on only for a code that brindle-cli takes.
+    enum { Typed, InputMethod, Pasted, Loaded };
+    const std::pair<int, const char *> userRoutes[] = {{Typed, "typed"}, {InputMethod, "input method"}, {Pasted, "pasted"}};
+    for (const auto &[route, name] : userRoutes) {
+        auto row = [name](const char *what) -> QTestData & { return QTest::addRow("%s: %s", name, what); };
+        row("code") << false << route << "b01" << "B01" << true;
+        row("code: Cyrillic and Latin-1") << false << route << "\u0416\u00e91" << "1" << false;
+        row("code: dash") << false << route << "ab-1" << "AB1" << true;
+        row("code: y diaeresis") << false << route << "\u00ff9x" << "9X" << false;
+        row("code: too long") << false << route << "abcd" << "ABC" << true;
+        row("dir") << true << route << "snap" << "SNAP" << true;
+        row("dir: signs") << true << route << "s-n.a_p" << "SNAP" << true;
+        row("dir: Latin-1") << true << route << "\u00e9t\u00e912ab" << "T12A" << true;
+        row("dir: too long") << true << route << "snap5" << "SNAP" << true;
+    }
+    auto row = [](const char *what) -> QTestData & { return QTest::addRow("loaded: %s", what); };
+    row("code") << false << int(Loaded) << "B01" << "B01" << true;
+    row("code: lower case") << false << int(Loaded) << "b01" << "b01" << true;
+    row("code: Cyrillic and Latin-1") << false << int(Loaded) << "\u0416\u00e91" << "\u0416\u00e91" << false;
+    row("code: dash") << false << int(Loaded) << "ab-1" << "ab-1" << false;
+    row("code: y diaeresis") << false << int(Loaded) << "\u00ff9x" << "\u00ff9x" << false;
+    row("dir") << true << int(Loaded) << "SNAP" << "SNAP" << true;
+    row("dir: dash") << true << int(Loaded) << "SN-P" << "SN-P" << false;
+    row("dir: too long") << true << int(Loaded) << "SNAP5" << "SNAP5" << false;
+}
+
+void TestTabCode::nextOnlyForCodesTheCliTakes()
+{
+    enum { Typed, InputMethod, Pasted, Loaded };
+    QFETCH(bool, targetDir);
+    QFETCH(int, route);
+    QFETCH(QString, entered);
+    QFETCH(QString, shown);
+    QFETCH(bool, nextEnabled);
+
+    CTabCode *p = showPage(targetDir, route == Loaded ? entered : QString());
+    switch (route) {
+    case Typed:
+        WizardFixture::Type(p->m_editCode, entered);
+        break;
+    case InputMethod: {
+        QInputMethodEvent event;
+        event.setCommitString(entered);
+        QApplication::sendEvent(p->m_editCode, &event);
+        break;
+    }
+    case Pasted:
+        QGuiApplication::clipboard()->setText(entered);
+        QTest::keyClick(p->m_editCode, Qt::Key_V, Qt::ControlModifier);
+        break;
+    default:
+        break;
+    }
+    QCOMPARE(p->m_editCode->text(), shown);
+    QCOMPARE(p->m_strCode, shown);
+    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
+
+    // Enter goes on exactly when Next is enabled, and the code goes on as shown.
+    QTest::keyClick(p->m_editCode, Qt::Key_Return);
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, nextEnabled ? (targetDir ? kCodeStep : 8) : (targetDir ? kDirPrefixStep : kCodeStep));
+    QCOMPARE(p->m_strCode, shown);
 }
 
 void TestTabCode::loadedCode_data()
@@ -177,7 +253,10 @@ void TestTabCode::loadedCode_data()
     QTest::newRow("code: 2") << false << "AB" << false;
     QTest::newRow("code: 4") << false << "ABCD" << false;
     QTest::newRow("code: lower case kept") << false << "abc" << true;
-    QTest::newRow("code: sign kept") << false << "A-B" << true;
+    // Shown as loaded, but brindle-cli would refuse it: it has to be changed first.
+    QTest::newRow("code: sign kept") << false << "A-B" << false;
+    QTest::newRow("dir: Latin-1 letter kept") << true << "SN\u00c4P" << false;
+    QTest::newRow("dir: blank kept") << true << "SN P" << false;
 }
 
 void TestTabCode::loadedCode()

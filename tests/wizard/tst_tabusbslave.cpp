@@ -1,6 +1,7 @@
 // "Set PID/VID": the IDs shown as four lower-case hexadecimal digits and read back the way the
-// C library reads a base-16 number, the two strings kept exactly, and Next held back while the
-// three USB strings would not fit the image.
+// C library reads a base-16 number, the two strings kept exactly, and Next held back, with the
+// reason on the page, while the strings hold a character beyond the image's one byte per
+// character or the three USB strings would not fit the image.
 
 // Qt
 #include <QtTest>
@@ -37,6 +38,8 @@ private slots:
     void stringsMustFit_data();
     void stringsMustFit();
     void tooLongWhenShown();
+    void reasonWhenNotStorable_data();
+    void reasonWhenNotStorable();
     void loadedFileShownAndCollected();
 
 private:
@@ -291,6 +294,91 @@ void TestTabUsbSlave::tooLongWhenShown()
     page()->SetString3Length(3);
     m_wizard.ArriveAt(4);
     m_wizard.ArriveAt(kUsbStep);
+    QVERIFY(m_wizard.NextEnabled());
+}
+
+void TestTabUsbSlave::reasonWhenNotStorable_data()
+{
+    QTest::addColumn<QString>("manufacturer");
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<int>("string3");
+    QTest::addColumn<QString>("reason");  // empty: the strings can be written, Next is enabled
+
+    const QString latin1 = QStringLiteral("Characters such as %1 cannot be stored: use Latin-1 characters only.");
+    const QString tooLong = QStringLiteral("The two strings are %1 too long: together at most %2 fit in the image.");
+
+    QTest::newRow("plain") << "Norvale Ltd" << "Host Chip" << 0 << "";
+    QTest::newRow("Latin-1 letters and signs") << "M\u00fcller & S\u00f6hne" << "Ger\u00e4t \u00a9 \u00ff" << 0 << "";
+    QTest::newRow("euro sign") << "M\u00fcller \u20ac" << "Host" << 0 << latin1.arg(QStringLiteral("\u20ac"));
+    QTest::newRow("Cyrillic in the product") << "Acme" << "\u0416-Board" << 0 << latin1.arg(QStringLiteral("\u0416"));
+    QTest::newRow("first one named") << "\u20ac and \u0416" << "\u2122" << 0 << latin1.arg(QStringLiteral("\u20ac"));
+    QTest::newRow("manufacturer before product") << "Acme\u2122" << "\u0416" << 0 << latin1.arg(QStringLiteral("\u2122"));
+    QTest::newRow("emoji named whole") << "Acme" << "Box \U0001F600" << 0 << latin1.arg(QStringLiteral("\U0001F600"));
+    QTest::newRow("123 together") << QString(60, QLatin1Char('m')) << QString(63, QLatin1Char('p')) << 0 << "";
+    QTest::newRow("1 too many") << QString(60, QLatin1Char('m')) << QString(64, QLatin1Char('p')) << 0
+                                << tooLong.arg(QStringLiteral("1 character")).arg(123);
+    QTest::newRow("7 too many") << QString(65, QLatin1Char('m')) << QString(65, QLatin1Char('p')) << 0
+                                << tooLong.arg(QStringLiteral("7 characters")).arg(123);
+    QTest::newRow("fit beside the third") << QString(50, QLatin1Char('m')) << QString(50, QLatin1Char('p')) << 23 << "";
+    QTest::newRow("too many beside the third") << QString(50, QLatin1Char('m')) << QString(50, QLatin1Char('p')) << 30
+                                               << tooLong.arg(QStringLiteral("7 characters")).arg(93);
+    QTest::newRow("third alone too long") << "" << "" << 124 << QStringLiteral(
+        "The device's third string takes more than the 123 characters that fit in the image.");
+    QTest::newRow("one string far too long") << QString(1000, QLatin1Char('m')) << "" << 0
+                                             << tooLong.arg(QStringLiteral("877 characters")).arg(123);
+    QTest::newRow("both faults: the character first") << QString(130, QLatin1Char('m')) << "\u20ac" << 0
+                                                      << latin1.arg(QStringLiteral("\u20ac"));
+}
+
+void TestTabUsbSlave::reasonWhenNotStorable()
+{
+    QFETCH(QString, manufacturer);
+    QFETCH(QString, product);
+    QFETCH(int, string3);
+    QFETCH(QString, reason);
+
+    page()->SetString3Length(string3);
+    showPage();
+    QLabel *label = page()->GetDlgItem<QLabel>(1023);
+    QVERIFY(label);
+    QCOMPARE(page()->m_staticReason, label);
+    // Shown with empty strings: only a third string too long for the image stops them.
+    const bool emptyFit = string3 <= Firmware::kMaxUsbStringChars;
+    QCOMPARE(label->text().isEmpty(), emptyFit);
+    QCOMPARE(m_wizard.NextEnabled(), emptyFit);
+
+    // Put in the way a paste does: whole, characters beyond the basic plane included.
+    for (const auto &[edit, text] : {std::pair(page()->m_editManufacturer, manufacturer), std::pair(page()->m_editProduct, product)}) {
+        edit->setFocus();
+        edit->selectAll();
+        edit->insert(text);
+        QCOMPARE(edit->text(), text);
+    }
+    QCOMPARE(label->text(), reason);
+    QCOMPARE(m_wizard.NextEnabled(), reason.isEmpty());
+    QCOMPARE(page()->StringsFit(), reason.isEmpty());
+    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    if (!reason.isEmpty()) {
+        // The reason is shown whole in its place on the page, wrapped over its lines.
+        QVERIFY(label->isVisibleTo(page()));
+        QVERIFY(label->wordWrap());
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
+                 qPrintable(QStringLiteral("%1 px needed, %2 px given").arg(label->heightForWidth(label->width())).arg(label->height())));
+        QVERIFY(page()->rect().contains(label->geometry()));
+        for (QLineEdit *edit : {page()->m_editManufacturer, page()->m_editProduct})
+            QVERIFY(!label->geometry().intersects(edit->geometry()));
+    }
+
+    // Enter acts as Next: it moves on only when the strings can be written.
+    QTest::keyClick(page()->m_editProduct, Qt::Key_Return);
+    QCOMPARE(m_wizard.dlg->m_nCurrentStep, reason.isEmpty() ? kCodeStep : kUsbStep);
+    if (reason.isEmpty() || !emptyFit)
+        return;
+
+    // Strings that fit clear the reason and enable Next again.
+    WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("Acme"));
+    WizardFixture::Retype(page()->m_editProduct, QStringLiteral("Board"));
+    QVERIFY(label->text().isEmpty());
     QVERIFY(m_wizard.NextEnabled());
 }
 
