@@ -1,6 +1,8 @@
 #include "clicommands.h"
 
 // Std
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 // Qt
@@ -12,6 +14,7 @@
 
 #include "clisettings.h"
 #include "consoleui.h"
+#include "fileerror.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "jsontext.h"
@@ -48,6 +51,31 @@ int Fail(const QString &command, const QString &message, int exitCode, bool poin
         text += QStringLiteral("Try '%1 --help'.\n").arg(who);
     PrintErr(text);
     return exitCode;
+}
+
+// Prints a command's result. Output that cannot be written in full is an error: a script
+// must not take a cut-off description for a whole one.
+int Output(const QString &command, const QString &text, int exitCode)
+{
+    if (PrintOut(text))
+        return exitCode;
+    const int err = errno;
+    const QString reason = err ? QString::fromLocal8Bit(std::strerror(err)) : QStringLiteral("write error");
+    return Fail(command, QStringLiteral("cannot write to standard output: ") + reason, kExitUsage);
+}
+
+// The names given on the command line that cannot name a file unchanged.
+QSet<QString> g_unencodable;
+
+// A file name whose bytes were changed on the way in names another file: refused with the
+// firmware core's text and caption.
+bool NameSurvives(CConsoleUi &ui, const QString &path, bool target)
+{
+    if (!g_unencodable.contains(path))
+        return true;
+    ui.ShowMessage(FileError::Describe(FileError::Problem::BadName, path),
+                   target ? QStringLiteral("Could not open destination file") : QStringLiteral("Could not open source file"));
+    return false;
 }
 
 // Adds the options every command has, parses and handles --help and --version (which end the
@@ -127,13 +155,12 @@ int RunInfo(const QStringList &arguments)
 
     CConsoleUi ui;
     CFirmwareRecord record(&ui);
-    if (record.LoadFirmware(parser.positionalArguments().at(1)) != 1)
+    const QString file = parser.positionalArguments().at(1);
+    if (!NameSurvives(ui, file, false) || record.LoadFirmware(file) != 1)
         return kExitFailed;
     if (parser.isSet(json))
-        PrintOut(JsonText::Write(CliSettings::InfoJson(record), CliSettings::InfoOrder(record)));
-    else
-        PrintOut(InfoText(record));
-    return kExitOk;
+        return Output(kInfo, JsonText::Write(CliSettings::InfoJson(record), CliSettings::InfoOrder(record)), kExitOk);
+    return Output(kInfo, InfoText(record), kExitOk);
 }
 
 int RunWrite(const QStringList &arguments)
@@ -194,10 +221,15 @@ int RunWrite(const QStringList &arguments)
         choices[i] = choice;  // the command line wins over the profile
     }
 
-    CConsoleUi ui(force);
+    CConsoleUi ui(force, target);
     CFirmwareRecord record(&ui);
+    if (!NameSurvives(ui, source, false) || !NameSurvives(ui, target, true))
+        return kExitFailed;
     if (record.LoadFirmware(source) != 1)
         return kExitFailed;
+    problem = CliSettings::DropUnchanged(choices, record);
+    if (!problem.isEmpty())
+        return Fail(kWrite, problem, kExitUsage);
     problem = CliSettings::CheckApplies(choices, record);
     if (!problem.isEmpty())
         return Fail(kWrite, problem, kExitUsage);
@@ -210,15 +242,12 @@ int RunWrite(const QStringList &arguments)
     record.m_strVersionCode = versionCode;
     record.m_strVersion = SettingsText::MergeVersionCode(record.m_strVersion, versionCode);
 
-    // The wizard asks before it replaces a file; a script cannot answer, so it must say so.
-    const QFileInfo targetInfo(target);
-    if ((targetInfo.exists() || targetInfo.isSymLink()) && !force) {
-        ui.ShowMessage(SettingsText::FileNamePart(target) + QStringLiteral(" exists; use --force to replace it"),
-                       QStringLiteral("File Exists"));
-        return kExitFailed;
-    }
-
+    // The wizard asks before it replaces a file; a script cannot answer, so without --force
+    // the answer is No and the console says why.
     if (parser.isSet(dryRunOption)) {
+        // Every check and question of the real run, without writing.
+        if (record.WriteFirmware(target, CFirmwareRecord::WriteMode::Check) != 1)
+            return kExitFailed;
         constexpr bool kConfirm = true;
         QString text = PlainLines(SettingsText::CopyText(
             SettingsText::Describe(CliSettings::SummaryValuesOf(record), kConfirm), kConfirm));
@@ -233,16 +262,16 @@ int RunWrite(const QStringList &arguments)
             if (before.at(i).json != after.at(i).json)
                 text += after.at(i).key + QStringLiteral(": ") + before.at(i).display + QStringLiteral(" -> ") + after.at(i).display + QLatin1Char('\n');
         }
-        PrintOut(text);
-        return kExitOk;
+        return Output(kWrite, text, kExitOk);
     }
 
     if (record.WriteFirmware(target) != 1)
         return kExitFailed;
-    PrintOut(PlainLines(SettingsText::FinishText(record.m_nFileKind, record.m_strVersion, record.m_strSourceFile,
-                                                 record.m_strTargetFile))
-             + QLatin1Char('\n'));
-    return kExitOk;
+    return Output(kWrite,
+                  PlainLines(SettingsText::FinishText(record.m_nFileKind, record.m_strVersion, record.m_strSourceFile,
+                                                      record.m_strTargetFile))
+                      + QLatin1Char('\n'),
+                  kExitOk);
 }
 
 // Bytes that loading or writing reads or changes for firmware of the given types; the rest is
@@ -287,9 +316,11 @@ int RunDiff(const QStringList &arguments)
     CConsoleUi ui;
     CFirmwareRecord a(&ui);
     CFirmwareRecord b(&ui);
-    if (a.LoadFirmware(parser.positionalArguments().at(1)) != 1)
+    const QString fileA = parser.positionalArguments().at(1);
+    const QString fileB = parser.positionalArguments().at(2);
+    if (!NameSurvives(ui, fileA, false) || a.LoadFirmware(fileA) != 1)
         return kExitDiffError;
-    if (b.LoadFirmware(parser.positionalArguments().at(2)) != 1)
+    if (!NameSurvives(ui, fileB, false) || b.LoadFirmware(fileB) != 1)
         return kExitDiffError;
 
     // The kind of file is not a setting: a ROM image and the same image as an upgrade file are
@@ -349,6 +380,7 @@ int RunDiff(const QStringList &arguments)
             ++differingBytes;
     }
 
+    const int exitCode = differences.isEmpty() && differingBytes == 0 ? kExitOk : kExitDifferent;
     if (parser.isSet(json)) {
         const QJsonObject result{
             {QStringLiteral("schema"), 1},
@@ -356,21 +388,22 @@ int RunDiff(const QStringList &arguments)
             {QStringLiteral("comparedBytes"), comparedBytes},
             {QStringLiteral("differingBytes"), differingBytes},
         };
-        PrintOut(JsonText::Write(result, {QStringLiteral("schema"), QStringLiteral("differences"),
-                                          QStringLiteral("differences.name"), QStringLiteral("differences.a"),
-                                          QStringLiteral("differences.b"), QStringLiteral("comparedBytes"),
-                                          QStringLiteral("differingBytes")}));
-    } else {
-        text += QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n").arg(differingBytes).arg(comparedBytes);
-        PrintOut(text);
+        return Output(kDiff,
+                      JsonText::Write(result, {QStringLiteral("schema"), QStringLiteral("differences"),
+                                               QStringLiteral("differences.name"), QStringLiteral("differences.a"),
+                                               QStringLiteral("differences.b"), QStringLiteral("comparedBytes"),
+                                               QStringLiteral("differingBytes")}),
+                      exitCode);
     }
-    return differences.isEmpty() && differingBytes == 0 ? kExitOk : kExitDifferent;
+    text += QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n").arg(differingBytes).arg(comparedBytes);
+    return Output(kDiff, text, exitCode);
 }
 
 }  // namespace
 
-int Run(const QStringList &arguments)
+int Run(const QStringList &arguments, const QSet<QString> &unencodable)
 {
+    g_unencodable = unencodable;
     const QString command = arguments.value(1);
     if (command == kInfo)
         return RunInfo(arguments);

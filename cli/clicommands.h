@@ -1,6 +1,8 @@
 #pragma once
 
 // Qt
+#include <QSet>
+#include <QString>
 #include <QStringList>
 
 namespace Cli {
@@ -14,6 +16,8 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitDiffError = 2;
 
 // Runs one brindle-cli command line (arguments()[0] is the program) and returns its exit code.
-int Run(const QStringList &arguments);
+// `unencodable` holds the arguments whose bytes did not survive their conversion to text:
+// naming a file with one of them would name another file.
+int Run(const QStringList &arguments, const QSet<QString> &unencodable = {});
 
 }  // namespace Cli

@@ -172,7 +172,17 @@ QString CheckNumber(const SettingDef &def, int number)
     return QString();
 }
 
-QString CheckUsbText(const QString &text)
+QString CheckUsbTextLength(const QString &text)
+{
+    if (text.size() > Firmware::kMaxUsbStringChars) {
+        return QStringLiteral("%1 characters; the three USB strings hold at most %2 together")
+            .arg(text.size())
+            .arg(Firmware::kMaxUsbStringChars);
+    }
+    return QString();
+}
+
+QString CheckUsbCharacters(const QString &text)
 {
     if (const qsizetype at = SettingsText::FirstUnstorableChar(text); at >= 0) {
         const QChar c = text.at(at);
@@ -181,12 +191,13 @@ QString CheckUsbText(const QString &text)
             .arg(c)
             .arg(c.unicode(), 4, 16, QLatin1Char('0'));
     }
-    if (text.size() > Firmware::kMaxUsbStringChars) {
-        return QStringLiteral("%1 characters; the three USB strings hold at most %2 together")
-            .arg(text.size())
-            .arg(Firmware::kMaxUsbStringChars);
-    }
     return QString();
+}
+
+QString CheckUsbText(const QString &text)
+{
+    const QString problem = CheckUsbCharacters(text);
+    return problem.isEmpty() ? CheckUsbTextLength(text) : problem;
 }
 
 int IndexOfWord(std::span<const char *const> words, const QString &text)
@@ -228,11 +239,17 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
         if (!value.isString())
             return WrongType(value, QJsonValue::String);
         choice.text = value.toString();
-        return CheckUsbText(choice.text);
+        choice.given = choice.text;
+        // Any length is what some image may hold; only a change must fit.
+        choice.problem = CheckUsbTextLength(choice.text);
+        return CheckUsbCharacters(choice.text);
     case Kind::DirPrefix:
         if (!value.isString())
             return WrongType(value, QJsonValue::String);
-        return ParseCode(QString(), value.toString(), kDirPrefixLength, choice.text);
+        // The file's own prefix may hold any four bytes, in any letter case.
+        choice.given = value.toString();
+        choice.problem = ParseCode(QString(), choice.given, kDirPrefixLength, choice.text);
+        return QString();
     }
     return QString();
 }
@@ -286,6 +303,7 @@ QString ReadObject(const QJsonObject &object, const QString &prefix, const QStri
         if (!problem.isEmpty())
             return origin + QStringLiteral(": ") + problem;
         choice.origin = origin;
+        choice.fromProfile = true;
         choices[index] = choice;
     }
     return QString();
@@ -442,6 +460,40 @@ QString ReadProfile(const QString &path, Choices &choices)
     return ReadObject(doc.object(), QString(), path, choices);
 }
 
+QString DropUnchanged(Choices &choices, const CFirmwareRecord &record)
+{
+    for (std::size_t i = 0; i < kSettings.size(); ++i) {
+        std::optional<Choice> &choice = choices[i];
+        if (!choice || !choice->fromProfile)
+            continue;
+        const SettingDef &def = kSettings[i];
+        if (!(record.m_nFirmwareType & ScopeTypes(def.scope)))
+            continue;  // CheckApplies names it
+        bool same = false;
+        switch (def.kind) {
+        case Kind::Number:
+        case Kind::UsbId:
+            same = record.*def.intMember == choice->number;
+            break;
+        case Kind::Word:
+            same = (def.intMember ? record.*def.intMember : int(record.*def.flagMember)) == choice->number;
+            break;
+        case Kind::Flag:
+            same = !(record.*def.flagMember) == (choice->number != 0);
+            break;
+        case Kind::UsbText:
+        case Kind::DirPrefix:
+            same = record.*def.textMember == choice->given;
+            break;
+        }
+        if (same)
+            choice.reset();
+        else if (!choice->problem.isEmpty())
+            return choice->origin + QStringLiteral(": ") + choice->problem;
+    }
+    return QString();
+}
+
 QString CheckApplies(const Choices &choices, const CFirmwareRecord &record)
 {
     const int type = record.m_nFirmwareType;
@@ -533,11 +585,17 @@ QList<Item> Items(const CFirmwareRecord &record)
     items.append({QStringLiteral("version"), record.m_strVersion, JsonText::Scalar(record.m_strVersion)});
     items.append({QStringLiteral("versionNumber"), record.m_nVersionNumber, QString::number(record.m_nVersionNumber)});
 
+    const quint8 *image = record.Image() + record.ImageBase();
+    const bool hasIds = image[Firmware::kDeviceDescriptor] > Firmware::kDeviceDescriptorMinLength;
+    const bool hasStrings = image[Firmware::kStringArea] == Firmware::kLanguageDescriptorLength;
     for (const SettingDef &def : kSettings) {
         if (!(record.m_nFirmwareType & ScopeTypes(def.scope)))
             continue;
+        // Values that loading did not read from this image are not the image's.
+        if ((def.kind == Kind::UsbId && !hasIds) || (def.kind == Kind::UsbText && !hasStrings))
+            continue;
         items.append(SettingItem(def, record));
-        if (def.textMember == &R::m_strProduct) {
+        if (def.textMember == &R::m_strProduct) {  // present only with the strings
             items.append({QStringLiteral("usb.string3"), record.m_strString3, JsonText::Scalar(record.m_strString3)});
         }
     }

@@ -62,8 +62,14 @@ std::span<const SettingDef> Settings();
 // One value chosen by an option or a profile key.
 struct Choice {
     int number = 0;  // Number and UsbId: the value; Word: the index; Flag: 1 for JSON true
-    QString text;    // UsbText and DirPrefix
+    QString text;    // UsbText and DirPrefix, as stored
+    QString given;   // UsbText and DirPrefix, as written in the profile
     QString origin;  // "--baud" or "profile.json: baudRate", to name it in messages
+    bool fromProfile = false;
+    // A profile value that could not be stored as a change, such as a prefix that is not four
+    // letters or digits. It is refused only if it differs from what the file holds: a profile
+    // may carry back whatever info --json printed.
+    QString problem;
 };
 
 // What to change: at most one choice per entry of Settings(), by index.
@@ -78,6 +84,10 @@ QString ParseOption(const SettingDef &def, const QString &text, Choice &choice);
 QString ReadProfile(const QString &path, Choices &choices);
 // A 3-character version code or 4-character prefix: letters and digits, letters made capitals.
 QString ParseCode(const QString &origin, const QString &text, qsizetype length, QString &code);
+// Drops the profile's choices that give a setting the value the loaded file already has (they
+// change nothing, even where the file holds what no option could set), then refuses any other
+// profile value that cannot be stored.
+QString DropUnchanged(Choices &choices, const CFirmwareRecord &record);
 // That every choice fits the loaded firmware: its type, its descriptors, the USB string space.
 QString CheckApplies(const Choices &choices, const CFirmwareRecord &record);
 
@@ -97,7 +107,7 @@ struct Item {
 };
 
 // The file's facts and its settings as info --json names them, those of other firmware types
-// left out: fileKind, codeType, firmwareType, version, versionNumber, the settings table,
+// and USB values that the image has no descriptor for left out: fileKind, codeType, firmwareType, version, versionNumber, the settings table,
 // with usb.string3 after usb.product.
 QList<Item> Items(const CFirmwareRecord &record);
 

@@ -1,25 +1,30 @@
 #include "consoleui.h"
 
 // Std
+#include <cerrno>
 #include <cstdio>
 
 // Qt
 #include <QByteArray>
 
+#include "settingstext.h"
+
 namespace {
 
-void Print(std::FILE *stream, const QString &text)
+bool Print(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    const std::size_t written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    const bool flushed = std::fflush(stream) == 0;
+    return written == std::size_t(bytes.size()) && flushed && !std::ferror(stream);
 }
 
 }  // namespace
 
-void PrintOut(const QString &text)
+bool PrintOut(const QString &text)
 {
-    Print(stdout, text);
+    return Print(stdout, text);
 }
 
 void PrintErr(const QString &text)
@@ -34,7 +39,12 @@ void CConsoleUi::ShowMessage(const QString &text, const QString &caption)
 
 bool CConsoleUi::AskYesNo(const QString &text, const QString &caption)
 {
-    Q_UNUSED(text);
-    Q_UNUSED(caption);
-    return m_bAllowOverwrite;
+    if (m_bAllowOverwrite)
+        return true;
+    // The only question is whether to replace the target.
+    ShowMessage(m_strTarget.isEmpty() ? text
+                                      : SettingsText::FileNamePart(m_strTarget)
+                                          + QStringLiteral(" exists; use --force to replace it"),
+                caption);
+    return false;
 }

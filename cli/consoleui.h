@@ -6,16 +6,22 @@
 #include "firmwareui.h"
 
 // Standard output and standard error in UTF-8; line breaks are written as they are.
-void PrintOut(const QString &text);
+// PrintOut is false when the text could not be written and flushed in full (a full disk,
+// a closed pipe); errno tells why.
+bool PrintOut(const QString &text);
 void PrintErr(const QString &text);
 
 // The firmware core's messages on a terminal: each message box becomes one line
 // "caption: text" on standard error. Nobody can answer a question there, so the overwrite
-// question is answered in advance (by --force).
+// question is answered in advance (by --force); without it the answer is No, and the refusal
+// "File Exists: NAME exists; use --force to replace it" is printed instead of the question.
 class CConsoleUi : public IFirmwareUi
 {
 public:
-    explicit CConsoleUi(bool allowOverwrite = false) : m_bAllowOverwrite(allowOverwrite) {}
+    explicit CConsoleUi(bool allowOverwrite = false, const QString &target = QString())
+        : m_bAllowOverwrite(allowOverwrite), m_strTarget(target)
+    {
+    }
 
     void ShowMessage(const QString &text, const QString &caption) override;
     bool AskYesNo(const QString &text, const QString &caption) override;
@@ -24,4 +30,5 @@ public:
 
 private:
     bool m_bAllowOverwrite;
+    QString m_strTarget;
 };

@@ -5,6 +5,7 @@
 
 // Qt
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace FileError {
@@ -53,9 +54,33 @@ QString Describe(Problem problem, const QString &path)
     case Problem::Unexpected:
         text = QStringLiteral("An unexpected error occurred while accessing %1.").arg(path);
         break;
+    case Problem::IsFolder:
+        text = QStringLiteral("%1 is a folder, not a firmware file.").arg(path);
+        break;
+    case Problem::NotRegular:
+        text = QStringLiteral("%1 is not a regular file.").arg(path);
+        break;
+    case Problem::BadName:
+        text = QStringLiteral("%1 has characters that this system cannot use in a file name.").arg(path);
+        break;
     }
     text.truncate(kMaxDescription);
     return text;
+}
+
+std::optional<Problem> ForPath(const QString &path)
+{
+    // A name that changes on its way to the file system would name another file.
+    if (QFile::decodeName(QFile::encodeName(path)) != path)
+        return Problem::BadName;
+    const QFileInfo info(path);  // follows symbolic links
+    if (!info.exists())
+        return std::nullopt;
+    if (info.isDir())
+        return Problem::IsFolder;
+    if (!info.isFile())
+        return Problem::NotRegular;
+    return std::nullopt;
 }
 
 Problem ForOpen(const QString &path, bool forWriting, int savedErrno)

@@ -1,5 +1,8 @@
 #pragma once
 
+// Std
+#include <optional>
+
 // Qt
 #include <QString>
 
@@ -11,10 +14,18 @@ enum class Problem {
     AccessDenied,  // permissions, a read-only file, or a folder where a file was expected
     DiskFull,      // no space left, or over a file-size limit
     Unexpected,
+    IsFolder,      // a folder where a firmware file was expected
+    NotRegular,    // a device, pipe or socket: nothing a firmware file can be read from or saved as
+    BadName,       // a name that the system's file-name encoding cannot hold unchanged
 };
 
 // "%1 was not found." and the like, at most 1024 characters.
 QString Describe(Problem problem, const QString &path);
+
+// What makes `path` unusable as a firmware file before anything is opened: a folder, a device,
+// pipe or socket (a symbolic link counts as what it points to), or a name that does not survive
+// the conversion to the system's file-name encoding. Nothing for a regular file or a free name.
+std::optional<Problem> ForPath(const QString &path);
 
 // Why opening `path` failed; `savedErrno` is errno right after the failing call (0 if unknown).
 Problem ForOpen(const QString &path, bool forWriting, int savedErrno);

@@ -6,15 +6,16 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 
 // Qt
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "fileerror.h"
 #include "firmwareui.h"
 #include "reflasher.h"
+#include "savefile.h"
 #include "settingstext.h"
 
 using namespace Firmware;
@@ -64,6 +65,69 @@ int FirmwareTypeOf(const QString &version)
     return TypeNone;
 }
 
+void WriteVersion(quint8 *dest, const QString &version)
+{
+    const int n = int(std::min<qsizetype>(version.size(), kVersionTextSize));
+    for (int i = 0; i < n; ++i)
+        dest[i] = quint8(version.at(i).unicode());
+    // A shorter text ends at a zero byte; without it the tail of a longer earlier text would
+    // read as part of the new one. The bytes after the terminator stay as they were.
+    if (n < kVersionTextSize)
+        dest[n] = 0;
+}
+
+// A buffer of kBufferSize bytes with the kind and length of the file it holds.
+struct Layout {
+    quint8 *buf;
+    int kind;
+    int length;
+};
+
+void ToUpgradeFile(Layout &l, const QString &version)
+{
+    const int wasKind = l.kind;
+    if (wasKind != KindUpgrade) {
+        std::memmove(l.buf + kHeaderSize, l.buf, kRomLength);
+        l.length = kUpgradeLength;
+    }
+    std::fill(l.buf, l.buf + kHeaderSize, quint8(0));
+    std::copy(kSignature.begin(), kSignature.end(), l.buf + kHeaderSignature);
+    l.buf[kHeaderCodeType] = CodeMain;
+    WriteVersion(l.buf + kHeaderVersion, version);
+    l.buf[kHeaderMarker] = kHeaderMarkerValue;
+    if (wasKind == KindBld)
+        std::fill(l.buf + kHeaderSize + kReflasherOffset, l.buf + kUpgradeLength, quint8(0));
+    l.kind = KindUpgrade;
+}
+
+void ToRomImage(Layout &l)
+{
+    if (l.kind == KindRom)
+        return;
+    if (l.kind == KindUpgrade)
+        std::memmove(l.buf, l.buf + kHeaderSize, kRomLength);
+    else if (l.kind == KindBld)
+        std::copy(kReflasherBlock.begin(), kReflasherBlock.end(), l.buf + kReflasherOffset);
+    l.length = kRomLength;
+    l.kind = KindRom;
+}
+
+void Convert(Layout &l, int targetKind, const QString &version)
+{
+    // A name without ".ROM" or ".QUF" keeps the layout; an upgrade file written as ".QUF"
+    // again gets a fresh header.
+    switch (targetKind) {
+    case KindRom:
+        ToRomImage(l);
+        break;
+    case KindUpgrade:
+        ToUpgradeFile(l, version);
+        break;
+    default:
+        break;
+    }
+}
+
 }  // namespace
 
 CFirmwareRecord::CFirmwareRecord(IFirmwareUi *ui) : m_pUi(ui) {}
@@ -106,16 +170,9 @@ bool CFirmwareRecord::MatchSignature(int offset) const
 {
     static_assert(kHeaderSignature + int(kSignatureSize) <= kBldLength);
     static_assert(kImageSignature + int(kSignatureSize) <= kBldLength);
+    static_assert(kHeaderSize + kImageCodeType < kBufferSize);
     Q_ASSERT(offset >= 0 && offset + int(kSignatureSize) <= kBufferSize);
     return std::memcmp(m_pImage.get() + offset, kSignature.data(), kSignatureSize) == 0;
-}
-
-void CFirmwareRecord::StoreCodeType(int offset)
-{
-    Q_ASSERT(offset >= 0 && offset < kBufferSize);
-    const int code = m_pImage[offset];
-    if (code >= CodeRomImage && code <= CodeReflash)
-        m_nCodeType = code;
 }
 
 int CFirmwareRecord::LoadFirmware(const QString &path)
@@ -128,10 +185,9 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     m_strSourceFile = path;
     m_nFileKind = KindRom;
 
-    if (QFileInfo(path).isDir()) {
-        return Refuse(FileError::Describe(FileError::Problem::AccessDenied, path),
-                      kCaptionOpenSource);
-    }
+    // Checked before opening: opening a pipe would wait for a writer, and a device is no file.
+    if (const std::optional<FileError::Problem> problem = FileError::ForPath(path))
+        return Refuse(FileError::Describe(*problem, path), kCaptionOpenSource);
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
@@ -162,18 +218,22 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     }
     file.close();
 
-    // An upgrade header carries the signature at its start and code type 1; an image carries
-    // it at image offset 0x30 with code type 0. Only a file of the upgrade length has room for
-    // the header and a whole image: a shorter one is judged by its image signature, so that it
-    // can never be written back with part of its image missing.
-    const bool headerMatch = MatchSignature(kHeaderSignature);
-    StoreCodeType(kHeaderCodeType);
-    if (m_nCodeType == CodeMain && headerMatch && m_nFileLength == kUpgradeLength) {
+    // An upgrade header carries the signature at its start and code type 1, and the image
+    // behind it is a ROM image of its own; an image carries it at image offset 0x30 with code
+    // type 0. Only a file of the upgrade length has room for the header and a whole image: a
+    // shorter one is judged by its image signature, so that it can never be written back with
+    // part of its image missing. Everything is judged from this file alone.
+    const auto codeAt = [this](int offset) { return int(m_pImage[offset]); };
+    const auto supported = [](int code) { return code >= CodeRomImage && code <= CodeReflash ? code : CodeRomImage; };
+    if (m_nFileLength == kUpgradeLength && MatchSignature(kHeaderSignature) && codeAt(kHeaderCodeType) == CodeMain) {
+        m_nCodeType = CodeMain;
+        if (!MatchSignature(kHeaderSize + kImageSignature) || codeAt(kHeaderSize + kImageCodeType) != CodeRomImage)
+            return Refuse(QStringLiteral("File format not supported"), kCaptionFirmwareFormat);
         m_nFileKind = KindUpgrade;
     } else {
-        const bool imageMatch = MatchSignature(kImageSignature);
-        StoreCodeType(kImageCodeType);
-        if (!imageMatch || m_nCodeType != CodeRomImage)
+        const int code = codeAt(kImageCodeType);
+        m_nCodeType = supported(code);
+        if (!MatchSignature(kImageSignature) || code != CodeRomImage)
             return Refuse(QStringLiteral("File format not supported"), kCaptionFirmwareFormat);
     }
 
@@ -355,7 +415,22 @@ void CFirmwareRecord::EncodeParameters(int base)
     p[kOptionByte] = opt;
 }
 
-void CFirmwareRecord::EncodeUsb(int base)
+// The three strings are exactly what the image's string descriptors hold.
+bool CFirmwareRecord::UsbStringsAsInImage(int base) const
+{
+    if (m_pImage[base + kStringArea] != kLanguageDescriptorLength)
+        return false;
+    int pos = kFirstString;
+    bool stop = false;
+    for (const QString *t : {&m_strManufacturer, &m_strProduct, &m_strString3}) {
+        const QString inImage = stop ? QString() : ReadStringDescriptors(base, pos, stop);
+        if (*t != inImage)
+            return false;
+    }
+    return true;
+}
+
+void CFirmwareRecord::EncodeUsb(int base, bool strings)
 {
     quint8 *p = m_pImage.get() + base;
     if (p[kDeviceDescriptor] > kDeviceDescriptorMinLength) {
@@ -364,7 +439,7 @@ void CFirmwareRecord::EncodeUsb(int base)
         p[kProductId] = quint8(m_nProductId);
         p[kProductId + 1] = quint8(m_nProductId >> 8);
     }
-    if (p[kStringArea] != kLanguageDescriptorLength)
+    if (!strings || p[kStringArea] != kLanguageDescriptorLength)
         return;
 
     // WriteFirmware has checked that the three strings fit before kStringAreaEnd.
@@ -383,16 +458,10 @@ void CFirmwareRecord::EncodeUsb(int base)
 
 void CFirmwareRecord::WriteVersionText(quint8 *dest) const
 {
-    const int n = int(std::min<qsizetype>(m_strVersion.size(), kVersionTextSize));
-    for (int i = 0; i < n; ++i)
-        dest[i] = quint8(m_strVersion.at(i).unicode());
-    // A shorter text ends at a zero byte; without it the tail of a longer earlier text would
-    // read as part of the new one. The bytes after the terminator stay as they were.
-    if (n < kVersionTextSize)
-        dest[n] = 0;
+    WriteVersion(dest, m_strVersion);
 }
 
-int CFirmwareRecord::WriteFirmware(const QString &path)
+int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
 {
     WaitScope wait(m_pUi);
     if (!m_pImage)
@@ -402,107 +471,111 @@ int CFirmwareRecord::WriteFirmware(const QString &path)
     quint8 *p = m_pImage.get() + base;
 
     // Refuse what does not fit before anything changes: a version text cut short would lose
-    // its type code, and strings would spill past the descriptor area.
+    // its type code, and strings would spill past the descriptor area. Strings that the image
+    // itself holds beyond that room are kept as they are.
     if (m_strVersion.size() > kVersionTextSize) {
         return Refuse(QStringLiteral("Firmware version %1 too long: at most %2 characters fit")
                           .arg(m_strVersion)
                           .arg(kVersionTextSize),
                       kCaptionFileFormat);
     }
+    bool encodeStrings = true;
     if ((m_nFirmwareType & kUsbSlaveTypes) && p[kStringArea] == kLanguageDescriptorLength
         && UsbStringsLength() > kMaxUsbStringChars) {
-        return Refuse(QStringLiteral("USB strings too long: at most %1 characters fit").arg(kMaxUsbStringChars),
-                      kCaptionFileFormat);
+        if (!UsbStringsAsInImage(base)) {
+            return Refuse(QStringLiteral("USB strings too long: at most %1 characters fit").arg(kMaxUsbStringChars),
+                          kCaptionFileFormat);
+        }
+        encodeStrings = false;
     }
 
-    if (p[kParamsVersion] == kParamsVersionKnown)
-        EncodeParameters(base);
-    WriteVersionText(p + kVersionText);
-    if (m_nFirmwareType & kUsbSlaveTypes)
-        EncodeUsb(base);
-    if (m_nFirmwareType & kDirPrefixTypes) {
-        // A shorter prefix writes the characters it has and leaves the other bytes alone.
-        const int n = int(std::min<qsizetype>(m_strDirPrefix.size(), kDirPrefixSize));
-        for (int i = 0; i < n; ++i)
-            p[kDirPrefix + i] = quint8(m_strDirPrefix.at(i).unicode());
+    // A folder, device, pipe or socket is never replaced, and a name the file system would
+    // change is never used.
+    if (const std::optional<FileError::Problem> problem = FileError::ForPath(path))
+        return Refuse(FileError::Describe(*problem, path), kCaptionOpenTarget);
+
+    const bool save = mode == WriteMode::Save;
+    if (save) {
+        if (p[kParamsVersion] == kParamsVersionKnown)
+            EncodeParameters(base);
+        WriteVersionText(p + kVersionText);
+        if (m_nFirmwareType & kUsbSlaveTypes)
+            EncodeUsb(base, encodeStrings);
+        if (m_nFirmwareType & kDirPrefixTypes) {
+            // A shorter prefix writes the characters it has and leaves the other bytes alone.
+            const int n = int(std::min<qsizetype>(m_strDirPrefix.size(), kDirPrefixSize));
+            for (int i = 0; i < n; ++i)
+                p[kDirPrefix + i] = quint8(m_strDirPrefix.at(i).unicode());
+        }
     }
 
+    const auto askOverwrite = [this, &path] {
+        return m_pUi && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + SettingsText::FileNamePart(path),
+                                        kCaptionExists);
+    };
     const QFileInfo target(path);
-    if (target.exists() || target.isSymLink()) {
-        if (!m_pUi || !m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + SettingsText::FileNamePart(path), kCaptionExists))
+    bool replace = target.exists() || target.isSymLink();
+    if (replace && !askOverwrite())
+        return -1;
+
+    if (!save) {
+        // What opening would find: the folder, and the permission to create or replace.
+        const QFileInfo folder(target.absolutePath());
+        if (!folder.exists() || !folder.isDir())
+            return Refuse(FileError::Describe(FileError::Problem::NotFound, path), kCaptionOpenTarget);
+        if (!folder.isWritable() || (target.exists() && !target.isWritable()))
+            return Refuse(FileError::Describe(FileError::Problem::AccessDenied, path), kCaptionOpenTarget);
+        return 1;
+    }
+
+    // The file is converted in a copy: the record takes the new layout only once it is saved,
+    // so a failed attempt leaves it as loaded for the next one.
+    std::unique_ptr<quint8[]> copy(new (std::nothrow) quint8[kBufferSize]);
+    if (!copy)
+        return Refuse(QStringLiteral("Low on resources"), kCaptionFileFormat);
+    std::copy(m_pImage.get(), m_pImage.get() + kBufferSize, copy.get());
+    Layout out{copy.get(), m_nFileKind, m_nFileLength};
+    Convert(out, KindForTarget(path, -1), m_strVersion);
+
+    SaveFile::Result result = SaveFile::Save(path, reinterpret_cast<const char *>(out.buf), out.length, replace);
+    if (result.outcome == SaveFile::Outcome::Exists) {
+        // Another file took the name while this one was being written.
+        if (!askOverwrite())
             return -1;
+        replace = true;
+        result = SaveFile::Save(path, reinterpret_cast<const char *>(out.buf), out.length, replace);
+    }
+    switch (result.outcome) {
+    case SaveFile::Outcome::Saved:
+        break;
+    case SaveFile::Outcome::OpenFailed:
+    case SaveFile::Outcome::Exists:
+        return Refuse(FileError::Describe(FileError::ForOpen(path, true, result.error), path), kCaptionOpenTarget);
+    case SaveFile::Outcome::WriteFailed:
+        return Refuse(FileError::Describe(FileError::ForTransfer(result.error), path), kCaptionWriteTarget);
     }
 
-    // A name without ".ROM" or ".QUF" keeps the layout; an upgrade file written as ".QUF"
-    // again gets a fresh header.
-    switch (KindForTarget(path, -1)) {
-    case KindRom:
-        ConvertToRomImage();
-        break;
-    case KindUpgrade:
-        ConvertToUpgradeFile();
-        break;
-    default:
-        break;
-    }
-
-    if (target.isDir()) {
-        return Refuse(FileError::Describe(FileError::Problem::AccessDenied, path), kCaptionOpenTarget);
-    }
-    // The old file is replaced only once every byte of the new one is on disk.
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const int err = errno;
-        return Refuse(FileError::Describe(FileError::ForOpen(path, true, err), path), kCaptionOpenTarget);
-    }
-
-    errno = 0;
-    const qint64 written = file.write(reinterpret_cast<const char *>(m_pImage.get()), m_nFileLength);
-    if (written != m_nFileLength) {
-        const int err = errno;
-        file.cancelWriting();
-        file.commit();  // removes the temporary file; the target stays as it was
-        return Refuse(FileError::Describe(FileError::ForTransfer(err), path), kCaptionWriteTarget);
-    }
-    errno = 0;
-    if (!file.commit()) {
-        const int err = errno;
-        return Refuse(FileError::Describe(FileError::ForTransfer(err), path), kCaptionWriteTarget);
-    }
+    m_pImage = std::move(copy);
+    m_nFileKind = out.kind;
+    m_nFileLength = out.length;
     m_strTargetFile = path;
     return 1;
 }
 
 int CFirmwareRecord::ConvertToUpgradeFile()
 {
-    quint8 *buf = m_pImage.get();
-    const int wasKind = m_nFileKind;
-    if (wasKind != KindUpgrade) {
-        std::memmove(buf + kHeaderSize, buf, kRomLength);
-        m_nFileLength = kUpgradeLength;
-    }
-    std::fill(buf, buf + kHeaderSize, quint8(0));
-    std::copy(kSignature.begin(), kSignature.end(), buf + kHeaderSignature);
-    buf[kHeaderCodeType] = CodeMain;
-    WriteVersionText(buf + kHeaderVersion);
-    buf[kHeaderMarker] = kHeaderMarkerValue;
-    if (wasKind == KindBld)
-        std::fill(buf + kHeaderSize + kReflasherOffset, buf + kUpgradeLength, quint8(0));
-    m_nFileKind = KindUpgrade;
+    Layout l{m_pImage.get(), m_nFileKind, m_nFileLength};
+    ToUpgradeFile(l, m_strVersion);
+    m_nFileKind = l.kind;
+    m_nFileLength = l.length;
     return 0;
 }
 
 int CFirmwareRecord::ConvertToRomImage()
 {
-    quint8 *buf = m_pImage.get();
-    if (m_nFileKind == KindRom)
-        return 0;
-    if (m_nFileKind == KindUpgrade)
-        std::memmove(buf, buf + kHeaderSize, kRomLength);
-    else if (m_nFileKind == KindBld)
-        std::copy(kReflasherBlock.begin(), kReflasherBlock.end(), buf + kReflasherOffset);
-    m_nFileLength = kRomLength;
-    m_nFileKind = KindRom;
+    Layout l{m_pImage.get(), m_nFileKind, m_nFileLength};
+    ToRomImage(l);
+    m_nFileKind = l.kind;
+    m_nFileLength = l.length;
     return 0;
 }

@@ -24,10 +24,14 @@ public:
 
     // 1 decoded, 0 the path is the one already loaded (nothing read), -1 refused (user told).
     int LoadFirmware(const QString &path);
-    // 1 written, -1 not written (user told, or declined to overwrite).
-    int WriteFirmware(const QString &path);
+    // Save writes; Check makes every check and asks every question that Save would, then
+    // stops short of changing the record or the file system (a dry run).
+    enum class WriteMode { Save, Check };
+    // 1 written (or, for Check, would be written), -1 not written (user told, or declined to
+    // overwrite). The record takes the layout of the written file only once it is saved.
+    int WriteFirmware(const QString &path, WriteMode mode = WriteMode::Save);
 
-    // Used by WriteFirmware: change the buffer's layout in place. Both return 0.
+    // Change the buffer's layout in place. Both return 0.
     int ConvertToUpgradeFile();
     int ConvertToRomImage();
 
@@ -89,13 +93,13 @@ public:  // image and file state
 private:
     int Refuse(const QString &text, const QString &caption);
     bool MatchSignature(int offset) const;
-    void StoreCodeType(int offset);
     void DecodeParameters(int base);
     void DecodeUsb(int base);
     QString ReadStringDescriptors(int base, int &pos, bool &stop) const;
     int UsbStringsLength() const;
+    bool UsbStringsAsInImage(int base) const;
     void EncodeParameters(int base);
-    void EncodeUsb(int base);
+    void EncodeUsb(int base, bool strings);
     void WriteVersionText(quint8 *dest) const;
 
     IFirmwareUi *m_pUi;

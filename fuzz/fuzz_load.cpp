@@ -196,8 +196,11 @@ int RecognisedKind(const QByteArray &file)
         return std::equal(kSignature.begin(), kSignature.end(), file.constData() + offset,
                           [](std::uint8_t a, char b) { return a == std::uint8_t(b); });
     };
-    if (n == kUpgradeLength && signatureAt(kHeaderSignature) && file.at(kHeaderCodeType) == CodeMain)
-        return KindUpgrade;
+    // An upgrade header must be followed by a ROM image of its own.
+    if (n == kUpgradeLength && signatureAt(kHeaderSignature) && file.at(kHeaderCodeType) == CodeMain) {
+        const bool image = signatureAt(kHeaderSize + kImageSignature) && file.at(kHeaderSize + kImageCodeType) == CodeRomImage;
+        return image ? KindUpgrade : -1;
+    }
     if (signatureAt(kImageSignature) && file.at(kImageCodeType) == CodeRomImage)
         return n == kBldLength ? KindBld : KindRom;
     return -1;

@@ -5,9 +5,11 @@
 #include "brindle_version.h"
 #include "brindleapp.h"
 #include "resourceids.h"
+#include "savefile.h"
 
 int main(int argc, char *argv[])
 {
+    SaveFile::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindle"));
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION_STRING));

@@ -3,7 +3,13 @@
 // produces when it is driven the way the wizard drives it.
 
 // Std
+#include <cerrno>
+#include <cstring>
 #include <functional>
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/resource.h>
+#define BRINDLE_HAVE_RLIMIT 1
+#endif
 
 // Qt
 #include <QDir>
@@ -16,6 +22,8 @@
 
 #include "brindle_version.h"
 #include "common/imagebuilder.h"
+#include "firmware/recordstate.h"
+#include "firmware/specialfiles.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "firmwareui.h"
@@ -140,11 +148,25 @@ private:
         }
     }
 
-    CliRun Run(const QStringList &args)
+    CliRun Run(const QStringList &args) { return RunIn(m_dir->path(), args); }
+
+    // Runs brindle-cli in `folder`; `prepare` may change the process before it starts.
+    static CliRun RunIn(const QString &folder, const QStringList &args,
+                        const std::function<void(QProcess &)> &prepare = {})
     {
         QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
+        process.setWorkingDirectory(folder);
+        process.setProgram(QStringLiteral(BRINDLE_CLI_PATH));
+        process.setArguments(args);
+        if (prepare)
+            prepare(process);
+        process.start();
+        return Finish(process);
+    }
+
+    // Waits for a started brindle-cli; one that does not end is killed and reported.
+    static CliRun Finish(QProcess &process)
+    {
         CliRun run;
         if (!process.waitForFinished(kProcessTimeoutMs) || process.exitStatus() != QProcess::NormalExit) {
             process.kill();
@@ -159,6 +181,25 @@ private:
     }
 
     QStringList Files() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name); }
+
+    static QStringList Entries(const QString &folder)
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    // A fresh folder inside the test folder, holding the fixtures that `args` names.
+    QString Folder(const QString &name, const QStringList &args)
+    {
+        const QString folder = Path(name);
+        if (!QDir().mkpath(folder))
+            return QString();
+        for (const QString &arg : args) {
+            const QByteArray bytes = Fixture(arg);
+            if (!bytes.isEmpty() && !ImageBuilder::WriteFile(QDir(folder).filePath(arg), bytes))
+                return QString();
+        }
+        return folder;
+    }
 
     // The wizard's walk with the core alone: load, the pages hand their values back, the
     // version code goes into the version text on the way to "Confirm Summary", then write.
@@ -183,6 +224,18 @@ private:
     }
 
 private slots:
+    void notRegularFiles_data();
+    void notRegularFiles();
+    void concurrentWritesNeverReplace();
+    void dryRunMatchesRun_data();
+    void dryRunMatchesRun();
+    void profileOfAnyFileRoundTrips_data();
+    void profileOfAnyFileRoundTrips();
+    void outputFailures_data();
+    void outputFailures();
+    void fileSizeLimit();
+    void unencodableName();
+
     void init()
     {
         m_dir.reset(new QTemporaryDir);
@@ -773,6 +826,345 @@ private slots:
             QVERIFY2(run.out.contains(m), qPrintable(m + "\n--- not in ---\n" + run.out));
     }
 };
+
+
+// ---- files that are not plain files ---------------------------------------------------
+
+void TestCli::notRegularFiles_data()
+{
+    QTest::addColumn<QStringList>("args");  // "@" stands for the special file
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");       // %1 is the special file's path
+
+    const QString sourceFolder = QStringLiteral("Could not open source file: %1 is a folder, not a firmware file.");
+    const QString sourceSpecial = QStringLiteral("Could not open source file: %1 is not a regular file.");
+    const QString targetFolder = QStringLiteral("Could not open destination file: %1 is a folder, not a firmware file.");
+    const QString targetSpecial = QStringLiteral("Could not open destination file: %1 is not a regular file.");
+    QTest::newRow("info: folder") << QStringList{"info", "@"} << "folder" << 1 << sourceFolder;
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QTest::newRow("info: named pipe") << QStringList{"info", "@"} << "fifo" << 1 << sourceSpecial;
+    QTest::newRow("info --json: link to a named pipe") << QStringList{"info", "@", "--json"} << "link to fifo" << 1 << sourceSpecial;
+    QTest::newRow("info: socket") << QStringList{"info", "@"} << "socket" << 1 << sourceSpecial;
+    QTest::newRow("info: null device") << QStringList{"info", "@"} << "device" << 1 << sourceSpecial;
+    QTest::newRow("write: named pipe as source") << QStringList{"write", "@", "out.rom", "--code", "ABC"} << "fifo" << 1
+                                                 << sourceSpecial;
+    QTest::newRow("write --settings: named pipe as source")
+        << QStringList{"write", "@", "out.rom", "--code", "ABC", "--settings", "p.json"} << "fifo" << 1 << sourceSpecial;
+    QTest::newRow("diff: named pipe") << QStringList{"diff", "qhar.rom", "@"} << "fifo" << 2 << sourceSpecial;
+    for (const char *force : {"", "--force", "--dry-run"}) {
+        QStringList write{"write", "qhar.rom", "@", "--code", "ABC"};
+        if (*force)
+            write << force;
+        QTest::addRow("write %s: named pipe as target", force) << write << "fifo" << 1 << targetSpecial;
+        QTest::addRow("write %s: link to a named pipe as target", force) << write << "link to fifo" << 1 << targetSpecial;
+        QTest::addRow("write %s: null device as target", force) << write << "device" << 1 << targetSpecial;
+        QTest::addRow("write %s: socket as target", force) << write << "socket" << 1 << targetSpecial;
+        QTest::addRow("write %s: folder as target", force) << write << "folder" << 1 << targetFolder;
+    }
+#endif
+}
+
+// Refused with a message that names the path, before anything is opened: a pipe would keep
+// the program waiting for ever, and a device or pipe given as the target must stay one.
+void TestCli::notRegularFiles()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, kind);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    PrepareFixtures(args);
+    QVERIFY(ImageBuilder::WriteFile(Path("p.json"), "{}"));
+    const QString special = SpecialFiles::Make(kind, m_dir->path());
+    QVERIFY2(!special.isEmpty(), qPrintable(kind));
+    args.replaceInStrings(QRegularExpression(QStringLiteral("^@$")), special);
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    const unsigned typeBefore = SpecialFiles::TypeOf(special);
+#endif
+    const QStringList before = Entries(m_dir->path());
+
+    const CliRun run = Run(args);  // a run that does not end is killed and fails here
+    QCOMPARE(run.err, err.arg(special) + QLatin1Char('\n'));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.exitCode, exitCode);
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QCOMPARE(SpecialFiles::TypeOf(special), typeBefore);
+#endif
+    QCOMPARE(Entries(m_dir->path()), before);
+}
+
+// ---- the command line's promises ------------------------------------------------------
+
+// Two runs without --force that race for one new name: one writes, the other is refused,
+// and the file is whole and exactly one of the two.
+void TestCli::concurrentWritesNeverReplace()
+{
+    PrepareFixtures({"qhar.rom"});
+    QCOMPARE(Run({"write", "qhar.rom", "a.rom", "--code", "AAA"}).exitCode, 0);
+    QCOMPARE(Run({"write", "qhar.rom", "b.rom", "--code", "BBB"}).exitCode, 0);
+    const QByteArray a = ImageBuilder::ReadFile(Path("a.rom"));
+    const QByteArray b = ImageBuilder::ReadFile(Path("b.rom"));
+    QVERIFY(!a.isEmpty() && !b.isEmpty() && a != b);
+
+    constexpr int kRounds = 30;
+    for (int round = 0; round < kRounds; ++round) {
+        QProcess first;
+        QProcess second;
+        for (QProcess *p : {&first, &second}) {
+            p->setWorkingDirectory(m_dir->path());
+            p->setProgram(QStringLiteral(BRINDLE_CLI_PATH));
+        }
+        first.setArguments({"write", "qhar.rom", "race.rom", "--code", "AAA"});
+        second.setArguments({"write", "qhar.rom", "race.rom", "--code", "BBB"});
+        first.start();
+        second.start();
+        const CliRun runs[] = {Finish(first), Finish(second)};
+        const int winners = int(runs[0].exitCode == 0) + int(runs[1].exitCode == 0);
+        QVERIFY2(winners == 1, qPrintable(QStringLiteral("round %1: %2 runs succeeded").arg(round).arg(winners)));
+        const CliRun &loser = runs[0].exitCode == 0 ? runs[1] : runs[0];
+        QCOMPARE(loser.exitCode, 1);
+        QCOMPARE(loser.err, QStringLiteral("File Exists: race.rom exists; use --force to replace it\n"));
+        QCOMPARE(ImageBuilder::ReadFile(Path("race.rom")), runs[0].exitCode == 0 ? a : b);
+        QCOMPARE(Entries(m_dir->path()), (QStringList{"a.rom", "b.rom", "qhar.rom", "race.rom"}));
+        QVERIFY(QFile::remove(Path("race.rom")));
+    }
+}
+
+void TestCli::dryRunMatchesRun_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("setup");  // what stands at the target before the run
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");    // the first line of standard error
+
+    const QStringList code{"--code", "XYZ"};
+    QTest::newRow("new file") << "qhar.rom" << "out.rom" << "" << code << 0 << "";
+    QTest::newRow("existing file") << "qhar.rom" << "out.rom" << "file" << code << 1
+                                   << "File Exists: out.rom exists; use --force to replace it";
+    QTest::newRow("existing file, --force") << "qhar.rom" << "out.rom" << "file" << (code + QStringList{"--force"}) << 0 << "";
+    QTest::newRow("folder missing") << "qhar.rom" << "nowhere/out.rom" << "" << code << 1
+                                    << "Could not open destination file: nowhere/out.rom was not found.";
+    QTest::newRow("folder as target") << "qhar.rom" << "out.rom" << "folder" << (code + QStringList{"--force"}) << 1
+                                      << "Could not open destination file: out.rom is a folder, not a firmware file.";
+    QTest::newRow("read-only folder") << "qhar.rom" << "ro/out.rom" << "read-only folder" << code << 1
+                                      << "Could not open destination file: Access to ro/out.rom was denied.";
+    QTest::newRow("version text past 16 characters") << "qlyt1-long.rom" << "out.rom" << "" << code << 1
+        << "File Format Error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
+    QTest::newRow("USB strings past 123 characters")
+        << "qsol.quf" << "out.quf" << "" << (code + QStringList{"--product", QString(124, 'p')}) << 2
+        << "brindle-cli write: --product: 124 characters; the three USB strings hold at most 123 together";
+    QTest::newRow("USB strings past 123 characters together")
+        << "qsol.quf" << "out.quf" << "" << (code + QStringList{"--manufacturer", QString(60, 'm'), "--product", QString(61, 'p')})
+        << 2 << "brindle-cli write: --manufacturer, --product: the three USB strings would hold 124 characters together; "
+                "at most 123 fit";
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QTest::newRow("named pipe as target") << "qhar.rom" << "out.rom" << "fifo" << (code + QStringList{"--force"}) << 1
+                                          << "Could not open destination file: out.rom is not a regular file.";
+#endif
+}
+
+// A dry run makes every check of the real run and ends with its message and exit code;
+// only the writing is left out.
+void TestCli::dryRunMatchesRun()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(QString, setup);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    if (setup == QLatin1String("read-only folder") && RecordState::RunningAsRoot())
+        QSKIP("Running as root: file permissions do not stop root from writing");
+
+    CliRun runs[2];
+    for (const bool dry : {true, false}) {
+        const QString folder = Folder(dry ? QStringLiteral("dry") : QStringLiteral("real"), {source});
+        QVERIFY(!folder.isEmpty());
+        const QString at = QDir(folder).filePath(target);
+        if (setup == QLatin1String("file"))
+            QVERIFY(ImageBuilder::WriteFile(at, "existing"));
+        else if (setup == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(at));
+        else if (setup == QLatin1String("read-only folder"))
+            QVERIFY(QDir().mkdir(QFileInfo(at).absolutePath()) && QFile::setPermissions(QFileInfo(at).absolutePath(), QFile::ReadOwner | QFile::ExeOwner));
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+        else if (setup == QLatin1String("fifo"))
+            QVERIFY(SpecialFiles::MakeFifo(at));
+#endif
+        QStringList args{"write", source, target};
+        args += options;
+        if (dry)
+            args << "--dry-run";
+        const QStringList before = Entries(folder);
+        // Only a regular file is read: opening a pipe here would wait for a writer.
+        const auto contents = [&at] { return QFileInfo(at).isFile() ? ImageBuilder::ReadFile(at) : QByteArray(); };
+        const QByteArray targetBefore = contents();
+        runs[dry ? 0 : 1] = RunIn(folder, args);
+        if (setup == QLatin1String("read-only folder"))
+            QFile::setPermissions(QFileInfo(at).absolutePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (dry) {
+            QCOMPARE(Entries(folder), before);
+            QCOMPARE(contents(), targetBefore);
+        }
+    }
+    const CliRun &dry = runs[0];
+    const CliRun &real = runs[1];
+    QCOMPARE(dry.exitCode, real.exitCode);
+    QCOMPARE(dry.err, real.err);
+    QCOMPARE(real.exitCode, exitCode);
+    QCOMPARE(real.err.section('\n', 0, 0), err);
+    if (exitCode == 0)
+        QVERIFY(dry.out.startsWith(QStringLiteral("Summary of Firmware Customisations\n")));
+    else
+        QCOMPARE(dry.out, QString());
+}
+
+void TestCli::profileOfAnyFileRoundTrips_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("extension");
+
+    using K = ImageBuilder::Kind;
+    const QList<QByteArray> types{"QHAR", "QLYT1", "QBEN", "QSOL", "QTIM", "QWEX", "QJ4J"};
+    const auto settings = [](ImageBuilder b, const QByteArray &type) {
+        b.setInit(0x83).setOption(0xCF).setLine(0x1D).setFlow(0x02).setDivisor(26);
+        if (type == "QSOL")
+            b.setStrings({"Norvale", "Widget", "SN1"});
+        else if (type == "QJ4J")
+            b.setDirPrefix("J4J0");
+        return b;
+    };
+    for (const QByteArray &type : types) {
+        const QByteArray version = "03.64" + type + "F";
+        QTest::addRow("%s ROM", type.constData()) << settings(ImageBuilder(K::Rom, version), type).build() << ".rom";
+        QTest::addRow("%s BLD", type.constData()) << settings(ImageBuilder(K::Bld, version), type).build() << ".bld";
+        QTest::addRow("%s QUF", type.constData()) << settings(ImageBuilder(K::Upgrade, version), type).build() << ".quf";
+        QTest::addRow("%s ROM of 66048 bytes", type.constData())
+            << settings(ImageBuilder(K::Rom, version), type).build() + QByteArray(kHeaderSize, '\x11') << ".bin";
+    }
+    QTest::newRow("QWEX prefix in lower case") << ImageBuilder(K::Rom, "03.64QWEXF").setDirPrefix("sn4p").build() << ".rom";
+    QTest::newRow("QJ4J prefix with a zero byte and Latin-1")
+        << ImageBuilder(K::Bld, "03.64QJ4JF").setDirPrefix(QByteArray("A\0B\xe9", 4)).build() << ".bld";
+    QTest::newRow("QSOL without device descriptor")
+        << ImageBuilder(K::Rom, "03.64QSOLF").setDeviceDescriptor(8, 0, 0).setStrings({"A", "B", "C"}).build() << ".rom";
+    QTest::newRow("QSOL without string descriptors") << ImageBuilder(K::Upgrade, "03.64QSOLF").build() << ".quf";
+    QTest::newRow("QSOL Latin-1 strings")
+        << ImageBuilder(K::Rom, "03.64QSOLF").setStrings({"Caf\xe9", "\xa9 Norvale", ""}).build() << ".rom";
+    ImageBuilder longStrings(K::Rom, "03.64QSOLF");
+    longStrings.setStrings({});
+    longStrings.setByte(kFirstString, 250).setByte(kFirstString + 1, kStringDescriptorType);
+    for (int pos = kFirstString + 2; pos < kStringAreaEnd; pos += 2)
+        longStrings.setByte(pos, quint8('a' + pos % 26)).setByte(pos + 1, 0);
+    QTest::newRow("QSOL strings beyond the room of a rewrite") << longStrings.build() << ".rom";
+    QTest::newRow("divisor outside the table") << ImageBuilder(K::Rom).setDivisor(5).build() << ".rom";
+}
+
+// The production-line recipe on every kind of file: the profile that info --json prints for a
+// file is accepted for that file, and writing with it changes nothing but the version text.
+void TestCli::profileOfAnyFileRoundTrips()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, extension);
+    const QString x = QStringLiteral("x") + extension;
+    const QString y = QStringLiteral("y") + extension;
+    QVERIFY(ImageBuilder::WriteFile(Path(x), file));
+
+    CliRun run = Run({"info", x, "--json"});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(ImageBuilder::WriteFile(Path("x.json"), run.out.toUtf8()));
+
+    run = Run({"write", x, y, "--settings", "x.json", "--code", "RTP"});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+
+    run = Run({"diff", x, y});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 1);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines.at(0).startsWith(QStringLiteral("version: ")), qPrintable(run.out));
+    QVERIFY2(lines.at(0).endsWith(QStringLiteral("-RTP") + lines.at(0).section(QLatin1Char('"'), 1, 1).mid(5) + QLatin1Char('"')),
+             qPrintable(run.out));
+    QVERIFY2(lines.at(1).startsWith(QStringLiteral("Image bytes outside the settings that differ: 0 of ")), qPrintable(run.out));
+}
+
+void TestCli::outputFailures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("info") << QStringList{"info", "qhar.rom"} << "info";
+    QTest::newRow("info --json") << QStringList{"info", "qhar.rom", "--json"} << "info";
+    QTest::newRow("diff") << QStringList{"diff", "qhar.rom", "qhar-set.rom"} << "diff";
+    QTest::newRow("diff --json") << QStringList{"diff", "qhar.rom", "qhar.rom", "--json"} << "diff";
+    QTest::newRow("write") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC"} << "write";
+    QTest::newRow("write --dry-run") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--dry-run"} << "write";
+}
+
+// Output that cannot be written is an error: a script must not take nothing for a result.
+void TestCli::outputFailures()
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("No /dev/full on this system");
+    QFETCH(QStringList, args);
+    QFETCH(QString, command);
+    PrepareFixtures(args);
+    const CliRun run = RunIn(m_dir->path(), args,
+                             [](QProcess &p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); });
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.err, QStringLiteral("brindle-cli %1: cannot write to standard output: %2\n")
+                          .arg(command, QString::fromLocal8Bit(std::strerror(ENOSPC))));
+}
+
+// Over a file-size limit the write fails like a full disk, with the message and exit code of
+// a refusal, instead of the program being ended by the system's signal.
+void TestCli::fileSizeLimit()
+{
+#ifndef BRINDLE_HAVE_RLIMIT
+    QSKIP("No file-size limit on this platform");
+#else
+    PrepareFixtures({"qhar.rom"});
+    const QStringList before = Files();
+    const CliRun run = RunIn(m_dir->path(), {"write", "qhar.rom", "out.rom", "--code", "ABC"}, [](QProcess &p) {
+        p.setChildProcessModifier([] {
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 4096;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    });
+    QCOMPARE(run.err, QStringLiteral("Could not write destination file: Disk full while accessing out.rom.\n"));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(Entries(m_dir->path()), before);
+#endif
+}
+
+// A name whose bytes are not text in the locale's encoding would be written under another
+// name; it is refused instead.
+void TestCli::unencodableName()
+{
+#ifndef BRINDLE_HAVE_SPECIAL_FILES
+    QSKIP("Arguments are text on this platform");
+#else
+    PrepareFixtures({"qhar.rom"});
+    const QStringList before = Entries(m_dir->path());
+    const QString script = QStringLiteral("exec \"$0\" write qhar.rom \"$(printf 'caf\\351.rom')\" --code ABC");
+    const CliRun run = RunIn(m_dir->path(), {}, [&script](QProcess &p) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        p.setProcessEnvironment(env);
+        p.setProgram(QStringLiteral("/bin/sh"));
+        p.setArguments({QStringLiteral("-c"), script, QStringLiteral(BRINDLE_CLI_PATH)});
+    });
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.startsWith(QStringLiteral("Could not open destination file: caf")), qPrintable(run.err));
+    QVERIFY2(run.err.endsWith(QStringLiteral(".rom has characters that this system cannot use in a file name.\n")),
+             qPrintable(run.err));
+    QCOMPARE(Entries(m_dir->path()), before);
+#endif
+}
 
 QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"

@@ -11,6 +11,7 @@
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "recordstate.h"
+#include "specialfiles.h"
 #include "uirecorder.h"
 
 using namespace Firmware;
@@ -62,6 +63,10 @@ private slots:
     void refusals_data();
     void refusals();
     void unreadableSource();
+    void sourceNotARegularFile_data();
+    void sourceNotARegularFile();
+    void acceptanceIndependentOfEarlierLoad_data();
+    void acceptanceIndependentOfEarlierLoad();
 
     void baudRate_data();
     void baudRate();
@@ -272,7 +277,7 @@ void TestFirmwareLoad::refusals_data()
 
     QTest::newRow("missing file") << "missing" << QByteArray() << "%1 was not found." << openCaption
                                   << int(KindRom) << -1 << -1 << false << false << QString() << 0 << 0;
-    QTest::newRow("folder") << "folder" << QByteArray() << "Access to %1 was denied." << openCaption
+    QTest::newRow("folder") << "folder" << QByteArray() << "%1 is a folder, not a firmware file." << openCaption
                             << int(KindRom) << -1 << -1 << false << false << QString() << 0 << 0;
 
     for (int length : {0, 1, kBldLength - 1, kBldLength + 1, kRomLength - 1, kRomLength + 1,
@@ -292,11 +297,11 @@ void TestFirmwareLoad::refusals_data()
     badBld[kImageSignature] = 'o';
     QTest::newRow("BLD signature wrong") << "bytes" << badBld << signatureText << firmwareCaption << int(KindBld)
                                          << kBldLength << 0 << true << false << QString() << 0 << 0;
-    // Neither code-type byte is 0, 1 or 2, so the earlier code type stays.
+    // A code type outside 0, 1 and 2 reads as 0: nothing of the earlier file stays.
     QByteArray oddCodeType = rom;
     oddCodeType[kImageCodeType] = '\x09';
     QTest::newRow("image code type 9") << "bytes" << oddCodeType << signatureText << firmwareCaption
-                                       << int(KindRom) << kRomLength << -1 << true << false << QString() << 0
+                                       << int(KindRom) << kRomLength << 0 << true << false << QString() << 0
                                        << 0;
     QByteArray imageCodeOne = rom;
     imageCodeOne[kImageCodeType] = '\x01';
@@ -309,6 +314,18 @@ void TestFirmwareLoad::refusals_data()
     QTest::newRow("reflash upgrade file") << "bytes" << reflash << signatureText << firmwareCaption
                                           << int(KindRom) << kUpgradeLength << 0 << true << false << QString()
                                           << 0 << 0;
+
+    // An upgrade header in front of something that is no ROM image of its own.
+    QByteArray noInnerSignature = ImageBuilder(ImageBuilder::Upgrade).build();
+    noInnerSignature[kHeaderSize + kImageSignature] = 'o';
+    QTest::newRow("upgrade file, image without signature")
+        << "bytes" << noInnerSignature << signatureText << firmwareCaption << int(KindRom) << kUpgradeLength
+        << int(CodeMain) << true << false << QString() << 0 << 0;
+    QByteArray innerCodeOne = ImageBuilder(ImageBuilder::Upgrade).build();
+    innerCodeOne[kHeaderSize + kImageCodeType] = char(CodeMain);
+    QTest::newRow("upgrade file, image of code type 1")
+        << "bytes" << innerCodeOne << signatureText << firmwareCaption << int(KindRom) << kUpgradeLength
+        << int(CodeMain) << true << false << QString() << 0 << 0;
 
     const auto versionRow = [&](const char *name, const QByteArray &text, int number, int type) {
         QTest::newRow(name) << "bytes" << ImageBuilder(ImageBuilder::Rom, text).build()
@@ -421,6 +438,103 @@ void TestFirmwareLoad::unreadableSource()
     QCOMPARE(ui.messages.first().text, QStringLiteral("Access to %1 was denied.").arg(path));
     QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open source file"));
     QVERIFY(rec.Image() == nullptr);
+}
+
+void TestFirmwareLoad::sourceNotARegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");  // %1 is the path
+    const QString folder = QStringLiteral("%1 is a folder, not a firmware file.");
+    const QString special = QStringLiteral("%1 is not a regular file.");
+    QTest::newRow("folder") << "folder" << folder;
+    QTest::newRow("link to folder") << "link to folder" << folder;
+    QTest::newRow("named pipe") << "fifo" << special;
+    QTest::newRow("link to named pipe") << "link to fifo" << special;
+    QTest::newRow("socket") << "socket" << special;
+    QTest::newRow("null device") << "device" << special;
+}
+
+// Opening a pipe would wait for a writer for ever; none of these is even looked into.
+void TestFirmwareLoad::sourceNotARegularFile()
+{
+#ifndef BRINDLE_HAVE_SPECIAL_FILES
+    QSKIP("No pipes, sockets or device files on this platform");
+#else
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    const QString folder = m_dir.filePath(QStringLiteral("special%1").arg(++m_serial));
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = SpecialFiles::Make(kind, folder);
+    QVERIFY2(!path.isEmpty(), qPrintable(kind));
+    const SpecialFiles::FifoHolder holder(path);  // a mistaken open finds an empty pipe
+
+    const QByteArray earlier = ImageBuilder(ImageBuilder::Upgrade).build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(loadOk(rec, ui, earlier));
+    ui.clear();
+    QCOMPARE(rec.LoadFirmware(path), -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().text, text.arg(path));
+    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open source file"));
+    QVERIFY(ui.waitBalanced());
+    QCOMPARE(rec.m_strSourceFile, path);
+    QCOMPARE(RecordState::Buffer(rec, kUpgradeLength), earlier);
+#endif
+}
+
+void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("codeType");
+
+    const QByteArray rom = ImageBuilder(ImageBuilder::Rom).build();
+    for (int code : {3, 9, 0x80, 0xFF}) {
+        QByteArray odd = rom;
+        odd[kImageCodeType] = char(code);
+        QTest::addRow("image code type %d", code) << odd << -1 << int(KindRom) << int(CodeRomImage);
+    }
+    QByteArray reflashImage = rom;
+    reflashImage[kImageCodeType] = char(CodeReflash);
+    QTest::newRow("image code type 2") << reflashImage << -1 << int(KindRom) << int(CodeReflash);
+    QByteArray oddHeader = ImageBuilder(ImageBuilder::Upgrade).build();
+    oddHeader[kHeaderCodeType] = '\x07';
+    QTest::newRow("header code type 7") << oddHeader << -1 << int(KindRom) << int(CodeRomImage);
+    QByteArray oddInner = ImageBuilder(ImageBuilder::Upgrade).build();
+    oddInner[kHeaderSize + kImageCodeType] = '\x05';
+    QTest::newRow("upgrade file, image code type 5") << oddInner << -1 << int(KindRom) << int(CodeMain);
+    QTest::newRow("ROM image") << rom << 1 << int(KindRom) << int(CodeRomImage);
+    QTest::newRow("upgrade file") << ImageBuilder(ImageBuilder::Upgrade).build() << 1 << int(KindUpgrade)
+                                  << int(CodeMain);
+}
+
+// Whether a file loads, and what it leaves in the record, is decided by that file alone.
+void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, result);
+    QFETCH(int, kind);
+    QFETCH(int, codeType);
+    const QString path = fixture(file);
+    QByteArray reflashHeader = ImageBuilder(ImageBuilder::Rom).build() + QByteArray(kHeaderSize, '\0');
+    reflashHeader[kHeaderCodeType] = char(CodeReflash);
+    const QList<QByteArray> earlierFiles = {QByteArray(), ImageBuilder(ImageBuilder::Rom).build(),
+                                            ImageBuilder(ImageBuilder::Upgrade).build(), reflashHeader};
+    for (const QByteArray &earlier : earlierFiles) {
+        UiRecorder ui;
+        CFirmwareRecord rec(&ui);
+        if (!earlier.isEmpty())
+            rec.LoadFirmware(fixture(earlier));
+        ui.clear();
+        QCOMPARE(rec.LoadFirmware(path), result);
+        QCOMPARE(ui.messages.size(), result == 1 ? 0 : 1);
+        if (result != 1)
+            QCOMPARE(ui.messages.first().text, QStringLiteral("File format not supported"));
+        QCOMPARE(rec.m_nFileKind, kind);
+        QCOMPARE(rec.m_nCodeType, codeType);
+    }
 }
 
 void TestFirmwareLoad::baudRate_data()

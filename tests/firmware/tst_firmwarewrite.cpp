@@ -19,6 +19,7 @@
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "recordstate.h"
+#include "specialfiles.h"
 #include "reflasher.h"
 #include "uirecorder.h"
 
@@ -128,6 +129,7 @@ private slots:
     void usbStringsTooLong();
     void versionTooLong();
     void usbAreaOfOtherTypesUntouched();
+    void usbStringsKeptWhenAsLoaded();
     void dirPrefix_data();
     void dirPrefix();
 
@@ -145,9 +147,14 @@ private slots:
 
     void declinedOverwrite();
     void overwriteLongerFile();
-    void destinationIsFolder_data();
-    void destinationIsFolder();
+    void targetNotARegularFile_data();
+    void targetNotARegularFile();
+    void targetNameNotEncodable();
     void destinationFolderMissing();
+    void failedSaveKeepsLayout_data();
+    void failedSaveKeepsLayout();
+    void checkMatchesSave_data();
+    void checkMatchesSave();
     void shortWriteKeepsTarget_data();
     void shortWriteKeepsTarget();
     void readOnlyDestination_data();
@@ -558,6 +565,36 @@ void TestFirmwareWrite::dirPrefix()
     QCOMPARE(write(rec, ui, QStringLiteral("out.bld")), expected);
 }
 
+// Strings that the image holds beyond the room a rewrite has are not rewritten: a save
+// that changes nothing else must not fail because of them.
+void TestFirmwareWrite::usbStringsKeptWhenAsLoaded()
+{
+    ImageBuilder b(ImageBuilder::Rom, "03.66QSOLA");
+    b.setStrings({});
+    // One descriptor that claims 250 bytes: 124 characters decode before the area ends.
+    b.setByte(kFirstString, 250).setByte(kFirstString + 1, kStringDescriptorType);
+    for (int pos = kFirstString + 2; pos < kStringAreaEnd; pos += 2)
+        b.setByte(pos, 'a' + pos % 26).setByte(pos + 1, 0);
+    const QByteArray source = b.build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, source));
+    QVERIFY(rec.m_strManufacturer.size() + rec.m_strProduct.size() + rec.m_strString3.size() > kMaxUsbStringChars);
+
+    rec.m_nBaudRate = 300;
+    rec.m_nVendorId = 0x1234;
+    QByteArray expected = source;
+    Patch(expected, 0, kDivisor, Bytes({0x10, 0x27, 0x00}));
+    Patch(expected, 0, kVendorId, Bytes({0x34, 0x12}));
+    QCOMPARE(write(rec, ui, QStringLiteral("out.rom")), expected);
+
+    rec.m_strProduct = QStringLiteral("x");  // now a change that does not fit
+    ui.clear();
+    QCOMPARE(rec.WriteFirmware(QDir(freshFolder()).filePath(QStringLiteral("again.rom"))), -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().text, QStringLiteral("USB strings too long: at most 123 characters fit"));
+}
+
 // ---- conversions ----------------------------------------------------------------------
 
 void TestFirmwareWrite::conversions_data()
@@ -844,38 +881,75 @@ void TestFirmwareWrite::overwriteLongerFile()
     QCOMPARE(ImageBuilder::ReadFile(path), source);
 }
 
-void TestFirmwareWrite::destinationIsFolder_data()
+void TestFirmwareWrite::targetNotARegularFile_data()
 {
-    QTest::addColumn<bool>("answer");
-    QTest::newRow("overwrite declined") << false;
-    QTest::newRow("overwrite accepted") << true;
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");  // %1 is the path
+    const QString folder = QStringLiteral("%1 is a folder, not a firmware file.");
+    const QString special = QStringLiteral("%1 is not a regular file.");
+    QTest::newRow("folder") << "folder" << folder;
+    QTest::newRow("link to folder") << "link to folder" << folder;
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QTest::newRow("named pipe") << "fifo" << special;
+    QTest::newRow("link to named pipe") << "link to fifo" << special;
+    QTest::newRow("socket") << "socket" << special;
+    QTest::newRow("null device") << "device" << special;
+#endif
 }
 
-void TestFirmwareWrite::destinationIsFolder()
+// Refused before the overwrite question, and left exactly as it was: a device or pipe is
+// never replaced by a regular file.
+void TestFirmwareWrite::targetNotARegularFile()
 {
-    QFETCH(bool, answer);
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom).build()));
-    const QString path = QDir(freshFolder()).filePath(QStringLiteral("folder.bin"));
-    QVERIFY(QDir().mkdir(path));
+    const QString folder = freshFolder();
+    const QString path = SpecialFiles::Make(kind, folder);
+    QVERIFY2(!path.isEmpty(), qPrintable(kind));
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    const unsigned typeBefore = SpecialFiles::TypeOf(path);
+    const SpecialFiles::FifoHolder holder(path);
+#endif
+    const QStringList entriesBefore = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
 
-    ui.clear();
-    ui.answer = answer;
-    QCOMPARE(rec.WriteFirmware(path), -1);
-    QCOMPARE(ui.questions.size(), 1);
-    QCOMPARE(ui.questions.first().text, QStringLiteral("Overwrite file folder.bin"));
-    if (answer) {
+    for (const CFirmwareRecord::WriteMode mode : {CFirmwareRecord::WriteMode::Check, CFirmwareRecord::WriteMode::Save}) {
+        ui.clear();
+        ui.answer = true;
+        QCOMPARE(rec.WriteFirmware(path, mode), -1);
+        QVERIFY(ui.questions.isEmpty());
         QCOMPARE(ui.messages.size(), 1);
-        QCOMPARE(ui.messages.first().text, QStringLiteral("Access to %1 was denied.").arg(path));
+        QCOMPARE(ui.messages.first().text, text.arg(path));
         QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
-    } else {
-        QVERIFY(ui.messages.isEmpty());
+        QVERIFY(ui.waitBalanced());
     }
-    QVERIFY(ui.waitBalanced());
-    QVERIFY(QFileInfo(path).isDir());
-    QVERIFY(QDir(path).isEmpty());
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QCOMPARE(SpecialFiles::TypeOf(path), typeBefore);
+#endif
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), entriesBefore);
+    if (kind.endsWith(QLatin1String("folder")))
+        QVERIFY(QDir(path).isEmpty());
     QVERIFY(rec.m_strTargetFile.isEmpty());
+}
+
+// A name that the file system's encoding cannot hold would be saved under another name.
+void TestFirmwareWrite::targetNameNotEncodable()
+{
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom).build()));
+    const QString folder = freshFolder();
+    const QString path = QDir(folder).filePath(QStringLiteral("out") + QChar(0xD800) + QStringLiteral(".rom"));
+    QVERIFY(QFile::decodeName(QFile::encodeName(path)) != path);
+
+    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().text,
+             QStringLiteral("%1 has characters that this system cannot use in a file name.").arg(path));
+    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
+    QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
 }
 
 void TestFirmwareWrite::destinationFolderMissing()
@@ -894,10 +968,161 @@ void TestFirmwareWrite::destinationFolderMissing()
     QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
     QVERIFY(ui.waitBalanced());
     QVERIFY(rec.m_strTargetFile.isEmpty());
-    // The conversion stays in force, so the next attempt starts from the upgrade layout.
-    QCOMPARE(rec.m_nFileKind, int(KindUpgrade));
-    QCOMPARE(rec.m_nFileLength, kUpgradeLength);
-    QCOMPARE(write(rec, ui, QStringLiteral("retry.bin")), UpgradeHeader("03.64QHARF") + image);
+    // The record keeps the layout it was loaded with, so the next attempt starts from it.
+    QCOMPARE(rec.m_nFileKind, int(KindRom));
+    QCOMPARE(rec.m_nFileLength, kRomLength);
+    QCOMPARE(write(rec, ui, QStringLiteral("retry.bin")), image);
+}
+
+void TestFirmwareWrite::failedSaveKeepsLayout_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("failing");  // extension of the refused name
+    QTest::addColumn<QString>("retry");    // extension of the name written afterwards
+    const QStringList sources{QStringLiteral("ROM"), QStringLiteral("BLD"), QStringLiteral("QUF"),
+                              QStringLiteral("ROM of 66048 bytes")};
+    const QStringList extensions{QStringLiteral(".rom"), QStringLiteral(".quf"), QStringLiteral(".bin")};
+    for (const QString &source : sources) {
+        for (const QString &failing : extensions) {
+            for (const QString &retry : extensions) {
+                QTest::addRow("%s, %s refused, then %s", qPrintable(source), qPrintable(failing), qPrintable(retry))
+                    << source << failing << retry;
+            }
+        }
+    }
+}
+
+// A save that fails, whether the file cannot be created or cannot be written, leaves the
+// record as it was: the next save gives the bytes of a first one.
+void TestFirmwareWrite::failedSaveKeepsLayout()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, failing);
+    QFETCH(QString, retry);
+    QByteArray file;
+    if (source == QLatin1String("BLD"))
+        file = ImageBuilder(ImageBuilder::Bld).build();
+    else if (source == QLatin1String("QUF"))
+        file = ImageBuilder(ImageBuilder::Upgrade).build();
+    else if (source == QLatin1String("ROM"))
+        file = ImageBuilder(ImageBuilder::Rom).build();
+    else
+        file = ImageBuilder(ImageBuilder::Rom).build() + QByteArray(kHeaderSize, '\x5A');
+    const auto edit = [](CFirmwareRecord &r) {
+        r.m_nBaudRate = 57600;
+        r.m_bHidePrompt = true;
+        r.m_strVersion = QStringLiteral("03.64-FIXQHARF");
+    };
+
+    UiRecorder ui;
+    CFirmwareRecord direct(&ui);
+    QVERIFY(load(direct, ui, file));
+    edit(direct);
+    const QByteArray expected = write(direct, ui, QStringLiteral("out") + retry);
+    QVERIFY(!expected.isEmpty());
+
+    QStringList failures{QStringLiteral("missing folder")};
+#ifdef BRINDLE_HAVE_RLIMIT
+    failures << QStringLiteral("file-size limit");
+#endif
+    for (const QString &failure : failures) {
+        CFirmwareRecord rec(&ui);
+        QVERIFY(load(rec, ui, file));
+        edit(rec);
+        ui.clear();
+        int result = 0;
+        if (failure == QLatin1String("missing folder")) {
+            result = rec.WriteFirmware(m_dir.filePath(QStringLiteral("no such folder/out") + failing));
+        } else {
+#ifdef BRINDLE_HAVE_RLIMIT
+            FileSizeLimit limit(4096);
+            QVERIFY(limit.isActive());
+            result = rec.WriteFirmware(QDir(freshFolder()).filePath(QStringLiteral("out") + failing));
+#endif
+        }
+        QCOMPARE(result, -1);
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(rec.m_nFileLength, int(file.size()));
+        QCOMPARE(rec.ImageBase(), source == QLatin1String("QUF") ? kHeaderSize : 0);
+        QCOMPARE(write(rec, ui, QStringLiteral("out") + retry), expected);
+    }
+}
+
+void TestFirmwareWrite::checkMatchesSave_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::newRow("new file") << "new";
+    QTest::newRow("existing file, overwrite accepted") << "existing yes";
+    QTest::newRow("existing file, overwrite declined") << "existing no";
+    QTest::newRow("folder missing") << "no folder";
+    QTest::newRow("target is a folder") << "folder";
+    QTest::newRow("read-only folder") << "read-only folder";
+    QTest::newRow("version text too long") << "long version";
+    QTest::newRow("USB strings too long") << "long strings";
+}
+
+// A check answers and asks exactly what a save would, and changes nothing at all.
+void TestFirmwareWrite::checkMatchesSave()
+{
+    QFETCH(QString, situation);
+    if (situation == QLatin1String("read-only folder") && RecordState::RunningAsRoot())
+        QSKIP("Running as root: file permissions do not stop root from writing");
+    const QByteArray file = ImageBuilder(ImageBuilder::Upgrade, "03.66QSOLA").setStrings({"Maker", "Thing", "3"}).build();
+    const QString folder = freshFolder();
+    QString path = QDir(folder).filePath(QStringLiteral("out.rom"));
+    bool answer = true;
+    if (situation.startsWith(QLatin1String("existing"))) {
+        QVERIFY(ImageBuilder::WriteFile(path, "existing"));
+        answer = situation.endsWith(QLatin1String("yes"));
+    } else if (situation == QLatin1String("no folder")) {
+        path = QDir(folder).filePath(QStringLiteral("missing/out.rom"));
+    } else if (situation == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+    } else if (situation == QLatin1String("read-only folder")) {
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    }
+    const auto edit = [&situation](CFirmwareRecord &r) {
+        r.m_nBaudRate = 300;
+        r.m_strVersion = situation == QLatin1String("long version") ? QStringLiteral("03.66ABCDE-XYZQSOLA")
+                                                                     : QStringLiteral("03.66-XYZQSOLA");
+        if (situation == QLatin1String("long strings"))
+            r.m_strProduct = QString(120, QLatin1Char('p'));
+    };
+
+    UiRecorder checkUi;
+    checkUi.answer = answer;
+    CFirmwareRecord checked(&checkUi);
+    QCOMPARE(checked.LoadFirmware(fixture(file)), 1);
+    edit(checked);
+    const QByteArray bufferBefore = RecordState::Buffer(checked, kBufferSize);
+    const QStringList entriesBefore = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    const QByteArray targetBefore = ImageBuilder::ReadFile(path);
+    checkUi.clear();
+    const int checkResult = checked.WriteFirmware(path, CFirmwareRecord::WriteMode::Check);
+    QVERIFY(checkUi.waitBalanced());
+    QCOMPARE(RecordState::Buffer(checked, kBufferSize), bufferBefore);
+    QCOMPARE(checked.m_nFileKind, int(KindUpgrade));
+    QVERIFY(checked.m_strTargetFile.isEmpty());
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), entriesBefore);
+    QCOMPARE(ImageBuilder::ReadFile(path), targetBefore);
+
+    UiRecorder saveUi;
+    saveUi.answer = answer;
+    CFirmwareRecord saved(&saveUi);
+    QCOMPARE(saved.LoadFirmware(fixture(file)), 1);
+    edit(saved);
+    saveUi.clear();
+    const int saveResult = saved.WriteFirmware(path);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QCOMPARE(checkResult, saveResult);
+    QCOMPARE(checkUi.questions.size(), saveUi.questions.size());
+    QCOMPARE(checkUi.messages.size(), saveUi.messages.size());
+    for (qsizetype i = 0; i < checkUi.messages.size(); ++i) {
+        QCOMPARE(checkUi.messages.at(i).text, saveUi.messages.at(i).text);
+        QCOMPARE(checkUi.messages.at(i).caption, saveUi.messages.at(i).caption);
+    }
+    QCOMPARE(saveResult, situation == QLatin1String("new") || situation == QLatin1String("existing yes") ? 1 : -1);
 }
 
 void TestFirmwareWrite::shortWriteKeepsTarget_data()
