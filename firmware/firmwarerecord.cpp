@@ -135,7 +135,7 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        const int err = errno;
+        const int err = FileError::SavedError();
         return Refuse(FileError::Describe(FileError::ForOpen(path, false, err), path),
                       kCaptionOpenSource);
     }
@@ -157,7 +157,7 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     errno = 0;
     const qint64 got = file.read(reinterpret_cast<char *>(m_pImage.get()), m_nFileLength);
     if (got != m_nFileLength) {
-        const int err = errno;
+        const int err = FileError::SavedError();
         return Refuse(FileError::Describe(FileError::ForTransfer(err), path), kCaptionOpenSource);
     }
     file.close();
@@ -453,21 +453,21 @@ int CFirmwareRecord::WriteFirmware(const QString &path)
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const int err = errno;
+        const int err = FileError::SavedError();
         return Refuse(FileError::Describe(FileError::ForOpen(path, true, err), path), kCaptionOpenTarget);
     }
 
     errno = 0;
     const qint64 written = file.write(reinterpret_cast<const char *>(m_pImage.get()), m_nFileLength);
     if (written != m_nFileLength) {
-        const int err = errno;
+        const int err = FileError::SavedError();
         file.cancelWriting();
         file.commit();  // removes the temporary file; the target stays as it was
         return Refuse(FileError::Describe(FileError::ForTransfer(err), path), kCaptionWriteTarget);
     }
     errno = 0;
     if (!file.commit()) {
-        const int err = errno;
+        const int err = FileError::SavedError();
         return Refuse(FileError::Describe(FileError::ForTransfer(err), path), kCaptionWriteTarget);
     }
     m_strTargetFile = path;
