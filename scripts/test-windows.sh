@@ -196,7 +196,7 @@ step "portable zip"
 if [ -n "$zip" ]; then
     listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")
     for f in "${expected_files[@]}"; do
-        grep -qE "(^|/)$f\$" <<<"$listing" || fail "zip: $f missing"
+        grep -qF "/$f" <<<"$listing" || fail "zip: $f missing"
     done
     if grep -qE 'tst_|Qt6Test' <<<"$listing"; then
         fail "zip: test programs or Qt Test packaged"
@@ -207,9 +207,9 @@ fi
 step "silent install, use and uninstall under Wine"
 if [ -n "$installer" ]; then
     c_drive=$WINEPREFIX/drive_c
-    instdir_win='C:\Brindle Test'
-    instdir=$c_drive/Brindle\ Test
-    timeout 300 wine "$installer" /S "/D=$instdir_win" >/dev/null 2>&1 || true
+    # Where the installer puts it unless told otherwise.
+    instdir="$c_drive/Program Files/Brindle"
+    timeout 300 wine "$installer" /S >/dev/null 2>&1 || true
     wineserver -w
     for f in "${expected_files[@]}"; do
         [ -f "$instdir/$f" ] || fail "install: $f missing"
@@ -266,6 +266,9 @@ if [ -n "$installer" ]; then
         [ -z "$left" ] || fail "uninstall left Start-menu entries: $left"
         if wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brindle' >/dev/null 2>&1; then
             fail "uninstall left its entry in the installed programs"
+        fi
+        if wine reg query 'HKLM\Software\The Brindle developers\Brindle' >/dev/null 2>&1; then
+            fail "uninstall left its settings key"
         fi
         [ -e "$instdir" ] || echo "uninstall: nothing left behind"
     fi
