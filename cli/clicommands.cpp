@@ -8,6 +8,7 @@
 // Qt
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -78,6 +79,22 @@ bool NameSurvives(CConsoleUi &ui, const QString &path, bool target)
     return false;
 }
 
+// --version and --help go to standard output on every platform: QCommandLineParser's own
+// showVersion() and showHelp() open a message box on Windows when no console is attached, so
+// a pipe or a redirected file would get nothing.
+int PrintVersion()
+{
+    PrintOut(QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion()
+             + QLatin1Char('\n'));
+    return kExitOk;
+}
+
+int PrintHelp(const QCommandLineParser &parser)
+{
+    PrintOut(parser.helpText());
+    return kExitOk;
+}
+
 // Adds the options every command has, parses and handles --help and --version (which end the
 // program) and checks the number of arguments after the command word.
 int ParseCommand(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
@@ -88,9 +105,9 @@ int ParseCommand(QCommandLineParser &parser, const QString &command, const QStri
     if (!parser.parse(arguments))
         return Fail(command, parser.errorText(), usageExit, true);
     if (parser.isSet(version))
-        parser.showVersion();
+        return PrintVersion();
     if (parser.isSet(help))
-        parser.showHelp(kExitOk);
+        return PrintHelp(parser);
     const qsizetype given = parser.positionalArguments().size() - 1;  // after the command word
     if (given < argumentCount)
         return Fail(command, QStringLiteral("missing arguments"), usageExit, true);
@@ -428,9 +445,9 @@ int Run(const QStringList &arguments, const QSet<QString> &unencodable)
     if (!parser.parse(arguments))
         return Fail(QString(), parser.errorText(), kExitUsage, true);
     if (parser.isSet(version))
-        parser.showVersion();
+        return PrintVersion();
     if (parser.isSet(help))
-        parser.showHelp(kExitOk);
+        return PrintHelp(parser);
     if (command.isEmpty())
         return Fail(QString(), QStringLiteral("no command given: use info, write or diff"), kExitUsage, true);
     return Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(command), kExitUsage, true);

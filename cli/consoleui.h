@@ -5,7 +5,8 @@
 
 #include "firmwareui.h"
 
-// Standard output and standard error in UTF-8; line breaks are written as they are.
+// Standard output and standard error in UTF-8. A "\n" is the platform's line end: on Windows
+// these streams are in text mode and write CR LF, as text files there are written.
 // PrintOut is false when the text could not be written and flushed in full (a full disk,
 // a closed pipe); errno tells why.
 bool PrintOut(const QString &text);

@@ -7,6 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 namespace FileError {
 
@@ -104,6 +110,39 @@ Problem ForOpen(const QString &path, bool forWriting, int savedErrno)
             return Problem::AccessDenied;
     }
     return FromErrno(savedErrno);
+}
+
+int SavedError()
+{
+    const int err = errno;
+#ifdef Q_OS_WIN
+    if (err == 0) {
+        switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_NETWORK_ACCESS_DENIED:
+            return EACCES;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_FILE_TOO_LARGE:
+            return EFBIG;
+        case ERROR_SUCCESS:
+            return 0;
+        default:
+            return EIO;
+        }
+    }
+#endif
+    return err;
 }
 
 Problem ForTransfer(int savedErrno)

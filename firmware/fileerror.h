@@ -33,4 +33,9 @@ Problem ForOpen(const QString &path, bool forWriting, int savedErrno);
 // Why a read or write on an open file failed.
 Problem ForTransfer(int savedErrno);
 
+// The reason for the file call that just failed, as an errno value: errno itself, or on Windows,
+// where Qt's file calls leave errno alone, the system's last error code turned into its errno
+// equivalent. Call it right after the failing call, before anything else touches the file system.
+int SavedError();
+
 }  // namespace FileError

@@ -191,7 +191,7 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        const int err = errno;
+        const int err = FileError::SavedError();
         return Refuse(FileError::Describe(FileError::ForOpen(path, false, err), path),
                       kCaptionOpenSource);
     }
@@ -213,7 +213,7 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     errno = 0;
     const qint64 got = file.read(reinterpret_cast<char *>(m_pImage.get()), m_nFileLength);
     if (got != m_nFileLength) {
-        const int err = errno;
+        const int err = FileError::SavedError();
         return Refuse(FileError::Describe(FileError::ForTransfer(err), path), kCaptionOpenSource);
     }
     file.close();

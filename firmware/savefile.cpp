@@ -1,5 +1,7 @@
 #include "savefile.h"
 
+#include "fileerror.h"
+
 // Std
 #include <cerrno>
 #include <csignal>
@@ -124,15 +126,21 @@ Result SaveNew(const QString &path, const char *data, qint64 size)
         temp.setFileName(folder.filePath(name));
         errno = 0;
         open = temp.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
-        if (!open && errno != EEXIST)
-            return {Outcome::OpenFailed, errno};
+        const int err = open ? 0 : FileError::SavedError();
+        if (!open && err != EEXIST)
+            return {Outcome::OpenFailed, err};
     }
     if (!open)
         return {Outcome::OpenFailed, EEXIST};
 
     errno = 0;
     const qint64 written = temp.write(data, size);
-    int err = written == size ? 0 : (errno ? errno : EIO);
+    int err = 0;
+    if (written != size) {
+        err = FileError::SavedError();
+        if (err == 0)
+            err = EIO;
+    }
 #ifndef Q_OS_WIN
     if (err == 0)
         err = FlushToDisk(temp.handle());
@@ -156,19 +164,19 @@ Result SaveReplacing(const QString &path, const char *data, qint64 size)
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {Outcome::OpenFailed, errno};
+        return {Outcome::OpenFailed, FileError::SavedError()};
 
     errno = 0;
     const qint64 written = file.write(data, size);
     if (written != size) {
-        const int err = errno;
+        const int err = FileError::SavedError();
         file.cancelWriting();
         file.commit();  // removes the temporary file; the target stays as it was
         return {Outcome::WriteFailed, err};
     }
     errno = 0;
     if (!file.commit())
-        return {Outcome::WriteFailed, errno};
+        return {Outcome::WriteFailed, FileError::SavedError()};
     return {Outcome::Saved, 0};
 }
 

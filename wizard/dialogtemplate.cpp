@@ -15,6 +15,9 @@
 #include <QRadioButton>
 
 #include "editalnum.h"
+#ifdef Q_OS_WIN
+#include "windowsdialogfont.h"
+#endif
 
 namespace {
 
@@ -139,6 +142,12 @@ void FitOneLineText(QWidget *w, const ControlTemplate &c, QRect &r, int dialogWi
 
 QSize CDialogBuilder::BaseUnits(const QFont &font)
 {
+#ifdef Q_OS_WIN
+    // Windows measures with its own text functions, whose character height can differ from
+    // Qt's for the same font; a dialog is laid out as Windows would lay it out.
+    if (const QSize base = WindowsDialogBaseUnits(font); base.isValid() && !base.isEmpty())
+        return base;
+#endif
     const QFontMetrics fm(font);
     const int extent = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return QSize((extent / 26 + 1) / 2, fm.height());

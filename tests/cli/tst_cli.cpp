@@ -123,8 +123,9 @@ QString PlainLines(QString text)
 
 struct CliRun {
     int exitCode = -1;
-    QString out;
+    QString out;  // line breaks as "\n" on every platform
     QString err;
+    QByteArray rawOut;  // standard output as the tool wrote it
 };
 
 }  // namespace
@@ -175,8 +176,20 @@ private:
             return run;
         }
         run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.rawOut = process.readAllStandardOutput();
+        run.out = QString::fromUtf8(run.rawOut);
         run.err = QString::fromUtf8(process.readAllStandardError());
+#ifdef Q_OS_WIN
+        // Text on Windows ends its lines with CR LF, and so does everything the tool prints there.
+        for (QString *text : {&run.out, &run.err}) {
+            if (text->count(QLatin1String("\r\n")) != text->count(QLatin1Char('\n')))
+                QTest::qFail(qPrintable("a line break other than CR LF in:\n" + *text), __FILE__, __LINE__);
+            text->replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        }
+#else
+        if (run.out.contains(QLatin1Char('\r')) || run.err.contains(QLatin1Char('\r')))
+            QTest::qFail(qPrintable("a CR in:\n" + run.out + run.err), __FILE__, __LINE__);
+#endif
         return run;
     }
 
@@ -557,11 +570,25 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         run = Run({"info", "golden.quf", "--json"});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(ImageBuilder::WriteFile(Path("golden.json"), run.out.toUtf8()));
+        // The profile as saved here, and with the other platform's line ends: both read back alike.
+        QByteArray lf = run.rawOut;
+        lf.replace("\r\n", "\n");
+        QByteArray crlf = lf;
+        crlf.replace("\n", "\r\n");
+        QVERIFY(ImageBuilder::WriteFile(Path("golden.json"), run.rawOut));
+        QVERIFY(ImageBuilder::WriteFile(Path("golden-lf.json"), lf));
+        QVERIFY(ImageBuilder::WriteFile(Path("golden-crlf.json"), crlf));
 
         run = Run({"write", "qsol2.rom", "line.rom", "--code", "L01", "--settings", "golden.json"});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
+        for (const char *other : {"golden-lf.json", "golden-crlf.json"}) {
+            const QString target = QString::fromLatin1(other).replace("golden", "line").replace(".json", ".rom");
+            run = Run({"write", "qsol2.rom", target, "--code", "L01", "--settings", other});
+            QCOMPARE(run.err, QString());
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(ImageBuilder::ReadFile(Path(target)), ImageBuilder::ReadFile(Path("line.rom")));
+        }
 
         // Everything but the version text follows the golden image. The third USB string is the
         // file's own, as in the wizard, which has no page for it; here both files carry "SN1".
@@ -744,9 +771,12 @@ private slots:
 
         // Profiles.
         const QStringList withProfile{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "p.json"};
+        // The reason is the system's own wording ("No such file or directory" on Linux).
+        QFile missing(QStringLiteral("brindle-no-such-profile.json"));
+        QVERIFY(!missing.open(QIODevice::ReadOnly));
         QTest::newRow("profile missing")
             << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "none.json"} << none << 2
-            << "brindle-cli write: none.json: cannot read the profile: No such file or directory";
+            << "brindle-cli write: none.json: cannot read the profile: " + missing.errorString();
         QTest::newRow("profile malformed") << withProfile << QByteArray("{\n  \"baudRate\": 9600\n  \"parity\": \"odd\"\n}") << 2
                                            << "brindle-cli write: p.json: line 3, column 4: malformed JSON: unterminated object";
         QTest::newRow("profile not an object") << withProfile << QByteArray("[1, 2]") << 2

@@ -10,6 +10,13 @@
 
 #include "fileerror.h"
 
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 using FileError::Problem;
 Q_DECLARE_METATYPE(FileError::Problem)
 
@@ -25,6 +32,8 @@ private slots:
     void forOpen();
     void forTransfer_data();
     void forTransfer();
+    void savedError_data();
+    void savedError();
 };
 
 void TestFileError::describe_data()
@@ -103,6 +112,43 @@ void TestFileError::forTransfer()
     QFETCH(int, savedErrno);
     QFETCH(Problem, problem);
     QCOMPARE(FileError::ForTransfer(savedErrno), problem);
+}
+
+void TestFileError::savedError_data()
+{
+    QTest::addColumn<int>("errnoValue");
+    QTest::addColumn<int>("systemCode");  // Windows' last error code
+    QTest::addColumn<int>("expected");
+    QTest::newRow("errno") << ENOSPC << 0 << ENOSPC;
+    QTest::newRow("nothing") << 0 << 0 << 0;
+#ifdef Q_OS_WIN
+    QTest::newRow("file not found") << 0 << int(ERROR_FILE_NOT_FOUND) << ENOENT;
+    QTest::newRow("path not found") << 0 << int(ERROR_PATH_NOT_FOUND) << ENOENT;
+    QTest::newRow("no such drive") << 0 << int(ERROR_INVALID_DRIVE) << ENOENT;
+    QTest::newRow("access denied") << 0 << int(ERROR_ACCESS_DENIED) << EACCES;
+    QTest::newRow("held open by another program") << 0 << int(ERROR_SHARING_VIOLATION) << EACCES;
+    QTest::newRow("locked range") << 0 << int(ERROR_LOCK_VIOLATION) << EACCES;
+    QTest::newRow("write-protected medium") << 0 << int(ERROR_WRITE_PROTECT) << EACCES;
+    QTest::newRow("disk full") << 0 << int(ERROR_DISK_FULL) << ENOSPC;
+    QTest::newRow("disk full on a handle") << 0 << int(ERROR_HANDLE_DISK_FULL) << ENOSPC;
+    QTest::newRow("file too large") << 0 << int(ERROR_FILE_TOO_LARGE) << EFBIG;
+    QTest::newRow("anything else") << 0 << int(ERROR_CRC) << EIO;
+    QTest::newRow("errno comes first") << EROFS << int(ERROR_FILE_NOT_FOUND) << EROFS;
+#endif
+}
+
+void TestFileError::savedError()
+{
+    QFETCH(int, errnoValue);
+    QFETCH(int, systemCode);
+    QFETCH(int, expected);
+#ifdef Q_OS_WIN
+    ::SetLastError(DWORD(systemCode));
+#else
+    Q_UNUSED(systemCode);
+#endif
+    errno = errnoValue;
+    QCOMPARE(FileError::SavedError(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestFileError)

@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #include "common/imagebuilder.h"
 #include "firmwareformat.h"
@@ -427,10 +433,19 @@ void TestFirmwareLoad::refusals()
 
 void TestFirmwareLoad::unreadableSource()
 {
+    const QString path = fixture(ImageBuilder(ImageBuilder::Rom).build());
+#ifdef Q_OS_WIN
+    // Windows denies reading a file that another program holds open without sharing it.
+    const HANDLE holder = ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()),
+                                        GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    QVERIFY(holder != INVALID_HANDLE_VALUE);
+    const auto release = qScopeGuard([holder] { ::CloseHandle(holder); });
+#else
     if (RecordState::RunningAsRoot())
         QSKIP("Running as root: file permissions do not stop root from reading");
-    const QString path = fixture(ImageBuilder(ImageBuilder::Rom).build());
     QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+#endif
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     QCOMPARE(rec.LoadFirmware(path), -1);

@@ -14,6 +14,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #include "common/imagebuilder.h"
 #include "firmwareformat.h"
@@ -1171,16 +1177,25 @@ void TestFirmwareWrite::shortWriteKeepsTarget()
 
 void TestFirmwareWrite::readOnlyDestination_data()
 {
-    QTest::addColumn<bool>("folderReadOnly");
-    QTest::newRow("read-only file") << false;
-    QTest::newRow("read-only folder") << true;
+    QTest::addColumn<QString>("lock");  // what keeps the destination from being written
+    QTest::addColumn<QString>("caption");
+    // On Windows a read-only file is one with the read-only attribute, which Qt sets here.
+    QTest::newRow("read-only file") << "file" << "Could not open destination file";
+#ifdef Q_OS_WIN
+    // Windows ignores the read-only attribute of folders; what it does honour is a file held
+    // open by another program without sharing: the new file cannot take the old one's place.
+    QTest::newRow("held open by another program") << "held" << "Could not write destination file";
+#else
+    QTest::newRow("read-only folder") << "folder" << "Could not open destination file";
+#endif
 }
 
 void TestFirmwareWrite::readOnlyDestination()
 {
-    if (RecordState::RunningAsRoot())
+    QFETCH(QString, lock);
+    QFETCH(QString, caption);
+    if (lock != QLatin1String("held") && RecordState::RunningAsRoot())
         QSKIP("Running as root: file permissions do not stop root from writing");
-    QFETCH(bool, folderReadOnly);
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom).build()));
@@ -1188,7 +1203,20 @@ void TestFirmwareWrite::readOnlyDestination()
     const QString path = QDir(folder).filePath(QStringLiteral("locked.rom"));
     QVERIFY(ImageBuilder::WriteFile(path, "locked"));
     const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner;
-    QVERIFY(QFile::setPermissions(folderReadOnly ? folder : path, readOnly));
+#ifdef Q_OS_WIN
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    if (lock == QLatin1String("held")) {
+        holder = ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), GENERIC_READ, 0,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        QVERIFY(holder != INVALID_HANDLE_VALUE);
+    }
+    const auto release = qScopeGuard([holder] {
+        if (holder != INVALID_HANDLE_VALUE)
+            ::CloseHandle(holder);
+    });
+#endif
+    if (lock != QLatin1String("held"))
+        QVERIFY(QFile::setPermissions(lock == QLatin1String("folder") ? folder : path, readOnly));
 
     ui.clear();
     const int result = rec.WriteFirmware(path);
@@ -1196,8 +1224,16 @@ void TestFirmwareWrite::readOnlyDestination()
     QCOMPARE(result, -1);
     QCOMPARE(ui.messages.size(), 1);
     QCOMPARE(ui.messages.first().text, QStringLiteral("Access to %1 was denied.").arg(path));
-    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
+    QCOMPARE(ui.messages.first().caption, caption);
+#ifdef Q_OS_WIN
+    if (holder != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(holder);
+        holder = INVALID_HANDLE_VALUE;
+    }
+#endif
     QCOMPARE(ImageBuilder::ReadFile(path), QByteArray("locked"));
+    // Nothing is left behind beside it: no temporary file of the failed write.
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("locked.rom")});
 }
 
 void TestFirmwareWrite::sourceOverwritten()

@@ -13,6 +13,13 @@
 #include <QTimer>
 #include <QtTest>
 
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include "aboutdlg.h"
 #include "brindledlg.h"
 #include "common/imagebuilder.h"
@@ -66,6 +73,7 @@ private slots:
     void enterAndEscape();
     void closeBoxEnds();
     void aboutBox();
+    void systemMenuEntry();
     void linkAndLogoOpenWebSite();
     void fullWalkWrites_data();
     void fullWalkWrites();
@@ -527,6 +535,49 @@ void TestBrindleDlg::aboutBox()
     // Other system commands change nothing and open nothing.
     m_dlg->OnSysCommand(0xF120);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+void TestBrindleDlg::systemMenuEntry()
+{
+#ifndef Q_OS_WIN
+    QSKIP("The window's system menu is Windows' own; elsewhere the context menu offers the entry (aboutBox)");
+#else
+    const HWND window = reinterpret_cast<HWND>(m_dlg->winId());
+    const HMENU menu = ::GetSystemMenu(window, FALSE);
+    QVERIFY(menu != nullptr);
+
+    // The last two items: a separator, then the entry with command 16.
+    const int count = ::GetMenuItemCount(menu);
+    QVERIFY(count >= 2);
+    MENUITEMINFOW separator{};
+    separator.cbSize = sizeof separator;
+    separator.fMask = MIIM_FTYPE;
+    QVERIFY(::GetMenuItemInfoW(menu, UINT(count - 2), TRUE, &separator));
+    QVERIFY(separator.fType & MFT_SEPARATOR);
+    QCOMPARE(::GetMenuItemID(menu, count - 1), UINT(0x0010));
+    wchar_t text[64] = {};
+    QVERIFY(::GetMenuStringW(menu, UINT(count - 1), text, int(std::size(text)), MF_BYPOSITION) > 0);
+    QCOMPARE(QString::fromWCharArray(text), QStringLiteral("&About Brindle..."));
+
+    // Choosing it sends WM_SYSCOMMAND to the window, which opens the About box.
+    const int step = m_dlg->m_nCurrentStep;
+    QString title;
+    QTimer::singleShot(0, this, [&] {
+        if (auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget())) {
+            title = about->windowTitle();
+            about->accept();
+        }
+    });
+    ::SendMessageW(window, WM_SYSCOMMAND, 0x0010, 0);
+    QCOMPARE(title, QStringLiteral("About Brindle"));
+    QCOMPARE(m_dlg->m_nCurrentStep, step);
+    QVERIFY(m_dlg->isVisible());
+
+    // The system's own commands still reach the window: restoring a restored window does nothing.
+    ::SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QVERIFY(m_dlg->isVisible());
+#endif
 }
 
 void TestBrindleDlg::linkAndLogoOpenWebSite()

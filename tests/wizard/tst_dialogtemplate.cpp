@@ -11,6 +11,13 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include "dialogtemplate.h"
 #include "editalnum.h"
 #include "resourceids.h"
@@ -21,6 +28,7 @@ class TestDialogTemplate : public QObject
 
 private slots:
     void baseUnitsFollowTheFont();
+    void baseUnitsMatchWindows();
     void toPixels_data();
     void toPixels();
     void everyTemplateExists_data();
@@ -39,13 +47,53 @@ void TestDialogTemplate::baseUnitsFollowTheFont()
     const QFontMetrics fm(font);
     const int extent = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     const QSize base = CDialogBuilder::BaseUnits(font);
+#ifdef Q_OS_WIN
+    Q_UNUSED(extent);  // Windows' own measures decide there (baseUnitsMatchWindows)
+#else
     QCOMPARE(base, QSize((extent / 26 + 1) / 2, fm.height()));
+#endif
 
     // A larger font gives larger units, so dialogs grow with the user's font.
     font.setPixelSize(QFontInfo(font).pixelSize() * 2);
     const QSize larger = CDialogBuilder::BaseUnits(font);
     QVERIFY(larger.width() > base.width());
     QVERIFY(larger.height() > base.height());
+}
+
+void TestDialogTemplate::baseUnitsMatchWindows()
+{
+#ifndef Q_OS_WIN
+    QSKIP("Compares with the Windows system's own dialog font and text measures");
+#else
+    // Dialogs on Windows use the system's message font, and Windows measures its dialog units
+    // on that font with the screen's device context: the average width of the 52 letters,
+    // rounded, and the character height.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    QVERIFY(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    const QFont font = QApplication::font();
+    QCOMPARE(font.family(), QString::fromWCharArray(metrics.lfMessageFont.lfFaceName));
+
+    const HDC dc = ::GetDC(nullptr);
+    QVERIFY(dc != nullptr);
+    const HFONT windowsFont = ::CreateFontIndirectW(&metrics.lfMessageFont);
+    QVERIFY(windowsFont != nullptr);
+    const HGDIOBJ old = ::SelectObject(dc, windowsFont);
+    TEXTMETRICW tm{};
+    SIZE extent{};
+    const wchar_t letters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const bool measured = ::GetTextMetricsW(dc, &tm) && ::GetTextExtentPoint32W(dc, letters, 52, &extent);
+    ::SelectObject(dc, old);
+    ::DeleteObject(windowsFont);
+    ::ReleaseDC(nullptr, dc);
+    QVERIFY(measured);
+
+    const QSize windowsBase((extent.cx / 26 + 1) / 2, tm.tmHeight);
+    QCOMPARE(CDialogBuilder::BaseUnits(font), windowsBase);
+    // And so the wizard's 320 by 200 units are the pixels Windows would give its dialog.
+    QCOMPARE(CDialogBuilder::ToPixels(QSize(320, 200), CDialogBuilder::BaseUnits(font)),
+             QSize(::MulDiv(320, windowsBase.width(), 4), ::MulDiv(200, windowsBase.height(), 8)));
+#endif
 }
 
 void TestDialogTemplate::toPixels_data()

@@ -54,6 +54,8 @@ private slots:
     void typingOpen_data();
     void typingOpen();
     void editingOnToMissingPath();
+    void trailingDotsAndSpaces_data();
+    void trailingDotsAndSpaces();
     void typingSave_data();
     void typingSave();
     void showRunsTheRule_data();
@@ -281,6 +283,47 @@ void TestTabFile::editingOnToMissingPath()
         QTest::keyClick(p->m_editFilePath, Qt::Key_Backspace);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, m_dir->path());
+}
+
+void TestTabFile::trailingDotsAndSpaces_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("typed");   // under the test folder, which holds FW.ROM
+    QTest::addColumn<QString>("stored");  // the page's path afterwards; empty when refused
+#ifdef Q_OS_WIN
+    // Windows drops them: the name is the existing file, and a written file gets the extension
+    // that is left.
+    QTest::newRow("open: dot") << false << "FW.ROM." << "FW.ROM";
+    QTest::newRow("open: dots and spaces") << false << "FW.ROM. . " << "FW.ROM";
+    QTest::newRow("save: dot") << true << "out.QUF." << "out.QUF";
+    QTest::newRow("save: space") << true << "out.ROM " << "out.ROM";
+    QTest::newRow("save: only dots stay") << true << "..." << "...";
+#else
+    // Elsewhere they are part of the name.
+    QTest::newRow("open: dot") << false << "FW.ROM." << "";
+    QTest::newRow("open: dots and spaces") << false << "FW.ROM. . " << "";
+    QTest::newRow("save: dot") << true << "out.QUF." << "out.QUF.";
+    QTest::newRow("save: space") << true << "out.ROM " << "out.ROM ";
+    QTest::newRow("save: only dots stay") << true << "..." << "...";
+#endif
+}
+
+void TestTabFile::trailingDotsAndSpaces()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+
+    QVERIFY(makeFile(QStringLiteral("FW.ROM")));
+    if (save)
+        QVERIFY(reach(true, {ImageBuilder::Rom}));
+    CTabFile *p = page(save);
+    const QString before = p->m_strFilePath;
+
+    paste(p->m_editFilePath, path(typed));
+    QCOMPARE(p->m_editFilePath->text(), path(typed));  // the box keeps what was typed
+    QCOMPARE(m_wizard.NextEnabled(), !stored.isEmpty());
+    QCOMPARE(p->m_strFilePath, stored.isEmpty() ? before : path(stored));
 }
 
 void TestTabFile::typingSave_data()

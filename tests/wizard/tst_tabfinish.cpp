@@ -155,7 +155,11 @@ void TestTabFinish::afterWrite()
     QFETCH(QString, targetName);
     QFETCH(QString, kindWord);
 
-    QVERIFY(QDir(m_wizard.dir.path()).mkpath(QStringLiteral("sub")));
+    // A folder for each row: where names ignore letter case, this row's "out.rom" would be the
+    // "out.ROM" an earlier row wrote, and the wizard would rightly ask before replacing it.
+    static int row = 0;
+    const QString folder = QStringLiteral("sub%1/").arg(++row);
+    QVERIFY(QDir(m_wizard.dir.path()).mkpath(folder));
     QVERIFY(m_wizard.Load(ImageBuilder(ImageBuilder::Kind(sourceKind), "03.64QHARF"), sourceName));
     while (m_wizard.dlg->m_nCurrentStep < 7)
         m_wizard.Next();
@@ -163,7 +167,7 @@ void TestTabFinish::afterWrite()
     m_wizard.Next();
     m_wizard.Next();
     QCOMPARE(m_wizard.dlg->m_nCurrentStep, m_wizard.dlg->m_nSaveStep);
-    QTest::keyClicks(m_wizard.dlg->m_pSavePage->m_editFilePath, m_wizard.dir.filePath(QStringLiteral("sub/") + targetName));
+    QTest::keyClicks(m_wizard.dlg->m_pSavePage->m_editFilePath, m_wizard.dir.filePath(folder + targetName));
     m_wizard.Next();
 
     QCOMPARE(m_wizard.dlg->m_nCurrentStep, kFinishStep);
