@@ -50,33 +50,6 @@ inline unsigned TypeOf(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & S_IFMT) : 0u;
 }
 
-// Makes a thing of `kind` in `folder` and returns its path, or an empty text on failure.
-// Kinds: folder, fifo, socket, device (the null device itself), link to fifo, link to folder.
-inline QString Make(const QString &kind, const QString &folder)
-{
-    const QDir dir(folder);
-    if (kind == QLatin1String("device"))
-        return QStringLiteral("/dev/null");
-    if (kind == QLatin1String("folder")) {
-        const QString path = dir.filePath(QStringLiteral("a folder.rom"));
-        return QDir().mkdir(path) ? path : QString();
-    }
-    if (kind == QLatin1String("fifo")) {
-        const QString path = dir.filePath(QStringLiteral("pipe.rom"));
-        return MakeFifo(path) ? path : QString();
-    }
-    if (kind == QLatin1String("socket")) {
-        const QString path = dir.filePath(QStringLiteral("socket.rom"));
-        return MakeSocket(path) ? path : QString();
-    }
-    if (kind.startsWith(QLatin1String("link to "))) {
-        const QString to = Make(kind.mid(8), folder);
-        const QString path = dir.filePath(QStringLiteral("link.rom"));
-        return !to.isEmpty() && QFile::link(to, path) ? path : QString();
-    }
-    return QString();
-}
-
 // Keeps a pipe open for reading and writing, so that a program that opens it by mistake finds
 // an empty pipe instead of waiting forever for a writer.
 class FifoHolder
@@ -101,5 +74,34 @@ private:
     int m_fd = -1;
 };
 #endif
+
+// Makes a thing of `kind` in `folder` and returns its path, or an empty text on failure.
+// Kinds: folder; where the system has them, fifo, socket, device (the null device itself), link to fifo, link to folder.
+inline QString Make(const QString &kind, const QString &folder)
+{
+    const QDir dir(folder);
+    if (kind == QLatin1String("folder")) {
+        const QString path = dir.filePath(QStringLiteral("a folder.rom"));
+        return QDir().mkdir(path) ? path : QString();
+    }
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    if (kind == QLatin1String("device"))
+        return QStringLiteral("/dev/null");
+    if (kind == QLatin1String("fifo")) {
+        const QString path = dir.filePath(QStringLiteral("pipe.rom"));
+        return MakeFifo(path) ? path : QString();
+    }
+    if (kind == QLatin1String("socket")) {
+        const QString path = dir.filePath(QStringLiteral("socket.rom"));
+        return MakeSocket(path) ? path : QString();
+    }
+    if (kind.startsWith(QLatin1String("link to "))) {
+        const QString to = Make(kind.mid(8), folder);
+        const QString path = dir.filePath(QStringLiteral("link.rom"));
+        return !to.isEmpty() && QFile::link(to, path) ? path : QString();
+    }
+#endif
+    return QString();
+}
 
 }  // namespace SpecialFiles
