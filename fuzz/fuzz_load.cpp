@@ -17,6 +17,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -208,9 +209,10 @@ int RecognisedKind(const QByteArray &file)
 
 // Writes `r` to `path`, then loads the file into a new record. A file that is recognised as
 // the kind the record now has must load with exactly the settings that were written.
-void WriteAndReload(CFirmwareRecord &r, QuietUi &ui, const QString &path, int expectedKind)
+void WriteAndReload(CFirmwareRecord &r, QuietUi &ui, const QString &path, int expectedKind, bool stringsEdited)
 {
-    const bool tooLong = UsbTooLong(r) || r.m_strVersion.size() > kVersionTextSize;
+    // Strings over the limit are refused when they were changed; as loaded, they are kept.
+    const bool tooLong = (UsbTooLong(r) && stringsEdited) || r.m_strVersion.size() > kVersionTextSize;
     const int written = r.WriteFirmware(path);
     FUZZ_CHECK(ui.depth == 0);
     if (tooLong) {
@@ -267,13 +269,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(rec.m_nFileLength == int(size));
     FUZZ_CHECK(rec.m_strVersion.size() <= kVersionTextSize);
 
+    const QStringList loadedStrings{rec.m_strManufacturer, rec.m_strProduct, rec.m_strString3};
     FuzzedDataProvider fdp(data, size);
     Edit(rec, fdp);
+    const bool stringsEdited = QStringList{rec.m_strManufacturer, rec.m_strProduct, rec.m_strString3} != loadedStrings;
 
     const int kind = rec.m_nFileKind;
-    WriteAndReload(rec, ui, w.bin, kind);
-    WriteAndReload(rec, ui, w.rom, KindRom);
-    WriteAndReload(rec, ui, w.quf, KindUpgrade);
+    WriteAndReload(rec, ui, w.bin, kind, stringsEdited);
+    WriteAndReload(rec, ui, w.rom, KindRom, stringsEdited);
+    WriteAndReload(rec, ui, w.quf, KindUpgrade, stringsEdited);
     return 0;
 }
 
