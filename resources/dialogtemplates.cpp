@@ -82,7 +82,7 @@ constexpr ControlTemplate kUsbPage[] = {
     {1021, K::Edit, "", 180, 48, 78, 14, kEdit},
     {kNoId, K::Static, "Product String:", 72, 66, 108, 8, StyleNone},
     {1022, K::Edit, "", 180, 66, 78, 14, kEdit},
-    {1023, K::Static, "", 72, 84, 186, 16, StyleWordWrap},
+    {1023, K::Static, "", 72, 84, 186, 18, StyleWordWrap},
 };
 
 // 140: summary page.

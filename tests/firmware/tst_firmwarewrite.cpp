@@ -894,8 +894,8 @@ void TestFirmwareWrite::targetNotARegularFile_data()
     const QString folder = QStringLiteral("%1 is a folder, not a firmware file.");
     const QString special = QStringLiteral("%1 is not a regular file.");
     QTest::newRow("folder") << "folder" << folder;
-    QTest::newRow("link to folder") << "link to folder" << folder;
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QTest::newRow("link to folder") << "link to folder" << folder;
     QTest::newRow("named pipe") << "fifo" << special;
     QTest::newRow("link to named pipe") << "link to fifo" << special;
     QTest::newRow("socket") << "socket" << special;
@@ -1062,7 +1062,10 @@ void TestFirmwareWrite::checkMatchesSave_data()
     QTest::newRow("existing file, overwrite declined") << "existing no";
     QTest::newRow("folder missing") << "no folder";
     QTest::newRow("target is a folder") << "folder";
+#ifndef Q_OS_WIN
+    // Windows ignores a folder's read-only attribute.
     QTest::newRow("read-only folder") << "read-only folder";
+#endif
     QTest::newRow("version text too long") << "long version";
     QTest::newRow("USB strings too long") << "long strings";
 }
