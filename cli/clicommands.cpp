@@ -139,7 +139,7 @@ QString InfoText(const CFirmwareRecord &record)
 {
     using namespace SettingsText;
     constexpr bool kFileSummary = false;
-    QString text = PlainLines(CopyText(Describe(CliSettings::SummaryValuesOf(record), kFileSummary), kFileSummary));
+    QString text = PlainLines(CopyText(Describe(SettingsText::SummaryValuesOf(record), kFileSummary), kFileSummary));
     if (record.m_nFirmwareType & Firmware::kUsbSlaveTypes) {
         text += QStringLiteral("USB Vendor ID: 0x") + FormatHex4(record.m_nVendorId) + QLatin1Char('\n');
         text += QStringLiteral("USB Product ID: 0x") + FormatHex4(record.m_nProductId) + QLatin1Char('\n');
@@ -267,11 +267,11 @@ int RunWrite(const QStringList &arguments)
             return kExitFailed;
         constexpr bool kConfirm = true;
         QString text = PlainLines(SettingsText::CopyText(
-            SettingsText::Describe(CliSettings::SummaryValuesOf(record), kConfirm), kConfirm));
+            SettingsText::Describe(SettingsText::SummaryValuesOf(record), kConfirm), kConfirm));
         QList<Item> after = CliSettings::Items(record);
         for (Item &item : after) {
             if (item.key == QLatin1String("fileKind")) {
-                item.display = CliSettings::FileKindWord(CFirmwareRecord::KindForTarget(target, record.m_nFileKind));
+                item.display = SettingsText::FileKindWord(CFirmwareRecord::KindForTarget(target, record.m_nFileKind));
                 item.json = item.display;
             }
         }

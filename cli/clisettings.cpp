@@ -577,7 +577,7 @@ void SettleAsUartPage(CFirmwareRecord &record)
 QList<Item> Items(const CFirmwareRecord &record)
 {
     QList<Item> items;
-    const QString kind = FileKindWord(record.m_nFileKind);
+    const QString kind = SettingsText::FileKindWord(record.m_nFileKind);
     items.append({QStringLiteral("fileKind"), kind, kind});
     items.append({QStringLiteral("codeType"), record.m_nCodeType, QString::number(record.m_nCodeType)});
     const QString type = SettingsText::FirmwareTypeWord(record.m_nFirmwareType);
@@ -628,41 +628,6 @@ QStringList InfoOrder(const CFirmwareRecord &record)
         order << item.key;
     }
     return order;
-}
-
-SettingsText::SummaryValues SummaryValuesOf(const CFirmwareRecord &r)
-{
-    SettingsText::SummaryValues v;
-    v.nFileKind = r.m_nFileKind;
-    v.nCodeType = r.m_nCodeType;
-    v.nFirmwareType = r.m_nFirmwareType;
-    v.nBaudRate = r.m_nBaudRate;
-    v.nDataBits = r.m_nDataBits;
-    v.nStopBits = r.m_nStopBits;
-    v.nParity = r.m_nParity;
-    v.nFlowControl = r.m_nFlowControl;
-    v.nProductId = r.m_nProductId;
-    v.nVendorId = r.m_nVendorId;
-    v.bDisableUpgrades = r.m_bDisableUpgrades;
-    v.bHideConnects = r.m_bHideConnects;
-    v.bDisableDataMode = r.m_bDisableDataMode;
-    v.bDisableStatusInfo = r.m_bDisableStatusInfo;
-    v.bHideVersionReport = r.m_bHideVersionReport;
-    v.bHidePrompt = r.m_bHidePrompt;
-    v.bDisableLedFlash = r.m_bDisableLedFlash;
-    v.bShortCommandSet = r.m_bShortCommandSet;
-    v.bAsciiInput = r.m_bAsciiInput;
-    v.strVersion = r.m_strVersion;
-    return v;
-}
-
-QString FileKindWord(int fileKind)
-{
-    switch (fileKind) {
-    case Firmware::KindUpgrade: return QStringLiteral("QUF");
-    case Firmware::KindBld: return QStringLiteral("BLD");
-    default: return QStringLiteral("ROM");
-    }
 }
 
 }  // namespace CliSettings

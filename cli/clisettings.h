@@ -116,10 +116,4 @@ QJsonObject InfoJson(const CFirmwareRecord &record);
 // The member order of InfoJson for JsonText::Write.
 QStringList InfoOrder(const CFirmwareRecord &record);
 
-// The record's values for a settings description.
-SettingsText::SummaryValues SummaryValuesOf(const CFirmwareRecord &record);
-
-// "ROM", "QUF" or "BLD".
-QString FileKindWord(int fileKind);
-
 }  // namespace CliSettings

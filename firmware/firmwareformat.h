@@ -69,6 +69,8 @@ inline constexpr int kLineFormat = 0x56;
 inline constexpr int kFlowControl = 0x57;
 inline constexpr int kDirPrefix = 0x58;
 inline constexpr int kDirPrefixSize = 4;
+// The version code that marks a customised version text.
+inline constexpr int kVersionCodeLength = 3;
 inline constexpr std::uint8_t kParamsVersionKnown = 1;
 static_assert(kVersionText + kVersionTextSize == kImageSignature);
 static_assert(kImageCodeType == kImageSignature + int(kSignatureSize));

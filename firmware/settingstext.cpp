@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "firmwareformat.h"
+#include "firmwarerecord.h"
 
 namespace SettingsText {
 
@@ -204,6 +205,41 @@ qsizetype FirstUnstorableChar(const QString &text)
     constexpr char16_t kLastByteChar = 0xFF;
     const auto it = std::find_if(text.begin(), text.end(), [](QChar c) { return c.unicode() > kLastByteChar; });
     return it == text.end() ? -1 : it - text.begin();
+}
+
+SettingsText::SummaryValues SummaryValuesOf(const CFirmwareRecord &r)
+{
+    SettingsText::SummaryValues v;
+    v.nFileKind = r.m_nFileKind;
+    v.nCodeType = r.m_nCodeType;
+    v.nFirmwareType = r.m_nFirmwareType;
+    v.nBaudRate = r.m_nBaudRate;
+    v.nDataBits = r.m_nDataBits;
+    v.nStopBits = r.m_nStopBits;
+    v.nParity = r.m_nParity;
+    v.nFlowControl = r.m_nFlowControl;
+    v.nProductId = r.m_nProductId;
+    v.nVendorId = r.m_nVendorId;
+    v.bDisableUpgrades = r.m_bDisableUpgrades;
+    v.bHideConnects = r.m_bHideConnects;
+    v.bDisableDataMode = r.m_bDisableDataMode;
+    v.bDisableStatusInfo = r.m_bDisableStatusInfo;
+    v.bHideVersionReport = r.m_bHideVersionReport;
+    v.bHidePrompt = r.m_bHidePrompt;
+    v.bDisableLedFlash = r.m_bDisableLedFlash;
+    v.bShortCommandSet = r.m_bShortCommandSet;
+    v.bAsciiInput = r.m_bAsciiInput;
+    v.strVersion = r.m_strVersion;
+    return v;
+}
+
+QString FileKindWord(int fileKind)
+{
+    switch (fileKind) {
+    case Firmware::KindUpgrade: return QStringLiteral("QUF");
+    case Firmware::KindBld: return QStringLiteral("BLD");
+    default: return QStringLiteral("ROM");
+    }
 }
 
 }  // namespace SettingsText

@@ -6,6 +6,8 @@
 
 // The texts that describe a set of firmware settings, shared by the wizard's pages and the
 // command-line companion so that both say and write exactly the same.
+class CFirmwareRecord;
+
 namespace SettingsText {
 
 // The values a settings description is built from.
@@ -80,5 +82,11 @@ bool IsCode(const QString &text, qsizetype length);
 // The position of the first character of `text` that the image cannot hold with its one byte per
 // character (beyond Latin-1); -1 when every character fits.
 qsizetype FirstUnstorableChar(const QString &text);
+
+// The record's values for a settings description.
+SummaryValues SummaryValuesOf(const CFirmwareRecord &record);
+
+// "ROM", "QUF" or "BLD".
+QString FileKindWord(int fileKind);
 
 }  // namespace SettingsText

@@ -13,6 +13,8 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include "editalnum.h"
 #ifdef Q_OS_WIN
@@ -242,7 +244,17 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
 void CDialogBuilder::FitComboBoxes(const CDialogControls &controls)
 {
     for (QWidget *w : controls.InOrder()) {
-        if (auto *combo = qobject_cast<QComboBox *>(w))
-            combo->resize(std::max(combo->width(), combo->sizeHint().width()), combo->height());
+        auto *combo = qobject_cast<QComboBox *>(w);
+        if (!combo)
+            continue;
+        // What the style needs around the longest item; some styles hint a pixel less.
+        const QFontMetrics fm = combo->fontMetrics();
+        int widest = 0;
+        for (int i = 0; i < combo->count(); ++i)
+            widest = std::max(widest, fm.horizontalAdvance(combo->itemText(i)));
+        QStyleOptionComboBox opt;
+        opt.initFrom(combo);
+        const int need = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(widest, fm.height()), combo).width();
+        combo->resize(std::max({combo->width(), combo->sizeHint().width(), need}), combo->height());
     }
 }
