@@ -42,6 +42,9 @@ QWidget *CWizardPage::FirstInput() const
 void CWizardPage::ShowWindow(bool show)
 {
     setVisible(show);
+    // Shown, the lists have their final style and font: fit them again.
+    if (show)
+        CDialogBuilder::FitComboBoxes(m_controls);
     if (show == m_bShown)
         return;
     m_bShown = show;

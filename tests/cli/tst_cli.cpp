@@ -162,6 +162,12 @@ private:
         if (prepare)
             prepare(process);
         process.start();
+#ifdef Q_OS_WIN
+        // Wine now and then fails to create a process under load ("Internal error"); one more
+        // try tells that apart from a program that cannot start.
+        if (!process.waitForStarted() && process.error() == QProcess::FailedToStart)
+            process.start();
+#endif
         return Finish(process);
     }
 
