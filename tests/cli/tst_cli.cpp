@@ -23,7 +23,7 @@
 #include "brindle_version.h"
 #include "common/imagebuilder.h"
 #include "firmware/recordstate.h"
-#include "firmware/specialfiles.h"
+#include "firmware/nonregularfiles.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "firmwareui.h"

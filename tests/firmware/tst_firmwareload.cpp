@@ -17,7 +17,7 @@
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "recordstate.h"
-#include "specialfiles.h"
+#include "nonregularfiles.h"
 #include "uirecorder.h"
 
 using namespace Firmware;

@@ -25,7 +25,7 @@
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "recordstate.h"
-#include "specialfiles.h"
+#include "nonregularfiles.h"
 #include "reflasher.h"
 #include "uirecorder.h"
 

@@ -5,6 +5,8 @@
 
 // Qt
 #include <QList>
+#include <QObject>
+#include <QUrl>
 #include <QString>
 #include <QStringList>
 
@@ -45,4 +47,16 @@ public:
     QList<FileDialogRequest> fileRequests;
     int waitDepth = 0;
     int waitCount = 0;
+};
+
+// Records the addresses the wizard asks the desktop to open (a URL handler for QDesktopServices).
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
 };

@@ -37,18 +37,6 @@
 
 using Steps = QList<int>;
 
-// Records the addresses the wizard asks the desktop to open.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
-
 class TestBrindleDlg : public QObject
 {
     Q_OBJECT

@@ -44,17 +44,6 @@ void WhenOpen(std::function<void(T *)> act)
     timer->start();
 }
 
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
-
 }  // namespace
 
 class TestSaveReport : public QObject
