@@ -2,7 +2,9 @@
 
 // Std
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
@@ -140,53 +142,19 @@ QString FormatHex4(int value)
 
 quint16 ParseUsbId(const QString &text)
 {
-    const auto isSpace = [](QChar c) {
-        const char16_t u = c.unicode();
-        return u == u' ' || (u >= u'\t' && u <= u'\r');
-    };
-    const auto hexValue = [](QChar c) -> int {
-        const char16_t u = c.unicode();
-        if (u >= u'0' && u <= u'9')
-            return u - u'0';
-        if (u >= u'a' && u <= u'f')
-            return u - u'a' + 10;
-        if (u >= u'A' && u <= u'F')
-            return u - u'A' + 10;
-        return -1;
-    };
-
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isSpace(text.at(i)))
-        ++i;
-    bool negative = false;
-    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
-        negative = text.at(i) == QLatin1Char('-');
-        ++i;
-    }
-    // "0x" counts as a prefix only when a hexadecimal digit follows it.
-    if (i + 2 < n && text.at(i) == QLatin1Char('0')
-        && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'))
-        && hexValue(text.at(i + 2)) >= 0) {
-        i += 2;
-    }
-    constexpr std::uint64_t kMax = 0xFFFFFFFFu;
-    std::uint64_t value = 0;
-    bool overflow = false;
-    for (; i < n; ++i) {
-        const int d = hexValue(text.at(i));
-        if (d < 0)
-            break;
-        value = value * 16 + std::uint64_t(d);
-        if (value > kMax) {
-            overflow = true;
-            value = kMax;  // keep accumulating bounded
-        }
-    }
-    std::uint32_t result = overflow ? std::uint32_t(kMax) : std::uint32_t(value);
-    if (negative && !overflow)
-        result = std::uint32_t(0) - result;
-    return quint16(result & 0xFFFFu);
+    // strtoull reads white space, sign, "0x" and digits as the 32-bit strtoul does; only its
+    // range differs. A magnitude beyond 32 bits saturates to 0xFFFFFFFF whatever the sign, and
+    // a negative value wraps, which leaves the low 16 bits strtoull gives.
+    const QByteArray bytes = text.toLatin1();  // characters beyond Latin-1 end the digits as '?'
+    const char *begin = bytes.constData();
+    while (*begin == ' ' || (*begin >= '\t' && *begin <= '\r'))
+        ++begin;
+    errno = 0;
+    const unsigned long long value = std::strtoull(begin, nullptr, 16);
+    const unsigned long long magnitude = *begin == '-' ? 0 - value : value;
+    if (errno == ERANGE || magnitude > 0xFFFFFFFFu)
+        return 0xFFFF;
+    return quint16(value);
 }
 
 bool IsCodeChar(QChar c)
