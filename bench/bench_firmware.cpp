@@ -30,9 +30,9 @@
 #include <benchmark/benchmark.h>
 
 #include "common/imagebuilder.h"
+#include "common/uirecorder.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
-#include "firmwareui.h"
 
 using namespace Firmware;
 
@@ -119,15 +119,6 @@ struct Counts {
 
 // ---- fixtures -------------------------------------------------------------------------
 
-class QuietUi : public IFirmwareUi
-{
-public:
-    void ShowMessage(const QString &, const QString &) override {}
-    bool AskYesNo(const QString &, const QString &) override { return true; }
-    void BeginWait() override {}
-    void EndWait() override {}
-};
-
 struct Source {
     const char *name;
     ImageBuilder::Kind kind;
@@ -184,7 +175,7 @@ bool WriteSources()
 
 void LoadDecode(benchmark::State &state, Source source)
 {
-    QuietUi ui;
+    UiRecorder ui(UiRecorder::Silent);  // answers Yes, keeps no records
     CFirmwareRecord rec(&ui);
     const QString path = SourcePath(source);
     for (auto _ : state) {
@@ -201,7 +192,7 @@ void LoadDecode(benchmark::State &state, Source source)
 // leaves is put back by resetting the kind and length, so each pass does the same work.
 void Encode(benchmark::State &state, Source source, Target target, bool reallyWrite)
 {
-    QuietUi ui;
+    UiRecorder ui(UiRecorder::Silent);  // answers Yes, keeps no records
     CFirmwareRecord rec(&ui);
     if (rec.LoadFirmware(SourcePath(source)) != 1) {
         state.SkipWithError("load failed");
@@ -228,7 +219,7 @@ void Encode(benchmark::State &state, Source source, Target target, bool reallyWr
 // The layout conversion alone, without encoding or any file access.
 void Convert(benchmark::State &state, Source source, bool toUpgrade)
 {
-    QuietUi ui;
+    UiRecorder ui(UiRecorder::Silent);  // answers Yes, keeps no records
     CFirmwareRecord rec(&ui);
     if (rec.LoadFirmware(SourcePath(source)) != 1) {
         state.SkipWithError("load failed");
@@ -282,7 +273,7 @@ bool CheckBuffers()
     };
 
     std::printf("Buffer check\n");
-    QuietUi ui;
+    UiRecorder ui(UiRecorder::Silent);  // answers Yes, keeps no records
     for (const Source &s : kSources) {
         std::printf(" %s\n", s.name);
         CFirmwareRecord rec(&ui);

@@ -32,7 +32,6 @@ const QString kInfo = QStringLiteral("info");
 const QString kWrite = QStringLiteral("write");
 const QString kDiff = QStringLiteral("diff");
 
-constexpr qsizetype kVersionCodeLength = 3;
 // parseCommand's result when the command should go on.
 constexpr int kContinue = -1;
 
@@ -139,10 +138,11 @@ QString InfoText(const CFirmwareRecord &record)
 {
     using namespace SettingsText;
     constexpr bool kFileSummary = false;
-    QString text = PlainLines(CopyText(Describe(SettingsText::SummaryValuesOf(record), kFileSummary), kFileSummary));
+    const SummaryTexts texts = Describe(SummaryValuesOf(record), kFileSummary);
+    QString text = PlainLines(CopyText(texts, kFileSummary));
     if (record.m_nFirmwareType & Firmware::kUsbSlaveTypes) {
-        text += QStringLiteral("USB Vendor ID: 0x") + FormatHex4(record.m_nVendorId) + QLatin1Char('\n');
-        text += QStringLiteral("USB Product ID: 0x") + FormatHex4(record.m_nProductId) + QLatin1Char('\n');
+        text += QStringLiteral("USB Vendor ID: ") + texts.vid + QLatin1Char('\n');
+        text += QStringLiteral("USB Product ID: ") + texts.pid + QLatin1Char('\n');
         text += QStringLiteral("Manufacturer String: ") + record.m_strManufacturer + QLatin1Char('\n');
         text += QStringLiteral("Product String: ") + record.m_strProduct + QLatin1Char('\n');
         text += QStringLiteral("String 3: ") + record.m_strString3 + QLatin1Char('\n');
@@ -191,7 +191,7 @@ int RunWrite(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("source"), QStringLiteral("The firmware file to customise."));
     parser.addPositionalArgument(QStringLiteral("target"), QStringLiteral("The file to write."));
     const QCommandLineOption codeOption(QStringLiteral("code"),
-                                        QStringLiteral("Version code: exactly 3 letters or digits (required)."),
+                                        QStringLiteral("Version code: exactly %1 letters or digits (required).").arg(Firmware::kVersionCodeLength),
                                         QStringLiteral("XYZ"));
     const QCommandLineOption profileOption(
         QStringLiteral("settings"),
@@ -214,10 +214,10 @@ int RunWrite(const QStringList &arguments)
     const bool force = parser.isSet(forceOption);
 
     if (!parser.isSet(codeOption))
-        return Fail(kWrite, QStringLiteral("--code is required: exactly 3 letters or digits"), kExitUsage, true);
+        return Fail(kWrite, QStringLiteral("--code is required: exactly %1 letters or digits").arg(Firmware::kVersionCodeLength), kExitUsage, true);
     QString versionCode;
     QString problem =
-        CliSettings::ParseCode(QStringLiteral("--code"), parser.value(codeOption), kVersionCodeLength, versionCode);
+        CliSettings::ParseCode(QStringLiteral("--code"), parser.value(codeOption), Firmware::kVersionCodeLength, versionCode);
     if (!problem.isEmpty())
         return Fail(kWrite, problem, kExitUsage);
 

@@ -10,6 +10,8 @@
 #include <QJsonParseError>
 
 #include "firmwareformat.h"
+#include "fits.h"
+#include "flags.h"
 #include "firmwarerecord.h"
 #include "jsontext.h"
 #include "settingstext.h"
@@ -40,7 +42,17 @@ constexpr std::array<const char *, 2> kAllowDisable = {"allow", "disable"};
 
 constexpr std::size_t kFlowOptionWords = 4;
 
-const std::array<SettingDef, kSettingCount> kSettings = {{
+// A flag's setting: its option, JSON key and sense come from the firmware's flag table. An
+// inverted flag is spelled {true word, false word}; any other by the member's value.
+constexpr SettingDef FlagSetting(bool R::*member, const char *valueName, const char *help,
+                                 std::span<const char *const> words)
+{
+    const Firmware::FlagDef &f = Firmware::kFlags[Firmware::FlagIndex(member)];
+    return {f.key, f.option, valueName, help, f.inverted ? Kind::Flag : Kind::Word, Scope::AllTypes,
+            nullptr, f.member, nullptr, {}, words, words.size()};
+}
+
+constexpr std::array<SettingDef, kSettingCount> kSettings = {{
     {"baudRate", "baud", "rate", "Monitor baud rate: 300 to 3000000, one of the 17 rates of the wizard's list.",
      Kind::Number, Scope::AllTypes, &R::m_nBaudRate, nullptr, nullptr, kRates, {}, 0},
     {"dataBits", "data-bits", "7|8", "Monitor data bits.",
@@ -51,25 +63,15 @@ const std::array<SettingDef, kSettingCount> kSettings = {{
      Kind::Word, Scope::AllTypes, &R::m_nParity, nullptr, nullptr, {}, kParityWords, kParityWords.size()},
     {"flowControl", "flow", "none|cts-rts|dtr-dsr|xon-xoff", "Monitor flow control.",
      Kind::Word, Scope::AllTypes, &R::m_nFlowControl, nullptr, nullptr, {}, kFlowWords, kFlowOptionWords},
-    {"inputMode", "input", "ipa|iph", "Initial input mode: IPA (ASCII) or IPH (binary).",
-     Kind::Word, Scope::AllTypes, nullptr, &R::m_bAsciiInput, nullptr, {}, kInputWords, kInputWords.size()},
-    {"commandSet", "command-set", "ecs|scs", "Initial command set: extended or short.",
-     Kind::Word, Scope::AllTypes, nullptr, &R::m_bShortCommandSet, nullptr, {}, kCommandSetWords,
-     kCommandSetWords.size()},
-    {"ledFlash", "led-flash", "on|off", "LED flash at power-on.",
-     Kind::Flag, Scope::AllTypes, nullptr, &R::m_bDisableLedFlash, nullptr, {}, kOnOff, 2},
-    {"prompt", "prompt", "show|hide", "The monitor prompt.",
-     Kind::Flag, Scope::AllTypes, nullptr, &R::m_bHidePrompt, nullptr, {}, kShowHide, 2},
-    {"deviceConnects", "connects", "show|hide", "Device connect and removal messages.",
-     Kind::Flag, Scope::AllTypes, nullptr, &R::m_bHideConnects, nullptr, {}, kShowHide, 2},
-    {"versionReport", "version-report", "show|hide", "The version report at start-up.",
-     Kind::Flag, Scope::AllTypes, nullptr, &R::m_bHideVersionReport, nullptr, {}, kShowHide, 2},
-    {"dataMode", "data-mode", "allow|disable", "Data mode.",
-     Kind::Flag, Scope::AllTypes, nullptr, &R::m_bDisableDataMode, nullptr, {}, kAllowDisable, 2},
-    {"upgrades", "upgrades", "allow|disable", "Firmware upgrades.",
-     Kind::Flag, Scope::AllTypes, nullptr, &R::m_bDisableUpgrades, nullptr, {}, kAllowDisable, 2},
-    {"statusInfo", "status-info", "allow|disable", "Sonette status information.",
-     Kind::Flag, Scope::AllTypes, nullptr, &R::m_bDisableStatusInfo, nullptr, {}, kAllowDisable, 2},
+    FlagSetting(&R::m_bAsciiInput, "ipa|iph", "Initial input mode: IPA (ASCII) or IPH (binary).", kInputWords),
+    FlagSetting(&R::m_bShortCommandSet, "ecs|scs", "Initial command set: extended or short.", kCommandSetWords),
+    FlagSetting(&R::m_bDisableLedFlash, "on|off", "LED flash at power-on.", kOnOff),
+    FlagSetting(&R::m_bHidePrompt, "show|hide", "The monitor prompt.", kShowHide),
+    FlagSetting(&R::m_bHideConnects, "show|hide", "Device connect and removal messages.", kShowHide),
+    FlagSetting(&R::m_bHideVersionReport, "show|hide", "The version report at start-up.", kShowHide),
+    FlagSetting(&R::m_bDisableDataMode, "allow|disable", "Data mode.", kAllowDisable),
+    FlagSetting(&R::m_bDisableUpgrades, "allow|disable", "Firmware upgrades.", kAllowDisable),
+    FlagSetting(&R::m_bDisableStatusInfo, "allow|disable", "Sonette status information.", kAllowDisable),
     {"usb.vendorId", "vid", "hex", "USB vendor ID, 0 to ffff (QSOL only).",
      Kind::UsbId, Scope::UsbSlave, &R::m_nVendorId, nullptr, nullptr, {}, {}, 0},
     {"usb.productId", "pid", "hex", "USB product ID, 0 to ffff (QSOL only).",
@@ -174,7 +176,7 @@ QString CheckNumber(const SettingDef &def, int number)
 
 QString CheckUsbTextLength(const QString &text)
 {
-    if (text.size() > Firmware::kMaxUsbStringChars) {
+    if (!Firmware::UsbStringsFit(text.size())) {
         return QStringLiteral("%1 characters; the three USB strings hold at most %2 together")
             .arg(text.size())
             .arg(Firmware::kMaxUsbStringChars);
@@ -512,20 +514,20 @@ QString CheckApplies(const Choices &choices, const CFirmwareRecord &record)
             return choice->origin + QStringLiteral(": applies only to %1 firmware, not to %2")
                 .arg(ScopeWords(def.scope), TypeWordOrNone(type));
         }
-        if (def.kind == Kind::UsbId && image[Firmware::kDeviceDescriptor] <= Firmware::kDeviceDescriptorMinLength) {
+        if (def.kind == Kind::UsbId && !Firmware::HasUsbIdRoom(image)) {
             return choice->origin
                 + QStringLiteral(": this image has no USB device descriptor to hold it (length byte %1)")
                       .arg(image[Firmware::kDeviceDescriptor]);
         }
         if (def.kind == Kind::UsbText) {
-            if (image[Firmware::kStringArea] != Firmware::kLanguageDescriptorLength) {
+            if (!Firmware::HasUsbStringRoom(image)) {
                 return choice->origin
                     + QStringLiteral(": this image has no USB string descriptors to hold it");
             }
             stringOrigins << choice->origin;
         }
     }
-    if (!stringOrigins.isEmpty() && stringChars > Firmware::kMaxUsbStringChars) {
+    if (!stringOrigins.isEmpty() && !Firmware::UsbStringsFit(stringChars)) {
         return stringOrigins.join(QStringLiteral(", "))
             + QStringLiteral(": the three USB strings would hold %1 characters together; at most %2 fit")
                   .arg(stringChars)
@@ -586,8 +588,8 @@ QList<Item> Items(const CFirmwareRecord &record)
     items.append({QStringLiteral("versionNumber"), record.m_nVersionNumber, QString::number(record.m_nVersionNumber)});
 
     const quint8 *image = record.Image() + record.ImageBase();
-    const bool hasIds = image[Firmware::kDeviceDescriptor] > Firmware::kDeviceDescriptorMinLength;
-    const bool hasStrings = image[Firmware::kStringArea] == Firmware::kLanguageDescriptorLength;
+    const bool hasIds = Firmware::HasUsbIdRoom(image);
+    const bool hasStrings = Firmware::HasUsbStringRoom(image);
     for (const SettingDef &def : kSettings) {
         if (!(record.m_nFirmwareType & ScopeTypes(def.scope)))
             continue;

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 
 #include "fileerror.h"
+#include "fits.h"
+#include "flags.h"
 #include "firmwareui.h"
 #include "reflasher.h"
 #include "savefile.h"
@@ -298,18 +300,8 @@ void CFirmwareRecord::DecodeParameters(int base)
     default: m_nFlowControl = kFlowUnknown; break;
     }
 
-    const quint8 init = p[kInitByte];
-    m_bDisableLedFlash = init & kInitDisableLedFlash;
-    m_bShortCommandSet = init & kInitShortCommandSet;
-    m_bAsciiInput = init & kInitAsciiInput;
-
-    const quint8 opt = p[kOptionByte];
-    m_bDisableUpgrades = opt & kOptDisableUpgrades;
-    m_bHideConnects = opt & kOptHideConnects;
-    m_bDisableDataMode = opt & kOptDisableDataMode;
-    m_bDisableStatusInfo = opt & kOptDisableStatusInfo;
-    m_bHideVersionReport = opt & kOptHideVersionReport;
-    m_bHidePrompt = opt & kOptHidePrompt;
+    for (const FlagDef &f : kFlags)
+        this->*f.member = p[f.byte] & f.mask;
 }
 
 // Reads one string descriptor at image offset `pos` and moves `pos` past it. Nothing outside
@@ -345,11 +337,11 @@ void CFirmwareRecord::DecodeUsb(int base)
     m_strProduct.clear();
     m_strString3.clear();
 
-    if (p[kDeviceDescriptor] > kDeviceDescriptorMinLength) {
+    if (HasUsbIdRoom(p)) {
         m_nVendorId = p[kVendorId] | p[kVendorId + 1] << 8;
         m_nProductId = p[kProductId] | p[kProductId + 1] << 8;
     }
-    if (p[kStringArea] == kLanguageDescriptorLength) {
+    if (HasUsbStringRoom(p)) {
         int pos = kFirstString;
         bool stop = false;
         QString *texts[kStringDescriptorCount] = {&m_strManufacturer, &m_strProduct, &m_strString3};
@@ -390,35 +382,19 @@ void CFirmwareRecord::EncodeParameters(int base)
     const int flow = m_nFlowControl;
     p[kFlowControl] = (flow <= 0 || flow > 8) ? 0 : quint8(1u << (flow - 1));
 
-    quint8 init = 0;
-    if (m_bDisableLedFlash)
-        init |= kInitDisableLedFlash;
-    if (m_bShortCommandSet)
-        init |= kInitShortCommandSet;
-    if (m_bAsciiInput)
-        init |= kInitAsciiInput;
-    p[kInitByte] = init;
-
-    quint8 opt = 0;
-    if (m_bDisableUpgrades)
-        opt |= kOptDisableUpgrades;
-    if (m_bHideConnects)
-        opt |= kOptHideConnects;
-    if (m_bDisableDataMode)
-        opt |= kOptDisableDataMode;
-    if (m_bDisableStatusInfo)
-        opt |= kOptDisableStatusInfo;
-    if (m_bHideVersionReport)
-        opt |= kOptHideVersionReport;
-    if (m_bHidePrompt)
-        opt |= kOptHidePrompt;
-    p[kOptionByte] = opt;
+    // The bits no flag uses are written as 0.
+    p[kInitByte] = 0;
+    p[kOptionByte] = 0;
+    for (const FlagDef &f : kFlags) {
+        if (this->*f.member)
+            p[f.byte] |= f.mask;
+    }
 }
 
 // The three strings are exactly what the image's string descriptors hold.
 bool CFirmwareRecord::UsbStringsAsInImage(int base) const
 {
-    if (m_pImage[base + kStringArea] != kLanguageDescriptorLength)
+    if (!HasUsbStringRoom(m_pImage.get() + base))
         return false;
     int pos = kFirstString;
     bool stop = false;
@@ -433,17 +409,17 @@ bool CFirmwareRecord::UsbStringsAsInImage(int base) const
 void CFirmwareRecord::EncodeUsb(int base, bool strings)
 {
     quint8 *p = m_pImage.get() + base;
-    if (p[kDeviceDescriptor] > kDeviceDescriptorMinLength) {
+    if (HasUsbIdRoom(p)) {
         p[kVendorId] = quint8(m_nVendorId);
         p[kVendorId + 1] = quint8(m_nVendorId >> 8);
         p[kProductId] = quint8(m_nProductId);
         p[kProductId + 1] = quint8(m_nProductId >> 8);
     }
-    if (!strings || p[kStringArea] != kLanguageDescriptorLength)
+    if (!strings || !HasUsbStringRoom(p))
         return;
 
     // WriteFirmware has checked that the three strings fit before kStringAreaEnd.
-    Q_ASSERT(UsbStringsLength() <= kMaxUsbStringChars);
+    Q_ASSERT(UsbStringsFit(UsbStringsLength()));
     int pos = kFirstString;
     for (const QString *t : {&m_strManufacturer, &m_strProduct, &m_strString3}) {
         p[pos++] = quint8((t->size() + 1) * 2);
@@ -473,15 +449,14 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
     // Refuse what does not fit before anything changes: a version text cut short would lose
     // its type code, and strings would spill past the descriptor area. Strings that the image
     // itself holds beyond that room are kept as they are.
-    if (m_strVersion.size() > kVersionTextSize) {
+    if (!VersionTextFits(m_strVersion.size())) {
         return Refuse(QStringLiteral("Firmware version %1 too long: at most %2 characters fit")
                           .arg(m_strVersion)
                           .arg(kVersionTextSize),
                       kCaptionFileFormat);
     }
     bool encodeStrings = true;
-    if ((m_nFirmwareType & kUsbSlaveTypes) && p[kStringArea] == kLanguageDescriptorLength
-        && UsbStringsLength() > kMaxUsbStringChars) {
+    if ((m_nFirmwareType & kUsbSlaveTypes) && HasUsbStringRoom(p) && !UsbStringsFit(UsbStringsLength())) {
         if (!UsbStringsAsInImage(base)) {
             return Refuse(QStringLiteral("USB strings too long: at most %1 characters fit").arg(kMaxUsbStringChars),
                           kCaptionFileFormat);

@@ -22,9 +22,11 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include "common/uirecorder.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
-#include "firmwareui.h"
+#include "fits.h"
+#include "flags.h"
 #include "settingstext.h"
 
 using namespace Firmware;
@@ -40,18 +42,6 @@ namespace {
             std::abort();                                                                   \
         }                                                                                   \
     } while (0)
-
-// Answers the overwrite question with Yes; messages are not shown anywhere.
-class QuietUi : public IFirmwareUi
-{
-public:
-    void ShowMessage(const QString &, const QString &) override { ++messages; }
-    bool AskYesNo(const QString &, const QString &) override { return true; }
-    void BeginWait() override { ++depth; }
-    void EndWait() override { --depth; }
-    int messages = 0;
-    int depth = 0;
-};
 
 // One folder for the whole run; its files are overwritten by every input.
 struct Workspace {
@@ -87,7 +77,7 @@ Stats g_stats;
 // The settings that writing stores and loading reads back for this firmware type and image.
 struct Stored {
     int baud, stop, data, parity, flow;
-    bool flags[9];
+    bool flags[kFlags.size()];
     bool ids;
     int vid, pid;
     bool strings;
@@ -105,15 +95,13 @@ Stored Take(const CFirmwareRecord &r)
     s.data = r.m_nDataBits;
     s.parity = r.m_nParity;
     s.flow = r.m_nFlowControl;
-    const bool flags[9] = {r.m_bDisableUpgrades, r.m_bHideConnects, r.m_bDisableDataMode,
-                           r.m_bDisableStatusInfo, r.m_bHideVersionReport, r.m_bHidePrompt,
-                           r.m_bDisableLedFlash, r.m_bShortCommandSet, r.m_bAsciiInput};
-    std::copy(std::begin(flags), std::end(flags), s.flags);
+    for (std::size_t i = 0; i < kFlags.size(); ++i)
+        s.flags[i] = r.*kFlags[i].member;
     const bool qsol = r.m_nFirmwareType & kUsbSlaveTypes;
-    s.ids = qsol && p[kDeviceDescriptor] > kDeviceDescriptorMinLength;
+    s.ids = qsol && HasUsbIdRoom(p);
     s.vid = s.ids ? r.m_nVendorId : 0;
     s.pid = s.ids ? r.m_nProductId : 0;
-    s.strings = qsol && p[kStringArea] == kLanguageDescriptorLength;
+    s.strings = qsol && HasUsbStringRoom(p);
     if (s.strings) {
         s.manufacturer = r.m_strManufacturer;
         s.product = r.m_strProduct;
@@ -153,11 +141,8 @@ void Edit(CFirmwareRecord &r, FuzzedDataProvider &fdp)
     r.m_nStopBits = fdp.ConsumeBool() ? 2 : 1;
     r.m_nParity = fdp.ConsumeIntegralInRange<int>(0, 2);
     r.m_nFlowControl = fdp.ConsumeIntegralInRange<int>(0, 4);
-    bool *flags[] = {&r.m_bDisableUpgrades, &r.m_bHideConnects, &r.m_bDisableDataMode,
-                     &r.m_bDisableStatusInfo, &r.m_bHideVersionReport, &r.m_bHidePrompt,
-                     &r.m_bDisableLedFlash, &r.m_bShortCommandSet, &r.m_bAsciiInput};
-    for (bool *f : flags)
-        *f = fdp.ConsumeBool();
+    for (const FlagDef &f : kFlags)
+        r.*f.member = fdp.ConsumeBool();
     r.m_nVendorId = fdp.ConsumeIntegral<quint16>();
     r.m_nProductId = fdp.ConsumeIntegral<quint16>();
     r.m_strManufacturer = Latin1Text(fdp, 130);
@@ -209,12 +194,12 @@ int RecognisedKind(const QByteArray &file)
 
 // Writes `r` to `path`, then loads the file into a new record. A file that is recognised as
 // the kind the record now has must load with exactly the settings that were written.
-void WriteAndReload(CFirmwareRecord &r, QuietUi &ui, const QString &path, int expectedKind, bool stringsEdited)
+void WriteAndReload(CFirmwareRecord &r, UiRecorder &ui, const QString &path, int expectedKind, bool stringsEdited)
 {
     // Strings over the limit are refused when they were changed; as loaded, they are kept.
     const bool tooLong = (UsbTooLong(r) && stringsEdited) || r.m_strVersion.size() > kVersionTextSize;
     const int written = r.WriteFirmware(path);
-    FUZZ_CHECK(ui.depth == 0);
+    FUZZ_CHECK(ui.waitDepth == 0);
     if (tooLong) {
         FUZZ_CHECK(written == -1);
         return;
@@ -227,7 +212,7 @@ void WriteAndReload(CFirmwareRecord &r, QuietUi &ui, const QString &path, int ex
     FUZZ_CHECK(bytes.size() == r.m_nFileLength);
     FUZZ_CHECK(std::memcmp(bytes.constData(), r.Image(), size_t(bytes.size())) == 0);
 
-    QuietUi again;
+    UiRecorder again(UiRecorder::Silent);
     CFirmwareRecord reloaded(&again);
     const int result = reloaded.LoadFirmware(path);
     FUZZ_CHECK(result == 1 || result == -1);
@@ -258,11 +243,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     ++g_stats.inputs;
-    QuietUi ui;
+    UiRecorder ui(UiRecorder::Silent);  // answers Yes, keeps counts only
     CFirmwareRecord rec(&ui);
     const int loaded = rec.LoadFirmware(w.input);
-    FUZZ_CHECK(ui.depth == 0);
-    FUZZ_CHECK(loaded == 1 || (loaded == -1 && ui.messages == 1));
+    FUZZ_CHECK(ui.waitDepth == 0);
+    FUZZ_CHECK(loaded == 1 || (loaded == -1 && ui.messageCount == 1));
     if (loaded != 1)
         return 0;
     ++g_stats.loaded;

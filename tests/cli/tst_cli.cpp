@@ -22,11 +22,11 @@
 
 #include "brindle_version.h"
 #include "common/imagebuilder.h"
+#include "common/uirecorder.h"
 #include "firmware/recordstate.h"
 #include "firmware/nonregularfiles.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
-#include "firmwareui.h"
 #include "settingstext.h"
 
 using namespace Firmware;
@@ -34,18 +34,6 @@ using namespace Firmware;
 namespace {
 
 constexpr int kProcessTimeoutMs = 30000;
-
-// Answers the overwrite question with Yes and keeps the messages, for the wizard's path.
-class AcceptingUi : public IFirmwareUi
-{
-public:
-    void ShowMessage(const QString &text, const QString &caption) override { messages << caption + QStringLiteral(": ") + text; }
-    bool AskYesNo(const QString &, const QString &) override { return true; }
-    void BeginWait() override {}
-    void EndWait() override {}
-
-    QStringList messages;
-};
 
 // The firmware files the tests use, by file name. Every one is built here.
 QByteArray Fixture(const QString &name)
@@ -225,7 +213,7 @@ private:
     QByteArray WalkLikeWizard(const QString &source, const QString &target, const QVariantMap &members,
                               const QString &code, QString &finishText)
     {
-        AcceptingUi ui;
+        UiRecorder ui;  // answers the overwrite question with Yes, as the wizard's user would
         CFirmwareRecord r(&ui);
         if (r.LoadFirmware(Path(source)) != 1)
             return QByteArray();

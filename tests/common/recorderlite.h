@@ -1,16 +1,13 @@
 #pragma once
 
-// Dialog services that answer every question with No and show nothing: for benchmarks and
-// fuzzing, where nothing may block.
+// Dialog services that answer every question with No, cancel every file dialog and keep no
+// records: for benchmarks and tools, where nothing may block.
 
 #include "dialogservices.h"
+#include "uirecorder.h"
 
-class SilentServices : public IDialogServices
+class SilentServices : public UiRecorderFor<IDialogServices>
 {
 public:
-    void ShowMessage(const QString &, const QString &) override {}
-    bool AskYesNo(const QString &, const QString &) override { return false; }
-    void BeginWait() override {}
-    void EndWait() override {}
-    QString GetFileName(const FileDialogRequest &) override { return QString(); }
+    SilentServices() : UiRecorderFor(Silent) { answer = false; }
 };

@@ -4,7 +4,7 @@
 // text, and file names inside a per-test folder.
 
 // Std
-#include <iterator>
+#include <cstddef>
 #if defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
 #endif
@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include "firmwarerecord.h"
+#include "flags.h"
 
 namespace RecordState {
 
@@ -28,44 +29,44 @@ inline bool RunningAsRoot()
 #endif
 }
 
-// The nine flags as a bit set, in the order they are declared in the record.
+// The flags as a bit set: bit i is the flag of row i of Firmware::kFlags.
 inline int Flags(const CFirmwareRecord &r)
 {
-    const bool flags[] = {
-        r.m_bDisableUpgrades, r.m_bHideConnects, r.m_bDisableDataMode,
-        r.m_bDisableStatusInfo, r.m_bHideVersionReport, r.m_bHidePrompt,
-        r.m_bDisableLedFlash, r.m_bShortCommandSet, r.m_bAsciiInput,
-    };
     int bits = 0;
-    for (int i = 0; i < int(std::size(flags)); ++i)
-        bits |= flags[i] ? 1 << i : 0;
+    for (std::size_t i = 0; i < Firmware::kFlags.size(); ++i)
+        bits |= r.*Firmware::kFlags[i].member ? 1 << i : 0;
     return bits;
+}
+
+constexpr int FlagBitOf(bool CFirmwareRecord::*member)
+{
+    return 1 << Firmware::FlagIndex(member);
 }
 
 // Bits of Flags(), by member.
 enum FlagBit : int {
-    DisableUpgrades = 1 << 0,
-    HideConnects = 1 << 1,
-    DisableDataMode = 1 << 2,
-    DisableStatusInfo = 1 << 3,
-    HideVersionReport = 1 << 4,
-    HidePrompt = 1 << 5,
-    DisableLedFlash = 1 << 6,
-    ShortCommandSet = 1 << 7,
-    AsciiInput = 1 << 8,
+    DisableUpgrades = FlagBitOf(&CFirmwareRecord::m_bDisableUpgrades),
+    HideConnects = FlagBitOf(&CFirmwareRecord::m_bHideConnects),
+    DisableDataMode = FlagBitOf(&CFirmwareRecord::m_bDisableDataMode),
+    DisableStatusInfo = FlagBitOf(&CFirmwareRecord::m_bDisableStatusInfo),
+    HideVersionReport = FlagBitOf(&CFirmwareRecord::m_bHideVersionReport),
+    HidePrompt = FlagBitOf(&CFirmwareRecord::m_bHidePrompt),
+    DisableLedFlash = FlagBitOf(&CFirmwareRecord::m_bDisableLedFlash),
+    ShortCommandSet = FlagBitOf(&CFirmwareRecord::m_bShortCommandSet),
+    AsciiInput = FlagBitOf(&CFirmwareRecord::m_bAsciiInput),
+    AllFlags = (1 << Firmware::kFlags.size()) - 1,
 };
 
 inline void SetFlags(CFirmwareRecord &r, int bits)
 {
-    r.m_bDisableUpgrades = bits & DisableUpgrades;
-    r.m_bHideConnects = bits & HideConnects;
-    r.m_bDisableDataMode = bits & DisableDataMode;
-    r.m_bDisableStatusInfo = bits & DisableStatusInfo;
-    r.m_bHideVersionReport = bits & HideVersionReport;
-    r.m_bHidePrompt = bits & HidePrompt;
-    r.m_bDisableLedFlash = bits & DisableLedFlash;
-    r.m_bShortCommandSet = bits & ShortCommandSet;
-    r.m_bAsciiInput = bits & AsciiInput;
+    for (std::size_t i = 0; i < Firmware::kFlags.size(); ++i)
+        r.*Firmware::kFlags[i].member = bits & (1 << i);
+}
+
+// A set of Flags() bits as binary digits, one per flag.
+inline QString FlagText(int bits)
+{
+    return QStringLiteral("%1").arg(bits, int(Firmware::kFlags.size()), 2, QLatin1Char('0'));
 }
 
 // Everything a page can edit, as one text, so a failed comparison shows what differs.
@@ -79,7 +80,7 @@ inline QString Settings(const CFirmwareRecord &r)
         QStringLiteral("flow=%1").arg(r.m_nFlowControl),
         QStringLiteral("vid=%1").arg(r.m_nVendorId, 0, 16),
         QStringLiteral("pid=%1").arg(r.m_nProductId, 0, 16),
-        QStringLiteral("flags=%1").arg(Flags(r), 9, 2, QLatin1Char('0')),
+        QStringLiteral("flags=") + FlagText(Flags(r)),
         QStringLiteral("manufacturer=") + r.m_strManufacturer,
         QStringLiteral("product=") + r.m_strProduct,
         QStringLiteral("string3=") + r.m_strString3,

@@ -18,7 +18,7 @@
 #include "firmwarerecord.h"
 #include "recordstate.h"
 #include "nonregularfiles.h"
-#include "uirecorder.h"
+#include "common/uirecorder.h"
 
 using namespace Firmware;
 using RecordState::Flags;
@@ -253,9 +253,12 @@ void TestFirmwareLoad::decodesAtImageBase()
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     QVERIFY(loadOk(rec, ui, b.build()));
+    using namespace RecordState;
+    const int flags = AsciiInput | DisableLedFlash | HidePrompt | HideConnects | HideVersionReport;
     QCOMPARE(Settings(rec), QStringLiteral("baud=115200 stop=2 data=7 parity=2 flow=2 vid=403 pid=6001 "
-                                           "flags=101110010 manufacturer=Norvale product=USB Host "
-                                           "string3=SN42 prefix="));
+                                           "flags=%1 manufacturer=Norvale product=USB Host "
+                                           "string3=SN42 prefix=")
+                                .arg(FlagText(flags)));
 }
 
 void TestFirmwareLoad::refusals_data()
@@ -649,7 +652,7 @@ void TestFirmwareLoad::initAndOptionBytes_data()
     QTest::newRow("option bit 6: no version report") << quint8(0) << quint8(0x40) << int(HideVersionReport);
     QTest::newRow("option bit 7: no upgrades") << quint8(0) << quint8(0x80) << int(DisableUpgrades);
     QTest::newRow("option bits 4-5 mean nothing") << quint8(0) << quint8(0x30) << 0;
-    QTest::newRow("everything") << quint8(0xFF) << quint8(0xFF) << 0x1FF;
+    QTest::newRow("everything") << quint8(0xFF) << quint8(0xFF) << int(RecordState::AllFlags);
 }
 
 void TestFirmwareLoad::initAndOptionBytes()
@@ -659,7 +662,7 @@ void TestFirmwareLoad::initAndOptionBytes()
     QFETCH(int, flags);
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
-    RecordState::SetFlags(rec, 0x1FF & ~flags);  // every flag must be rewritten
+    RecordState::SetFlags(rec, RecordState::AllFlags & ~flags);  // every flag must be rewritten
     QVERIFY(loadOk(rec, ui, ImageBuilder(ImageBuilder::Rom).setInit(init).setOption(option).build()));
     QCOMPARE(Flags(rec), flags);
 }

@@ -27,7 +27,7 @@
 #include "recordstate.h"
 #include "nonregularfiles.h"
 #include "reflasher.h"
-#include "uirecorder.h"
+#include "common/uirecorder.h"
 
 using namespace Firmware;
 
@@ -329,7 +329,7 @@ void TestFirmwareWrite::flags_data()
     QTest::newRow("no status info") << int(DisableStatusInfo) << 0x00 << 0x08;
     QTest::newRow("no version report") << int(HideVersionReport) << 0x00 << 0x40;
     QTest::newRow("no upgrades") << int(DisableUpgrades) << 0x00 << 0x80;
-    QTest::newRow("everything") << 0x1FF << 0x83 << 0xCF;
+    QTest::newRow("everything") << int(AllFlags) << 0x83 << 0xCF;
 }
 
 void TestFirmwareWrite::flags()
@@ -359,7 +359,7 @@ void TestFirmwareWrite::parameterBlockKeptForOtherVersions()
     rec.m_pImage[kParamsVersion] = 2;
     rec.m_nBaudRate = 300;
     rec.m_nFlowControl = 1;
-    RecordState::SetFlags(rec, 0x1FF);
+    RecordState::SetFlags(rec, RecordState::AllFlags);
     rec.m_strVersion = QStringLiteral("03.64-ABCQHARF");
 
     QByteArray expected = source;
