@@ -13,6 +13,10 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include "cliapply.h"
+#include "clioptions.h"
+#include "clioutput.h"
+#include "cliprofile.h"
 #include "clisettings.h"
 #include "consoleui.h"
 #include "fileerror.h"

@@ -7,19 +7,17 @@
 #include <span>
 
 // Qt
-#include <QJsonObject>
-#include <QJsonValue>
-#include <QList>
 #include <QString>
-#include <QStringList>
 
-#include "settingstext.h"
+#include "firmwareformat.h"
 
 class CFirmwareRecord;
 
 // The settings that brindle-cli reads, prints, changes and compares: one table that gives each
 // setting its JSON key, its option and its spelling, so that info's JSON, profiles, options,
-// dry-run lines and diff lines all use the same names.
+// dry-run lines and diff lines all use the same names. The jobs that use it have files of their
+// own: clioptions (the command line's values), cliprofile (JSON profiles), cliapply (choices
+// against and into a loaded record) and clioutput (info, dry-run and diff values).
 namespace CliSettings {
 
 // Which firmware types carry a setting.
@@ -75,45 +73,36 @@ struct Choice {
 // What to change: at most one choice per entry of Settings(), by index.
 using Choices = std::array<std::optional<Choice>, kSettingCount>;
 
-// Each of these returns an empty text on success, else a message that names the option or key.
+// The JSON schema number of info --json and of profiles.
+inline constexpr int kSchema = 1;
+inline constexpr qsizetype kDirPrefixLength = Firmware::kDirPrefixSize;
+inline constexpr int kMaxUsbId = 0xFFFF;
 
-// The value of `--option` for setting `def`.
-QString ParseOption(const SettingDef &def, const QString &text, Choice &choice);
-// Every key of a profile in the JSON form that info --json prints. Keys that describe the
-// file rather than a setting (fileKind, version and so on) are checked and otherwise ignored.
-QString ReadProfile(const QString &path, Choices &choices);
+// Helpers that the jobs share. Each check returns an empty text on success, else the problem.
+
+QString Word(const char *word);
+QString Quote(const QString &text);
+QString JoinNumbers(std::span<const int> numbers);
+QString JoinWords(std::span<const char *const> words);
+// That `number` is one of the setting's numbers.
+QString CheckNumber(const SettingDef &def, int number);
+// That a USB string can be stored: one byte per character (Latin-1) ...
+QString CheckUsbCharacters(const QString &text);
+// ... and not more than the string area holds.
+QString CheckUsbTextLength(const QString &text);
+// The index of `text` in `words`, in any letter case; -1 when it is none of them.
+int IndexOfWord(std::span<const char *const> words, const QString &text);
 // A 3-character version code or 4-character prefix: letters and digits, letters made capitals.
+// Returns an empty text on success, else a message that starts with `origin` when it is given.
 QString ParseCode(const QString &origin, const QString &text, qsizetype length, QString &code);
-// Drops the profile's choices that give a setting the value the loaded file already has (they
-// change nothing, even where the file holds what no option could set), then refuses any other
-// profile value that cannot be stored.
-QString DropUnchanged(Choices &choices, const CFirmwareRecord &record);
-// That every choice fits the loaded firmware: its type, its descriptors, the USB string space.
-QString CheckApplies(const Choices &choices, const CFirmwareRecord &record);
+// The firmware types that carry a setting of `scope`.
+int ScopeTypes(Scope scope);
+// "QHAR" and so on, or "unrecognised".
+QString TypeWordOrNone(int firmwareType);
 
-// Stores the choices in the record.
-void Apply(const Choices &choices, CFirmwareRecord &record);
-
-// The wizard always passes its UART page, whose lists can only give back the values they
-// show: an unknown flow control (or any value outside a list) returns as the list's default.
-// Doing the same keeps brindle-cli's output byte for byte the wizard's.
-void SettleAsUartPage(CFirmwareRecord &record);
-
-// One named value of a loaded file, in JSON and in words.
-struct Item {
-    QString key;      // JSON path
-    QJsonValue json;
-    QString display;  // as in dry-run and diff lines: words, decimal, 0x1234, "quoted text"
-};
-
-// The file's facts and its settings as info --json names them, those of other firmware types
-// and USB values that the image has no descriptor for left out: fileKind, codeType, firmwareType, version, versionNumber, the settings table,
-// with usb.string3 after usb.product.
-QList<Item> Items(const CFirmwareRecord &record);
-
-// info --json: the items with "schema": 1, the usb ones in their own object.
-QJsonObject InfoJson(const CFirmwareRecord &record);
-// The member order of InfoJson for JsonText::Write.
-QStringList InfoOrder(const CFirmwareRecord &record);
+// A setting's value in the record in a Choice's terms (Number, Word, Flag and UsbId); 0 for texts.
+int RecordNumber(const SettingDef &def, const CFirmwareRecord &record);
+// Stores one choice in the record.
+void Store(const SettingDef &def, const Choice &choice, CFirmwareRecord &record);
 
 }  // namespace CliSettings

@@ -1,0 +1,106 @@
+#include "cliapply.h"
+
+// Qt
+#include <QStringList>
+
+#include "firmwareformat.h"
+#include "firmwarerecord.h"
+#include "fits.h"
+
+namespace CliSettings {
+
+namespace {
+
+QString ScopeWords(Scope scope)
+{
+    return scope == Scope::UsbSlave ? QStringLiteral("QSOL") : QStringLiteral("QWEX and QJ4J");
+}
+
+}  // namespace
+
+QString DropUnchanged(Choices &choices, const CFirmwareRecord &record)
+{
+    const std::span<const SettingDef> settings = Settings();
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        std::optional<Choice> &choice = choices[i];
+        if (!choice || !choice->fromProfile)
+            continue;
+        const SettingDef &def = settings[i];
+        if (!(record.m_nFirmwareType & ScopeTypes(def.scope)))
+            continue;  // CheckApplies names it
+        const bool same = def.textMember ? record.*def.textMember == choice->given
+                                         : RecordNumber(def, record) == choice->number;
+        if (same)
+            choice.reset();
+        else if (!choice->problem.isEmpty())
+            return choice->origin + QStringLiteral(": ") + choice->problem;
+    }
+    return QString();
+}
+
+QString CheckApplies(const Choices &choices, const CFirmwareRecord &record)
+{
+    const int type = record.m_nFirmwareType;
+    const quint8 *image = record.Image() + record.ImageBase();
+    QStringList stringOrigins;
+    qsizetype stringChars = record.m_strString3.size();
+
+    const std::span<const SettingDef> settings = Settings();
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        const SettingDef &def = settings[i];
+        const std::optional<Choice> &choice = choices[i];
+        if (def.kind == Kind::UsbText)
+            stringChars += choice ? choice->text.size() : (record.*def.textMember).size();
+        if (!choice)
+            continue;
+        if (!(type & ScopeTypes(def.scope))) {
+            return choice->origin + QStringLiteral(": applies only to %1 firmware, not to %2")
+                .arg(ScopeWords(def.scope), TypeWordOrNone(type));
+        }
+        if (def.kind == Kind::UsbId && !Firmware::HasUsbIdRoom(image)) {
+            return choice->origin
+                + QStringLiteral(": this image has no USB device descriptor to hold it (length byte %1)")
+                      .arg(image[Firmware::kDeviceDescriptor]);
+        }
+        if (def.kind == Kind::UsbText) {
+            if (!Firmware::HasUsbStringRoom(image)) {
+                return choice->origin
+                    + QStringLiteral(": this image has no USB string descriptors to hold it");
+            }
+            stringOrigins << choice->origin;
+        }
+    }
+    if (!stringOrigins.isEmpty() && !Firmware::UsbStringsFit(stringChars)) {
+        return stringOrigins.join(QStringLiteral(", "))
+            + QStringLiteral(": the three USB strings would hold %1 characters together; at most %2 fit")
+                  .arg(stringChars)
+                  .arg(Firmware::kMaxUsbStringChars);
+    }
+    return QString();
+}
+
+void Apply(const Choices &choices, CFirmwareRecord &record)
+{
+    const std::span<const SettingDef> settings = Settings();
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        if (choices[i])
+            Store(settings[i], *choices[i], record);
+    }
+}
+
+void SettleAsUartPage(CFirmwareRecord &record)
+{
+    record.m_nBaudRate = Firmware::BaudRateForCode(Firmware::CodeForBaudRate(record.m_nBaudRate));
+    record.m_nDataBits = record.m_nDataBits == 7 ? 7 : 8;
+    record.m_nStopBits = record.m_nStopBits == 2 ? 2 : 1;
+    // Parity and flow control: a value beyond the words the option accepts becomes the first.
+    for (const SettingDef &def : Settings()) {
+        if (def.kind == Kind::Word && def.intMember) {
+            int &value = record.*def.intMember;
+            if (value < 0 || value >= int(def.optionWords))
+                value = 0;
+        }
+    }
+}
+
+}  // namespace CliSettings

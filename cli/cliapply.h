@@ -1,0 +1,24 @@
+#pragma once
+
+#include "clisettings.h"
+
+// The chosen settings against and into a loaded record. The checks return an empty text on
+// success, else a message that names the option or key.
+namespace CliSettings {
+
+// Drops the profile's choices that give a setting the value the loaded file already has (they
+// change nothing, even where the file holds what no option could set), then refuses any other
+// profile value that cannot be stored.
+QString DropUnchanged(Choices &choices, const CFirmwareRecord &record);
+// That every choice fits the loaded firmware: its type, its descriptors, the USB string space.
+QString CheckApplies(const Choices &choices, const CFirmwareRecord &record);
+
+// Stores the choices in the record.
+void Apply(const Choices &choices, CFirmwareRecord &record);
+
+// The wizard always passes its UART page, whose lists can only give back the values they
+// show: an unknown flow control (or any value outside a list) returns as the list's default.
+// Doing the same keeps brindle-cli's output byte for byte the wizard's.
+void SettleAsUartPage(CFirmwareRecord &record);
+
+}  // namespace CliSettings
