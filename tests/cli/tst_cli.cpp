@@ -31,6 +31,17 @@
 
 using namespace Firmware;
 
+// A refused run: `actualErr` (standard error, or the part of it compared) is `expectedErr`,
+// nothing went to standard output, the exit code is `expectedExit` and the test folder holds
+// what it held before. For test functions: it returns on failure.
+#define QVERIFY_CLI_REFUSED(run, actualErr, expectedErr, expectedExit, entriesBefore) \
+    do {                                                                              \
+        QCOMPARE(actualErr, QString(expectedErr));                                    \
+        QCOMPARE((run).out, QString());                                               \
+        QCOMPARE((run).exitCode, int(expectedExit));                                  \
+        QCOMPARE(Entries(m_dir->path()), (entriesBefore));                            \
+    } while (false)
+
 namespace {
 
 constexpr int kProcessTimeoutMs = 30000;
@@ -810,13 +821,10 @@ private slots:
         PrepareFixtures(args);
         if (!profile.isEmpty())
             QVERIFY(ImageBuilder::WriteFile(Path("p.json"), profile));
-        const QStringList before = Files();
+        const QStringList before = Entries(m_dir->path());
 
         const CliRun run = Run(args);
-        QCOMPARE(run.err.section('\n', 0, 0), err);
-        QCOMPARE(run.out, QString());
-        QCOMPARE(run.exitCode, exitCode);
-        QCOMPARE(Files(), before);  // nothing written
+        QVERIFY_CLI_REFUSED(run, run.err.section('\n', 0, 0), err, exitCode, before);  // nothing written
     }
 
     void helpAndVersion_data()
@@ -908,13 +916,10 @@ void TestCli::notRegularFiles()
     const QStringList before = Entries(m_dir->path());
 
     const CliRun run = Run(args);  // a run that does not end is killed and fails here
-    QCOMPARE(run.err, err.arg(special) + QLatin1Char('\n'));
-    QCOMPARE(run.out, QString());
-    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY_CLI_REFUSED(run, run.err, err.arg(special) + QLatin1Char('\n'), exitCode, before);
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
     QCOMPARE(SpecialFiles::TypeOf(special), typeBefore);
 #endif
-    QCOMPARE(Entries(m_dir->path()), before);
 }
 
 // ---- the command line's promises ------------------------------------------------------
@@ -1153,7 +1158,7 @@ void TestCli::fileSizeLimit()
     QSKIP("No file-size limit on this platform");
 #else
     PrepareFixtures({"qhar.rom"});
-    const QStringList before = Files();
+    const QStringList before = Entries(m_dir->path());
     const CliRun run = RunIn(m_dir->path(), {"write", "qhar.rom", "out.rom", "--code", "ABC"}, [](QProcess &p) {
         p.setChildProcessModifier([] {
             rlimit limit{};
@@ -1162,9 +1167,8 @@ void TestCli::fileSizeLimit()
             ::setrlimit(RLIMIT_FSIZE, &limit);
         });
     });
-    QCOMPARE(run.err, QStringLiteral("Could not write destination file: Disk full while accessing out.rom.\n"));
-    QCOMPARE(run.exitCode, 1);
-    QCOMPARE(Entries(m_dir->path()), before);
+    QVERIFY_CLI_REFUSED(run, run.err,
+                        QStringLiteral("Could not write destination file: Disk full while accessing out.rom.\n"), 1, before);
 #endif
 }
 

@@ -405,11 +405,8 @@ void TestFirmwareLoad::refusals()
 
     ui.clear();
     QCOMPARE(rec.LoadFirmware(path), -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text, text.contains(QLatin1String("%1")) ? text.arg(path) : text);
-    QCOMPARE(ui.messages.first().caption, caption);
     QVERIFY(ui.questions.isEmpty());
-    QVERIFY(ui.waitBalanced());
+    QVERIFY_REFUSED(ui, text.contains(QLatin1String("%1")) ? text.arg(path) : text, caption);
 
     QCOMPARE(rec.m_strSourceFile, path);
     QCOMPARE(rec.m_nFileKind, kind);
@@ -452,9 +449,8 @@ void TestFirmwareLoad::unreadableSource()
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     QCOMPARE(rec.LoadFirmware(path), -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text, QStringLiteral("Access to %1 was denied.").arg(path));
-    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open source file"));
+    QVERIFY_REFUSED(ui, QStringLiteral("Access to %1 was denied.").arg(path),
+                    QStringLiteral("Could not open source file"));
     QVERIFY(rec.Image() == nullptr);
 }
 
@@ -492,10 +488,7 @@ void TestFirmwareLoad::sourceNotARegularFile()
     QVERIFY(loadOk(rec, ui, earlier));
     ui.clear();
     QCOMPARE(rec.LoadFirmware(path), -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text, text.arg(path));
-    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open source file"));
-    QVERIFY(ui.waitBalanced());
+    QVERIFY_REFUSED(ui, text.arg(path), QStringLiteral("Could not open source file"));
     QCOMPARE(rec.m_strSourceFile, path);
     QCOMPARE(RecordState::Buffer(rec, kUpgradeLength), earlier);
 #endif

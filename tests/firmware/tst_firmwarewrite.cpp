@@ -469,12 +469,9 @@ void TestFirmwareWrite::versionTooLong()
     const QString path = QDir(freshFolder()).filePath(QStringLiteral("out.quf"));
     ui.clear();
     QCOMPARE(rec.WriteFirmware(path), -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text,
-             QStringLiteral("Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit"));
-    QCOMPARE(ui.messages.first().caption, QStringLiteral("File Format Error"));
     QVERIFY(ui.questions.isEmpty());
-    QVERIFY(ui.waitBalanced());
+    QVERIFY_REFUSED(ui, QStringLiteral("Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit"),
+                    QStringLiteral("File Format Error"));
     QVERIFY(!QFile::exists(path));
     QCOMPARE(rec.m_nFileKind, int(KindRom));
     QCOMPARE(RecordState::Buffer(rec, kBufferSize), before);
@@ -512,11 +509,9 @@ void TestFirmwareWrite::usbStringsTooLong()
     const QString path = QDir(freshFolder()).filePath(QStringLiteral("out.quf"));
     ui.clear();
     QCOMPARE(rec.WriteFirmware(path), -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text, QStringLiteral("USB strings too long: at most 123 characters fit"));
-    QCOMPARE(ui.messages.first().caption, QStringLiteral("File Format Error"));
     QVERIFY(ui.questions.isEmpty());
-    QVERIFY(ui.waitBalanced());
+    QVERIFY_REFUSED(ui, QStringLiteral("USB strings too long: at most 123 characters fit"),
+                    QStringLiteral("File Format Error"));
     QVERIFY(!QFile::exists(path));
     QVERIFY(rec.m_strTargetFile.isEmpty());
     QCOMPARE(rec.m_nFileKind, int(KindRom));
@@ -597,8 +592,8 @@ void TestFirmwareWrite::usbStringsKeptWhenAsLoaded()
     rec.m_strProduct = QStringLiteral("x");  // now a change that does not fit
     ui.clear();
     QCOMPARE(rec.WriteFirmware(QDir(freshFolder()).filePath(QStringLiteral("again.rom"))), -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text, QStringLiteral("USB strings too long: at most 123 characters fit"));
+    QVERIFY_REFUSED(ui, QStringLiteral("USB strings too long: at most 123 characters fit"),
+                    QStringLiteral("File Format Error"));
 }
 
 // ---- conversions ----------------------------------------------------------------------
@@ -926,10 +921,7 @@ void TestFirmwareWrite::targetNotARegularFile()
         ui.answer = true;
         QCOMPARE(rec.WriteFirmware(path, mode), -1);
         QVERIFY(ui.questions.isEmpty());
-        QCOMPARE(ui.messages.size(), 1);
-        QCOMPARE(ui.messages.first().text, text.arg(path));
-        QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
-        QVERIFY(ui.waitBalanced());
+        QVERIFY_REFUSED(ui, text.arg(path), QStringLiteral("Could not open destination file"));
     }
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
     QCOMPARE(SpecialFiles::TypeOf(path), typeBefore);
@@ -951,10 +943,8 @@ void TestFirmwareWrite::targetNameNotEncodable()
     QVERIFY(QFile::decodeName(QFile::encodeName(path)) != path);
 
     QCOMPARE(rec.WriteFirmware(path), -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text,
-             QStringLiteral("%1 has characters that this system cannot use in a file name.").arg(path));
-    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
+    QVERIFY_REFUSED(ui, QStringLiteral("%1 has characters that this system cannot use in a file name.").arg(path),
+                    QStringLiteral("Could not open destination file"));
     QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
 }
 
@@ -969,10 +959,8 @@ void TestFirmwareWrite::destinationFolderMissing()
     ui.clear();
     QCOMPARE(rec.WriteFirmware(path), -1);
     QVERIFY(ui.questions.isEmpty());
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text, QStringLiteral("%1 was not found.").arg(path));
-    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not open destination file"));
-    QVERIFY(ui.waitBalanced());
+    QVERIFY_REFUSED(ui, QStringLiteral("%1 was not found.").arg(path),
+                    QStringLiteral("Could not open destination file"));
     QVERIFY(rec.m_strTargetFile.isEmpty());
     // The record keeps the layout it was loaded with, so the next attempt starts from it.
     QCOMPARE(rec.m_nFileKind, int(KindRom));
@@ -1163,10 +1151,8 @@ void TestFirmwareWrite::shortWriteKeepsTarget()
         result = rec.WriteFirmware(path);
     }
     QCOMPARE(result, -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text, QStringLiteral("Disk full while accessing %1.").arg(path));
-    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not write destination file"));
-    QVERIFY(ui.waitBalanced());
+    QVERIFY_REFUSED(ui, QStringLiteral("Disk full while accessing %1.").arg(path),
+                    QStringLiteral("Could not write destination file"));
     QVERIFY(rec.m_strTargetFile.isEmpty());
     if (existing.isEmpty())
         QVERIFY(!QFile::exists(path));
@@ -1225,9 +1211,7 @@ void TestFirmwareWrite::readOnlyDestination()
     const int result = rec.WriteFirmware(path);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(result, -1);
-    QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.messages.first().text, QStringLiteral("Access to %1 was denied.").arg(path));
-    QCOMPARE(ui.messages.first().caption, caption);
+    QVERIFY_REFUSED(ui, QStringLiteral("Access to %1 was denied.").arg(path), caption);
 #ifdef Q_OS_WIN
     if (holder != INVALID_HANDLE_VALUE) {
         ::CloseHandle(holder);
