@@ -171,6 +171,31 @@ bool WriteSources()
     return QDir().mkpath(Workspace().filePath(QStringLiteral("out")));
 }
 
+// A record loaded from `source` through a silent recorder that answers Yes; when loading fails
+// the benchmark is skipped and `ok` is false.
+struct LoadedRecord {
+    LoadedRecord(benchmark::State &state, Source source) : rec(&ui)
+    {
+        ok = rec.LoadFirmware(SourcePath(source)) == 1;
+        if (!ok)
+            state.SkipWithError("load failed");
+        kind = rec.m_nFileKind;
+        length = rec.m_nFileLength;
+    }
+    // Puts back the layout it was loaded with, which converting or writing changes.
+    void RestoreLayout()
+    {
+        rec.m_nFileKind = kind;
+        rec.m_nFileLength = length;
+    }
+
+    UiRecorder ui{UiRecorder::Silent};
+    CFirmwareRecord rec;
+    bool ok = false;
+    int kind = 0;
+    int length = 0;
+};
+
 // ---- benchmarks -----------------------------------------------------------------------
 
 void LoadDecode(benchmark::State &state, Source source)
@@ -192,20 +217,15 @@ void LoadDecode(benchmark::State &state, Source source)
 // leaves is put back by resetting the kind and length, so each pass does the same work.
 void Encode(benchmark::State &state, Source source, Target target, bool reallyWrite)
 {
-    UiRecorder ui(UiRecorder::Silent);  // answers Yes, keeps no records
-    CFirmwareRecord rec(&ui);
-    if (rec.LoadFirmware(SourcePath(source)) != 1) {
-        state.SkipWithError("load failed");
+    LoadedRecord loaded(state, source);
+    if (!loaded.ok)
         return;
-    }
-    const int kind = rec.m_nFileKind;
-    const int length = rec.m_nFileLength;
+    CFirmwareRecord &rec = loaded.rec;
     const QString folder = reallyWrite ? QStringLiteral("out") : QStringLiteral("no such folder");
     const QString path = QDir(Workspace().filePath(folder)).filePath(QLatin1String(target.fileName));
     const int expected = reallyWrite ? 1 : -1;
     for (auto _ : state) {
-        rec.m_nFileKind = kind;
-        rec.m_nFileLength = length;
+        loaded.RestoreLayout();
         rec.m_nBaudRate = 115200;
         rec.m_strManufacturer = QStringLiteral("Norvale");
         if (rec.WriteFirmware(path) != expected) {
@@ -219,17 +239,12 @@ void Encode(benchmark::State &state, Source source, Target target, bool reallyWr
 // The layout conversion alone, without encoding or any file access.
 void Convert(benchmark::State &state, Source source, bool toUpgrade)
 {
-    UiRecorder ui(UiRecorder::Silent);  // answers Yes, keeps no records
-    CFirmwareRecord rec(&ui);
-    if (rec.LoadFirmware(SourcePath(source)) != 1) {
-        state.SkipWithError("load failed");
+    LoadedRecord loaded(state, source);
+    if (!loaded.ok)
         return;
-    }
-    const int kind = rec.m_nFileKind;
-    const int length = rec.m_nFileLength;
+    CFirmwareRecord &rec = loaded.rec;
     for (auto _ : state) {
-        rec.m_nFileKind = kind;
-        rec.m_nFileLength = length;
+        loaded.RestoreLayout();
         if (toUpgrade)
             rec.ConvertToUpgradeFile();
         else
