@@ -11,7 +11,7 @@ class CTabBaudRate : public CWizardPage
     Q_OBJECT
 
 public:
-    explicit CTabBaudRate(CBrindleDlg *wizard);
+    explicit CTabBaudRate(IWizardFrame *wizard);
 
     int m_nBaudRate = 9600;
     int m_nDataBits = 8;

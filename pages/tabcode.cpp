@@ -4,16 +4,10 @@
 #include <QLabel>
 
 #include "editalnum.h"
+#include "resourceids.h"
 #include "settingstext.h"
 
-namespace {
-
-constexpr int IDC_CODE = 1039;
-constexpr int IDC_LABEL = 1040;
-
-}  // namespace
-
-CTabCode::CTabCode(int bTargetDir, CBrindleDlg *wizard)
+CTabCode::CTabCode(int bTargetDir, IWizardFrame *wizard)
     : CWizardPage(wizard,
                   bTargetDir ? "Choose Target Directory" : "Choose Version Code",
                   bTargetDir ? "Choose a 4 letter code to create a prefix for the target directory of snapshot "
@@ -27,15 +21,15 @@ CTabCode::CTabCode(int bTargetDir, CBrindleDlg *wizard)
 
 QWidget *CTabCode::CreateCustomControl(const ControlTemplate &c, QWidget *parent)
 {
-    if (c.id == IDC_CODE)
+    if (c.id == CodeIds::Code)
         return new CEditAlnum(parent);
     return nullptr;
 }
 
 void CTabCode::OnInitDialog()
 {
-    m_editCode = GetDlgItem<CEditAlnum>(IDC_CODE);
-    m_staticLabel = GetDlgItem<QLabel>(IDC_LABEL);
+    m_editCode = GetDlgItem<CEditAlnum>(CodeIds::Code);
+    m_staticLabel = GetDlgItem<QLabel>(CodeIds::Label);
     connect(m_editCode, &QLineEdit::textChanged, this, &CTabCode::OnChangeCode);
 }
 

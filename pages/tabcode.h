@@ -3,6 +3,7 @@
 // Qt
 #include <QString>
 
+#include "firmwareformat.h"
 #include "wizardpage.h"
 
 class CEditAlnum;
@@ -14,10 +15,10 @@ class CTabCode : public CWizardPage
     Q_OBJECT
 
 public:
-    CTabCode(int bTargetDir, CBrindleDlg *wizard);
+    CTabCode(int bTargetDir, IWizardFrame *wizard);
 
-    // 4 for the target directory prefix, 3 for the version code.
-    int RequiredLength() const { return m_bTargetDir ? 4 : 3; }
+    // The length of a target directory prefix or of a version code.
+    int RequiredLength() const { return m_bTargetDir ? Firmware::kDirPrefixSize : Firmware::kVersionCodeLength; }
 
     int m_bTargetDir;
     const char *m_pszLabel;

@@ -15,13 +15,11 @@
 #include <QSignalBlocker>
 #include <QUrl>
 
-#include "brindledlg.h"
+#include "dialogservices.h"
 #include "firmwareformat.h"
+#include "resourceids.h"
 
 namespace {
-
-constexpr int IDC_FILE_PATH = 1014;
-constexpr int IDC_BROWSE = 1015;
 
 #ifdef Q_OS_WIN
 // Longer names are never found by the Windows file search.
@@ -75,7 +73,7 @@ QRegularExpression WildcardPattern(const QString &pattern)
 
 }  // namespace
 
-CTabFile::CTabFile(int bSaveFile, CBrindleDlg *wizard)
+CTabFile::CTabFile(int bSaveFile, IWizardFrame *wizard)
     : CWizardPage(wizard,
                   bSaveFile ? "Firmware File to Write" : "Select Firmware File to Modify",
                   bSaveFile ? "Choose the filename for the Norvale Firmware ROM or QUB file to write."
@@ -115,9 +113,9 @@ bool CTabFile::PathExists(const QString &text)
 
 void CTabFile::OnInitDialog()
 {
-    m_editFilePath = GetDlgItem<QLineEdit>(IDC_FILE_PATH);
+    m_editFilePath = GetDlgItem<QLineEdit>(FileIds::Path);
     connect(m_editFilePath, &QLineEdit::textChanged, this, &CTabFile::OnChangeFilePath);
-    connect(GetDlgItem<QPushButton>(IDC_BROWSE), &QPushButton::clicked, this, &CTabFile::OnBrowse);
+    connect(GetDlgItem<QPushButton>(FileIds::Browse), &QPushButton::clicked, this, &CTabFile::OnBrowse);
 
     if (!m_bSaveFile) {
         // A file dropped anywhere on the page replaces the whole path; the box would otherwise

@@ -14,7 +14,7 @@ class CTabFile : public CWizardPage
     Q_OBJECT
 
 public:
-    CTabFile(int bSaveFile, CBrindleDlg *wizard);
+    CTabFile(int bSaveFile, IWizardFrame *wizard);
 
     // True when the open page would accept `text`: an existing file or folder, or a wildcard
     // pattern that matches something in its folder.

@@ -3,19 +3,14 @@
 // Qt
 #include <QLabel>
 
+#include "resourceids.h"
 #include "settingstext.h"
 
-namespace {
-
-constexpr int IDC_MESSAGE = 1036;
-
-}  // namespace
-
-CTabFinish::CTabFinish(CBrindleDlg *wizard) : CWizardPage(wizard, "Firmware Modified", "Click Finish to exit.") {}
+CTabFinish::CTabFinish(IWizardFrame *wizard) : CWizardPage(wizard, "Firmware Modified", "Click Finish to exit.") {}
 
 void CTabFinish::OnInitDialog()
 {
-    m_staticMessage = GetDlgItem<QLabel>(IDC_MESSAGE);
+    m_staticMessage = GetDlgItem<QLabel>(FinishIds::Message);
     // The report can be selected and copied, for a log of the boards prepared.
     m_staticMessage->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }

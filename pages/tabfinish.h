@@ -13,7 +13,7 @@ class CTabFinish : public CWizardPage
     Q_OBJECT
 
 public:
-    explicit CTabFinish(CBrindleDlg *wizard);
+    explicit CTabFinish(IWizardFrame *wizard);
 
     QString m_strSourceFile;
     QString m_strTargetFile;

@@ -5,17 +5,9 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
-namespace {
+#include "resourceids.h"
 
-constexpr int IDC_LED_FLASH = 1019;
-constexpr int IDC_ASCII_INPUT = 1022;
-constexpr int IDC_BINARY_INPUT = 1023;
-constexpr int IDC_SHORT_COMMANDS = 1024;
-constexpr int IDC_EXTENDED_COMMANDS = 1025;
-
-}  // namespace
-
-CTabInit::CTabInit(CBrindleDlg *wizard)
+CTabInit::CTabInit(IWizardFrame *wizard)
     : CWizardPage(wizard, "Choose Initialisation Options",
                   "Modify the initial command mode, input mode and startup behaviour of the LEDs.")
 {
@@ -23,7 +15,7 @@ CTabInit::CTabInit(CBrindleDlg *wizard)
 
 void CTabInit::OnInitDialog()
 {
-    m_chkLedFlash = GetDlgItem<QCheckBox>(IDC_LED_FLASH);
+    m_chkLedFlash = GetDlgItem<QCheckBox>(InitIds::LedFlash);
 }
 
 void CTabInit::OnShowWindow(bool show)
@@ -31,14 +23,14 @@ void CTabInit::OnShowWindow(bool show)
     if (show) {
         // The box says the LEDs do flash: it shows the flag inverted.
         m_chkLedFlash->setChecked(!m_bDisableLedFlash);
-        CheckRadioButton(m_bAsciiInput ? IDC_ASCII_INPUT : IDC_BINARY_INPUT);
-        CheckRadioButton(m_bShortCommandSet ? IDC_SHORT_COMMANDS : IDC_EXTENDED_COMMANDS);
+        CheckRadioButton(m_bAsciiInput ? InitIds::AsciiInput : InitIds::BinaryInput);
+        CheckRadioButton(m_bShortCommandSet ? InitIds::ShortCommands : InitIds::ExtendedCommands);
         WriteHeader();
     } else {
         m_bDisableLedFlash = !m_chkLedFlash->isChecked();
         // A pair with nothing checked reads as ASCII input and the short command set.
-        m_bAsciiInput = CheckedRadioButton(IDC_ASCII_INPUT) != IDC_BINARY_INPUT;
-        m_bShortCommandSet = CheckedRadioButton(IDC_SHORT_COMMANDS) != IDC_EXTENDED_COMMANDS;
+        m_bAsciiInput = CheckedRadioButton(InitIds::AsciiInput) != InitIds::BinaryInput;
+        m_bShortCommandSet = CheckedRadioButton(InitIds::ShortCommands) != InitIds::ExtendedCommands;
     }
 }
 

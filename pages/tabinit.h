@@ -10,7 +10,7 @@ class CTabInit : public CWizardPage
     Q_OBJECT
 
 public:
-    explicit CTabInit(CBrindleDlg *wizard);
+    explicit CTabInit(IWizardFrame *wizard);
 
     bool m_bDisableLedFlash = false;
     bool m_bShortCommandSet = false;

@@ -3,18 +3,9 @@
 // Qt
 #include <QCheckBox>
 
-namespace {
+#include "resourceids.h"
 
-constexpr int IDC_DISABLE_UPGRADES = 1017;
-constexpr int IDC_DISABLE_DATA_MODE = 1018;
-constexpr int IDC_DISABLE_STATUS_INFO = 1019;
-constexpr int IDC_SHOW_VERSION_REPORT = 1020;
-constexpr int IDC_SHOW_PROMPT = 1021;
-constexpr int IDC_SHOW_DEVICE_CONNECTS = 1026;
-
-}  // namespace
-
-CTabPrompt::CTabPrompt(CBrindleDlg *wizard)
+CTabPrompt::CTabPrompt(IWizardFrame *wizard)
     : CWizardPage(wizard, "Choose Firmware Options",
                   "Modify the behaviour of the firmware. Instructs the Monitor to not display promtps, device "
                   "detected messages and version information. Allows data mode and firmware upgrades to be "
@@ -24,12 +15,12 @@ CTabPrompt::CTabPrompt(CBrindleDlg *wizard)
 
 void CTabPrompt::OnInitDialog()
 {
-    m_chkDisableUpgrades = GetDlgItem<QCheckBox>(IDC_DISABLE_UPGRADES);
-    m_chkDisableDataMode = GetDlgItem<QCheckBox>(IDC_DISABLE_DATA_MODE);
-    m_chkShowVersionReport = GetDlgItem<QCheckBox>(IDC_SHOW_VERSION_REPORT);
-    m_chkShowPrompt = GetDlgItem<QCheckBox>(IDC_SHOW_PROMPT);
-    m_chkShowDeviceConnects = GetDlgItem<QCheckBox>(IDC_SHOW_DEVICE_CONNECTS);
-    m_chkDisableStatusInfo = GetDlgItem<QCheckBox>(IDC_DISABLE_STATUS_INFO);
+    m_chkDisableUpgrades = GetDlgItem<QCheckBox>(PromptIds::DisableUpgrades);
+    m_chkDisableDataMode = GetDlgItem<QCheckBox>(PromptIds::DisableDataMode);
+    m_chkShowVersionReport = GetDlgItem<QCheckBox>(PromptIds::ShowVersionReport);
+    m_chkShowPrompt = GetDlgItem<QCheckBox>(PromptIds::ShowPrompt);
+    m_chkShowDeviceConnects = GetDlgItem<QCheckBox>(PromptIds::ShowDeviceConnects);
+    m_chkDisableStatusInfo = GetDlgItem<QCheckBox>(PromptIds::DisableStatusInfo);
 }
 
 void CTabPrompt::OnShowWindow(bool show)

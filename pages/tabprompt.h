@@ -10,7 +10,7 @@ class CTabPrompt : public CWizardPage
     Q_OBJECT
 
 public:
-    explicit CTabPrompt(CBrindleDlg *wizard);
+    explicit CTabPrompt(IWizardFrame *wizard);
 
     bool m_bDisableUpgrades = false;
     bool m_bHideConnects = false;

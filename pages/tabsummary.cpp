@@ -10,18 +10,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "settingstext.h"
+#include "resourceids.h"
 
 namespace {
-
-constexpr int IDC_FW_VERSION = 1020;
-constexpr int IDC_FW_TYPE = 1021;
-constexpr int IDC_MONITOR = 1022;
-constexpr int IDC_PID = 1023;
-constexpr int IDC_VID = 1024;
-constexpr int IDC_INIT_MODE = 1025;
-constexpr int IDC_OPTIONS = 1026;
-constexpr int IDC_COPY = 1038;
 
 // A label breaks lines at "\n"; the texts themselves keep their "\r\n" for the clipboard.
 QString ForDisplay(const QString &text)
@@ -32,7 +23,7 @@ QString ForDisplay(const QString &text)
 
 }  // namespace
 
-CTabSummary::CTabSummary(int bConfirm, CBrindleDlg *wizard)
+CTabSummary::CTabSummary(int bConfirm, IWizardFrame *wizard)
     : CWizardPage(wizard,
                   bConfirm ? "Summary of Firmware Customisations" : "Firmware Settings",
                   bConfirm ? "The following firmware settings will be applied to the firmware file selected. The "
@@ -46,14 +37,13 @@ CTabSummary::CTabSummary(int bConfirm, CBrindleDlg *wizard)
 
 void CTabSummary::OnInitDialog()
 {
-    if (auto *copy = GetDlgItem<QPushButton>(IDC_COPY))
-        connect(copy, &QPushButton::clicked, this, &CTabSummary::OnCopy);
+    connect(GetDlgItem<QPushButton>(SummaryIds::Copy), &QPushButton::clicked, this, &CTabSummary::OnCopy);
 
     const QList<QWidget *> &order = Controls().InOrder();
     for (int i = 1; i < order.size(); ++i) {
         auto *value = qobject_cast<QLabel *>(order.at(i));
         const int id = value ? value->property("controlId").toInt() : kNoId;
-        if (id < IDC_FW_VERSION || id > IDC_OPTIONS || id == IDC_PID || id == IDC_VID)
+        if (id < SummaryIds::FwVersion || id > SummaryIds::Options || id == SummaryIds::Pid || id == SummaryIds::Vid)
             continue;
         QWidget *label = order.at(i - 1);
         m_rows.append({label, value, label->geometry(), value->geometry()});
@@ -83,64 +73,26 @@ void CTabSummary::OnShowWindow(bool show)
         return;
     WriteHeader();
 
-    SettingsText::SummaryValues v;
-    v.nFileKind = m_nFileKind;
-    v.nCodeType = m_nCodeType;
-    v.nFirmwareType = m_nFirmwareType;
-    v.nBaudRate = m_nBaudRate;
-    v.nDataBits = m_nDataBits;
-    v.nStopBits = m_nStopBits;
-    v.nParity = m_nParity;
-    v.nFlowControl = m_nFlowControl;
-    v.nProductId = m_nProductId;
-    v.nVendorId = m_nVendorId;
-    v.bDisableUpgrades = m_bDisableUpgrades;
-    v.bHideConnects = m_bHideConnects;
-    v.bDisableDataMode = m_bDisableDataMode;
-    v.bDisableStatusInfo = m_bDisableStatusInfo;
-    v.bHideVersionReport = m_bHideVersionReport;
-    v.bHidePrompt = m_bHidePrompt;
-    v.bDisableLedFlash = m_bDisableLedFlash;
-    v.bShortCommandSet = m_bShortCommandSet;
-    v.bAsciiInput = m_bAsciiInput;
-    v.strVersion = m_strVersion;
-
-    const SettingsText::SummaryTexts t = SettingsText::Describe(v, m_bConfirm != 0);
-    m_strFwVersion = t.fwVersion;
-    m_strFwType = t.fwType;
-    m_strMonitor = t.monitor;
-    m_strPid = t.pid;
-    m_strVid = t.vid;
-    m_strInitMode = t.initMode;
-    m_strOptions = t.options;
+    m_texts = SettingsText::Describe(m_values, m_bConfirm != 0);
     UpdateData();
 }
 
 void CTabSummary::UpdateData()
 {
     const std::pair<int, const QString *> texts[] = {
-        {IDC_FW_VERSION, &m_strFwVersion}, {IDC_FW_TYPE, &m_strFwType}, {IDC_MONITOR, &m_strMonitor},
-        {IDC_PID, &m_strPid},              {IDC_VID, &m_strVid},        {IDC_INIT_MODE, &m_strInitMode},
-        {IDC_OPTIONS, &m_strOptions},
+        {SummaryIds::FwVersion, &m_texts.fwVersion}, {SummaryIds::FwType, &m_texts.fwType},
+        {SummaryIds::Monitor, &m_texts.monitor},     {SummaryIds::Pid, &m_texts.pid},
+        {SummaryIds::Vid, &m_texts.vid},             {SummaryIds::InitMode, &m_texts.initMode},
+        {SummaryIds::Options, &m_texts.options},
     };
-    for (const auto &[id, text] : texts) {
-        if (auto *label = GetDlgItem<QLabel>(id))
-            label->setText(ForDisplay(*text));
-    }
+    for (const auto &[id, text] : texts)
+        GetDlgItem<QLabel>(id)->setText(ForDisplay(*text));
     LayOutRows();
 }
 
 QString CTabSummary::CopyText() const
 {
-    SettingsText::SummaryTexts t;
-    t.fwVersion = m_strFwVersion;
-    t.fwType = m_strFwType;
-    t.monitor = m_strMonitor;
-    t.pid = m_strPid;
-    t.vid = m_strVid;
-    t.initMode = m_strInitMode;
-    t.options = m_strOptions;
-    return SettingsText::CopyText(t, m_bConfirm != 0);
+    return SettingsText::CopyText(m_texts, m_bConfirm != 0);
 }
 
 void CTabSummary::OnCopy()

@@ -5,15 +5,10 @@
 #include <QLineEdit>
 
 #include "firmwareformat.h"
+#include "resourceids.h"
 #include "settingstext.h"
 
 namespace {
-
-constexpr int IDC_PRODUCT_ID = 1019;
-constexpr int IDC_VENDOR_ID = 1020;
-constexpr int IDC_MANUFACTURER = 1021;
-constexpr int IDC_PRODUCT = 1022;
-constexpr int IDC_REASON = 1023;
 
 // The whole character at `at`, both halves of a pair beyond the basic plane.
 QString CharacterAt(const QString &text, qsizetype at)
@@ -24,7 +19,7 @@ QString CharacterAt(const QString &text, qsizetype at)
 
 }  // namespace
 
-CTabUsbSlave::CTabUsbSlave(CBrindleDlg *wizard)
+CTabUsbSlave::CTabUsbSlave(IWizardFrame *wizard)
     : CWizardPage(wizard, "Modify USB Slave Mode Settings",
                   "Change the VID and PID, Product and Manufacturer String of the device when it is "
                   "configured in Slave mode. This is only applicable to QSOL firmware.")
@@ -33,11 +28,11 @@ CTabUsbSlave::CTabUsbSlave(CBrindleDlg *wizard)
 
 void CTabUsbSlave::OnInitDialog()
 {
-    m_editProductId = GetDlgItem<QLineEdit>(IDC_PRODUCT_ID);
-    m_editVendorId = GetDlgItem<QLineEdit>(IDC_VENDOR_ID);
-    m_editManufacturer = GetDlgItem<QLineEdit>(IDC_MANUFACTURER);
-    m_editProduct = GetDlgItem<QLineEdit>(IDC_PRODUCT);
-    m_staticReason = GetDlgItem<QLabel>(IDC_REASON);
+    m_editProductId = GetDlgItem<QLineEdit>(UsbIds::ProductId);
+    m_editVendorId = GetDlgItem<QLineEdit>(UsbIds::VendorId);
+    m_editManufacturer = GetDlgItem<QLineEdit>(UsbIds::Manufacturer);
+    m_editProduct = GetDlgItem<QLineEdit>(UsbIds::Product);
+    m_staticReason = GetDlgItem<QLabel>(UsbIds::Reason);
     connect(m_editManufacturer, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
     connect(m_editProduct, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
 }

@@ -14,7 +14,7 @@ class CTabUsbSlave : public CWizardPage
     Q_OBJECT
 
 public:
-    explicit CTabUsbSlave(CBrindleDlg *wizard);
+    explicit CTabUsbSlave(IWizardFrame *wizard);
 
     void SetManufacturer(const QString &text) { m_strManufacturer = text; }
     void SetProduct(const QString &text) { m_strProduct = text; }

@@ -19,110 +19,110 @@ constexpr unsigned kCombo = StyleTabStop | StyleVScroll;
 // 100: About box.
 constexpr ControlTemplate kAbout[] = {
     {kNoId, K::Icon, kIconPath, 6, 6, 20, 20, StyleNone},
-    {1024, K::Static, "Norvale Firmware Customiser Version " BRINDLE_DISPLAY_VERSION, 36, 6, 222, 24,
+    {AboutIds::Product, K::Static, "Norvale Firmware Customiser Version " BRINDLE_DISPLAY_VERSION, 36, 6, 222, 24,
      StyleNoPrefix | StyleGroup},
-    {1026, K::Static, "The Brindle developers", 36, 42, 222, 8, StyleNoPrefix | StyleGroup},
-    {1025, K::Static, "Copyright (C) 2026 The Brindle developers", 36, 30, 222, 8,
+    {AboutIds::Company, K::Static, "The Brindle developers", 36, 42, 222, 8, StyleNoPrefix | StyleGroup},
+    {AboutIds::Notice, K::Static, "Copyright (C) 2026 The Brindle developers", 36, 30, 222, 8,
      StyleGroup},
-    {1, K::DefPushButton, "OK", 204, 54, 50, 16, StyleTabStop | StyleGroup},
+    {AboutIds::Ok, K::DefPushButton, "OK", 204, 54, 50, 16, StyleTabStop | StyleGroup},
 };
 
 // 102: the wizard.
 constexpr ControlTemplate kWizard[] = {
-    {1006, K::Picture, kLogoPath, 6, 6, 100, 55, StyleNotify | StyleTransparent},
-    {1010, K::Static, "Static", 114, 6, 180, 18, StyleGroup},
-    {1011, K::Static, "Static", 114, 24, 204, 36, StyleNone},
-    {1023, K::Static, "x/x", 288, 6, 25, 8, StyleRight | StyleTransparent},
-    {1013, K::TabControl, "", 6, 66, 306, 108, StyleHidden},
-    {1003, K::PushButton, "< Back", 150, 180, 50, 14, StyleDisabled | StyleTabStop},
-    {1002, K::PushButton, "Next >", 204, 180, 50, 14, StyleDisabled | StyleTabStop},
-    {1004, K::PushButton, "Cancel", 258, 180, 50, 14, StyleTabStop},
-    {1014, K::Static, "Static", 6, 180, 138, 12, StyleNone},
+    {WizardIds::Logo, K::Picture, kLogoPath, 6, 6, 100, 55, StyleNotify | StyleTransparent},
+    {WizardIds::Title, K::Static, "Static", 114, 6, 180, 18, StyleGroup},
+    {WizardIds::Description, K::Static, "Static", 114, 24, 204, 36, StyleNone},
+    {WizardIds::Counter, K::Static, "x/x", 288, 6, 25, 8, StyleRight | StyleTransparent},
+    {WizardIds::Steps, K::TabControl, "", 6, 66, 306, 108, StyleHidden},
+    {WizardIds::Back, K::PushButton, "< Back", 150, 180, 50, 14, StyleDisabled | StyleTabStop},
+    {WizardIds::Next, K::PushButton, "Next >", 204, 180, 50, 14, StyleDisabled | StyleTabStop},
+    {WizardIds::Cancel, K::PushButton, "Cancel", 258, 180, 50, 14, StyleTabStop},
+    {WizardIds::WebSite, K::Static, "Static", 6, 180, 138, 12, StyleNone},
 };
 
 // 136: file page.
 constexpr ControlTemplate kFilePage[] = {
-    {1014, K::Edit, "", 30, 24, 174, 14, kEdit},
-    {1015, K::PushButton, "Browse...", 210, 24, 50, 14, StyleTabStop},
+    {FileIds::Path, K::Edit, "", 30, 24, 174, 14, kEdit},
+    {FileIds::Browse, K::PushButton, "Browse...", 210, 24, 50, 14, StyleTabStop},
 };
 
 // 137: UART settings page. Each label comes before the input it names.
 constexpr ControlTemplate kBaudPage[] = {
     {kNoId, K::Static, "Baud Rate:", 66, 12, 66, 8, StyleNone},
-    {1034, K::ComboBox, "", 150, 12, 48, 30, kCombo},
+    {BaudIds::BaudRate, K::ComboBox, "", 150, 12, 48, 30, kCombo},
     {kNoId, K::Static, "Data Bits:", 66, 30, 66, 8, StyleNone},
-    {1033, K::RadioButton, "7 Bits", 204, 30, 33, 10, StyleGroup},
-    {1035, K::RadioButton, "8 Bits", 150, 30, 33, 10, StyleNone},
+    {BaudIds::SevenBits, K::RadioButton, "7 Bits", 204, 30, 33, 10, StyleGroup},
+    {BaudIds::EightBits, K::RadioButton, "8 Bits", 150, 30, 33, 10, StyleNone},
     {kNoId, K::Static, "Stop Bits:", 66, 48, 66, 8, StyleNone},
-    {1036, K::RadioButton, "1 Bit", 150, 48, 33, 10, StyleGroup},
-    {1037, K::RadioButton, "2 Bits", 204, 48, 33, 10, StyleNone},
+    {BaudIds::OneStopBit, K::RadioButton, "1 Bit", 150, 48, 33, 10, StyleGroup},
+    {BaudIds::TwoStopBits, K::RadioButton, "2 Bits", 204, 48, 33, 10, StyleNone},
     {kNoId, K::Static, "Parity:", 66, 66, 66, 8, StyleNone},
-    {1038, K::ComboBox, "", 150, 66, 48, 30, kCombo},
+    {BaudIds::Parity, K::ComboBox, "", 150, 66, 48, 30, kCombo},
     {kNoId, K::Static, "Flow Control:", 66, 84, 66, 8, StyleNone},
-    {1039, K::ComboBox, "", 150, 84, 48, 30, kCombo},
+    {BaudIds::FlowControl, K::ComboBox, "", 150, 84, 48, 30, kCombo},
 };
 
 // 138: firmware options page.
 constexpr ControlTemplate kPromptPage[] = {
-    {1021, K::CheckBox, "Show Prompt", 90, 12, 120, 8, StyleTabStop},
-    {1020, K::CheckBox, "Show Version Report at startup", 90, 36, 145, 8, StyleTabStop},
-    {1018, K::CheckBox, "Disable Data Mode", 90, 48, 75, 10, StyleTabStop},
-    {1017, K::CheckBox, "Disable Firmware Upgrades", 90, 60, 103, 10, StyleTabStop},
-    {1026, K::CheckBox, "Show Device Connects/Removals", 90, 24, 122, 10, StyleTabStop},
-    {1019, K::CheckBox, "Disable Sonette Status Information", 90, 72, 124, 10, StyleTabStop},
+    {PromptIds::ShowPrompt, K::CheckBox, "Show Prompt", 90, 12, 120, 8, StyleTabStop},
+    {PromptIds::ShowVersionReport, K::CheckBox, "Show Version Report at startup", 90, 36, 145, 8, StyleTabStop},
+    {PromptIds::DisableDataMode, K::CheckBox, "Disable Data Mode", 90, 48, 75, 10, StyleTabStop},
+    {PromptIds::DisableUpgrades, K::CheckBox, "Disable Firmware Upgrades", 90, 60, 103, 10, StyleTabStop},
+    {PromptIds::ShowDeviceConnects, K::CheckBox, "Show Device Connects/Removals", 90, 24, 122, 10, StyleTabStop},
+    {PromptIds::DisableStatusInfo, K::CheckBox, "Disable Sonette Status Information", 90, 72, 124, 10, StyleTabStop},
 };
 
 // 139: USB slave page.
 constexpr ControlTemplate kUsbPage[] = {
     {kNoId, K::Static, "Vendor ID (Default is 2B3F):", 72, 12, 108, 8, StyleNone},
-    {1020, K::Edit, "", 180, 12, 40, 14, kEdit},
+    {UsbIds::VendorId, K::Edit, "", 180, 12, 40, 14, kEdit},
     {kNoId, K::Static, "Product ID (Default is 5C10):", 72, 30, 108, 8, StyleNone},
-    {1019, K::Edit, "", 180, 30, 40, 14, kEdit},
+    {UsbIds::ProductId, K::Edit, "", 180, 30, 40, 14, kEdit},
     {kNoId, K::Static, "Manufacturer String:", 72, 48, 108, 8, StyleNone},
-    {1021, K::Edit, "", 180, 48, 78, 14, kEdit},
+    {UsbIds::Manufacturer, K::Edit, "", 180, 48, 78, 14, kEdit},
     {kNoId, K::Static, "Product String:", 72, 66, 108, 8, StyleNone},
-    {1022, K::Edit, "", 180, 66, 78, 14, kEdit},
-    {1023, K::Static, "", 72, 84, 186, 18, StyleWordWrap},
+    {UsbIds::Product, K::Edit, "", 180, 66, 78, 14, kEdit},
+    {UsbIds::Reason, K::Static, "", 72, 84, 186, 18, StyleWordWrap},
 };
 
 // 140: summary page.
 constexpr ControlTemplate kSummaryPage[] = {
     {kNoId, K::Static, "Firmware Version:", 12, 6, 58, 8, StyleGroup},
-    {1020, K::Static, "", 102, 6, 156, 8, StyleGroup},
+    {SummaryIds::FwVersion, K::Static, "", 102, 6, 156, 8, StyleGroup},
     {kNoId, K::Static, "Firmware Type:", 12, 18, 51, 8, StyleGroup},
-    {1021, K::Static, "", 102, 18, 198, 8, StyleGroup},
+    {SummaryIds::FwType, K::Static, "", 102, 18, 198, 8, StyleGroup},
     {kNoId, K::Static, "Default Monitor Settings:", 12, 30, 81, 8, StyleGroup},
-    {1022, K::Static, "", 102, 30, 198, 8, StyleGroup},
+    {SummaryIds::Monitor, K::Static, "", 102, 30, 198, 8, StyleGroup},
     {kNoId, K::Static, "Slave Mode USB VID/PID:", 12, 96, 82, 8, StyleGroup | StyleHidden},
-    {1023, K::Static, "", 126, 96, 30, 8, StyleGroup | StyleHidden},
-    {1024, K::Static, "", 102, 96, 24, 8, StyleGroup | StyleHidden},
+    {SummaryIds::Pid, K::Static, "", 126, 96, 30, 8, StyleGroup | StyleHidden},
+    {SummaryIds::Vid, K::Static, "", 102, 96, 24, 8, StyleGroup | StyleHidden},
     {kNoId, K::Static, "Initial Mode:", 12, 42, 40, 8, StyleGroup},
-    {1025, K::Static, "", 102, 42, 198, 12, StyleGroup},
+    {SummaryIds::InitMode, K::Static, "", 102, 42, 198, 12, StyleGroup},
     {kNoId, K::Static, "Options:", 12, 54, 28, 8, StyleGroup},
-    {1026, K::Static, "", 102, 54, 198, 24, StyleGroup},
-    {1038, K::PushButton, "Copy", 264, 0, 38, 14, StyleTabStop},
+    {SummaryIds::Options, K::Static, "", 102, 54, 198, 24, StyleGroup},
+    {SummaryIds::Copy, K::PushButton, "Copy", 264, 0, 38, 14, StyleTabStop},
 };
 
 // 141: initialisation page.
 constexpr ControlTemplate kInitPage[] = {
     {kNoId, K::Static, "Input Mode:", 60, 18, 48, 8, StyleGroup},
-    {1022, K::RadioButton, "IPA Mode (ASCII)", 126, 30, 73, 10, StyleGroup},
-    {1023, K::RadioButton, "IPH Mode (binary)", 126, 18, 74, 10, StyleNone},
+    {InitIds::AsciiInput, K::RadioButton, "IPA Mode (ASCII)", 126, 30, 73, 10, StyleGroup},
+    {InitIds::BinaryInput, K::RadioButton, "IPH Mode (binary)", 126, 18, 74, 10, StyleNone},
     {kNoId, K::Static, "Command Mode:", 60, 48, 60, 8, StyleGroup},
-    {1024, K::RadioButton, "Short Command Set Mode", 126, 60, 99, 10, StyleGroup},
-    {1025, K::RadioButton, "Extended Command Set Mode", 126, 48, 112, 10, StyleNone},
-    {1019, K::CheckBox, "LEDs Flash at Power-on", 96, 84, 91, 10, StyleTabStop},
+    {InitIds::ShortCommands, K::RadioButton, "Short Command Set Mode", 126, 60, 99, 10, StyleGroup},
+    {InitIds::ExtendedCommands, K::RadioButton, "Extended Command Set Mode", 126, 48, 112, 10, StyleNone},
+    {InitIds::LedFlash, K::CheckBox, "LEDs Flash at Power-on", 96, 84, 91, 10, StyleTabStop},
 };
 
 // 142: finish page.
 constexpr ControlTemplate kFinishPage[] = {
-    {1036, K::Static, "Static", 27, 14, 249, 58, StyleWordWrap},
+    {FinishIds::Message, K::Static, "Static", 27, 14, 249, 58, StyleWordWrap},
 };
 
 // 144: codes page.
 constexpr ControlTemplate kCodePage[] = {
-    {1040, K::Static, "Firmware Code:", 42, 24, 114, 8, StyleRight},
-    {1039, K::Edit, "", 164, 23, 32, 14, kEdit | StyleUpperCase},
+    {CodeIds::Label, K::Static, "Firmware Code:", 42, 24, 114, 8, StyleRight},
+    {CodeIds::Code, K::Edit, "", 164, 23, 32, 14, kEdit | StyleUpperCase},
 };
 
 constexpr int kPageW = 302;

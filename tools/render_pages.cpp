@@ -76,39 +76,39 @@ int main(int argc, char **argv)
     {
         CBrindleDlg dlg(&services);
         dlg.show();
-        TypeInto(dlg.m_pOpenPage->m_editFilePath, qsol);
+        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath, qsol);
         ok = ok && Save(&dlg, out, QStringLiteral("01-file-open"));
         dlg.OnNext();
         ok = ok && Save(&dlg, out, QStringLiteral("02-file-summary"));
         dlg.OnNext();
-        dlg.m_pBaudPage->m_comboBaudRate->setCurrentIndex(9);
+        dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(9);
         ok = ok && Save(&dlg, out, QStringLiteral("03-set-baud"));
         dlg.OnNext();
         ok = ok && Save(&dlg, out, QStringLiteral("04-set-init"));
         dlg.OnNext();
         ok = ok && Save(&dlg, out, QStringLiteral("05-set-prompt"));
         dlg.OnNext();
-        TypeInto(dlg.m_pUsbPage->m_editVendorId, QStringLiteral("1234"));
+        TypeInto(dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editVendorId, QStringLiteral("1234"));
         ok = ok && Save(&dlg, out, QStringLiteral("06-set-usb"));
         dlg.OnNext();
-        TypeInto(dlg.m_pCodePage->m_editCode, QStringLiteral("B01"));
+        TypeInto(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("B01"));
         ok = ok && Save(&dlg, out, QStringLiteral("08-set-code"));
         dlg.OnNext();
         ok = ok && Save(&dlg, out, QStringLiteral("09-confirm-summary"));
         dlg.OnNext();
-        TypeInto(dlg.m_pSavePage->m_editFilePath, target);
+        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
         ok = ok && Save(&dlg, out, QStringLiteral("10-file-save"));
         dlg.OnNext();
-        ok = ok && dlg.m_nCurrentStep == dlg.m_nLastStep && Save(&dlg, out, QStringLiteral("11-finish"));
+        ok = ok && dlg.CurrentStep() == CBrindleDlg::StepFinish && Save(&dlg, out, QStringLiteral("11-finish"));
     }
     {
         // The target directory step belongs to QWEX and QJ4J firmware.
         CBrindleDlg dlg(&services);
         dlg.show();
-        TypeInto(dlg.m_pOpenPage->m_editFilePath, qwex);
-        for (int i = 0; i < 5 && dlg.m_nCurrentStep != 6; ++i)
+        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath, qwex);
+        for (int i = 0; i < 5 && dlg.CurrentStep() != CBrindleDlg::StepDirPrefix; ++i)
             dlg.OnNext();
-        ok = ok && dlg.m_nCurrentStep == 6 && Save(&dlg, out, QStringLiteral("07-set-target-directory"));
+        ok = ok && dlg.CurrentStep() == CBrindleDlg::StepDirPrefix && Save(&dlg, out, QStringLiteral("07-set-target-directory"));
     }
     {
         CAboutDlg about;

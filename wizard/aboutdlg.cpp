@@ -1,7 +1,6 @@
 #include "aboutdlg.h"
 
 // Qt
-#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -14,18 +13,15 @@ CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)
     m_controls = CDialogBuilder::Build(this, *FindDialogTemplate(IDD_ABOUTBOX));
     setFixedSize(size());
 
-    m_staticNotice = m_controls.Item<QLabel>(1025);
-    m_staticCompany = m_controls.Item<QLabel>(1026);
-    m_staticProduct = m_controls.Item<QLabel>(1024);
+    m_staticNotice = m_controls.Item<QLabel>(AboutIds::Notice);
+    m_staticCompany = m_controls.Item<QLabel>(AboutIds::Company);
+    m_staticProduct = m_controls.Item<QLabel>(AboutIds::Product);
 
-    // The product line is a third larger than the dialog font, and bold.
-    m_fontBold = font();
-    m_fontBold.setPixelSize(QFontInfo(font()).pixelSize() * 4 / 3);
-    m_fontBold.setWeight(QFont::Bold);
+    // The product line is in the heading font, as the wizard's page titles are.
+    m_fontBold = CDialogBuilder::HeadingFont(font());
     m_staticProduct->setFont(m_fontBold);
 
-    if (auto *ok = m_controls.Item<QPushButton>(1)) {
-        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-        ok->setFocus();
-    }
+    auto *ok = m_controls.Item<QPushButton>(AboutIds::Ok);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ok->setFocus();
 }

@@ -3,7 +3,6 @@
 // Qt
 #include <QContextMenuEvent>
 #include <QDesktopServices>
-#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -32,13 +31,6 @@
 #include "tabsummary.h"
 #include "tabusbslave.h"
 
-namespace {
-
-// Firmware-type masks of the step table.
-constexpr int kEveryType = Firmware::kAllTypes;
-
-}  // namespace
-
 CBrindleDlg::CBrindleDlg(IDialogServices *services, QWidget *parent)
     : QDialog(parent)
     , m_pOwnServices(services ? nullptr : std::make_unique<CQtDialogServices>(this))
@@ -59,20 +51,20 @@ void CBrindleDlg::OnInitDialog()
                    | Qt::CustomizeWindowHint);
 
     auto factory = [](const ControlTemplate &c, QWidget *parent) -> QWidget * {
-        return c.id == IDC_WEBSITE ? new CHyperlinkStatic(parent) : nullptr;
+        return c.id == WizardIds::WebSite ? new CHyperlinkStatic(parent) : nullptr;
     };
-    const CDialogControls controls = CDialogBuilder::Build(this, *FindDialogTemplate(IDD_BRINDLE_DIALOG), factory);
+    m_controls = CDialogBuilder::Build(this, *FindDialogTemplate(IDD_BRINDLE_DIALOG), factory);
     setFixedSize(size());
 
-    m_staticTitle = controls.Item<QLabel>(IDC_TITLE);
-    m_staticDescription = controls.Item<QLabel>(IDC_DESCRIPTION);
-    m_btnCancel = controls.Item<QPushButton>(IDC_CANCEL);
-    m_tabSteps = controls.Item(IDC_STEPS);
-    m_btnNext = controls.Item<QPushButton>(IDC_NEXT);
-    m_btnBack = controls.Item<QPushButton>(IDC_BACK);
-    m_staticCounter = controls.Item<QLabel>(IDC_COUNTER);
-    m_linkWebSite = controls.Item<CHyperlinkStatic>(IDC_WEBSITE);
-    m_staticLogo = controls.Item<QLabel>(IDC_LOGO);
+    m_staticTitle = GetDlgItem<QLabel>(WizardIds::Title);
+    m_staticDescription = GetDlgItem<QLabel>(WizardIds::Description);
+    m_btnCancel = GetDlgItem<QPushButton>(WizardIds::Cancel);
+    m_tabSteps = GetDlgItem(WizardIds::Steps);
+    m_btnNext = GetDlgItem<QPushButton>(WizardIds::Next);
+    m_btnBack = GetDlgItem<QPushButton>(WizardIds::Back);
+    m_staticCounter = GetDlgItem<QLabel>(WizardIds::Counter);
+    m_linkWebSite = GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
+    m_staticLogo = GetDlgItem<QLabel>(WizardIds::Logo);
 
     connect(m_btnNext, &QPushButton::clicked, this, &CBrindleDlg::OnNext);
     connect(m_btnBack, &QPushButton::clicked, this, &CBrindleDlg::OnBack);
@@ -82,10 +74,8 @@ void CBrindleDlg::OnInitDialog()
     AddSystemMenuEntry();
     setWindowIcon(m_hIcon);
 
-    // The title is the dialog font a third larger and bold; the link is underlined.
-    m_fontTitle = font();
-    m_fontTitle.setPixelSize(QFontInfo(font()).pixelSize() * 4 / 3);
-    m_fontTitle.setWeight(QFont::Bold);
+    // The title is in the heading font; the link is underlined.
+    m_fontTitle = CDialogBuilder::HeadingFont(font());
     m_fontDescription = font();
     m_staticTitle->setFont(m_fontTitle);
     // The title is one line in the larger font: it may use the description's width (the step
@@ -95,7 +85,6 @@ void CBrindleDlg::OnInitDialog()
     m_staticDescription->setFont(m_fontDescription);
     QFont linkFont = m_fontDescription;
     linkFont.setUnderline(true);
-    m_linkWebSite->m_font = linkFont;
     m_linkWebSite->setFont(linkFont);
     m_linkWebSite->setText(QString::fromLatin1(kWebSiteAddress));
 
@@ -103,7 +92,7 @@ void CBrindleDlg::OnInitDialog()
         const char *title;
         CWizardPage *page;
         int templateId;
-        int types;
+        int types;  // the firmware types the step applies to
     };
     m_pOpenPage = new CTabFile(0, this);
     m_pSummaryPage = new CTabSummary(0, this);
@@ -117,29 +106,28 @@ void CBrindleDlg::OnInitDialog()
     m_pSavePage = new CTabFile(1, this);
     m_pFinishPage = new CTabFinish(this);
     const Step steps[kStepCount] = {
-        {"File Open", m_pOpenPage, IDD_TAB_FILE, kEveryType},
-        {"File Summary", m_pSummaryPage, IDD_TAB_SUMMARY, kEveryType},
-        {"Set Baud", m_pBaudPage, IDD_TAB_BAUDRATE, kEveryType},
-        {"Set Init", m_pInitPage, IDD_TAB_INIT, kEveryType},
-        {"Set Prompt", m_pPromptPage, IDD_TAB_PROMPT, kEveryType},
+        {"File Open", m_pOpenPage, IDD_TAB_FILE, Firmware::kAllTypes},
+        {"File Summary", m_pSummaryPage, IDD_TAB_SUMMARY, Firmware::kAllTypes},
+        {"Set Baud", m_pBaudPage, IDD_TAB_BAUDRATE, Firmware::kAllTypes},
+        {"Set Init", m_pInitPage, IDD_TAB_INIT, Firmware::kAllTypes},
+        {"Set Prompt", m_pPromptPage, IDD_TAB_PROMPT, Firmware::kAllTypes},
         {"Set PID/VID", m_pUsbPage, IDD_TAB_USBSLAVE, Firmware::kUsbSlaveTypes},
         {"Set Target Directory", m_pDirPrefixPage, IDD_TAB_CODE, Firmware::kDirPrefixTypes},
-        {"Set Code", m_pCodePage, IDD_TAB_CODE, kEveryType},
-        {"Confirm Summary", m_pConfirmPage, IDD_TAB_SUMMARY, kEveryType},
-        {"File Save", m_pSavePage, IDD_TAB_FILE, kEveryType},
-        {"Finish", m_pFinishPage, IDD_TAB_FINISH, kEveryType},
+        {"Set Code", m_pCodePage, IDD_TAB_CODE, Firmware::kAllTypes},
+        {"Confirm Summary", m_pConfirmPage, IDD_TAB_SUMMARY, Firmware::kAllTypes},
+        {"File Save", m_pSavePage, IDD_TAB_FILE, Firmware::kAllTypes},
+        {"Finish", m_pFinishPage, IDD_TAB_FINISH, Firmware::kAllTypes},
     };
     m_astrStepTitles.clear();
     for (int i = 0; i < kStepCount; ++i) {
         m_apStepPages[i] = steps[i].page;
-        m_anStepTemplates[i] = steps[i].templateId;
         m_anStepTypes[i] = steps[i].types;
         steps[i].page->Create(steps[i].templateId, this);
         m_astrStepTitles.append(QString::fromLatin1(steps[i].title));
     }
-    m_nConfirmStep = 8;
-    m_nSaveStep = 9;
-    m_nLastStep = 10;
+    m_nConfirmStep = StepConfirm;
+    m_nSaveStep = StepSave;
+    m_nLastStep = StepFinish;
 
     m_nStepCount = kStepCount;
     m_nNextMode = NextNormal;
@@ -223,13 +211,13 @@ void CBrindleDlg::OnLogoDoubleClick()
 void CBrindleDlg::OnCommand(int id)
 {
     switch (id) {
-    case IDC_NEXT:
+    case WizardIds::Next:
         OnNext();
         break;
-    case IDC_BACK:
+    case WizardIds::Back:
         OnBack();
         break;
-    case IDC_CANCEL:
+    case WizardIds::Cancel:
         OnCancelButton();
         break;
     default:
@@ -252,7 +240,7 @@ bool CBrindleDlg::StepApplies(int step) const
     // Steps meant for every type apply before a file is loaded too, so the first Next always
     // reaches "File Summary".
     const int types = m_anStepTypes[step];
-    return types == kEveryType || (types & m_record.m_nFirmwareType) != 0;
+    return types == Firmware::kAllTypes || (types & m_record.m_nFirmwareType) != 0;
 }
 
 int CBrindleDlg::SuccessorStep(int step) const
@@ -282,7 +270,7 @@ void CBrindleDlg::OnNext()
 
     bool move = true;
     if (m_nNextMode == NextWrite) {
-        if (WriteFirmware(m_pSavePage->m_strFilePath) == -1) {
+        if (m_record.WriteFirmware(m_pSavePage->m_strFilePath) == -1) {
             move = false;
         } else {
             // The record forgets the source's name when the same path is given twice; the
@@ -293,7 +281,7 @@ void CBrindleDlg::OnNext()
             m_pFinishPage->m_nFileKind = m_record.m_nFileKind;
         }
     } else if (m_nNextMode == NextNormal && c == 0) {
-        const int r = LoadFirmware(m_pOpenPage->m_strFilePath);
+        const int r = m_record.LoadFirmware(m_pOpenPage->m_strFilePath);
         if (r == 1) {
             m_strLoadedFile = m_record.m_strSourceFile;
             FillPages();
@@ -346,8 +334,16 @@ void CBrindleDlg::OnBack()
     PlaceFocus(before);
 }
 
+void CBrindleDlg::SetHeader(const QString &title, const QString &description)
+{
+    m_staticTitle->setText(title);
+    m_staticDescription->setText(description);
+}
+
 void CBrindleDlg::EnableNext(bool enabled)
 {
+    if (m_nNextMode == NextNormal)
+        m_btnNext->setText(QStringLiteral("Next >"));
     if (!enabled && focusWidget() == m_btnNext) {
         if (QWidget *input = m_apStepPages[m_nCurrentStep]->FirstInput())
             input->setFocus();
@@ -387,35 +383,10 @@ void CBrindleDlg::EnterFinishedState()
     m_nNextMode = NextFinished;
 }
 
-void CBrindleDlg::FillSummary(CTabSummary *page)
-{
-    const CFirmwareRecord &r = m_record;
-    page->m_nBaudRate = r.m_nBaudRate;
-    page->m_nStopBits = r.m_nStopBits;
-    page->m_nDataBits = r.m_nDataBits;
-    page->m_nParity = r.m_nParity;
-    page->m_nFlowControl = r.m_nFlowControl;
-    page->m_nProductId = r.m_nProductId;
-    page->m_nVendorId = r.m_nVendorId;
-    page->m_bDisableUpgrades = r.m_bDisableUpgrades;
-    page->m_bHideConnects = r.m_bHideConnects;
-    page->m_bDisableDataMode = r.m_bDisableDataMode;
-    page->m_bDisableStatusInfo = r.m_bDisableStatusInfo;
-    page->m_bHideVersionReport = r.m_bHideVersionReport;
-    page->m_bHidePrompt = r.m_bHidePrompt;
-    page->m_bDisableLedFlash = r.m_bDisableLedFlash;
-    page->m_bShortCommandSet = r.m_bShortCommandSet;
-    page->m_bAsciiInput = r.m_bAsciiInput;
-    page->SetVersion(r.m_strVersion);
-    page->m_nFirmwareType = r.m_nFirmwareType;
-    page->m_nFileKind = r.m_nFileKind;
-    page->m_nCodeType = r.m_nCodeType;
-}
-
 void CBrindleDlg::FillPages()
 {
     const CFirmwareRecord &r = m_record;
-    FillSummary(m_pSummaryPage);
+    m_pSummaryPage->SetValues(SettingsText::SummaryValuesOf(r));
 
     m_pBaudPage->m_nBaudRate = r.m_nBaudRate;
     m_pBaudPage->m_nStopBits = r.m_nStopBits;
@@ -446,7 +417,6 @@ void CBrindleDlg::FillPages()
 
     m_pSavePage->m_nFileKind = r.m_nFileKind;
 }
-
 void CBrindleDlg::CollectPages()
 {
     CFirmwareRecord &r = m_record;
@@ -477,5 +447,5 @@ void CBrindleDlg::CollectPages()
     r.m_strVersionCode = m_pCodePage->m_strCode;
     r.m_strVersion = SettingsText::MergeVersionCode(r.m_strVersion, r.m_strVersionCode);
 
-    FillSummary(m_pConfirmPage);
+    m_pConfirmPage->SetValues(SettingsText::SummaryValuesOf(r));
 }

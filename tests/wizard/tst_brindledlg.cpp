@@ -21,6 +21,8 @@
 #endif
 
 #include "aboutdlg.h"
+#include "dialogtemplate.h"
+#include "resourceids.h"
 #include "brindledlg.h"
 #include "common/imagebuilder.h"
 #include "editalnum.h"
@@ -55,10 +57,13 @@ private slots:
     void versionCodeMerge_data();
     void versionCodeMerge();
     void confirmTurnsNextIntoWrite();
+    void writeCaptionKeptWhilePageDecides();
+    void backEnablesNext();
     void writeFailureStaysOnSave_data();
     void writeFailureStaysOnSave();
     void finishedState();
-    void enterAndEscape();
+    void keysAndHeader_data();
+    void keysAndHeader();
     void closeBoxEnds();
     void aboutBox();
     void systemMenuEntry();
@@ -75,7 +80,7 @@ private:
     static void clickBox(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
     // Next until "Confirm Summary", with `code` on the code page; returns the steps passed.
     Steps walkToConfirm(const QString &code);
-    QString stepTitle() const { return m_dlg->m_staticTitle->text(); }
+    QString stepTitle() const { return m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->text(); }
 
     std::unique_ptr<QTemporaryDir> m_tempDir;
     QDir m_dir;
@@ -114,31 +119,31 @@ QString TestBrindleDlg::makeFile(const QString &name, const ImageBuilder &builde
 
 void TestBrindleDlg::openFile(const QString &path)
 {
-    QLineEdit *edit = m_dlg->m_pOpenPage->m_editFilePath;
+    QLineEdit *edit = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath;
     edit->selectAll();
     QTest::keyClicks(edit, path);
 }
 
 void TestBrindleDlg::next()
 {
-    QTest::mouseClick(m_dlg->m_btnNext, Qt::LeftButton);
+    QTest::mouseClick(m_dlg->NextButton(), Qt::LeftButton);
 }
 
 void TestBrindleDlg::back()
 {
-    QTest::mouseClick(m_dlg->m_btnBack, Qt::LeftButton);
+    QTest::mouseClick(m_dlg->BackButton(), Qt::LeftButton);
 }
 
 Steps TestBrindleDlg::walkToConfirm(const QString &code)
 {
-    Steps steps{m_dlg->m_nCurrentStep};
-    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->m_nCurrentStep != m_dlg->m_nConfirmStep; ++guard) {
-        if (m_dlg->m_nCurrentStep == 7) {
-            m_dlg->m_pCodePage->m_editCode->clear();
-            QTest::keyClicks(m_dlg->m_pCodePage->m_editCode, code);
+    Steps steps{m_dlg->CurrentStep()};
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() != CBrindleDlg::StepConfirm; ++guard) {
+        if (m_dlg->CurrentStep() == 7) {
+            m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->clear();
+            QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, code);
         }
         next();
-        steps.append(m_dlg->m_nCurrentStep);
+        steps.append(m_dlg->CurrentStep());
     }
     return steps;
 }
@@ -146,19 +151,19 @@ Steps TestBrindleDlg::walkToConfirm(const QString &code)
 void TestBrindleDlg::firstDisplay()
 {
     QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Norvale Firmware Customiser V1.1b"));
-    QCOMPARE(m_dlg->m_nCurrentStep, 0);
+    QCOMPARE(m_dlg->CurrentStep(), 0);
     QCOMPARE(stepTitle(), QStringLiteral("Select Firmware File to Modify"));
-    QCOMPARE(m_dlg->m_staticDescription->text(),
+    QCOMPARE(m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->text(),
              QStringLiteral("Choose the Norvale Firmware ROM or QUB file to modify."));
-    QVERIFY(!m_dlg->m_btnBack->isEnabled());
-    QVERIFY(!m_dlg->m_btnNext->isEnabled());
-    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Next >"));
-    QCOMPARE(m_dlg->m_staticCounter->text(), QString());
-    QVERIFY(m_dlg->m_pOpenPage->isVisible());
+    QVERIFY(!m_dlg->BackButton()->isEnabled());
+    QVERIFY(!m_dlg->NextButton()->isEnabled());
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->GetDlgItem<QLabel>(WizardIds::Counter)->text(), QString());
+    QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
     for (int i = 1; i < CBrindleDlg::kStepCount; ++i)
-        QVERIFY(!m_dlg->m_apStepPages[i]->isVisible());
-    QCOMPARE(m_dlg->m_astrStepTitles.size(), CBrindleDlg::kStepCount);
-    QCOMPARE(m_dlg->m_astrStepTitles.at(5), QStringLiteral("Set PID/VID"));
+        QVERIFY(!m_dlg->StepPage(i)->isVisible());
+    QCOMPARE(m_dlg->StepTitles().size(), CBrindleDlg::kStepCount);
+    QCOMPARE(m_dlg->StepTitles().at(5), QStringLiteral("Set PID/VID"));
 
     // A fixed-size window with a title bar and close box, no minimise or maximise box.
     QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize());
@@ -172,27 +177,27 @@ void TestBrindleDlg::firstDisplay()
     m_dlg->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
     // The path box has the focus: typing a path and Enter is all it takes to open a file.
-    QCOMPARE(QApplication::focusWidget(), m_dlg->m_pOpenPage->m_editFilePath);
+    QCOMPARE(QApplication::focusWidget(), m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath);
 
     // Every page covers the same area and none of them has a window of its own.
-    for (CWizardPage *page : m_dlg->m_apStepPages) {
-        QCOMPARE(page->geometry(), m_dlg->m_tabSteps->geometry());
-        QCOMPARE(page->parentWidget(), m_dlg.get());
+    for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
+        QCOMPARE(m_dlg->StepPage(i)->geometry(), m_dlg->GetDlgItem(WizardIds::Steps)->geometry());
+        QCOMPARE(m_dlg->StepPage(i)->parentWidget(), m_dlg.get());
     }
 }
 
 void TestBrindleDlg::headerTitlesFitOneLine()
 {
     // Every page's title stands on one line in the bold header font, above the description.
-    const QFontMetrics fm(m_dlg->m_staticTitle->font());
-    QVERIFY(m_dlg->m_staticTitle->font().bold());
-    QVERIFY(!m_dlg->m_staticTitle->wordWrap());
+    const QFontMetrics fm(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->font());
+    QVERIFY(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->font().bold());
+    QVERIFY(!m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->wordWrap());
     // (one pixel of rounding between dialog units and pixels is allowed)
-    QVERIFY(m_dlg->m_staticTitle->y() + m_dlg->m_staticTitle->height() <= m_dlg->m_staticDescription->y() + 1);
-    for (CWizardPage *page : m_dlg->m_apStepPages) {
-        const QString title = QString::fromUtf8(page->m_pszTitle);
-        QVERIFY2(fm.horizontalAdvance(title) <= m_dlg->m_staticTitle->width(), qPrintable(title));
-        QVERIFY2(fm.height() <= m_dlg->m_staticTitle->height(), qPrintable(title));
+    QVERIFY(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->y() + m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->height() <= m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->y() + 1);
+    for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
+        const QString title = QString::fromUtf8(m_dlg->StepPage(i)->m_pszTitle);
+        QVERIFY2(fm.horizontalAdvance(title) <= m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->width(), qPrintable(title));
+        QVERIFY2(fm.height() <= m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->height(), qPrintable(title));
     }
 }
 
@@ -217,40 +222,45 @@ void TestBrindleDlg::sequence()
     QFETCH(Steps, forward);
 
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, version)));
-    QVERIFY(m_dlg->m_btnNext->isEnabled());
+    QVERIFY(m_dlg->NextButton()->isEnabled());
     QCOMPARE(walkToConfirm(QStringLiteral("ABC")), forward.mid(0, forward.size() - 1));
     QVERIFY(m_services.messages.isEmpty());
 
     next();
-    QCOMPARE(m_dlg->m_nCurrentStep, m_dlg->m_nSaveStep);
-    QCOMPARE(m_dlg->m_nNextMode, int(CBrindleDlg::NextWrite));
+    QCOMPARE(m_dlg->CurrentStep(), CBrindleDlg::StepSave);
+    QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextWrite));
 
     // Back walks the same sequence in reverse, down to "File Open".
-    Steps backward{m_dlg->m_nCurrentStep};
-    while (m_dlg->m_btnBack->isEnabled()) {
+    Steps backward{m_dlg->CurrentStep()};
+    while (m_dlg->BackButton()->isEnabled()) {
         back();
-        backward.append(m_dlg->m_nCurrentStep);
+        backward.append(m_dlg->CurrentStep());
     }
     std::reverse(backward.begin(), backward.end());
     QCOMPARE(backward, forward);
     QCOMPARE(stepTitle(), QStringLiteral("Select Firmware File to Modify"));
-    QVERIFY(m_dlg->m_btnNext->isEnabled());
+    QVERIFY(m_dlg->NextButton()->isEnabled());
 }
 
 void TestBrindleDlg::skippedPagesAreFilledAndCollected()
 {
-    // A QHAR file never shows the USB and prefix pages, but they carry the loaded values on.
-    CFirmwareRecord &r = m_dlg->m_record;
-    r.m_strManufacturer = QStringLiteral("Earlier");
+    // A QHAR file never shows the USB and prefix pages, but they carry the loaded values on:
+    // here the strings of a QSOL file loaded before it, which loading a QHAR file leaves alone.
+    const CFirmwareRecord &r = m_dlg->Record();
+    openFile(makeFile(QStringLiteral("qsol.rom"),
+                      ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setStrings({"Earlier", "Gadget", "SN1"})));
+    next();
+    back();
     openFile(makeFile(QStringLiteral("qhar.rom"), ImageBuilder(ImageBuilder::Rom, "03.64QHARF")));
     next();
-    QCOMPARE(m_dlg->m_pUsbPage->m_nVendorId, unsigned(r.m_nVendorId));
-    QCOMPARE(m_dlg->m_pUsbPage->m_strManufacturer, QStringLiteral("Earlier"));
-    QCOMPARE(m_dlg->m_pDirPrefixPage->m_strCode, r.m_strDirPrefix);
+    QCOMPARE(r.m_nFirmwareType, int(Firmware::TypeQHAR));
+    QCOMPARE(m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_nVendorId, unsigned(r.m_nVendorId));
+    QCOMPARE(m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_strManufacturer, QStringLiteral("Earlier"));
+    QCOMPARE(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->m_strCode, r.m_strDirPrefix);
 
     walkToConfirm(QStringLiteral("ABC"));
     QCOMPARE(r.m_strManufacturer, QStringLiteral("Earlier"));
-    QCOMPARE(m_dlg->m_pConfirmPage->m_strVersion, QStringLiteral("03.64-ABCQHARF"));
+    QCOMPARE(m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->m_values.strVersion, QStringLiteral("03.64-ABCQHARF"));
 }
 
 void TestBrindleDlg::refusedLoadStaysAndRetries()
@@ -258,23 +268,23 @@ void TestBrindleDlg::refusedLoadStaysAndRetries()
     const QString path = m_dir.filePath(QStringLiteral("short.rom"));
     QVERIFY(ImageBuilder::WriteFile(path, QByteArray(1000, 'x')));
     openFile(path);
-    QVERIFY(m_dlg->m_btnNext->isEnabled());
+    QVERIFY(m_dlg->NextButton()->isEnabled());
 
     next();
-    QCOMPARE(m_dlg->m_nCurrentStep, 0);
+    QCOMPARE(m_dlg->CurrentStep(), 0);
     QCOMPARE(m_services.messages.size(), 1);
     QCOMPARE(m_services.messages.at(0).text, QStringLiteral("File not recognised as Norvale Firmware"));
     QCOMPARE(m_services.messages.at(0).caption, QStringLiteral("File Format Error"));
-    QVERIFY(m_dlg->m_record.m_strSourceFile.isEmpty());
-    QVERIFY(!m_dlg->m_btnBack->isEnabled());
-    QVERIFY(m_dlg->m_pOpenPage->isVisible());
-    QCOMPARE(m_dlg->m_pOpenPage->m_editFilePath->text(), path);
+    QVERIFY(m_dlg->Record().m_strSourceFile.isEmpty());
+    QVERIFY(!m_dlg->BackButton()->isEnabled());
+    QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
+    QCOMPARE(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->text(), path);
 
     // The same path is read again: the file is now a firmware image.
     QVERIFY(ImageBuilder().writeTo(path));
     next();
     QCOMPARE(m_services.messages.size(), 1);
-    QCOMPARE(m_dlg->m_nCurrentStep, 1);
+    QCOMPARE(m_dlg->CurrentStep(), 1);
     QCOMPARE(stepTitle(), QStringLiteral("Firmware Settings"));
 }
 
@@ -284,22 +294,22 @@ void TestBrindleDlg::samePathTwice()
     openFile(path);
     next();
     next();
-    QCOMPARE(m_dlg->m_nCurrentStep, 2);
-    QCOMPARE(m_dlg->m_pBaudPage->m_comboBaudRate->currentText(), QStringLiteral("115200"));
-    m_dlg->m_pBaudPage->m_comboBaudRate->setCurrentIndex(0);  // 300
+    QCOMPARE(m_dlg->CurrentStep(), 2);
+    QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->currentText(), QStringLiteral("115200"));
+    m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(0);  // 300
 
     back();
     back();
-    QCOMPARE(m_dlg->m_nCurrentStep, 0);
+    QCOMPARE(m_dlg->CurrentStep(), 0);
     next();  // the path is the one loaded: nothing is read, the edit stays
-    QCOMPARE(m_dlg->m_nCurrentStep, 1);
-    QVERIFY(m_dlg->m_record.m_strSourceFile.isEmpty());
-    QCOMPARE(m_dlg->m_pBaudPage->m_nBaudRate, 300);
+    QCOMPARE(m_dlg->CurrentStep(), 1);
+    QVERIFY(m_dlg->Record().m_strSourceFile.isEmpty());
+    QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_nBaudRate, 300);
 
     back();
     next();  // now the file is read again and replaces the edit
-    QCOMPARE(m_dlg->m_record.m_strSourceFile, path);
-    QCOMPARE(m_dlg->m_pBaudPage->m_nBaudRate, 115200);
+    QCOMPARE(m_dlg->Record().m_strSourceFile, path);
+    QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_nBaudRate, 115200);
     QVERIFY(m_services.messages.isEmpty());
 }
 
@@ -325,15 +335,15 @@ void TestBrindleDlg::versionCodeMerge()
 
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, version)));
     for (const QString &code : codes) {
-        if (m_dlg->m_nCurrentStep == m_dlg->m_nConfirmStep) {
+        if (m_dlg->CurrentStep() == CBrindleDlg::StepConfirm) {
             back();
-            QCOMPARE(m_dlg->m_nCurrentStep, 7);
+            QCOMPARE(m_dlg->CurrentStep(), 7);
         }
         walkToConfirm(code);
-        QCOMPARE(m_dlg->m_nCurrentStep, m_dlg->m_nConfirmStep);
+        QCOMPARE(m_dlg->CurrentStep(), CBrindleDlg::StepConfirm);
     }
-    QCOMPARE(m_dlg->m_record.m_strVersion, expected);
-    QCOMPARE(m_dlg->m_pConfirmPage->m_strVersion, expected);
+    QCOMPARE(m_dlg->Record().m_strVersion, expected);
+    QCOMPARE(m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->m_values.strVersion, expected);
     QCOMPARE(stepTitle(), QStringLiteral("Summary of Firmware Customisations"));
 }
 
@@ -341,18 +351,49 @@ void TestBrindleDlg::confirmTurnsNextIntoWrite()
 {
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     walkToConfirm(QStringLiteral("ABC"));
-    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
     next();
-    QCOMPARE(m_dlg->m_nCurrentStep, 9);
-    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Write"));
-    QVERIFY(!m_dlg->m_btnNext->isEnabled());  // no destination yet
+    QCOMPARE(m_dlg->CurrentStep(), 9);
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    QVERIFY(!m_dlg->NextButton()->isEnabled());  // no destination yet
     QCOMPARE(stepTitle(), QStringLiteral("Firmware File to Write"));
 
     back();
-    QCOMPARE(m_dlg->m_nCurrentStep, 8);
-    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Next >"));
-    QCOMPARE(m_dlg->m_nNextMode, int(CBrindleDlg::NextNormal));
-    QVERIFY(m_dlg->m_btnNext->isEnabled());
+    QCOMPARE(m_dlg->CurrentStep(), 8);
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextNormal));
+    QVERIFY(m_dlg->NextButton()->isEnabled());
+}
+
+void TestBrindleDlg::writeCaptionKeptWhilePageDecides()
+{
+    // On the save step the page enables and disables Next as the name comes and goes; the
+    // caption stays "Write".
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
+    walkToConfirm(QStringLiteral("ABC"));
+    next();
+    QLineEdit *path = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath;
+    QTest::keyClicks(path, m_dir.filePath(QStringLiteral("out.rom")));
+    QVERIFY(m_dlg->NextButton()->isEnabled());
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    path->clear();
+    QVERIFY(!m_dlg->NextButton()->isEnabled());
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+}
+
+void TestBrindleDlg::backEnablesNext()
+{
+    // After Back, Next is enabled whatever the page decided: "Set Prompt" never touches it.
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
+    QVERIFY(m_dlg->StepApplies(CBrindleDlg::StepPrompt));
+    while (m_dlg->CurrentStep() < CBrindleDlg::StepCode)
+        next();
+    QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("AB"));
+    QVERIFY(!m_dlg->NextButton()->isEnabled());
+    back();
+    QCOMPARE(m_dlg->CurrentStep(), int(CBrindleDlg::StepPrompt));
+    QVERIFY(m_dlg->NextButton()->isEnabled());
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
 }
 
 void TestBrindleDlg::writeFailureStaysOnSave_data()
@@ -382,21 +423,21 @@ void TestBrindleDlg::writeFailureStaysOnSave()
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     walkToConfirm(QStringLiteral("ABC"));
     next();
-    QTest::keyClicks(m_dlg->m_pSavePage->m_editFilePath, target);
-    QVERIFY(m_dlg->m_btnNext->isEnabled());
+    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
+    QVERIFY(m_dlg->NextButton()->isEnabled());
     next();
 
-    QCOMPARE(m_dlg->m_nCurrentStep, 9);
-    QCOMPARE(m_dlg->m_nNextMode, int(CBrindleDlg::NextWrite));
-    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Write"));
-    QVERIFY(m_dlg->m_pSavePage->isVisible());
+    QCOMPARE(m_dlg->CurrentStep(), 9);
+    QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextWrite));
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->isVisible());
     QCOMPARE(m_services.messages.size(), 1);
     QCOMPARE(m_services.messages.at(0).caption, caption);
     if (targetExists)
         QCOMPARE(ImageBuilder::ReadFile(target), oldBytes);
     else
         QVERIFY(!QFileInfo::exists(target));
-    QVERIFY(m_dlg->m_record.m_strTargetFile.isEmpty());
+    QVERIFY(m_dlg->Record().m_strTargetFile.isEmpty());
 }
 
 void TestBrindleDlg::finishedState()
@@ -408,58 +449,168 @@ void TestBrindleDlg::finishedState()
     walkToConfirm(QStringLiteral("ABC"));
     next();
     const QString target = m_dir.filePath(QStringLiteral("out.QUF"));
-    QTest::keyClicks(m_dlg->m_pSavePage->m_editFilePath, target);
+    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
     next();
 
-    QCOMPARE(m_dlg->m_nCurrentStep, 10);
-    QCOMPARE(m_dlg->m_nNextMode, int(CBrindleDlg::NextFinished));
-    QCOMPARE(m_dlg->m_btnCancel->text(), QStringLiteral("Finish"));
-    QVERIFY(!m_dlg->m_btnNext->isVisible());
-    QVERIFY(!m_dlg->m_btnBack->isVisible());
-    QVERIFY(!m_dlg->m_btnNext->isEnabled());
-    QCOMPARE(m_dlg->m_btnNext->text(), QStringLiteral("Write"));
-    QCOMPARE(QApplication::focusWidget(), m_dlg->m_btnCancel);
+    QCOMPARE(m_dlg->CurrentStep(), 10);
+    QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextFinished));
+    QCOMPARE(m_dlg->CancelButton()->text(), QStringLiteral("Finish"));
+    QVERIFY(!m_dlg->NextButton()->isVisible());
+    QVERIFY(!m_dlg->BackButton()->isVisible());
+    QVERIFY(!m_dlg->NextButton()->isEnabled());
+    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(QApplication::focusWidget(), m_dlg->CancelButton());
     QCOMPARE(stepTitle(), QStringLiteral("Firmware Modified"));
-    QCOMPARE(m_dlg->m_pFinishPage->m_strTargetFile, target);
-    QCOMPARE(m_dlg->m_pFinishPage->m_strSourceFile, source);
-    QCOMPARE(m_dlg->m_pFinishPage->m_nFileKind, int(Firmware::KindUpgrade));
-    QCOMPARE(m_dlg->m_pFinishPage->m_strVersion, QStringLiteral("03.64-ABCQHARF"));
+    QCOMPARE(m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_strTargetFile, target);
+    QCOMPARE(m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_strSourceFile, source);
+    QCOMPARE(m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_nFileKind, int(Firmware::KindUpgrade));
+    QCOMPARE(m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_strVersion, QStringLiteral("03.64-ABCQHARF"));
 
     // Enter on the page does nothing now; "Finish" ends the wizard.
-    m_dlg->OnCommand(1002);
-    QCOMPARE(m_dlg->m_nCurrentStep, 10);
+    m_dlg->OnCommand(WizardIds::Next);
+    QCOMPARE(m_dlg->CurrentStep(), 10);
     QVERIFY(m_dlg->isVisible());
-    QTest::mouseClick(m_dlg->m_btnCancel, Qt::LeftButton);
+    QTest::mouseClick(m_dlg->CancelButton(), Qt::LeftButton);
     QVERIFY(!m_dlg->isVisible());
     QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
 }
 
-void TestBrindleDlg::enterAndEscape()
+void TestBrindleDlg::keysAndHeader_data()
 {
-    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
-    // Enter in the path box acts as Next.
-    QTest::keyClick(m_dlg->m_pOpenPage->m_editFilePath, Qt::Key_Return);
-    QCOMPARE(m_dlg->m_nCurrentStep, 1);
-    next();
-    QCOMPARE(m_dlg->m_nCurrentStep, 2);
-    QTest::keyClick(m_dlg->m_pBaudPage, Qt::Key_Enter);
-    QCOMPARE(m_dlg->m_nCurrentStep, 3);
-    next();
-    next();
-    QCOMPARE(m_dlg->m_nCurrentStep, 7);
+    QTest::addColumn<QByteArray>("version");  // the firmware loaded on the way to the step
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("focusId");        // the page's control with the focus; kNoId: the page itself
+    QTest::addColumn<QString>("typed");      // typed over that control's text first ("%1/": the folder)
+    QTest::addColumn<int>("afterEnter");     // the step after Enter
+    QTest::addColumn<int>("messages");       // message boxes on the way
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("description");
 
+    const QByteArray qhar("03.64QHARF");
+    const QString open = QStringLiteral("Select Firmware File to Modify");
+    const QString openText = QStringLiteral("Choose the Norvale Firmware ROM or QUB file to modify.");
+    QTest::newRow("File Open: firmware file")
+        << qhar << 0 << int(FileIds::Path) << "%1/fw.rom" << 1 << 0 << open << openText;
+    QTest::newRow("File Open: missing file")
+        << qhar << 0 << int(FileIds::Path) << "%1/missing.rom" << 0 << 0 << open << openText;
+    QTest::newRow("File Open: not a firmware file")
+        << qhar << 0 << int(FileIds::Path) << "%1/notes.txt" << 0 << 1 << open << openText;
+    QTest::newRow("File Summary") << qhar << 1 << kNoId << "" << 2 << 0 << "Firmware Settings"
+                                  << "This is the firmware settings for the selected firmware file before "
+                                     "modification. The following screens allow you to modify the baud rate, "
+                                     "startup mode and enable or disable monitor messages.";
+    const QString baud = QStringLiteral("Select UART Options");
+    const QString baudText = QStringLiteral(
+        "Choose the baud rate, data settings and flow control settings for the Monitor that the firmware will use "
+        "at startup. These settings will also be used for the Monitor on ORVA slave devices.");
+    for (const auto &[name, id] : {std::pair{"baud rate list", int(BaudIds::BaudRate)},
+                                   {"7 Bits", int(BaudIds::SevenBits)},
+                                   {"2 Bits", int(BaudIds::TwoStopBits)},
+                                   {"flow-control list", int(BaudIds::FlowControl)}})
+        QTest::addRow("Set Baud: %s", name) << qhar << 2 << id << "" << 3 << 0 << baud << baudText;
+    const QString init = QStringLiteral("Choose Initialisation Options");
+    const QString initText =
+        QStringLiteral("Modify the initial command mode, input mode and startup behaviour of the LEDs.");
+    for (const auto &[name, id] : {std::pair{"LED check box", int(InitIds::LedFlash)},
+                                   {"IPH Mode", int(InitIds::BinaryInput)},
+                                   {"Short Command Set Mode", int(InitIds::ShortCommands)}})
+        QTest::addRow("Set Init: %s", name) << qhar << 3 << id << "" << 4 << 0 << init << initText;
+    const QString prompt = QStringLiteral("Choose Firmware Options");
+    const QString promptText = QStringLiteral(
+        "Modify the behaviour of the firmware. Instructs the Monitor to not display promtps, device detected "
+        "messages and version information. Allows data mode and firmware upgrades to be disabled.");
+    // QHAR firmware passes over the USB and target directory steps.
+    for (const auto &[name, id] : {std::pair{"Show Prompt", int(PromptIds::ShowPrompt)},
+                                   {"Disable Sonette Status Information", int(PromptIds::DisableStatusInfo)}})
+        QTest::addRow("Set Prompt: %s", name) << qhar << 4 << id << "" << 7 << 0 << prompt << promptText;
+    QTest::newRow("Set PID/VID") << QByteArray("03.64QSOLF") << 5 << int(UsbIds::VendorId) << "" << 7 << 0
+                                 << "Modify USB Slave Mode Settings"
+                                 << "Change the VID and PID, Product and Manufacturer String of the device when it "
+                                    "is configured in Slave mode. This is only applicable to QSOL firmware.";
+    QTest::newRow("Set Target Directory")
+        << QByteArray("03.64QWEXF") << 6 << int(CodeIds::Code) << "SNAP" << 7 << 0 << "Choose Target Directory"
+        << "Choose a 4 letter code to create a prefix for the target directory of snapshot commands. Use only "
+           "uppercase letters and numbers.";
+    const QString code = QStringLiteral("Choose Version Code");
+    const QString codeText = QStringLiteral("Choose a unique 3 letter code to identify this modified version of "
+                                            "code. Use only uppercase letters and numbers.");
     // While the code is incomplete Next is disabled, and Enter does nothing.
-    m_dlg->m_pCodePage->m_editCode->clear();
-    QTest::keyClicks(m_dlg->m_pCodePage->m_editCode, QStringLiteral("AB"));
-    QVERIFY(!m_dlg->m_btnNext->isEnabled());
-    QTest::keyClick(m_dlg->m_pCodePage->m_editCode, Qt::Key_Return);
-    QCOMPARE(m_dlg->m_nCurrentStep, 7);
+    QTest::newRow("Set Code: incomplete") << qhar << 7 << int(CodeIds::Code) << "AB" << 7 << 0 << code << codeText;
+    QTest::newRow("Set Code: complete") << qhar << 7 << int(CodeIds::Code) << "ABC" << 8 << 0 << code << codeText;
+    QTest::newRow("Confirm Summary") << qhar << 8 << kNoId << "" << 9 << 0 << "Summary of Firmware Customisations"
+                                     << "The following firmware settings will be applied to the firmware file "
+                                        "selected. The next screen will be able to choose a new filename to store "
+                                        "it as.";
+    // "Write" waits for a name.
+    const QString save = QStringLiteral("Firmware File to Write");
+    const QString saveText = QStringLiteral("Choose the filename for the Norvale Firmware ROM or QUB file to write.");
+    QTest::newRow("File Save: no name yet") << qhar << 9 << int(FileIds::Path) << "" << 9 << 0 << save << saveText;
+    QTest::newRow("File Save: name typed")
+        << qhar << 9 << int(FileIds::Path) << "%1/out.ROM" << 10 << 0 << save << saveText;
+    // Enter on the page does nothing once finished; only "Finish" (or Escape) ends the wizard.
+    QTest::newRow("Finish") << qhar << 10 << kNoId << "" << 10 << 0 << "Firmware Modified"
+                            << "Click Finish to exit.";
+}
 
-    // Escape on a page ends the wizard at once, with nothing written.
-    QTest::keyClick(m_dlg->m_pCodePage->m_editCode, Qt::Key_Escape);
+void TestBrindleDlg::keysAndHeader()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(int, step);
+    QFETCH(int, focusId);
+    QFETCH(QString, typed);
+    QFETCH(int, afterEnter);
+    QFETCH(int, messages);
+    QFETCH(QString, title);
+    QFETCH(QString, description);
+
+    const QString source = makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, version));
+    QVERIFY(ImageBuilder::WriteFile(m_dir.filePath(QStringLiteral("notes.txt")), QByteArray("not firmware")));
+    QStringList files;
+    // Onto the step with Next, as the user gets there, with the text typed and the focus in place;
+    // returns the control with the focus.
+    const auto reach = [&]() -> QWidget * {
+        m_services = RecordingServices();
+        m_dlg = std::make_unique<CBrindleDlg>(&m_services);
+        m_dlg->show();
+        QFile::remove(m_dir.filePath(QStringLiteral("out.QUF")));
+        if (step > 0)
+            openFile(source);
+        for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() < step; ++guard) {
+            if (m_dlg->CurrentStep() == CBrindleDlg::StepCode)
+                QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
+            if (m_dlg->CurrentStep() == CBrindleDlg::StepSave)
+                QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath,
+                                 m_dir.filePath(QStringLiteral("out.QUF")));
+            next();
+        }
+        CWizardPage *page = m_dlg->StepPage(step);
+        QWidget *control = focusId == kNoId ? page : page->GetDlgItem(focusId);
+        if (auto *edit = qobject_cast<QLineEdit *>(control); edit && !typed.isEmpty()) {
+            edit->selectAll();
+            QTest::keyClicks(edit, typed.contains(QLatin1String("%1")) ? typed.arg(m_dir.path()) : typed);
+        }
+        control->setFocus();
+        files = m_dir.entryList(QDir::Files);
+        return control;
+    };
+
+    // Escape ends the wizard at once, with nothing written.
+    QWidget *control = reach();
+    QCOMPARE(m_dlg->CurrentStep(), step);
+    QCOMPARE(stepTitle(), title);
+    QCOMPARE(m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->text(), description);
+    QTest::keyClick(control, Qt::Key_Escape);
     QVERIFY(!m_dlg->isVisible());
     QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
-    QCOMPARE(m_dir.entryList(QDir::Files), QStringList{"fw.rom"});
+    QCOMPARE(m_dir.entryList(QDir::Files), files);
+
+    // Enter acts as Next wherever Next is enabled.
+    control = reach();
+    QTest::keyClick(control, Qt::Key_Return);
+    QCOMPARE(m_dlg->CurrentStep(), afterEnter);
+    QCOMPARE(m_dlg->StepPage(step)->IsShown(), afterEnter == step);
+    QCOMPARE(m_services.messages.size(), messages);
+    QVERIFY(m_dlg->isVisible());
 }
 
 void TestBrindleDlg::closeBoxEnds()
@@ -473,7 +624,7 @@ void TestBrindleDlg::aboutBox()
 {
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     next();
-    const int step = m_dlg->m_nCurrentStep;
+    const int step = m_dlg->CurrentStep();
 
     QString title;
     QString product;
@@ -496,7 +647,7 @@ void TestBrindleDlg::aboutBox()
     QCOMPARE(product, QStringLiteral("Norvale Firmware Customiser Version 1.1b"));
     QVERIFY(bold);
     QCOMPARE(productPixels, noticePixels * 4 / 3);
-    QCOMPARE(m_dlg->m_nCurrentStep, step);
+    QCOMPARE(m_dlg->CurrentStep(), step);
     QVERIFY(m_dlg->isVisible());
 
     // On Linux the entry sits in the window's context menu and leads to the same box.
@@ -518,7 +669,7 @@ void TestBrindleDlg::aboutBox()
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), m_dlg->mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(m_dlg.get(), &event);
     QCOMPARE(fromMenu, QStringLiteral("About Brindle"));
-    QCOMPARE(m_dlg->m_nCurrentStep, step);
+    QCOMPARE(m_dlg->CurrentStep(), step);
 
     // Other system commands change nothing and open nothing.
     m_dlg->OnSysCommand(0xF120);
@@ -548,7 +699,7 @@ void TestBrindleDlg::systemMenuEntry()
     QCOMPARE(QString::fromWCharArray(text), QStringLiteral("&About Brindle..."));
 
     // Choosing it sends WM_SYSCOMMAND to the window, which opens the About box.
-    const int step = m_dlg->m_nCurrentStep;
+    const int step = m_dlg->CurrentStep();
     QString title;
     QTimer::singleShot(0, this, [&] {
         if (auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget())) {
@@ -558,7 +709,7 @@ void TestBrindleDlg::systemMenuEntry()
     });
     ::SendMessageW(window, WM_SYSCOMMAND, 0x0010, 0);
     QCOMPARE(title, QStringLiteral("About Brindle"));
-    QCOMPARE(m_dlg->m_nCurrentStep, step);
+    QCOMPARE(m_dlg->CurrentStep(), step);
     QVERIFY(m_dlg->isVisible());
 
     // The system's own commands still reach the window: restoring a restored window does nothing.
@@ -574,18 +725,18 @@ void TestBrindleDlg::linkAndLogoOpenWebSite()
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
     auto restore = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); });
 
-    CHyperlinkStatic *link = m_dlg->m_linkWebSite;
+    CHyperlinkStatic *link = m_dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
     QCOMPARE(link->text(), QStringLiteral("https://www.norvale.example"));
-    QVERIFY(link->m_font.underline());
+    QVERIFY(link->font().underline());
     QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
 
     QTest::mouseClick(link, Qt::LeftButton);
     QCOMPARE(recorder.urls, QList<QUrl>{QUrl(QStringLiteral("https://www.norvale.example"))});
 
     recorder.urls.clear();
-    QTest::mouseDClick(m_dlg->m_staticLogo, Qt::LeftButton);
+    QTest::mouseDClick(m_dlg->GetDlgItem<QLabel>(WizardIds::Logo), Qt::LeftButton);
     QCOMPARE(recorder.urls, QList<QUrl>{QUrl(QStringLiteral("https://www.norvale.example/"))});
-    QCOMPARE(m_dlg->m_nCurrentStep, 0);
+    QCOMPARE(m_dlg->CurrentStep(), 0);
 }
 
 void TestBrindleDlg::fullWalkWrites_data()
@@ -618,21 +769,21 @@ void TestBrindleDlg::fullWalkWrites()
                       builder));
     next();
     next();
-    m_dlg->m_pBaudPage->m_comboBaudRate->setCurrentIndex(9);  // 115200
+    m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(9);  // 115200
     next();
-    clickBox(m_dlg->m_pInitPage->m_chkLedFlash);
+    clickBox(m_dlg->StepPage<CTabInit>(CBrindleDlg::StepInit)->m_chkLedFlash);
     next();
-    clickBox(m_dlg->m_pPromptPage->m_chkShowPrompt);
+    clickBox(m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->m_chkShowPrompt);
     next();
-    QCOMPARE(m_dlg->m_nCurrentStep, 5);
-    m_dlg->m_pUsbPage->m_editVendorId->setText(QStringLiteral("0x1234"));
-    m_dlg->m_pUsbPage->m_editManufacturer->setText(QStringLiteral("Acme"));
+    QCOMPARE(m_dlg->CurrentStep(), 5);
+    m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editVendorId->setText(QStringLiteral("0x1234"));
+    m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editManufacturer->setText(QStringLiteral("Acme"));
     walkToConfirm(QStringLiteral("Q7Z"));
     next();
     const QString target = m_dir.filePath(targetName);
-    QTest::keyClicks(m_dlg->m_pSavePage->m_editFilePath, target);
+    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
     next();
-    QCOMPARE(m_dlg->m_nCurrentStep, 10);
+    QCOMPARE(m_dlg->CurrentStep(), 10);
     QVERIFY(m_services.messages.isEmpty());
 
     const QByteArray written = ImageBuilder::ReadFile(target);
@@ -651,7 +802,7 @@ void TestBrindleDlg::fullWalkWrites()
     QCOMPARE(check.m_strProduct, QStringLiteral("Gadget"));
     QCOMPARE(check.m_strString3, QStringLiteral("SN1"));
     QCOMPARE(check.m_strVersion, QStringLiteral("03.64-Q7ZQSOLF"));
-    QCOMPARE(m_dlg->m_pFinishPage->m_nFileKind, writtenKind);
+    QCOMPARE(m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_nFileKind, writtenKind);
 }
 
 QTEST_MAIN(TestBrindleDlg)

@@ -22,6 +22,7 @@
 #include "common/imagebuilder.h"
 #include "firmwarerecord.h"
 #include "recorder.h"
+#include "resourceids.h"
 #include "tabbaudrate.h"
 #include "editalnum.h"
 #include "tabcode.h"
@@ -72,7 +73,7 @@ private:
     bool Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool TypeText(const QString &text);
     QWidget *Focus() const { return QApplication::focusWidget(); }
-    int Step() const { return m_dlg->m_nCurrentStep; }
+    int Step() const { return m_dlg->CurrentStep(); }
     // The focus is where an Enter means Next: never on Back or Cancel, which the walk never chose.
     void CheckFocusSafe(const char *where);
     void CheckNames(CWizardPage *page, const QList<QPair<int, QString>> &named, Said what);
@@ -113,8 +114,8 @@ void TestKeyboard::CheckFocusSafe(const char *where)
 {
     QWidget *f = Focus();
     QVERIFY2(f, where);
-    QVERIFY2(f != m_dlg->m_btnBack && f != m_dlg->m_btnCancel, where);
-    QVERIFY2(f == m_dlg->m_btnNext || m_dlg->m_apStepPages[Step()]->isAncestorOf(f), where);
+    QVERIFY2(f != m_dlg->BackButton() && f != m_dlg->CancelButton(), where);
+    QVERIFY2(f == m_dlg->NextButton() || m_dlg->StepPage(Step())->isAncestorOf(f), where);
     QVERIFY2(f->isEnabled() && f->isVisible(), where);
 }
 
@@ -161,7 +162,7 @@ void TestKeyboard::walkByKeyboard()
     CBrindleDlg &dlg = *m_dlg;
 
     // File Open: the path box has the focus.
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.m_pOpenPage->m_editFilePath));
+    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath));
     QVERIFY(TypeText(source));
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 1);
@@ -172,44 +173,44 @@ void TestKeyboard::walkByKeyboard()
     QCOMPARE(Step(), 2);
 
     // Set Baud: the baud list first, then each radio pair and list is one Tab away.
-    CTabBaudRate *baud = dlg.m_pBaudPage;
-    CheckNames(baud, {{1034, QStringLiteral("Baud Rate:")}, {1038, QStringLiteral("Parity:")},
-                      {1039, QStringLiteral("Flow Control:")}}, Said::LabelledBy);
-    CheckNames(baud, {{1033, QStringLiteral("Data Bits:")}, {1035, QStringLiteral("Data Bits:")},
-                      {1036, QStringLiteral("Stop Bits:")}, {1037, QStringLiteral("Stop Bits:")}},
+    CTabBaudRate *baud = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
+    CheckNames(baud, {{BaudIds::BaudRate, QStringLiteral("Baud Rate:")}, {BaudIds::Parity, QStringLiteral("Parity:")},
+                      {BaudIds::FlowControl, QStringLiteral("Flow Control:")}}, Said::LabelledBy);
+    CheckNames(baud, {{BaudIds::SevenBits, QStringLiteral("Data Bits:")}, {BaudIds::EightBits, QStringLiteral("Data Bits:")},
+                      {BaudIds::OneStopBit, QStringLiteral("Stop Bits:")}, {BaudIds::TwoStopBits, QStringLiteral("Stop Bits:")}},
                Said::Description);
     QCOMPARE(Focus(), static_cast<QWidget *>(baud->m_comboBaudRate));
     QVERIFY(Press(Qt::Key_Down));  // 9600 -> 19200
     QVERIFY(Press(Qt::Key_Tab));
-    QCOMPARE(Focus(), baud->GetDlgItem(1035));  // "8 Bits", the checked one of its pair
+    QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::EightBits));  // "8 Bits", the checked one of its pair
     QVERIFY(Press(Qt::Key_Right));               // "7 Bits"
-    QCOMPARE(Focus(), baud->GetDlgItem(1033));
+    QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::SevenBits));
     QVERIFY(Press(Qt::Key_Tab));
-    QCOMPARE(Focus(), baud->GetDlgItem(1036));  // "1 Bit"
+    QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::OneStopBit));  // "1 Bit"
     QVERIFY(Press(Qt::Key_Right));               // "2 Bits"
     QVERIFY(Press(Qt::Key_Tab));
-    QCOMPARE(Focus(), baud->GetDlgItem(1038));  // parity
+    QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::Parity));  // parity
     QVERIFY(Press(Qt::Key_Down));                // odd
     QVERIFY(Press(Qt::Key_Tab));
-    QCOMPARE(Focus(), baud->GetDlgItem(1039));  // flow control
+    QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::FlowControl));  // flow control
     QVERIFY(Press(Qt::Key_Down));                // CTS/RTS
     // Shift+Tab goes back through the pairs, one stop each.
     QVERIFY(Press(Qt::Key_Backtab, Qt::ShiftModifier));
     QVERIFY(Press(Qt::Key_Backtab, Qt::ShiftModifier));
-    QCOMPARE(Focus(), baud->GetDlgItem(1037));
+    QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::TwoStopBits));
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 3);
     CheckFocusSafe("Set Init");
 
     // Set Init: both pairs and the check box by Tab, changed by arrows and Space.
-    CTabInit *init = dlg.m_pInitPage;
-    CheckNames(init, {{1022, QStringLiteral("Input Mode:")}, {1023, QStringLiteral("Input Mode:")},
-                      {1024, QStringLiteral("Command Mode:")}, {1025, QStringLiteral("Command Mode:")}},
+    CTabInit *init = dlg.StepPage<CTabInit>(CBrindleDlg::StepInit);
+    CheckNames(init, {{InitIds::AsciiInput, QStringLiteral("Input Mode:")}, {InitIds::BinaryInput, QStringLiteral("Input Mode:")},
+                      {InitIds::ShortCommands, QStringLiteral("Command Mode:")}, {InitIds::ExtendedCommands, QStringLiteral("Command Mode:")}},
                Said::Description);
-    QCOMPARE(Focus(), init->GetDlgItem(1023));  // IPH, checked
+    QCOMPARE(Focus(), init->GetDlgItem(InitIds::BinaryInput));  // IPH, checked
     QVERIFY(Press(Qt::Key_Down));                // IPA
     QVERIFY(Press(Qt::Key_Tab));
-    QCOMPARE(Focus(), init->GetDlgItem(1025));  // extended command set, checked
+    QCOMPARE(Focus(), init->GetDlgItem(InitIds::ExtendedCommands));  // extended command set, checked
     QVERIFY(Press(Qt::Key_Down));                // short command set
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), static_cast<QWidget *>(init->m_chkLedFlash));
@@ -219,18 +220,18 @@ void TestKeyboard::walkByKeyboard()
     CheckFocusSafe("Set Prompt");
 
     // Set Prompt: the first box has the focus.
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.m_pPromptPage->m_chkShowPrompt));
+    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->m_chkShowPrompt));
     QVERIFY(Press(Qt::Key_Space));
     QVERIFY(Press(Qt::Key_Return));
 
-    const CFirmwareRecord &record = dlg.m_record;
+    const CFirmwareRecord &record = dlg.Record();
     if (record.m_nFirmwareType & Firmware::kUsbSlaveTypes) {
         QCOMPARE(Step(), 5);
         CheckFocusSafe("Set PID/VID");
-        CTabUsbSlave *usb = dlg.m_pUsbPage;
-        const QList<QPair<int, QString>> usbLabels = {{1020, QStringLiteral("Vendor ID (Default is 2B3F):")},
-                         {1019, QStringLiteral("Product ID (Default is 5C10):")},
-                         {1021, QStringLiteral("Manufacturer String:")}, {1022, QStringLiteral("Product String:")}};
+        CTabUsbSlave *usb = dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb);
+        const QList<QPair<int, QString>> usbLabels = {{UsbIds::VendorId, QStringLiteral("Vendor ID (Default is 2B3F):")},
+                         {UsbIds::ProductId, QStringLiteral("Product ID (Default is 5C10):")},
+                         {UsbIds::Manufacturer, QStringLiteral("Manufacturer String:")}, {UsbIds::Product, QStringLiteral("Product String:")}};
         CheckNames(usb, usbLabels, Said::Name);
         CheckNames(usb, usbLabels, Said::LabelledBy);
         QCOMPARE(Focus(), static_cast<QWidget *>(usb->m_editVendorId));
@@ -241,8 +242,8 @@ void TestKeyboard::walkByKeyboard()
     if (record.m_nFirmwareType & Firmware::kDirPrefixTypes) {
         QCOMPARE(Step(), 6);
         CheckFocusSafe("Set Target Directory");
-        CheckNames(dlg.m_pDirPrefixPage, {{1039, QStringLiteral("Target Directory Prefix:")}}, Said::Name);
-        QCOMPARE(Focus(), static_cast<QWidget *>(dlg.m_pDirPrefixPage->m_editCode));
+        CheckNames(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix), {{CodeIds::Code, QStringLiteral("Target Directory Prefix:")}}, Said::Name);
+        QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->m_editCode));
         QVERIFY(Press(Qt::Key_A, Qt::ControlModifier));
         QVERIFY(TypeText(QStringLiteral("ab12")));
         QVERIFY(Press(Qt::Key_Return));
@@ -251,9 +252,9 @@ void TestKeyboard::walkByKeyboard()
     // Set Code: Next is disabled with no code, yet the focus is in the box, not on Cancel.
     QCOMPARE(Step(), 7);
     CheckFocusSafe("Set Code");
-    CheckNames(dlg.m_pCodePage, {{1039, QStringLiteral("Firmware Code:")}}, Said::Name);
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.m_pCodePage->m_editCode));
-    QVERIFY(!dlg.m_btnNext->isEnabled());
+    CheckNames(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode), {{CodeIds::Code, QStringLiteral("Firmware Code:")}}, Said::Name);
+    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode));
+    QVERIFY(!dlg.NextButton()->isEnabled());
     QVERIFY(Press(Qt::Key_Return));  // nothing happens while Next is disabled
     QVERIFY(TypeText(QStringLiteral("b0")));
     QVERIFY(Press(Qt::Key_Return));
@@ -268,15 +269,15 @@ void TestKeyboard::walkByKeyboard()
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 9);
     CheckFocusSafe("File Save");
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.m_pSavePage->m_editFilePath));
+    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath));
     QVERIFY(TypeText(written));
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 10);
     QVERIFY(m_services.messages.isEmpty());
 
     // Finish: Enter ends the program.
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.m_btnCancel));
-    QCOMPARE(dlg.m_btnCancel->text(), QStringLiteral("Finish"));
+    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.CancelButton()));
+    QCOMPARE(dlg.CancelButton()->text(), QStringLiteral("Finish"));
     QVERIFY(Press(Qt::Key_Return));
     QVERIFY(!dlg.isVisible());
 

@@ -22,6 +22,7 @@
 #include "editalnum.h"
 #include "hyperlinkstatic.h"
 #include "recorder.h"
+#include "resourceids.h"
 #include "tabcode.h"
 #include "tabfile.h"
 #include "tabfinish.h"
@@ -85,15 +86,15 @@ void TestSaveReport::fileDialog()
     CBrindleDlg dlg;  // the real dialogs
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    CTabFile *page = dlg.m_pOpenPage;
+    CTabFile *page = dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen);
     if (save) {
-        dlg.m_pOpenPage->m_editFilePath->setText(source);
-        while (dlg.m_nCurrentStep < dlg.m_nSaveStep) {
-            if (dlg.m_apStepPages[dlg.m_nCurrentStep] == dlg.m_pCodePage)
-                dlg.m_pCodePage->m_editCode->setText(QStringLiteral("B01"));
+        dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+        while (dlg.CurrentStep() < CBrindleDlg::StepSave) {
+            if (dlg.StepPage(dlg.CurrentStep()) == dlg.StepPage<CTabCode>(CBrindleDlg::StepCode))
+                dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("B01"));
             dlg.OnNext();
         }
-        page = dlg.m_pSavePage;
+        page = dlg.StepPage<CTabFile>(CBrindleDlg::StepSave);
     }
 
     const QString missing = dir.filePath(QStringLiteral("no-such-folder/fw.ROM"));
@@ -153,23 +154,23 @@ void TestSaveReport::reportNamesTheLoadedFile()
 
     // Load, go back to "File Open" and on again with the same path: nothing is read again, and
     // the report still names the file.
-    dlg.m_pOpenPage->m_editFilePath->setText(source);
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
     dlg.OnNext();
-    QCOMPARE(dlg.m_nCurrentStep, 1);
+    QCOMPARE(dlg.CurrentStep(), 1);
     dlg.OnBack();
-    QCOMPARE(dlg.m_nCurrentStep, 0);
+    QCOMPARE(dlg.CurrentStep(), 0);
     dlg.OnNext();
-    QCOMPARE(dlg.m_nCurrentStep, 1);
-    while (dlg.m_nCurrentStep < dlg.m_nSaveStep) {
-        if (dlg.m_apStepPages[dlg.m_nCurrentStep] == dlg.m_pCodePage)
-            dlg.m_pCodePage->m_editCode->setText(QStringLiteral("B01"));
+    QCOMPARE(dlg.CurrentStep(), 1);
+    while (dlg.CurrentStep() < CBrindleDlg::StepSave) {
+        if (dlg.StepPage(dlg.CurrentStep()) == dlg.StepPage<CTabCode>(CBrindleDlg::StepCode))
+            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("B01"));
         dlg.OnNext();
     }
-    dlg.m_pSavePage->m_editFilePath->setText(dir.filePath(QStringLiteral("board-a-B01.ROM")));
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath->setText(dir.filePath(QStringLiteral("board-a-B01.ROM")));
     dlg.OnNext();
-    QCOMPARE(dlg.m_nCurrentStep, dlg.m_nLastStep);
+    QCOMPARE(dlg.CurrentStep(), CBrindleDlg::StepFinish);
     QVERIFY(services.messages.isEmpty());
-    const QString report = dlg.m_pFinishPage->GetDlgItem<QLabel>(1036)->text();
+    const QString report = dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->GetDlgItem<QLabel>(1036)->text();
     QVERIFY2(report.contains(QStringLiteral("Original file board-a.ROM\n")), qPrintable(report));
     QVERIFY2(report.endsWith(QStringLiteral("Saved to disk as board-a-B01.ROM")), qPrintable(report));
 }
@@ -200,7 +201,7 @@ void TestSaveReport::linkOpensOncePerClick()
     CBrindleDlg dlg(&services);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    CHyperlinkStatic *link = dlg.m_linkWebSite;
+    CHyperlinkStatic *link = dlg.GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
 
     const QPoint in = link->rect().center();
     const QPoint out(link->width() + 20, in.y());

@@ -1,22 +1,21 @@
-// "Set Baud": the header and the three lists, the five values into the controls on show and
-// back on leaving (including values that the controls cannot show), the user's choices, and
-// Enter and Escape.
+// "Set Baud", alone in a stand-in frame: the controls and the three lists, the five values into
+// the controls on show and back on leaving (including values that the controls cannot show), and
+// the user's choices.
 
 // Qt
 #include <QComboBox>
 #include <QRadioButton>
 #include <QtTest>
 
-#include "pages2fixture.h"
+#include "fakeframe.h"
 #include "tabbaudrate.h"
 
 namespace {
 
-constexpr int kBaudStep = 2;
-constexpr int kSevenBits = 1033;
-constexpr int kEightBits = 1035;
-constexpr int kOneStopBit = 1036;
-constexpr int kTwoStopBits = 1037;
+constexpr int kSevenBits = BaudIds::SevenBits;
+constexpr int kEightBits = BaudIds::EightBits;
+constexpr int kOneStopBit = BaudIds::OneStopBit;
+constexpr int kTwoStopBits = BaudIds::TwoStopBits;
 
 struct Uart {
     int baud, dataBits, stopBits, parity, flow;
@@ -37,11 +36,9 @@ private slots:
     void showAndLeave_data();
     void showAndLeave();
     void userChoices();
-    void enterAndEscape_data();
-    void enterAndEscape();
 
 private:
-    CTabBaudRate *page() const { return m_wizard.dlg->m_pBaudPage; }
+    CTabBaudRate *page() const { return m_page; }
     QRadioButton *radio(int id) const { return page()->GetDlgItem<QRadioButton>(id); }
     CTabBaudRate *showPage(const Uart &values);
     Uart members() const;
@@ -52,12 +49,14 @@ private:
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
     }
 
-    WizardFixture m_wizard;
+    FrameFixture m_wizard;
+    CTabBaudRate *m_page = nullptr;
 };
 
 void TestTabBaudRate::init()
 {
     QVERIFY(m_wizard.Start());
+    m_page = m_wizard.Add(new CTabBaudRate(m_wizard.frame.get()), IDD_TAB_BAUDRATE);
 }
 
 void TestTabBaudRate::cleanup()
@@ -73,7 +72,7 @@ CTabBaudRate *TestTabBaudRate::showPage(const Uart &values)
     p->m_nStopBits = values.stopBits;
     p->m_nParity = values.parity;
     p->m_nFlowControl = values.flow;
-    m_wizard.ArriveAt(kBaudStep);
+    m_wizard.Arrive(p);
     return p;
 }
 
@@ -94,14 +93,6 @@ QStringList TestTabBaudRate::items(const QComboBox *combo)
 void TestTabBaudRate::texts()
 {
     showPage({9600, 8, 1, 0, 0});
-    QCOMPARE(m_wizard.Title(), QStringLiteral("Select UART Options"));
-    QCOMPARE(m_wizard.Description(),
-             QStringLiteral("Choose the baud rate, data settings and flow control settings for the Monitor that the "
-                            "firmware will use at startup. These settings will also be used for the Monitor on ORVA "
-                            "slave devices."));
-    QCOMPARE(page()->GetDlgItem<QComboBox>(1034), page()->m_comboBaudRate);
-    QCOMPARE(page()->GetDlgItem<QComboBox>(1038), page()->m_comboParity);
-    QCOMPARE(page()->GetDlgItem<QComboBox>(1039), page()->m_comboFlowControl);
     QCOMPARE(radio(kSevenBits)->text(), QStringLiteral("7 Bits"));
     QCOMPARE(radio(kEightBits)->text(), QStringLiteral("8 Bits"));
     QCOMPARE(radio(kOneStopBit)->text(), QStringLiteral("1 Bit"));
@@ -126,7 +117,7 @@ void TestTabBaudRate::lists()
     showPage({9600, 8, 1, 0, 0});
     m_wizard.Next();
     m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kBaudStep);
+    QVERIFY(page()->IsShown());
     QCOMPARE(page()->m_comboBaudRate->count(), 17);
     QCOMPARE(page()->m_comboParity->count(), 3);
     QCOMPARE(page()->m_comboFlowControl->count(), 4);
@@ -146,34 +137,33 @@ void TestTabBaudRate::showAndLeave_data()
     QTest::addColumn<bool>("shownTwo");
     QTest::addColumn<int>("shownParity");
     QTest::addColumn<int>("shownFlow");
-    QTest::addColumn<bool>("back");  // left with Back rather than Next
     QTest::addColumn<int>("outBaud");
     QTest::addColumn<int>("outDataBits");
     QTest::addColumn<int>("outStopBits");
     QTest::addColumn<int>("outParity");
     QTest::addColumn<int>("outFlow");
 
-    QTest::newRow("9600 8N1") << 9600 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << false
+    QTest::newRow("9600 8N1") << 9600 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0
                               << 9600 << 8 << 1 << 0 << 0;
     QTest::newRow("3000000 7E2 XON/XOFF") << 3000000 << 7 << 2 << 2 << 3 << "3000000" << true << true << 2 << 3
-                                          << true << 3000000 << 7 << 2 << 2 << 3;
-    QTest::newRow("300 8O1 CTS/RTS") << 300 << 8 << 1 << 1 << 1 << "300" << false << false << 1 << 1 << false
+                                          << 3000000 << 7 << 2 << 2 << 3;
+    QTest::newRow("300 8O1 CTS/RTS") << 300 << 8 << 1 << 1 << 1 << "300" << false << false << 1 << 1
                                      << 300 << 8 << 1 << 1 << 1;
     QTest::newRow("1000000 7N1 DTR/DSR") << 1000000 << 7 << 1 << 0 << 2 << "1000000" << true << false << 0 << 2
-                                         << true << 1000000 << 7 << 1 << 0 << 2;
+                                         << 1000000 << 7 << 1 << 0 << 2;
     QTest::newRow("rate not in the list") << 14400 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0
-                                          << false << 9600 << 8 << 1 << 0 << 0;
-    QTest::newRow("rate 0") << 0 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << true
+                                          << 9600 << 8 << 1 << 0 << 0;
+    QTest::newRow("rate 0") << 0 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0
                             << 9600 << 8 << 1 << 0 << 0;
     QTest::newRow("unknown flow control") << 115200 << 8 << 1 << 0 << 4 << "115200" << false << false << 0 << -1
-                                          << false << 115200 << 8 << 1 << 0 << 0;
+                                          << 115200 << 8 << 1 << 0 << 0;
     QTest::newRow("parity out of range") << 57600 << 8 << 1 << 3 << 1 << "57600" << false << false << -1 << 1
-                                         << true << 57600 << 8 << 1 << 0 << 1;
-    QTest::newRow("negative parity and flow") << 19200 << 8 << 1 << -1 << -1 << "19200" << false << false << -1
-                                              << -1 << false << 19200 << 8 << 1 << 0 << 0;
-    QTest::newRow("5 data bits") << 38400 << 5 << 2 << 2 << 0 << "38400" << false << true << 2 << 0 << false
+                                         << 57600 << 8 << 1 << 0 << 1;
+    QTest::newRow("negative parity and flow") << 19200 << 8 << 1 << -1 << -1 << "19200" << false << false << -1 << -1
+                                              << 19200 << 8 << 1 << 0 << 0;
+    QTest::newRow("5 data bits") << 38400 << 5 << 2 << 2 << 0 << "38400" << false << true << 2 << 0
                                  << 38400 << 8 << 2 << 2 << 0;
-    QTest::newRow("0 stop bits") << 4800 << 7 << 0 << 1 << 0 << "4800" << true << false << 1 << 0 << true
+    QTest::newRow("0 stop bits") << 4800 << 7 << 0 << 1 << 0 << "4800" << true << false << 1 << 0
                                  << 4800 << 7 << 1 << 1 << 0;
 }
 
@@ -189,7 +179,6 @@ void TestTabBaudRate::showAndLeave()
     QFETCH(bool, shownTwo);
     QFETCH(int, shownParity);
     QFETCH(int, shownFlow);
-    QFETCH(bool, back);
     QFETCH(int, outBaud);
     QFETCH(int, outDataBits);
     QFETCH(int, outStopBits);
@@ -214,10 +203,7 @@ void TestTabBaudRate::showAndLeave()
     QCOMPARE(p->m_nBaudRate, baud);
     QCOMPARE(p->m_nFlowControl, flow);
 
-    if (back)
-        m_wizard.Back();
-    else
-        m_wizard.Next();
+    m_wizard.Next();
     QVERIFY(!p->isVisible());
     const Uart out = members();
     QCOMPARE(out.baud, outBaud);
@@ -253,7 +239,7 @@ void TestTabBaudRate::userChoices()
 
     // Coming back shows the choices just made; changing them back is stored as well.
     m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kBaudStep);
+    QVERIFY(page()->IsShown());
     QCOMPARE(p->m_comboBaudRate->currentText(), QStringLiteral("2000000"));
     QVERIFY(radio(kSevenBits)->isChecked());
     QVERIFY(radio(kTwoStopBits)->isChecked());
@@ -266,34 +252,6 @@ void TestTabBaudRate::userChoices()
     QCOMPARE(out.dataBits, 8);
     QCOMPARE(out.stopBits, 1);
     QCOMPARE(out.baud, 2000000);
-}
-
-void TestTabBaudRate::enterAndEscape_data()
-{
-    QTest::addColumn<int>("focusId");
-
-    QTest::newRow("baud rate list") << 1034;
-    QTest::newRow("7 Bits") << kSevenBits;
-    QTest::newRow("2 Bits") << kTwoStopBits;
-    QTest::newRow("flow-control list") << 1039;
-}
-
-void TestTabBaudRate::enterAndEscape()
-{
-    QFETCH(int, focusId);
-
-    showPage({19200, 7, 1, 2, 1});
-    QWidget *control = page()->GetDlgItem(focusId);
-    control->setFocus();
-    QTest::keyClick(control, Qt::Key_Return);
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kBaudStep + 1);
-    QCOMPARE(page()->m_nBaudRate, 19200);  // left the way Next leaves
-
-    m_wizard.Back();
-    control->setFocus();
-    QTest::keyClick(control, Qt::Key_Escape);
-    QVERIFY(!m_wizard.dlg->isVisible());
-    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestTabBaudRate)

@@ -1,4 +1,5 @@
-// "Set Target Directory" and "Set Code": the header and label of each instance, Next enabled
+// "Set Target Directory" and "Set Code", alone in a stand-in frame and, for a loaded file, in the
+// wizard: the label of each instance, Next enabled
 // exactly for a code brindle-cli takes (the required number of ASCII letters and digits), the
 // text limit for typing but not for loaded codes, capitals, and the code stored whenever the
 // page is left.
@@ -8,17 +9,10 @@
 #include <QtTest>
 
 #include "editalnum.h"
+#include "fakeframe.h"
 #include "firmwareformat.h"
-#include "pages2fixture.h"
 #include "tabcode.h"
-
-namespace {
-
-constexpr int kPromptStep = 4;
-constexpr int kDirPrefixStep = 6;
-constexpr int kCodeStep = 7;
-
-}  // namespace
+#include "wizardfixture.h"
 
 class TestTabCode : public QObject
 {
@@ -41,38 +35,46 @@ private slots:
     void backStoresAnyLength();
     void enterMovesOnlyAtLength_data();
     void enterMovesOnlyAtLength();
-    void writeModeCaptionKept();
+    void captionLeftToTheFrame();
     void instancesAreIndependent();
     void loadedFileToRecord();
 
 private:
+    // The instance alone in the frame, or the wizard's own once the wizard is started.
     CTabCode *page(bool targetDir) const
     {
-        return targetDir ? m_wizard.dlg->m_pDirPrefixPage : m_wizard.dlg->m_pCodePage;
+        if (m_wizard.dlg)
+            return m_wizard.PageAt<CTabCode>(targetDir ? CBrindleDlg::StepDirPrefix : CBrindleDlg::StepCode);
+        return targetDir ? m_pDirPrefix : m_pCode;
     }
-    // The instance's step on screen for a QWEX firmware, which passes both steps.
+    // The instance on screen in the frame, with `code` in its box.
     CTabCode *showPage(bool targetDir, const QString &code);
 
+    FrameFixture m_frame;
     WizardFixture m_wizard;
+    CTabCode *m_pDirPrefix = nullptr;
+    CTabCode *m_pCode = nullptr;
 };
 
 void TestTabCode::init()
 {
     QVERIFY(m_wizard.dir.isValid());
-    QVERIFY(m_wizard.Start());
+    QVERIFY(m_frame.Start());
+    m_pDirPrefix = m_frame.Add(new CTabCode(1, m_frame.frame.get()), IDD_TAB_CODE);
+    m_pCode = m_frame.Add(new CTabCode(0, m_frame.frame.get()), IDD_TAB_CODE);
 }
 
 void TestTabCode::cleanup()
 {
-    QVERIFY2(m_wizard.Stop(), "a window was left over");
+    m_wizard.Stop();
+    QVERIFY2(m_frame.Stop(), "a window was left over");  // no window at all, of the wizard or the frame
 }
 
 CTabCode *TestTabCode::showPage(bool targetDir, const QString &code)
 {
-    m_wizard.dlg->m_record.m_nFirmwareType = Firmware::TypeQWEX;
     CTabCode *p = page(targetDir);
     p->m_strCode = code;
-    m_wizard.ArriveAt(targetDir ? kDirPrefixStep : kCodeStep);
+    m_frame.Arrive(p);
     p->m_editCode->setFocus();
     QTest::keyClick(p->m_editCode, Qt::Key_End);
     return p;
@@ -81,28 +83,16 @@ CTabCode *TestTabCode::showPage(bool targetDir, const QString &code)
 void TestTabCode::texts_data()
 {
     QTest::addColumn<bool>("targetDir");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("label");
     QTest::addColumn<int>("length");
 
-    QTest::newRow("target directory")
-        << true << "Choose Target Directory"
-        << "Choose a 4 letter code to create a prefix for the target directory of snapshot commands. Use only "
-           "uppercase letters and numbers."
-        << "Target Directory Prefix:" << 4;
-    QTest::newRow("version code")
-        << false << "Choose Version Code"
-        << "Choose a unique 3 letter code to identify this modified version of code. Use only uppercase letters "
-           "and numbers."
-        << "Firmware Code:" << 3;
+    QTest::newRow("target directory") << true << "Target Directory Prefix:" << 4;
+    QTest::newRow("version code") << false << "Firmware Code:" << 3;
 }
 
 void TestTabCode::texts()
 {
     QFETCH(bool, targetDir);
-    QFETCH(QString, title);
-    QFETCH(QString, description);
     QFETCH(QString, label);
     QFETCH(int, length);
 
@@ -113,11 +103,7 @@ void TestTabCode::texts()
     QCOMPARE(p->m_staticLabel->text(), QStringLiteral("Firmware Code:"));  // the template's caption
 
     showPage(targetDir, QString());
-    QCOMPARE(m_wizard.Title(), title);
-    QCOMPARE(m_wizard.Description(), description);
     QCOMPARE(p->m_staticLabel->text(), label);
-    QCOMPARE(p->GetDlgItem<QLabel>(1040), p->m_staticLabel);
-    QCOMPARE(p->GetDlgItem<CEditAlnum>(1039), p->m_editCode);
     QVERIFY(p->m_editCode->IsUpperCase());
     QCOMPARE(p->m_editCode->LimitText(), length);
 }
@@ -151,19 +137,19 @@ void TestTabCode::typing()
     QFETCH(bool, nextEnabled);
 
     CTabCode *p = showPage(targetDir, QString());
-    QVERIFY(!m_wizard.NextEnabled());
+    QVERIFY(!m_frame.NextEnabled());
     WizardFixture::Type(p->m_editCode, typed);
     QCOMPARE(p->m_editCode->text(), code);
     QCOMPARE(p->m_strCode, code);  // every change is stored at once
-    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_frame.NextEnabled(), nextEnabled);
+    QCOMPARE(m_frame.frame->nextCaption, QStringLiteral("Next >"));
 
     // Pasting follows the typing rule: the letters and digits, in capitals, up to the limit.
     QGuiApplication::clipboard()->setText(QStringLiteral("z-yxwv"));
     QTest::keyClick(p->m_editCode, Qt::Key_V, Qt::ControlModifier);
     const QString pasted = (code + QStringLiteral("ZYXWV")).left(p->RequiredLength());
     QCOMPARE(p->m_editCode->text(), code.size() >= p->RequiredLength() ? code : pasted);
-    QCOMPARE(m_wizard.NextEnabled(), p->m_editCode->text().size() == p->RequiredLength());
+    QCOMPARE(m_frame.NextEnabled(), p->m_editCode->text().size() == p->RequiredLength());
 }
 
 void TestTabCode::nextOnlyForCodesTheCliTakes_data()
@@ -231,11 +217,12 @@ void TestTabCode::nextOnlyForCodesTheCliTakes()
     }
     QCOMPARE(p->m_editCode->text(), shown);
     QCOMPARE(p->m_strCode, shown);
-    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
+    QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // Enter goes on exactly when Next is enabled, and the code goes on as shown.
     QTest::keyClick(p->m_editCode, Qt::Key_Return);
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, nextEnabled ? (targetDir ? kCodeStep : 8) : (targetDir ? kDirPrefixStep : kCodeStep));
+    QCOMPARE(m_frame.frame->commands, QList<int>{WizardIds::Next});
+    QCOMPARE(p->IsShown(), !nextEnabled);
     QCOMPARE(p->m_strCode, shown);
 }
 
@@ -268,7 +255,7 @@ void TestTabCode::loadedCode()
     CTabCode *p = showPage(targetDir, loaded);
     QCOMPARE(p->m_editCode->text(), loaded);
     QCOMPARE(p->m_strCode, loaded);
-    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
+    QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // A code at or over the limit cannot grow; one under it can be brought to the length.
     WizardFixture::Type(p->m_editCode, QStringLiteral("q"));
@@ -279,13 +266,13 @@ void TestTabCode::loadedCode()
         QCOMPARE(p->m_editCode->text(), loaded + QLatin1Char('Q'));
         WizardFixture::Type(p->m_editCode, QStringLiteral("zzzz"));
         QCOMPARE(p->m_editCode->text().size(), required);
-        QVERIFY(m_wizard.NextEnabled());
+        QVERIFY(m_frame.NextEnabled());
     }
 
     // Shortening works at any length, and Next follows.
     while (!p->m_editCode->text().isEmpty()) {
         QTest::keyClick(p->m_editCode, Qt::Key_Backspace);
-        QCOMPARE(m_wizard.NextEnabled(), p->m_editCode->text().size() == required);
+        QCOMPARE(m_frame.NextEnabled(), p->m_editCode->text().size() == required);
     }
 }
 
@@ -293,21 +280,19 @@ void TestTabCode::revisitKeepsTheRule()
 {
     // The box still holds the code from the last visit: showing it again must still check it.
     CTabCode *p = showPage(false, QStringLiteral("AB"));
-    QVERIFY(!m_wizard.NextEnabled());
-    m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kDirPrefixStep);
-    QVERIFY(m_wizard.NextEnabled());
+    QVERIFY(!m_frame.NextEnabled());
+    m_frame.Arrive(page(true));
     page(true)->m_editCode->setText(QStringLiteral("SNAP"));
-    m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
+    QVERIFY(m_frame.NextEnabled());
+    m_frame.Arrive(p);
     QCOMPARE(p->m_editCode->text(), QStringLiteral("AB"));
-    QVERIFY(!m_wizard.NextEnabled());
+    QVERIFY(!m_frame.NextEnabled());
 
     // An empty code leaves Next disabled too.
-    m_wizard.Back();
+    m_frame.Arrive(page(true));
     p->m_strCode.clear();
-    m_wizard.Next();
-    QVERIFY(!m_wizard.NextEnabled());
+    m_frame.Arrive(p);
+    QVERIFY(!m_frame.NextEnabled());
 }
 
 void TestTabCode::backStoresAnyLength_data()
@@ -328,11 +313,9 @@ void TestTabCode::backStoresAnyLength()
 
     CTabCode *p = showPage(targetDir, QStringLiteral("OLD1").left(targetDir ? 4 : 3));
     WizardFixture::Retype(p->m_editCode, typed);
-    m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, targetDir ? kPromptStep : kDirPrefixStep);
+    m_frame.Back();
+    QVERIFY(!p->IsShown());
     QCOMPARE(p->m_strCode, typed.toUpper());
-    // After Back the wizard enables Next whatever the page decided.
-    QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->m_editCode->LimitText(), p->RequiredLength());
 }
 
@@ -340,67 +323,65 @@ void TestTabCode::enterMovesOnlyAtLength_data()
 {
     QTest::addColumn<bool>("targetDir");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("stepAfter");
+    QTest::addColumn<bool>("moves");
 
-    QTest::newRow("dir: 3") << true << "abc" << kDirPrefixStep;
-    QTest::newRow("dir: 4") << true << "abcd" << kCodeStep;
-    QTest::newRow("code: 2") << false << "ab" << kCodeStep;
-    QTest::newRow("code: 3") << false << "abc" << 8;
+    QTest::newRow("dir: 3") << true << "abc" << false;
+    QTest::newRow("dir: 4") << true << "abcd" << true;
+    QTest::newRow("code: 2") << false << "ab" << false;
+    QTest::newRow("code: 3") << false << "abc" << true;
 }
 
 void TestTabCode::enterMovesOnlyAtLength()
 {
     QFETCH(bool, targetDir);
     QFETCH(QString, typed);
-    QFETCH(int, stepAfter);
+    QFETCH(bool, moves);
 
     CTabCode *p = showPage(targetDir, QString());
     WizardFixture::Type(p->m_editCode, typed);
     QTest::keyClick(p->m_editCode, Qt::Key_Return);
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, stepAfter);
+    QCOMPARE(m_frame.frame->commands, QList<int>{WizardIds::Next});
+    QCOMPARE(p->IsShown(), !moves);
     QCOMPARE(p->m_strCode, typed.toUpper());
 }
 
-void TestTabCode::writeModeCaptionKept()
+void TestTabCode::captionLeftToTheFrame()
 {
-    // Outside the normal mode the page leaves the caption alone and only enables or disables.
+    // The page enables and disables Next and leaves its caption to the frame ("Write" on the save
+    // step: tst_brindledlg).
     CTabCode *p = showPage(false, QStringLiteral("ABC"));
-    m_wizard.dlg->m_nNextMode = CBrindleDlg::NextWrite;
-    m_wizard.dlg->m_btnNext->setText(QStringLiteral("Write"));
+    m_frame.frame->nextMode = IWizardFrame::NextWrite;
+    m_frame.frame->nextCaption = QStringLiteral("Write");
     QTest::keyClick(p->m_editCode, Qt::Key_Backspace);
-    QVERIFY(!m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Write"));
-
-    m_wizard.dlg->m_nNextMode = CBrindleDlg::NextNormal;
+    QVERIFY(!m_frame.NextEnabled());
+    QCOMPARE(m_frame.frame->nextCaption, QStringLiteral("Write"));
     WizardFixture::Type(p->m_editCode, QStringLiteral("c"));
-    QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QVERIFY(m_frame.NextEnabled());
+    QCOMPARE(m_frame.frame->nextCaption, QStringLiteral("Write"));
 }
 
 void TestTabCode::instancesAreIndependent()
 {
     CTabCode *dir = showPage(true, QStringLiteral("SNAP"));
     WizardFixture::Retype(dir->m_editCode, QStringLiteral("dump"));
-    m_wizard.Next();
     CTabCode *code = page(false);
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
+    m_frame.Arrive(code);
     QCOMPARE(code->m_editCode->text(), QString());
     WizardFixture::Type(code->m_editCode, QStringLiteral("abc"));
     QCOMPARE(dir->m_strCode, QStringLiteral("DUMP"));
     QCOMPARE(code->m_strCode, QStringLiteral("ABC"));
     // A change of the hidden instance's box does not touch the Next button of the shown one.
     dir->m_editCode->setText(QStringLiteral("X"));
-    QVERIFY(m_wizard.NextEnabled());
+    QVERIFY(m_frame.NextEnabled());
 }
 
 void TestTabCode::loadedFileToRecord()
 {
     ImageBuilder builder(ImageBuilder::Rom, "03.64-XYZQWEXF");
     builder.setDirPrefix("SNAP");
+    QVERIFY(m_wizard.Start());
     QVERIFY(m_wizard.Load(builder));
-    while (m_wizard.dlg->m_nCurrentStep < kDirPrefixStep)
-        m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kDirPrefixStep);
+    QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepDirPrefix));
     QCOMPARE(page(true)->m_editCode->text(), QStringLiteral("SNAP"));
     QVERIFY(m_wizard.NextEnabled());
     WizardFixture::Retype(page(true)->m_editCode, QStringLiteral("logs"));
@@ -410,10 +391,10 @@ void TestTabCode::loadedFileToRecord()
     QVERIFY(!m_wizard.NextEnabled());
     WizardFixture::Type(page(false)->m_editCode, QStringLiteral("q1a"));
     m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, m_wizard.dlg->m_nConfirmStep);
-    QCOMPARE(m_wizard.dlg->m_record.m_strDirPrefix, QStringLiteral("LOGS"));
-    QCOMPARE(m_wizard.dlg->m_record.m_strVersionCode, QStringLiteral("Q1A"));
-    QCOMPARE(m_wizard.dlg->m_record.m_strVersion, QStringLiteral("03.64-Q1AQWEXF"));
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
+    QCOMPARE(m_wizard.dlg->Record().m_strDirPrefix, QStringLiteral("LOGS"));
+    QCOMPARE(m_wizard.dlg->Record().m_strVersionCode, QStringLiteral("Q1A"));
+    QCOMPARE(m_wizard.dlg->Record().m_strVersion, QStringLiteral("03.64-Q1AQWEXF"));
 }
 
 QTEST_MAIN(TestTabCode)

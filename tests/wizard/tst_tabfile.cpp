@@ -1,6 +1,6 @@
-// "File Open" and "File Save": the headers, the existence rule of the open page and the
+// "File Open" and "File Save" in the wizard: the existence rule of the open page and the
 // non-empty rule of the save page, show re-running the rule, Browse and its dialog request by
-// the loaded file's kind, cancelling, dropped files, and Enter and Escape from the path box.
+// the loaded file's kind, cancelling, and dropped files.
 
 // Std
 #include <memory>
@@ -16,18 +16,20 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "pages2fixture.h"
 #include "editalnum.h"
+#include "fakeframe.h"
+#include "resourceids.h"
 #include "tabcode.h"
 #include "tabfile.h"
+#include "wizardfixture.h"
 
 namespace {
 
-constexpr int kOpenStep = 0;
-constexpr int kSummaryStep = 1;
-constexpr int kCodeStep = 7;
-constexpr int kSaveStep = 9;
-constexpr int kBrowseId = 1015;
+constexpr int kOpenStep = CBrindleDlg::StepOpen;
+constexpr int kSummaryStep = CBrindleDlg::StepSummary;
+constexpr int kCodeStep = CBrindleDlg::StepCode;
+constexpr int kSaveStep = CBrindleDlg::StepSave;
+constexpr int kBrowseId = FileIds::Browse;
 
 const QStringList kFilters = {QStringLiteral("Norvale ROM image files (*.ROM)"),
                               QStringLiteral("Norvale Upgrade Files (*.QUF)"),
@@ -67,13 +69,9 @@ private slots:
     void backShowsStoredPath();
     void droppedFile_data();
     void droppedFile();
-    void enterInPathBox_data();
-    void enterInPathBox();
-    void escapeCancels_data();
-    void escapeCancels();
 
 private:
-    CTabFile *page(bool save) const { return save ? m_wizard.dlg->m_pSavePage : m_wizard.dlg->m_pOpenPage; }
+    CTabFile *page(bool save) const { return m_wizard.PageAt<CTabFile>(save ? kSaveStep : kOpenStep); }
     QPushButton *browseButton(bool save) const { return page(save)->GetDlgItem<QPushButton>(kBrowseId); }
     QString path(const QString &name) const { return name.isEmpty() ? QString() : m_dir->filePath(name); }
     bool makeFile(const QString &name) const { return ImageBuilder::WriteFile(path(name), "data"); }
@@ -117,23 +115,23 @@ void TestTabFile::paste(QLineEdit *edit, const QString &text)
 bool TestTabFile::reach(bool save, const QList<int> &kinds)
 {
     for (int i = 0; i < kinds.size(); ++i) {
-        while (m_wizard.dlg->m_nCurrentStep != kOpenStep)
+        while (m_wizard.Step() != kOpenStep)
             m_wizard.Back();
         const QString name = QStringLiteral("load%1.bin").arg(i);
         if (!m_wizard.Load(ImageBuilder(ImageBuilder::Kind(kinds.at(i))), name))
             return false;
     }
     if (!save) {
-        while (m_wizard.dlg->m_nCurrentStep != kOpenStep)
+        while (m_wizard.Step() != kOpenStep)
             m_wizard.Back();
         return true;
     }
-    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_wizard.dlg->m_nCurrentStep != kSaveStep; ++guard) {
-        if (m_wizard.dlg->m_nCurrentStep == kCodeStep)
-            WizardFixture::Retype(m_wizard.dlg->m_pCodePage->m_editCode, QStringLiteral("ABC"));
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_wizard.Step() != kSaveStep; ++guard) {
+        if (m_wizard.Step() == kCodeStep)
+            WizardFixture::Retype(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
         m_wizard.Next();
     }
-    return m_wizard.dlg->m_nCurrentStep == kSaveStep && m_wizard.dlg->m_nNextMode == CBrindleDlg::NextWrite;
+    return m_wizard.Step() == kSaveStep && m_wizard.dlg->NextMode() == CBrindleDlg::NextWrite;
 }
 
 bool TestTabFile::activate()
@@ -145,26 +143,21 @@ bool TestTabFile::activate()
 void TestTabFile::texts_data()
 {
     QTest::addColumn<bool>("save");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("caption");  // of Next on the page
 
-    QTest::newRow("open") << false << "Select Firmware File to Modify"
-                          << "Choose the Norvale Firmware ROM or QUB file to modify.";
-    QTest::newRow("save") << true << "Firmware File to Write"
-                          << "Choose the filename for the Norvale Firmware ROM or QUB file to write.";
+    QTest::newRow("open") << false << "Next >";
+    QTest::newRow("save") << true << "Write";
 }
 
 void TestTabFile::texts()
 {
     QFETCH(bool, save);
-    QFETCH(QString, title);
-    QFETCH(QString, description);
+    QFETCH(QString, caption);
 
     CTabFile *p = page(save);
     QCOMPARE(p->m_bSaveFile, save ? 1 : 0);
     QCOMPARE(p->m_nFileKind, 0);
     QVERIFY(p->m_strFilePath.isEmpty());
-    QCOMPARE(p->GetDlgItem<QLineEdit>(1014), p->m_editFilePath);
     QCOMPARE(browseButton(save)->text(), QStringLiteral("Browse..."));
     // Only the open page takes files from a file manager, on the page rather than as text.
     QCOMPARE(p->acceptDrops(), !save);
@@ -173,13 +166,11 @@ void TestTabFile::texts()
 
     QVERIFY(activate());
     if (save)
-        m_wizard.ArriveAt(kSaveStep);
+        QVERIFY(reach(true, {ImageBuilder::Rom}));
     QVERIFY(p->isVisible());
-    QCOMPARE(m_wizard.Title(), title);
-    QCOMPARE(m_wizard.Description(), description);
     QCOMPARE(p->m_editFilePath->text(), QString());
     QVERIFY(!m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
     // The wizard puts the focus on the path box, where typing and Enter go.
     QCOMPARE(p->FirstInput(), p->m_editFilePath);
 }
@@ -254,7 +245,7 @@ void TestTabFile::typingOpen()
     QCOMPARE(p->m_editFilePath->text(), path(text));
     QCOMPARE(m_wizard.NextEnabled(), accepted);
     QCOMPARE(p->m_strFilePath, accepted ? path(text) : path(QStringLiteral("FW.ROM")));
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Next >"));
 }
 
 void TestTabFile::editingOnToMissingPath()
@@ -349,7 +340,7 @@ void TestTabFile::typingSave()
     CTabFile *p = page(true);
     QVERIFY(p->isVisible());
     QVERIFY(!m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Write"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Write"));
 
     // Any text is a path; the writer judges it.
     paste(p->m_editFilePath, text);
@@ -363,8 +354,8 @@ void TestTabFile::typingSave()
     QCOMPARE(p->m_strFilePath, text);
 
     // In the write mode the caption stays "Write" throughout.
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Write"));
-    QCOMPARE(m_wizard.dlg->m_nNextMode, int(CBrindleDlg::NextWrite));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_wizard.dlg->NextMode(), int(CBrindleDlg::NextWrite));
 }
 
 void TestTabFile::showRunsTheRule_data()
@@ -393,30 +384,29 @@ void TestTabFile::showRunsTheRule()
     QFETCH(bool, deleted);
     QFETCH(bool, nextEnabled);
 
-    CTabFile *p = page(save);
-    const int step = save ? kSaveStep : kOpenStep;
+    // The page alone, in a stand-in frame.
+    FrameFixture frame;
+    QVERIFY(frame.Start());
+    CTabFile *p = frame.Add(new CTabFile(save ? 1 : 0, frame.frame.get()), IDD_TAB_FILE);
     const QString full = path(stored);
     if (!stored.isEmpty())
         QVERIFY(makeFile(stored));
 
-    m_wizard.ArriveAt(step);
+    frame.Arrive(p);
     if (typed) {
         paste(p->m_editFilePath, full);
-        QVERIFY(m_wizard.NextEnabled());
+        QVERIFY(frame.NextEnabled());
     }
-    m_wizard.ArriveAt(kSummaryStep);
+    frame.Next();
     if (!typed)
         p->m_strFilePath = full;
     if (deleted)
         QVERIFY(QFile::remove(full));
 
-    QVERIFY(activate());
-    m_wizard.ArriveAt(step);
+    frame.Arrive(p);
     QCOMPARE(p->m_editFilePath->text(), full);
     QCOMPARE(p->m_strFilePath, full);
-    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
-    QCOMPARE(m_wizard.Title(), save ? QStringLiteral("Firmware File to Write")
-                                    : QStringLiteral("Select Firmware File to Modify"));
+    QCOMPARE(frame.NextEnabled(), nextEnabled);
     // The wizard puts the focus on the path box, where typing and Enter go.
     QCOMPARE(p->FirstInput(), p->m_editFilePath);
 }
@@ -451,7 +441,7 @@ void TestTabFile::browse()
     QVERIFY(p->isVisible());
     const QString chosen = path(QStringLiteral("chosen.") + suffix);
     QVERIFY(makeFile(QStringLiteral("chosen.") + suffix));
-    const QString caption = m_wizard.dlg->m_btnNext->text();
+    const QString caption = m_wizard.dlg->NextButton()->text();
 
     m_wizard.services.nextFileNames = {chosen};
     QTest::mouseClick(browseButton(save), Qt::LeftButton);
@@ -466,8 +456,8 @@ void TestTabFile::browse()
     QCOMPARE(p->m_strFilePath, chosen);
     QCOMPARE(p->m_editFilePath->text(), chosen);
     QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), caption);
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), save ? QStringLiteral("Write") : QStringLiteral("Next >"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), save ? QStringLiteral("Write") : QStringLiteral("Next >"));
 }
 
 void TestTabFile::browseCancelled_data()
@@ -497,7 +487,7 @@ void TestTabFile::browseCancelled()
         paste(p->m_editFilePath, path(accepted));
     paste(p->m_editFilePath, path(typed));
     const bool nextEnabled = m_wizard.NextEnabled();
-    const QString caption = m_wizard.dlg->m_btnNext->text();
+    const QString caption = m_wizard.dlg->NextButton()->text();
     QCOMPARE(p->m_strFilePath, path(accepted));
 
     m_wizard.services.nextFileNames.clear();
@@ -507,7 +497,7 @@ void TestTabFile::browseCancelled()
     QCOMPARE(p->m_editFilePath->text(), path(typed));
     QCOMPARE(p->m_strFilePath, path(accepted));
     QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), caption);
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
 }
 
 void TestTabFile::backShowsStoredPath()
@@ -516,7 +506,7 @@ void TestTabFile::backShowsStoredPath()
     QVERIFY(m_wizard.Load(ImageBuilder()));
     const QString source = m_wizard.dir.filePath(QStringLiteral("source.rom"));
     m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kOpenStep);
+    QCOMPARE(m_wizard.Step(), kOpenStep);
     QCOMPARE(page(false)->m_editFilePath->text(), source);
     QVERIFY(m_wizard.NextEnabled());
 
@@ -528,12 +518,12 @@ void TestTabFile::backShowsStoredPath()
     paste(p->m_editFilePath, QString());
     QVERIFY(!m_wizard.NextEnabled());
     m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kSaveStep - 1);
+    QCOMPARE(m_wizard.Step(), kSaveStep - 1);
     m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kSaveStep);
+    QCOMPARE(m_wizard.Step(), kSaveStep);
     QCOMPARE(p->m_editFilePath->text(), target);
     QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Write"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Write"));
 }
 
 void TestTabFile::droppedFile_data()
@@ -587,61 +577,6 @@ void TestTabFile::droppedFile()
     QCOMPARE(p->m_editFilePath->text(), QDir::toNativeSeparators(path(taken)));
     QCOMPARE(p->m_strFilePath, QDir::toNativeSeparators(path(taken)));
     QVERIFY(m_wizard.NextEnabled());
-}
-
-void TestTabFile::enterInPathBox_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("firmware");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<int>("messages");
-
-    QTest::newRow("firmware file") << "fw.rom" << true << kSummaryStep << 0;
-    QTest::newRow("missing file") << "missing.rom" << false << kOpenStep << 0;
-    QTest::newRow("not a firmware file") << "notes.txt" << false << kOpenStep << 1;
-}
-
-void TestTabFile::enterInPathBox()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, firmware);
-    QFETCH(int, step);
-    QFETCH(int, messages);
-
-    if (firmware)
-        QVERIFY(ImageBuilder().writeTo(path(name)));
-    else if (messages > 0)
-        QVERIFY(makeFile(name));
-    CTabFile *p = page(false);
-    paste(p->m_editFilePath, path(name));
-
-    QTest::keyClick(p->m_editFilePath, Qt::Key_Return);
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, step);
-    QCOMPARE(m_wizard.services.messages.size(), messages);
-    QVERIFY(m_wizard.dlg->isVisible());
-}
-
-void TestTabFile::escapeCancels_data()
-{
-    QTest::addColumn<bool>("save");
-
-    QTest::newRow("open") << false;
-    QTest::newRow("save") << true;
-}
-
-void TestTabFile::escapeCancels()
-{
-    QFETCH(bool, save);
-
-    QVERIFY(reach(save, save ? QList<int>{ImageBuilder::Rom} : QList<int>{}));
-    CTabFile *p = page(save);
-    paste(p->m_editFilePath, path(QStringLiteral("out.ROM")));
-
-    QTest::keyClick(p->m_editFilePath, Qt::Key_Escape);
-    QVERIFY(!m_wizard.dlg->isVisible());
-    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
-    QVERIFY(m_wizard.services.messages.isEmpty());
-    QVERIFY(!QFile::exists(path(QStringLiteral("out.ROM"))));
 }
 
 QTEST_MAIN(TestTabFile)

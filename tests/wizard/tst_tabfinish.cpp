@@ -1,20 +1,15 @@
-// "Finish": the report of the written file, with the kind in the first line and only the file
+// "Finish", alone in a stand-in frame and after a write in the wizard: the report of the written file, with the kind in the first line and only the file
 // names of the source and the target.
 
 // Qt
 #include <QtTest>
 
 #include "editalnum.h"
+#include "fakeframe.h"
 #include "firmwareformat.h"
-#include "pages2fixture.h"
 #include "tabcode.h"
 #include "tabfinish.h"
-
-namespace {
-
-constexpr int kFinishStep = 10;
-
-}  // namespace
+#include "wizardfixture.h"
 
 class TestTabFinish : public QObject
 {
@@ -31,21 +26,32 @@ private slots:
     void afterWrite();
 
 private:
-    CTabFinish *page() const { return m_wizard.dlg->m_pFinishPage; }
+    CTabFinish *page() const { return m_page; }
     QString shown() const { return page()->m_staticMessage->text(); }
 
+    // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
+    void StartWizard()
+    {
+        QVERIFY(m_wizard.Start());
+        m_page = m_wizard.PageAt<CTabFinish>(CBrindleDlg::StepFinish);
+    }
+
+    FrameFixture m_frame;
     WizardFixture m_wizard;
+    CTabFinish *m_page = nullptr;
 };
 
 void TestTabFinish::init()
 {
     QVERIFY(m_wizard.dir.isValid());
-    QVERIFY(m_wizard.Start());
+    QVERIFY(m_frame.Start());
+    m_page = m_frame.Add(new CTabFinish(m_frame.frame.get()), IDD_TAB_FINISH);
 }
 
 void TestTabFinish::cleanup()
 {
-    QVERIFY2(m_wizard.Stop(), "a window was left over");
+    m_wizard.Stop();
+    QVERIFY2(m_frame.Stop(), "a window was left over");  // no window at all, of the wizard or the frame
 }
 
 void TestTabFinish::report_data()
@@ -98,11 +104,8 @@ void TestTabFinish::report()
     page()->m_strVersion = version;
     page()->m_strSourceFile = source;
     page()->m_strTargetFile = target;
-    m_wizard.ArriveAt(kFinishStep);
+    m_frame.Arrive(page());
 
-    QCOMPARE(m_wizard.Title(), QStringLiteral("Firmware Modified"));
-    QCOMPARE(m_wizard.Description(), QStringLiteral("Click Finish to exit."));
-    QCOMPARE(page()->GetDlgItem<QLabel>(1036), page()->m_staticMessage);
     // The label breaks lines at plain line feeds; the report itself uses CR LF.
     QCOMPARE(shown(), text);
     QVERIFY(page()->m_staticMessage->wordWrap());
@@ -117,20 +120,20 @@ void TestTabFinish::rebuiltAtEachShow()
     page()->m_strVersion = QStringLiteral("03.64-ABCQHARF");
     page()->m_strSourceFile = QStringLiteral("/a/one.rom");
     page()->m_strTargetFile = QStringLiteral("/a/two.rom");
-    m_wizard.ArriveAt(kFinishStep);
+    m_frame.Arrive(page());
     const QString first = shown();
     QVERIFY(first.startsWith(QStringLiteral("Successfully modified firmware ROM file.")));
 
     // Hidden, the page changes nothing; shown again, it describes the members as they are then.
-    m_wizard.ArriveAt(kFinishStep - 1);
+    m_frame.Back();
     page()->m_nFileKind = Firmware::KindUpgrade;
     page()->m_strTargetFile = QStringLiteral("/b/three.QUF");
     QCOMPARE(shown(), first);
-    m_wizard.ArriveAt(kFinishStep);
+    m_frame.Arrive(page());
     QCOMPARE(shown(), QStringLiteral("Successfully modified firmware Upgrader file.\n\nFirmware Version "
                                      "03.64-ABCQHARF\n\nOriginal file one.rom\n\nSaved to disk as three.QUF"));
-    m_wizard.ArriveAt(kFinishStep - 1);
-    m_wizard.ArriveAt(kFinishStep);
+    m_frame.Back();
+    m_frame.Arrive(page());
     QCOMPARE(shown(), QStringLiteral("Successfully modified firmware Upgrader file.\n\nFirmware Version "
                                      "03.64-ABCQHARF\n\nOriginal file one.rom\n\nSaved to disk as three.QUF"));
 }
@@ -150,6 +153,7 @@ void TestTabFinish::afterWrite_data()
 
 void TestTabFinish::afterWrite()
 {
+    StartWizard();
     QFETCH(int, sourceKind);
     QFETCH(QString, sourceName);
     QFETCH(QString, targetName);
@@ -161,21 +165,19 @@ void TestTabFinish::afterWrite()
     const QString folder = QStringLiteral("sub%1/").arg(++row);
     QVERIFY(QDir(m_wizard.dir.path()).mkpath(folder));
     QVERIFY(m_wizard.Load(ImageBuilder(ImageBuilder::Kind(sourceKind), "03.64QHARF"), sourceName));
-    while (m_wizard.dlg->m_nCurrentStep < 7)
-        m_wizard.Next();
-    WizardFixture::Type(m_wizard.dlg->m_pCodePage->m_editCode, QStringLiteral("w1z"));
+    QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepCode));
+    WizardFixture::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("w1z"));
     m_wizard.Next();
     m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, m_wizard.dlg->m_nSaveStep);
-    QTest::keyClicks(m_wizard.dlg->m_pSavePage->m_editFilePath, m_wizard.dir.filePath(folder + targetName));
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepSave);
+    QTest::keyClicks(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, m_wizard.dir.filePath(folder + targetName));
     m_wizard.Next();
 
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kFinishStep);
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepFinish);
     QVERIFY(page()->isVisible());
     QCOMPARE(shown(), QStringLiteral("Successfully modified firmware %1 file.\n\nFirmware Version 03.64-W1ZQHARF\n\n"
                                      "Original file %2\n\nSaved to disk as %3")
                           .arg(kindWord, sourceName, targetName));
-    QCOMPARE(m_wizard.Title(), QStringLiteral("Firmware Modified"));
     QVERIFY(m_wizard.services.messages.isEmpty());
 }
 

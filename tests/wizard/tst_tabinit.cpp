@@ -1,5 +1,5 @@
-// "Set Init": the header, the three flags into the controls on show (the LED box inverted) and
-// back on leaving, the user's choices, revisiting, and Enter and Escape.
+// "Set Init", alone in a stand-in frame: the controls, the three flags into them on show (the LED
+// box inverted) and back on leaving, and the user's choices; in the wizard, revisiting.
 
 // Qt
 #include <QButtonGroup>
@@ -7,18 +7,18 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "fakeframe.h"
 #include "firmwareformat.h"
-#include "pages2fixture.h"
 #include "tabinit.h"
+#include "wizardfixture.h"
 
 namespace {
 
-constexpr int kInitStep = 3;
-constexpr int kLedFlash = 1019;
-constexpr int kAsciiInput = 1022;
-constexpr int kBinaryInput = 1023;
-constexpr int kShortCommands = 1024;
-constexpr int kExtendedCommands = 1025;
+constexpr int kLedFlash = InitIds::LedFlash;
+constexpr int kAsciiInput = InitIds::AsciiInput;
+constexpr int kBinaryInput = InitIds::BinaryInput;
+constexpr int kShortCommands = InitIds::ShortCommands;
+constexpr int kExtendedCommands = InitIds::ExtendedCommands;
 
 struct Flags {
     bool disableLedFlash, shortCommandSet, asciiInput;
@@ -41,28 +41,37 @@ private slots:
     void choices();
     void revisitShowsLastChoices();
     void pairWithNothingChecked();
-    void enterAndEscape_data();
-    void enterAndEscape();
 
 private:
-    CTabInit *page() const { return m_wizard.dlg->m_pInitPage; }
+    CTabInit *page() const { return m_page; }
     QAbstractButton *button(int id) const { return page()->GetDlgItem<QAbstractButton>(id); }
     CTabInit *showPage(const Flags &flags);
     void compareFlags(const Flags &expected) const;
     // A click on the button's indicator, the part that takes clicks.
     static void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
 
+    // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
+    void StartWizard()
+    {
+        QVERIFY(m_wizard.Start());
+        m_page = m_wizard.PageAt<CTabInit>(CBrindleDlg::StepInit);
+    }
+
+    FrameFixture m_frame;
     WizardFixture m_wizard;
+    CTabInit *m_page = nullptr;
 };
 
 void TestTabInit::init()
 {
-    QVERIFY(m_wizard.Start());
+    QVERIFY(m_frame.Start());
+    m_page = m_frame.Add(new CTabInit(m_frame.frame.get()), IDD_TAB_INIT);
 }
 
 void TestTabInit::cleanup()
 {
-    QVERIFY2(m_wizard.Stop(), "a window was left over");
+    m_wizard.Stop();
+    QVERIFY2(m_frame.Stop(), "a window was left over");  // no window at all, of the wizard or the frame
 }
 
 CTabInit *TestTabInit::showPage(const Flags &flags)
@@ -71,7 +80,7 @@ CTabInit *TestTabInit::showPage(const Flags &flags)
     p->m_bDisableLedFlash = flags.disableLedFlash;
     p->m_bShortCommandSet = flags.shortCommandSet;
     p->m_bAsciiInput = flags.asciiInput;
-    m_wizard.ArriveAt(kInitStep);
+    m_frame.Arrive(p);
     return p;
 }
 
@@ -85,16 +94,12 @@ void TestTabInit::compareFlags(const Flags &expected) const
 void TestTabInit::texts()
 {
     showPage({false, false, false});
-    QCOMPARE(m_wizard.Title(), QStringLiteral("Choose Initialisation Options"));
-    QCOMPARE(m_wizard.Description(),
-             QStringLiteral("Modify the initial command mode, input mode and startup behaviour of the LEDs."));
-    QCOMPARE(page()->GetDlgItem<QCheckBox>(kLedFlash), page()->m_chkLedFlash);
     QCOMPARE(page()->m_chkLedFlash->text(), QStringLiteral("LEDs Flash at Power-on"));
     QCOMPARE(button(kAsciiInput)->text(), QStringLiteral("IPA Mode (ASCII)"));
     QCOMPARE(button(kBinaryInput)->text(), QStringLiteral("IPH Mode (binary)"));
     QCOMPARE(button(kShortCommands)->text(), QStringLiteral("Short Command Set Mode"));
     QCOMPARE(button(kExtendedCommands)->text(), QStringLiteral("Extended Command Set Mode"));
-    QVERIFY(m_wizard.NextEnabled());
+    QVERIFY(m_frame.NextEnabled());
 }
 
 void TestTabInit::showAndLeave_data()
@@ -102,7 +107,6 @@ void TestTabInit::showAndLeave_data()
     QTest::addColumn<bool>("disableLedFlash");
     QTest::addColumn<bool>("shortCommandSet");
     QTest::addColumn<bool>("asciiInput");
-    QTest::addColumn<bool>("back");  // left with Back rather than Next
 
     for (int bits = 0; bits < 8; ++bits) {
         const bool led = bits & 1, shortSet = bits & 2, ascii = bits & 4;
@@ -110,7 +114,7 @@ void TestTabInit::showAndLeave_data()
                                  .arg(led ? QStringLiteral("LEDs dark") : QStringLiteral("LEDs flash"),
                                       shortSet ? QStringLiteral("short") : QStringLiteral("extended"),
                                       ascii ? QStringLiteral("IPA") : QStringLiteral("IPH"));
-        QTest::newRow(qPrintable(name)) << led << shortSet << ascii << bool(bits % 3 == 0);
+        QTest::newRow(qPrintable(name)) << led << shortSet << ascii;
     }
 }
 
@@ -119,11 +123,10 @@ void TestTabInit::showAndLeave()
     QFETCH(bool, disableLedFlash);
     QFETCH(bool, shortCommandSet);
     QFETCH(bool, asciiInput);
-    QFETCH(bool, back);
 
     // The opposite values first, so that a control left as it was would show.
     showPage({!disableLedFlash, !shortCommandSet, !asciiInput});
-    m_wizard.Next();
+    m_frame.Next();
 
     showPage({disableLedFlash, shortCommandSet, asciiInput});
     QCOMPARE(page()->m_chkLedFlash->isChecked(), !disableLedFlash);
@@ -132,10 +135,7 @@ void TestTabInit::showAndLeave()
     QCOMPARE(button(kShortCommands)->isChecked(), shortCommandSet);
     QCOMPARE(button(kExtendedCommands)->isChecked(), !shortCommandSet);
 
-    if (back)
-        m_wizard.Back();
-    else
-        m_wizard.Next();
+    m_frame.Next();
     QVERIFY(!page()->isVisible());
     compareFlags({disableLedFlash, shortCommandSet, asciiInput});
 }
@@ -167,17 +167,18 @@ void TestTabInit::choices()
     QVERIFY(button(kAsciiInput)->isChecked() != button(kBinaryInput)->isChecked());
     QVERIFY(button(kShortCommands)->isChecked() != button(kExtendedCommands)->isChecked());
 
-    m_wizard.Next();
+    m_frame.Next();
     compareFlags({bool(result & 1), bool(result & 2), bool(result & 4)});
 }
 
 void TestTabInit::revisitShowsLastChoices()
 {
+    StartWizard();
     using namespace Firmware;
     QVERIFY(m_wizard.Load(ImageBuilder().setInit(kInitAsciiInput | kInitShortCommandSet | kInitDisableLedFlash)));
-    while (m_wizard.dlg->m_nCurrentStep < kInitStep)
+    while (m_wizard.Step() < CBrindleDlg::StepInit)
         m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kInitStep);
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepInit);
     QVERIFY(!page()->m_chkLedFlash->isChecked());
     QVERIFY(button(kAsciiInput)->isChecked());
     QVERIFY(button(kShortCommands)->isChecked());
@@ -186,7 +187,7 @@ void TestTabInit::revisitShowsLastChoices()
     click(page()->m_chkLedFlash);
     m_wizard.Next();
     m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kInitStep);
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepInit);
     QVERIFY(page()->m_chkLedFlash->isChecked());
     QVERIFY(button(kBinaryInput)->isChecked());
     QVERIFY(button(kShortCommands)->isChecked());
@@ -205,35 +206,8 @@ void TestTabInit::pairWithNothingChecked()
         button(id)->setChecked(false);
         QCOMPARE(group->checkedId(), -1);
     }
-    m_wizard.Next();
+    m_frame.Next();
     compareFlags({false, true, true});
-}
-
-void TestTabInit::enterAndEscape_data()
-{
-    QTest::addColumn<int>("focusId");
-
-    QTest::newRow("LED check box") << kLedFlash;
-    QTest::newRow("IPH Mode") << kBinaryInput;
-    QTest::newRow("Short Command Set Mode") << kShortCommands;
-}
-
-void TestTabInit::enterAndEscape()
-{
-    QFETCH(int, focusId);
-
-    showPage({true, false, true});
-    QWidget *control = page()->GetDlgItem(focusId);
-    control->setFocus();
-    QTest::keyClick(control, Qt::Key_Return);
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kInitStep + 1);
-    compareFlags({true, false, true});
-
-    m_wizard.Back();
-    control->setFocus();
-    QTest::keyClick(control, Qt::Key_Escape);
-    QVERIFY(!m_wizard.dlg->isVisible());
-    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestTabInit)

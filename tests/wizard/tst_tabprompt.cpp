@@ -1,25 +1,24 @@
-// "Set Prompt": the header, the six boxes for every firmware type, the flags into the boxes on
-// show ("Show" boxes inverted) and back on leaving, each box moving its own flag only, and
-// Enter and Escape.
+// "Set Prompt", alone in a stand-in frame: the six boxes, the flags into them on show ("Show"
+// boxes inverted) and back on leaving, and each box moving its own flag only; in the wizard, the
+// same boxes for every firmware type.
 
 // Qt
 #include <QCheckBox>
 #include <QtTest>
 
+#include "fakeframe.h"
 #include "firmwareformat.h"
-#include "pages2fixture.h"
 #include "tabprompt.h"
+#include "wizardfixture.h"
 
 namespace {
 
-constexpr int kPromptStep = 4;
-constexpr int kCodeStep = 7;
-constexpr int kDisableUpgrades = 1017;
-constexpr int kDisableDataMode = 1018;
-constexpr int kDisableStatusInfo = 1019;
-constexpr int kShowVersionReport = 1020;
-constexpr int kShowPrompt = 1021;
-constexpr int kShowDeviceConnects = 1026;
+constexpr int kDisableUpgrades = PromptIds::DisableUpgrades;
+constexpr int kDisableDataMode = PromptIds::DisableDataMode;
+constexpr int kDisableStatusInfo = PromptIds::DisableStatusInfo;
+constexpr int kShowVersionReport = PromptIds::ShowVersionReport;
+constexpr int kShowPrompt = PromptIds::ShowPrompt;
+constexpr int kShowDeviceConnects = PromptIds::ShowDeviceConnects;
 constexpr int kBoxIds[] = {kDisableUpgrades, kDisableDataMode, kDisableStatusInfo,
                            kShowVersionReport, kShowPrompt, kShowDeviceConnects};
 
@@ -51,11 +50,9 @@ private slots:
     void showAndLeave();
     void eachBoxMovesItsFlag_data();
     void eachBoxMovesItsFlag();
-    void enterAndEscape_data();
-    void enterAndEscape();
 
 private:
-    CTabPrompt *page() const { return m_wizard.dlg->m_pPromptPage; }
+    CTabPrompt *page() const { return m_page; }
     QCheckBox *box(int id) const { return page()->GetDlgItem<QCheckBox>(id); }
     void showPage(int flags);
     int flags() const;
@@ -63,17 +60,28 @@ private:
     // A click on the box itself, the part of a check box that takes clicks.
     static void click(QCheckBox *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
 
+    // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
+    void StartWizard()
+    {
+        QVERIFY(m_wizard.Start());
+        m_page = m_wizard.PageAt<CTabPrompt>(CBrindleDlg::StepPrompt);
+    }
+
+    FrameFixture m_frame;
     WizardFixture m_wizard;
+    CTabPrompt *m_page = nullptr;
 };
 
 void TestTabPrompt::init()
 {
-    QVERIFY(m_wizard.Start());
+    QVERIFY(m_frame.Start());
+    m_page = m_frame.Add(new CTabPrompt(m_frame.frame.get()), IDD_TAB_PROMPT);
 }
 
 void TestTabPrompt::cleanup()
 {
-    QVERIFY2(m_wizard.Stop(), "a window was left over");
+    m_wizard.Stop();
+    QVERIFY2(m_frame.Stop(), "a window was left over");  // no window at all, of the wizard or the frame
 }
 
 void TestTabPrompt::showPage(int f)
@@ -85,7 +93,7 @@ void TestTabPrompt::showPage(int f)
     p->m_bDisableStatusInfo = f & DisableStatusInfo;
     p->m_bHideVersionReport = f & HideVersionReport;
     p->m_bHidePrompt = f & HidePrompt;
-    m_wizard.ArriveAt(kPromptStep);
+    m_frame.Arrive(page());
 }
 
 int TestTabPrompt::flags() const
@@ -109,25 +117,14 @@ QList<int> TestTabPrompt::checkedBoxes() const
 void TestTabPrompt::texts()
 {
     showPage(0);
-    QCOMPARE(m_wizard.Title(), QStringLiteral("Choose Firmware Options"));
-    QCOMPARE(m_wizard.Description(),
-             QStringLiteral("Modify the behaviour of the firmware. Instructs the Monitor to not display promtps, "
-                            "device detected messages and version information. Allows data mode and firmware "
-                            "upgrades to be disabled."));
     CTabPrompt *p = page();
-    QCOMPARE(box(kDisableUpgrades), p->m_chkDisableUpgrades);
-    QCOMPARE(box(kDisableDataMode), p->m_chkDisableDataMode);
-    QCOMPARE(box(kDisableStatusInfo), p->m_chkDisableStatusInfo);
-    QCOMPARE(box(kShowVersionReport), p->m_chkShowVersionReport);
-    QCOMPARE(box(kShowPrompt), p->m_chkShowPrompt);
-    QCOMPARE(box(kShowDeviceConnects), p->m_chkShowDeviceConnects);
     QCOMPARE(p->m_chkDisableUpgrades->text(), QStringLiteral("Disable Firmware Upgrades"));
     QCOMPARE(p->m_chkDisableDataMode->text(), QStringLiteral("Disable Data Mode"));
     QCOMPARE(p->m_chkDisableStatusInfo->text(), QStringLiteral("Disable Sonette Status Information"));
     QCOMPARE(p->m_chkShowVersionReport->text(), QStringLiteral("Show Version Report at startup"));
     QCOMPARE(p->m_chkShowPrompt->text(), QStringLiteral("Show Prompt"));
     QCOMPARE(p->m_chkShowDeviceConnects->text(), QStringLiteral("Show Device Connects/Removals"));
-    QVERIFY(m_wizard.NextEnabled());
+    QVERIFY(m_frame.NextEnabled());
 }
 
 void TestTabPrompt::sameBoxesForEveryType_data()
@@ -142,14 +139,15 @@ void TestTabPrompt::sameBoxesForEveryType_data()
 
 void TestTabPrompt::sameBoxesForEveryType()
 {
+    StartWizard();
     QFETCH(QByteArray, version);
 
     // A file whose options hide the prompt and the version report.
     using namespace Firmware;
     QVERIFY(m_wizard.Load(ImageBuilder(ImageBuilder::Rom, version).setOption(kOptHidePrompt | kOptHideVersionReport)));
-    while (m_wizard.dlg->m_nCurrentStep < kPromptStep)
+    while (m_wizard.Step() < CBrindleDlg::StepPrompt)
         m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kPromptStep);
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepPrompt);
     for (int id : kBoxIds) {
         QVERIFY(box(id)->isVisible());
         QVERIFY(box(id)->isEnabled());
@@ -161,44 +159,37 @@ void TestTabPrompt::showAndLeave_data()
 {
     QTest::addColumn<int>("flags");
     QTest::addColumn<QList<int>>("checked");
-    QTest::addColumn<bool>("back");  // left with Back rather than Next
 
-    QTest::newRow("all clear") << 0 << QList<int>{kShowVersionReport, kShowPrompt, kShowDeviceConnects} << false;
-    QTest::newRow("all set") << int(AllFlags) << QList<int>{kDisableUpgrades, kDisableDataMode, kDisableStatusInfo}
-                             << true;
+    QTest::newRow("all clear") << 0 << QList<int>{kShowVersionReport, kShowPrompt, kShowDeviceConnects};
+    QTest::newRow("all set") << int(AllFlags) << QList<int>{kDisableUpgrades, kDisableDataMode, kDisableStatusInfo};
     QTest::newRow("upgrades disabled")
         << int(DisableUpgrades)
-        << QList<int>{kDisableUpgrades, kShowVersionReport, kShowPrompt, kShowDeviceConnects} << false;
-    QTest::newRow("connects hidden") << int(HideConnects) << QList<int>{kShowVersionReport, kShowPrompt} << true;
+        << QList<int>{kDisableUpgrades, kShowVersionReport, kShowPrompt, kShowDeviceConnects};
+    QTest::newRow("connects hidden") << int(HideConnects) << QList<int>{kShowVersionReport, kShowPrompt};
     QTest::newRow("data mode disabled")
         << int(DisableDataMode)
-        << QList<int>{kDisableDataMode, kShowVersionReport, kShowPrompt, kShowDeviceConnects} << false;
+        << QList<int>{kDisableDataMode, kShowVersionReport, kShowPrompt, kShowDeviceConnects};
     QTest::newRow("status information disabled")
         << int(DisableStatusInfo)
-        << QList<int>{kDisableStatusInfo, kShowVersionReport, kShowPrompt, kShowDeviceConnects} << true;
-    QTest::newRow("version report hidden") << int(HideVersionReport) << QList<int>{kShowPrompt, kShowDeviceConnects}
-                                           << false;
-    QTest::newRow("prompt hidden") << int(HidePrompt) << QList<int>{kShowVersionReport, kShowDeviceConnects} << true;
+        << QList<int>{kDisableStatusInfo, kShowVersionReport, kShowPrompt, kShowDeviceConnects};
+    QTest::newRow("version report hidden") << int(HideVersionReport) << QList<int>{kShowPrompt, kShowDeviceConnects};
+    QTest::newRow("prompt hidden") << int(HidePrompt) << QList<int>{kShowVersionReport, kShowDeviceConnects};
     QTest::newRow("prompt and version report hidden")
-        << int(HidePrompt | HideVersionReport) << QList<int>{kShowDeviceConnects} << false;
+        << int(HidePrompt | HideVersionReport) << QList<int>{kShowDeviceConnects};
 }
 
 void TestTabPrompt::showAndLeave()
 {
     QFETCH(int, flags);
     QFETCH(QList<int>, checked);
-    QFETCH(bool, back);
 
     // The opposite values first, so that a box left as it was would show.
     showPage(AllFlags & ~flags);
-    m_wizard.Next();
+    m_frame.Next();
 
     showPage(flags);
     QCOMPARE(checkedBoxes(), checked);
-    if (back)
-        m_wizard.Back();
-    else
-        m_wizard.Next();
+    m_frame.Next();
     QVERIFY(!page()->isVisible());
     QCOMPARE(this->flags(), flags);
 }
@@ -225,37 +216,9 @@ void TestTabPrompt::eachBoxMovesItsFlag()
     for (int start : {0, int(AllFlags)}) {
         showPage(start);
         click(box(id));
-        m_wizard.Next();
+        m_frame.Next();
         QCOMPARE(flags(), start ^ flag);
     }
-}
-
-void TestTabPrompt::enterAndEscape_data()
-{
-    QTest::addColumn<int>("focusId");
-
-    QTest::newRow("Show Prompt") << kShowPrompt;
-    QTest::newRow("Disable Sonette Status Information") << kDisableStatusInfo;
-}
-
-void TestTabPrompt::enterAndEscape()
-{
-    QFETCH(int, focusId);
-
-    showPage(HidePrompt | DisableDataMode);
-    QWidget *control = page()->GetDlgItem(focusId);
-    control->setFocus();
-    QTest::keyClick(control, Qt::Key_Return);
-    // With no file loaded the steps of particular firmware types are passed over.
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
-    QCOMPARE(flags(), int(HidePrompt | DisableDataMode));
-
-    m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kPromptStep);
-    control->setFocus();
-    QTest::keyClick(control, Qt::Key_Escape);
-    QVERIFY(!m_wizard.dlg->isVisible());
-    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestTabPrompt)

@@ -11,37 +11,25 @@
 
 #include "firmwareformat.h"
 #include "editalnum.h"
-#include "pages2fixture.h"
+#include "fakeframe.h"
 #include "tabcode.h"
 #include "tabsummary.h"
+#include "wizardfixture.h"
 
 namespace {
 
-constexpr int kSummaryStep = 1;
-constexpr int kConfirmStep = 8;
 
-// The values the wizard copies into a summary page.
-struct Values {
-    int fileKind = Firmware::KindRom;
-    int codeType = Firmware::CodeRomImage;
-    int firmwareType = Firmware::TypeQHAR;
-    int baudRate = 9600;
-    int dataBits = 8;
-    int stopBits = 1;
-    int parity = 0;
-    int flowControl = 0;
-    int productId = 0x5C10;
-    int vendorId = 0x2B3F;
-    bool disableUpgrades = false;
-    bool hideConnects = false;
-    bool disableDataMode = false;
-    bool disableStatusInfo = false;
-    bool hideVersionReport = false;
-    bool hidePrompt = false;
-    bool disableLedFlash = false;
-    bool shortCommandSet = false;
-    bool asciiInput = true;
-    QString version = QStringLiteral("03.64QHARF");
+// What a summary page describes, starting from the page's worked example: a QHAR ROM image
+// with the default settings, ASCII input and the default USB IDs.
+struct Values : SettingsText::SummaryValues {
+    Values()
+    {
+        nFirmwareType = Firmware::TypeQHAR;
+        nProductId = 0x5C10;
+        nVendorId = 0x2B3F;
+        bAsciiInput = true;
+        strVersion = QStringLiteral("03.64QHARF");
+    }
 };
 
 // The seven display texts, as the members hold them.
@@ -56,30 +44,6 @@ struct Texts {
                                      "Show Device Connects/Removals, Show Version Report at Startup.");
 };
 
-void Fill(CTabSummary *page, const Values &v)
-{
-    page->m_nFileKind = v.fileKind;
-    page->m_nCodeType = v.codeType;
-    page->m_nFirmwareType = v.firmwareType;
-    page->m_nBaudRate = v.baudRate;
-    page->m_nDataBits = v.dataBits;
-    page->m_nStopBits = v.stopBits;
-    page->m_nParity = v.parity;
-    page->m_nFlowControl = v.flowControl;
-    page->m_nProductId = v.productId;
-    page->m_nVendorId = v.vendorId;
-    page->m_bDisableUpgrades = v.disableUpgrades;
-    page->m_bHideConnects = v.hideConnects;
-    page->m_bDisableDataMode = v.disableDataMode;
-    page->m_bDisableStatusInfo = v.disableStatusInfo;
-    page->m_bHideVersionReport = v.hideVersionReport;
-    page->m_bHidePrompt = v.hidePrompt;
-    page->m_bDisableLedFlash = v.disableLedFlash;
-    page->m_bShortCommandSet = v.shortCommandSet;
-    page->m_bAsciiInput = v.asciiInput;
-    page->SetVersion(v.version);
-}
-
 }  // namespace
 
 Q_DECLARE_METATYPE(Values)
@@ -93,8 +57,8 @@ private slots:
     void init();
     void cleanup();
 
-    void headers_data();
-    void headers();
+    void firstShow_data();
+    void firstShow();
     void describes_data();
     void describes();
     void showingTwiceGivesTheSameTexts();
@@ -106,25 +70,33 @@ private slots:
 private:
     CTabSummary *page(bool confirm) const
     {
-        return confirm ? m_wizard.dlg->m_pConfirmPage : m_wizard.dlg->m_pSummaryPage;
+        if (m_wizard.dlg)
+            return m_wizard.PageAt<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
+        return confirm ? m_pConfirm : m_pSummary;
     }
     // The statics' texts, as the user sees them.
     static Texts Shown(const CTabSummary *page);
     static void CompareTexts(const Texts &actual, const Texts &expected);
 
+    FrameFixture m_frame;
     WizardFixture m_wizard;
+    CTabSummary *m_pSummary = nullptr;
+    CTabSummary *m_pConfirm = nullptr;
 };
 
 void TestTabSummary::init()
 {
     QVERIFY(m_wizard.dir.isValid());
-    QVERIFY(m_wizard.Start());
+    QVERIFY(m_frame.Start());
+    m_pSummary = m_frame.Add(new CTabSummary(0, m_frame.frame.get()), IDD_TAB_SUMMARY);
+    m_pConfirm = m_frame.Add(new CTabSummary(1, m_frame.frame.get()), IDD_TAB_SUMMARY);
     QGuiApplication::clipboard()->clear();
 }
 
 void TestTabSummary::cleanup()
 {
-    QVERIFY2(m_wizard.Stop(), "a window was left over");
+    m_wizard.Stop();
+    QVERIFY2(m_frame.Stop(), "a window was left over");  // no window at all, of the wizard or the frame
 }
 
 Texts TestTabSummary::Shown(const CTabSummary *page)
@@ -133,7 +105,8 @@ Texts TestTabSummary::Shown(const CTabSummary *page)
         QLabel *label = page->GetDlgItem<QLabel>(id);
         return label ? label->text() : QStringLiteral("<no static %1>").arg(id);
     };
-    return {text(1020), text(1021), text(1022), text(1023), text(1024), text(1025), text(1026)};
+    return {text(SummaryIds::FwVersion), text(SummaryIds::FwType), text(SummaryIds::Monitor), text(SummaryIds::Pid),
+            text(SummaryIds::Vid),       text(SummaryIds::InitMode), text(SummaryIds::Options)};
 }
 
 void TestTabSummary::CompareTexts(const Texts &actual, const Texts &expected)
@@ -147,41 +120,29 @@ void TestTabSummary::CompareTexts(const Texts &actual, const Texts &expected)
     QCOMPARE(actual.options, expected.options);
 }
 
-void TestTabSummary::headers_data()
+void TestTabSummary::firstShow_data()
 {
     QTest::addColumn<bool>("confirm");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("description");
 
-    QTest::newRow("file summary")
-        << false << "Firmware Settings"
-        << "This is the firmware settings for the selected firmware file before modification. The following "
-           "screens allow you to modify the baud rate, startup mode and enable or disable monitor messages.";
-    QTest::newRow("confirm summary")
-        << true << "Summary of Firmware Customisations"
-        << "The following firmware settings will be applied to the firmware file selected. The next screen will "
-           "be able to choose a new filename to store it as.";
+    QTest::newRow("file summary") << false;
+    QTest::newRow("confirm summary") << true;
 }
 
-void TestTabSummary::headers()
+void TestTabSummary::firstShow()
 {
     QFETCH(bool, confirm);
-    QFETCH(QString, title);
-    QFETCH(QString, description);
 
     CTabSummary *p = page(confirm);
     QCOMPARE(p->m_bConfirm, confirm ? 1 : 0);
     // Created with empty texts, before any show.
     CompareTexts(Shown(p), Texts{{}, {}, {}, {}, {}, {}, {}});
-    QVERIFY(p->m_strFwVersion.isEmpty() && p->m_strOptions.isEmpty());
+    QVERIFY(p->m_texts.fwVersion.isEmpty() && p->m_texts.options.isEmpty());
 
-    m_wizard.ArriveAt(confirm ? kConfirmStep : kSummaryStep);
-    QCOMPARE(m_wizard.Title(), title);
-    QCOMPARE(m_wizard.Description(), description);
-    QVERIFY(m_wizard.NextEnabled());
-    QVERIFY(!p->GetDlgItem(1023)->isVisible());
-    QVERIFY(!p->GetDlgItem(1024)->isVisible());
-    QVERIFY(p->GetDlgItem(1026)->isVisible());
+    m_frame.Arrive(p);
+    QVERIFY(m_frame.NextEnabled());
+    QVERIFY(!p->GetDlgItem(SummaryIds::Pid)->isVisible());
+    QVERIFY(!p->GetDlgItem(SummaryIds::Vid)->isVisible());
+    QVERIFY(p->GetDlgItem(SummaryIds::Options)->isVisible());
 }
 
 void TestTabSummary::describes_data()
@@ -200,7 +161,7 @@ void TestTabSummary::describes_data()
 
     {
         Values v = example;
-        v.version = QStringLiteral("03.64-ABCQHARF");
+        v.strVersion = QStringLiteral("03.64-ABCQHARF");
         Texts t = described;
         t.fwVersion = QStringLiteral("03.64-ABC (Modified) ");
         QTest::newRow("modified") << false << v << t;
@@ -210,11 +171,11 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.parity = 3;
-        v.flowControl = 4;
-        v.stopBits = 2;
-        v.dataBits = 7;
-        v.baudRate = 14400;
+        v.nParity = 3;
+        v.nFlowControl = 4;
+        v.nStopBits = 2;
+        v.nDataBits = 7;
+        v.nBaudRate = 14400;
         Texts t = described;
         t.monitor = QStringLiteral("14400 baud, 7 bits, 2 stop bit, unknown parity, unknown flow control");
         QTest::newRow("unknown parity and flow") << false << v << t;
@@ -224,17 +185,17 @@ void TestTabSummary::describes_data()
                                               std::tuple{0, 3, "no parity, XON/XOFF"},
                                               std::tuple{-1, -1, "unknown parity, unknown flow control"}}) {
         Values v = example;
-        v.parity = parity;
-        v.flowControl = flow;
-        v.baudRate = 115200;
+        v.nParity = parity;
+        v.nFlowControl = flow;
+        v.nBaudRate = 115200;
         Texts t = described;
         t.monitor = QStringLiteral("115200 baud, 8 bits, 1 stop bit, ") + QLatin1String(words);
         QTest::newRow(words) << false << v << t;
     }
     {
         Values v = example;
-        v.productId = 5;
-        v.vendorId = 0xABCD;
+        v.nProductId = 5;
+        v.nVendorId = 0xABCD;
         Texts t = described;
         t.pid = QStringLiteral("0x0005");
         t.vid = QStringLiteral("0xabcd");
@@ -242,14 +203,14 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.fileKind = Firmware::KindUpgrade;
-        v.codeType = Firmware::CodeMain;
-        v.firmwareType = Firmware::TypeQSOL;
-        v.version = QStringLiteral("03.64QSOLF");
+        v.nFileKind = Firmware::KindUpgrade;
+        v.nCodeType = Firmware::CodeMain;
+        v.nFirmwareType = Firmware::TypeQSOL;
+        v.strVersion = QStringLiteral("03.64QSOLF");
         Texts t = described;
         t.fwType = QStringLiteral("QSOL QUF Upgrader File for Main Code");
         QTest::newRow("upgrade file, main code") << false << v << t;
-        v.codeType = Firmware::CodeReflash;
+        v.nCodeType = Firmware::CodeReflash;
         t.fwType = QStringLiteral("QSOL QUF Upgrader File");
         QTest::newRow("upgrade file, other code") << false << v << t;
         t = confirmed;
@@ -258,15 +219,15 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.fileKind = Firmware::KindBld;
-        v.codeType = Firmware::CodeMain;
+        v.nFileKind = Firmware::KindBld;
+        v.nCodeType = Firmware::CodeMain;
         Texts t = described;
         t.fwType = QStringLiteral("QHAR BLD File");
         QTest::newRow("BLD image") << false << v << t;
     }
     {
         Values v = example;
-        v.firmwareType = Firmware::TypeNone;
+        v.nFirmwareType = Firmware::TypeNone;
         Texts t = described;
         t.fwType = QStringLiteral("QHARF ROM File");
         QTest::newRow("type not recognised") << false << v << t;
@@ -276,28 +237,28 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.firmwareType = Firmware::TypeNone;
-        v.version = QStringLiteral("03.64-ABC");
+        v.nFirmwareType = Firmware::TypeNone;
+        v.strVersion = QStringLiteral("03.64-ABC");
         Texts t = described;
         t.fwVersion = QString();
         t.fwType = QStringLiteral("03.64-ABC ROM File");
         QTest::newRow("no Q in the version") << false << v << t;
-        v.version = QStringLiteral("QHARF");
+        v.strVersion = QStringLiteral("QHARF");
         t.fwType = QStringLiteral("QHARF ROM File");
         QTest::newRow("Q first") << false << v << t;
     }
     {
         Values v = example;
-        v.firmwareType = Firmware::TypeQWEX | Firmware::TypeQJ4J;
+        v.nFirmwareType = Firmware::TypeQWEX | Firmware::TypeQJ4J;
         Texts t = described;
         t.fwType = QStringLiteral("QWEX ROM File");
         QTest::newRow("first type bit wins") << false << v << t;
     }
     {
         Values v = example;
-        v.disableUpgrades = v.hideConnects = v.disableDataMode = v.hideVersionReport = v.hidePrompt = true;
-        v.disableLedFlash = v.shortCommandSet = true;
-        v.asciiInput = false;
+        v.bDisableUpgrades = v.bHideConnects = v.bDisableDataMode = v.bHideVersionReport = v.bHidePrompt = true;
+        v.bDisableLedFlash = v.bShortCommandSet = true;
+        v.bAsciiInput = false;
         Texts t = described;
         t.initMode = QStringLiteral("SCS, IPH, Disable LED Flash at Power-on");
         t.options = QStringLiteral("Disable Firmware Upgrades, Disable Data Mode,\r\nNo Prompt, "
@@ -306,26 +267,26 @@ void TestTabSummary::describes_data()
     }
     struct OneOption {
         const char *name;
-        bool Values::*flag;
+        bool SettingsText::SummaryValues::*flag;
         const char *options;
     };
     const OneOption oneOption[] = {
-        {"upgrades disabled", &Values::disableUpgrades,
+        {"upgrades disabled", &Values::bDisableUpgrades,
          "Disable Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
          "Show Version Report at Startup."},
-        {"data mode disabled", &Values::disableDataMode,
+        {"data mode disabled", &Values::bDisableDataMode,
          "Allow Firmware Upgrades, Disable Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
          "Show Version Report at Startup."},
-        {"prompt hidden", &Values::hidePrompt,
+        {"prompt hidden", &Values::bHidePrompt,
          "Allow Firmware Upgrades, Allow Data Mode,\r\nNo Prompt, Show Device Connects/Removals, "
          "Show Version Report at Startup."},
-        {"connects hidden", &Values::hideConnects,
+        {"connects hidden", &Values::bHideConnects,
          "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, No Device Connects/Removals, "
          "Show Version Report at Startup."},
-        {"version report hidden", &Values::hideVersionReport,
+        {"version report hidden", &Values::bHideVersionReport,
          "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
          "No Version Report at Startup."},
-        {"status information disabled: not described", &Values::disableStatusInfo,
+        {"status information disabled: not described", &Values::bDisableStatusInfo,
          "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
          "Show Version Report at Startup."},
     };
@@ -338,13 +299,13 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.disableLedFlash = true;
+        v.bDisableLedFlash = true;
         Texts t = described;
         t.initMode = QStringLiteral("ECS, IPA, Disable LED Flash at Power-on");
         QTest::newRow("LED flash disabled") << false << v << t;
         v = example;
-        v.shortCommandSet = true;
-        v.asciiInput = false;
+        v.bShortCommandSet = true;
+        v.bAsciiInput = false;
         t.initMode = QStringLiteral("SCS, IPH, LED Flash at Power-on");
         QTest::newRow("short commands, binary input") << false << v << t;
     }
@@ -357,11 +318,11 @@ void TestTabSummary::describes()
     QFETCH(Texts, texts);
 
     CTabSummary *p = page(confirm);
-    Fill(p, values);
-    m_wizard.ArriveAt(confirm ? kConfirmStep : kSummaryStep);
+    p->SetValues(values);
+    m_frame.Arrive(p);
 
-    CompareTexts(Texts{p->m_strFwVersion, p->m_strFwType, p->m_strMonitor, p->m_strPid, p->m_strVid,
-                       p->m_strInitMode, p->m_strOptions},
+    CompareTexts(Texts{p->m_texts.fwVersion, p->m_texts.fwType, p->m_texts.monitor, p->m_texts.pid, p->m_texts.vid,
+                       p->m_texts.initMode, p->m_texts.options},
                  texts);
     // The statics break the options' line with a plain line feed.
     Texts shown = texts;
@@ -372,38 +333,38 @@ void TestTabSummary::describes()
 void TestTabSummary::showingTwiceGivesTheSameTexts()
 {
     Values v;
-    v.version = QStringLiteral("03.64-ABCQHARF");
-    v.fileKind = Firmware::KindUpgrade;
-    v.codeType = Firmware::CodeMain;
+    v.strVersion = QStringLiteral("03.64-ABCQHARF");
+    v.nFileKind = Firmware::KindUpgrade;
+    v.nCodeType = Firmware::CodeMain;
     CTabSummary *p = page(false);
-    Fill(p, v);
-    m_wizard.ArriveAt(kSummaryStep);
+    p->SetValues(v);
+    m_frame.Arrive(p);
     const Texts first = Shown(p);
     QCOMPARE(first.fwVersion, QStringLiteral("03.64-ABC (Modified) "));
     QCOMPARE(first.fwType, QStringLiteral("QHAR QUF Upgrader File for Main Code"));
 
-    m_wizard.Next();
-    m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kSummaryStep);
+    m_frame.Next();
+    m_frame.Back();
+    QVERIFY(p->IsShown());
     CompareTexts(Shown(p), first);
-    QCOMPARE(p->m_strFwVersion, first.fwVersion);
+    QCOMPARE(p->m_texts.fwVersion, first.fwVersion);
 }
 
 void TestTabSummary::showsChangedMembers()
 {
     CTabSummary *p = page(true);
-    Fill(p, Values());
-    m_wizard.ArriveAt(kConfirmStep);
+    p->SetValues(Values());
+    m_frame.Arrive(p);
     QCOMPARE(Shown(p).monitor, QStringLiteral("9600 baud, 8 bits, 1 stop bit, no parity, no flow control"));
 
     // Written while the page is hidden, shown at the next show; nothing changes before that.
-    m_wizard.ArriveAt(kConfirmStep - 1);
-    p->m_nBaudRate = 57600;
-    p->m_bHidePrompt = true;
-    p->SetVersion(QStringLiteral("03.70-XYZQSOLF"));
-    p->m_nFirmwareType = Firmware::TypeQSOL;
+    m_frame.Back();
+    p->m_values.nBaudRate = 57600;
+    p->m_values.bHidePrompt = true;
+    p->m_values.strVersion = QStringLiteral("03.70-XYZQSOLF");
+    p->m_values.nFirmwareType = Firmware::TypeQSOL;
     QCOMPARE(Shown(p).monitor, QStringLiteral("9600 baud, 8 bits, 1 stop bit, no parity, no flow control"));
-    m_wizard.ArriveAt(kConfirmStep);
+    m_frame.Arrive(p);
     QCOMPARE(Shown(p).monitor, QStringLiteral("57600 baud, 8 bits, 1 stop bit, no parity, no flow control"));
     QVERIFY(Shown(p).options.contains(QStringLiteral("No Prompt")));
     QCOMPARE(Shown(p).fwVersion, QStringLiteral("03.70-XYZ"));
@@ -453,23 +414,23 @@ void TestTabSummary::copy()
 
     CTabSummary *p = page(confirm);
     Values v;
-    v.version = version;
-    v.productId = 0x1234;
-    v.vendorId = 0xABCD;
-    Fill(p, v);
-    m_wizard.ArriveAt(confirm ? kConfirmStep : kSummaryStep);
+    v.strVersion = version;
+    v.nProductId = 0x1234;
+    v.nVendorId = 0xABCD;
+    p->SetValues(v);
+    m_frame.Arrive(p);
 
-    auto *button = p->GetDlgItem<QPushButton>(1038);
+    auto *button = p->GetDlgItem<QPushButton>(SummaryIds::Copy);
     QVERIFY(button);
     QCOMPARE(button->text(), QStringLiteral("Copy"));
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
     QCOMPARE(p->CopyText(), copied);
     // The IDs are described on the page but never copied.
-    QCOMPARE(p->m_strPid, QStringLiteral("0x1234"));
+    QCOMPARE(p->m_texts.pid, QStringLiteral("0x1234"));
     QVERIFY(!copied.contains(QStringLiteral("1234")) && !copied.contains(QStringLiteral("abcd")));
     // Copying leaves the wizard where it was.
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, confirm ? kConfirmStep : kSummaryStep);
+    QVERIFY(p->IsShown());
 }
 
 void TestTabSummary::loadedExample()
@@ -477,10 +438,10 @@ void TestTabSummary::loadedExample()
     // A ROM image whose settings are those of the page's worked example.
     ImageBuilder builder(ImageBuilder::Rom, "03.64QHARF");
     builder.setInit(Firmware::kInitAsciiInput).setOption(0).setLine(0).setFlow(0).setDivisor(0x4138);
+    QVERIFY(m_wizard.Start());
     QVERIFY(m_wizard.Load(builder));
     CTabSummary *p = page(false);
     QVERIFY(p->isVisible());
-    QCOMPARE(m_wizard.Title(), QStringLiteral("Firmware Settings"));
     Texts expected;
     expected.options.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     expected.pid = expected.vid = QStringLiteral("0x0000");  // only QSOL firmware carries the IDs
@@ -489,11 +450,10 @@ void TestTabSummary::loadedExample()
         return;
 
     // The confirmation shows the same settings with the version code merged in.
-    while (m_wizard.dlg->m_nCurrentStep < 7)
-        m_wizard.Next();
-    WizardFixture::Type(m_wizard.dlg->m_pCodePage->m_editCode, QStringLiteral("abc"));
+    QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepCode));
+    WizardFixture::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("abc"));
     m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kConfirmStep);
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
     expected.fwVersion = QStringLiteral("03.64-ABC");
     expected.fwType = QStringLiteral("QHAR");
     CompareTexts(Shown(page(true)), expected);

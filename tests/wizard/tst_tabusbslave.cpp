@@ -1,4 +1,4 @@
-// "Set PID/VID": the IDs shown as four lower-case hexadecimal digits and read back the way the
+// "Set PID/VID", alone in a stand-in frame and, for a loaded file, in the wizard: the IDs shown as four lower-case hexadecimal digits and read back the way the
 // C library reads a base-16 number, the two strings kept exactly, and Next held back, with the
 // reason on the page, while the strings hold a character beyond the image's one byte per
 // character or the three USB strings would not fit the image.
@@ -6,18 +6,12 @@
 // Qt
 #include <QtTest>
 
-#include "firmwareformat.h"
 #include "editalnum.h"
-#include "pages2fixture.h"
+#include "fakeframe.h"
+#include "firmwareformat.h"
 #include "tabcode.h"
 #include "tabusbslave.h"
-
-namespace {
-
-constexpr int kUsbStep = 5;
-constexpr int kCodeStep = 7;
-
-}  // namespace
+#include "wizardfixture.h"
 
 class TestTabUsbSlave : public QObject
 {
@@ -27,7 +21,6 @@ private slots:
     void init();
     void cleanup();
 
-    void header();
     void showsMembers_data();
     void showsMembers();
     void readsIdsBack_data();
@@ -43,39 +36,38 @@ private slots:
     void loadedFileShownAndCollected();
 
 private:
-    CTabUsbSlave *page() const { return m_wizard.dlg->m_pUsbPage; }
-    // The page on screen for a QSOL firmware, so that Next and Back walk through it.
+    CTabUsbSlave *page() const { return m_page; }
+    // The page on screen.
     void showPage();
 
+    // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
+    void StartWizard()
+    {
+        QVERIFY(m_wizard.Start());
+        m_page = m_wizard.PageAt<CTabUsbSlave>(CBrindleDlg::StepUsb);
+    }
+
+    FrameFixture m_frame;
     WizardFixture m_wizard;
+    CTabUsbSlave *m_page = nullptr;
 };
 
 void TestTabUsbSlave::init()
 {
     QVERIFY(m_wizard.dir.isValid());
-    QVERIFY(m_wizard.Start());
+    QVERIFY(m_frame.Start());
+    m_page = m_frame.Add(new CTabUsbSlave(m_frame.frame.get()), IDD_TAB_USBSLAVE);
 }
 
 void TestTabUsbSlave::cleanup()
 {
-    QVERIFY2(m_wizard.Stop(), "a window was left over");
+    m_wizard.Stop();
+    QVERIFY2(m_frame.Stop(), "a window was left over");  // no window at all, of the wizard or the frame
 }
 
 void TestTabUsbSlave::showPage()
 {
-    m_wizard.dlg->m_record.m_nFirmwareType = Firmware::TypeQSOL;
-    m_wizard.ArriveAt(kUsbStep);
-}
-
-void TestTabUsbSlave::header()
-{
-    showPage();
-    QCOMPARE(m_wizard.Title(), QStringLiteral("Modify USB Slave Mode Settings"));
-    QCOMPARE(m_wizard.Description(),
-             QStringLiteral("Change the VID and PID, Product and Manufacturer String of the device when it is "
-                            "configured in Slave mode. This is only applicable to QSOL firmware."));
-    QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    m_frame.Arrive(page());
 }
 
 void TestTabUsbSlave::showsMembers_data()
@@ -152,21 +144,21 @@ void TestTabUsbSlave::readsIdsBack()
     QCOMPARE(page()->m_nVendorId, 0x1111u);  // read only when the page is left
 
     // Back stores the vendor ID; Next later stores the product ID the same way.
-    m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, 4);
+    m_frame.Back();
+    QVERIFY(!page()->IsShown());
     QCOMPARE(page()->m_nVendorId, stored);
     QCOMPARE(page()->m_nProductId, 0x2222u);
 
-    m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kUsbStep);
+    m_frame.Next();
+    QVERIFY(page()->IsShown());
     QCOMPARE(page()->m_editVendorId->text(), shownAgain);
     WizardFixture::Retype(page()->m_editProductId, typed);
-    m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
+    m_frame.Next();
+    QVERIFY(!page()->IsShown());
     QCOMPARE(page()->m_nProductId, stored);
     QCOMPARE(page()->m_nVendorId, stored);
 
-    m_wizard.Back();
+    m_frame.Back();
     QCOMPARE(page()->m_editProductId->text(), shownAgain);
 }
 
@@ -193,13 +185,13 @@ void TestTabUsbSlave::keepsStringsExactly()
     showPage();
     WizardFixture::Retype(page()->m_editManufacturer, manufacturer);
     WizardFixture::Retype(page()->m_editProduct, product);
-    m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kCodeStep);
+    m_frame.Next();
+    QVERIFY(!page()->IsShown());
     QCOMPARE(page()->m_strManufacturer, manufacturer);
     QCOMPARE(page()->m_strProduct, product);
 
-    m_wizard.Back();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kUsbStep);
+    m_frame.Back();
+    QVERIFY(page()->IsShown());
     QCOMPARE(page()->m_editManufacturer->text(), manufacturer);
     QCOMPARE(page()->m_editProduct->text(), product);
 }
@@ -211,16 +203,16 @@ void TestTabUsbSlave::valuesSurviveNextAndBack()
     showPage();
     WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("0XABC"));
     WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("Maker"));
-    m_wizard.Next();
-    m_wizard.Back();
+    m_frame.Next();
+    m_frame.Back();
     QCOMPARE(page()->m_editVendorId->text(), QStringLiteral("0abc"));
     QCOMPARE(page()->m_editProductId->text(), QStringLiteral("5c10"));
     QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Maker"));
 
     // Passing through without changes keeps the values as they are.
-    m_wizard.Back();
-    m_wizard.Next();
-    m_wizard.Next();
+    m_frame.Back();
+    m_frame.Next();
+    m_frame.Next();
     QCOMPARE(page()->m_nVendorId, 0x0ABCu);
     QCOMPARE(page()->m_nProductId, 0x5C10u);
     QCOMPARE(page()->m_strManufacturer, QStringLiteral("Maker"));
@@ -254,12 +246,12 @@ void TestTabUsbSlave::stringsMustFit()
     showPage();
     WizardFixture::Retype(page()->m_editManufacturer, QString(manufacturer, QLatin1Char('m')));
     WizardFixture::Retype(page()->m_editProduct, QString(product, QLatin1Char('p')));
-    QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_frame.NextEnabled(), nextEnabled);
+    QCOMPARE(m_frame.frame->nextCaption, QStringLiteral("Next >"));
 
     // Enter acts as Next: it moves on only while the strings fit.
     QTest::keyClick(page()->m_editProduct, Qt::Key_Return);
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, nextEnabled ? kCodeStep : kUsbStep);
+    QCOMPARE(page()->IsShown(), !nextEnabled);
     if (nextEnabled)
         return;
 
@@ -270,15 +262,15 @@ void TestTabUsbSlave::stringsMustFit()
     QTest::keyClick(edit, Qt::Key_End);
     while (page()->m_editManufacturer->text().size() + page()->m_editProduct->text().size() > room
            && !edit->text().isEmpty()) {
-        QVERIFY(!m_wizard.NextEnabled());
+        QVERIFY(!m_frame.NextEnabled());
         QTest::keyClick(edit, Qt::Key_Backspace);
     }
-    QCOMPARE(m_wizard.NextEnabled(), page()->m_editManufacturer->text().size()
+    QCOMPARE(m_frame.NextEnabled(), page()->m_editManufacturer->text().size()
                                          + page()->m_editProduct->text().size() <= room);
     // And goes again when one more character is typed.
-    if (m_wizard.NextEnabled()) {
+    if (m_frame.NextEnabled()) {
         QTest::keyClicks(edit, QStringLiteral("z"));
-        QVERIFY(!m_wizard.NextEnabled());
+        QVERIFY(!m_frame.NextEnabled());
     }
 }
 
@@ -288,13 +280,13 @@ void TestTabUsbSlave::tooLongWhenShown()
     page()->SetProduct(QString(20, QLatin1Char('p')));
     page()->SetString3Length(4);
     showPage();
-    QVERIFY(!m_wizard.NextEnabled());
+    QVERIFY(!m_frame.NextEnabled());
 
     // The same strings with a shorter third one fit.
     page()->SetString3Length(3);
-    m_wizard.ArriveAt(4);
-    m_wizard.ArriveAt(kUsbStep);
-    QVERIFY(m_wizard.NextEnabled());
+    m_frame.Back();
+    m_frame.Arrive(page());
+    QVERIFY(m_frame.NextEnabled());
 }
 
 void TestTabUsbSlave::reasonWhenNotStorable_data()
@@ -345,7 +337,7 @@ void TestTabUsbSlave::reasonWhenNotStorable()
     // Shown with empty strings: only a third string too long for the image stops them.
     const bool emptyFit = string3 <= Firmware::kMaxUsbStringChars;
     QCOMPARE(label->text().isEmpty(), emptyFit);
-    QCOMPARE(m_wizard.NextEnabled(), emptyFit);
+    QCOMPARE(m_frame.NextEnabled(), emptyFit);
 
     // Put in the way a paste does: whole, characters beyond the basic plane included.
     for (const auto &[edit, text] : {std::pair(page()->m_editManufacturer, manufacturer), std::pair(page()->m_editProduct, product)}) {
@@ -355,9 +347,9 @@ void TestTabUsbSlave::reasonWhenNotStorable()
         QCOMPARE(edit->text(), text);
     }
     QCOMPARE(label->text(), reason);
-    QCOMPARE(m_wizard.NextEnabled(), reason.isEmpty());
+    QCOMPARE(m_frame.NextEnabled(), reason.isEmpty());
     QCOMPARE(page()->StringsFit(), reason.isEmpty());
-    QCOMPARE(m_wizard.dlg->m_btnNext->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_frame.frame->nextCaption, QStringLiteral("Next >"));
     if (!reason.isEmpty()) {
         // The reason is shown whole in its place on the page, wrapped over its lines.
         QVERIFY(label->isVisibleTo(page()));
@@ -371,7 +363,7 @@ void TestTabUsbSlave::reasonWhenNotStorable()
 
     // Enter acts as Next: it moves on only when the strings can be written.
     QTest::keyClick(page()->m_editProduct, Qt::Key_Return);
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, reason.isEmpty() ? kCodeStep : kUsbStep);
+    QCOMPARE(page()->IsShown(), !reason.isEmpty());
     if (reason.isEmpty() || !emptyFit)
         return;
 
@@ -379,17 +371,18 @@ void TestTabUsbSlave::reasonWhenNotStorable()
     WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("Acme"));
     WizardFixture::Retype(page()->m_editProduct, QStringLiteral("Board"));
     QVERIFY(label->text().isEmpty());
-    QVERIFY(m_wizard.NextEnabled());
+    QVERIFY(m_frame.NextEnabled());
 }
 
 void TestTabUsbSlave::loadedFileShownAndCollected()
 {
+    StartWizard();
     ImageBuilder builder(ImageBuilder::Rom, "03.64QSOLF");
     builder.setDeviceDescriptor(0x12, 0x0403, 0x00AB).setStrings({"Norvale", "USB Host", "SN0001"});
     QVERIFY(m_wizard.Load(builder));
-    for (int step = 2; step <= kUsbStep; ++step)
+    for (int step = 2; step <= CBrindleDlg::StepUsb; ++step)
         m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, kUsbStep);
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepUsb);
     QCOMPARE(page()->m_editVendorId->text(), QStringLiteral("0403"));
     QCOMPARE(page()->m_editProductId->text(), QStringLiteral("00ab"));
     QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Norvale"));
@@ -406,13 +399,13 @@ void TestTabUsbSlave::loadedFileShownAndCollected()
     WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("0x1D6B"));
     WizardFixture::Retype(page()->m_editProduct, QStringLiteral("Gadget"));
     m_wizard.Next();
-    WizardFixture::Retype(m_wizard.dlg->m_pCodePage->m_editCode, QStringLiteral("ABC"));
+    WizardFixture::Retype(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
     m_wizard.Next();
-    QCOMPARE(m_wizard.dlg->m_nCurrentStep, m_wizard.dlg->m_nConfirmStep);
-    QCOMPARE(m_wizard.dlg->m_record.m_nVendorId, 0x1D6B);
-    QCOMPARE(m_wizard.dlg->m_record.m_nProductId, 0x00AB);
-    QCOMPARE(m_wizard.dlg->m_record.m_strProduct, QStringLiteral("Gadget"));
-    QCOMPARE(m_wizard.dlg->m_record.m_strManufacturer, QString(109, QLatin1Char('m')));
+    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
+    QCOMPARE(m_wizard.dlg->Record().m_nVendorId, 0x1D6B);
+    QCOMPARE(m_wizard.dlg->Record().m_nProductId, 0x00AB);
+    QCOMPARE(m_wizard.dlg->Record().m_strProduct, QStringLiteral("Gadget"));
+    QCOMPARE(m_wizard.dlg->Record().m_strManufacturer, QString(109, QLatin1Char('m')));
     QVERIFY(m_wizard.services.messages.isEmpty());
 }
 

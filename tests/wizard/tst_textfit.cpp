@@ -171,26 +171,26 @@ bool TestTextFit::WalkTo(const QByteArray &version, int step)
     m_dlg->show();
     if (!QTest::qWaitForWindowExposed(m_dlg.get()))
         return false;
-    m_dlg->m_pOpenPage->m_editFilePath->setText(source);
-    while (m_dlg->m_nCurrentStep < step) {
-        if (m_dlg->m_apStepPages[m_dlg->m_nCurrentStep] == m_dlg->m_pCodePage)
-            m_dlg->m_pCodePage->m_editCode->setText(QStringLiteral("WWW"));
-        if (m_dlg->m_nCurrentStep == m_dlg->m_nSaveStep) {
+    m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    while (m_dlg->CurrentStep() < step) {
+        if (m_dlg->StepPage(m_dlg->CurrentStep()) == m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode))
+            m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("WWW"));
+        if (m_dlg->CurrentStep() == CBrindleDlg::StepSave) {
             const QString target = m_dir.filePath(QStringLiteral("board-revision-c-production-2026-12-10-WWW.ROM"));
             QFile::remove(target);
-            m_dlg->m_pSavePage->m_editFilePath->setText(target);
+            m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath->setText(target);
         }
-        const int before = m_dlg->m_nCurrentStep;
+        const int before = m_dlg->CurrentStep();
         m_dlg->OnNext();
-        if (m_dlg->m_nCurrentStep == before)
+        if (m_dlg->CurrentStep() == before)
             return false;
     }
-    return m_dlg->m_nCurrentStep == step && m_services.messages.isEmpty();
+    return m_dlg->CurrentStep() == step && m_services.messages.isEmpty();
 }
 
 void TestTextFit::CheckStep()
 {
-    CWizardPage *page = m_dlg->m_apStepPages[m_dlg->m_nCurrentStep];
+    CWizardPage *page = m_dlg->StepPage(m_dlg->CurrentStep());
     QVERIFY(page->isVisible());
     CheckControls(page);
     CheckControls(m_dlg.get(), {{QStringLiteral("the page"), page->geometry()}});
@@ -236,7 +236,7 @@ void TestTextFit::summaryWithEveryValue()
     QFETCH(bool, confirm);
     UseFont(scale);
     QVERIFY(WalkTo("03.64-ABCQLYT1F", confirm ? 8 : 1));
-    CTabSummary *page = confirm ? m_dlg->m_pConfirmPage : m_dlg->m_pSummaryPage;
+    CTabSummary *page = m_dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
     const auto reshow = [page] {
         page->ShowWindow(false);
         page->ShowWindow(true);
@@ -248,11 +248,11 @@ void TestTextFit::summaryWithEveryValue()
             for (int stop : {1, 2}) {
                 for (int parity = 0; parity <= 2; ++parity) {
                     for (int flow = 0; flow <= Firmware::kFlowUnknown; ++flow) {
-                        page->m_nBaudRate = d.rate;
-                        page->m_nDataBits = bits;
-                        page->m_nStopBits = stop;
-                        page->m_nParity = parity;
-                        page->m_nFlowControl = flow;
+                        page->m_values.nBaudRate = d.rate;
+                        page->m_values.nDataBits = bits;
+                        page->m_values.nStopBits = stop;
+                        page->m_values.nParity = parity;
+                        page->m_values.nFlowControl = flow;
                         reshow();
                         CheckControls(page);
                         if (QTest::currentTestFailed())
@@ -264,9 +264,10 @@ void TestTextFit::summaryWithEveryValue()
     }
     // Every combination of the option and mode flags.
     for (int flags = 0; flags < (1 << 9); ++flags) {
-        bool *members[] = {&page->m_bDisableUpgrades, &page->m_bHideConnects, &page->m_bDisableDataMode,
-                           &page->m_bDisableStatusInfo, &page->m_bHideVersionReport, &page->m_bHidePrompt,
-                           &page->m_bDisableLedFlash, &page->m_bShortCommandSet, &page->m_bAsciiInput};
+        SettingsText::SummaryValues &v = page->m_values;
+        bool *members[] = {&v.bDisableUpgrades,   &v.bHideConnects,    &v.bDisableDataMode,
+                           &v.bDisableStatusInfo, &v.bHideVersionReport, &v.bHidePrompt,
+                           &v.bDisableLedFlash,   &v.bShortCommandSet,   &v.bAsciiInput};
         for (int i = 0; i < 9; ++i)
             *members[i] = flags & (1 << i);
         reshow();

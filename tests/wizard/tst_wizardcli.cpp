@@ -99,13 +99,13 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
     RecordingServices services;
     CBrindleDlg dlg(&services);
     dlg.show();
-    const auto next = [&dlg] { QTest::mouseClick(dlg.m_btnNext, Qt::LeftButton); };
+    const auto next = [&dlg] { QTest::mouseClick(dlg.NextButton(), Qt::LeftButton); };
 
-    QTest::keyClicks(dlg.m_pOpenPage->m_editFilePath, source);
-    for (int guard = 0; guard < CBrindleDlg::kStepCount && dlg.m_nCurrentStep < dlg.m_nSaveStep; ++guard) {
-        switch (dlg.m_nCurrentStep) {
+    QTest::keyClicks(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath, source);
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && dlg.CurrentStep() < CBrindleDlg::StepSave; ++guard) {
+        switch (dlg.CurrentStep()) {
         case 2: {
-            CTabBaudRate *page = dlg.m_pBaudPage;
+            CTabBaudRate *page = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
             if (c.baud > 0)
                 page->m_comboBaudRate->setCurrentText(QString::number(c.baud));
             if (c.dataBits > 0)
@@ -117,7 +117,7 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
             break;
         }
         case 3: {
-            CTabInit *page = dlg.m_pInitPage;
+            CTabInit *page = dlg.StepPage<CTabInit>(CBrindleDlg::StepInit);
             if (c.asciiInput >= 0)
                 page->GetDlgItem<QRadioButton>(c.asciiInput ? 1022 : 1023)->setChecked(true);
             if (c.shortCommandSet >= 0)
@@ -128,38 +128,38 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
         }
         case 4:
             if (c.showPrompt >= 0)
-                dlg.m_pPromptPage->m_chkShowPrompt->setChecked(c.showPrompt);
+                dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->m_chkShowPrompt->setChecked(c.showPrompt);
             if (c.disableUpgrades >= 0)
-                dlg.m_pPromptPage->m_chkDisableUpgrades->setChecked(c.disableUpgrades);
+                dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->m_chkDisableUpgrades->setChecked(c.disableUpgrades);
             break;
         case 5:
             if (!c.vid.isEmpty())
-                dlg.m_pUsbPage->m_editVendorId->setText(c.vid);
+                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editVendorId->setText(c.vid);
             if (!c.pid.isEmpty())
-                dlg.m_pUsbPage->m_editProductId->setText(c.pid);
+                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editProductId->setText(c.pid);
             if (!c.manufacturer.isEmpty())
-                dlg.m_pUsbPage->m_editManufacturer->setText(c.manufacturer);
+                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editManufacturer->setText(c.manufacturer);
             if (!c.product.isEmpty())
-                dlg.m_pUsbPage->m_editProduct->setText(c.product);
+                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editProduct->setText(c.product);
             break;
         case 6:
             if (!c.dirPrefix.isEmpty()) {
-                dlg.m_pDirPrefixPage->m_editCode->clear();
-                QTest::keyClicks(dlg.m_pDirPrefixPage->m_editCode, c.dirPrefix);
+                dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->m_editCode->clear();
+                QTest::keyClicks(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->m_editCode, c.dirPrefix);
             }
             break;
         case 7:
-            dlg.m_pCodePage->m_editCode->clear();
-            QTest::keyClicks(dlg.m_pCodePage->m_editCode, c.code);
+            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->clear();
+            QTest::keyClicks(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, c.code);
             break;
         default:
             break;
         }
         next();
     }
-    QTest::keyClicks(dlg.m_pSavePage->m_editFilePath, target);
+    QTest::keyClicks(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
     next();
-    if (dlg.m_nCurrentStep != dlg.m_nLastStep || !services.messages.isEmpty())
+    if (dlg.CurrentStep() != CBrindleDlg::StepFinish || !services.messages.isEmpty())
         return QByteArray();
     return ImageBuilder::ReadFile(target);
 }

@@ -4,17 +4,16 @@
 #include <QWidget>
 
 #include "dialogtemplate.h"
+#include "wizardframe.h"
 
-class CBrindleDlg;
-
-// What every wizard page shares: built from its own template as a child of the wizard, writes
-// the wizard's header when shown, and passes Enter and Escape to the wizard as Next and Cancel.
+// What every wizard page shares: built from its own template as a child of its frame, writes
+// the frame's header when shown, and passes Enter and Escape to the frame as Next and Cancel.
 class CWizardPage : public QWidget
 {
     Q_OBJECT
 
 public:
-    CWizardPage(CBrindleDlg *wizard, const char *title, const char *description);
+    CWizardPage(IWizardFrame *frame, const char *title, const char *description);
 
     // Creates the page's controls from its template, then runs OnInitDialog.
     bool Create(int templateId, QWidget *parent);
@@ -32,7 +31,7 @@ public:
     template <class T>
     T *GetDlgItem(int id) const { return m_controls.Item<T>(id); }
 
-    CBrindleDlg *m_pWizard;
+    IWizardFrame *m_pWizard;
     const char *m_pszTitle;
     const char *m_pszDescription;
 
@@ -44,9 +43,9 @@ protected:
     // Makes the widget for a control of the template that needs its own class.
     virtual QWidget *CreateCustomControl(const ControlTemplate &, QWidget *) { return nullptr; }
 
-    // Writes m_pszTitle and m_pszDescription into the wizard's header.
+    // Writes m_pszTitle and m_pszDescription into the frame's header.
     void WriteHeader();
-    // Sets the wizard's Next caption to "Next >" in its normal mode, then enables or disables it.
+    // Enables or disables the frame's Next button.
     void SetNextEnabled(bool enabled);
 
     void keyPressEvent(QKeyEvent *event) override;

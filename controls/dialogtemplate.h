@@ -14,7 +14,6 @@
 #include <QSize>
 #include <QString>
 
-class QButtonGroup;
 class QFont;
 class QWidget;
 
@@ -76,16 +75,22 @@ const DialogTemplate *FindDialogTemplate(int id);
 class CDialogControls
 {
 public:
-    QWidget *Item(int id) const { return m_items.value(id); }
+    // The control with `id`. Asking for an id that the template lacks is a programming error:
+    // debug builds stop on it; release builds return null.
+    QWidget *Item(int id) const
+    {
+        QWidget *w = m_items.value(id);
+        Q_ASSERT_X(w, "CDialogControls::Item", "no control with this id in the template");
+        return w;
+    }
     template <class T>
-    T *Item(int id) const { return qobject_cast<T *>(m_items.value(id)); }
+    T *Item(int id) const { return qobject_cast<T *>(Item(id)); }
     const QList<QWidget *> &InOrder() const { return m_order; }
 
 private:
     friend class CDialogBuilder;
     QHash<int, QWidget *> m_items;
     QList<QWidget *> m_order;
-    QList<QButtonGroup *> m_groups;
 };
 
 class CDialogBuilder
@@ -105,6 +110,10 @@ public:
     // Creates the template's controls as children of `dialog`, in template order (which is also
     // the tab order), and sizes the dialog's client area. Fonts come from `dialog`.
     static CDialogControls Build(QWidget *dialog, const DialogTemplate &tpl, const ControlFactory &factory = {});
+
+    // The font of a heading (the wizard's page title, the About box's product line): the
+    // dialog font a third larger, and bold.
+    static QFont HeadingFont(const QFont &dialogFont);
 
     // Widens each drop-down list to its longest item; call it once the lists are filled.
     static void FitComboBoxes(const CDialogControls &controls);

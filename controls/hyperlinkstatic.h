@@ -1,10 +1,9 @@
 #pragma once
 
 // Qt
-#include <QFont>
 #include <QLabel>
 
-// A static text that behaves like a link: painted in blue with its own font, the hand cursor
+// A static text that behaves like a link: painted in blue in the widget's font, the hand cursor
 // over it, and a click opens its text (a web address) in the user's browser.
 class CHyperlinkStatic : public QLabel
 {
@@ -12,9 +11,6 @@ class CHyperlinkStatic : public QLabel
 
 public:
     explicit CHyperlinkStatic(QWidget *parent = nullptr);
-
-    // The font that painting uses; the owner sets it.
-    QFont m_font;
 
     // Asks the desktop to open the control's text.
     void OpenText();

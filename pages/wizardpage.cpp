@@ -2,14 +2,12 @@
 
 // Qt
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPushButton>
 
-#include "brindledlg.h"
 #include "resourceids.h"
 
-CWizardPage::CWizardPage(CBrindleDlg *wizard, const char *title, const char *description)
-    : m_pWizard(wizard), m_pszTitle(title), m_pszDescription(description)
+CWizardPage::CWizardPage(IWizardFrame *frame, const char *title, const char *description)
+    : m_pWizard(frame), m_pszTitle(title), m_pszDescription(description)
 {
 }
 
@@ -53,14 +51,11 @@ void CWizardPage::ShowWindow(bool show)
 
 void CWizardPage::WriteHeader()
 {
-    m_pWizard->m_staticTitle->setText(QString::fromUtf8(m_pszTitle));
-    m_pWizard->m_staticDescription->setText(QString::fromUtf8(m_pszDescription));
+    m_pWizard->SetHeader(QString::fromUtf8(m_pszTitle), QString::fromUtf8(m_pszDescription));
 }
 
 void CWizardPage::SetNextEnabled(bool enabled)
 {
-    if (m_pWizard->m_nNextMode == CBrindleDlg::NextNormal)
-        m_pWizard->m_btnNext->setText(QStringLiteral("Next >"));
     m_pWizard->EnableNext(enabled);
 }
 
@@ -69,11 +64,11 @@ void CWizardPage::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        m_pWizard->OnCommand(IDC_NEXT);
+        m_pWizard->OnCommand(WizardIds::Next);
         event->accept();
         return;
     case Qt::Key_Escape:
-        m_pWizard->OnCommand(IDC_CANCEL);
+        m_pWizard->OnCommand(WizardIds::Cancel);
         event->accept();
         return;
     default:

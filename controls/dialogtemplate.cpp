@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,7 +207,6 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
         if (auto *radio = qobject_cast<QRadioButton *>(w)) {
             if (!group) {
                 group = new QButtonGroup(dialog);
-                result.m_groups.append(group);
                 QObject::connect(group, &QButtonGroup::idToggled, group, [group] { UpdateGroupTabStop(group); });
                 groupLabel.clear();
                 if (pendingLabel) {
@@ -239,6 +239,14 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
         result.m_order.append(w);
     }
     return result;
+}
+
+QFont CDialogBuilder::HeadingFont(const QFont &dialogFont)
+{
+    QFont heading = dialogFont;
+    heading.setPixelSize(QFontInfo(dialogFont).pixelSize() * 4 / 3);
+    heading.setWeight(QFont::Bold);
+    return heading;
 }
 
 void CDialogBuilder::FitComboBoxes(const CDialogControls &controls)

@@ -22,7 +22,7 @@ void CHyperlinkStatic::OpenText()
 void CHyperlinkStatic::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setFont(m_font);
+    painter.setFont(font());
     painter.setPen(QColor(0, 0, 255));
     // No background of its own; "&" marks the next character as a mnemonic as in other statics.
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text());
@@ -61,5 +61,5 @@ void CHyperlinkStatic::mouseDoubleClickEvent(QMouseEvent *event)
 
 QSize CHyperlinkStatic::sizeHint() const
 {
-    return QFontMetrics(m_font).size(Qt::TextShowMnemonic, text());
+    return fontMetrics().size(Qt::TextShowMnemonic, text());
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// A real wizard for the page tests, shown offscreen, with recorders in place of its dialogs,
-// and the moves that bring a page on screen the way the wizard does.
+// A real wizard, shown offscreen, with recorders in place of its dialogs, moved through its
+// steps with Next and Back as the user moves it.
 
 // Std
 #include <memory>
@@ -17,6 +17,7 @@
 #include "brindledlg.h"
 #include "common/imagebuilder.h"
 #include "recorder.h"
+#include "resourceids.h"
 #include "tabfile.h"
 #include "wizardpage.h"
 
@@ -40,20 +41,23 @@ public:
         return QApplication::topLevelWidgets().isEmpty();
     }
 
-    // Moves onto `step` as Next does in the normal mode: the current page is hidden, Back and
-    // Next are enabled with the caption "Next >", then the new page is shown and has the last word.
-    void ArriveAt(int step)
-    {
-        dlg->m_apStepPages[dlg->m_nCurrentStep]->ShowWindow(false);
-        dlg->m_nCurrentStep = step;
-        dlg->m_btnBack->setEnabled(true);
-        dlg->m_btnNext->setText(QStringLiteral("Next >"));
-        dlg->m_btnNext->setEnabled(true);
-        dlg->m_apStepPages[step]->ShowWindow(true);
-    }
+    void Next() { QTest::mouseClick(dlg->NextButton(), Qt::LeftButton); }
+    void Back() { QTest::mouseClick(dlg->BackButton(), Qt::LeftButton); }
+    int Step() const { return dlg->CurrentStep(); }
+    template <class Page>
+    Page *PageAt(int step) const { return dlg->StepPage<Page>(step); }
 
-    void Next() { QTest::mouseClick(dlg->m_btnNext, Qt::LeftButton); }
-    void Back() { QTest::mouseClick(dlg->m_btnBack, Qt::LeftButton); }
+    // Next until `step` (or until Next no longer moves); true when the wizard is there.
+    bool NextUntil(int step)
+    {
+        for (int guard = 0; guard < CBrindleDlg::kStepCount && Step() < step; ++guard) {
+            const int before = Step();
+            Next();
+            if (Step() == before)
+                break;
+        }
+        return Step() == step;
+    }
 
     // Writes `builder`'s file under `name` and loads it through the "File Open" page; true when
     // the wizard moved on to "File Summary".
@@ -62,11 +66,11 @@ public:
         const QString path = dir.filePath(name);
         if (!builder.writeTo(path))
             return false;
-        QLineEdit *edit = dlg->m_pOpenPage->m_editFilePath;
+        QLineEdit *edit = PageAt<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath;
         edit->selectAll();
         QTest::keyClicks(edit, path);
         Next();
-        return dlg->m_nCurrentStep == 1;
+        return Step() == CBrindleDlg::StepSummary;
     }
 
     // Types `text` into `widget` one key at a time; unlike QTest::keyClicks it takes any
@@ -91,9 +95,9 @@ public:
         Type(edit, text);
     }
 
-    QString Title() const { return dlg->m_staticTitle->text(); }
-    QString Description() const { return dlg->m_staticDescription->text(); }
-    bool NextEnabled() const { return dlg->m_btnNext->isEnabled(); }
+    QString Title() const { return dlg->GetDlgItem<QLabel>(WizardIds::Title)->text(); }
+    QString Description() const { return dlg->GetDlgItem<QLabel>(WizardIds::Description)->text(); }
+    bool NextEnabled() const { return dlg->NextButton()->isEnabled(); }
 
     RecordingServices services;
     QTemporaryDir dir;

@@ -1,0 +1,32 @@
+#pragma once
+
+// Qt
+#include <QString>
+
+class IDialogServices;
+
+// What a wizard page needs from the window that hosts it, and nothing more: the header it
+// writes, the Next button it enables, the dialogs it may open and the route for the commands
+// that Enter and Escape stand for. The wizard (CBrindleDlg) implements it; page tests put in a
+// small stand-in.
+class IWizardFrame
+{
+public:
+    // The Next button's modes: "Next >", "Write" on the save step, and none once finished.
+    enum NextMode { NextNormal = 0, NextWrite = 1, NextFinished = 2 };
+
+    virtual ~IWizardFrame() = default;
+
+    // Writes the header: the page's title and the description below it.
+    virtual void SetHeader(const QString &title, const QString &description) = 0;
+
+    // Enables or disables Next. In the normal mode its caption becomes "Next >" again; in the
+    // other modes the caption stays.
+    virtual void EnableNext(bool enabled) = 0;
+
+    // The message boxes and file dialogs.
+    virtual IDialogServices *Services() const = 0;
+
+    // A command of the frame's buttons, by control id (WizardIds::Next, Back, Cancel).
+    virtual void OnCommand(int id) = 0;
+};
