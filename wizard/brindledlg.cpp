@@ -1,5 +1,8 @@
 #include "brindledlg.h"
 
+// Std
+#include <type_traits>
+
 // Qt
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -383,69 +386,49 @@ void CBrindleDlg::EnterFinishedState()
     m_nNextMode = NextFinished;
 }
 
+void CBrindleDlg::ExchangePages(bool toPages)
+{
+    // Each value a page edits, beside the record's value: one list for both directions.
+    CFirmwareRecord &r = m_record;
+    const auto link = [toPages](auto &page, auto &record) {
+        if (toPages)
+            page = std::remove_reference_t<decltype(page)>(record);
+        else
+            record = std::remove_reference_t<decltype(record)>(page);
+    };
+    link(m_pBaudPage->m_nBaudRate, r.m_nBaudRate);
+    link(m_pBaudPage->m_nStopBits, r.m_nStopBits);
+    link(m_pBaudPage->m_nDataBits, r.m_nDataBits);
+    link(m_pBaudPage->m_nParity, r.m_nParity);
+    link(m_pBaudPage->m_nFlowControl, r.m_nFlowControl);
+    link(m_pUsbPage->m_nVendorId, r.m_nVendorId);
+    link(m_pUsbPage->m_nProductId, r.m_nProductId);
+    link(m_pUsbPage->m_strManufacturer, r.m_strManufacturer);
+    link(m_pUsbPage->m_strProduct, r.m_strProduct);
+    link(m_pDirPrefixPage->m_strCode, r.m_strDirPrefix);
+    link(m_pInitPage->m_bDisableLedFlash, r.m_bDisableLedFlash);
+    link(m_pInitPage->m_bShortCommandSet, r.m_bShortCommandSet);
+    link(m_pInitPage->m_bAsciiInput, r.m_bAsciiInput);
+    link(m_pPromptPage->m_bDisableUpgrades, r.m_bDisableUpgrades);
+    link(m_pPromptPage->m_bHideConnects, r.m_bHideConnects);
+    link(m_pPromptPage->m_bDisableDataMode, r.m_bDisableDataMode);
+    link(m_pPromptPage->m_bDisableStatusInfo, r.m_bDisableStatusInfo);
+    link(m_pPromptPage->m_bHideVersionReport, r.m_bHideVersionReport);
+    link(m_pPromptPage->m_bHidePrompt, r.m_bHidePrompt);
+    link(m_pCodePage->m_strCode, r.m_strVersionCode);
+}
+
 void CBrindleDlg::FillPages()
 {
-    const CFirmwareRecord &r = m_record;
-    m_pSummaryPage->SetValues(SettingsText::SummaryValuesOf(r));
-
-    m_pBaudPage->m_nBaudRate = r.m_nBaudRate;
-    m_pBaudPage->m_nStopBits = r.m_nStopBits;
-    m_pBaudPage->m_nDataBits = r.m_nDataBits;
-    m_pBaudPage->m_nParity = r.m_nParity;
-    m_pBaudPage->m_nFlowControl = r.m_nFlowControl;
-
-    m_pUsbPage->m_nVendorId = unsigned(r.m_nVendorId);
-    m_pUsbPage->m_nProductId = unsigned(r.m_nProductId);
-    m_pUsbPage->SetManufacturer(r.m_strManufacturer);
-    m_pUsbPage->SetProduct(r.m_strProduct);
-    m_pUsbPage->SetString3Length(int(r.m_strString3.size()));
-
-    m_pDirPrefixPage->m_strCode = r.m_strDirPrefix;
-
-    m_pInitPage->m_bDisableLedFlash = r.m_bDisableLedFlash;
-    m_pInitPage->m_bShortCommandSet = r.m_bShortCommandSet;
-    m_pInitPage->m_bAsciiInput = r.m_bAsciiInput;
-
-    m_pPromptPage->m_bDisableUpgrades = r.m_bDisableUpgrades;
-    m_pPromptPage->m_bHideConnects = r.m_bHideConnects;
-    m_pPromptPage->m_bDisableDataMode = r.m_bDisableDataMode;
-    m_pPromptPage->m_bDisableStatusInfo = r.m_bDisableStatusInfo;
-    m_pPromptPage->m_bHideVersionReport = r.m_bHideVersionReport;
-    m_pPromptPage->m_bHidePrompt = r.m_bHidePrompt;
-
-    m_pCodePage->m_strCode = r.m_strVersionCode;
-
-    m_pSavePage->m_nFileKind = r.m_nFileKind;
+    ExchangePages(true);
+    m_pSummaryPage->SetValues(SettingsText::SummaryValuesOf(m_record));
+    m_pUsbPage->SetString3Length(int(m_record.m_strString3.size()));
+    m_pSavePage->m_nFileKind = m_record.m_nFileKind;
 }
+
 void CBrindleDlg::CollectPages()
 {
-    CFirmwareRecord &r = m_record;
-    r.m_nBaudRate = m_pBaudPage->m_nBaudRate;
-    r.m_nStopBits = m_pBaudPage->m_nStopBits;
-    r.m_nDataBits = m_pBaudPage->m_nDataBits;
-    r.m_nParity = m_pBaudPage->m_nParity;
-    r.m_nFlowControl = m_pBaudPage->m_nFlowControl;
-
-    r.m_nProductId = int(m_pUsbPage->m_nProductId);
-    r.m_nVendorId = int(m_pUsbPage->m_nVendorId);
-    r.m_strManufacturer = m_pUsbPage->m_strManufacturer;
-    r.m_strProduct = m_pUsbPage->m_strProduct;
-
-    r.m_strDirPrefix = m_pDirPrefixPage->m_strCode;
-
-    r.m_bDisableLedFlash = m_pInitPage->m_bDisableLedFlash;
-    r.m_bShortCommandSet = m_pInitPage->m_bShortCommandSet;
-    r.m_bAsciiInput = m_pInitPage->m_bAsciiInput;
-
-    r.m_bDisableUpgrades = m_pPromptPage->m_bDisableUpgrades;
-    r.m_bHideConnects = m_pPromptPage->m_bHideConnects;
-    r.m_bDisableDataMode = m_pPromptPage->m_bDisableDataMode;
-    r.m_bDisableStatusInfo = m_pPromptPage->m_bDisableStatusInfo;
-    r.m_bHideVersionReport = m_pPromptPage->m_bHideVersionReport;
-    r.m_bHidePrompt = m_pPromptPage->m_bHidePrompt;
-
-    r.m_strVersionCode = m_pCodePage->m_strCode;
-    r.m_strVersion = SettingsText::MergeVersionCode(r.m_strVersion, r.m_strVersionCode);
-
-    m_pConfirmPage->SetValues(SettingsText::SummaryValuesOf(r));
+    ExchangePages(false);
+    m_record.m_strVersion = SettingsText::MergeVersionCode(m_record.m_strVersion, m_record.m_strVersionCode);
+    m_pConfirmPage->SetValues(SettingsText::SummaryValuesOf(m_record));
 }

@@ -111,6 +111,9 @@ private:
     void EnterFinishedState();
     void PlaceFocus(QWidget *before);
     void ClearStepCounter();
+    // Copies the record's values into the pages (after a load) or the pages' values into the
+    // record (on the way to "Confirm Summary").
+    void ExchangePages(bool toPages);
     void FillPages();
     void CollectPages();
 
