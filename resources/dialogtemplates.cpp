@@ -82,7 +82,7 @@ constexpr ControlTemplate kUsbPage[] = {
     {UsbIds::Manufacturer, K::Edit, "", 180, 48, 78, 14, kEdit},
     {kNoId, K::Static, "Product String:", 72, 66, 108, 8, StyleNone},
     {UsbIds::Product, K::Edit, "", 180, 66, 78, 14, kEdit},
-    {UsbIds::Reason, K::Static, "", 72, 84, 186, 18, StyleWordWrap},
+    {UsbIds::Reason, K::Static, "", 72, 84, 186, 20, StyleWordWrap},
 };
 
 // 140: summary page.
