@@ -51,7 +51,8 @@ double TimeRun(const QString &program, const QStringList &args, const QString &f
     QElapsedTimer timer;
     timer.start();
     process.start(program, args);
-    if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
         std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
         return -1;
     }
@@ -92,8 +93,8 @@ int main(int argc, char *argv[])
         return 2;
 
     const QString cli = QStringLiteral(BRINDLE_CLI_PATH);
-    const QStringList cliArgs{"write", "source.quf", "cli.rom", "--code", "B01", "--baud", "115200", "--vid", "1234",
-                              "--product", "Bench", "--force"};
+    const QStringList cliArgs{"write",  "source.quf", "cli.rom", "--code",    "B01",   "--baud",
+                              "115200", "--vid",      "1234",    "--product", "Bench", "--force"};
     const QString bare = QCoreApplication::applicationFilePath();
     const QStringList bareArgs{"--bare", "source.quf", "bare.rom"};
 

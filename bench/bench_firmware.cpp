@@ -99,14 +99,38 @@ void *operator new[](std::size_t n)
         return p;
     throw std::bad_alloc();
 }
-void *operator new(std::size_t n, const std::nothrow_t &) noexcept { return Allocate(n); }
-void *operator new[](std::size_t n, const std::nothrow_t &) noexcept { return Allocate(n); }
-void operator delete(void *p) noexcept { Release(p); }
-void operator delete[](void *p) noexcept { Release(p); }
-void operator delete(void *p, std::size_t) noexcept { Release(p); }
-void operator delete[](void *p, std::size_t) noexcept { Release(p); }
-void operator delete(void *p, const std::nothrow_t &) noexcept { Release(p); }
-void operator delete[](void *p, const std::nothrow_t &) noexcept { Release(p); }
+void *operator new(std::size_t n, const std::nothrow_t &) noexcept
+{
+    return Allocate(n);
+}
+void *operator new[](std::size_t n, const std::nothrow_t &) noexcept
+{
+    return Allocate(n);
+}
+void operator delete(void *p) noexcept
+{
+    Release(p);
+}
+void operator delete[](void *p) noexcept
+{
+    Release(p);
+}
+void operator delete(void *p, std::size_t) noexcept
+{
+    Release(p);
+}
+void operator delete[](void *p, std::size_t) noexcept
+{
+    Release(p);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept
+{
+    Release(p);
+}
+void operator delete[](void *p, const std::nothrow_t &) noexcept
+{
+    Release(p);
+}
 
 namespace {
 
@@ -269,8 +293,8 @@ void RegisterBenchmarks()
     for (const bool reallyWrite : {false, true}) {
         for (const Source &s : kSources) {
             for (const Target &t : kTargets) {
-                const std::string name = std::string(reallyWrite ? "EncodeConvertWrite/" : "EncodeConvert/")
-                    + s.name + "->" + t.name;
+                const std::string name =
+                    std::string(reallyWrite ? "EncodeConvertWrite/" : "EncodeConvert/") + s.name + "->" + t.name;
                 benchmark::RegisterBenchmark(name.c_str(), Encode, s, t, reallyWrite)->Unit(benchmark::kMicrosecond);
             }
         }
@@ -324,7 +348,8 @@ bool CheckBuffers()
             const bool written = rec.WriteFirmware(path) == 1;
             const Counts afterWrite;
             const std::string what = std::string("image-sized blocks allocated writing ") + t.fileName;
-            expect(written && afterWrite.large == beforeWrite.large, what.c_str(), afterWrite.large - beforeWrite.large);
+            expect(written && afterWrite.large == beforeWrite.large, what.c_str(),
+                   afterWrite.large - beforeWrite.large);
         }
     }
     const Counts end;
@@ -355,7 +380,7 @@ public:
             if (run.run_type != Run::RT_Iteration || run.error_occurred)
                 continue;
             const double us = run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit)
-                / benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
+                              / benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
             m_times[run.run_name.str()].push_back(us);
         }
         for (const Run &run : runs) {

@@ -87,7 +87,8 @@ Run RunChild(const QString &kind)
     timer.start();
     process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), kind});
     Run run;
-    if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
         std::fprintf(stderr, "%s run failed: %s\n", qPrintable(kind), process.readAllStandardError().constData());
         return run;
     }

@@ -28,8 +28,8 @@ QString DropUnchanged(Choices &choices, const CFirmwareRecord &record)
         const SettingDef &def = settings[i];
         if (!(record.m_nFirmwareType & ScopeTypes(def.scope)))
             continue;  // CheckApplies names it
-        const bool same = def.textMember ? record.*def.textMember == choice->given
-                                         : RecordNumber(def, record) == choice->number;
+        const bool same =
+            def.textMember ? record.*def.textMember == choice->given : RecordNumber(def, record) == choice->number;
         if (same)
             choice.reset();
         else if (!choice->problem.isEmpty())
@@ -54,27 +54,27 @@ QString CheckApplies(const Choices &choices, const CFirmwareRecord &record)
         if (!choice)
             continue;
         if (!(type & ScopeTypes(def.scope))) {
-            return choice->origin + QStringLiteral(": applies only to %1 firmware, not to %2")
-                .arg(ScopeWords(def.scope), TypeWordOrNone(type));
+            return choice->origin
+                   + QStringLiteral(": applies only to %1 firmware, not to %2")
+                         .arg(ScopeWords(def.scope), TypeWordOrNone(type));
         }
         if (def.kind == Kind::UsbId && !Firmware::HasUsbIdRoom(image)) {
             return choice->origin
-                + QStringLiteral(": this image has no USB device descriptor to hold it (length byte %1)")
-                      .arg(image[Firmware::kDeviceDescriptor]);
+                   + QStringLiteral(": this image has no USB device descriptor to hold it (length byte %1)")
+                         .arg(image[Firmware::kDeviceDescriptor]);
         }
         if (def.kind == Kind::UsbText) {
             if (!Firmware::HasUsbStringRoom(image)) {
-                return choice->origin
-                    + QStringLiteral(": this image has no USB string descriptors to hold it");
+                return choice->origin + QStringLiteral(": this image has no USB string descriptors to hold it");
             }
             stringOrigins << choice->origin;
         }
     }
     if (!stringOrigins.isEmpty() && !Firmware::UsbStringsFit(stringChars)) {
         return stringOrigins.join(QStringLiteral(", "))
-            + QStringLiteral(": the three USB strings would hold %1 characters together; at most %2 fit")
-                  .arg(stringChars)
-                  .arg(Firmware::kMaxUsbStringChars);
+               + QStringLiteral(": the three USB strings would hold %1 characters together; at most %2 fit")
+                     .arg(stringChars)
+                     .arg(Firmware::kMaxUsbStringChars);
     }
     return QString();
 }

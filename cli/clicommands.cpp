@@ -78,7 +78,8 @@ bool NameSurvives(CConsoleUi &ui, const QString &path, bool target)
     if (!g_unencodable.contains(path))
         return true;
     ui.ShowMessage(FileError::Describe(FileError::Problem::BadName, path),
-                   target ? QStringLiteral("Could not open destination file") : QStringLiteral("Could not open source file"));
+                   target ? QStringLiteral("Could not open destination file")
+                          : QStringLiteral("Could not open source file"));
     return false;
 }
 
@@ -115,7 +116,8 @@ int ParseCommand(QCommandLineParser &parser, const QString &command, const QStri
     if (given < argumentCount)
         return Fail(command, QStringLiteral("missing arguments"), usageExit, true);
     if (given > argumentCount) {
-        return Fail(command, QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(argumentCount + 1)),
+        return Fail(command,
+                    QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(argumentCount + 1)),
                     usageExit, true);
     }
     return kContinue;
@@ -154,7 +156,7 @@ QString InfoText(const CFirmwareRecord &record)
     if (record.m_nFirmwareType & Firmware::kDirPrefixTypes)
         text += QStringLiteral("Target Directory Prefix: ") + record.m_strDirPrefix + QLatin1Char('\n');
     text += QStringLiteral("Sonette Status Information: ")
-        + (record.m_bDisableStatusInfo ? QStringLiteral("Disable") : QStringLiteral("Allow")) + QLatin1Char('\n');
+            + (record.m_bDisableStatusInfo ? QStringLiteral("Disable") : QStringLiteral("Allow")) + QLatin1Char('\n');
     text += QStringLiteral("File Kind: ") + RecognitionReason(record) + QLatin1Char('\n');
     return text;
 }
@@ -168,8 +170,9 @@ int RunInfo(const QStringList &arguments)
         "recognised."));
     parser.addPositionalArgument(kInfo, QStringLiteral("The command."), kInfo);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A ROM image, BLD image or QUF upgrade file."));
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("Print one JSON object instead: the profile form that write --settings reads."));
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QStringLiteral("Print one JSON object instead: the profile form that write --settings reads."));
     parser.addOption(json);
     if (const int code = ParseCommand(parser, kInfo, arguments, 1, kExitUsage); code != kContinue)
         return code;
@@ -194,9 +197,10 @@ int RunWrite(const QStringList &arguments)
     parser.addPositionalArgument(kWrite, QStringLiteral("The command."), kWrite);
     parser.addPositionalArgument(QStringLiteral("source"), QStringLiteral("The firmware file to customise."));
     parser.addPositionalArgument(QStringLiteral("target"), QStringLiteral("The file to write."));
-    const QCommandLineOption codeOption(QStringLiteral("code"),
-                                        QStringLiteral("Version code: exactly %1 letters or digits (required).").arg(Firmware::kVersionCodeLength),
-                                        QStringLiteral("XYZ"));
+    const QCommandLineOption codeOption(
+        QStringLiteral("code"),
+        QStringLiteral("Version code: exactly %1 letters or digits (required).").arg(Firmware::kVersionCodeLength),
+        QStringLiteral("XYZ"));
     const QCommandLineOption profileOption(
         QStringLiteral("settings"),
         QStringLiteral("Apply a profile in the form info --json prints; absent keys change nothing, options win."),
@@ -208,8 +212,8 @@ int RunWrite(const QStringList &arguments)
     parser.addOptions({codeOption, profileOption, forceOption, dryRunOption});
     const std::span<const CliSettings::SettingDef> settings = CliSettings::Settings();
     for (const CliSettings::SettingDef &def : settings) {
-        parser.addOption(QCommandLineOption(QLatin1String(def.option), QLatin1String(def.help),
-                                            QLatin1String(def.valueName)));
+        parser.addOption(
+            QCommandLineOption(QLatin1String(def.option), QLatin1String(def.help), QLatin1String(def.valueName)));
     }
     if (const int code = ParseCommand(parser, kWrite, arguments, 2, kExitUsage); code != kContinue)
         return code;
@@ -218,10 +222,13 @@ int RunWrite(const QStringList &arguments)
     const bool force = parser.isSet(forceOption);
 
     if (!parser.isSet(codeOption))
-        return Fail(kWrite, QStringLiteral("--code is required: exactly %1 letters or digits").arg(Firmware::kVersionCodeLength), kExitUsage, true);
+        return Fail(
+            kWrite,
+            QStringLiteral("--code is required: exactly %1 letters or digits").arg(Firmware::kVersionCodeLength),
+            kExitUsage, true);
     QString versionCode;
-    QString problem =
-        CliSettings::ParseCode(QStringLiteral("--code"), parser.value(codeOption), Firmware::kVersionCodeLength, versionCode);
+    QString problem = CliSettings::ParseCode(QStringLiteral("--code"), parser.value(codeOption),
+                                             Firmware::kVersionCodeLength, versionCode);
     if (!problem.isEmpty())
         return Fail(kWrite, problem, kExitUsage);
 
@@ -270,8 +277,8 @@ int RunWrite(const QStringList &arguments)
         if (record.WriteFirmware(target, CFirmwareRecord::WriteMode::Check) != 1)
             return kExitFailed;
         constexpr bool kConfirm = true;
-        QString text = PlainLines(SettingsText::CopyText(
-            SettingsText::Describe(SettingsText::SummaryValuesOf(record), kConfirm), kConfirm));
+        QString text = PlainLines(
+            SettingsText::CopyText(SettingsText::Describe(SettingsText::SummaryValuesOf(record), kConfirm), kConfirm));
         QList<Item> after = CliSettings::Items(record);
         for (Item &item : after) {
             if (item.key == QLatin1String("fileKind")) {
@@ -281,7 +288,8 @@ int RunWrite(const QStringList &arguments)
         }
         for (qsizetype i = 0; i < before.size() && i < after.size(); ++i) {
             if (before.at(i).json != after.at(i).json)
-                text += after.at(i).key + QStringLiteral(": ") + before.at(i).display + QStringLiteral(" -> ") + after.at(i).display + QLatin1Char('\n');
+                text += after.at(i).key + QStringLiteral(": ") + before.at(i).display + QStringLiteral(" -> ")
+                        + after.at(i).display + QLatin1Char('\n');
         }
         return Output(kWrite, text, kExitOk);
     }
@@ -383,8 +391,9 @@ int RunDiff(const QStringList &arguments)
         if (ja == jb)
             continue;
         text += key + QStringLiteral(": ") + (ia ? ia->display : absent) + QStringLiteral(" -> ")
-            + (ib ? ib->display : absent) + QLatin1Char('\n');
-        differences.append(QJsonObject{{QStringLiteral("name"), key}, {QStringLiteral("a"), ja}, {QStringLiteral("b"), jb}});
+                + (ib ? ib->display : absent) + QLatin1Char('\n');
+        differences.append(
+            QJsonObject{{QStringLiteral("name"), key}, {QStringLiteral("a"), ja}, {QStringLiteral("b"), jb}});
     }
 
     const int types = a.m_nFirmwareType | b.m_nFirmwareType;
@@ -416,7 +425,9 @@ int RunDiff(const QStringList &arguments)
                                                QStringLiteral("differingBytes")}),
                       exitCode);
     }
-    text += QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n").arg(differingBytes).arg(comparedBytes);
+    text += QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n")
+                .arg(differingBytes)
+                .arg(comparedBytes);
     return Output(kDiff, text, exitCode);
 }
 
@@ -434,14 +445,14 @@ int Run(const QStringList &arguments, const QSet<QString> &unencodable)
         return RunDiff(arguments);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Customises Norvale firmware images from the command line, as the Brindle wizard does.\n\n"
-        "Commands:\n"
-        "  info FILE [--json]          describe a firmware file\n"
-        "  write SOURCE TARGET --code XYZ [settings] [--settings PROFILE.json] [--force] [--dry-run]\n"
-        "                              write a customised copy\n"
-        "  diff A B [--json]           compare two firmware files\n\n"
-        "'brindle-cli COMMAND --help' describes a command and its options."));
+    parser.setApplicationDescription(
+        QStringLiteral("Customises Norvale firmware images from the command line, as the Brindle wizard does.\n\n"
+                       "Commands:\n"
+                       "  info FILE [--json]          describe a firmware file\n"
+                       "  write SOURCE TARGET --code XYZ [settings] [--settings PROFILE.json] [--force] [--dry-run]\n"
+                       "                              write a customised copy\n"
+                       "  diff A B [--json]           compare two firmware files\n\n"
+                       "'brindle-cli COMMAND --help' describes a command and its options."));
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, write or diff."),
                                  QStringLiteral("command [arguments]"));
     const QCommandLineOption help = parser.addHelpOption();
@@ -454,7 +465,8 @@ int Run(const QStringList &arguments, const QSet<QString> &unencodable)
         return PrintHelp(parser);
     if (command.isEmpty())
         return Fail(QString(), QStringLiteral("no command given: use info, write or diff"), kExitUsage, true);
-    return Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(command), kExitUsage, true);
+    return Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(command), kExitUsage,
+                true);
 }
 
 }  // namespace Cli

@@ -50,7 +50,7 @@ QString ParseOption(const SettingDef &def, const QString &text, Choice &choice)
             return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
         };
         bool ok = !digits.isEmpty() && digits.size() <= kMaxUsbIdDigits
-            && std::all_of(digits.begin(), digits.end(), isHexDigit);
+                  && std::all_of(digits.begin(), digits.end(), isHexDigit);
         if (ok)
             choice.number = digits.toInt(&ok, 16);
         if (!ok)
@@ -61,8 +61,7 @@ QString ParseOption(const SettingDef &def, const QString &text, Choice &choice)
         choice.text = text;
         problem = CheckUsbText(text);
         break;
-    case Kind::DirPrefix:
-        return ParseCode(origin, text, kDirPrefixLength, choice.text);
+    case Kind::DirPrefix: return ParseCode(origin, text, kDirPrefixLength, choice.text);
     }
     return problem.isEmpty() ? problem : origin + QStringLiteral(": ") + problem;
 }

@@ -52,7 +52,8 @@ QList<Item> Items(const CFirmwareRecord &record)
     items.append({QStringLiteral("fileKind"), kind, kind});
     items.append({QStringLiteral("codeType"), record.m_nCodeType, QString::number(record.m_nCodeType)});
     const QString type = SettingsText::FirmwareTypeWord(record.m_nFirmwareType);
-    items.append({QStringLiteral("firmwareType"), type.isEmpty() ? QJsonValue() : QJsonValue(type), TypeWordOrNone(record.m_nFirmwareType)});
+    items.append({QStringLiteral("firmwareType"), type.isEmpty() ? QJsonValue() : QJsonValue(type),
+                  TypeWordOrNone(record.m_nFirmwareType)});
     items.append({QStringLiteral("version"), record.m_strVersion, JsonText::Scalar(record.m_strVersion)});
     items.append({QStringLiteral("versionNumber"), record.m_nVersionNumber, QString::number(record.m_nVersionNumber)});
 

@@ -14,7 +14,7 @@ namespace CliSettings {
 
 // One named value of a loaded file, in JSON and in words.
 struct Item {
-    QString key;      // JSON path
+    QString key;  // JSON path
     QJsonValue json;
     QString display;  // as in dry-run and diff lines: words, decimal, 0x1234, "quoted text"
 };

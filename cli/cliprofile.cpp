@@ -151,7 +151,8 @@ QString ReadObject(const QJsonObject &object, const QString &prefix, const QStri
             if (value.type() != fact->type)
                 return origin + QStringLiteral(": ") + WrongType(value, fact->type);
             if (key == QLatin1String("schema") && value.toDouble() != kSchema)
-                return origin + QStringLiteral(": schema %1 is not supported (only %2)").arg(value.toDouble()).arg(kSchema);
+                return origin
+                       + QStringLiteral(": schema %1 is not supported (only %2)").arg(value.toDouble()).arg(kSchema);
             continue;
         }
         std::size_t index = 0;

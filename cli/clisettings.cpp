@@ -8,8 +8,8 @@
 
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
-#include "flags.h"
 #include "fits.h"
+#include "flags.h"
 #include "settingstext.h"
 
 namespace CliSettings {
@@ -44,10 +44,12 @@ constexpr SettingDef FlagSetting(bool R::*member, const char *valueName, const c
                                  std::span<const char *const> words)
 {
     const Firmware::FlagDef &f = Firmware::kFlags[Firmware::FlagIndex(member)];
-    return {f.key, f.option, valueName, help, f.inverted ? Kind::Flag : Kind::Word, Scope::AllTypes,
-            nullptr, f.member, nullptr, {}, words, words.size()};
+    return {f.key,           f.option,    valueName, help,    f.inverted ? Kind::Flag : Kind::Word,
+            Scope::AllTypes, nullptr,     f.member,  nullptr, {},
+            words,           words.size()};
 }
 
+// clang-format off
 constexpr std::array<SettingDef, kSettingCount> kSettings = {{
     {"baudRate", "baud", "rate", "Monitor baud rate: 300 to 3000000, one of the 17 rates of the wizard's list.",
      Kind::Number, Scope::AllTypes, &R::m_nBaudRate, nullptr, nullptr, kRates, {}, 0},
@@ -79,7 +81,7 @@ constexpr std::array<SettingDef, kSettingCount> kSettings = {{
     {"dirPrefix", "dir-prefix", "XXXX", "Target directory prefix: exactly 4 letters or digits (QWEX and QJ4J only).",
      Kind::DirPrefix, Scope::DirPrefix, nullptr, nullptr, &R::m_strDirPrefix, {}, {}, 0},
 }};
-
+// clang-format on
 
 }  // namespace
 
@@ -188,15 +190,11 @@ int RecordNumber(const SettingDef &def, const CFirmwareRecord &record)
 {
     switch (def.kind) {
     case Kind::Number:
-    case Kind::UsbId:
-        return record.*def.intMember;
-    case Kind::Word:
-        return def.intMember ? record.*def.intMember : int(record.*def.flagMember);
-    case Kind::Flag:
-        return record.*def.flagMember ? 0 : 1;
+    case Kind::UsbId: return record.*def.intMember;
+    case Kind::Word: return def.intMember ? record.*def.intMember : int(record.*def.flagMember);
+    case Kind::Flag: return record.*def.flagMember ? 0 : 1;
     case Kind::UsbText:
-    case Kind::DirPrefix:
-        break;
+    case Kind::DirPrefix: break;
     }
     return 0;
 }
@@ -205,22 +203,16 @@ void Store(const SettingDef &def, const Choice &choice, CFirmwareRecord &record)
 {
     switch (def.kind) {
     case Kind::Number:
-    case Kind::UsbId:
-        record.*def.intMember = choice.number;
-        break;
+    case Kind::UsbId: record.*def.intMember = choice.number; break;
     case Kind::Word:
         if (def.intMember)
             record.*def.intMember = choice.number;
         else
             record.*def.flagMember = choice.number != 0;
         break;
-    case Kind::Flag:
-        record.*def.flagMember = choice.number == 0;
-        break;
+    case Kind::Flag: record.*def.flagMember = choice.number == 0; break;
     case Kind::UsbText:
-    case Kind::DirPrefix:
-        record.*def.textMember = choice.text;
-        break;
+    case Kind::DirPrefix: record.*def.textMember = choice.text; break;
     }
 }
 

@@ -47,9 +47,9 @@ struct SettingDef {
     int CFirmwareRecord::*intMember;
     bool CFirmwareRecord::*flagMember;
     QString CFirmwareRecord::*textMember;
-    std::span<const int> numbers;          // Number: the accepted values
-    std::span<const char *const> words;    // Word: by value; Flag: {true word, false word}
-    std::size_t optionWords;               // Word: how many of `words` the option accepts
+    std::span<const int> numbers;        // Number: the accepted values
+    std::span<const char *const> words;  // Word: by value; Flag: {true word, false word}
+    std::size_t optionWords;             // Word: how many of `words` the option accepts
 };
 
 inline constexpr std::size_t kSettingCount = 19;

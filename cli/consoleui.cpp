@@ -42,9 +42,9 @@ bool CConsoleUi::AskYesNo(const QString &text, const QString &caption)
     if (m_bAllowOverwrite)
         return true;
     // The only question is whether to replace the target.
-    ShowMessage(m_strTarget.isEmpty() ? text
-                                      : SettingsText::FileNamePart(m_strTarget)
-                                          + QStringLiteral(" exists; use --force to replace it"),
+    ShowMessage(m_strTarget.isEmpty()
+                    ? text
+                    : SettingsText::FileNamePart(m_strTarget) + QStringLiteral(" exists; use --force to replace it"),
                 caption);
     return false;
 }

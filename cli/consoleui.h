@@ -20,9 +20,9 @@ class CConsoleUi : public IFirmwareUi
 {
 public:
     explicit CConsoleUi(bool allowOverwrite = false, const QString &target = QString())
-        : m_bAllowOverwrite(allowOverwrite), m_strTarget(target)
-    {
-    }
+        : m_bAllowOverwrite(allowOverwrite)
+        , m_strTarget(target)
+    {}
 
     void ShowMessage(const QString &text, const QString &caption) override;
     bool AskYesNo(const QString &text, const QString &caption) override;

@@ -44,10 +44,10 @@ public:
         if (acceptMode() == AcceptSave && !files.isEmpty()) {
             const QFileInfo info(files.constFirst());
             if (!info.isDir() && !info.absoluteDir().exists()) {
-                QMessageBox box(QMessageBox::NoIcon, windowTitle(),
-                                QStringLiteral("The folder %1 does not exist.")
-                                    .arg(QDir::toNativeSeparators(info.absolutePath())),
-                                QMessageBox::Ok, this);
+                QMessageBox box(
+                    QMessageBox::NoIcon, windowTitle(),
+                    QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(info.absolutePath())),
+                    QMessageBox::Ok, this);
                 box.exec();
                 return;
             }

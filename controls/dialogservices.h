@@ -15,9 +15,9 @@ class IDialogServices : public IFirmwareUi
 public:
     struct FileDialogRequest {
         bool save = false;
-        QString defaultSuffix;  // appended to a name typed without an extension
-        QStringList filters;    // "Norvale ROM image files (*.ROM)", ...
-        int selectedFilter = 0; // the filter in force when the dialog opens; the name box starts empty
+        QString defaultSuffix;   // appended to a name typed without an extension
+        QStringList filters;     // "Norvale ROM image files (*.ROM)", ...
+        int selectedFilter = 0;  // the filter in force when the dialog opens; the name box starts empty
     };
 
     // The chosen full path, or an empty string when the user cancelled.

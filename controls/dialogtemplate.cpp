@@ -40,8 +40,7 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogB
     }
     const QString caption = QString::fromUtf8(c.caption);
     switch (c.kind) {
-    case ControlKind::Static:
-        return new QLabel(caption, parent);
+    case ControlKind::Static: return new QLabel(caption, parent);
     case ControlKind::Picture:
     case ControlKind::Icon: {
         auto *label = new QLabel(parent);
@@ -49,21 +48,16 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogB
         return label;
     }
     case ControlKind::PushButton:
-    case ControlKind::DefPushButton:
-        return new QPushButton(caption, parent);
-    case ControlKind::CheckBox:
-        return new QCheckBox(caption, parent);
-    case ControlKind::RadioButton:
-        return new QRadioButton(caption, parent);
-    case ControlKind::Edit:
-        return new QLineEdit(caption, parent);
+    case ControlKind::DefPushButton: return new QPushButton(caption, parent);
+    case ControlKind::CheckBox: return new QCheckBox(caption, parent);
+    case ControlKind::RadioButton: return new QRadioButton(caption, parent);
+    case ControlKind::Edit: return new QLineEdit(caption, parent);
     case ControlKind::ComboBox: {
         auto *combo = new QComboBox(parent);
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         return combo;
     }
-    case ControlKind::TabControl:
-        return new QWidget(parent);
+    case ControlKind::TabControl: return new QWidget(parent);
     }
     return new QWidget(parent);
 }
@@ -88,8 +82,8 @@ void ApplyStyle(QWidget *w, const ControlTemplate &c)
             alnum->SetUpperCase(c.style & StyleUpperCase);
     }
 
-    const bool focusable = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w)
-        || qobject_cast<QComboBox *>(w);
+    const bool focusable =
+        qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w);
     if (!focusable)
         w->setFocusPolicy(Qt::NoFocus);
     else
@@ -262,7 +256,8 @@ void CDialogBuilder::FitComboBoxes(const CDialogControls &controls)
             widest = std::max(widest, fm.horizontalAdvance(combo->itemText(i)));
         QStyleOptionComboBox opt;
         opt.initFrom(combo);
-        const int need = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(widest, fm.height()), combo).width();
+        const int need =
+            combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(widest, fm.height()), combo).width();
         combo->resize(std::max({combo->width(), combo->sizeHint().width(), need}), combo->height());
     }
 }

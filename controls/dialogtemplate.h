@@ -18,9 +18,9 @@ class QFont;
 class QWidget;
 
 enum class ControlKind {
-    Static,         // text label
-    Picture,        // static bitmap
-    Icon,           // static icon
+    Static,   // text label
+    Picture,  // static bitmap
+    Icon,     // static icon
     PushButton,
     DefPushButton,  // the dialog's default button
     CheckBox,       // automatic check box
@@ -35,17 +35,17 @@ enum class ControlKind {
 // the template as drawn: Qt statics wrap, take clicks and paint no background already.
 enum ControlStyle : unsigned {
     StyleNone = 0,
-    StyleHidden = 1u << 0,      // not visible
+    StyleHidden = 1u << 0,  // not visible
     StyleDisabled = 1u << 1,
     StyleTabStop = 1u << 2,
-    StyleGroup = 1u << 3,       // starts a group (radio buttons)
-    StyleRight = 1u << 4,       // right-aligned text
-    StyleNoPrefix = 1u << 5,    // "&" is shown, not a mnemonic
+    StyleGroup = 1u << 3,     // starts a group (radio buttons)
+    StyleRight = 1u << 4,     // right-aligned text
+    StyleNoPrefix = 1u << 5,  // "&" is shown, not a mnemonic
     StyleBorder = 1u << 6,
     StyleAutoHScroll = 1u << 7,
-    StyleUpperCase = 1u << 8,   // edit turns letters into capitals
-    StyleWordWrap = 1u << 9,    // static text wraps over several lines
-    StyleNotify = 1u << 10,     // static reports clicks
+    StyleUpperCase = 1u << 8,  // edit turns letters into capitals
+    StyleWordWrap = 1u << 9,   // static text wraps over several lines
+    StyleNotify = 1u << 10,    // static reports clicks
     StyleTransparent = 1u << 11,
     StyleVScroll = 1u << 12,
 };
@@ -84,7 +84,10 @@ public:
         return w;
     }
     template <class T>
-    T *Item(int id) const { return qobject_cast<T *>(Item(id)); }
+    T *Item(int id) const
+    {
+        return qobject_cast<T *>(Item(id));
+    }
     const QList<QWidget *> &InOrder() const { return m_order; }
 
 private:

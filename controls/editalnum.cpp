@@ -136,8 +136,7 @@ bool CEditAlnum::event(QEvent *event)
         const QScopedValueRollback<bool> input(m_bUserInput, true);
         return QLineEdit::event(event);
     }
-    default:
-        return QLineEdit::event(event);
+    default: return QLineEdit::event(event);
     }
 }
 
@@ -161,8 +160,7 @@ void CEditAlnum::keyPressEvent(QKeyEvent *event)
         // Delete edits without a character; the others belong to the dialog.
         QLineEdit::keyPressEvent(event);
         return;
-    default:
-        break;
+    default: break;
     }
 
     // Ctrl with a letter types that letter's control character (Ctrl+A is 1), whatever text the

@@ -24,21 +24,18 @@ Problem FromErrno(int err)
 {
     switch (err) {
     case ENOENT:
-    case ENOTDIR:
-        return Problem::NotFound;
+    case ENOTDIR: return Problem::NotFound;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS:
-        return Problem::AccessDenied;
+    case EROFS: return Problem::AccessDenied;
     case ENOSPC:
     case EFBIG:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
         return Problem::DiskFull;
-    default:
-        return Problem::Unexpected;
+    default: return Problem::Unexpected;
     }
 }
 
@@ -48,24 +45,14 @@ QString Describe(Problem problem, const QString &path)
 {
     QString text;
     switch (problem) {
-    case Problem::NotFound:
-        text = QStringLiteral("%1 was not found.").arg(path);
-        break;
-    case Problem::AccessDenied:
-        text = QStringLiteral("Access to %1 was denied.").arg(path);
-        break;
-    case Problem::DiskFull:
-        text = QStringLiteral("Disk full while accessing %1.").arg(path);
-        break;
+    case Problem::NotFound: text = QStringLiteral("%1 was not found.").arg(path); break;
+    case Problem::AccessDenied: text = QStringLiteral("Access to %1 was denied.").arg(path); break;
+    case Problem::DiskFull: text = QStringLiteral("Disk full while accessing %1.").arg(path); break;
     case Problem::Unexpected:
         text = QStringLiteral("An unexpected error occurred while accessing %1.").arg(path);
         break;
-    case Problem::IsFolder:
-        text = QStringLiteral("%1 is a folder, not a firmware file.").arg(path);
-        break;
-    case Problem::NotRegular:
-        text = QStringLiteral("%1 is not a regular file.").arg(path);
-        break;
+    case Problem::IsFolder: text = QStringLiteral("%1 is a folder, not a firmware file.").arg(path); break;
+    case Problem::NotRegular: text = QStringLiteral("%1 is not a regular file.").arg(path); break;
     case Problem::BadName:
         text = QStringLiteral("%1 has characters that this system cannot use in a file name.").arg(path);
         break;
@@ -122,23 +109,17 @@ int SavedError()
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
-        case ERROR_BAD_NET_NAME:
-            return ENOENT;
+        case ERROR_BAD_NET_NAME: return ENOENT;
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_WRITE_PROTECT:
-        case ERROR_NETWORK_ACCESS_DENIED:
-            return EACCES;
+        case ERROR_NETWORK_ACCESS_DENIED: return EACCES;
         case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return ENOSPC;
-        case ERROR_FILE_TOO_LARGE:
-            return EFBIG;
-        case ERROR_SUCCESS:
-            return 0;
-        default:
-            return EIO;
+        case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+        case ERROR_FILE_TOO_LARGE: return EFBIG;
+        case ERROR_SUCCESS: return 0;
+        default: return EIO;
         }
     }
 #endif

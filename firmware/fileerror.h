@@ -14,9 +14,9 @@ enum class Problem {
     AccessDenied,  // permissions, a read-only file, or a folder where a file was expected
     DiskFull,      // no space left, or over a file-size limit
     Unexpected,
-    IsFolder,      // a folder where a firmware file was expected
-    NotRegular,    // a device, pipe or socket: nothing a firmware file can be read from or saved as
-    BadName,       // a name that the system's file-name encoding cannot hold unchanged
+    IsFolder,    // a folder where a firmware file was expected
+    NotRegular,  // a device, pipe or socket: nothing a firmware file can be read from or saved as
+    BadName,     // a name that the system's file-name encoding cannot hold unchanged
 };
 
 // "%1 was not found." and the like, at most 1024 characters.

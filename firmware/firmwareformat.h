@@ -14,11 +14,11 @@
 namespace Firmware {
 
 // File lengths decide the kind of file.
-inline constexpr int kRomLength = 0x10000;     // 65536: complete 64 KiB image
-inline constexpr int kBldLength = 0xF000;      // 61440: image without its last 4 KiB
-inline constexpr int kHeaderSize = 0x200;      // 512: upgrade-file header
+inline constexpr int kRomLength = 0x10000;                       // 65536: complete 64 KiB image
+inline constexpr int kBldLength = 0xF000;                        // 61440: image without its last 4 KiB
+inline constexpr int kHeaderSize = 0x200;                        // 512: upgrade-file header
 inline constexpr int kUpgradeLength = kHeaderSize + kRomLength;  // 66048
-inline constexpr int kBufferSize = kUpgradeLength;  // one buffer holds every kind
+inline constexpr int kBufferSize = kUpgradeLength;               // one buffer holds every kind
 
 static_assert(kRomLength == 65536);
 static_assert(kBldLength == 61440);
@@ -41,10 +41,12 @@ enum CodeType : int {
 
 // The 31-byte signature inside every image and at the start of an upgrade header.
 inline constexpr std::size_t kSignatureSize = 31;
+// clang-format off
 inline constexpr std::array<std::uint8_t, kSignatureSize> kSignature = {
     'O', 'R', 'V', 'A', 'K', 'R', '7', 'M', '3', '2', 'C', 'o', 'd', 'e', 0x00,
     0xAA, 0x55, 0xFF, 0x00, 0x11, 0x33, 0x77, 0xFF, 0xFF, 0x77, 0x33, 0x11, 0x00, 0xFF, 0x55, 0xAA,
 };
+// clang-format on
 static_assert(kSignature.size() == 31);
 
 // Upgrade-file header, file offsets.
@@ -64,7 +66,7 @@ inline constexpr int kImageCodeType = 0x4F;
 inline constexpr int kParamsVersion = 0x50;
 inline constexpr int kInitByte = 0x51;
 inline constexpr int kOptionByte = 0x52;
-inline constexpr int kDivisor = 0x53;          // 3 bytes, little-endian
+inline constexpr int kDivisor = 0x53;  // 3 bytes, little-endian
 inline constexpr int kLineFormat = 0x56;
 inline constexpr int kFlowControl = 0x57;
 inline constexpr int kDirPrefix = 0x58;
@@ -84,8 +86,7 @@ inline constexpr int kFirstString = kStringArea + kLanguageDescriptorLength;
 inline constexpr std::uint8_t kStringDescriptorType = 3;
 inline constexpr int kStringDescriptorCount = 3;
 // Three 2-byte headers and 2 bytes per character between 0xEB04 and 0xEBFF.
-inline constexpr int kMaxUsbStringChars =
-    (kStringAreaEnd - kFirstString - 2 * kStringDescriptorCount) / 2;
+inline constexpr int kMaxUsbStringChars = (kStringAreaEnd - kFirstString - 2 * kStringDescriptorCount) / 2;
 static_assert(kMaxUsbStringChars == 123);
 
 // USB device descriptor.

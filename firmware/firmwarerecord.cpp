@@ -13,9 +13,9 @@
 #include <QFileInfo>
 
 #include "fileerror.h"
+#include "firmwareui.h"
 #include "fits.h"
 #include "flags.h"
-#include "firmwareui.h"
 #include "reflasher.h"
 #include "savefile.h"
 #include "settingstext.h"
@@ -119,14 +119,9 @@ void Convert(Layout &l, int targetKind, const QString &version)
     // A name without ".ROM" or ".QUF" keeps the layout; an upgrade file written as ".QUF"
     // again gets a fresh header.
     switch (targetKind) {
-    case KindRom:
-        ToRomImage(l);
-        break;
-    case KindUpgrade:
-        ToUpgradeFile(l, version);
-        break;
-    default:
-        break;
+    case KindRom: ToRomImage(l); break;
+    case KindUpgrade: ToUpgradeFile(l, version); break;
+    default: break;
     }
 }
 
@@ -194,8 +189,7 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
         const int err = FileError::SavedError();
-        return Refuse(FileError::Describe(FileError::ForOpen(path, false, err), path),
-                      kCaptionOpenSource);
+        return Refuse(FileError::Describe(FileError::ForOpen(path, false, err), path), kCaptionOpenSource);
     }
 
     const qint64 size = file.size();
@@ -251,21 +245,18 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     m_nFirmwareType = FirmwareTypeOf(m_strVersion);
     if (m_strVersion.size() < kMinVersionTextLength) {
         m_nVersionNumber = 0;
-        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(m_strVersion),
-                      kCaptionVersion);
+        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(m_strVersion), kCaptionVersion);
     }
     const auto digit = [this](int i) { return m_strVersion.at(i).unicode() - u'0'; };
     m_nVersionNumber = 1000 * digit(0) + 100 * digit(1) + 10 * digit(3) + digit(4);
 
     if (m_nVersionNumber < kMinVersionNumber || m_nFirmwareType == TypeNone) {
-        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(m_strVersion),
-                      kCaptionVersion);
+        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(m_strVersion), kCaptionVersion);
     }
 
     const quint8 params = m_pImage[base + kParamsVersion];
     if (params != kParamsVersionKnown) {
-        return Refuse(QStringLiteral("Parameters version 0x%1 not supported")
-                          .arg(QString::number(params, 16)),
+        return Refuse(QStringLiteral("Parameters version 0x%1 not supported").arg(QString::number(params, 16)),
                       kCaptionFileFormat);
     }
 
@@ -485,8 +476,8 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
     }
 
     const auto askOverwrite = [this, &path] {
-        return m_pUi && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + SettingsText::FileNamePart(path),
-                                        kCaptionExists);
+        return m_pUi
+               && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + SettingsText::FileNamePart(path), kCaptionExists);
     };
     const QFileInfo target(path);
     bool replace = target.exists() || target.isSymLink();
@@ -521,8 +512,7 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
         result = SaveFile::Save(path, reinterpret_cast<const char *>(out.buf), out.length, replace);
     }
     switch (result.outcome) {
-    case SaveFile::Outcome::Saved:
-        break;
+    case SaveFile::Outcome::Saved: break;
     case SaveFile::Outcome::OpenFailed:
     case SaveFile::Outcome::Exists:
         return Refuse(FileError::Describe(FileError::ForOpen(path, true, result.error), path), kCaptionOpenTarget);

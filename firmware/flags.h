@@ -38,8 +38,7 @@ inline constexpr std::array<FlagDef, 9> kFlags = {{
      "versionReport"},
     {&CFirmwareRecord::m_bDisableDataMode, kOptionByte, kOptDisableDataMode, true, "data-mode", "dataMode"},
     {&CFirmwareRecord::m_bDisableUpgrades, kOptionByte, kOptDisableUpgrades, true, "upgrades", "upgrades"},
-    {&CFirmwareRecord::m_bDisableStatusInfo, kOptionByte, kOptDisableStatusInfo, true, "status-info",
-     "statusInfo"},
+    {&CFirmwareRecord::m_bDisableStatusInfo, kOptionByte, kOptDisableStatusInfo, true, "status-info", "statusInfo"},
 }};
 
 // The row of a member; kFlags.size() when it has none.
@@ -77,8 +76,8 @@ constexpr bool Distinct()
         for (std::size_t j = i + 1; j < kFlags.size(); ++j) {
             const FlagDef &a = kFlags[i];
             const FlagDef &b = kFlags[j];
-            if (a.member == b.member || (a.byte == b.byte && a.mask == b.mask)
-                || std::string_view(a.option) == b.option || std::string_view(a.key) == b.key)
+            if (a.member == b.member || (a.byte == b.byte && a.mask == b.mask) || std::string_view(a.option) == b.option
+                || std::string_view(a.key) == b.key)
                 return false;
         }
     }

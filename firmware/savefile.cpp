@@ -35,20 +35,15 @@ int ErrnoForWindowsError(DWORD error)
 {
     switch (error) {
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return EEXIST;
+    case ERROR_ALREADY_EXISTS: return EEXIST;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-    case ERROR_WRITE_PROTECT:
-        return EACCES;
+    case ERROR_WRITE_PROTECT: return EACCES;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return ENOENT;
-    default:
-        return 0;
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    default: return 0;
     }
 }
 
@@ -92,7 +87,7 @@ int RenameNoReplace(const QString &from, const QString &to)
         return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
         return errno;
-    // The file system cannot rename without replacing: a hard link cannot replace either.
+        // The file system cannot rename without replacing: a hard link cannot replace either.
 #elif defined(Q_OS_DARWIN)
     if (::renamex_np(src.constData(), dst.constData(), RENAME_EXCL) == 0)
         return 0;

@@ -58,12 +58,8 @@ SummaryTexts Describe(const SummaryValues &v, bool confirm)
         if (t.fwVersion.contains(QLatin1Char('-')))
             t.fwVersion += QStringLiteral(" (Modified) ");
         switch (v.nFileKind) {
-        case Firmware::KindRom:
-            t.fwType += QStringLiteral(" ROM File");
-            break;
-        case Firmware::KindBld:
-            t.fwType += QStringLiteral(" BLD File");
-            break;
+        case Firmware::KindRom: t.fwType += QStringLiteral(" ROM File"); break;
+        case Firmware::KindBld: t.fwType += QStringLiteral(" BLD File"); break;
         default:
             t.fwType += QStringLiteral(" QUF Upgrader File");
             if (v.nCodeType == Firmware::CodeMain)
@@ -73,33 +69,31 @@ SummaryTexts Describe(const SummaryValues &v, bool confirm)
     }
 
     t.monitor = QString::asprintf("%d baud, %d bits, %d stop bit, ", v.nBaudRate, v.nDataBits, v.nStopBits)
-        + QLatin1String(ParityWord(v.nParity)) + QStringLiteral(" parity, ")
-        + QLatin1String(FlowWords(v.nFlowControl));
+                + QLatin1String(ParityWord(v.nParity)) + QStringLiteral(" parity, ")
+                + QLatin1String(FlowWords(v.nFlowControl));
 
     t.pid = QStringLiteral("0x") + FormatHex4(v.nProductId);
     t.vid = QStringLiteral("0x") + FormatHex4(v.nVendorId);
 
     t.initMode = QLatin1String(v.bShortCommandSet ? "SCS" : "ECS") + QStringLiteral(", ")
-        + QLatin1String(v.bAsciiInput ? "IPA" : "IPH") + QStringLiteral(", ")
-        + QLatin1String(v.bDisableLedFlash ? "Disable " : "") + QStringLiteral("LED Flash at Power-on");
+                 + QLatin1String(v.bAsciiInput ? "IPA" : "IPH") + QStringLiteral(", ")
+                 + QLatin1String(v.bDisableLedFlash ? "Disable " : "") + QStringLiteral("LED Flash at Power-on");
 
     t.options = QLatin1String(v.bDisableUpgrades ? "Disable " : "Allow ") + QStringLiteral("Firmware Upgrades, ")
-        + QLatin1String(v.bDisableDataMode ? "Disable " : "Allow ") + QStringLiteral("Data Mode,\r\n")
-        + QLatin1String(v.bHidePrompt ? "No " : "Show ") + QStringLiteral("Prompt, ")
-        + QLatin1String(v.bHideConnects ? "No " : "Show ") + QStringLiteral("Device Connects/Removals, ")
-        + QLatin1String(v.bHideVersionReport ? "No " : "Show ") + QStringLiteral("Version Report at Startup.");
+                + QLatin1String(v.bDisableDataMode ? "Disable " : "Allow ") + QStringLiteral("Data Mode,\r\n")
+                + QLatin1String(v.bHidePrompt ? "No " : "Show ") + QStringLiteral("Prompt, ")
+                + QLatin1String(v.bHideConnects ? "No " : "Show ") + QStringLiteral("Device Connects/Removals, ")
+                + QLatin1String(v.bHideVersionReport ? "No " : "Show ") + QStringLiteral("Version Report at Startup.");
     return t;
 }
 
 QString CopyText(const SummaryTexts &t, bool confirm)
 {
     return QLatin1String(confirm ? "Summary of Firmware Customisations" : "Firmware Settings")
-        + QStringLiteral("\r\n\r\nFirmware Version: ") + t.fwVersion
-        + QStringLiteral("\r\n\r\nFirmware Type: ") + t.fwType
-        + QStringLiteral("\r\n\r\nDefault Monitor Settings: ") + t.monitor
-        + QStringLiteral("\r\n\r\nInitial Mode: ") + t.initMode
-        + QStringLiteral("\r\n\r\nOptions: ") + t.options
-        + QStringLiteral("\r\n\r\n");
+           + QStringLiteral("\r\n\r\nFirmware Version: ") + t.fwVersion + QStringLiteral("\r\n\r\nFirmware Type: ")
+           + t.fwType + QStringLiteral("\r\n\r\nDefault Monitor Settings: ") + t.monitor
+           + QStringLiteral("\r\n\r\nInitial Mode: ") + t.initMode + QStringLiteral("\r\n\r\nOptions: ") + t.options
+           + QStringLiteral("\r\n\r\n");
 }
 
 QString MergeVersionCode(const QString &version, const QString &code)
@@ -130,9 +124,8 @@ QString FinishText(int fileKind, const QString &version, const QString &sourceFi
 {
     return QStringLiteral("Successfully modified firmware %1 file.")
                .arg(fileKind == Firmware::KindRom ? QStringLiteral("ROM") : QStringLiteral("Upgrader"))
-        + QStringLiteral("\r\n\r\nFirmware Version ") + version
-        + QStringLiteral("\r\n\r\nOriginal file ") + FileNamePart(sourceFile)
-        + QStringLiteral("\r\n\r\nSaved to disk as ") + FileNamePart(targetFile);
+           + QStringLiteral("\r\n\r\nFirmware Version ") + version + QStringLiteral("\r\n\r\nOriginal file ")
+           + FileNamePart(sourceFile) + QStringLiteral("\r\n\r\nSaved to disk as ") + FileNamePart(targetFile);
 }
 
 QString FormatHex4(int value)

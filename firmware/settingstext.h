@@ -56,8 +56,7 @@ QString CopyText(const SummaryTexts &texts, bool confirm);
 QString MergeVersionCode(const QString &version, const QString &code);
 
 // The finish page's report of a written file.
-QString FinishText(int fileKind, const QString &version, const QString &sourceFile,
-                   const QString &targetFile);
+QString FinishText(int fileKind, const QString &version, const QString &sourceFile, const QString &targetFile);
 
 // What follows the last path separator, at most 255 characters.
 QString FileNamePart(const QString &path);

@@ -35,12 +35,12 @@ extern "C" size_t LLVMFuzzerMutate(uint8_t *data, size_t size, size_t maxSize);
 
 namespace {
 
-#define FUZZ_CHECK(cond)                                                                    \
-    do {                                                                                    \
-        if (!(cond)) {                                                                      \
+#define FUZZ_CHECK(cond)                                                                       \
+    do {                                                                                       \
+        if (!(cond)) {                                                                         \
             std::fprintf(stderr, "fuzz_load: check failed at line %d: %s\n", __LINE__, #cond); \
-            std::abort();                                                                   \
-        }                                                                                   \
+            std::abort();                                                                      \
+        }                                                                                      \
     } while (0)
 
 // One folder for the whole run; its files are overwritten by every input.
@@ -115,11 +115,10 @@ Stored Take(const CFirmwareRecord &r)
 
 bool Same(const Stored &a, const Stored &b)
 {
-    return a.baud == b.baud && a.stop == b.stop && a.data == b.data && a.parity == b.parity
-        && a.flow == b.flow && std::equal(std::begin(a.flags), std::end(a.flags), std::begin(b.flags))
-        && a.ids == b.ids && a.vid == b.vid && a.pid == b.pid && a.strings == b.strings
-        && a.manufacturer == b.manufacturer && a.product == b.product && a.string3 == b.string3
-        && a.prefix == b.prefix && a.dirPrefix == b.dirPrefix;
+    return a.baud == b.baud && a.stop == b.stop && a.data == b.data && a.parity == b.parity && a.flow == b.flow
+           && std::equal(std::begin(a.flags), std::end(a.flags), std::begin(b.flags)) && a.ids == b.ids
+           && a.vid == b.vid && a.pid == b.pid && a.strings == b.strings && a.manufacturer == b.manufacturer
+           && a.product == b.product && a.string3 == b.string3 && a.prefix == b.prefix && a.dirPrefix == b.dirPrefix;
 }
 
 QString Latin1Text(FuzzedDataProvider &fdp, int maxLength)
@@ -168,7 +167,7 @@ bool UsbTooLong(const CFirmwareRecord &r)
 {
     const quint8 *p = r.Image() + r.ImageBase();
     return (r.m_nFirmwareType & kUsbSlaveTypes) && p[kStringArea] == kLanguageDescriptorLength
-        && r.m_strManufacturer.size() + r.m_strProduct.size() + r.m_strString3.size() > kMaxUsbStringChars;
+           && r.m_strManufacturer.size() + r.m_strProduct.size() + r.m_strString3.size() > kMaxUsbStringChars;
 }
 
 // The kind a file loads as, judged from its bytes alone, or -1 when loading must refuse it
@@ -184,7 +183,8 @@ int RecognisedKind(const QByteArray &file)
     };
     // An upgrade header must be followed by a ROM image of its own.
     if (n == kUpgradeLength && signatureAt(kHeaderSignature) && file.at(kHeaderCodeType) == CodeMain) {
-        const bool image = signatureAt(kHeaderSize + kImageSignature) && file.at(kHeaderSize + kImageCodeType) == CodeRomImage;
+        const bool image =
+            signatureAt(kHeaderSize + kImageSignature) && file.at(kHeaderSize + kImageCodeType) == CodeRomImage;
         return image ? KindUpgrade : -1;
     }
     if (signatureAt(kImageSignature) && file.at(kImageCodeType) == CodeRomImage)
@@ -277,9 +277,9 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t max
         size_t offset, length;
     };
     const Window windows[] = {
-        {0, 0x80},                                                                   // header and signature
-        {base + kVersionText, size_t(kDirPrefix + kDirPrefixSize - kVersionText)},   // version and parameters
-        {base + kStringArea, size_t(kProductId + 2 - kStringArea)},                  // USB descriptors
+        {0, 0x80},                                                                  // header and signature
+        {base + kVersionText, size_t(kDirPrefix + kDirPrefixSize - kVersionText)},  // version and parameters
+        {base + kStringArea, size_t(kProductId + 2 - kStringArea)},                 // USB descriptors
     };
     const unsigned choice = rng() % 8;
     if (choice < 3 && windows[choice].offset + windows[choice].length <= size) {

@@ -30,13 +30,13 @@ int main(int argc, char **argv)
     int count = 0;
     bool ok = true;
     const auto save = [&](const QByteArray &bytes) {
-        ok = ImageBuilder::WriteFile(dir.filePath(QStringLiteral("seed%1").arg(++count, 3, 10, QLatin1Char('0'))),
-                                     bytes)
+        ok =
+            ImageBuilder::WriteFile(dir.filePath(QStringLiteral("seed%1").arg(++count, 3, 10, QLatin1Char('0'))), bytes)
             && ok;
     };
 
     const ImageBuilder::Kind kinds[] = {ImageBuilder::Rom, ImageBuilder::Bld, ImageBuilder::Upgrade};
-    const char *versions[] = {"03.64QHARF", "03.55QLYT1x", "03.70QBEN2", "03.66QSOLA",
+    const char *versions[] = {"03.64QHARF", "03.55QLYT1x",    "03.70QBEN2", "03.66QSOLA",
                               "03.64QTIMA", "03.64-ABCQWEXB", "03.69QJ4J9"};
     for (ImageBuilder::Kind kind : kinds) {
         for (const char *version : versions) {

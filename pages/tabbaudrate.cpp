@@ -46,8 +46,7 @@ CTabBaudRate::CTabBaudRate(IWizardFrame *wizard)
                   "Choose the baud rate, data settings and flow control settings for the Monitor that the "
                   "firmware will use at startup. These settings will also be used for the Monitor on ORVA "
                   "slave devices.")
-{
-}
+{}
 
 void CTabBaudRate::OnInitDialog()
 {

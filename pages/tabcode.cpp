@@ -8,16 +8,14 @@
 #include "settingstext.h"
 
 CTabCode::CTabCode(int bTargetDir, IWizardFrame *wizard)
-    : CWizardPage(wizard,
-                  bTargetDir ? "Choose Target Directory" : "Choose Version Code",
+    : CWizardPage(wizard, bTargetDir ? "Choose Target Directory" : "Choose Version Code",
                   bTargetDir ? "Choose a 4 letter code to create a prefix for the target directory of snapshot "
                                "commands. Use only uppercase letters and numbers."
                              : "Choose a unique 3 letter code to identify this modified version of code. Use "
-                               "only uppercase letters and numbers."),
-      m_bTargetDir(bTargetDir),
-      m_pszLabel(bTargetDir ? "Target Directory Prefix:" : "Firmware Code:")
-{
-}
+                               "only uppercase letters and numbers.")
+    , m_bTargetDir(bTargetDir)
+    , m_pszLabel(bTargetDir ? "Target Directory Prefix:" : "Firmware Code:")
+{}
 
 QWidget *CTabCode::CreateCustomControl(const ControlTemplate &c, QWidget *parent)
 {

@@ -74,13 +74,11 @@ QRegularExpression WildcardPattern(const QString &pattern)
 }  // namespace
 
 CTabFile::CTabFile(int bSaveFile, IWizardFrame *wizard)
-    : CWizardPage(wizard,
-                  bSaveFile ? "Firmware File to Write" : "Select Firmware File to Modify",
+    : CWizardPage(wizard, bSaveFile ? "Firmware File to Write" : "Select Firmware File to Modify",
                   bSaveFile ? "Choose the filename for the Norvale Firmware ROM or QUB file to write."
-                            : "Choose the Norvale Firmware ROM or QUB file to modify."),
-      m_bSaveFile(bSaveFile)
-{
-}
+                            : "Choose the Norvale Firmware ROM or QUB file to modify.")
+    , m_bSaveFile(bSaveFile)
+{}
 
 bool CTabFile::PathExists(const QString &text)
 {
@@ -102,8 +100,7 @@ bool CTabFile::PathExists(const QString &text)
     if (!folder.exists())
         return false;
     const QRegularExpression rx = WildcardPattern(pattern);
-    const QStringList entries =
-        folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         if (rx.match(entry).hasMatch())
             return true;

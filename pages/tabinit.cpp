@@ -10,8 +10,7 @@
 CTabInit::CTabInit(IWizardFrame *wizard)
     : CWizardPage(wizard, "Choose Initialisation Options",
                   "Modify the initial command mode, input mode and startup behaviour of the LEDs.")
-{
-}
+{}
 
 void CTabInit::OnInitDialog()
 {

@@ -10,8 +10,7 @@ CTabPrompt::CTabPrompt(IWizardFrame *wizard)
                   "Modify the behaviour of the firmware. Instructs the Monitor to not display promtps, device "
                   "detected messages and version information. Allows data mode and firmware upgrades to be "
                   "disabled.")
-{
-}
+{}
 
 void CTabPrompt::OnInitDialog()
 {

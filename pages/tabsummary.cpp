@@ -24,16 +24,14 @@ QString ForDisplay(const QString &text)
 }  // namespace
 
 CTabSummary::CTabSummary(int bConfirm, IWizardFrame *wizard)
-    : CWizardPage(wizard,
-                  bConfirm ? "Summary of Firmware Customisations" : "Firmware Settings",
+    : CWizardPage(wizard, bConfirm ? "Summary of Firmware Customisations" : "Firmware Settings",
                   bConfirm ? "The following firmware settings will be applied to the firmware file selected. The "
                              "next screen will be able to choose a new filename to store it as."
                            : "This is the firmware settings for the selected firmware file before modification. "
                              "The following screens allow you to modify the baud rate, startup mode and enable or "
-                             "disable monitor messages."),
-      m_bConfirm(bConfirm)
-{
-}
+                             "disable monitor messages.")
+    , m_bConfirm(bConfirm)
+{}
 
 void CTabSummary::OnInitDialog()
 {
@@ -80,9 +78,12 @@ void CTabSummary::OnShowWindow(bool show)
 void CTabSummary::UpdateData()
 {
     const std::pair<int, const QString *> texts[] = {
-        {SummaryIds::FwVersion, &m_texts.fwVersion}, {SummaryIds::FwType, &m_texts.fwType},
-        {SummaryIds::Monitor, &m_texts.monitor},     {SummaryIds::Pid, &m_texts.pid},
-        {SummaryIds::Vid, &m_texts.vid},             {SummaryIds::InitMode, &m_texts.initMode},
+        {SummaryIds::FwVersion, &m_texts.fwVersion},
+        {SummaryIds::FwType, &m_texts.fwType},
+        {SummaryIds::Monitor, &m_texts.monitor},
+        {SummaryIds::Pid, &m_texts.pid},
+        {SummaryIds::Vid, &m_texts.vid},
+        {SummaryIds::InitMode, &m_texts.initMode},
         {SummaryIds::Options, &m_texts.options},
     };
     for (const auto &[id, text] : texts)

@@ -23,8 +23,7 @@ CTabUsbSlave::CTabUsbSlave(IWizardFrame *wizard)
     : CWizardPage(wizard, "Modify USB Slave Mode Settings",
                   "Change the VID and PID, Product and Manufacturer String of the device when it is "
                   "configured in Slave mode. This is only applicable to QSOL firmware.")
-{
-}
+{}
 
 void CTabUsbSlave::OnInitDialog()
 {

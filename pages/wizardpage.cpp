@@ -7,9 +7,10 @@
 #include "resourceids.h"
 
 CWizardPage::CWizardPage(IWizardFrame *frame, const char *title, const char *description)
-    : m_pWizard(frame), m_pszTitle(title), m_pszDescription(description)
-{
-}
+    : m_pWizard(frame)
+    , m_pszTitle(title)
+    , m_pszDescription(description)
+{}
 
 bool CWizardPage::Create(int templateId, QWidget *parent)
 {
@@ -18,9 +19,8 @@ bool CWizardPage::Create(int templateId, QWidget *parent)
         return false;
     setParent(parent);
     hide();
-    m_controls = CDialogBuilder::Build(this, *tpl, [this](const ControlTemplate &c, QWidget *p) {
-        return CreateCustomControl(c, p);
-    });
+    m_controls = CDialogBuilder::Build(
+        this, *tpl, [this](const ControlTemplate &c, QWidget *p) { return CreateCustomControl(c, p); });
     OnInitDialog();
     CDialogBuilder::FitComboBoxes(m_controls);
     return true;
@@ -71,7 +71,6 @@ void CWizardPage::keyPressEvent(QKeyEvent *event)
         m_pWizard->OnCommand(WizardIds::Cancel);
         event->accept();
         return;
-    default:
-        QWidget::keyPressEvent(event);
+    default: QWidget::keyPressEvent(event);
     }
 }

@@ -29,7 +29,10 @@ public:
     // A control of the page's template.
     QWidget *GetDlgItem(int id) const { return m_controls.Item(id); }
     template <class T>
-    T *GetDlgItem(int id) const { return m_controls.Item<T>(id); }
+    T *GetDlgItem(int id) const
+    {
+        return m_controls.Item<T>(id);
+    }
 
     IWizardFrame *m_pWizard;
     const char *m_pszTitle;

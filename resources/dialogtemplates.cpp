@@ -22,8 +22,7 @@ constexpr ControlTemplate kAbout[] = {
     {AboutIds::Product, K::Static, "Norvale Firmware Customiser Version " BRINDLE_DISPLAY_VERSION, 36, 6, 222, 24,
      StyleNoPrefix | StyleGroup},
     {AboutIds::Company, K::Static, "The Brindle developers", 36, 42, 222, 8, StyleNoPrefix | StyleGroup},
-    {AboutIds::Notice, K::Static, "Copyright (C) 2026 The Brindle developers", 36, 30, 222, 8,
-     StyleGroup},
+    {AboutIds::Notice, K::Static, "Copyright (C) 2026 The Brindle developers", 36, 30, 222, 8, StyleGroup},
     {AboutIds::Ok, K::DefPushButton, "OK", 204, 54, 50, 16, StyleTabStop | StyleGroup},
 };
 

@@ -69,7 +69,8 @@ int main(int argc, char **argv)
     const QString qwex = work.filePath(QStringLiteral("camera.ROM"));
     const QString target = work.filePath(QStringLiteral("board-a-custom.ROM"));
     QFile::remove(target);
-    bool ok = ImageBuilder(ImageBuilder::Upgrade, "03.64QSOLF").setStrings({"Norvale", "USB Host", "0001"}).writeTo(qsol)
+    bool ok =
+        ImageBuilder(ImageBuilder::Upgrade, "03.64QSOLF").setStrings({"Norvale", "USB Host", "0001"}).writeTo(qsol)
         && ImageBuilder(ImageBuilder::Rom, "03.66QWEXA").setDirPrefix("SNAP").writeTo(qwex);
 
     DocServices services;
@@ -108,7 +109,8 @@ int main(int argc, char **argv)
         TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath, qwex);
         for (int i = 0; i < 5 && dlg.CurrentStep() != CBrindleDlg::StepDirPrefix; ++i)
             dlg.OnNext();
-        ok = ok && dlg.CurrentStep() == CBrindleDlg::StepDirPrefix && Save(&dlg, out, QStringLiteral("07-set-target-directory"));
+        ok = ok && dlg.CurrentStep() == CBrindleDlg::StepDirPrefix
+             && Save(&dlg, out, QStringLiteral("07-set-target-directory"));
     }
     {
         CAboutDlg about;

@@ -154,7 +154,8 @@ void CBrindleDlg::AddSystemMenuEntry()
     HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
     if (menu) {
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(QString::fromLatin1(kAboutMenuText).utf16()));
+        ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX,
+                      reinterpret_cast<LPCWSTR>(QString::fromLatin1(kAboutMenuText).utf16()));
     }
 #elif defined(Q_OS_MACOS)
     auto *menuBar = new QMenuBar(nullptr);
@@ -214,17 +215,10 @@ void CBrindleDlg::OnLogoDoubleClick()
 void CBrindleDlg::OnCommand(int id)
 {
     switch (id) {
-    case WizardIds::Next:
-        OnNext();
-        break;
-    case WizardIds::Back:
-        OnBack();
-        break;
-    case WizardIds::Cancel:
-        OnCancelButton();
-        break;
-    default:
-        break;
+    case WizardIds::Next: OnNext(); break;
+    case WizardIds::Back: OnBack(); break;
+    case WizardIds::Cancel: OnCancelButton(); break;
+    default: break;
     }
 }
 

@@ -89,11 +89,17 @@ public:
     const QStringList &StepTitles() const { return m_astrStepTitles; }
     CWizardPage *StepPage(int step) const { return m_apStepPages.at(step); }
     template <class T>
-    T *StepPage(int step) const { return qobject_cast<T *>(StepPage(step)); }
+    T *StepPage(int step) const
+    {
+        return qobject_cast<T *>(StepPage(step));
+    }
     // A control of the wizard's template, by its WizardIds id.
     QWidget *GetDlgItem(int id) const { return m_controls.Item(id); }
     template <class T>
-    T *GetDlgItem(int id) const { return m_controls.Item<T>(id); }
+    T *GetDlgItem(int id) const
+    {
+        return m_controls.Item<T>(id);
+    }
     QPushButton *NextButton() const { return m_btnNext; }
     QPushButton *BackButton() const { return m_btnBack; }
     QPushButton *CancelButton() const { return m_btnCancel; }

@@ -23,8 +23,8 @@
 #include "brindle_version.h"
 #include "common/imagebuilder.h"
 #include "common/uirecorder.h"
-#include "firmware/recordstate.h"
 #include "firmware/nonregularfiles.h"
+#include "firmware/recordstate.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "settingstext.h"
@@ -58,7 +58,13 @@ QByteArray Fixture(const QString &name)
         {"qhar-coded.rom", [] { return ImageBuilder(K::Rom, "03.64-OLDQHARF").build(); }},
         {"qhar-set.rom",
          [] {
-             return ImageBuilder(K::Rom).setInit(0x83).setOption(0xCF).setLine(0x0D).setFlow(0x04).setDivisor(26).build();
+             return ImageBuilder(K::Rom)
+                 .setInit(0x83)
+                 .setOption(0xCF)
+                 .setLine(0x0D)
+                 .setFlow(0x04)
+                 .setDivisor(26)
+                 .build();
          }},
         {"qhar-flow8.rom", [] { return ImageBuilder(K::Rom).setFlow(0x08).build(); }},
         {"qhar-tail.rom",
@@ -70,11 +76,19 @@ QByteArray Fixture(const QString &name)
          }},
         {"qhar-onebyte.rom", [] { return ImageBuilder(K::Rom).setByte(0x1234, 0x00).build(); }},
         {"qlyt1-long.rom", [] { return ImageBuilder(K::Rom, "03.64ABCDEQLYT1F").build(); }},
-        {"qsol.quf", [] { return ImageBuilder(K::Upgrade, "03.64QSOLF").setStrings({"Norvale", "Widget", "SN1"}).build(); }},
-        {"qsol2.rom", [] { return ImageBuilder(K::Rom, "03.60QSOLF").setStrings({"Other", "Thing", "SN1"}).setDivisor(13).build(); }},
+        {"qsol.quf",
+         [] {
+             return ImageBuilder(K::Upgrade, "03.64QSOLF").setStrings({"Norvale", "Widget", "SN1"}).build();
+         }},
+        {"qsol2.rom",
+         [] {
+             return ImageBuilder(K::Rom, "03.60QSOLF").setStrings({"Other", "Thing", "SN1"}).setDivisor(13).build();
+         }},
         {"qsol-nostrings.rom", [] { return ImageBuilder(K::Rom, "03.64QSOLF").build(); }},
         {"qsol-shortdesc.rom",
-         [] { return ImageBuilder(K::Rom, "03.64QSOLF").setStrings({"A", "B", "C"}).setDeviceDescriptor(8, 1, 2).build(); }},
+         [] {
+             return ImageBuilder(K::Rom, "03.64QSOLF").setStrings({"A", "B", "C"}).setDeviceDescriptor(8, 1, 2).build();
+         }},
         {"qwex.bld", [] { return ImageBuilder(K::Bld, "03.64QWEXF").build(); }},
         {"qwex-flow8.rom", [] { return ImageBuilder(K::Rom, "03.64QWEXF").setFlow(0x08).build(); }},
         {"qj4j.bld", [] { return ImageBuilder(K::Bld, "03.64QJ4JF").setDirPrefix("J4J0").build(); }},
@@ -198,11 +212,15 @@ private:
         return run;
     }
 
-    QStringList Files() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name); }
+    QStringList Files() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    }
 
     static QStringList Entries(const QString &folder)
     {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
     }
 
     // A fresh folder inside the test folder, holding the fixtures that `args` names.
@@ -267,17 +285,19 @@ private slots:
         const CliRun run = Run({"info", "qhar.rom"});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("Firmware Settings\n\n"
-                                         "Firmware Version: 03.64\n\n"
-                                         "Firmware Type: QHAR ROM File\n\n"
-                                         "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\n\n"
-                                         "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
-                                         "Options: Allow Firmware Upgrades, Allow Data Mode,\n"
-                                         "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
-                                         "Sonette Status Information: Allow\n"
-                                         "File Kind: ROM image: 65536 bytes, signature at image offset 0x30\n"));
+        QCOMPARE(run.out, QStringLiteral(
+                              "Firmware Settings\n\n"
+                              "Firmware Version: 03.64\n\n"
+                              "Firmware Type: QHAR ROM File\n\n"
+                              "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\n\n"
+                              "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
+                              "Options: Allow Firmware Upgrades, Allow Data Mode,\n"
+                              "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
+                              "Sonette Status Information: Allow\n"
+                              "File Kind: ROM image: 65536 bytes, signature at image offset 0x30\n"));
     }
 
+    // clang-format off
     void infoText_data()
     {
         QTest::addColumn<QString>("file");
@@ -315,6 +335,7 @@ private slots:
             << "qhar-flow8.rom" << QStringList{"Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, unknown flow control"}
             << QStringList{};
     }
+    // clang-format on
 
     void infoText()
     {
@@ -332,6 +353,7 @@ private slots:
             QVERIFY2(!run.out.contains(text), qPrintable(text));
     }
 
+    // clang-format off
     void infoJson_data()
     {
         QTest::addColumn<QString>("file");
@@ -368,6 +390,7 @@ private slots:
         unknownFlow.insert("flowControl", "unknown");
         QTest::newRow("unknown flow control") << "qhar-flow8.rom" << unknownFlow << QVariantMap{};
     }
+    // clang-format on
 
     void infoJson()
     {
@@ -389,6 +412,7 @@ private slots:
         QVERIFY(run.out.startsWith("{\n  \"schema\": 1,\n  \"fileKind\": "));
     }
 
+    // clang-format off
     void writeMatchesWizard_data()
     {
         QTest::addColumn<QString>("source");
@@ -458,6 +482,7 @@ private slots:
                              "version": "99.99QSOLF", "versionNumber": 9999, "dataBits": 7})")
             << "FAC" << QVariantMap{{"m_nDataBits", 7}};
     }
+    // clang-format on
 
     void writeMatchesWizard()
     {
@@ -502,6 +527,7 @@ private slots:
         QCOMPARE(written.mid(kVersionText, 14), QByteArray("03.64-ABCQHARF"));
     }
 
+    // clang-format off
     void writeOverwrite_data()
     {
         QTest::addColumn<bool>("force");
@@ -512,6 +538,7 @@ private slots:
         QTest::newRow("dry run refused like the real run") << false << true << 1;
         QTest::newRow("dry run with --force leaves it") << true << true << 0;
     }
+    // clang-format on
 
     void writeOverwrite()
     {
@@ -549,19 +576,21 @@ private slots:
                                 "--dir-prefix", "wxyz", "--prompt", "hide", "--data-bits", "8", "--dry-run"});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("Summary of Firmware Customisations\n\n"
-                                         "Firmware Version: 03.64-ABC\n\n"
-                                         "Firmware Type: QWEX\n\n"
-                                         "Default Monitor Settings: 115200 baud, 8 bits, 1 stop bit, no parity, no flow control\n\n"
-                                         "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
-                                         "Options: Allow Firmware Upgrades, Allow Data Mode,\n"
-                                         "No Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
-                                         "fileKind: ROM -> QUF\n"
-                                         "version: \"03.64QWEXF\" -> \"03.64-ABCQWEXF\"\n"
-                                         "baudRate: 9600 -> 115200\n"
-                                         "flowControl: unknown -> none\n"
-                                         "prompt: show -> hide\n"
-                                         "dirPrefix: \"SNAP\" -> \"WXYZ\"\n"));
+        QCOMPARE(
+            run.out,
+            QStringLiteral("Summary of Firmware Customisations\n\n"
+                           "Firmware Version: 03.64-ABC\n\n"
+                           "Firmware Type: QWEX\n\n"
+                           "Default Monitor Settings: 115200 baud, 8 bits, 1 stop bit, no parity, no flow control\n\n"
+                           "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
+                           "Options: Allow Firmware Upgrades, Allow Data Mode,\n"
+                           "No Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
+                           "fileKind: ROM -> QUF\n"
+                           "version: \"03.64QWEXF\" -> \"03.64-ABCQWEXF\"\n"
+                           "baudRate: 9600 -> 115200\n"
+                           "flowControl: unknown -> none\n"
+                           "prompt: show -> hide\n"
+                           "dirPrefix: \"SNAP\" -> \"WXYZ\"\n"));
         QCOMPARE(Files(), before);
     }
 
@@ -569,9 +598,10 @@ private slots:
     void profileRoundTrip()
     {
         PrepareFixtures({"qsol.quf", "qsol2.rom"});
-        CliRun run = Run({"write", "qsol.quf", "golden.quf", "--code", "GLD", "--baud", "57600", "--vid", "1234",
-                          "--pid", "5678", "--manufacturer", "Acme", "--product", "Gizmo", "--led-flash", "off",
-                          "--status-info", "disable", "--flow", "xon-xoff"});
+        CliRun run = Run({"write",   "qsol.quf",  "golden.quf", "--code",      "GLD",  "--baud",
+                          "57600",   "--vid",     "1234",       "--pid",       "5678", "--manufacturer",
+                          "Acme",    "--product", "Gizmo",      "--led-flash", "off",  "--status-info",
+                          "disable", "--flow",    "xon-xoff"});
         QCOMPARE(run.exitCode, 0);
         run = Run({"info", "golden.quf", "--json"});
         QCOMPARE(run.exitCode, 0);
@@ -602,9 +632,11 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         const int compared = kRomLength - (kDirPrefix - kVersionText) - (kStringAreaEnd - kStringArea) - 1 - 4;
         QCOMPARE(run.out, QStringLiteral("version: \"03.64-GLDQSOLF\" -> \"03.60-L01QSOLF\"\n"
-                                         "Image bytes outside the settings that differ: 0 of %1\n").arg(compared));
+                                         "Image bytes outside the settings that differ: 0 of %1\n")
+                              .arg(compared));
     }
 
+    // clang-format off
     void diff_data()
     {
         QTest::addColumn<QString>("a");
@@ -637,6 +669,7 @@ private slots:
                "usb.string3: (none) -> \"SN1\"\n"
                 + bytes.arg(0).arg(kBldLength - kParamBytes - kDirPrefixSize - (kStringAreaEnd - kStringArea) - 1 - 4);
     }
+    // clang-format on
 
     void diff()
     {
@@ -673,6 +706,7 @@ private slots:
         QCOMPARE(object.value("differingBytes").toInt(), 0);
     }
 
+    // clang-format off
     void refusals_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -811,6 +845,7 @@ private slots:
             << QByteArray("{\"dirPrefix\": \"ABCDE\"}") << 2
             << "brindle-cli write: p.json: dirPrefix: \"ABCDE\" must be exactly 4 letters or digits";
     }
+    // clang-format on
 
     void refusals()
     {
@@ -827,6 +862,7 @@ private slots:
         QVERIFY_CLI_REFUSED(run, run.err.section('\n', 0, 0), err, exitCode, before);  // nothing written
     }
 
+    // clang-format off
     void helpAndVersion_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -846,6 +882,7 @@ private slots:
                            "--status-info <allow|disable>", "--vid <hex>", "--pid <hex>", "--manufacturer <text>",
                            "--product <text>", "--dir-prefix <XXXX>"};
     }
+    // clang-format on
 
     void helpAndVersion()
     {
@@ -859,9 +896,9 @@ private slots:
     }
 };
 
-
 // ---- files that are not plain files ---------------------------------------------------
 
+// clang-format off
 void TestCli::notRegularFiles_data()
 {
     QTest::addColumn<QStringList>("args");  // "@" stands for the special file
@@ -896,6 +933,7 @@ void TestCli::notRegularFiles_data()
     }
 #endif
 }
+// clang-format on
 
 // Refused with a message that names the path, before anything is opened: a pipe would keep
 // the program waiting for ever, and a device or pipe given as the target must stay one.
@@ -959,6 +997,7 @@ void TestCli::concurrentWritesNeverReplace()
     }
 }
 
+// clang-format off
 void TestCli::dryRunMatchesRun_data()
 {
     QTest::addColumn<QString>("source");
@@ -996,6 +1035,7 @@ void TestCli::dryRunMatchesRun_data()
                                           << "Could not open destination file: out.rom is not a regular file.";
 #endif
 }
+// clang-format on
 
 // A dry run makes every check of the real run and ends with its message and exit code;
 // only the writing is left out.
@@ -1020,7 +1060,8 @@ void TestCli::dryRunMatchesRun()
         else if (setup == QLatin1String("folder"))
             QVERIFY(QDir().mkdir(at));
         else if (setup == QLatin1String("read-only folder"))
-            QVERIFY(QDir().mkdir(QFileInfo(at).absolutePath()) && QFile::setPermissions(QFileInfo(at).absolutePath(), QFile::ReadOwner | QFile::ExeOwner));
+            QVERIFY(QDir().mkdir(QFileInfo(at).absolutePath())
+                    && QFile::setPermissions(QFileInfo(at).absolutePath(), QFile::ReadOwner | QFile::ExeOwner));
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
         else if (setup == QLatin1String("fifo"))
             QVERIFY(SpecialFiles::MakeFifo(at));
@@ -1053,6 +1094,7 @@ void TestCli::dryRunMatchesRun()
         QCOMPARE(dry.out, QString());
 }
 
+// clang-format off
 void TestCli::profileOfAnyFileRoundTrips_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -1092,6 +1134,7 @@ void TestCli::profileOfAnyFileRoundTrips_data()
     QTest::newRow("QSOL strings beyond the room of a rewrite") << longStrings.build() << ".rom";
     QTest::newRow("divisor outside the table") << ImageBuilder(K::Rom).setDivisor(5).build() << ".rom";
 }
+// clang-format on
 
 // The production-line recipe on every kind of file: the profile that info --json prints for a
 // file is accepted for that file, and writing with it changes nothing but the version text.
@@ -1118,11 +1161,14 @@ void TestCli::profileOfAnyFileRoundTrips()
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
     QVERIFY2(lines.at(0).startsWith(QStringLiteral("version: ")), qPrintable(run.out));
-    QVERIFY2(lines.at(0).endsWith(QStringLiteral("-RTP") + lines.at(0).section(QLatin1Char('"'), 1, 1).mid(5) + QLatin1Char('"')),
+    QVERIFY2(lines.at(0).endsWith(QStringLiteral("-RTP") + lines.at(0).section(QLatin1Char('"'), 1, 1).mid(5)
+                                  + QLatin1Char('"')),
              qPrintable(run.out));
-    QVERIFY2(lines.at(1).startsWith(QStringLiteral("Image bytes outside the settings that differ: 0 of ")), qPrintable(run.out));
+    QVERIFY2(lines.at(1).startsWith(QStringLiteral("Image bytes outside the settings that differ: 0 of ")),
+             qPrintable(run.out));
 }
 
+// clang-format off
 void TestCli::outputFailures_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -1134,6 +1180,7 @@ void TestCli::outputFailures_data()
     QTest::newRow("write") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC"} << "write";
     QTest::newRow("write --dry-run") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--dry-run"} << "write";
 }
+// clang-format on
 
 // Output that cannot be written is an error: a script must not take nothing for a result.
 void TestCli::outputFailures()
@@ -1143,8 +1190,8 @@ void TestCli::outputFailures()
     QFETCH(QStringList, args);
     QFETCH(QString, command);
     PrepareFixtures(args);
-    const CliRun run = RunIn(m_dir->path(), args,
-                             [](QProcess &p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); });
+    const CliRun run =
+        RunIn(m_dir->path(), args, [](QProcess &p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); });
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(run.err, QStringLiteral("brindle-cli %1: cannot write to standard output: %2\n")
                           .arg(command, QString::fromLocal8Bit(std::strerror(ENOSPC))));
@@ -1168,7 +1215,8 @@ void TestCli::fileSizeLimit()
         });
     });
     QVERIFY_CLI_REFUSED(run, run.err,
-                        QStringLiteral("Could not write destination file: Disk full while accessing out.rom.\n"), 1, before);
+                        QStringLiteral("Could not write destination file: Disk full while accessing out.rom.\n"), 1,
+                        before);
 #endif
 }
 

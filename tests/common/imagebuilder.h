@@ -96,8 +96,7 @@ public:
     {
         using namespace Firmware;
         switch (m_kind) {
-        case Bld:
-            return m_image.left(kBldLength);
+        case Bld: return m_image.left(kBldLength);
         case Upgrade: {
             QByteArray header(kHeaderSize, char(0));
             std::copy(kSignature.begin(), kSignature.end(), header.begin());
@@ -108,8 +107,7 @@ public:
             return header + m_image;
         }
         case Rom:
-        default:
-            return m_image;
+        default: return m_image;
         }
     }
 

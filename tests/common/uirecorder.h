@@ -78,8 +78,11 @@ public:
 
 // An interface that also asks for file names (the wizard's dialog services).
 template <class Interface>
-concept AsksFileNames = requires(Interface &i, const typename Interface::FileDialogRequest &request) {
-    { i.GetFileName(request) } -> std::same_as<QString>;
+concept AsksFileNames = requires(Interface &i, const typename Interface::FileDialogRequest &request)
+{
+    {
+        i.GetFileName(request)
+        } -> std::same_as<QString>;
 };
 
 template <class Interface>

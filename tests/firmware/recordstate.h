@@ -73,19 +73,14 @@ inline QString FlagText(int bits)
 inline QString Settings(const CFirmwareRecord &r)
 {
     return QStringList{
-        QStringLiteral("baud=%1").arg(r.m_nBaudRate),
-        QStringLiteral("stop=%1").arg(r.m_nStopBits),
-        QStringLiteral("data=%1").arg(r.m_nDataBits),
-        QStringLiteral("parity=%1").arg(r.m_nParity),
-        QStringLiteral("flow=%1").arg(r.m_nFlowControl),
-        QStringLiteral("vid=%1").arg(r.m_nVendorId, 0, 16),
-        QStringLiteral("pid=%1").arg(r.m_nProductId, 0, 16),
-        QStringLiteral("flags=") + FlagText(Flags(r)),
-        QStringLiteral("manufacturer=") + r.m_strManufacturer,
-        QStringLiteral("product=") + r.m_strProduct,
-        QStringLiteral("string3=") + r.m_strString3,
-        QStringLiteral("prefix=") + r.m_strDirPrefix,
-    }.join(QLatin1Char(' '));
+        QStringLiteral("baud=%1").arg(r.m_nBaudRate),          QStringLiteral("stop=%1").arg(r.m_nStopBits),
+        QStringLiteral("data=%1").arg(r.m_nDataBits),          QStringLiteral("parity=%1").arg(r.m_nParity),
+        QStringLiteral("flow=%1").arg(r.m_nFlowControl),       QStringLiteral("vid=%1").arg(r.m_nVendorId, 0, 16),
+        QStringLiteral("pid=%1").arg(r.m_nProductId, 0, 16),   QStringLiteral("flags=") + FlagText(Flags(r)),
+        QStringLiteral("manufacturer=") + r.m_strManufacturer, QStringLiteral("product=") + r.m_strProduct,
+        QStringLiteral("string3=") + r.m_strString3,           QStringLiteral("prefix=") + r.m_strDirPrefix,
+    }
+        .join(QLatin1Char(' '));
 }
 
 // The first `length` bytes of the record's buffer.

@@ -43,8 +43,7 @@ void TestFileError::describe_data()
     QTest::newRow("not found") << Problem::NotFound << "/fw/a.rom was not found.";
     QTest::newRow("access denied") << Problem::AccessDenied << "Access to /fw/a.rom was denied.";
     QTest::newRow("disk full") << Problem::DiskFull << "Disk full while accessing /fw/a.rom.";
-    QTest::newRow("unexpected") << Problem::Unexpected
-                                << "An unexpected error occurred while accessing /fw/a.rom.";
+    QTest::newRow("unexpected") << Problem::Unexpected << "An unexpected error occurred while accessing /fw/a.rom.";
 }
 
 void TestFileError::describe()

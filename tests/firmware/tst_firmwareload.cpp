@@ -14,11 +14,11 @@
 #endif
 
 #include "common/imagebuilder.h"
+#include "common/uirecorder.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
-#include "recordstate.h"
 #include "nonregularfiles.h"
-#include "common/uirecorder.h"
+#include "recordstate.h"
 
 using namespace Firmware;
 using RecordState::Flags;
@@ -103,8 +103,7 @@ private:
 
 QString TestFirmwareLoad::fixture(const QByteArray &bytes, const QString &name)
 {
-    const QString path =
-        m_dir.filePath(name.isEmpty() ? QStringLiteral("fixture%1.bin").arg(++m_serial) : name);
+    const QString path = m_dir.filePath(name.isEmpty() ? QStringLiteral("fixture%1.bin").arg(++m_serial) : name);
     if (!ImageBuilder::WriteFile(path, bytes))
         qFatal("cannot write fixture %s", qPrintable(path));
     return path;
@@ -115,8 +114,7 @@ bool TestFirmwareLoad::loadOk(CFirmwareRecord &rec, UiRecorder &ui, const QByteA
     ui.clear();
     const int result = rec.LoadFirmware(fixture(bytes));
     if (result != 1 || !ui.messages.isEmpty()) {
-        qWarning() << "load failed:" << result
-                   << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
+        qWarning() << "load failed:" << result << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
         return false;
     }
     return true;
@@ -145,6 +143,7 @@ void TestFirmwareLoad::freshRecord()
     QCOMPARE(rec.m_nCodeType, int(CodeRomImage));
 }
 
+// clang-format off
 void TestFirmwareLoad::recognisesKinds_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -206,6 +205,7 @@ void TestFirmwareLoad::recognisesKinds_data()
         << ImageBuilder(ImageBuilder::Rom, "03.64-Q1QSOLA").build() << int(KindRom) << 0 << "03.64-Q1QSOLA" << 364
         << int(TypeQSOL);
 }
+// clang-format on
 
 void TestFirmwareLoad::recognisesKinds()
 {
@@ -235,6 +235,7 @@ void TestFirmwareLoad::recognisesKinds()
     QCOMPARE(RecordState::Buffer(rec, int(file.size())), file);
 }
 
+// clang-format off
 void TestFirmwareLoad::decodesAtImageBase_data()
 {
     QTest::addColumn<int>("builderKind");
@@ -242,6 +243,7 @@ void TestFirmwareLoad::decodesAtImageBase_data()
     QTest::newRow("BLD") << int(ImageBuilder::Bld);
     QTest::newRow("upgrade") << int(ImageBuilder::Upgrade);
 }
+// clang-format on
 
 void TestFirmwareLoad::decodesAtImageBase()
 {
@@ -261,6 +263,7 @@ void TestFirmwareLoad::decodesAtImageBase()
                                 .arg(FlagText(flags)));
 }
 
+// clang-format off
 void TestFirmwareLoad::refusals_data()
 {
     QTest::addColumn<QString>("source");  // "missing", "folder" or "bytes"
@@ -364,6 +367,7 @@ void TestFirmwareLoad::refusals_data()
     paramsRow("parameters version 0", 0, "0");
     paramsRow("parameters version 0xff", 0xFF, "ff");
 }
+// clang-format on
 
 void TestFirmwareLoad::refusals()
 {
@@ -436,9 +440,9 @@ void TestFirmwareLoad::unreadableSource()
     const QString path = fixture(ImageBuilder(ImageBuilder::Rom).build());
 #ifdef Q_OS_WIN
     // Windows denies reading a file that another program holds open without sharing it.
-    const HANDLE holder = ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()),
-                                        GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE holder =
+        ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), GENERIC_READ | GENERIC_WRITE,
+                      0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     QVERIFY(holder != INVALID_HANDLE_VALUE);
     const auto release = qScopeGuard([holder] { ::CloseHandle(holder); });
 #else
@@ -454,6 +458,7 @@ void TestFirmwareLoad::unreadableSource()
     QVERIFY(rec.Image() == nullptr);
 }
 
+// clang-format off
 void TestFirmwareLoad::sourceNotARegularFile_data()
 {
     QTest::addColumn<QString>("kind");
@@ -467,6 +472,7 @@ void TestFirmwareLoad::sourceNotARegularFile_data()
     QTest::newRow("socket") << "socket" << special;
     QTest::newRow("null device") << "device" << special;
 }
+// clang-format on
 
 // Opening a pipe would wait for a writer for ever; none of these is even looked into.
 void TestFirmwareLoad::sourceNotARegularFile()
@@ -494,6 +500,7 @@ void TestFirmwareLoad::sourceNotARegularFile()
 #endif
 }
 
+// clang-format off
 void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -520,6 +527,7 @@ void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad_data()
     QTest::newRow("upgrade file") << ImageBuilder(ImageBuilder::Upgrade).build() << 1 << int(KindUpgrade)
                                   << int(CodeMain);
 }
+// clang-format on
 
 // Whether a file loads, and what it leaves in the record, is decided by that file alone.
 void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad()
@@ -548,6 +556,7 @@ void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad()
     }
 }
 
+// clang-format off
 void TestFirmwareLoad::baudRate_data()
 {
     QTest::addColumn<quint32>("code");
@@ -560,6 +569,7 @@ void TestFirmwareLoad::baudRate_data()
     QTest::newRow("1A 00 01") << quint32(0x01001A) << 9600;
     QTest::newRow("FF FF FF") << quint32(0xFFFFFF) << 9600;
 }
+// clang-format on
 
 void TestFirmwareLoad::baudRate()
 {
@@ -572,6 +582,7 @@ void TestFirmwareLoad::baudRate()
     QCOMPARE(rec.m_nBaudRate, rate);
 }
 
+// clang-format off
 void TestFirmwareLoad::lineFormat_data()
 {
     QTest::addColumn<quint8>("line");
@@ -587,6 +598,7 @@ void TestFirmwareLoad::lineFormat_data()
     QTest::newRow("7E2") << quint8(0x1D) << 7 << 2 << 2;
     QTest::newRow("reserved bits only") << quint8(0xE2) << 8 << 1 << 0;
 }
+// clang-format on
 
 void TestFirmwareLoad::lineFormat()
 {
@@ -603,6 +615,7 @@ void TestFirmwareLoad::lineFormat()
     QCOMPARE(rec.m_nParity, parity);
 }
 
+// clang-format off
 void TestFirmwareLoad::flowControl_data()
 {
     QTest::addColumn<quint8>("flow");
@@ -615,6 +628,7 @@ void TestFirmwareLoad::flowControl_data()
     QTest::newRow("0x08 unknown") << quint8(0x08) << 4;
     QTest::newRow("0xff unknown") << quint8(0xFF) << 4;
 }
+// clang-format on
 
 void TestFirmwareLoad::flowControl()
 {
@@ -627,6 +641,7 @@ void TestFirmwareLoad::flowControl()
     QCOMPARE(rec.m_nFlowControl, setting);
 }
 
+// clang-format off
 void TestFirmwareLoad::initAndOptionBytes_data()
 {
     using namespace RecordState;
@@ -647,6 +662,7 @@ void TestFirmwareLoad::initAndOptionBytes_data()
     QTest::newRow("option bits 4-5 mean nothing") << quint8(0) << quint8(0x30) << 0;
     QTest::newRow("everything") << quint8(0xFF) << quint8(0xFF) << int(RecordState::AllFlags);
 }
+// clang-format on
 
 void TestFirmwareLoad::initAndOptionBytes()
 {
@@ -660,6 +676,7 @@ void TestFirmwareLoad::initAndOptionBytes()
     QCOMPARE(Flags(rec), flags);
 }
 
+// clang-format off
 void TestFirmwareLoad::stringDescriptors_data()
 {
     QTest::addColumn<QByteArray>("area");  // the bytes from 0xEB04 on
@@ -693,6 +710,7 @@ void TestFirmwareLoad::stringDescriptors_data()
     QTest::newRow("chain ends at 0xEBFF")
         << Descriptor(0xF8, fill.left(123)) + Descriptor(4, "Z") << QString(123, QLatin1Char('m')) << "Z" << "";
 }
+// clang-format on
 
 void TestFirmwareLoad::stringDescriptors()
 {
@@ -712,6 +730,7 @@ void TestFirmwareLoad::stringDescriptors()
     QCOMPARE(rec.m_nVendorId, 0x2B3F);
 }
 
+// clang-format off
 void TestFirmwareLoad::deviceDescriptor_data()
 {
     QTest::addColumn<quint8>("deviceLength");
@@ -728,6 +747,7 @@ void TestFirmwareLoad::deviceDescriptor_data()
     QTest::newRow("language length 6") << quint8(0x12) << quint8(6) << 0xA1B2 << 0xC3D4 << "";
     QTest::newRow("language length 0") << quint8(0x12) << quint8(0) << 0xA1B2 << 0xC3D4 << "";
 }
+// clang-format on
 
 void TestFirmwareLoad::deviceDescriptor()
 {
@@ -751,6 +771,7 @@ void TestFirmwareLoad::deviceDescriptor()
     QCOMPARE(rec.m_strManufacturer, manufacturer);
 }
 
+// clang-format off
 void TestFirmwareLoad::membersOfOtherTypesKept_data()
 {
     QTest::addColumn<QByteArray>("version");
@@ -764,6 +785,7 @@ void TestFirmwareLoad::membersOfOtherTypesKept_data()
     QTest::newRow("QWEX") << QByteArray("03.64QWEXF") << false << true;
     QTest::newRow("QJ4J") << QByteArray("03.64QJ4JF") << false << true;
 }
+// clang-format on
 
 void TestFirmwareLoad::membersOfOtherTypesKept()
 {
@@ -780,10 +802,15 @@ void TestFirmwareLoad::membersOfOtherTypesKept()
     QVERIFY(loadOk(rec, ui, qsol.build()));
 
     ImageBuilder b(ImageBuilder::Rom, version);
-    b.setDirPrefix("N\xff" "0z").setDeviceDescriptor(0x12, 0xAAAA, 0xBBBB).setStrings({"NewM", "NewP", "New3"});
+    b.setDirPrefix("N\xff"
+                   "0z")
+        .setDeviceDescriptor(0x12, 0xAAAA, 0xBBBB)
+        .setStrings({"NewM", "NewP", "New3"});
     QVERIFY(loadOk(rec, ui, b.build()));
 
-    QCOMPARE(rec.m_strDirPrefix, prefix ? QString::fromLatin1("N\xff" "0z") : QStringLiteral("OLD1"));
+    QCOMPARE(rec.m_strDirPrefix, prefix ? QString::fromLatin1("N\xff"
+                                                              "0z")
+                                        : QStringLiteral("OLD1"));
     QCOMPARE(rec.m_nVendorId, usb ? 0xAAAA : 0x1111);
     QCOMPARE(rec.m_nProductId, usb ? 0xBBBB : 0x2222);
     QCOMPARE(rec.m_strManufacturer, usb ? QStringLiteral("NewM") : QStringLiteral("OldM"));
@@ -818,8 +845,8 @@ void TestFirmwareLoad::pathCase()
 {
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
-    const QString lower = fixture(ImageBuilder(ImageBuilder::Rom).setDivisor(26).build(),
-                                  QStringLiteral("casefile.rom"));
+    const QString lower =
+        fixture(ImageBuilder(ImageBuilder::Rom).setDivisor(26).build(), QStringLiteral("casefile.rom"));
     QCOMPARE(rec.LoadFirmware(lower), 1);
     const QString upper = m_dir.filePath(QStringLiteral("CASEFILE.ROM"));
 #if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)

@@ -22,12 +22,12 @@
 #endif
 
 #include "common/imagebuilder.h"
+#include "common/uirecorder.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
-#include "recordstate.h"
 #include "nonregularfiles.h"
+#include "recordstate.h"
 #include "reflasher.h"
-#include "common/uirecorder.h"
 
 using namespace Firmware;
 
@@ -219,8 +219,7 @@ QByteArray TestFirmwareWrite::write(CFirmwareRecord &rec, UiRecorder &ui, const 
     const int result = rec.WriteFirmware(path);
     if (result != 1 || !ui.messages.isEmpty() || !ui.questions.isEmpty() || !ui.waitBalanced()
         || rec.m_strTargetFile != path) {
-        qWarning() << "write failed:" << result
-                   << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
+        qWarning() << "write failed:" << result << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
         return QByteArray();
     }
     return ImageBuilder::ReadFile(path);
@@ -228,6 +227,7 @@ QByteArray TestFirmwareWrite::write(CFirmwareRecord &rec, UiRecorder &ui, const 
 
 // ---- encoding -------------------------------------------------------------------------
 
+// clang-format off
 void TestFirmwareWrite::baudRate_data()
 {
     QTest::addColumn<int>("rate");
@@ -238,6 +238,7 @@ void TestFirmwareWrite::baudRate_data()
     QTest::newRow("0 stores the 9600 code") << 0 << quint32(0x4138);
     QTest::newRow("-9600 stores the 9600 code") << -9600 << quint32(0x4138);
 }
+// clang-format on
 
 void TestFirmwareWrite::baudRate()
 {
@@ -254,6 +255,7 @@ void TestFirmwareWrite::baudRate()
     QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
 }
 
+// clang-format off
 void TestFirmwareWrite::lineFormat_data()
 {
     QTest::addColumn<int>("dataBits");
@@ -268,6 +270,7 @@ void TestFirmwareWrite::lineFormat_data()
     QTest::newRow("7E2") << 7 << 2 << 2 << 0x1D;
     QTest::newRow("parity 3 is some parity") << 8 << 1 << 3 << 0x08;
 }
+// clang-format on
 
 void TestFirmwareWrite::lineFormat()
 {
@@ -288,6 +291,7 @@ void TestFirmwareWrite::lineFormat()
     QCOMPARE(write(rec, ui, QStringLiteral("out.bld")), expected);
 }
 
+// clang-format off
 void TestFirmwareWrite::flowControl_data()
 {
     QTest::addColumn<int>("setting");
@@ -298,6 +302,7 @@ void TestFirmwareWrite::flowControl_data()
     QTest::newRow("XON/XOFF") << 3 << 0x04;
     QTest::newRow("unknown") << 4 << 0x08;
 }
+// clang-format on
 
 void TestFirmwareWrite::flowControl()
 {
@@ -313,6 +318,7 @@ void TestFirmwareWrite::flowControl()
     QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
 }
 
+// clang-format off
 void TestFirmwareWrite::flags_data()
 {
     using namespace RecordState;
@@ -331,6 +337,7 @@ void TestFirmwareWrite::flags_data()
     QTest::newRow("no upgrades") << int(DisableUpgrades) << 0x00 << 0x80;
     QTest::newRow("everything") << int(AllFlags) << 0x83 << 0xCF;
 }
+// clang-format on
 
 void TestFirmwareWrite::flags()
 {
@@ -368,6 +375,7 @@ void TestFirmwareWrite::parameterBlockKeptForOtherVersions()
     QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
 }
 
+// clang-format off
 void TestFirmwareWrite::versionText_data()
 {
     QTest::addColumn<QByteArray>("original");
@@ -388,6 +396,7 @@ void TestFirmwareWrite::versionText_data()
         << QByteArray("03.64QHARF") << QStringLiteral("03.64") + QChar(0x141) + QStringLiteral("QHARF")
         << QByteArray("03.64AQHARF\0\0\0\0\0", 16);
 }
+// clang-format on
 
 void TestFirmwareWrite::versionText()
 {
@@ -404,6 +413,7 @@ void TestFirmwareWrite::versionText()
     QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
 }
 
+// clang-format off
 void TestFirmwareWrite::usbIdentity_data()
 {
     QTest::addColumn<int>("deviceLength");
@@ -424,6 +434,7 @@ void TestFirmwareWrite::usbIdentity_data()
     QTest::newRow("language length 6 keeps the strings")
         << 0x12 << 6 << QString(200, QLatin1Char('L')) << "x" << "";
 }
+// clang-format on
 
 void TestFirmwareWrite::usbIdentity()
 {
@@ -477,6 +488,7 @@ void TestFirmwareWrite::versionTooLong()
     QCOMPARE(RecordState::Buffer(rec, kBufferSize), before);
 }
 
+// clang-format off
 void TestFirmwareWrite::usbStringsTooLong_data()
 {
     QTest::addColumn<int>("manufacturer");
@@ -487,6 +499,7 @@ void TestFirmwareWrite::usbStringsTooLong_data()
     QTest::newRow("124 spread over three") << 41 << 41 << 42;
     QTest::newRow("127 in one, more than a length byte holds") << 127 << 0 << 0;
 }
+// clang-format on
 
 void TestFirmwareWrite::usbStringsTooLong()
 {
@@ -537,6 +550,7 @@ void TestFirmwareWrite::usbAreaOfOtherTypesUntouched()
     QCOMPARE(write(rec, ui, QStringLiteral("out.rom")), source);
 }
 
+// clang-format off
 void TestFirmwareWrite::dirPrefix_data()
 {
     QTest::addColumn<QByteArray>("version");
@@ -550,6 +564,7 @@ void TestFirmwareWrite::dirPrefix_data()
     QTest::newRow("QHAR has no prefix") << QByteArray("03.64QHARF") << "ABCD" << QByteArray("SNAP");
     QTest::newRow("QSOL has no prefix") << QByteArray("03.64QSOLF") << "ABCD" << QByteArray("SNAP");
 }
+// clang-format on
 
 void TestFirmwareWrite::dirPrefix()
 {
@@ -598,6 +613,7 @@ void TestFirmwareWrite::usbStringsKeptWhenAsLoaded()
 
 // ---- conversions ----------------------------------------------------------------------
 
+// clang-format off
 void TestFirmwareWrite::conversions_data()
 {
     QTest::addColumn<QString>("source");  // "rom", "bld", "quf", "rom66048", "quf-junk-header"
@@ -619,6 +635,7 @@ void TestFirmwareWrite::conversions_data()
     QTest::newRow("66048-byte ROM to .rom keeps its length") << "rom66048" << "out.rom" << "source" << int(KindRom);
     QTest::newRow("66048-byte ROM to .quf") << "rom66048" << "out.quf" << "header+image" << int(KindUpgrade);
 }
+// clang-format on
 
 void TestFirmwareWrite::conversions()
 {
@@ -719,6 +736,7 @@ void TestFirmwareWrite::reflasherBlock()
     QCOMPARE(block.mid(0xF00, 5), QByteArray("1.00R"));
 }
 
+// clang-format off
 void TestFirmwareWrite::extensionRules_data()
 {
     QTest::addColumn<QString>("name");
@@ -740,6 +758,7 @@ void TestFirmwareWrite::extensionRules_data()
     QTest::newRow("bare name with extension") << "x.quf" << true << int(KindUpgrade);
     QTest::newRow("hidden file in a folder") << ".quf" << false << int(KindUpgrade);
 }
+// clang-format on
 
 void TestFirmwareWrite::extensionRules()
 {
@@ -768,6 +787,7 @@ void TestFirmwareWrite::extensionRules()
     QCOMPARE(QFileInfo(QDir(folder).filePath(name)).size(), qint64(length));
 }
 
+// clang-format off
 void TestFirmwareWrite::roundTrip_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -796,6 +816,7 @@ void TestFirmwareWrite::roundTrip_data()
         qsol.setByte(i, 0);
     QTest::newRow("ROM QSOL with strings") << qsol.build() << "same.rom";
 }
+// clang-format on
 
 void TestFirmwareWrite::roundTrip()
 {
@@ -807,6 +828,7 @@ void TestFirmwareWrite::roundTrip()
     QCOMPARE(write(rec, ui, name), file);
 }
 
+// clang-format off
 void TestFirmwareWrite::convertAndBack_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -817,6 +839,7 @@ void TestFirmwareWrite::convertAndBack_data()
     QTest::newRow("QUF via ROM") << ImageBuilder(ImageBuilder::Upgrade, "03.64QWEXF").build() << "there.rom"
                                  << "back.quf";
 }
+// clang-format on
 
 void TestFirmwareWrite::convertAndBack()
 {
@@ -882,6 +905,7 @@ void TestFirmwareWrite::overwriteLongerFile()
     QCOMPARE(ImageBuilder::ReadFile(path), source);
 }
 
+// clang-format off
 void TestFirmwareWrite::targetNotARegularFile_data()
 {
     QTest::addColumn<QString>("kind");
@@ -897,6 +921,7 @@ void TestFirmwareWrite::targetNotARegularFile_data()
     QTest::newRow("null device") << "device" << special;
 #endif
 }
+// clang-format on
 
 // Refused before the overwrite question, and left exactly as it was: a device or pipe is
 // never replaced by a regular file.
@@ -916,7 +941,8 @@ void TestFirmwareWrite::targetNotARegularFile()
 #endif
     const QStringList entriesBefore = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
 
-    for (const CFirmwareRecord::WriteMode mode : {CFirmwareRecord::WriteMode::Check, CFirmwareRecord::WriteMode::Save}) {
+    for (const CFirmwareRecord::WriteMode mode :
+         {CFirmwareRecord::WriteMode::Check, CFirmwareRecord::WriteMode::Save}) {
         ui.clear();
         ui.answer = true;
         QCOMPARE(rec.WriteFirmware(path, mode), -1);
@@ -968,6 +994,7 @@ void TestFirmwareWrite::destinationFolderMissing()
     QCOMPARE(write(rec, ui, QStringLiteral("retry.bin")), image);
 }
 
+// clang-format off
 void TestFirmwareWrite::failedSaveKeepsLayout_data()
 {
     QTest::addColumn<QString>("source");
@@ -985,6 +1012,7 @@ void TestFirmwareWrite::failedSaveKeepsLayout_data()
         }
     }
 }
+// clang-format on
 
 // A save that fails, whether the file cannot be created or cannot be written, leaves the
 // record as it was: the next save gives the bytes of a first one.
@@ -1042,6 +1070,7 @@ void TestFirmwareWrite::failedSaveKeepsLayout()
     }
 }
 
+// clang-format off
 void TestFirmwareWrite::checkMatchesSave_data()
 {
     QTest::addColumn<QString>("situation");
@@ -1057,6 +1086,7 @@ void TestFirmwareWrite::checkMatchesSave_data()
     QTest::newRow("version text too long") << "long version";
     QTest::newRow("USB strings too long") << "long strings";
 }
+// clang-format on
 
 // A check answers and asks exactly what a save would, and changes nothing at all.
 void TestFirmwareWrite::checkMatchesSave()
@@ -1064,7 +1094,8 @@ void TestFirmwareWrite::checkMatchesSave()
     QFETCH(QString, situation);
     if (situation == QLatin1String("read-only folder") && RecordState::RunningAsRoot())
         QSKIP("Running as root: file permissions do not stop root from writing");
-    const QByteArray file = ImageBuilder(ImageBuilder::Upgrade, "03.66QSOLA").setStrings({"Maker", "Thing", "3"}).build();
+    const QByteArray file =
+        ImageBuilder(ImageBuilder::Upgrade, "03.66QSOLA").setStrings({"Maker", "Thing", "3"}).build();
     const QString folder = freshFolder();
     QString path = QDir(folder).filePath(QStringLiteral("out.rom"));
     bool answer = true;
@@ -1081,7 +1112,7 @@ void TestFirmwareWrite::checkMatchesSave()
     const auto edit = [&situation](CFirmwareRecord &r) {
         r.m_nBaudRate = 300;
         r.m_strVersion = situation == QLatin1String("long version") ? QStringLiteral("03.66ABCDE-XYZQSOLA")
-                                                                     : QStringLiteral("03.66-XYZQSOLA");
+                                                                    : QStringLiteral("03.66-XYZQSOLA");
         if (situation == QLatin1String("long strings"))
             r.m_strProduct = QString(120, QLatin1Char('p'));
     };
@@ -1122,12 +1153,14 @@ void TestFirmwareWrite::checkMatchesSave()
     QCOMPARE(saveResult, situation == QLatin1String("new") || situation == QLatin1String("existing yes") ? 1 : -1);
 }
 
+// clang-format off
 void TestFirmwareWrite::shortWriteKeepsTarget_data()
 {
     QTest::addColumn<QByteArray>("existing");  // empty: no file there before
     QTest::newRow("longer existing file") << QByteArray(70000, 'E');
     QTest::newRow("no existing file") << QByteArray();
 }
+// clang-format on
 
 void TestFirmwareWrite::shortWriteKeepsTarget()
 {
@@ -1164,6 +1197,7 @@ void TestFirmwareWrite::shortWriteKeepsTarget()
 #endif
 }
 
+// clang-format off
 void TestFirmwareWrite::readOnlyDestination_data()
 {
     QTest::addColumn<QString>("lock");  // what keeps the destination from being written
@@ -1178,6 +1212,7 @@ void TestFirmwareWrite::readOnlyDestination_data()
     QTest::newRow("read-only folder") << "folder" << "Could not open destination file";
 #endif
 }
+// clang-format on
 
 void TestFirmwareWrite::readOnlyDestination()
 {

@@ -31,9 +31,9 @@ SummaryValues Example()
     return v;
 }
 
-const QString kExampleOptions = QStringLiteral(
-    "Allow Firmware Upgrades, Allow Data Mode,\r\n"
-    "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.");
+const QString kExampleOptions =
+    QStringLiteral("Allow Firmware Upgrades, Allow Data Mode,\r\n"
+                   "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.");
 
 }  // namespace
 
@@ -84,6 +84,7 @@ void TestSettingsText::describeExample()
     QCOMPARE(t.vid, QStringLiteral("0x0000"));
 }
 
+// clang-format off
 void TestSettingsText::versionAndType_data()
 {
     QTest::addColumn<QString>("version");
@@ -114,6 +115,7 @@ void TestSettingsText::versionAndType_data()
     QTest::newRow("Q first") << "QHARF" << 0 << 2 << 0 << false << "" << "QHARF BLD File";
     QTest::newRow("dash only after the Q") << "03.64QHA-R" << 1 << 0 << 0 << false << "03.64" << "QHAR ROM File";
 }
+// clang-format on
 
 void TestSettingsText::versionAndType()
 {
@@ -134,6 +136,7 @@ void TestSettingsText::versionAndType()
     QCOMPARE(t.fwType, fwType);
 }
 
+// clang-format off
 void TestSettingsText::monitor_data()
 {
     QTest::addColumn<int>("baud");
@@ -153,6 +156,7 @@ void TestSettingsText::monitor_data()
     QTest::newRow("negative values") << 9600 << 8 << 1 << -1 << -1
                                      << "9600 baud, 8 bits, 1 stop bit, unknown parity, unknown flow control";
 }
+// clang-format on
 
 void TestSettingsText::monitor()
 {
@@ -172,6 +176,7 @@ void TestSettingsText::monitor()
     QCOMPARE(Describe(v, true).monitor, text);
 }
 
+// clang-format off
 void TestSettingsText::usbIds_data()
 {
     QTest::addColumn<int>("productId");
@@ -182,6 +187,7 @@ void TestSettingsText::usbIds_data()
     QTest::newRow("lower-case letters") << 0xABCD << 0xFFFF << "0xabcd" << "0xffff";
     QTest::newRow("more than four digits") << 0x12345 << 0 << "0x12345" << "0x0000";
 }
+// clang-format on
 
 void TestSettingsText::usbIds()
 {
@@ -197,6 +203,7 @@ void TestSettingsText::usbIds()
     QCOMPARE(t.vid, vid);
 }
 
+// clang-format off
 void TestSettingsText::initMode_data()
 {
     QTest::addColumn<bool>("shortCommandSet");
@@ -209,6 +216,7 @@ void TestSettingsText::initMode_data()
     QTest::newRow("no LED flash") << false << false << true << "ECS, IPH, Disable LED Flash at Power-on";
     QTest::newRow("all set") << true << true << true << "SCS, IPA, Disable LED Flash at Power-on";
 }
+// clang-format on
 
 void TestSettingsText::initMode()
 {
@@ -223,6 +231,7 @@ void TestSettingsText::initMode()
     QCOMPARE(Describe(v, false).initMode, text);
 }
 
+// clang-format off
 void TestSettingsText::options_data()
 {
     QTest::addColumn<QString>("flag");
@@ -244,6 +253,7 @@ void TestSettingsText::options_data()
                                        "Show Device Connects/Removals, No Version Report at Startup.";
     QTest::newRow("status info is not described") << "statusInfo" << kExampleOptions;
 }
+// clang-format on
 
 void TestSettingsText::options()
 {
@@ -272,6 +282,7 @@ void TestSettingsText::describeTwiceGivesSameTexts()
     QCOMPARE(first.fwVersion.count(QLatin1String("(Modified)")), 1);
 }
 
+// clang-format off
 void TestSettingsText::copyText_data()
 {
     QTest::addColumn<bool>("confirm");
@@ -295,6 +306,7 @@ void TestSettingsText::copyText_data()
                           "Options: ")
                + kExampleOptions + QStringLiteral("\r\n\r\n");
 }
+// clang-format on
 
 void TestSettingsText::copyText()
 {
@@ -309,6 +321,7 @@ void TestSettingsText::copyText()
     QVERIFY(!copied.contains(QLatin1String("0403")));
 }
 
+// clang-format off
 void TestSettingsText::mergeVersionCode_data()
 {
     QTest::addColumn<QString>("version");
@@ -324,6 +337,7 @@ void TestSettingsText::mergeVersionCode_data()
     QTest::newRow("Q first") << "QHARF" << "7Z9" << "-7Z9QHARF";
     QTest::newRow("code of another length") << "03.64QHARF" << "AB" << "03.64-ABQHARF";
 }
+// clang-format on
 
 void TestSettingsText::mergeVersionCode()
 {
@@ -341,6 +355,7 @@ void TestSettingsText::mergeTwiceKeepsOneCode()
              QStringLiteral("03.64-ABCQHARF"));
 }
 
+// clang-format off
 void TestSettingsText::finishText_data()
 {
     QTest::addColumn<int>("fileKind");
@@ -358,17 +373,19 @@ void TestSettingsText::finishText_data()
     QTest::newRow("empty version") << 0 << ""
                                    << "Successfully modified firmware ROM file.\r\n\r\nFirmware Version " + files;
 }
+// clang-format on
 
 void TestSettingsText::finishText()
 {
     QFETCH(int, fileKind);
     QFETCH(QString, version);
     QFETCH(QString, text);
-    QCOMPARE(FinishText(fileKind, version, QStringLiteral("/home/user/firmware/in.ROM"),
-                        QStringLiteral("/tmp/out.QUF")),
-             text);
+    QCOMPARE(
+        FinishText(fileKind, version, QStringLiteral("/home/user/firmware/in.ROM"), QStringLiteral("/tmp/out.QUF")),
+        text);
 }
 
+// clang-format off
 void TestSettingsText::fileNamePart_data()
 {
     QTest::addColumn<QString>("path");
@@ -385,6 +402,7 @@ void TestSettingsText::fileNamePart_data()
     QTest::newRow("backslash is a name character") << "/tmp/a\\b:c.rom" << "a\\b:c.rom";
 #endif
 }
+// clang-format on
 
 void TestSettingsText::fileNamePart()
 {
@@ -393,6 +411,7 @@ void TestSettingsText::fileNamePart()
     QCOMPARE(FileNamePart(path), name);
 }
 
+// clang-format off
 void TestSettingsText::parseUsbId_data()
 {
     QTest::addColumn<QString>("text");
@@ -419,6 +438,7 @@ void TestSettingsText::parseUsbId_data()
     QTest::newRow("blank after the sign") << "- 1" << 0;
     QTest::newRow("x after two zeros") << "00x12" << 0;
 }
+// clang-format on
 
 void TestSettingsText::parseUsbId()
 {
@@ -427,6 +447,7 @@ void TestSettingsText::parseUsbId()
     QCOMPARE(int(ParseUsbId(text)), value);
 }
 
+// clang-format off
 void TestSettingsText::formatHex4_data()
 {
     QTest::addColumn<int>("value");
@@ -436,6 +457,7 @@ void TestSettingsText::formatHex4_data()
     QTest::newRow("lower-case letters") << 0xABCD << "abcd";
     QTest::newRow("five digits") << 0x12345 << "12345";
 }
+// clang-format on
 
 void TestSettingsText::formatHex4()
 {
@@ -444,6 +466,7 @@ void TestSettingsText::formatHex4()
     QCOMPARE(FormatHex4(value), text);
 }
 
+// clang-format off
 void TestSettingsText::firmwareTypeWord_data()
 {
     QTest::addColumn<int>("type");
@@ -459,6 +482,7 @@ void TestSettingsText::firmwareTypeWord_data()
     QTest::newRow("lowest bit first") << (2 | 32) << "QLYT1";
     QTest::newRow("unknown bit") << 128 << "";
 }
+// clang-format on
 
 void TestSettingsText::firmwareTypeWord()
 {

@@ -107,7 +107,10 @@ public:
     }
 
     template <class Page>
-    Page *Add(Page *page, int templateId) { return frame->Add(page, templateId); }
+    Page *Add(Page *page, int templateId)
+    {
+        return frame->Add(page, templateId);
+    }
 
     // Onto `page` as the wizard's Next brings it on screen.
     void Arrive(CWizardPage *page)

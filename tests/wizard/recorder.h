@@ -6,9 +6,9 @@
 // Qt
 #include <QList>
 #include <QObject>
-#include <QUrl>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include "common/uirecorder.h"
 #include "dialogservices.h"

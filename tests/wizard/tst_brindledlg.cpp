@@ -21,13 +21,13 @@
 #endif
 
 #include "aboutdlg.h"
-#include "dialogtemplate.h"
-#include "resourceids.h"
 #include "brindledlg.h"
 #include "common/imagebuilder.h"
+#include "dialogtemplate.h"
 #include "editalnum.h"
 #include "hyperlinkstatic.h"
 #include "recorder.h"
+#include "resourceids.h"
 #include "tabbaudrate.h"
 #include "tabcode.h"
 #include "tabfile.h"
@@ -193,14 +193,17 @@ void TestBrindleDlg::headerTitlesFitOneLine()
     QVERIFY(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->font().bold());
     QVERIFY(!m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->wordWrap());
     // (one pixel of rounding between dialog units and pixels is allowed)
-    QVERIFY(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->y() + m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->height() <= m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->y() + 1);
+    QVERIFY(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->y() + m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->height()
+            <= m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->y() + 1);
     for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
         const QString title = QString::fromUtf8(m_dlg->StepPage(i)->m_pszTitle);
-        QVERIFY2(fm.horizontalAdvance(title) <= m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->width(), qPrintable(title));
+        QVERIFY2(fm.horizontalAdvance(title) <= m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->width(),
+                 qPrintable(title));
         QVERIFY2(fm.height() <= m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->height(), qPrintable(title));
     }
 }
 
+// clang-format off
 void TestBrindleDlg::sequence_data()
 {
     QTest::addColumn<QByteArray>("version");
@@ -215,6 +218,7 @@ void TestBrindleDlg::sequence_data()
     QTest::newRow("QWEX") << QByteArray("03.64QWEXF") << Steps{0, 1, 2, 3, 4, 6, 7, 8, 9};
     QTest::newRow("QJ4J") << QByteArray("03.64QJ4JF") << Steps{0, 1, 2, 3, 4, 6, 7, 8, 9};
 }
+// clang-format on
 
 void TestBrindleDlg::sequence()
 {
@@ -260,7 +264,8 @@ void TestBrindleDlg::skippedPagesAreFilledAndCollected()
 
     walkToConfirm(QStringLiteral("ABC"));
     QCOMPARE(r.m_strManufacturer, QStringLiteral("Earlier"));
-    QCOMPARE(m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->m_values.strVersion, QStringLiteral("03.64-ABCQHARF"));
+    QCOMPARE(m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->m_values.strVersion,
+             QStringLiteral("03.64-ABCQHARF"));
 }
 
 void TestBrindleDlg::refusedLoadStaysAndRetries()
@@ -295,7 +300,8 @@ void TestBrindleDlg::samePathTwice()
     next();
     next();
     QCOMPARE(m_dlg->CurrentStep(), 2);
-    QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->currentText(), QStringLiteral("115200"));
+    QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->currentText(),
+             QStringLiteral("115200"));
     m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(0);  // 300
 
     back();
@@ -313,6 +319,7 @@ void TestBrindleDlg::samePathTwice()
     QVERIFY(m_services.messages.isEmpty());
 }
 
+// clang-format off
 void TestBrindleDlg::versionCodeMerge_data()
 {
     QTest::addColumn<QByteArray>("version");
@@ -326,6 +333,7 @@ void TestBrindleDlg::versionCodeMerge_data()
                                               << "03.64-XY9QSOLF";
     QTest::newRow("lower case typed") << QByteArray("03.64QWEXF") << QStringList{"abc"} << "03.64-ABCQWEXF";
 }
+// clang-format on
 
 void TestBrindleDlg::versionCodeMerge()
 {
@@ -396,6 +404,7 @@ void TestBrindleDlg::backEnablesNext()
     QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
 }
 
+// clang-format off
 void TestBrindleDlg::writeFailureStaysOnSave_data()
 {
     QTest::addColumn<bool>("targetExists");
@@ -406,6 +415,7 @@ void TestBrindleDlg::writeFailureStaysOnSave_data()
     QTest::newRow("declined overwrite") << true << false << "old.rom" << "File Exists";
     QTest::newRow("missing folder") << false << true << "missing/new.rom" << "Could not open destination file";
 }
+// clang-format on
 
 void TestBrindleDlg::writeFailureStaysOnSave()
 {
@@ -478,6 +488,7 @@ void TestBrindleDlg::finishedState()
     QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
 }
 
+// clang-format off
 void TestBrindleDlg::keysAndHeader_data()
 {
     QTest::addColumn<QByteArray>("version");  // the firmware loaded on the way to the step
@@ -554,6 +565,7 @@ void TestBrindleDlg::keysAndHeader_data()
     QTest::newRow("Finish") << qhar << 10 << kNoId << "" << 10 << 0 << "Firmware Modified"
                             << "Click Finish to exit.";
 }
+// clang-format on
 
 void TestBrindleDlg::keysAndHeader()
 {
@@ -742,6 +754,7 @@ void TestBrindleDlg::linkAndLogoOpenWebSite()
     QCOMPARE(m_dlg->CurrentStep(), 0);
 }
 
+// clang-format off
 void TestBrindleDlg::fullWalkWrites_data()
 {
     QTest::addColumn<int>("sourceKind");
@@ -758,6 +771,7 @@ void TestBrindleDlg::fullWalkWrites_data()
     QTest::newRow("BLD kept") << int(ImageBuilder::Bld) << "out.bld" << Firmware::kBldLength
                               << int(Firmware::KindBld);
 }
+// clang-format on
 
 void TestBrindleDlg::fullWalkWrites()
 {

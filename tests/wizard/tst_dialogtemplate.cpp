@@ -154,8 +154,7 @@ void TestDialogTemplate::everyTemplateExists()
     // Every control lies inside its dialog (a drop-down list's height includes its list).
     for (const ControlTemplate &c : tpl->controls) {
         const int h = c.kind == ControlKind::ComboBox ? 14 : c.h;
-        QVERIFY2(c.x >= 0 && c.y >= 0 && c.x + c.w <= tpl->w && c.y + h <= tpl->h,
-                 qPrintable(QString::number(c.id)));
+        QVERIFY2(c.x >= 0 && c.y >= 0 && c.x + c.w <= tpl->w && c.y + h <= tpl->h, qPrintable(QString::number(c.id)));
     }
 }
 

@@ -82,6 +82,7 @@ void TestEditAlnum::type(const QString &text)
     }
 }
 
+// clang-format off
 void TestEditAlnum::typed_data()
 {
     QTest::addColumn<QString>("typed");
@@ -107,6 +108,7 @@ void TestEditAlnum::typed_data()
     QTest::newRow("Cyrillic letter") << QStringLiteral("\u0436") << QString();
     QTest::newRow("full-width digits") << QStringLiteral("\uff11\uff12") << QString();
 }
+// clang-format on
 
 void TestEditAlnum::typed()
 {
@@ -117,6 +119,7 @@ void TestEditAlnum::typed()
     QCOMPARE(m_edit->text(), shown);
 }
 
+// clang-format off
 void TestEditAlnum::controlKeys_data()
 {
     QTest::addColumn<QString>("start");
@@ -140,6 +143,7 @@ void TestEditAlnum::controlKeys_data()
         row("Ctrl+K does nothing") << "ABC" << "" << int(Qt::Key_K) << raw << "" << "ABC" << "";
     }
 }
+// clang-format on
 
 void TestEditAlnum::controlKeys()
 {
@@ -154,7 +158,8 @@ void TestEditAlnum::controlKeys()
     type(start.toLower());
     QCOMPARE(m_edit->text(), start);
     QGuiApplication::clipboard()->setText(clipboardBefore);
-    const QString keyText = rawText ? QString(QChar(char16_t(key - Qt::Key_A + 1))) : QString(QChar(char16_t(key + 32)));
+    const QString keyText =
+        rawText ? QString(QChar(char16_t(key - Qt::Key_A + 1))) : QString(QChar(char16_t(key + 32)));
     QTest::sendKeyEvent(QTest::Click, m_edit.get(), Qt::Key(key), keyText, Qt::ControlModifier);
     type(then);
     QCOMPARE(m_edit->text(), text);
@@ -195,9 +200,7 @@ void TestEditAlnum::enter(Route route, const QString &text)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     switch (route) {
-    case Typed:
-        type(text);
-        break;
+    case Typed: type(text); break;
     case InputMethod: {
         QInputMethodEvent event;
         event.setCommitString(text);
@@ -221,9 +224,7 @@ void TestEditAlnum::enter(Route route, const QString &text)
         // Behind the text, where the cursor already is.
         QTest::mouseClick(m_edit.get(), Qt::MiddleButton, {}, QPoint(m_edit->width() - 4, m_edit->height() / 2));
         break;
-    case Drop:
-        drop(text);
-        break;
+    case Drop: drop(text); break;
     }
 }
 
@@ -253,6 +254,7 @@ void TestEditAlnum::drop(const QString &text)
     QApplication::sendEvent(m_edit.get(), &dropped);
 }
 
+// clang-format off
 void TestEditAlnum::everyRouteKeepsCodeCharacters_data()
 {
     QTest::addColumn<int>("route");
@@ -285,6 +287,7 @@ void TestEditAlnum::everyRouteKeepsCodeCharacters_data()
         row("no limit") << int(route) << 0 << "ab" << "c-d\u00e9e" << "ABCDE";
     }
 }
+// clang-format on
 
 void TestEditAlnum::everyRouteKeepsCodeCharacters()
 {
@@ -321,6 +324,7 @@ void TestEditAlnum::pasteOfNothingKeepsTheSelection()
     QCOMPARE(m_edit->text(), QStringLiteral("X"));
 }
 
+// clang-format off
 void TestEditAlnum::inputMethodReplacement_data()
 {
     QTest::addColumn<QString>("preedit");
@@ -335,6 +339,7 @@ void TestEditAlnum::inputMethodReplacement_data()
     QTest::newRow("commit cut to the room the replacement leaves") << "" << "x-yz" << 2 << "AXY";
     QTest::newRow("commit filtered, composition goes on") << "\u0436" << "\u00e9z" << 1 << "ABZ";
 }
+// clang-format on
 
 void TestEditAlnum::inputMethodReplacement()
 {
@@ -351,6 +356,7 @@ void TestEditAlnum::inputMethodReplacement()
     QCOMPARE(m_edit->text(), text);
 }
 
+// clang-format off
 void TestEditAlnum::limit_data()
 {
     QTest::addColumn<int>("limit");
@@ -372,6 +378,7 @@ void TestEditAlnum::limit_data()
     QTest::newRow("typing after a paste") << 3 << "" << false << "wx" << "yz" << "WXY";
     QTest::newRow("no limit") << 0 << "abcdefghij" << false << "klm" << "" << "ABCDEFGHIJKLM";
 }
+// clang-format on
 
 void TestEditAlnum::limit()
 {
@@ -394,6 +401,7 @@ void TestEditAlnum::limit()
     QCOMPARE(m_edit->text(), text);
 }
 
+// clang-format off
 void TestEditAlnum::programTextIsKept_data()
 {
     QTest::addColumn<QString>("set");
@@ -408,6 +416,7 @@ void TestEditAlnum::programTextIsKept_data()
     QTest::newRow("sign kept") << "A-B" << "c" << "" << "A-BC";
     QTest::newRow("only code characters added") << "a-" << "-b\u00e9" << "c." << "a-BC";
 }
+// clang-format on
 
 void TestEditAlnum::programTextIsKept()
 {

@@ -20,11 +20,11 @@
 
 #include "brindledlg.h"
 #include "common/imagebuilder.h"
+#include "editalnum.h"
 #include "firmwarerecord.h"
 #include "recorder.h"
 #include "resourceids.h"
 #include "tabbaudrate.h"
-#include "editalnum.h"
 #include "tabcode.h"
 #include "tabfile.h"
 #include "tabinit.h"
@@ -49,10 +49,8 @@ QString AccessibleText(QWidget *w, Said what)
         return labels.size() == 1 ? labels.constFirst().first->text(QAccessible::Name)
                                   : QStringLiteral("<%1 labels>").arg(labels.size());
     }
-    case Said::Name:
-        return iface->text(QAccessible::Name);
-    case Said::Description:
-        return iface->text(QAccessible::Description);
+    case Said::Name: return iface->text(QAccessible::Name);
+    case Said::Description: return iface->text(QAccessible::Description);
     }
     return QString();
 }
@@ -104,7 +102,8 @@ bool TestKeyboard::TypeText(const QString &text)
         QWidget *f = Focus();
         if (!f)
             return false;
-        const Qt::Key key = c.isLetterOrNumber() || c.unicode() < 0x7F ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
+        const Qt::Key key =
+            c.isLetterOrNumber() || c.unicode() < 0x7F ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, f, key, QString(c), Qt::NoModifier);
     }
     return true;
@@ -135,9 +134,11 @@ void TestKeyboard::walkByKeyboard_data()
     QTest::addColumn<QString>("target");
 
     QTest::newRow("QHAR ROM to QUF") << QByteArray("03.64QHARF") << int(ImageBuilder::Rom) << QStringLiteral("out.QUF");
-    QTest::newRow("QLYT1 QUF to ROM") << QByteArray("03.64QLYT1F") << int(ImageBuilder::Upgrade) << QStringLiteral("out.ROM");
+    QTest::newRow("QLYT1 QUF to ROM") << QByteArray("03.64QLYT1F") << int(ImageBuilder::Upgrade)
+                                      << QStringLiteral("out.ROM");
     QTest::newRow("QBEN BLD kept") << QByteArray("03.64QBENF") << int(ImageBuilder::Bld) << QStringLiteral("out.bin");
-    QTest::newRow("QSOL QUF kept") << QByteArray("03.64QSOLF") << int(ImageBuilder::Upgrade) << QStringLiteral("out.QUF");
+    QTest::newRow("QSOL QUF kept") << QByteArray("03.64QSOLF") << int(ImageBuilder::Upgrade)
+                                   << QStringLiteral("out.QUF");
     QTest::newRow("QTIM ROM kept") << QByteArray("03.64QTIMF") << int(ImageBuilder::Rom) << QStringLiteral("out.ROM");
     QTest::newRow("QWEX BLD to ROM") << QByteArray("03.66QWEXA") << int(ImageBuilder::Bld) << QStringLiteral("out.ROM");
     QTest::newRow("QJ4J ROM to QUF") << QByteArray("03.66QJ4JA") << int(ImageBuilder::Rom) << QStringLiteral("out.QUF");
@@ -152,7 +153,8 @@ void TestKeyboard::walkByKeyboard()
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("source.fw"));
     const QString written = dir.filePath(target);
-    QVERIFY(ImageBuilder(ImageBuilder::Kind(kind), version).setStrings({"Norvale", "USB Host", "0001"}).writeTo(source));
+    QVERIFY(
+        ImageBuilder(ImageBuilder::Kind(kind), version).setStrings({"Norvale", "USB Host", "0001"}).writeTo(source));
 
     m_services = RecordingServices();
     m_dlg = std::make_unique<CBrindleDlg>(&m_services);
@@ -174,26 +176,32 @@ void TestKeyboard::walkByKeyboard()
 
     // Set Baud: the baud list first, then each radio pair and list is one Tab away.
     CTabBaudRate *baud = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
-    CheckNames(baud, {{BaudIds::BaudRate, QStringLiteral("Baud Rate:")}, {BaudIds::Parity, QStringLiteral("Parity:")},
-                      {BaudIds::FlowControl, QStringLiteral("Flow Control:")}}, Said::LabelledBy);
-    CheckNames(baud, {{BaudIds::SevenBits, QStringLiteral("Data Bits:")}, {BaudIds::EightBits, QStringLiteral("Data Bits:")},
-                      {BaudIds::OneStopBit, QStringLiteral("Stop Bits:")}, {BaudIds::TwoStopBits, QStringLiteral("Stop Bits:")}},
+    CheckNames(baud,
+               {{BaudIds::BaudRate, QStringLiteral("Baud Rate:")},
+                {BaudIds::Parity, QStringLiteral("Parity:")},
+                {BaudIds::FlowControl, QStringLiteral("Flow Control:")}},
+               Said::LabelledBy);
+    CheckNames(baud,
+               {{BaudIds::SevenBits, QStringLiteral("Data Bits:")},
+                {BaudIds::EightBits, QStringLiteral("Data Bits:")},
+                {BaudIds::OneStopBit, QStringLiteral("Stop Bits:")},
+                {BaudIds::TwoStopBits, QStringLiteral("Stop Bits:")}},
                Said::Description);
     QCOMPARE(Focus(), static_cast<QWidget *>(baud->m_comboBaudRate));
     QVERIFY(Press(Qt::Key_Down));  // 9600 -> 19200
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::EightBits));  // "8 Bits", the checked one of its pair
-    QVERIFY(Press(Qt::Key_Right));               // "7 Bits"
+    QVERIFY(Press(Qt::Key_Right));                            // "7 Bits"
     QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::SevenBits));
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::OneStopBit));  // "1 Bit"
-    QVERIFY(Press(Qt::Key_Right));               // "2 Bits"
+    QVERIFY(Press(Qt::Key_Right));                             // "2 Bits"
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::Parity));  // parity
-    QVERIFY(Press(Qt::Key_Down));                // odd
+    QVERIFY(Press(Qt::Key_Down));                          // odd
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::FlowControl));  // flow control
-    QVERIFY(Press(Qt::Key_Down));                // CTS/RTS
+    QVERIFY(Press(Qt::Key_Down));                               // CTS/RTS
     // Shift+Tab goes back through the pairs, one stop each.
     QVERIFY(Press(Qt::Key_Backtab, Qt::ShiftModifier));
     QVERIFY(Press(Qt::Key_Backtab, Qt::ShiftModifier));
@@ -204,14 +212,17 @@ void TestKeyboard::walkByKeyboard()
 
     // Set Init: both pairs and the check box by Tab, changed by arrows and Space.
     CTabInit *init = dlg.StepPage<CTabInit>(CBrindleDlg::StepInit);
-    CheckNames(init, {{InitIds::AsciiInput, QStringLiteral("Input Mode:")}, {InitIds::BinaryInput, QStringLiteral("Input Mode:")},
-                      {InitIds::ShortCommands, QStringLiteral("Command Mode:")}, {InitIds::ExtendedCommands, QStringLiteral("Command Mode:")}},
+    CheckNames(init,
+               {{InitIds::AsciiInput, QStringLiteral("Input Mode:")},
+                {InitIds::BinaryInput, QStringLiteral("Input Mode:")},
+                {InitIds::ShortCommands, QStringLiteral("Command Mode:")},
+                {InitIds::ExtendedCommands, QStringLiteral("Command Mode:")}},
                Said::Description);
     QCOMPARE(Focus(), init->GetDlgItem(InitIds::BinaryInput));  // IPH, checked
-    QVERIFY(Press(Qt::Key_Down));                // IPA
+    QVERIFY(Press(Qt::Key_Down));                               // IPA
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), init->GetDlgItem(InitIds::ExtendedCommands));  // extended command set, checked
-    QVERIFY(Press(Qt::Key_Down));                // short command set
+    QVERIFY(Press(Qt::Key_Down));                                    // short command set
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), static_cast<QWidget *>(init->m_chkLedFlash));
     QVERIFY(Press(Qt::Key_Space));
@@ -229,9 +240,11 @@ void TestKeyboard::walkByKeyboard()
         QCOMPARE(Step(), 5);
         CheckFocusSafe("Set PID/VID");
         CTabUsbSlave *usb = dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb);
-        const QList<QPair<int, QString>> usbLabels = {{UsbIds::VendorId, QStringLiteral("Vendor ID (Default is 2B3F):")},
-                         {UsbIds::ProductId, QStringLiteral("Product ID (Default is 5C10):")},
-                         {UsbIds::Manufacturer, QStringLiteral("Manufacturer String:")}, {UsbIds::Product, QStringLiteral("Product String:")}};
+        const QList<QPair<int, QString>> usbLabels = {
+            {UsbIds::VendorId, QStringLiteral("Vendor ID (Default is 2B3F):")},
+            {UsbIds::ProductId, QStringLiteral("Product ID (Default is 5C10):")},
+            {UsbIds::Manufacturer, QStringLiteral("Manufacturer String:")},
+            {UsbIds::Product, QStringLiteral("Product String:")}};
         CheckNames(usb, usbLabels, Said::Name);
         CheckNames(usb, usbLabels, Said::LabelledBy);
         QCOMPARE(Focus(), static_cast<QWidget *>(usb->m_editVendorId));
@@ -242,7 +255,8 @@ void TestKeyboard::walkByKeyboard()
     if (record.m_nFirmwareType & Firmware::kDirPrefixTypes) {
         QCOMPARE(Step(), 6);
         CheckFocusSafe("Set Target Directory");
-        CheckNames(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix), {{CodeIds::Code, QStringLiteral("Target Directory Prefix:")}}, Said::Name);
+        CheckNames(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix),
+                   {{CodeIds::Code, QStringLiteral("Target Directory Prefix:")}}, Said::Name);
         QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->m_editCode));
         QVERIFY(Press(Qt::Key_A, Qt::ControlModifier));
         QVERIFY(TypeText(QStringLiteral("ab12")));
@@ -252,7 +266,8 @@ void TestKeyboard::walkByKeyboard()
     // Set Code: Next is disabled with no code, yet the focus is in the box, not on Cancel.
     QCOMPARE(Step(), 7);
     CheckFocusSafe("Set Code");
-    CheckNames(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode), {{CodeIds::Code, QStringLiteral("Firmware Code:")}}, Said::Name);
+    CheckNames(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode), {{CodeIds::Code, QStringLiteral("Firmware Code:")}},
+               Said::Name);
     QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode));
     QVERIFY(!dlg.NextButton()->isEnabled());
     QVERIFY(Press(Qt::Key_Return));  // nothing happens while Next is disabled

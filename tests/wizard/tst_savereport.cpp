@@ -68,7 +68,8 @@ void TestSaveReport::fileDialog_data()
     QTest::newRow("open") << false << int(ImageBuilder::Rom) << "Norvale ROM image files (*.ROM)";
     QTest::newRow("save after a ROM image") << true << int(ImageBuilder::Rom) << "Norvale ROM image files (*.ROM)";
     QTest::newRow("save after a BLD image") << true << int(ImageBuilder::Bld) << "Norvale ROM image files (*.ROM)";
-    QTest::newRow("save after an upgrade file") << true << int(ImageBuilder::Upgrade) << "Norvale Upgrade Files (*.QUF)";
+    QTest::newRow("save after an upgrade file")
+        << true << int(ImageBuilder::Upgrade) << "Norvale Upgrade Files (*.QUF)";
 }
 
 void TestSaveReport::fileDialog()
@@ -166,7 +167,8 @@ void TestSaveReport::reportNamesTheLoadedFile()
             dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("B01"));
         dlg.OnNext();
     }
-    dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath->setText(dir.filePath(QStringLiteral("board-a-B01.ROM")));
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)
+        ->m_editFilePath->setText(dir.filePath(QStringLiteral("board-a-B01.ROM")));
     dlg.OnNext();
     QCOMPARE(dlg.CurrentStep(), CBrindleDlg::StepFinish);
     QVERIFY(services.messages.isEmpty());
@@ -208,20 +210,15 @@ void TestSaveReport::linkOpensOncePerClick()
     for (const QString &e : events) {
         const QPoint at = e.endsWith(QStringLiteral("in")) ? in : out;
         switch (e.at(0).unicode()) {
-        case u'p':
-            QTest::mousePress(link, Qt::LeftButton, {}, at);
-            break;
-        case u'r':
-            QTest::mouseRelease(link, Qt::LeftButton, {}, at);
-            break;
+        case u'p': QTest::mousePress(link, Qt::LeftButton, {}, at); break;
+        case u'r': QTest::mouseRelease(link, Qt::LeftButton, {}, at); break;
         case u'd': {
-            QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(at), link->mapToGlobal(QPointF(at)),
-                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(at), link->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(link, &dbl);
             break;
         }
-        default:
-            QFAIL("unknown event");
+        default: QFAIL("unknown event");
         }
     }
     QCOMPARE(recorder.urls.size(), opened);

@@ -104,8 +104,8 @@ void TestTabBaudRate::texts()
 void TestTabBaudRate::lists()
 {
     // Filled once, at creation, in this order: the index is the key, so nothing is sorted.
-    const QStringList rates = {"300",    "600",    "1200",   "2400",    "4800",    "9600",
-                               "19200",  "38400",  "57600",  "115200",  "230400",  "460800",
+    const QStringList rates = {"300",    "600",     "1200",    "2400",    "4800",   "9600",
+                               "19200",  "38400",   "57600",   "115200",  "230400", "460800",
                                "921600", "1000000", "1500000", "2000000", "3000000"};
     QCOMPARE(items(page()->m_comboBaudRate), rates);
     QCOMPARE(items(page()->m_comboParity), (QStringList{"None", "Odd", "Even"}));
@@ -143,28 +143,27 @@ void TestTabBaudRate::showAndLeave_data()
     QTest::addColumn<int>("outParity");
     QTest::addColumn<int>("outFlow");
 
-    QTest::newRow("9600 8N1") << 9600 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0
-                              << 9600 << 8 << 1 << 0 << 0;
-    QTest::newRow("3000000 7E2 XON/XOFF") << 3000000 << 7 << 2 << 2 << 3 << "3000000" << true << true << 2 << 3
-                                          << 3000000 << 7 << 2 << 2 << 3;
-    QTest::newRow("300 8O1 CTS/RTS") << 300 << 8 << 1 << 1 << 1 << "300" << false << false << 1 << 1
-                                     << 300 << 8 << 1 << 1 << 1;
+    QTest::newRow("9600 8N1") << 9600 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << 9600 << 8 << 1 << 0
+                              << 0;
+    QTest::newRow("3000000 7E2 XON/XOFF")
+        << 3000000 << 7 << 2 << 2 << 3 << "3000000" << true << true << 2 << 3 << 3000000 << 7 << 2 << 2 << 3;
+    QTest::newRow("300 8O1 CTS/RTS") << 300 << 8 << 1 << 1 << 1 << "300" << false << false << 1 << 1 << 300 << 8 << 1
+                                     << 1 << 1;
     QTest::newRow("1000000 7N1 DTR/DSR") << 1000000 << 7 << 1 << 0 << 2 << "1000000" << true << false << 0 << 2
                                          << 1000000 << 7 << 1 << 0 << 2;
-    QTest::newRow("rate not in the list") << 14400 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0
-                                          << 9600 << 8 << 1 << 0 << 0;
-    QTest::newRow("rate 0") << 0 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0
-                            << 9600 << 8 << 1 << 0 << 0;
-    QTest::newRow("unknown flow control") << 115200 << 8 << 1 << 0 << 4 << "115200" << false << false << 0 << -1
-                                          << 115200 << 8 << 1 << 0 << 0;
-    QTest::newRow("parity out of range") << 57600 << 8 << 1 << 3 << 1 << "57600" << false << false << -1 << 1
-                                         << 57600 << 8 << 1 << 0 << 1;
-    QTest::newRow("negative parity and flow") << 19200 << 8 << 1 << -1 << -1 << "19200" << false << false << -1 << -1
-                                              << 19200 << 8 << 1 << 0 << 0;
-    QTest::newRow("5 data bits") << 38400 << 5 << 2 << 2 << 0 << "38400" << false << true << 2 << 0
-                                 << 38400 << 8 << 2 << 2 << 0;
-    QTest::newRow("0 stop bits") << 4800 << 7 << 0 << 1 << 0 << "4800" << true << false << 1 << 0
-                                 << 4800 << 7 << 1 << 1 << 0;
+    QTest::newRow("rate not in the list")
+        << 14400 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << 9600 << 8 << 1 << 0 << 0;
+    QTest::newRow("rate 0") << 0 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << 9600 << 8 << 1 << 0 << 0;
+    QTest::newRow("unknown flow control")
+        << 115200 << 8 << 1 << 0 << 4 << "115200" << false << false << 0 << -1 << 115200 << 8 << 1 << 0 << 0;
+    QTest::newRow("parity out of range") << 57600 << 8 << 1 << 3 << 1 << "57600" << false << false << -1 << 1 << 57600
+                                         << 8 << 1 << 0 << 1;
+    QTest::newRow("negative parity and flow")
+        << 19200 << 8 << 1 << -1 << -1 << "19200" << false << false << -1 << -1 << 19200 << 8 << 1 << 0 << 0;
+    QTest::newRow("5 data bits") << 38400 << 5 << 2 << 2 << 0 << "38400" << false << true << 2 << 0 << 38400 << 8 << 2
+                                 << 2 << 0;
+    QTest::newRow("0 stop bits") << 4800 << 7 << 0 << 1 << 0 << "4800" << true << false << 1 << 0 << 4800 << 7 << 1 << 1
+                                 << 0;
 }
 
 void TestTabBaudRate::showAndLeave()

@@ -80,6 +80,7 @@ CTabCode *TestTabCode::showPage(bool targetDir, const QString &code)
     return p;
 }
 
+// clang-format off
 void TestTabCode::texts_data()
 {
     QTest::addColumn<bool>("targetDir");
@@ -89,6 +90,7 @@ void TestTabCode::texts_data()
     QTest::newRow("target directory") << true << "Target Directory Prefix:" << 4;
     QTest::newRow("version code") << false << "Firmware Code:" << 3;
 }
+// clang-format on
 
 void TestTabCode::texts()
 {
@@ -108,6 +110,7 @@ void TestTabCode::texts()
     QCOMPARE(p->m_editCode->LimitText(), length);
 }
 
+// clang-format off
 void TestTabCode::typing_data()
 {
     QTest::addColumn<bool>("targetDir");
@@ -128,6 +131,7 @@ void TestTabCode::typing_data()
     QTest::newRow("code: Latin-1 letters refused") << false << "\u00e9t\u00e9" << "T" << false;
     QTest::newRow("code: full stop refused") << false << "1.2" << "12" << false;
 }
+// clang-format on
 
 void TestTabCode::typing()
 {
@@ -152,6 +156,7 @@ void TestTabCode::typing()
     QCOMPARE(m_frame.NextEnabled(), p->m_editCode->text().size() == p->RequiredLength());
 }
 
+// clang-format off
 void TestTabCode::nextOnlyForCodesTheCliTakes_data()
 {
     QTest::addColumn<bool>("targetDir");
@@ -187,6 +192,7 @@ void TestTabCode::nextOnlyForCodesTheCliTakes_data()
     row("dir: dash") << true << int(Loaded) << "SN-P" << "SN-P" << false;
     row("dir: too long") << true << int(Loaded) << "SNAP5" << "SNAP5" << false;
 }
+// clang-format on
 
 void TestTabCode::nextOnlyForCodesTheCliTakes()
 {
@@ -199,9 +205,7 @@ void TestTabCode::nextOnlyForCodesTheCliTakes()
 
     CTabCode *p = showPage(targetDir, route == Loaded ? entered : QString());
     switch (route) {
-    case Typed:
-        WizardFixture::Type(p->m_editCode, entered);
-        break;
+    case Typed: WizardFixture::Type(p->m_editCode, entered); break;
     case InputMethod: {
         QInputMethodEvent event;
         event.setCommitString(entered);
@@ -212,8 +216,7 @@ void TestTabCode::nextOnlyForCodesTheCliTakes()
         QGuiApplication::clipboard()->setText(entered);
         QTest::keyClick(p->m_editCode, Qt::Key_V, Qt::ControlModifier);
         break;
-    default:
-        break;
+    default: break;
     }
     QCOMPARE(p->m_editCode->text(), shown);
     QCOMPARE(p->m_strCode, shown);
@@ -226,6 +229,7 @@ void TestTabCode::nextOnlyForCodesTheCliTakes()
     QCOMPARE(p->m_strCode, shown);
 }
 
+// clang-format off
 void TestTabCode::loadedCode_data()
 {
     QTest::addColumn<bool>("targetDir");
@@ -245,6 +249,7 @@ void TestTabCode::loadedCode_data()
     QTest::newRow("dir: Latin-1 letter kept") << true << "SN\u00c4P" << false;
     QTest::newRow("dir: blank kept") << true << "SN P" << false;
 }
+// clang-format on
 
 void TestTabCode::loadedCode()
 {
@@ -295,6 +300,7 @@ void TestTabCode::revisitKeepsTheRule()
     QVERIFY(!m_frame.NextEnabled());
 }
 
+// clang-format off
 void TestTabCode::backStoresAnyLength_data()
 {
     QTest::addColumn<bool>("targetDir");
@@ -305,6 +311,7 @@ void TestTabCode::backStoresAnyLength_data()
     QTest::newRow("code: 1") << false << "x";
     QTest::newRow("code: 3") << false << "xyz";
 }
+// clang-format on
 
 void TestTabCode::backStoresAnyLength()
 {
@@ -319,6 +326,7 @@ void TestTabCode::backStoresAnyLength()
     QCOMPARE(p->m_editCode->LimitText(), p->RequiredLength());
 }
 
+// clang-format off
 void TestTabCode::enterMovesOnlyAtLength_data()
 {
     QTest::addColumn<bool>("targetDir");
@@ -330,6 +338,7 @@ void TestTabCode::enterMovesOnlyAtLength_data()
     QTest::newRow("code: 2") << false << "ab" << false;
     QTest::newRow("code: 3") << false << "abc" << true;
 }
+// clang-format on
 
 void TestTabCode::enterMovesOnlyAtLength()
 {

@@ -128,7 +128,8 @@ bool TestTabFile::reach(bool save, const QList<int> &kinds)
     }
     for (int guard = 0; guard < CBrindleDlg::kStepCount && m_wizard.Step() != kSaveStep; ++guard) {
         if (m_wizard.Step() == kCodeStep)
-            WizardFixture::Retype(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
+            WizardFixture::Retype(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode,
+                                  QStringLiteral("ABC"));
         m_wizard.Next();
     }
     return m_wizard.Step() == kSaveStep && m_wizard.dlg->NextMode() == CBrindleDlg::NextWrite;
@@ -140,6 +141,7 @@ bool TestTabFile::activate()
     return QTest::qWaitForWindowActive(m_wizard.dlg.get());
 }
 
+// clang-format off
 void TestTabFile::texts_data()
 {
     QTest::addColumn<bool>("save");
@@ -148,6 +150,7 @@ void TestTabFile::texts_data()
     QTest::newRow("open") << false << "Next >";
     QTest::newRow("save") << true << "Write";
 }
+// clang-format on
 
 void TestTabFile::texts()
 {
@@ -175,6 +178,7 @@ void TestTabFile::texts()
     QCOMPARE(p->FirstInput(), p->m_editFilePath);
 }
 
+// clang-format off
 void TestTabFile::pathExists_data()
 {
     QTest::addColumn<QString>("text");  // under the test folder unless empty
@@ -199,6 +203,7 @@ void TestTabFile::pathExists_data()
     QTest::newRow("dot is literal") << "F.*" << false;
     QTest::newRow("brackets are literal") << "[F]W.*" << false;
 }
+// clang-format on
 
 void TestTabFile::pathExists()
 {
@@ -214,6 +219,7 @@ void TestTabFile::pathExists()
     QCOMPARE(CTabFile::PathExists(QDir::toNativeSeparators(path(text))), found);
 }
 
+// clang-format off
 void TestTabFile::typingOpen_data()
 {
     QTest::addColumn<QString>("text");  // under the test folder unless empty
@@ -226,6 +232,7 @@ void TestTabFile::typingOpen_data()
     QTest::newRow("wildcard that matches nothing") << "*.BLD" << false;
     QTest::newRow("cleared") << "" << false;
 }
+// clang-format on
 
 void TestTabFile::typingOpen()
 {
@@ -276,6 +283,7 @@ void TestTabFile::editingOnToMissingPath()
     QCOMPARE(p->m_strFilePath, m_dir->path());
 }
 
+// clang-format off
 void TestTabFile::trailingDotsAndSpaces_data()
 {
     QTest::addColumn<bool>("save");
@@ -298,6 +306,7 @@ void TestTabFile::trailingDotsAndSpaces_data()
     QTest::newRow("save: only dots stay") << true << "..." << "...";
 #endif
 }
+// clang-format on
 
 void TestTabFile::trailingDotsAndSpaces()
 {
@@ -317,6 +326,7 @@ void TestTabFile::trailingDotsAndSpaces()
     QCOMPARE(p->m_strFilePath, stored.isEmpty() ? before : path(stored));
 }
 
+// clang-format off
 void TestTabFile::typingSave_data()
 {
     QTest::addColumn<QString>("name");
@@ -328,6 +338,7 @@ void TestTabFile::typingSave_data()
     QTest::newRow("bare name") << "out" << false;
     QTest::newRow("blank") << " " << false;
 }
+// clang-format on
 
 void TestTabFile::typingSave()
 {
@@ -358,6 +369,7 @@ void TestTabFile::typingSave()
     QCOMPARE(m_wizard.dlg->NextMode(), int(CBrindleDlg::NextWrite));
 }
 
+// clang-format off
 void TestTabFile::showRunsTheRule_data()
 {
     QTest::addColumn<bool>("save");
@@ -375,6 +387,7 @@ void TestTabFile::showRunsTheRule_data()
     QTest::newRow("save: path of no file") << true << "FW.ROM" << false << true << true;
     QTest::newRow("save: same text") << true << "FW.ROM" << true << false << true;
 }
+// clang-format on
 
 void TestTabFile::showRunsTheRule()
 {
@@ -411,6 +424,7 @@ void TestTabFile::showRunsTheRule()
     QCOMPARE(p->FirstInput(), p->m_editFilePath);
 }
 
+// clang-format off
 void TestTabFile::browse_data()
 {
     QTest::addColumn<bool>("save");
@@ -428,6 +442,7 @@ void TestTabFile::browse_data()
     QTest::newRow("save, BLD image then upgrade file")
         << true << QList<int>{ImageBuilder::Bld, ImageBuilder::Upgrade} << "QUF" << 1;
 }
+// clang-format on
 
 void TestTabFile::browse()
 {
@@ -460,6 +475,7 @@ void TestTabFile::browse()
     QCOMPARE(m_wizard.dlg->NextButton()->text(), save ? QStringLiteral("Write") : QStringLiteral("Next >"));
 }
 
+// clang-format off
 void TestTabFile::browseCancelled_data()
 {
     QTest::addColumn<bool>("save");
@@ -473,6 +489,7 @@ void TestTabFile::browseCancelled_data()
     QTest::newRow("save, a path") << true << "out.ROM" << "out.ROM";
     QTest::newRow("save, then cleared") << true << "out.ROM" << "";
 }
+// clang-format on
 
 void TestTabFile::browseCancelled()
 {
@@ -526,6 +543,7 @@ void TestTabFile::backShowsStoredPath()
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Write"));
 }
 
+// clang-format off
 void TestTabFile::droppedFile_data()
 {
     QTest::addColumn<QStringList>("items");  // names under the test folder; "web" a web address
@@ -539,6 +557,7 @@ void TestTabFile::droppedFile_data()
     QTest::newRow("web address") << QStringList{"web"} << false << "";
     QTest::newRow("text") << QStringList{"dropped.ROM"} << true << "";
 }
+// clang-format on
 
 void TestTabFile::droppedFile()
 {

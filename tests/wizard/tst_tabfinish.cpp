@@ -54,6 +54,7 @@ void TestTabFinish::cleanup()
     QVERIFY2(m_frame.Stop(), "a window was left over");  // no window at all, of the wizard or the frame
 }
 
+// clang-format off
 void TestTabFinish::report_data()
 {
     QTest::addColumn<int>("kind");
@@ -89,6 +90,7 @@ void TestTabFinish::report_data()
            "Original file in.QUF\n\nSaved to disk as out.rom";
 #endif
 }
+// clang-format on
 
 void TestTabFinish::report()
 {
@@ -98,8 +100,7 @@ void TestTabFinish::report()
     QFETCH(QString, target);
     QFETCH(QString, text);
 
-    QVERIFY(page()->m_strSourceFile.isEmpty() && page()->m_strTargetFile.isEmpty()
-            && page()->m_strVersion.isEmpty());
+    QVERIFY(page()->m_strSourceFile.isEmpty() && page()->m_strTargetFile.isEmpty() && page()->m_strVersion.isEmpty());
     page()->m_nFileKind = kind;
     page()->m_strVersion = version;
     page()->m_strSourceFile = source;
@@ -138,6 +139,7 @@ void TestTabFinish::rebuiltAtEachShow()
                                      "03.64-ABCQHARF\n\nOriginal file one.rom\n\nSaved to disk as three.QUF"));
 }
 
+// clang-format off
 void TestTabFinish::afterWrite_data()
 {
     QTest::addColumn<int>("sourceKind");
@@ -150,6 +152,7 @@ void TestTabFinish::afterWrite_data()
     QTest::newRow("QUF as ROM") << int(ImageBuilder::Upgrade) << "in.quf" << "out.rom" << "ROM";
     QTest::newRow("BLD kept") << int(ImageBuilder::Bld) << "in.bld" << "out.bld" << "Upgrader";
 }
+// clang-format on
 
 void TestTabFinish::afterWrite()
 {
@@ -170,7 +173,8 @@ void TestTabFinish::afterWrite()
     m_wizard.Next();
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepSave);
-    QTest::keyClicks(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, m_wizard.dir.filePath(folder + targetName));
+    QTest::keyClicks(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath,
+                     m_wizard.dir.filePath(folder + targetName));
     m_wizard.Next();
 
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepFinish);

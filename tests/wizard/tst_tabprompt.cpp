@@ -19,8 +19,8 @@ constexpr int kDisableStatusInfo = PromptIds::DisableStatusInfo;
 constexpr int kShowVersionReport = PromptIds::ShowVersionReport;
 constexpr int kShowPrompt = PromptIds::ShowPrompt;
 constexpr int kShowDeviceConnects = PromptIds::ShowDeviceConnects;
-constexpr int kBoxIds[] = {kDisableUpgrades, kDisableDataMode, kDisableStatusInfo,
-                           kShowVersionReport, kShowPrompt, kShowDeviceConnects};
+constexpr int kBoxIds[] = {kDisableUpgrades,   kDisableDataMode, kDisableStatusInfo,
+                           kShowVersionReport, kShowPrompt,      kShowDeviceConnects};
 
 // The six flags as bits, in the order of the members.
 enum Flag {
@@ -100,8 +100,8 @@ int TestTabPrompt::flags() const
 {
     const CTabPrompt *p = page();
     return (p->m_bDisableUpgrades ? DisableUpgrades : 0) | (p->m_bHideConnects ? HideConnects : 0)
-        | (p->m_bDisableDataMode ? DisableDataMode : 0) | (p->m_bDisableStatusInfo ? DisableStatusInfo : 0)
-        | (p->m_bHideVersionReport ? HideVersionReport : 0) | (p->m_bHidePrompt ? HidePrompt : 0);
+           | (p->m_bDisableDataMode ? DisableDataMode : 0) | (p->m_bDisableStatusInfo ? DisableStatusInfo : 0)
+           | (p->m_bHideVersionReport ? HideVersionReport : 0) | (p->m_bHidePrompt ? HidePrompt : 0);
 }
 
 QList<int> TestTabPrompt::checkedBoxes() const
@@ -162,13 +162,11 @@ void TestTabPrompt::showAndLeave_data()
 
     QTest::newRow("all clear") << 0 << QList<int>{kShowVersionReport, kShowPrompt, kShowDeviceConnects};
     QTest::newRow("all set") << int(AllFlags) << QList<int>{kDisableUpgrades, kDisableDataMode, kDisableStatusInfo};
-    QTest::newRow("upgrades disabled")
-        << int(DisableUpgrades)
-        << QList<int>{kDisableUpgrades, kShowVersionReport, kShowPrompt, kShowDeviceConnects};
+    QTest::newRow("upgrades disabled") << int(
+        DisableUpgrades) << QList<int>{kDisableUpgrades, kShowVersionReport, kShowPrompt, kShowDeviceConnects};
     QTest::newRow("connects hidden") << int(HideConnects) << QList<int>{kShowVersionReport, kShowPrompt};
-    QTest::newRow("data mode disabled")
-        << int(DisableDataMode)
-        << QList<int>{kDisableDataMode, kShowVersionReport, kShowPrompt, kShowDeviceConnects};
+    QTest::newRow("data mode disabled") << int(
+        DisableDataMode) << QList<int>{kDisableDataMode, kShowVersionReport, kShowPrompt, kShowDeviceConnects};
     QTest::newRow("status information disabled")
         << int(DisableStatusInfo)
         << QList<int>{kDisableStatusInfo, kShowVersionReport, kShowPrompt, kShowDeviceConnects};

@@ -9,15 +9,14 @@
 #include <QClipboard>
 #include <QtTest>
 
-#include "firmwareformat.h"
 #include "editalnum.h"
 #include "fakeframe.h"
+#include "firmwareformat.h"
 #include "tabcode.h"
 #include "tabsummary.h"
 #include "wizardfixture.h"
 
 namespace {
-
 
 // What a summary page describes, starting from the page's worked example: a QHAR ROM image
 // with the default settings, ASCII input and the default USB IDs.
@@ -105,7 +104,7 @@ Texts TestTabSummary::Shown(const CTabSummary *page)
         QLabel *label = page->GetDlgItem<QLabel>(id);
         return label ? label->text() : QStringLiteral("<no static %1>").arg(id);
     };
-    return {text(SummaryIds::FwVersion), text(SummaryIds::FwType), text(SummaryIds::Monitor), text(SummaryIds::Pid),
+    return {text(SummaryIds::FwVersion), text(SummaryIds::FwType),   text(SummaryIds::Monitor), text(SummaryIds::Pid),
             text(SummaryIds::Vid),       text(SummaryIds::InitMode), text(SummaryIds::Options)};
 }
 
@@ -180,10 +179,9 @@ void TestTabSummary::describes_data()
         t.monitor = QStringLiteral("14400 baud, 7 bits, 2 stop bit, unknown parity, unknown flow control");
         QTest::newRow("unknown parity and flow") << false << v << t;
     }
-    for (const auto &[parity, flow, words] : {std::tuple{1, 1, "odd parity, CTS/RTS"},
-                                              std::tuple{2, 2, "even parity, DTR/DSR"},
-                                              std::tuple{0, 3, "no parity, XON/XOFF"},
-                                              std::tuple{-1, -1, "unknown parity, unknown flow control"}}) {
+    for (const auto &[parity, flow, words] :
+         {std::tuple{1, 1, "odd parity, CTS/RTS"}, std::tuple{2, 2, "even parity, DTR/DSR"},
+          std::tuple{0, 3, "no parity, XON/XOFF"}, std::tuple{-1, -1, "unknown parity, unknown flow control"}}) {
         Values v = example;
         v.nParity = parity;
         v.nFlowControl = flow;

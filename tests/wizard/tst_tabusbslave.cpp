@@ -70,6 +70,7 @@ void TestTabUsbSlave::showPage()
     m_frame.Arrive(page());
 }
 
+// clang-format off
 void TestTabUsbSlave::showsMembers_data()
 {
     QTest::addColumn<uint>("vendorId");
@@ -81,6 +82,7 @@ void TestTabUsbSlave::showsMembers_data()
     QTest::newRow("leading zeros") << 0x0005u << 0x00A0u << "0005" << "00a0";
     QTest::newRow("zero") << 0u << 0xFFFFu << "0000" << "ffff";
 }
+// clang-format on
 
 void TestTabUsbSlave::showsMembers()
 {
@@ -103,6 +105,7 @@ void TestTabUsbSlave::showsMembers()
     QCOMPARE(page()->GetDlgItem<QLineEdit>(1019)->text(), productText);
 }
 
+// clang-format off
 void TestTabUsbSlave::readsIdsBack_data()
 {
     QTest::addColumn<QString>("typed");
@@ -130,6 +133,7 @@ void TestTabUsbSlave::readsIdsBack_data()
     QTest::newRow("trailing text") << "1a2 xyz" << 0x1A2u << "01a2";
     QTest::newRow("digits then letters") << "12gh" << 0x12u << "0012";
 }
+// clang-format on
 
 void TestTabUsbSlave::readsIdsBack()
 {
@@ -162,6 +166,7 @@ void TestTabUsbSlave::readsIdsBack()
     QCOMPARE(page()->m_editProductId->text(), shownAgain);
 }
 
+// clang-format off
 void TestTabUsbSlave::keepsStringsExactly_data()
 {
     QTest::addColumn<QString>("manufacturer");
@@ -174,6 +179,7 @@ void TestTabUsbSlave::keepsStringsExactly_data()
     QTest::newRow("lower case stays") << "acme" << "abc";
     QTest::newRow("long") << QString(60, QLatin1Char('m')) << QString(63, QLatin1Char('p'));
 }
+// clang-format on
 
 void TestTabUsbSlave::keepsStringsExactly()
 {
@@ -218,6 +224,7 @@ void TestTabUsbSlave::valuesSurviveNextAndBack()
     QCOMPARE(page()->m_strManufacturer, QStringLiteral("Maker"));
 }
 
+// clang-format off
 void TestTabUsbSlave::stringsMustFit_data()
 {
     QTest::addColumn<int>("manufacturer");
@@ -233,6 +240,7 @@ void TestTabUsbSlave::stringsMustFit_data()
     QTest::newRow("third alone too long") << 0 << 0 << 124 << false;
     QTest::newRow("one string too long") << 127 << 0 << 0 << false;
 }
+// clang-format on
 
 void TestTabUsbSlave::stringsMustFit()
 {
@@ -265,8 +273,8 @@ void TestTabUsbSlave::stringsMustFit()
         QVERIFY(!m_frame.NextEnabled());
         QTest::keyClick(edit, Qt::Key_Backspace);
     }
-    QCOMPARE(m_frame.NextEnabled(), page()->m_editManufacturer->text().size()
-                                         + page()->m_editProduct->text().size() <= room);
+    QCOMPARE(m_frame.NextEnabled(),
+             page()->m_editManufacturer->text().size() + page()->m_editProduct->text().size() <= room);
     // And goes again when one more character is typed.
     if (m_frame.NextEnabled()) {
         QTest::keyClicks(edit, QStringLiteral("z"));
@@ -289,6 +297,7 @@ void TestTabUsbSlave::tooLongWhenShown()
     QVERIFY(m_frame.NextEnabled());
 }
 
+// clang-format off
 void TestTabUsbSlave::reasonWhenNotStorable_data()
 {
     QTest::addColumn<QString>("manufacturer");
@@ -321,6 +330,7 @@ void TestTabUsbSlave::reasonWhenNotStorable_data()
     QTest::newRow("both faults: the character first") << QString(130, QLatin1Char('m')) << "\u20ac" << 0
                                                       << latin1.arg(QStringLiteral("\u20ac"));
 }
+// clang-format on
 
 void TestTabUsbSlave::reasonWhenNotStorable()
 {
@@ -340,7 +350,8 @@ void TestTabUsbSlave::reasonWhenNotStorable()
     QCOMPARE(m_frame.NextEnabled(), emptyFit);
 
     // Put in the way a paste does: whole, characters beyond the basic plane included.
-    for (const auto &[edit, text] : {std::pair(page()->m_editManufacturer, manufacturer), std::pair(page()->m_editProduct, product)}) {
+    for (const auto &[edit, text] :
+         {std::pair(page()->m_editManufacturer, manufacturer), std::pair(page()->m_editProduct, product)}) {
         edit->setFocus();
         edit->selectAll();
         edit->insert(text);
@@ -355,7 +366,9 @@ void TestTabUsbSlave::reasonWhenNotStorable()
         QVERIFY(label->isVisibleTo(page()));
         QVERIFY(label->wordWrap());
         QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
-                 qPrintable(QStringLiteral("%1 px needed, %2 px given").arg(label->heightForWidth(label->width())).arg(label->height())));
+                 qPrintable(QStringLiteral("%1 px needed, %2 px given")
+                                .arg(label->heightForWidth(label->width()))
+                                .arg(label->height())));
         QVERIFY(page()->rect().contains(label->geometry()));
         for (QLineEdit *edit : {page()->m_editManufacturer, page()->m_editProduct})
             QVERIFY(!label->geometry().intersects(edit->geometry()));

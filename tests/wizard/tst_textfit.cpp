@@ -45,7 +45,11 @@ QString CutText(QWidget *w)
         const QRect need = fm.boundingRect(QRect(0, 0, r.width(), 100000), flags, text);
         if (need.width() > r.width() || need.height() > r.height())
             return QStringLiteral("static \"%1\" needs %2x%3 in %4x%5")
-                .arg(text).arg(need.width()).arg(need.height()).arg(r.width()).arg(r.height());
+                .arg(text)
+                .arg(need.width())
+                .arg(need.height())
+                .arg(r.width())
+                .arg(r.height());
         return QString();
     }
     if (auto *combo = qobject_cast<QComboBox *>(w)) {
@@ -54,7 +58,8 @@ QString CutText(QWidget *w)
             widest = std::max(widest, fm.horizontalAdvance(combo->itemText(i)));
         QStyleOptionComboBox opt;
         opt.initFrom(combo);
-        const QSize need = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(widest, fm.height()), combo);
+        const QSize need =
+            combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(widest, fm.height()), combo);
         if (need.width() > w->width())
             return QStringLiteral("list needs %1 for its longest item in %2").arg(need.width()).arg(w->width());
         return QString();
@@ -62,12 +67,15 @@ QString CutText(QWidget *w)
     if (qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w)) {
         const int need = w->sizeHint().width();
         if (need > w->width())
-            return QStringLiteral("\"%1\" needs %2 in %3").arg(static_cast<QAbstractButton *>(w)->text()).arg(need).arg(w->width());
+            return QStringLiteral("\"%1\" needs %2 in %3")
+                .arg(static_cast<QAbstractButton *>(w)->text())
+                .arg(need)
+                .arg(w->width());
         return QString();
     }
     if (auto *button = qobject_cast<QPushButton *>(w)) {
         const int need = fm.horizontalAdvance(button->text()) + w->style()->pixelMetric(QStyle::PM_ButtonMargin)
-            + 2 * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+                         + 2 * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
         if (need > w->width())
             return QStringLiteral("button \"%1\" needs %2 in %3").arg(button->text()).arg(need).arg(w->width());
     }
@@ -96,8 +104,10 @@ void CheckControls(QWidget *parent, const QList<QPair<QString, QRect>> &extra = 
         const QString cut = CutText(w);
         QVERIFY2(cut.isEmpty(), qPrintable(cut));
         QVERIFY2(parent->rect().contains(w->geometry()),
-                 qPrintable(QStringLiteral("%1 \"%2\" leaves its dialog").arg(w->metaObject()->className(), w->property("text").toString())));
-        const QString name = QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), w->property("text").toString());
+                 qPrintable(QStringLiteral("%1 \"%2\" leaves its dialog")
+                                .arg(w->metaObject()->className(), w->property("text").toString())));
+        const QString name =
+            QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), w->property("text").toString());
         shown.append({name, w->geometry()});
     }
     for (int i = 0; i < shown.size(); ++i) {
@@ -162,8 +172,8 @@ bool TestTextFit::WalkTo(const QByteArray &version, int step)
     // XON/XOFF, every option and mode flag set, a modified version with the longest type code.
     const QString source = m_dir.filePath(QStringLiteral("board-revision-c-production-2026-12-10.QUF"));
     ImageBuilder image(ImageBuilder::Upgrade, version);
-    image.setDivisor(0).setLine(0x1D).setFlow(0x04).setInit(0x83).setOption(0xFF)
-        .setStrings({QByteArray(40, 'M'), QByteArray(40, 'W'), "0001"});
+    image.setDivisor(0).setLine(0x1D).setFlow(0x04).setInit(0x83).setOption(0xFF).setStrings(
+        {QByteArray(40, 'M'), QByteArray(40, 'W'), "0001"});
     if (!image.writeTo(source))
         return false;
     m_services = RecordingServices();
@@ -265,7 +275,7 @@ void TestTextFit::summaryWithEveryValue()
     // Every combination of the option and mode flags.
     for (int flags = 0; flags < (1 << 9); ++flags) {
         SettingsText::SummaryValues &v = page->m_values;
-        bool *members[] = {&v.bDisableUpgrades,   &v.bHideConnects,    &v.bDisableDataMode,
+        bool *members[] = {&v.bDisableUpgrades,   &v.bHideConnects,      &v.bDisableDataMode,
                            &v.bDisableStatusInfo, &v.bHideVersionReport, &v.bHidePrompt,
                            &v.bDisableLedFlash,   &v.bShortCommandSet,   &v.bAsciiInput};
         for (int i = 0; i < 9; ++i)

@@ -24,10 +24,10 @@
 
 // What the user changes; empty or negative means "left as loaded".
 struct Choices {
-    int baud = -1;           // a rate of the list
-    int dataBits = -1;       // 7 or 8
-    int parity = -1;         // list index
-    int flow = -1;           // list index
+    int baud = -1;      // a rate of the list
+    int dataBits = -1;  // 7 or 8
+    int parity = -1;    // list index
+    int flow = -1;      // list index
     int shortCommandSet = -1;
     int asciiInput = -1;
     int ledFlash = -1;
@@ -152,8 +152,7 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
             dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->clear();
             QTest::keyClicks(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, c.code);
             break;
-        default:
-            break;
+        default: break;
         }
         next();
     }
@@ -164,6 +163,7 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
     return ImageBuilder::ReadFile(target);
 }
 
+// clang-format off
 void TestWizardCli::sameBytes_data()
 {
     QTest::addColumn<QByteArray>("source");
@@ -210,6 +210,7 @@ void TestWizardCli::sameBytes_data()
         << ImageBuilder(ImageBuilder::Rom, "03.64QBENF").setFlow(0x03).setLine(0x18).build() << "qben.rom"
         << "out.rom" << none;
 }
+// clang-format on
 
 void TestWizardCli::sameBytes()
 {

@@ -45,7 +45,10 @@ public:
     void Back() { QTest::mouseClick(dlg->BackButton(), Qt::LeftButton); }
     int Step() const { return dlg->CurrentStep(); }
     template <class Page>
-    Page *PageAt(int step) const { return dlg->StepPage<Page>(step); }
+    Page *PageAt(int step) const
+    {
+        return dlg->StepPage<Page>(step);
+    }
 
     // Next until `step` (or until Next no longer moves); true when the wizard is there.
     bool NextUntil(int step)
