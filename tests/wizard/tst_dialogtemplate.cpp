@@ -184,7 +184,7 @@ void TestDialogTemplate::controlsFromTable()
 
     QDialog about;
     const CDialogControls aboutControls = CDialogBuilder::Build(&about, *FindDialogTemplate(IDD_ABOUTBOX));
-    QVERIFY(aboutControls.Item<QPushButton>(1)->isDefault());
+    QVERIFY(aboutControls.Item<QPushButton>(AboutIds::Ok)->isDefault());
 }
 
 void TestDialogTemplate::radioGroups()

@@ -127,7 +127,7 @@ void TestSaveReport::fileDialog()
         edit->setText(chosen);
         static_cast<QDialog *>(fd)->accept();
     });
-    QTest::mouseClick(page->GetDlgItem<QPushButton>(1015), Qt::LeftButton);
+    QTest::mouseClick(page->GetDlgItem<QPushButton>(FileIds::Browse), Qt::LeftButton);
 
     QCOMPARE(nameBox, QString());
     QCOMPARE(inForce, filter);
@@ -172,7 +172,8 @@ void TestSaveReport::reportNamesTheLoadedFile()
     dlg.OnNext();
     QCOMPARE(dlg.CurrentStep(), CBrindleDlg::StepFinish);
     QVERIFY(services.messages.isEmpty());
-    const QString report = dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->GetDlgItem<QLabel>(1036)->text();
+    const QString report =
+        dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->GetDlgItem<QLabel>(FinishIds::Message)->text();
     QVERIFY2(report.contains(QStringLiteral("Original file board-a.ROM\n")), qPrintable(report));
     QVERIFY2(report.endsWith(QStringLiteral("Saved to disk as board-a-B01.ROM")), qPrintable(report));
 }

@@ -100,9 +100,9 @@ void TestTabUsbSlave::showsMembers()
     QCOMPARE(page()->m_editProductId->text(), productText);
     QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Norvale Ltd"));
     QCOMPARE(page()->m_editProduct->text(), QStringLiteral("Host Chip"));
-    // Each edit shows its own value: the vendor ID is 1020, the product ID 1019.
-    QCOMPARE(page()->GetDlgItem<QLineEdit>(1020)->text(), vendorText);
-    QCOMPARE(page()->GetDlgItem<QLineEdit>(1019)->text(), productText);
+    // Each edit shows its own value.
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), vendorText);
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId)->text(), productText);
 }
 
 // clang-format off
@@ -341,9 +341,8 @@ void TestTabUsbSlave::reasonWhenNotStorable()
 
     page()->SetString3Length(string3);
     showPage();
-    QLabel *label = page()->GetDlgItem<QLabel>(1023);
+    QLabel *label = page()->GetDlgItem<QLabel>(UsbIds::Reason);
     QVERIFY(label);
-    QCOMPARE(page()->m_staticReason, label);
     // Shown with empty strings: only a third string too long for the image stops them.
     const bool emptyFit = string3 <= Firmware::kMaxUsbStringChars;
     QCOMPARE(label->text().isEmpty(), emptyFit);

@@ -15,6 +15,7 @@
 #include "common/imagebuilder.h"
 #include "editalnum.h"
 #include "recorder.h"
+#include "resourceids.h"
 #include "tabbaudrate.h"
 #include "tabcode.h"
 #include "tabfile.h"
@@ -109,7 +110,8 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
             if (c.baud > 0)
                 page->m_comboBaudRate->setCurrentText(QString::number(c.baud));
             if (c.dataBits > 0)
-                page->GetDlgItem<QRadioButton>(c.dataBits == 7 ? 1033 : 1035)->setChecked(true);
+                page->GetDlgItem<QRadioButton>(c.dataBits == 7 ? BaudIds::SevenBits : BaudIds::EightBits)
+                    ->setChecked(true);
             if (c.parity >= 0)
                 page->m_comboParity->setCurrentIndex(c.parity);
             if (c.flow >= 0)
@@ -119,9 +121,11 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
         case 3: {
             CTabInit *page = dlg.StepPage<CTabInit>(CBrindleDlg::StepInit);
             if (c.asciiInput >= 0)
-                page->GetDlgItem<QRadioButton>(c.asciiInput ? 1022 : 1023)->setChecked(true);
+                page->GetDlgItem<QRadioButton>(c.asciiInput ? InitIds::AsciiInput : InitIds::BinaryInput)
+                    ->setChecked(true);
             if (c.shortCommandSet >= 0)
-                page->GetDlgItem<QRadioButton>(c.shortCommandSet ? 1024 : 1025)->setChecked(true);
+                page->GetDlgItem<QRadioButton>(c.shortCommandSet ? InitIds::ShortCommands : InitIds::ExtendedCommands)
+                    ->setChecked(true);
             if (c.ledFlash >= 0)
                 page->m_chkLedFlash->setChecked(c.ledFlash);
             break;
