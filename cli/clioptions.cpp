@@ -61,7 +61,7 @@ QString ParseOption(const SettingDef &def, const QString &text, Choice &choice)
         choice.text = text;
         problem = CheckUsbText(text);
         break;
-    case Kind::DirPrefix: return ParseCode(origin, text, kDirPrefixLength, choice.text);
+    case Kind::DirPrefix: return ParseCode(origin, text, Firmware::kDirPrefixSize, choice.text);
     }
     return problem.isEmpty() ? problem : origin + QStringLiteral(": ") + problem;
 }

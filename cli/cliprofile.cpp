@@ -107,7 +107,7 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
             return WrongType(value, QJsonValue::String);
         // The file's own prefix may hold any four bytes, in any letter case.
         choice.given = value.toString();
-        choice.problem = ParseCode(QString(), choice.given, kDirPrefixLength, choice.text);
+        choice.problem = ParseCode(QString(), choice.given, Firmware::kDirPrefixSize, choice.text);
         return QString();
     }
     return QString();

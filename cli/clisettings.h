@@ -75,7 +75,6 @@ using Choices = std::array<std::optional<Choice>, kSettingCount>;
 
 // The JSON schema number of info --json and of profiles.
 inline constexpr int kSchema = 1;
-inline constexpr qsizetype kDirPrefixLength = Firmware::kDirPrefixSize;
 inline constexpr int kMaxUsbId = 0xFFFF;
 
 // Helpers that the jobs share. Each check returns an empty text on success, else the problem.
