@@ -131,7 +131,8 @@ void MakeNamedGroup(QButtonGroup *group, const QString &title, QWidget *dialog)
         area |= b->geometry();
     auto *box = new CRadioGroupBox(title, dialog);
     box->setGeometry(area);
-    box->lower();
+    // The group takes its buttons' place among the controls, so a screen reader meets it there.
+    box->stackUnder(buttons.constFirst());
     for (QAbstractButton *b : buttons) {
         const bool shown = !b->isHidden();
         const QRect r = b->geometry().translated(-area.topLeft());
