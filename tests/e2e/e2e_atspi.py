@@ -46,6 +46,7 @@ TYPES = [
 
 failures = []
 events = []
+descriptions = []
 
 
 def fail(message):
@@ -54,13 +55,17 @@ def fail(message):
 
 
 def on_event(event):
+    if event.type.startswith("object:property-change:accessible-description"):
+        descriptions.append((event.source.name, event.source.description))
+        return
     # A focus event, or a "focused" state that was set: what a reader announces.
     if event.type.startswith("object:state-changed:focused") and not event.detail1:
         return
     events.append(event.source)
 
 
-pyatspi.Registry.registerEventListener(on_event, "focus:", "object:state-changed:focused")
+pyatspi.Registry.registerEventListener(on_event, "focus:", "object:state-changed:focused",
+                                       "object:property-change:accessible-description")
 context = GLib.MainContext.default()
 
 
@@ -268,6 +273,17 @@ def run(version, kind, target_name, checks_keys):
                 type_text("b01")
             elif title == SAVE:
                 type_text(target)
+            elif title == USB:
+                # The reason line is the description of the string boxes, told as it changes.
+                key("Tab", "Tab", "End")
+                del descriptions[:]
+                type_text("\u20ac")
+                if not wait_for(lambda: [d for d in descriptions if d[0] == "Manufacturer String:"
+                                         and d[1].startswith("Characters such as")], 5):
+                    fail("Set PID/VID: no description change told for the reason line: %s" % descriptions)
+                key("BackSpace")
+                if not wait_for(lambda: ("Manufacturer String:", "") in descriptions, 5):
+                    fail("Set PID/VID: the reason line's end is not told: %s" % descriptions)
             elif title == PROMPT and checks_keys:
                 # The window's context menu, by the Menu key and by Shift+F10.
                 context_menu("Menu")
