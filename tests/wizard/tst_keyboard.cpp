@@ -13,6 +13,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -99,6 +100,7 @@ private slots:
     void focusOnPageChange_data();
     void focusOnPageChange();
     void browseHandsFocusToNext();
+    void enterPressesFocusedButton();
     void contextMenuKeys();
     void promptTabOrderAndCodeSelection();
     void screenReaderPages_data();
@@ -509,6 +511,27 @@ void TestKeyboard::browseHandsFocusToNext()
 
     // The same on the save page: the name chosen, Enter writes.
     QVERIFY(m_dlg->isVisible());
+}
+
+void TestKeyboard::enterPressesFocusedButton()
+{
+    QVERIFY(StartLoaded("03.64QHARF", ImageBuilder::Rom));
+    // Copy, focused on "File Summary": Enter copies and stays.
+    auto *copy = m_dlg->StepPage(CBrindleDlg::StepSummary)->GetDlgItem(SummaryIds::Copy);
+    QGuiApplication::clipboard()->clear();
+    copy->setFocus(Qt::TabFocusReason);
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(Step(), int(CBrindleDlg::StepSummary));
+    QCOMPARE(QGuiApplication::clipboard()->text(), m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepSummary)->CopyText());
+    // Back, focused: Enter goes back, and the focus goes on into the page.
+    m_dlg->StepPage(CBrindleDlg::StepSummary)->FirstInput()->setFocus();
+    QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+    QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+    QCOMPARE(Step(), int(CBrindleDlg::StepInit));
+    m_dlg->BackButton()->setFocus(Qt::TabFocusReason);
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(Step(), int(CBrindleDlg::StepBaud));
+    QCOMPARE(Focus(), m_dlg->StepPage(CBrindleDlg::StepBaud)->FirstInput());
 }
 
 void TestKeyboard::contextMenuKeys()
