@@ -65,7 +65,7 @@ public:
             nextCaption = QStringLiteral("Next >");
         nextEnabled = enabled;
     }
-    void FocusNext() override { ++nextFocused; }
+    void FocusNext() override {}
     IDialogServices *Services() const override { return const_cast<RecordingServices *>(&services); }
     // Records the command; Next leaves the page while Next is enabled, as the wizard's does.
     void OnCommand(int id) override
@@ -80,7 +80,6 @@ public:
     bool nextEnabled = false;
     QString nextCaption = QStringLiteral("Next >");
     int nextMode = NextNormal;
-    int nextFocused = 0;  // how often the page handed the focus to Next
     QList<int> commands;
     RecordingServices services;
 

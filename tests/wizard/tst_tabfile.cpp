@@ -473,6 +473,8 @@ void TestTabFile::browse()
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(save ? kWriteCaption : kNextCaption));
+    // The file is chosen: the focus is on Next, so that Enter moves on (or writes).
+    QCOMPARE(m_wizard.dlg->focusWidget(), static_cast<QWidget *>(m_wizard.dlg->NextButton()));
 }
 
 // clang-format off
@@ -515,6 +517,7 @@ void TestTabFile::browseCancelled()
     QCOMPARE(p->m_strFilePath, path(accepted));
     QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
+    QCOMPARE(m_wizard.dlg->focusWidget(), browseButton(save));
 }
 
 void TestTabFile::backShowsStoredPath()
