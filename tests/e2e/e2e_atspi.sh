@@ -41,16 +41,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=
-read -r -t 20 display <&3 || true
-if [ -z "$display" ]; then
-    echo "SKIP: no X server could be started: $(tail -3 "$work/xvfb.log")"
-    exit 77
-fi
-export DISPLAY=":$display"
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 
 mkdir -p "$work/files"
