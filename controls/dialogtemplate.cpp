@@ -2,6 +2,7 @@
 
 // Std
 #include <algorithm>
+#include <utility>
 
 // Qt
 #include <QButtonGroup>
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -17,6 +19,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 
+#include "accessibility.h"
 #include "editalnum.h"
 #ifdef Q_OS_WIN
 #include "windowsdialogfont.h"
@@ -82,8 +85,9 @@ void ApplyStyle(QWidget *w, const ControlTemplate &c)
             alnum->SetUpperCase(c.style & StyleUpperCase);
     }
 
-    const bool focusable =
-        qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w);
+    // A control of the program's own class that takes the focus (the link) keeps it.
+    const bool focusable = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w)
+                           || qobject_cast<QComboBox *>(w) || w->focusPolicy() != Qt::NoFocus;
     if (!focusable)
         w->setFocusPolicy(Qt::NoFocus);
     else
@@ -105,6 +109,37 @@ void UpdateGroupTabStop(QButtonGroup *group)
         stop = buttons.constFirst();
     for (QAbstractButton *b : buttons)
         b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+// The named group of a radio pair: it draws nothing (the pair's label stands beside it), but a
+// screen reader hears its title as the name of the group and as the label of each button in it.
+class CRadioGroupBox : public QGroupBox
+{
+public:
+    CRadioGroupBox(const QString &title, QWidget *parent) : QGroupBox(title, parent) { setFocusPolicy(Qt::NoFocus); }
+
+protected:
+    void paintEvent(QPaintEvent *) override {}
+};
+
+// Moves the buttons of `group` into a named group that just holds them, where they stand.
+void MakeNamedGroup(QButtonGroup *group, const QString &title, QWidget *dialog)
+{
+    const QList<QAbstractButton *> buttons = group->buttons();
+    QRect area;
+    for (QAbstractButton *b : buttons)
+        area |= b->geometry();
+    auto *box = new CRadioGroupBox(title, dialog);
+    box->setGeometry(area);
+    // The group takes its buttons' place among the controls, so a screen reader meets it there.
+    box->stackUnder(buttons.constFirst());
+    for (QAbstractButton *b : buttons) {
+        const bool shown = !b->isHidden();
+        const QRect r = b->geometry().translated(-area.topLeft());
+        b->setParent(box);
+        b->setGeometry(r);
+        b->setVisible(shown);
+    }
 }
 
 // The templates were laid out for a narrow dialog font; many platform fonts are wider for the
@@ -168,6 +203,7 @@ QSize CDialogBuilder::ToPixels(const QSize &units, const QSize &base)
 
 CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl, const ControlFactory &factory)
 {
+    Accessibility::Install();
     CDialogControls result;
     const QSize base = BaseUnits(dialog->font());
     if (tpl.caption && *tpl.caption)
@@ -178,7 +214,8 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
     QWidget *previousFocusable = nullptr;
     // The static text that labels the next input: the last static before it in template order.
     QLabel *pendingLabel = nullptr;
-    QString groupLabel;
+    // Each radio pair with the text of the label before it.
+    QList<QPair<QButtonGroup *, QString>> radioGroups;
     for (const ControlTemplate &c : tpl.controls) {
         QWidget *w = CreateControl(c, dialog, factory);
         ApplyStyle(w, c);
@@ -202,17 +239,12 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
             if (!group) {
                 group = new QButtonGroup(dialog);
                 QObject::connect(group, &QButtonGroup::idToggled, group, [group] { UpdateGroupTabStop(group); });
-                groupLabel.clear();
                 if (pendingLabel) {
-                    pendingLabel->setBuddy(radio);
-                    groupLabel = pendingLabel->text();
+                    radioGroups.append({group, pendingLabel->text()});
                     pendingLabel = nullptr;
                 }
             }
             group->addButton(radio, c.id);
-            // A screen reader names the button by its own text and the pair by its label.
-            if (!groupLabel.isEmpty())
-                radio->setAccessibleDescription(groupLabel);
             UpdateGroupTabStop(group);
         } else if (c.kind == ControlKind::Static) {
             pendingLabel = qobject_cast<QLabel *>(w);
@@ -232,6 +264,9 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
             result.m_items.insert(c.id, w);
         result.m_order.append(w);
     }
+    // A screen reader names each button by its own text and the pair by its label.
+    for (const auto &[group, title] : std::as_const(radioGroups))
+        MakeNamedGroup(group, title, dialog);
     return result;
 }
 

@@ -255,3 +255,11 @@ void CEditAlnum::contextMenuEvent(QContextMenuEvent *event)
     }
     menu->popup(event->globalPos());
 }
+
+void CEditAlnum::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        selectAll();
+}

@@ -41,6 +41,8 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    // Arriving in the box other than by a click selects its text, so that typing replaces it.
+    void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -2,8 +2,11 @@
 
 // Qt
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QUrl>
 
 CHyperlinkStatic::CHyperlinkStatic(QWidget *parent) : QLabel(parent)
@@ -11,6 +14,7 @@ CHyperlinkStatic::CHyperlinkStatic(QWidget *parent) : QLabel(parent)
     setCursor(Qt::PointingHandCursor);
     // Reacts to the mouse although it is a static text.
     setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void CHyperlinkStatic::OpenText()
@@ -25,7 +29,15 @@ void CHyperlinkStatic::paintEvent(QPaintEvent *)
     painter.setFont(font());
     painter.setPen(QColor(0, 0, 255));
     // No background of its own; "&" marks the next character as a mnemonic as in other statics.
+    const QRect drawn =
+        painter.boundingRect(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text()) & rect();
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text());
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = drawn;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
 }
 
 // A click opens the link once: the left button pressed on the link and released over it. The
@@ -57,6 +69,23 @@ void CHyperlinkStatic::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     QLabel::mouseDoubleClickEvent(event);
+}
+
+void CHyperlinkStatic::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            OpenText();
+            event->accept();
+            return;
+        }
+        break;
+    default: break;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 QSize CHyperlinkStatic::sizeHint() const

@@ -125,6 +125,11 @@ enum Id : int {
 };
 }  // namespace CodeIds
 
+// The captions of Back and Next, and of Next on the save step, with their Alt+ accelerators.
+inline constexpr const char *kBackCaption = "< &Back";
+inline constexpr const char *kNextCaption = "&Next >";
+inline constexpr const char *kWriteCaption = "&Write";
+
 // The pictures, compiled in.
 inline constexpr const char *kIconPath = ":/brindle/icons/brindle-32.png";
 inline constexpr const char *kIconLargePath = ":/brindle/icons/brindle-256.png";

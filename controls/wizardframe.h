@@ -24,6 +24,9 @@ public:
     // other modes the caption stays.
     virtual void EnableNext(bool enabled) = 0;
 
+    // Gives the keyboard focus to Next while it is shown and enabled, so that Enter presses it.
+    virtual void FocusNext() = 0;
+
     // The message boxes and file dialogs.
     virtual IDialogServices *Services() const = 0;
 

@@ -29,6 +29,9 @@ void CTabCode::OnInitDialog()
     m_editCode = GetDlgItem<CEditAlnum>(CodeIds::Code);
     m_staticLabel = GetDlgItem<QLabel>(CodeIds::Label);
     connect(m_editCode, &QLineEdit::textChanged, this, &CTabCode::OnChangeCode);
+    // What the box takes, for a screen reader; the label beside it names it.
+    m_editCode->setAccessibleDescription(
+        QStringLiteral("Exactly %1 letters or digits; letters become capitals.").arg(RequiredLength()));
 }
 
 void CTabCode::OnShowWindow(bool show)

@@ -113,6 +113,9 @@ void CTabFile::OnInitDialog()
     m_editFilePath = GetDlgItem<QLineEdit>(FileIds::Path);
     connect(m_editFilePath, &QLineEdit::textChanged, this, &CTabFile::OnChangeFilePath);
     connect(GetDlgItem<QPushButton>(FileIds::Browse), &QPushButton::clicked, this, &CTabFile::OnBrowse);
+    // The box has no label of its own: a screen reader hears what it is for.
+    m_editFilePath->setAccessibleName(m_bSaveFile ? QStringLiteral("Name of the firmware file to write")
+                                                  : QStringLiteral("Name of the firmware file to modify"));
 
     if (!m_bSaveFile) {
         // A file dropped anywhere on the page replaces the whole path; the box would otherwise
@@ -172,6 +175,8 @@ void CTabFile::OnBrowse()
     m_strFilePath = chosen;
     SetPathText(m_strFilePath);
     SetNextEnabled(true);
+    // The file is chosen: the next Enter moves on rather than opening the dialog again.
+    m_pWizard->FocusNext();
 }
 
 void CTabFile::dragEnterEvent(QDragEnterEvent *event)

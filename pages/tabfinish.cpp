@@ -13,6 +13,8 @@ void CTabFinish::OnInitDialog()
     m_staticMessage = GetDlgItem<QLabel>(FinishIds::Message);
     // The report can be selected and copied, for a log of the boards prepared.
     m_staticMessage->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Tab reaches it from "Finish", so a screen reader can read it.
+    m_staticMessage->setFocusPolicy(Qt::StrongFocus);
 }
 
 void CTabFinish::OnShowWindow(bool show)

@@ -48,7 +48,20 @@ void CTabSummary::OnInitDialog()
     }
     std::sort(m_rows.begin(), m_rows.end(),
               [](const Row &a, const Row &b) { return a.valueRect.y() < b.valueRect.y(); });
+    MakeRowsReadable();
     UpdateData();
+}
+
+void CTabSummary::MakeRowsReadable()
+{
+    // Each value can be reached with Tab, read and selected, and is labelled by the text before
+    // it, so a screen reader reads the summary row by row.
+    for (const Row &row : std::as_const(m_rows)) {
+        row.value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        row.value->setFocusPolicy(Qt::StrongFocus);
+        if (auto *label = qobject_cast<QLabel *>(row.label))
+            label->setBuddy(row.value);
+    }
 }
 
 void CTabSummary::LayOutRows()

@@ -35,6 +35,7 @@ protected:
 private:
     void UpdateData();  // the seven texts into their statics
     void LayOutRows();
+    void MakeRowsReadable();
 
     // A value static, the label before it and where the template puts both.
     struct Row {

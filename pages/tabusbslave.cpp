@@ -82,6 +82,10 @@ void CTabUsbSlave::CheckStringsFit()
     // the image: strings that do not fit keep Next disabled, and the page says why.
     const QString problem = StringsProblem();
     m_staticReason->setText(problem);
+    // The reason describes the boxes it is about: a screen reader reads it with them, and says
+    // it again when it changes while the focus is in one of them.
+    for (QLineEdit *edit : {m_editManufacturer, m_editProduct})
+        edit->setAccessibleDescription(problem);
     if (IsShown())
         SetNextEnabled(problem.isEmpty());
 }

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include "accessibility.h"
 #include "resourceids.h"
 
 CWizardPage::CWizardPage(IWizardFrame *frame, const char *title, const char *description)
@@ -19,6 +20,8 @@ bool CWizardPage::Create(int templateId, QWidget *parent)
         return false;
     setParent(parent);
     hide();
+    // A screen reader hears the page's title and description as the focus enters it.
+    Accessibility::MarkAsGrouping(this, QString::fromUtf8(m_pszTitle), QString::fromUtf8(m_pszDescription));
     m_controls = CDialogBuilder::Build(
         this, *tpl, [this](const ControlTemplate &c, QWidget *p) { return CreateCustomControl(c, p); });
     OnInitDialog();
@@ -39,7 +42,9 @@ QWidget *CWizardPage::FirstInput() const
 
 void CWizardPage::ShowWindow(bool show)
 {
+    m_bHiding = !show;
     setVisible(show);
+    m_bHiding = false;
     // Shown, the lists have their final style and font: fit them again.
     if (show)
         CDialogBuilder::FitComboBoxes(m_controls);
@@ -73,4 +78,11 @@ void CWizardPage::keyPressEvent(QKeyEvent *event)
         return;
     default: QWidget::keyPressEvent(event);
     }
+}
+
+bool CWizardPage::focusNextPrevChild(bool next)
+{
+    if (m_bHiding)
+        return true;
+    return QWidget::focusNextPrevChild(next);
 }

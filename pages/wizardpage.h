@@ -52,6 +52,9 @@ protected:
     void SetNextEnabled(bool enabled);
 
     void keyPressEvent(QKeyEvent *event) override;
+    // While the page is being hidden the focus stays where it is, on the hidden control, until the
+    // frame places it in the next page: it never passes through the frame's buttons on the way.
+    bool focusNextPrevChild(bool next) override;
 
     // The page's controls in template order.
     const CDialogControls &Controls() const { return m_controls; }
@@ -59,4 +62,5 @@ protected:
 private:
     CDialogControls m_controls;
     bool m_bShown = false;
+    bool m_bHiding = false;
 };

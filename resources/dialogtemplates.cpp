@@ -16,13 +16,13 @@ using K = ControlKind;
 constexpr unsigned kEdit = StyleBorder | StyleTabStop | StyleAutoHScroll;
 constexpr unsigned kCombo = StyleTabStop | StyleVScroll;
 
-// 100: About box.
+// 100: About box, its lines in the order they stand on screen.
 constexpr ControlTemplate kAbout[] = {
     {kNoId, K::Icon, kIconPath, 6, 6, 20, 20, StyleNone},
     {AboutIds::Product, K::Static, "Norvale Firmware Customiser Version " BRINDLE_DISPLAY_VERSION, 36, 6, 222, 24,
      StyleNoPrefix | StyleGroup},
-    {AboutIds::Company, K::Static, "The Brindle developers", 36, 42, 222, 8, StyleNoPrefix | StyleGroup},
     {AboutIds::Notice, K::Static, "Copyright (C) 2026 The Brindle developers", 36, 30, 222, 8, StyleGroup},
+    {AboutIds::Company, K::Static, "The Brindle developers", 36, 42, 222, 8, StyleNoPrefix | StyleGroup},
     {AboutIds::Ok, K::DefPushButton, "OK", 204, 54, 50, 16, StyleTabStop | StyleGroup},
 };
 
@@ -33,10 +33,10 @@ constexpr ControlTemplate kWizard[] = {
     {WizardIds::Description, K::Static, "Static", 114, 24, 204, 36, StyleNone},
     {WizardIds::Counter, K::Static, "x/x", 288, 6, 25, 8, StyleRight | StyleTransparent},
     {WizardIds::Steps, K::TabControl, "", 6, 66, 306, 108, StyleHidden},
-    {WizardIds::Back, K::PushButton, "< Back", 150, 180, 50, 14, StyleDisabled | StyleTabStop},
-    {WizardIds::Next, K::PushButton, "Next >", 204, 180, 50, 14, StyleDisabled | StyleTabStop},
+    {WizardIds::Back, K::PushButton, kBackCaption, 150, 180, 50, 14, StyleDisabled | StyleTabStop},
+    {WizardIds::Next, K::PushButton, kNextCaption, 204, 180, 50, 14, StyleDisabled | StyleTabStop},
     {WizardIds::Cancel, K::PushButton, "Cancel", 258, 180, 50, 14, StyleTabStop},
-    {WizardIds::WebSite, K::Static, "Static", 6, 180, 138, 12, StyleNone},
+    {WizardIds::WebSite, K::Static, "Static", 6, 180, 138, 12, StyleTabStop},
 };
 
 // 136: file page.
@@ -61,13 +61,13 @@ constexpr ControlTemplate kBaudPage[] = {
     {BaudIds::FlowControl, K::ComboBox, "", 150, 84, 48, 30, kCombo},
 };
 
-// 138: firmware options page.
+// 138: firmware options page, in screen order from top to bottom.
 constexpr ControlTemplate kPromptPage[] = {
     {PromptIds::ShowPrompt, K::CheckBox, "Show Prompt", 90, 12, 120, 8, StyleTabStop},
+    {PromptIds::ShowDeviceConnects, K::CheckBox, "Show Device Connects/Removals", 90, 24, 122, 10, StyleTabStop},
     {PromptIds::ShowVersionReport, K::CheckBox, "Show Version Report at startup", 90, 36, 145, 8, StyleTabStop},
     {PromptIds::DisableDataMode, K::CheckBox, "Disable Data Mode", 90, 48, 75, 10, StyleTabStop},
     {PromptIds::DisableUpgrades, K::CheckBox, "Disable Firmware Upgrades", 90, 60, 103, 10, StyleTabStop},
-    {PromptIds::ShowDeviceConnects, K::CheckBox, "Show Device Connects/Removals", 90, 24, 122, 10, StyleTabStop},
     {PromptIds::DisableStatusInfo, K::CheckBox, "Disable Sonette Status Information", 90, 72, 124, 10, StyleTabStop},
 };
 

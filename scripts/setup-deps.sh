@@ -11,6 +11,8 @@ packages=(
     xvfb xdotool xclip x11-utils
     dpkg-dev desktop-file-utils appstream
     fonts-dejavu-core
+    # the screen-reader walk (tests/e2e/e2e_atspi.sh): the AT-SPI bus and registry, pyatspi
+    at-spi2-core python3-pyatspi dbus-daemon
 )
 
 missing=()

@@ -5,10 +5,12 @@
 
 // Qt
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 #ifdef Q_OS_MACOS
 #include <QMenuBar>
@@ -73,8 +75,12 @@ void CBrindleDlg::OnInitDialog()
     connect(m_btnBack, &QPushButton::clicked, this, &CBrindleDlg::OnBack);
     connect(m_btnCancel, &QPushButton::clicked, this, &CBrindleDlg::OnCancelButton);
     m_staticLogo->installEventFilter(this);
+    m_staticLogo->setAccessibleName(QStringLiteral("Norvale logo"));
+    m_staticLogo->setAccessibleDescription(QStringLiteral("Double-click to open the product web site"));
 
     AddSystemMenuEntry();
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, &CBrindleDlg::OnContextMenuKey);
     setWindowIcon(m_hIcon);
 
     // The title is in the heading font; the link is underlined.
@@ -145,7 +151,7 @@ void CBrindleDlg::OnInitDialog()
         m_apStepPages[i]->ShowWindow(false);
     }
     m_apStepPages[0]->ShowWindow(true);
-    PlaceFocus(nullptr);
+    PlaceFocus();
 }
 
 void CBrindleDlg::AddSystemMenuEntry()
@@ -167,6 +173,16 @@ void CBrindleDlg::AddSystemMenuEntry()
 #endif
     // On Linux the title-bar menu belongs to the window manager: the entry is offered from the
     // window's context menu instead (contextMenuEvent).
+}
+
+void CBrindleDlg::OnContextMenuKey()
+{
+    // Shift+F10 does what the Menu key does: the control with the focus gets the context menu
+    // request first (an edit shows its own menu) and passes it on to the window otherwise.
+    QWidget *target = focusWidget() ? focusWidget() : this;
+    const QPoint pos = target->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, pos, target->mapToGlobal(pos));
+    QCoreApplication::sendEvent(target, &event);
 }
 
 void CBrindleDlg::contextMenuEvent(QContextMenuEvent *event)
@@ -260,7 +276,6 @@ void CBrindleDlg::OnNext()
 {
     if (!m_btnNext->isEnabled())
         return;
-    QWidget *const before = focusWidget();
     const int c = m_nCurrentStep;
     m_apStepPages[c]->ShowWindow(false);
     const int s = SuccessorStep(c);
@@ -296,11 +311,11 @@ void CBrindleDlg::OnNext()
         m_btnBack->setEnabled(true);
         if (s < m_nSaveStep) {
             if (m_nNextMode == NextNormal)
-                m_btnNext->setText(QStringLiteral("Next >"));
+                m_btnNext->setText(QString::fromLatin1(kNextCaption));
             m_btnNext->setEnabled(true);
         } else if (s == m_nSaveStep) {
             // The save page's show handling decides whether Next is enabled.
-            m_btnNext->setText(QStringLiteral("Write"));
+            m_btnNext->setText(QString::fromLatin1(kWriteCaption));
             m_nNextMode = NextWrite;
         } else {
             EnterFinishedState();
@@ -309,26 +324,27 @@ void CBrindleDlg::OnNext()
     if (m_nCurrentStep <= m_nLastStep)
         m_apStepPages[m_nCurrentStep]->ShowWindow(true);
     ClearStepCounter();
-    PlaceFocus(before);
+    PlaceFocus();
 }
 
 void CBrindleDlg::OnBack()
 {
     if (!m_btnBack->isEnabled())
         return;
-    QWidget *const before = focusWidget();
     if (m_nCurrentStep > 0) {
         m_apStepPages[m_nCurrentStep]->ShowWindow(false);
         m_nCurrentStep = PredecessorStep(m_nCurrentStep);
         m_apStepPages[m_nCurrentStep]->ShowWindow(true);
         // After Back, Next is enabled whatever the page decided.
         m_nNextMode = NextNormal;
-        m_btnNext->setText(QStringLiteral("Next >"));
+        m_btnNext->setText(QString::fromLatin1(kNextCaption));
         m_btnNext->setEnabled(true);
     }
+    // The focus moves on before Back is disabled on the first step, which would otherwise hand it
+    // to the next button in the tab order first.
+    PlaceFocus();
     m_btnBack->setEnabled(m_nCurrentStep > 0);
     ClearStepCounter();
-    PlaceFocus(before);
 }
 
 void CBrindleDlg::SetHeader(const QString &title, const QString &description)
@@ -340,7 +356,7 @@ void CBrindleDlg::SetHeader(const QString &title, const QString &description)
 void CBrindleDlg::EnableNext(bool enabled)
 {
     if (m_nNextMode == NextNormal)
-        m_btnNext->setText(QStringLiteral("Next >"));
+        m_btnNext->setText(QString::fromLatin1(kNextCaption));
     if (!enabled && focusWidget() == m_btnNext) {
         if (QWidget *input = m_apStepPages[m_nCurrentStep]->FirstInput())
             input->setFocus();
@@ -348,30 +364,36 @@ void CBrindleDlg::EnableNext(bool enabled)
     m_btnNext->setEnabled(enabled);
 }
 
-// After a change of step the focus stays on Back or Cancel if the user put it there and the button
-// can still take it; otherwise it goes to the page's first input, or to Next, or to Cancel. It
-// never falls to Back or Cancel by itself, where an Enter meant for Next would go back or end the
-// program.
-void CBrindleDlg::PlaceFocus(QWidget *before)
+// After a change of step, by Next or by Back, the focus goes straight to the page's first input,
+// or to Next when the page has none, or to Cancel. It never falls to Back or Cancel by itself, where
+// an Enter meant for Next would go back or end the program.
+void CBrindleDlg::PlaceFocus()
 {
-    const auto usable = [](const QWidget *w) { return w && w->isVisible() && w->isEnabled(); };
-    QWidget *target = nullptr;
-    if ((before == m_btnBack || before == m_btnCancel) && usable(before))
-        target = before;
-    else if (QWidget *input = m_apStepPages[m_nCurrentStep]->FirstInput())
-        target = input;
-    else if (usable(m_btnNext))
-        target = m_btnNext;
-    else
-        target = m_btnCancel;
+    CWizardPage *page = m_apStepPages[m_nCurrentStep];
+    QWidget *target = m_nNextMode == NextFinished ? nullptr : page->FirstInput();
+    if (!target)
+        target = m_btnNext->isVisible() && m_btnNext->isEnabled() ? m_btnNext : m_btnCancel;
+    // A screen reader announces the page as the focus enters it; a button outside the page that
+    // takes the focus instead ("Finish") carries the page's title and description.
+    for (QPushButton *button : {m_btnNext, m_btnCancel}) {
+        button->setAccessibleDescription(
+            button == target ? QStringLiteral("%1. %2").arg(page->accessibleName(), page->accessibleDescription())
+                             : QString());
+    }
     target->setFocus(Qt::OtherFocusReason);
+}
+
+void CBrindleDlg::FocusNext()
+{
+    if (m_btnNext->isVisible() && m_btnNext->isEnabled())
+        m_btnNext->setFocus(Qt::OtherFocusReason);
 }
 
 void CBrindleDlg::EnterFinishedState()
 {
     m_btnCancel->setText(QStringLiteral("Finish"));
     if (m_nNextMode == NextNormal)
-        m_btnNext->setText(QStringLiteral("Next >"));
+        m_btnNext->setText(QString::fromLatin1(kNextCaption));
     m_btnNext->setEnabled(false);
     m_btnBack->setEnabled(false);
     m_btnNext->hide();

@@ -71,6 +71,7 @@ public:
     // Disabling Next while it has the focus first hands the focus to the shown page's first
     // input, so that the next Enter cannot land on Cancel.
     void EnableNext(bool enabled) override;
+    void FocusNext() override;
     IDialogServices *Services() const override { return m_pServices; }
 
     // Whether step `step` is part of the sequence for the loaded firmware type.
@@ -114,8 +115,9 @@ protected:
 private:
     void OnInitDialog();
     void AddSystemMenuEntry();
+    void OnContextMenuKey();
     void EnterFinishedState();
-    void PlaceFocus(QWidget *before);
+    void PlaceFocus();
     void ClearStepCounter();
     // Copies the record's values into the pages (after a load) or the pages' values into the
     // record (on the way to "Confirm Summary").

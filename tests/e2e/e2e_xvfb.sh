@@ -48,16 +48,8 @@ cli="$work/prefix/bin/brindle-cli"
 [ -x "$cli" ] || fail "the installation has no bin/brindle-cli"
 
 # A fresh display; Xvfb picks a free number and writes it to the pipe.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=
-read -r -t 20 display <&3 || true
-if [ -z "$display" ]; then
-    echo "SKIP: no X server could be started: $(tail -3 "$work/xvfb.log")"
-    exit 77
-fi
-export DISPLAY=":$display"
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb
 
 source_file="$work/source.QUF"
 target_file="$work/written.ROM"

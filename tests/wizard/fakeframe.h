@@ -65,6 +65,7 @@ public:
             nextCaption = QStringLiteral("Next >");
         nextEnabled = enabled;
     }
+    void FocusNext() override {}
     IDialogServices *Services() const override { return const_cast<RecordingServices *>(&services); }
     // Records the command; Next leaves the page while Next is enabled, as the wizard's does.
     void OnCommand(int id) override

@@ -157,7 +157,7 @@ void TestBrindleDlg::firstDisplay()
              QStringLiteral("Choose the Norvale Firmware ROM or QUB file to modify."));
     QVERIFY(!m_dlg->BackButton()->isEnabled());
     QVERIFY(!m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
     QCOMPARE(m_dlg->GetDlgItem<QLabel>(WizardIds::Counter)->text(), QString());
     QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
     for (int i = 1; i < CBrindleDlg::kStepCount; ++i)
@@ -359,16 +359,16 @@ void TestBrindleDlg::confirmTurnsNextIntoWrite()
 {
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     walkToConfirm(QStringLiteral("ABC"));
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
     next();
     QCOMPARE(m_dlg->CurrentStep(), 9);
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
     QVERIFY(!m_dlg->NextButton()->isEnabled());  // no destination yet
     QCOMPARE(stepTitle(), QStringLiteral("Firmware File to Write"));
 
     back();
     QCOMPARE(m_dlg->CurrentStep(), 8);
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
     QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextNormal));
     QVERIFY(m_dlg->NextButton()->isEnabled());
 }
@@ -383,10 +383,10 @@ void TestBrindleDlg::writeCaptionKeptWhilePageDecides()
     QLineEdit *path = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath;
     QTest::keyClicks(path, m_dir.filePath(QStringLiteral("out.rom")));
     QVERIFY(m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
     path->clear();
     QVERIFY(!m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
 }
 
 void TestBrindleDlg::backEnablesNext()
@@ -401,7 +401,7 @@ void TestBrindleDlg::backEnablesNext()
     back();
     QCOMPARE(m_dlg->CurrentStep(), int(CBrindleDlg::StepPrompt));
     QVERIFY(m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
 }
 
 // clang-format off
@@ -439,7 +439,7 @@ void TestBrindleDlg::writeFailureStaysOnSave()
 
     QCOMPARE(m_dlg->CurrentStep(), 9);
     QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextWrite));
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
     QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->isVisible());
     // A declined overwrite is the question alone; any other failure is one message.
     const auto &shown = targetExists ? m_services.questions : m_services.messages;
@@ -471,7 +471,7 @@ void TestBrindleDlg::finishedState()
     QVERIFY(!m_dlg->NextButton()->isVisible());
     QVERIFY(!m_dlg->BackButton()->isVisible());
     QVERIFY(!m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
     QCOMPARE(QApplication::focusWidget(), m_dlg->CancelButton());
     QCOMPARE(stepTitle(), QStringLiteral("Firmware Modified"));
     QCOMPARE(m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_strTargetFile, target);

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -169,7 +170,12 @@ void TestDialogTemplate::controlsFromTable()
 
     auto *next = controls.Item<QPushButton>(WizardIds::Next);
     QVERIFY(next);
-    QCOMPARE(next->text(), QStringLiteral("Next >"));
+    // "&Next >" and "< &Back": Alt+N and Alt+B press them, and the captions read as before.
+    QCOMPARE(next->text(), QString::fromLatin1(kNextCaption));
+    QCOMPARE(next->text().remove(QLatin1Char('&')), QStringLiteral("Next >"));
+    QCOMPARE(next->shortcut(), QKeySequence(Qt::ALT | Qt::Key_N));
+    QCOMPARE(controls.Item<QPushButton>(WizardIds::Back)->text().remove(QLatin1Char('&')), QStringLiteral("< Back"));
+    QCOMPARE(controls.Item<QPushButton>(WizardIds::Back)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_B));
     QVERIFY(!next->isEnabled());
     QVERIFY(!next->isDefault());
     QCOMPARE(next->geometry(), CDialogBuilder::ToPixels(QRect(204, 180, 50, 14), base));
@@ -214,18 +220,34 @@ void TestDialogTemplate::radioGroups()
     ipa->setChecked(true);
     QCOMPARE(ipa->focusPolicy(), Qt::StrongFocus);
     QCOMPARE(iph->focusPolicy(), Qt::ClickFocus);
+
+    // Each pair is a group named by the label before it, holding the buttons where the template
+    // puts them; the group draws nothing and takes no focus.
+    for (auto [button, title] :
+         {std::pair{ipa, "Input Mode:"}, {iph, "Input Mode:"}, {scs, "Command Mode:"}, {ecs, "Command Mode:"}}) {
+        auto *box = qobject_cast<QGroupBox *>(button->parentWidget());
+        QVERIFY(box);
+        QCOMPARE(box->title(), QString::fromLatin1(title));
+        QCOMPARE(box->parentWidget(), &page);
+        QCOMPARE(box->focusPolicy(), Qt::NoFocus);
+        QVERIFY(button->isVisibleTo(&page));
+    }
+    const QSize base = CDialogBuilder::BaseUnits(page.font());
+    QCOMPARE(QRect(ipa->mapTo(&page, QPoint(0, 0)), ipa->size()).topLeft(),
+             CDialogBuilder::ToPixels(QRect(126, 30, 73, 10), base).topLeft());
 }
 
 void TestDialogTemplate::tabOrderFollowsTable()
 {
     QWidget page;
     const CDialogControls controls = CDialogBuilder::Build(&page, *FindDialogTemplate(IDD_TAB_PROMPT));
-    const QList<int> order{PromptIds::ShowPrompt,      PromptIds::ShowVersionReport,  PromptIds::DisableDataMode,
-                           PromptIds::DisableUpgrades, PromptIds::ShowDeviceConnects, PromptIds::DisableStatusInfo};
-    for (int i = 0; i + 1 < order.size(); ++i)
+    // The table's order is the tab order, and on the options page it is the screen's, top to bottom.
+    const QList<int> order{PromptIds::ShowPrompt,      PromptIds::ShowDeviceConnects, PromptIds::ShowVersionReport,
+                           PromptIds::DisableDataMode, PromptIds::DisableUpgrades,    PromptIds::DisableStatusInfo};
+    for (int i = 0; i + 1 < order.size(); ++i) {
         QCOMPARE(controls.Item(order.at(i))->nextInFocusChain(), controls.Item(order.at(i + 1)));
-    // The template's on-screen order differs from its tab order.
-    QVERIFY(controls.Item(PromptIds::ShowDeviceConnects)->y() < controls.Item(PromptIds::ShowVersionReport)->y());
+        QVERIFY(controls.Item(order.at(i))->y() < controls.Item(order.at(i + 1))->y());
+    }
 }
 
 void TestDialogTemplate::customControls()

@@ -1,42 +1,73 @@
 // The wizard by keyboard alone: a walk from "File Open" to "Finish" for every firmware type that
 // only types text and presses Enter, Tab, Space and the arrow keys, sent to whatever widget has
 // the focus. On the way every page's inputs must be announced by their labels, and the written
-// file must hold every choice made.
+// file must hold every choice made. Then where the focus goes on each change of page, by Enter,
+// by the accelerators and by Back, and what a screen reader is told of every page, read through
+// Qt's accessibility interfaces as its bridge to the reader reads them.
 
 // Std
 #include <memory>
 
 // Qt
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "aboutdlg.h"
 #include "brindledlg.h"
 #include "common/imagebuilder.h"
 #include "editalnum.h"
 #include "firmwarerecord.h"
+#include "hyperlinkstatic.h"
 #include "recorder.h"
 #include "resourceids.h"
 #include "tabbaudrate.h"
 #include "tabcode.h"
 #include "tabfile.h"
+#include "tabfinish.h"
 #include "tabinit.h"
 #include "tabprompt.h"
+#include "tabsummary.h"
 #include "tabusbslave.h"
 
 namespace {
 
-// What a screen reader announces an input by: the name of the control that labels it (a list's
-// own name is its current item on Linux, where readers use this relation), an edit's own name,
-// and for a radio button the label of its pair, as its description.
+// What a screen reader announces an input by: the name of the control that labels it (for a
+// radio button, the named group of its pair), its own name, its description.
 enum class Said { LabelledBy, Name, Description };
+
+// Each widget that got the keyboard focus, in order: a screen reader is told of each one. (The
+// offscreen platform passes no accessibility events on; the end-to-end test listens to them.)
+QList<QObject *> g_focused;
+
+QList<QObject *> FocusEvents()
+{
+    return g_focused;
+}
+
+QString Stripped(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+// The one control whose Label relation names `w`, or null.
+QAccessibleInterface *LabelOf(QWidget *w)
+{
+    const auto labels = QAccessible::queryAccessibleInterface(w)->relations(QAccessible::Label);
+    return labels.size() == 1 ? labels.constFirst().first : nullptr;
+}
 
 QString AccessibleText(QWidget *w, Said what)
 {
@@ -46,7 +77,7 @@ QString AccessibleText(QWidget *w, Said what)
     switch (what) {
     case Said::LabelledBy: {
         const auto labels = iface->relations(QAccessible::Label);
-        return labels.size() == 1 ? labels.constFirst().first->text(QAccessible::Name)
+        return labels.size() == 1 ? Stripped(labels.constFirst().first->text(QAccessible::Name))
                                   : QStringLiteral("<%1 labels>").arg(labels.size());
     }
     case Said::Name: return iface->text(QAccessible::Name);
@@ -62,11 +93,32 @@ class TestKeyboard : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void cleanup();
     void walkByKeyboard_data();
     void walkByKeyboard();
+    void focusOnPageChange_data();
+    void focusOnPageChange();
+    void browseHandsFocusToNext();
+    void enterPressesFocusedButton();
+    void contextMenuKeys();
+    void promptTabOrderAndCodeSelection();
+    void screenReaderPages_data();
+    void screenReaderPages();
+    void linkAndAboutBox();
 
 private:
+    // A fresh wizard, shown and active, with a file of `version` and `kind` loaded; false when the
+    // wizard did not reach "File Summary".
+    bool StartLoaded(const QByteArray &version, int kind);
+    // Moves to the next step the way each page takes it (typing a code or a file name where the
+    // page asks for one) with `key`; true when the wizard moved.
+    bool Forward(int key, Qt::KeyboardModifiers modifiers);
+    // Where the focus must land on the page shown.
+    QWidget *ExpectedFocus() const;
+    // Checks what a screen reader is told of the page shown and of each of its controls.
+    void CheckPageForScreenReader();
+
     // Presses `key` on the widget that has the keyboard focus.
     bool Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool TypeText(const QString &text);
@@ -78,7 +130,13 @@ private:
 
     RecordingServices m_services;
     std::unique_ptr<CBrindleDlg> m_dlg;
+    QTemporaryDir m_dir;
 };
+
+void TestKeyboard::initTestCase()
+{
+    connect(qApp, &QApplication::focusChanged, this, [](QWidget *, QWidget *now) { g_focused.append(now); });
+}
 
 void TestKeyboard::cleanup()
 {
@@ -176,17 +234,17 @@ void TestKeyboard::walkByKeyboard()
 
     // Set Baud: the baud list first, then each radio pair and list is one Tab away.
     CTabBaudRate *baud = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
-    CheckNames(baud,
-               {{BaudIds::BaudRate, QStringLiteral("Baud Rate:")},
-                {BaudIds::Parity, QStringLiteral("Parity:")},
-                {BaudIds::FlowControl, QStringLiteral("Flow Control:")}},
-               Said::LabelledBy);
+    const QList<QPair<int, QString>> lists = {{BaudIds::BaudRate, QStringLiteral("Baud Rate:")},
+                                              {BaudIds::Parity, QStringLiteral("Parity:")},
+                                              {BaudIds::FlowControl, QStringLiteral("Flow Control:")}};
+    CheckNames(baud, lists, Said::LabelledBy);
+    CheckNames(baud, lists, Said::Name);
     CheckNames(baud,
                {{BaudIds::SevenBits, QStringLiteral("Data Bits:")},
                 {BaudIds::EightBits, QStringLiteral("Data Bits:")},
                 {BaudIds::OneStopBit, QStringLiteral("Stop Bits:")},
                 {BaudIds::TwoStopBits, QStringLiteral("Stop Bits:")}},
-               Said::Description);
+               Said::LabelledBy);
     QCOMPARE(Focus(), static_cast<QWidget *>(baud->m_comboBaudRate));
     QVERIFY(Press(Qt::Key_Down));  // 9600 -> 19200
     QVERIFY(Press(Qt::Key_Tab));
@@ -217,7 +275,7 @@ void TestKeyboard::walkByKeyboard()
                 {InitIds::BinaryInput, QStringLiteral("Input Mode:")},
                 {InitIds::ShortCommands, QStringLiteral("Command Mode:")},
                 {InitIds::ExtendedCommands, QStringLiteral("Command Mode:")}},
-               Said::Description);
+               Said::LabelledBy);
     QCOMPARE(Focus(), init->GetDlgItem(InitIds::BinaryInput));  // IPH, checked
     QVERIFY(Press(Qt::Key_Down));                               // IPA
     QVERIFY(Press(Qt::Key_Tab));
@@ -314,6 +372,420 @@ void TestKeyboard::walkByKeyboard()
         QCOMPARE(check.m_nVendorId, 0x1234);
     if (check.m_nFirmwareType & Firmware::kDirPrefixTypes)
         QCOMPARE(check.m_strDirPrefix, QStringLiteral("AB12"));
+}
+
+bool TestKeyboard::StartLoaded(const QByteArray &version, int kind)
+{
+    const QString source = m_dir.filePath(QStringLiteral("source.fw"));
+    if (!ImageBuilder(ImageBuilder::Kind(kind), version).setStrings({"Norvale", "USB Host", "0001"}).writeTo(source))
+        return false;
+    QFile::remove(m_dir.filePath(QStringLiteral("out.fw")));
+    m_services = RecordingServices();
+    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
+    m_dlg->show();
+    m_dlg->activateWindow();
+    if (!QTest::qWaitForWindowActive(m_dlg.get()))
+        return false;
+    if (!TypeText(source) || !Press(Qt::Key_Return))
+        return false;
+    return Step() == CBrindleDlg::StepSummary;
+}
+
+bool TestKeyboard::Forward(int key, Qt::KeyboardModifiers modifiers)
+{
+    const int before = Step();
+    if (before == CBrindleDlg::StepCode) {
+        m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setFocus();
+        TypeText(QStringLiteral("B01"));
+    } else if (before == CBrindleDlg::StepSave) {
+        m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath->setFocus();
+        TypeText(m_dir.filePath(QStringLiteral("out.fw")));
+    }
+    g_focused.clear();
+    if (!Press(key, modifiers))
+        return false;
+    // An accelerator presses its button as a click shown on screen, a moment later.
+    return QTest::qWaitFor([&] { return Step() != before; }, 2000);
+}
+
+QWidget *TestKeyboard::ExpectedFocus() const
+{
+    if (m_dlg->NextMode() == CBrindleDlg::NextFinished)
+        return m_dlg->CancelButton();
+    return m_dlg->StepPage(Step())->FirstInput();
+}
+
+void TestKeyboard::focusOnPageChange_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addRow("QHAR") << QByteArray("03.64QHARF");
+    QTest::addRow("QSOL") << QByteArray("03.64QSOLF");
+    QTest::addRow("QWEX") << QByteArray("03.66QWEXA");
+}
+
+void TestKeyboard::focusOnPageChange()
+{
+    QFETCH(QByteArray, version);
+    QVERIFY(StartLoaded(version, ImageBuilder::Rom));
+    CBrindleDlg &dlg = *m_dlg;
+    const QList<QWidget *> buttons = {dlg.BackButton(), dlg.NextButton(), dlg.CancelButton()};
+
+    // Alt+B and Alt+N press Back and Next; Alt+W presses "Write". The captions show the letters.
+    QCOMPARE(Stripped(dlg.BackButton()->text()), QStringLiteral("< Back"));
+    QCOMPARE(dlg.BackButton()->shortcut(), QKeySequence(Qt::ALT | Qt::Key_B));
+    QCOMPARE(dlg.NextButton()->shortcut(), QKeySequence(Qt::ALT | Qt::Key_N));
+
+    // Each change of page puts the focus straight into the new page's first input: it is the one
+    // and only control a screen reader hears of as focused, never Back, Next or Cancel on the way.
+    // Every page up to "File Save" has such an input (the summaries' first line is one).
+    const auto checkArrival = [&](const char *how) {
+        const QByteArray where = QByteArray(how) + " onto " + dlg.StepTitles().at(Step()).toLatin1();
+        QWidget *expected = ExpectedFocus();
+        return expected && (Step() == CBrindleDlg::StepFinish || !buttons.contains(expected)) && Focus() == expected
+                       && FocusEvents() == QList<QObject *>{expected}
+                   ? QByteArray()
+                   : where + ": focus went through " + [] {
+                         QByteArray names;
+                         for (QObject *o : std::as_const(g_focused))
+                             names += QByteArray(o ? o->metaObject()->className() : "none") + " \""
+                                      + (o ? o->property("text").toString().toUtf8() : QByteArray()) + "\" ";
+                         return names;
+                     }();
+    };
+    // Forward with Enter to "Confirm Summary".
+    while (Step() < CBrindleDlg::StepConfirm) {
+        QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+        QVERIFY2(checkArrival("Enter").isEmpty(), checkArrival("Enter").constData());
+    }
+    // Back with Alt+B to "File Open", then forward with Alt+N.
+    while (Step() > CBrindleDlg::StepOpen) {
+        QVERIFY(Forward(Qt::Key_B, Qt::AltModifier));
+        QVERIFY2(checkArrival("Alt+B").isEmpty(), checkArrival("Alt+B").constData());
+    }
+    QCOMPARE(Stripped(dlg.NextButton()->text()), QStringLiteral("Next >"));
+    while (Step() < CBrindleDlg::StepSave) {
+        QVERIFY(Forward(Qt::Key_N, Qt::AltModifier));
+        QVERIFY2(checkArrival("Alt+N").isEmpty(), checkArrival("Alt+N").constData());
+    }
+    // A click on Back takes the focus to Back with the press; the page change then moves it on.
+    QTest::mouseClick(dlg.BackButton(), Qt::LeftButton);
+    QCOMPARE(Step(), int(CBrindleDlg::StepConfirm));
+    QCOMPARE(Focus(), ExpectedFocus());
+    QVERIFY(Forward(Qt::Key_N, Qt::AltModifier));
+    QCOMPARE(Stripped(dlg.NextButton()->text()), QStringLiteral("Write"));
+    QCOMPARE(dlg.NextButton()->shortcut(), QKeySequence(Qt::ALT | Qt::Key_W));
+    QVERIFY(Forward(Qt::Key_W, Qt::AltModifier));
+    QVERIFY2(checkArrival("Alt+W").isEmpty(), checkArrival("Alt+W").constData());
+    QCOMPARE(Step(), int(CBrindleDlg::StepFinish));
+    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("out.fw"))));
+    QCOMPARE(dlg.CancelButton()->text(), QStringLiteral("Finish"));
+}
+
+void TestKeyboard::browseHandsFocusToNext()
+{
+    const QString source = m_dir.filePath(QStringLiteral("browsed.rom"));
+    QVERIFY(ImageBuilder(ImageBuilder::Rom, "03.64QHARF").writeTo(source));
+    m_services = RecordingServices();
+    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
+    m_dlg->show();
+    m_dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    QWidget *browse = m_dlg->StepPage(CBrindleDlg::StepOpen)->GetDlgItem(FileIds::Browse);
+
+    // Enter on a focused push button presses that button: here it opens the file dialog.
+    QVERIFY(Press(Qt::Key_Tab));
+    QCOMPARE(Focus(), browse);
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(m_services.fileRequests.size(), 1);
+    QCOMPARE(Focus(), browse);  // cancelled: nothing changes
+
+    // A file chosen, the focus is on Next, and the next Enter loads it.
+    m_services.nextFileNames = {source};
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(m_services.fileRequests.size(), 2);
+    QCOMPARE(Focus(), static_cast<QWidget *>(m_dlg->NextButton()));
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(Step(), int(CBrindleDlg::StepSummary));
+    QCOMPARE(m_services.fileRequests.size(), 2);
+    QCOMPARE(m_dlg->Record().m_strSourceFile, source);
+
+    // The same on the save page: the name chosen, Enter writes.
+    QVERIFY(m_dlg->isVisible());
+}
+
+void TestKeyboard::enterPressesFocusedButton()
+{
+    QVERIFY(StartLoaded("03.64QHARF", ImageBuilder::Rom));
+    // Copy, focused on "File Summary": Enter copies and stays.
+    auto *copy = m_dlg->StepPage(CBrindleDlg::StepSummary)->GetDlgItem(SummaryIds::Copy);
+    QGuiApplication::clipboard()->clear();
+    copy->setFocus(Qt::TabFocusReason);
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(Step(), int(CBrindleDlg::StepSummary));
+    QCOMPARE(QGuiApplication::clipboard()->text(), m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepSummary)->CopyText());
+    // Back, focused: Enter goes back, and the focus goes on into the page.
+    m_dlg->StepPage(CBrindleDlg::StepSummary)->FirstInput()->setFocus();
+    QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+    QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+    QCOMPARE(Step(), int(CBrindleDlg::StepInit));
+    m_dlg->BackButton()->setFocus(Qt::TabFocusReason);
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(Step(), int(CBrindleDlg::StepBaud));
+    QCOMPARE(Focus(), m_dlg->StepPage(CBrindleDlg::StepBaud)->FirstInput());
+}
+
+void TestKeyboard::contextMenuKeys()
+{
+    QVERIFY(StartLoaded("03.64QHARF", ImageBuilder::Rom));
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(Step(), int(CBrindleDlg::StepBaud));
+    QVERIFY(Press(Qt::Key_Tab));  // a radio button, which has no menu of its own
+    QWidget *radio = Focus();
+    QVERIFY(qobject_cast<QRadioButton *>(radio));
+
+    // Shift+F10, like the Menu key, opens the window's context menu with the About entry. (The
+    // X11 platform turns the Menu key into a menu request, which the end-to-end test presses.)
+    for (const auto &[key, modifiers] : {std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+        QStringList entries;
+        QTimer::singleShot(0, this, [&entries] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (QAction *action : menu->actions())
+                    entries.append(action->text());
+                menu->close();
+            }
+        });
+        // (The offscreen platform hands the window no activation back when a menu closes.)
+        m_dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        QCOMPARE(Focus(), radio);
+        QVERIFY(Press(key, modifiers));
+        QTRY_COMPARE(entries, QStringList{QString::fromLatin1(kAboutMenuText)});
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(Step(), int(CBrindleDlg::StepBaud));
+    }
+}
+
+void TestKeyboard::promptTabOrderAndCodeSelection()
+{
+    QVERIFY(StartLoaded("03.66QWEXA", ImageBuilder::Rom));
+    while (Step() < CBrindleDlg::StepPrompt)
+        QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+
+    // Tab goes down the boxes of "Set Prompt" as they stand on screen.
+    CTabPrompt *prompt = m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt);
+    QList<QWidget *> boxes;
+    for (QCheckBox *box : prompt->findChildren<QCheckBox *>())
+        boxes.append(box);
+    QCOMPARE(boxes.size(), 6);
+    std::sort(boxes.begin(), boxes.end(), [](QWidget *a, QWidget *b) { return a->y() < b->y(); });
+    QCOMPARE(Focus(), boxes.first());
+    for (int i = 1; i < boxes.size(); ++i) {
+        QVERIFY(Press(Qt::Key_Tab));
+        QCOMPARE(Focus(), boxes.at(i));
+    }
+
+    // Arriving in the filled prefix box, with the page or by Tab, selects the prefix: typing
+    // replaces it.
+    QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+    CTabCode *prefix = m_dlg->StepPage<CTabCode>(CBrindleDlg::StepDirPrefix);
+    QCOMPARE(Focus(), static_cast<QWidget *>(prefix->m_editCode));
+    QVERIFY(!prefix->m_editCode->text().isEmpty());
+    QCOMPARE(prefix->m_editCode->selectedText(), prefix->m_editCode->text());
+    QVERIFY(TypeText(QStringLiteral("ab12")));
+    QCOMPARE(prefix->m_editCode->text(), QStringLiteral("AB12"));
+    for (int guard = 0; guard < 8 && Focus() == prefix->m_editCode; ++guard)
+        QVERIFY(Press(Qt::Key_Tab));
+    for (int guard = 0; guard < 8 && Focus() != prefix->m_editCode; ++guard)
+        QVERIFY(Press(Qt::Key_Tab));
+    QCOMPARE(Focus(), static_cast<QWidget *>(prefix->m_editCode));
+    QCOMPARE(prefix->m_editCode->selectedText(), QStringLiteral("AB12"));
+
+    // The same for the version code, on the way back to it: Next, then Back.
+    QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+    QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));  // types "B01" and moves on
+    QVERIFY(Forward(Qt::Key_B, Qt::AltModifier));
+    CTabCode *code = m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode);
+    QCOMPARE(Focus(), static_cast<QWidget *>(code->m_editCode));
+    QCOMPARE(code->m_editCode->selectedText(), QStringLiteral("B01"));
+    QVERIFY(TypeText(QStringLiteral("c02")));
+    QCOMPARE(code->m_editCode->text(), QStringLiteral("C02"));
+    // A click places the cursor and selects nothing.
+    QTest::mouseClick(m_dlg->NextButton(), Qt::LeftButton);
+    QVERIFY(Forward(Qt::Key_B, Qt::AltModifier));
+    m_dlg->NextButton()->setFocus();
+    QTest::mouseClick(code->m_editCode, Qt::LeftButton, Qt::NoModifier, QPoint(2, code->m_editCode->height() / 2));
+    QVERIFY(code->m_editCode->selectedText().isEmpty());
+}
+
+void TestKeyboard::CheckPageForScreenReader()
+{
+    CWizardPage *page = m_dlg->StepPage(Step());
+    const QByteArray where = m_dlg->StepTitles().at(Step()).toLatin1();
+    const char *at = where.constData();
+
+    // The page is a grouping named by its title and described by its description, as the header
+    // shows them: a reader says both as the focus enters the page.
+    QAccessibleInterface *pageIface = QAccessible::queryAccessibleInterface(page);
+    QVERIFY2(pageIface, at);
+    QCOMPARE(pageIface->role(), QAccessible::Grouping);
+    QCOMPARE(pageIface->text(QAccessible::Name), m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->text());
+    QCOMPARE(pageIface->text(QAccessible::Description), m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->text());
+    QVERIFY2(page->isAncestorOf(Focus()) || Step() == CBrindleDlg::StepFinish, at);
+
+    for (QWidget *w : page->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(page) || !(w->focusPolicy() & Qt::ClickFocus))
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        const QString name = iface->text(QAccessible::Name);
+        const QByteArray what = where + ": " + w->metaObject()->className() + " \"" + name.toUtf8() + "\"";
+        QVERIFY2(!name.isEmpty(), what.constData());
+        if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            // A list is named by its label, whatever it holds; its item is its value.
+            QCOMPARE(iface->role(), QAccessible::ComboBox);
+            QVERIFY2(LabelOf(w), what.constData());
+            QCOMPARE(name, Stripped(LabelOf(w)->text(QAccessible::Name)));
+            QCOMPARE(iface->text(QAccessible::Value), combo->currentText());
+            QVERIFY2(name.endsWith(QLatin1Char(':')), what.constData());
+        } else if (auto *radio = qobject_cast<QRadioButton *>(w)) {
+            // A radio button is named by its text, in a group named by its pair's label.
+            QCOMPARE(iface->role(), QAccessible::RadioButton);
+            QCOMPARE(name, radio->text());
+            QAccessibleInterface *group = LabelOf(w);
+            QVERIFY2(group, what.constData());
+            QCOMPARE(group->role(), QAccessible::Grouping);
+            QCOMPARE(iface->parent()->object(), group->object());
+            QVERIFY2(group->text(QAccessible::Name).endsWith(QLatin1Char(':')), what.constData());
+        } else if (auto *edit = qobject_cast<QLineEdit *>(w)) {
+            QCOMPARE(iface->role(), QAccessible::EditableText);
+            if (LabelOf(w))
+                QCOMPARE(name, Stripped(LabelOf(w)->text(QAccessible::Name)));
+            if (qobject_cast<CEditAlnum *>(edit)) {
+                QCOMPARE(iface->text(QAccessible::Description),
+                         QStringLiteral("Exactly %1 letters or digits; letters become capitals.")
+                             .arg(static_cast<CTabCode *>(page)->RequiredLength()));
+            }
+        } else if (auto *label = qobject_cast<QLabel *>(w)) {
+            // The summary lines and the finish report are read by Tab, each line by its label.
+            QCOMPARE(name, label->text());
+            QVERIFY2(w->focusPolicy() & Qt::TabFocus, what.constData());
+            if (Step() != CBrindleDlg::StepFinish) {
+                QVERIFY2(LabelOf(w), what.constData());
+                QVERIFY2(LabelOf(w)->text(QAccessible::Name).endsWith(QLatin1Char(':')), what.constData());
+            }
+        } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            QCOMPARE(name, Stripped(button->text()));
+        }
+    }
+}
+
+void TestKeyboard::screenReaderPages_data()
+{
+    walkByKeyboard_data();
+}
+
+void TestKeyboard::screenReaderPages()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(int, kind);
+    QVERIFY(StartLoaded(version, kind));
+    CBrindleDlg &dlg = *m_dlg;
+
+    // The wizard's own controls: the logo has a name, the link is a link, Back and Next read as
+    // their captions.
+    QCOMPARE(QAccessible::queryAccessibleInterface(dlg.GetDlgItem(WizardIds::Logo))->text(QAccessible::Name),
+             QStringLiteral("Norvale logo"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(dlg.BackButton())->text(QAccessible::Name),
+             QStringLiteral("< Back"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(dlg.NextButton())->text(QAccessible::Name),
+             QStringLiteral("Next >"));
+
+    // The path box has a name.
+    QCOMPARE(QAccessible::queryAccessibleInterface(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath)
+                 ->text(QAccessible::Name),
+             QStringLiteral("Name of the firmware file to modify"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath)
+                 ->text(QAccessible::Name),
+             QStringLiteral("Name of the firmware file to write"));
+
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && Step() < CBrindleDlg::StepFinish; ++guard) {
+        CheckPageForScreenReader();
+        if (QTest::currentTestFailed())
+            return;
+        if (Step() == CBrindleDlg::StepBaud) {
+            // A list holding nothing it knows is still named by its label.
+            auto *parity = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboParity;
+            parity->setCurrentIndex(-1);
+            QCOMPARE(QAccessible::queryAccessibleInterface(parity)->text(QAccessible::Name), QStringLiteral("Parity:"));
+            parity->setCurrentIndex(0);
+        }
+        if (Step() == CBrindleDlg::StepUsb) {
+            // The reason line describes the string boxes.
+            CTabUsbSlave *usb = dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb);
+            usb->m_editManufacturer->setFocus();
+            g_focused.clear();
+            usb->m_editManufacturer->setText(QString(130, QLatin1Char('M')));
+            QVERIFY(!usb->m_staticReason->text().isEmpty());
+            for (QLineEdit *edit : {usb->m_editManufacturer, usb->m_editProduct}) {
+                QCOMPARE(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Description),
+                         usb->m_staticReason->text());
+            }
+            usb->m_editManufacturer->setText(QStringLiteral("Norvale"));
+            QVERIFY(usb->m_staticReason->text().isEmpty());
+            QCOMPARE(QAccessible::queryAccessibleInterface(usb->m_editManufacturer)->text(QAccessible::Description),
+                     QString());
+        }
+        QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+    }
+    // "Finish" has the focus and says which page this is; Tab reaches the report (after the link).
+    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.CancelButton()));
+    QVERIFY(QAccessible::queryAccessibleInterface(dlg.CancelButton())
+                ->text(QAccessible::Description)
+                .startsWith(QStringLiteral("Firmware Modified. ")));
+    CheckPageForScreenReader();
+    QWidget *report = dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_staticMessage;
+    for (int guard = 0; guard < 3 && Focus() != report; ++guard)
+        QVERIFY(Press(Qt::Key_Tab));
+    QCOMPARE(Focus(), report);
+}
+
+void TestKeyboard::linkAndAboutBox()
+{
+    m_services = RecordingServices();
+    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
+    m_dlg->show();
+    m_dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+
+    // The link: role link, named by its address, reached by Tab, followed by Enter and Space.
+    auto *link = m_dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(link);
+    QCOMPARE(iface->role(), QAccessible::Link);
+    QCOMPARE(iface->text(QAccessible::Name), QString::fromLatin1(kWebSiteAddress));
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    auto restore = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); });
+    for (int guard = 0; guard < 8 && Focus() != link; ++guard)
+        QVERIFY(Press(Qt::Key_Tab));
+    QCOMPARE(Focus(), static_cast<QWidget *>(link));
+    QVERIFY(Press(Qt::Key_Return));
+    QVERIFY(Press(Qt::Key_Space));
+    QCOMPARE(recorder.urls.size(), 2);
+    QCOMPARE(recorder.urls.first().host(), QUrl(QString::fromLatin1(kWebSiteAddress)).host());
+    QVERIFY(m_dlg->isVisible());
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(recorder.urls.size(), 3);
+
+    // The About box reads from top to bottom.
+    CAboutDlg about(m_dlg.get());
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(&about);
+    QList<int> tops;
+    for (int i = 0; i < box->childCount(); ++i) {
+        QAccessibleInterface *child = box->child(i);
+        if (child->role() == QAccessible::StaticText)
+            tops.append(static_cast<QWidget *>(child->object())->y());
+    }
+    QCOMPARE(tops.size(), 3);
+    QVERIFY(std::is_sorted(tops.begin(), tops.end()));
 }
 
 QTEST_MAIN(TestKeyboard)

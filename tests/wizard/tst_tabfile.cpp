@@ -147,8 +147,8 @@ void TestTabFile::texts_data()
     QTest::addColumn<bool>("save");
     QTest::addColumn<QString>("caption");  // of Next on the page
 
-    QTest::newRow("open") << false << "Next >";
-    QTest::newRow("save") << true << "Write";
+    QTest::newRow("open") << false << kNextCaption;
+    QTest::newRow("save") << true << kWriteCaption;
 }
 // clang-format on
 
@@ -252,7 +252,7 @@ void TestTabFile::typingOpen()
     QCOMPARE(p->m_editFilePath->text(), path(text));
     QCOMPARE(m_wizard.NextEnabled(), accepted);
     QCOMPARE(p->m_strFilePath, accepted ? path(text) : path(QStringLiteral("FW.ROM")));
-    QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Next >"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
 }
 
 void TestTabFile::editingOnToMissingPath()
@@ -351,7 +351,7 @@ void TestTabFile::typingSave()
     CTabFile *p = page(true);
     QVERIFY(p->isVisible());
     QVERIFY(!m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
 
     // Any text is a path; the writer judges it.
     paste(p->m_editFilePath, text);
@@ -365,7 +365,7 @@ void TestTabFile::typingSave()
     QCOMPARE(p->m_strFilePath, text);
 
     // In the write mode the caption stays "Write" throughout.
-    QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
     QCOMPARE(m_wizard.dlg->NextMode(), int(CBrindleDlg::NextWrite));
 }
 
@@ -472,7 +472,9 @@ void TestTabFile::browse()
     QCOMPARE(p->m_editFilePath->text(), chosen);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
-    QCOMPARE(m_wizard.dlg->NextButton()->text(), save ? QStringLiteral("Write") : QStringLiteral("Next >"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(save ? kWriteCaption : kNextCaption));
+    // The file is chosen: the focus is on Next, so that Enter moves on (or writes).
+    QCOMPARE(m_wizard.dlg->focusWidget(), static_cast<QWidget *>(m_wizard.dlg->NextButton()));
 }
 
 // clang-format off
@@ -515,6 +517,7 @@ void TestTabFile::browseCancelled()
     QCOMPARE(p->m_strFilePath, path(accepted));
     QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
+    QCOMPARE(m_wizard.dlg->focusWidget(), browseButton(save));
 }
 
 void TestTabFile::backShowsStoredPath()
@@ -540,7 +543,7 @@ void TestTabFile::backShowsStoredPath()
     QCOMPARE(m_wizard.Step(), kSaveStep);
     QCOMPARE(p->m_editFilePath->text(), target);
     QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(m_wizard.dlg->NextButton()->text(), QStringLiteral("Write"));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
 }
 
 // clang-format off

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,7 +75,8 @@ QString CutText(QWidget *w)
         return QString();
     }
     if (auto *button = qobject_cast<QPushButton *>(w)) {
-        const int need = fm.horizontalAdvance(button->text()) + w->style()->pixelMetric(QStyle::PM_ButtonMargin)
+        const int need = fm.size(Qt::TextShowMnemonic, button->text()).width()
+                         + w->style()->pixelMetric(QStyle::PM_ButtonMargin)
                          + 2 * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
         if (need > w->width())
             return QStringLiteral("button \"%1\" needs %2 in %3").arg(button->text()).arg(need).arg(w->width());
@@ -97,18 +99,28 @@ bool Shows(QWidget *w)
 void CheckControls(QWidget *parent, const QList<QPair<QString, QRect>> &extra = {})
 {
     QList<QPair<QString, QRect>> shown = extra;
+    // The buttons of a radio pair stand in the pair's group, which draws nothing itself.
+    QList<QWidget *> controls;
     for (QObject *o : parent->children()) {
-        auto *w = qobject_cast<QWidget *>(o);
+        if (auto *group = qobject_cast<QGroupBox *>(o)) {
+            for (QObject *inner : group->children())
+                controls.append(qobject_cast<QWidget *>(inner));
+        } else {
+            controls.append(qobject_cast<QWidget *>(o));
+        }
+    }
+    for (QWidget *w : std::as_const(controls)) {
         if (!w || w->isWindow() || !Shows(w) || qobject_cast<CWizardPage *>(w))
             continue;
         const QString cut = CutText(w);
         QVERIFY2(cut.isEmpty(), qPrintable(cut));
-        QVERIFY2(parent->rect().contains(w->geometry()),
+        const QRect r(w->mapTo(parent, QPoint(0, 0)), w->size());
+        QVERIFY2(parent->rect().contains(r),
                  qPrintable(QStringLiteral("%1 \"%2\" leaves its dialog")
                                 .arg(w->metaObject()->className(), w->property("text").toString())));
         const QString name =
             QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), w->property("text").toString());
-        shown.append({name, w->geometry()});
+        shown.append({name, r});
     }
     for (int i = 0; i < shown.size(); ++i) {
         for (int j = i + 1; j < shown.size(); ++j) {

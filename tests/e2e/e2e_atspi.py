@@ -1,0 +1,331 @@
+#!/usr/bin/python3
+"""The wizard as a screen reader hears it: reads the program's AT-SPI tree and listens to its
+focus events with pyatspi, as Orca does, while real X key presses (xdotool) walk every page of
+every firmware type. Checks that each input is announced by its label, with its role and label
+relations; that each change of page puts the focus inside the new page, a grouping named by the
+page's title and described by its description (Finish: the "Finish" button, described by the
+title), and never on "< Back" or "Next >" on the way; that Alt+B, Alt+N, the Menu key and
+Shift+F10 work; and that the file written is the one brindle-cli writes for the same choices.
+
+    e2e_atspi.py BRINDLE BRINDLE_CLI MAKE_FIXTURE WORK_DIR
+
+Run inside a session D-Bus (dbus-run-session) on an X display."""
+
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+brindle, cli, make_fixture, work = sys.argv[1:5]
+
+OPEN = "Select Firmware File to Modify"
+SUMMARY = "Firmware Settings"
+BAUD = "Select UART Options"
+INIT = "Choose Initialisation Options"
+PROMPT = "Choose Firmware Options"
+USB = "Modify USB Slave Mode Settings"
+PREFIX = "Choose Target Directory"
+CODE = "Choose Version Code"
+CONFIRM = "Summary of Firmware Customisations"
+SAVE = "Firmware File to Write"
+FINISH = "Firmware Modified"
+
+# Every firmware type, with the kind of file it is loaded from and written to.
+TYPES = [
+    ("03.64QHARF", "rom", "out.QUF"),
+    ("03.64QLYT1F", "quf", "out.ROM"),
+    ("03.64QBENF", "bld", "out.bin"),
+    ("03.64QSOLF", "quf", "out.QUF"),
+    ("03.64QTIMF", "rom", "out.ROM"),
+    ("03.66QWEXA", "bld", "out.ROM"),
+    ("03.66QJ4JA", "rom", "out.QUF"),
+]
+
+failures = []
+events = []
+descriptions = []
+
+
+def fail(message):
+    failures.append(message)
+    print("FAIL: " + message, file=sys.stderr)
+
+
+def on_event(event):
+    if event.type.startswith("object:property-change:accessible-description"):
+        descriptions.append((event.source.name, event.source.description))
+        return
+    # A focus event, or a "focused" state that was set: what a reader announces.
+    if event.type.startswith("object:state-changed:focused") and not event.detail1:
+        return
+    events.append(event.source)
+
+
+pyatspi.Registry.registerEventListener(on_event, "focus:", "object:state-changed:focused",
+                                       "object:property-change:accessible-description")
+context = GLib.MainContext.default()
+
+
+def pump(seconds=0.0):
+    end = time.time() + seconds
+    while True:
+        while context.pending():
+            context.iteration(False)
+        if time.time() >= end:
+            return
+        time.sleep(0.02)
+
+
+def wait_for(condition, seconds=8.0):
+    end = time.time() + seconds
+    while time.time() < end:
+        pump()
+        result = condition()
+        if result:
+            return result
+        time.sleep(0.05)
+    return None
+
+
+def role(obj):
+    return obj.getRoleName()
+
+
+def labelled_by(obj):
+    targets = []
+    for relation in obj.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+            targets += [relation.getTarget(i) for i in range(relation.getNTargets())]
+    return targets
+
+
+def page_of(obj):
+    """The page grouping that holds `obj`: the panel right under the wizard's dialog."""
+    while obj is not None:
+        parent = obj.parent
+        if parent is not None and role(parent) == "dialog" and role(obj) == "panel":
+            return obj
+        obj = parent
+    return None
+
+
+def describe(obj):
+    return "%s %r" % (role(obj), obj.name) if obj is not None else "nothing"
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--delay", "40", *keys], check=True)
+
+
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "15", text], check=True)
+
+
+def walk(tree, visit):
+    visit(tree)
+    if role(tree) == "combo box":
+        return  # its items are the list's, not inputs of their own
+    for child in tree:
+        if child is not None:
+            walk(child, visit)
+
+
+def check_inputs(page, title):
+    """Each input that can take the focus is announced by its label, with its role."""
+    def visit(obj):
+        states = obj.getState()
+        if not (states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING)):
+            return
+        kind = role(obj)
+        where = "%s: %s" % (title, describe(obj))
+        if not obj.name:
+            fail(where + " has no name")
+        labels = labelled_by(obj)
+        if kind == "combo box":
+            if len(labels) != 1 or labels[0].name != obj.name or not obj.name.endswith(":"):
+                fail(where + ": a list is named by its label, labelled by %s" % [describe(l) for l in labels])
+        elif kind == "radio button":
+            if len(labels) != 1 or role(labels[0]) != "panel" or not labels[0].name.endswith(":") \
+                    or labels[0] != obj.parent:
+                fail(where + ": a radio button is labelled by its named group, not %s"
+                     % [describe(l) for l in labels])
+        elif kind == "text":
+            if labels and labels[0].name.replace("&", "") != obj.name:
+                fail(where + ": its name differs from its label " + describe(labels[0]))
+            if obj.name == "Firmware Code:" or obj.name == "Target Directory Prefix:":
+                if not obj.description.startswith("Exactly "):
+                    fail(where + ": the code box does not describe its rule")
+        elif kind == "label":
+            # The summary lines, read by Tab, each labelled by the text before it.
+            if title in (SUMMARY, CONFIRM) and (len(labels) != 1 or not labels[0].name.endswith(":")):
+                fail(where + ": a summary line has no label")
+        elif kind not in ("check box", "push button"):
+            fail(where + ": unexpected role")
+    walk(page, visit)
+
+
+def focused_since(start):
+    return events[start:]
+
+
+def check_arrival(start, title, dialog):
+    """After a change of page: the focus went straight to the new page, never by Back or Next."""
+    def arrived():
+        for obj in reversed(focused_since(start)):
+            if title == FINISH:
+                if role(obj) == "push button" and obj.name == "Finish":
+                    return obj
+            elif page_of(obj) is not None and page_of(obj).name == title:
+                return obj
+        return None
+
+    target = wait_for(arrived)
+    if target is None:
+        fail("%s: the focus never arrived; focus events: %s"
+             % (title, [describe(o) for o in focused_since(start)]))
+        return None
+    for obj in focused_since(start):
+        if role(obj) == "push button" and obj.name in ("< Back", "Next >", "Write", "Cancel"):
+            fail("%s: the focus passed through %s" % (title, describe(obj)))
+    if title == FINISH:
+        if not target.description.startswith(FINISH + ". "):
+            fail("Finish: the focused button does not say the page: %r" % target.description)
+        return target
+    page = page_of(target)
+    header = [c.name for c in dialog if role(c) == "label"]
+    if page.name != title or page.description not in header or not page.description:
+        fail("%s: the page is announced as %r, %r" % (title, page.name, page.description))
+    return target
+
+
+def find(root, predicate):
+    found = []
+    walk(root, lambda o: found.append(o) if predicate(o) else None)
+    return found[0] if found else None
+
+
+def context_menu(keys):
+    """A menu is no child of the application in the tree: a reader meets it by its focus events."""
+    start = len(events)
+    key(keys)
+    pump(0.3)
+    key("Down")
+    item = wait_for(lambda: [o for o in focused_since(start) if role(o) == "menu item" and "About Brindle" in o.name],
+                    5)
+    if not item:
+        fail("%s opens no menu with the About entry: focus went to %s"
+             % (keys, [describe(o) for o in focused_since(start)]))
+    key("Escape")
+    pump(0.3)
+    del events[start:]
+
+
+def run(version, kind, target_name, checks_keys):
+    source = os.path.join(work, "source." + kind)
+    target = os.path.join(work, target_name)
+    for path in (source, target):
+        if os.path.exists(path):
+            os.remove(path)
+    subprocess.run([make_fixture, source, version, kind], check=True)
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    log = open(os.path.join(work, "brindle.log"), "w")
+    app_process = subprocess.Popen([brindle], env=env, stdout=log, stderr=subprocess.STDOUT)
+    try:
+        desktop = pyatspi.Registry.getDesktop(0)
+
+        def application():
+            for app in desktop:
+                if app is not None and app.name == "Brindle" and app.childCount:
+                    return app
+            return None
+
+        app = wait_for(application, 15)
+        if app is None:
+            fail("%s: the wizard never appeared on the accessibility bus" % version)
+            return
+        dialog = app[0]
+        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                                 "Norvale Firmware Customiser"], capture_output=True, text=True).stdout.split()
+        if window:
+            subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=False)
+
+        titles = [OPEN, SUMMARY, BAUD, INIT, PROMPT]
+        if "QSOL" in version:
+            titles.append(USB)
+        if "QWEX" in version or "QJ4J" in version:
+            titles.append(PREFIX)
+        titles += [CODE, CONFIRM, SAVE, FINISH]
+
+        # The first page opens with the focus in its path box.
+        first = check_arrival(0, OPEN, dialog)
+        if first is None or role(first) != "text" or first.name != "Name of the firmware file to modify":
+            fail("%s: File Open starts with the focus on %s" % (version, describe(first)))
+        for index, title in enumerate(titles[:-1]):
+            page = page_of(first) if first is not None else None
+            if page is not None:
+                check_inputs(page, title)
+            if title == OPEN:
+                type_text(source)
+            elif title == CODE:
+                type_text("b01")
+            elif title == SAVE:
+                type_text(target)
+            elif title == USB:
+                # The reason line is the description of the string boxes, told as it changes.
+                key("Tab", "Tab", "End")
+                del descriptions[:]
+                type_text("\u20ac")
+                if not wait_for(lambda: [d for d in descriptions if d[0] == "Manufacturer String:"
+                                         and d[1].startswith("Characters such as")], 5):
+                    fail("Set PID/VID: no description change told for the reason line: %s" % descriptions)
+                key("BackSpace")
+                if not wait_for(lambda: ("Manufacturer String:", "") in descriptions, 5):
+                    fail("Set PID/VID: the reason line's end is not told: %s" % descriptions)
+            elif title == PROMPT and checks_keys:
+                # The window's context menu, by the Menu key and by Shift+F10.
+                context_menu("Menu")
+                context_menu("shift+F10")
+            elif title == INIT and checks_keys:
+                # Alt+B back to "Select UART Options" and Alt+N on again, straight into the pages.
+                start = len(events)
+                key("alt+b")
+                check_arrival(start, BAUD, dialog)
+                start = len(events)
+                key("alt+n")
+                check_arrival(start, INIT, dialog)
+            start = len(events)
+            key("alt+w" if title == SAVE else "Return")
+            first = check_arrival(start, titles[index + 1], dialog)
+            if first is None:
+                return
+        # "Finish" ends the program; the file is the one brindle-cli writes.
+        key("Return")
+        try:
+            app_process.wait(10)
+        except subprocess.TimeoutExpired:
+            fail("%s: the program is still running after Finish" % version)
+        expected = os.path.join(work, "expected")
+        subprocess.run([cli, "write", source, expected + os.path.splitext(target)[1], "--code", "B01", "--force"],
+                       check=True, stdout=subprocess.DEVNULL)
+        with open(target, "rb") as a, open(expected + os.path.splitext(target)[1], "rb") as b:
+            if a.read() != b.read():
+                fail("%s: the written file differs from brindle-cli's" % version)
+    finally:
+        if app_process.poll() is None:
+            app_process.kill()
+            app_process.wait()
+        log.close()
+        del events[:]
+
+
+started = time.time()
+for number, (version, kind, target_name) in enumerate(TYPES):
+    run(version, kind, target_name, checks_keys=number == 0)
+    print("%s: walked every page (%.1f s)" % (version, time.time() - started), flush=True)
+if failures:
+    print("screen-reader walk: %d failures" % len(failures), file=sys.stderr)
+    sys.exit(1)
+print("screen-reader walk: every page of %d firmware types announced as it should be" % len(TYPES))
