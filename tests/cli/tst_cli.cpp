@@ -565,7 +565,7 @@ private slots:
             QCOMPARE(now, old);
         }
         if (!force)
-            QCOMPARE(run.err, QStringLiteral("File Exists: out.rom exists; use --force to replace it\n"));
+            QCOMPARE(run.err, QStringLiteral("brindle-cli: file exists: out.rom exists; use --force to replace it\n"));
     }
 
     void dryRun()
@@ -717,96 +717,96 @@ private slots:
         const QByteArray none;
         // The firmware core's refusals, with the wizard's caption and text.
         QTest::newRow("info: missing file") << QStringList{"info", "missing.rom"} << none << 1
-                                            << "Could not open source file: missing.rom was not found.";
+                                            << "brindle-cli: could not open source file: missing.rom was not found.";
         QTest::newRow("info: wrong length") << QStringList{"info", "short.rom"} << none << 1
-                                            << "File Format Error: File not recognised as Norvale Firmware";
+                                            << "brindle-cli: file format error: File not recognised as Norvale Firmware";
         QTest::newRow("info: no signature") << QStringList{"info", "nosig.rom"} << none << 1
-                                            << "Firmware Format Error: File format not supported";
+                                            << "brindle-cli: firmware format error: File format not supported";
         QTest::newRow("info: old version") << QStringList{"info", "old.rom", "--json"} << none << 1
-                                           << "Firmware Version Error: Firmware version 03.54QHARF not supported";
+                                           << "brindle-cli: firmware version error: Firmware version 03.54QHARF not supported";
         QTest::newRow("info: parameters version") << QStringList{"info", "params.rom"} << none << 1
-                                                  << "File Format Error: Parameters version 0x2 not supported";
+                                                  << "brindle-cli: file format error: Parameters version 0x2 not supported";
         QTest::newRow("write: old version") << QStringList{"write", "old.rom", "out.rom", "--code", "ABC"} << none << 1
-                                            << "Firmware Version Error: Firmware version 03.54QHARF not supported";
+                                            << "brindle-cli: firmware version error: Firmware version 03.54QHARF not supported";
         QTest::newRow("write: merged version longer than 16")
             << QStringList{"write", "qlyt1-long.rom", "out.rom", "--code", "XYZ"} << none << 1
-            << "File Format Error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
+            << "brindle-cli: file format error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
         QTest::newRow("write: destination folder missing")
             << QStringList{"write", "qhar.rom", "nowhere/out.rom", "--code", "ABC"} << none << 1
-            << "Could not open destination file: nowhere/out.rom was not found.";
+            << "brindle-cli: could not open destination file: nowhere/out.rom was not found.";
         QTest::newRow("diff: missing file") << QStringList{"diff", "qhar.rom", "missing.rom"} << none << 2
-                                            << "Could not open source file: missing.rom was not found.";
+                                            << "brindle-cli: could not open second file: missing.rom was not found.";
         QTest::newRow("diff: refused file") << QStringList{"diff", "params.rom", "qhar.rom"} << none << 2
-                                            << "File Format Error: Parameters version 0x2 not supported";
+                                            << "brindle-cli: first file params.rom: file format error: Parameters version 0x2 not supported";
 
         // Settings that do not fit the file.
         QTest::newRow("--vid on QHAR") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--vid", "1"} << none << 2
-                                       << "brindle-cli write: --vid: applies only to QSOL firmware, not to QHAR";
+                                       << "brindle-cli: --vid: applies only to QSOL firmware, not to QHAR";
         QTest::newRow("--dir-prefix on QSOL")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--dir-prefix", "ABCD"} << none << 2
-            << "brindle-cli write: --dir-prefix: applies only to QWEX and QJ4J firmware, not to QSOL";
+            << "brindle-cli: --dir-prefix: applies only to QWEX and QJ4J firmware, not to QSOL";
         QTest::newRow("--product without string descriptors")
             << QStringList{"write", "qsol-nostrings.rom", "out.rom", "--code", "ABC", "--product", "X"} << none << 2
-            << "brindle-cli write: --product: this image has no USB string descriptors to hold it";
+            << "brindle-cli: --product: this image has no USB string descriptors to hold it";
         QTest::newRow("--pid without device descriptor")
             << QStringList{"write", "qsol-shortdesc.rom", "out.rom", "--code", "ABC", "--pid", "1"} << none << 2
-            << "brindle-cli write: --pid: this image has no USB device descriptor to hold it (length byte 8)";
+            << "brindle-cli: --pid: this image has no USB device descriptor to hold it (length byte 8)";
         QTest::newRow("USB strings too long together")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--manufacturer", QString(100, 'm'), "--product", QString(21, 'p')}
             << none << 2
-            << "brindle-cli write: --manufacturer, --product: the three USB strings would hold 124 characters together; at most 123 fit";
+            << "brindle-cli: --manufacturer, --product: the three USB strings would hold 124 characters together; at most 123 fit";
 
         // Values out of range.
         QTest::newRow("--baud not in the list")
             << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--baud", "14400"} << none << 2
-            << "brindle-cli write: --baud: 14400 is not one of 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+            << "brindle-cli: --baud: 14400 is not one of 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
                "115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
         QTest::newRow("--baud not a number")
             << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--baud", "fast"} << none << 2
-            << "brindle-cli write: --baud: \"fast\" is not a number; use one of 300, 600, 1200, 2400, 4800, 9600, "
+            << "brindle-cli: --baud: \"fast\" is not a number; use one of 300, 600, 1200, 2400, 4800, 9600, "
                "19200, 38400, 57600, 115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
         QTest::newRow("--data-bits 9") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--data-bits", "9"} << none << 2
-                                       << "brindle-cli write: --data-bits: 9 is not one of 7, 8";
+                                       << "brindle-cli: --data-bits: 9 is not one of 7, 8";
         QTest::newRow("--stop-bits 0") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--stop-bits", "0"} << none << 2
-                                       << "brindle-cli write: --stop-bits: 0 is not one of 1, 2";
+                                       << "brindle-cli: --stop-bits: 0 is not one of 1, 2";
         QTest::newRow("--parity mark") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--parity", "mark"} << none << 2
-                                       << "brindle-cli write: --parity: \"mark\" is not one of none, odd, even";
+                                       << "brindle-cli: --parity: \"mark\" is not one of none, odd, even";
         QTest::newRow("--flow unknown") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--flow", "unknown"} << none << 2
-                                        << "brindle-cli write: --flow: \"unknown\" is not one of none, cts-rts, dtr-dsr, xon-xoff";
+                                        << "brindle-cli: --flow: \"unknown\" is not one of none, cts-rts, dtr-dsr, xon-xoff";
         QTest::newRow("--led-flash yes") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--led-flash", "yes"} << none << 2
-                                         << "brindle-cli write: --led-flash: \"yes\" is not one of on, off";
+                                         << "brindle-cli: --led-flash: \"yes\" is not one of on, off";
         QTest::newRow("--vid five digits")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--vid", "12345"} << none << 2
-            << "brindle-cli write: --vid: \"12345\" is not a hexadecimal number from 0 to ffff";
+            << "brindle-cli: --vid: 12345 is outside 0 to ffff";
         QTest::newRow("--pid not hexadecimal")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--pid", "0xG1"} << none << 2
-            << "brindle-cli write: --pid: \"0xG1\" is not a hexadecimal number from 0 to ffff";
+            << "brindle-cli: --pid: \"0xG1\" is not a hexadecimal number from 0 to ffff";
         QTest::newRow("--manufacturer beyond Latin-1")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--manufacturer", QStringLiteral("\u20acuro")} << none << 2
-            << QStringLiteral("brindle-cli write: --manufacturer: the character \u20ac (U+20ac) cannot be stored: the firmware "
+            << QStringLiteral("brindle-cli: --manufacturer: the character \u20ac (U+20ac) cannot be stored: the firmware "
                               "keeps one byte per character (Latin-1)");
         QTest::newRow("--dir-prefix too short")
             << QStringList{"write", "qwex.bld", "out.rom", "--code", "ABC", "--dir-prefix", "AB1"} << none << 2
-            << "brindle-cli write: --dir-prefix: \"AB1\" must be exactly 4 letters or digits";
+            << "brindle-cli: --dir-prefix: \"AB1\" must be exactly 4 characters A-Z or 0-9";
         QTest::newRow("--code missing") << QStringList{"write", "qhar.rom", "out.rom"} << none << 2
-                                        << "brindle-cli write: --code is required: exactly 3 letters or digits";
+                                        << "brindle-cli: --code is required: exactly 3 characters A-Z or 0-9; see 'brindle-cli write --help'";
         QTest::newRow("--code too long") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABCD"} << none << 2
-                                         << "brindle-cli write: --code: \"ABCD\" must be exactly 3 letters or digits";
+                                         << "brindle-cli: --code: \"ABCD\" must be exactly 3 characters A-Z or 0-9";
         QTest::newRow("--code with a dash") << QStringList{"write", "qhar.rom", "out.rom", "--code", "A-C"} << none << 2
-                                            << "brindle-cli write: --code: \"A-C\" must be exactly 3 letters or digits";
+                                            << "brindle-cli: --code: \"A-C\" must be exactly 3 characters A-Z or 0-9";
 
         // The command line itself.
         QTest::newRow("unknown option") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--bogus"} << none << 2
-                                        << "brindle-cli write: Unknown option 'bogus'.";
+                                        << "brindle-cli: unknown option '--bogus'; see 'brindle-cli write --help'";
         QTest::newRow("missing target") << QStringList{"write", "qhar.rom", "--code", "ABC"} << none << 2
-                                        << "brindle-cli write: missing arguments";
+                                        << "brindle-cli: missing arguments; see 'brindle-cli write --help'";
         QTest::newRow("extra argument") << QStringList{"info", "qhar.rom", "more"} << none << 2
-                                        << "brindle-cli info: unexpected argument 'more'";
+                                        << "brindle-cli: unexpected argument 'more'; see 'brindle-cli info --help'";
         QTest::newRow("unknown command") << QStringList{"frob"} << none << 2
-                                         << "brindle-cli: unknown command 'frob': use info, write or diff";
-        QTest::newRow("no command") << QStringList{} << none << 2 << "brindle-cli: no command given: use info, write or diff";
+                                         << "brindle-cli: unknown command 'frob': use info, write or diff; see 'brindle-cli --help'";
+        QTest::newRow("no command") << QStringList{} << none << 2 << "brindle-cli: no command given: use info, write or diff; see 'brindle-cli --help'";
         QTest::newRow("diff: unknown option") << QStringList{"diff", "qhar.rom", "qhar.rom", "--force"} << none << 2
-                                              << "brindle-cli diff: Unknown option 'force'.";
+                                              << "brindle-cli: unknown option '--force'; see 'brindle-cli diff --help'";
 
         // Profiles.
         const QStringList withProfile{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "p.json"};
@@ -815,35 +815,35 @@ private slots:
         QVERIFY(!missing.open(QIODevice::ReadOnly));
         QTest::newRow("profile missing")
             << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "none.json"} << none << 2
-            << "brindle-cli write: none.json: cannot read the profile: " + missing.errorString();
+            << "brindle-cli: none.json: cannot read the profile: " + missing.errorString();
         QTest::newRow("profile malformed") << withProfile << QByteArray("{\n  \"baudRate\": 9600\n  \"parity\": \"odd\"\n}") << 2
-                                           << "brindle-cli write: p.json: line 3, column 4: malformed JSON: unterminated object";
+                                           << "brindle-cli: p.json: line 3, column 4: malformed JSON: unterminated object";
         QTest::newRow("profile not an object") << withProfile << QByteArray("[1, 2]") << 2
-                                               << "brindle-cli write: p.json: a profile is one JSON object, as info --json prints it";
+                                               << "brindle-cli: p.json: a profile is one JSON object, as info --json prints it";
         QTest::newRow("profile unknown key") << withProfile << QByteArray("{\"speed\": 9600}") << 2
-                                             << "brindle-cli write: p.json: speed: unknown key";
+                                             << "brindle-cli: p.json: speed: unknown key";
         QTest::newRow("profile number as text") << withProfile << QByteArray("{\"baudRate\": \"9600\"}") << 2
-                                                << "brindle-cli write: p.json: baudRate: expected a number, found a string";
+                                                << "brindle-cli: p.json: baudRate: expected a number, found a string";
         QTest::newRow("profile flag as word") << withProfile << QByteArray("{\"prompt\": \"show\"}") << 2
-                                              << "brindle-cli write: p.json: prompt: expected true or false, found a string";
+                                              << "brindle-cli: p.json: prompt: expected true or false, found a string";
         QTest::newRow("profile fraction") << withProfile << QByteArray("{\"dataBits\": 7.5}") << 2
-                                          << "brindle-cli write: p.json: dataBits: 7.5 is not a whole number";
+                                          << "brindle-cli: p.json: dataBits: 7.5 is not a whole number; use one of 7, 8";
         QTest::newRow("profile usb not an object") << withProfile << QByteArray("{\"usb\": 1}") << 2
-                                                   << "brindle-cli write: p.json: usb: expected an object, found a number";
+                                                   << "brindle-cli: p.json: usb: expected an object, found a number";
         QTest::newRow("profile fact of the wrong type") << withProfile << QByteArray("{\"version\": 364}") << 2
-                                                        << "brindle-cli write: p.json: version: expected a string, found a number";
+                                                        << "brindle-cli: p.json: version: expected a string, found a number";
         QTest::newRow("profile schema 2") << withProfile << QByteArray("{\"schema\": 2}") << 2
-                                          << "brindle-cli write: p.json: schema: schema 2 is not supported (only 1)";
+                                          << "brindle-cli: p.json: schema: schema 2 is not supported (only 1)";
         QTest::newRow("profile USB on QHAR") << withProfile << QByteArray("{\"usb\": {\"vendorId\": 1}}") << 2
-                                             << "brindle-cli write: p.json: usb.vendorId: applies only to QSOL firmware, not to QHAR";
+                                             << "brindle-cli: p.json: usb.vendorId: applies only to QSOL firmware, not to QHAR";
         QTest::newRow("profile vendor ID out of range")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--settings", "p.json"}
             << QByteArray("{\"usb\": {\"vendorId\": 65536}}") << 2
-            << "brindle-cli write: p.json: usb.vendorId: 65536 is outside 0 to 65535";
+            << "brindle-cli: p.json: usb.vendorId: 65536 is outside 0 to 65535";
         QTest::newRow("profile prefix too long")
             << QStringList{"write", "qwex.bld", "out.rom", "--code", "ABC", "--settings", "p.json"}
             << QByteArray("{\"dirPrefix\": \"ABCDE\"}") << 2
-            << "brindle-cli write: p.json: dirPrefix: \"ABCDE\" must be exactly 4 letters or digits";
+            << "brindle-cli: p.json: dirPrefix: \"ABCDE\" must be exactly 4 characters A-Z or 0-9";
     }
     // clang-format on
 
@@ -868,10 +868,12 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("mentions");
 
-        QTest::newRow("--version") << QStringList{"--version"} << QStringList{"brindle-cli " BRINDLE_VERSION_STRING "\n"};
+        QTest::newRow("--version")
+            << QStringList{"--version"}
+            << QStringList{"brindle-cli " BRINDLE_VERSION_STRING ", part of Brindle: Norvale Firmware Customiser V" BRINDLE_DISPLAY_VERSION "\n"};
         QTest::newRow("--help") << QStringList{"--help"} << QStringList{"info FILE", "write SOURCE TARGET", "diff A B"};
         QTest::newRow("info --help") << QStringList{"info", "--help"} << QStringList{"--json", "file"};
-        QTest::newRow("diff --help") << QStringList{"diff", "-h"} << QStringList{"--json", "Exit code 0"};
+        QTest::newRow("diff --help") << QStringList{"diff", "-h"} << QStringList{"--json", "Exit codes:\n  0  the files are the same\n  1  the files differ\n"};
         QTest::newRow("write --help")
             << QStringList{"write", "--help"}
             << QStringList{"--code <XYZ>", "--settings <profile.json>", "--force", "--dry-run", "--baud <rate>",
@@ -906,10 +908,10 @@ void TestCli::notRegularFiles_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("err");       // %1 is the special file's path
 
-    const QString sourceFolder = QStringLiteral("Could not open source file: %1 is a folder, not a firmware file.");
-    const QString sourceSpecial = QStringLiteral("Could not open source file: %1 is not a regular file.");
-    const QString targetFolder = QStringLiteral("Could not open destination file: %1 is a folder, not a firmware file.");
-    const QString targetSpecial = QStringLiteral("Could not open destination file: %1 is not a regular file.");
+    const QString sourceFolder = QStringLiteral("brindle-cli: could not open source file: %1 is a folder, not a firmware file.");
+    const QString sourceSpecial = QStringLiteral("brindle-cli: could not open source file: %1 is not a regular file.");
+    const QString targetFolder = QStringLiteral("brindle-cli: could not open destination file: %1 is a folder, not a firmware file.");
+    const QString targetSpecial = QStringLiteral("brindle-cli: could not open destination file: %1 is not a regular file.");
     QTest::newRow("info: folder") << QStringList{"info", "@"} << "folder" << 1 << sourceFolder;
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
     QTest::newRow("info: named pipe") << QStringList{"info", "@"} << "fifo" << 1 << sourceSpecial;
@@ -920,7 +922,8 @@ void TestCli::notRegularFiles_data()
                                                  << sourceSpecial;
     QTest::newRow("write --settings: named pipe as source")
         << QStringList{"write", "@", "out.rom", "--code", "ABC", "--settings", "p.json"} << "fifo" << 1 << sourceSpecial;
-    QTest::newRow("diff: named pipe") << QStringList{"diff", "qhar.rom", "@"} << "fifo" << 2 << sourceSpecial;
+    QTest::newRow("diff: named pipe") << QStringList{"diff", "qhar.rom", "@"} << "fifo" << 2
+                                      << "brindle-cli: could not open second file: %1 is not a regular file.";
     for (const char *force : {"", "--force", "--dry-run"}) {
         QStringList write{"write", "qhar.rom", "@", "--code", "ABC"};
         if (*force)
@@ -990,7 +993,7 @@ void TestCli::concurrentWritesNeverReplace()
         QVERIFY2(winners == 1, qPrintable(QStringLiteral("round %1: %2 runs succeeded").arg(round).arg(winners)));
         const CliRun &loser = runs[0].exitCode == 0 ? runs[1] : runs[0];
         QCOMPARE(loser.exitCode, 1);
-        QCOMPARE(loser.err, QStringLiteral("File Exists: race.rom exists; use --force to replace it\n"));
+        QCOMPARE(loser.err, QStringLiteral("brindle-cli: file exists: race.rom exists; use --force to replace it\n"));
         QCOMPARE(ImageBuilder::ReadFile(Path("race.rom")), runs[0].exitCode == 0 ? a : b);
         QCOMPARE(Entries(m_dir->path()), (QStringList{"a.rom", "b.rom", "qhar.rom", "race.rom"}));
         QVERIFY(QFile::remove(Path("race.rom")));
@@ -1010,29 +1013,29 @@ void TestCli::dryRunMatchesRun_data()
     const QStringList code{"--code", "XYZ"};
     QTest::newRow("new file") << "qhar.rom" << "out.rom" << "" << code << 0 << "";
     QTest::newRow("existing file") << "qhar.rom" << "out.rom" << "file" << code << 1
-                                   << "File Exists: out.rom exists; use --force to replace it";
+                                   << "brindle-cli: file exists: out.rom exists; use --force to replace it";
     QTest::newRow("existing file, --force") << "qhar.rom" << "out.rom" << "file" << (code + QStringList{"--force"}) << 0 << "";
     QTest::newRow("folder missing") << "qhar.rom" << "nowhere/out.rom" << "" << code << 1
-                                    << "Could not open destination file: nowhere/out.rom was not found.";
+                                    << "brindle-cli: could not open destination file: nowhere/out.rom was not found.";
     QTest::newRow("folder as target") << "qhar.rom" << "out.rom" << "folder" << (code + QStringList{"--force"}) << 1
-                                      << "Could not open destination file: out.rom is a folder, not a firmware file.";
+                                      << "brindle-cli: could not open destination file: out.rom is a folder, not a firmware file.";
 #ifndef Q_OS_WIN
     // Windows ignores a folder's read-only attribute.
     QTest::newRow("read-only folder") << "qhar.rom" << "ro/out.rom" << "read-only folder" << code << 1
-                                      << "Could not open destination file: Access to ro/out.rom was denied.";
+                                      << "brindle-cli: could not open destination file: Access to ro/out.rom was denied.";
 #endif
     QTest::newRow("version text past 16 characters") << "qlyt1-long.rom" << "out.rom" << "" << code << 1
-        << "File Format Error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
+        << "brindle-cli: file format error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
     QTest::newRow("USB strings past 123 characters")
         << "qsol.quf" << "out.quf" << "" << (code + QStringList{"--product", QString(124, 'p')}) << 2
-        << "brindle-cli write: --product: 124 characters; the three USB strings hold at most 123 together";
+        << "brindle-cli: --product: 124 characters; the three USB strings hold at most 123 together";
     QTest::newRow("USB strings past 123 characters together")
         << "qsol.quf" << "out.quf" << "" << (code + QStringList{"--manufacturer", QString(60, 'm'), "--product", QString(61, 'p')})
-        << 2 << "brindle-cli write: --manufacturer, --product: the three USB strings would hold 124 characters together; "
+        << 2 << "brindle-cli: --manufacturer, --product: the three USB strings would hold 124 characters together; "
                 "at most 123 fit";
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
     QTest::newRow("named pipe as target") << "qhar.rom" << "out.rom" << "fifo" << (code + QStringList{"--force"}) << 1
-                                          << "Could not open destination file: out.rom is not a regular file.";
+                                          << "brindle-cli: could not open destination file: out.rom is not a regular file.";
 #endif
 }
 // clang-format on
@@ -1172,29 +1175,53 @@ void TestCli::profileOfAnyFileRoundTrips()
 void TestCli::outputFailures_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("command");
-    QTest::newRow("info") << QStringList{"info", "qhar.rom"} << "info";
-    QTest::newRow("info --json") << QStringList{"info", "qhar.rom", "--json"} << "info";
-    QTest::newRow("diff") << QStringList{"diff", "qhar.rom", "qhar-set.rom"} << "diff";
-    QTest::newRow("diff --json") << QStringList{"diff", "qhar.rom", "qhar.rom", "--json"} << "diff";
-    QTest::newRow("write") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC"} << "write";
-    QTest::newRow("write --dry-run") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--dry-run"} << "write";
+    QTest::addColumn<QString>("output");  // a full device, or closed before the program starts
+    const QList<QPair<const char *, QStringList>> commands{
+        {"info", {"info", "qhar.rom"}},
+        {"info --json", {"info", "qhar.rom", "--json"}},
+        {"diff", {"diff", "qhar.rom", "qhar-set.rom"}},
+        {"diff --json", {"diff", "qhar.rom", "qhar.rom", "--json"}},
+        {"write", {"write", "qhar.rom", "out.rom", "--code", "ABC"}},
+        {"write --dry-run", {"write", "qhar.rom", "out.rom", "--code", "ABC", "--dry-run"}},
+        {"--help", {"--help"}},
+        {"--version", {"--version"}},
+        {"help write", {"help", "write"}},
+        {"diff --help", {"diff", "--help"}},
+        {"info --version", {"info", "--version"}},
+    };
+    for (const auto &[name, args] : commands) {
+        QTest::addRow("%s, full", name) << args << "full";
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+        QTest::addRow("%s, closed", name) << args << "closed";
+#endif
+    }
 }
 // clang-format on
 
 // Output that cannot be written is an error: a script must not take nothing for a result.
 void TestCli::outputFailures()
 {
-    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
-        QSKIP("No /dev/full on this system");
     QFETCH(QStringList, args);
-    QFETCH(QString, command);
+    QFETCH(QString, output);
+    if (output == QLatin1String("full") && !QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("No /dev/full on this system");
     PrepareFixtures(args);
-    const CliRun run =
-        RunIn(m_dir->path(), args, [](QProcess &p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); });
+    const CliRun run = RunIn(m_dir->path(), args, [&output](QProcess &p) {
+        if (output == QLatin1String("full"))
+            p.setStandardOutputFile(QStringLiteral("/dev/full"));
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+        else
+            p.setChildProcessModifier([] { ::close(1); });
+#endif
+    });
     QCOMPARE(run.exitCode, 2);
-    QCOMPARE(run.err, QStringLiteral("brindle-cli %1: cannot write to standard output: %2\n")
-                          .arg(command, QString::fromLocal8Bit(std::strerror(ENOSPC))));
+    QCOMPARE(run.err, output == QLatin1String("full")
+                          ? QStringLiteral("brindle-cli: cannot write to standard output: %1\n")
+                                .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)))
+                          : QStringLiteral("brindle-cli: standard output is closed\n"));
+    // Nothing meant for standard output went into the file written while it was closed.
+    if (QFileInfo::exists(Path("out.rom")))
+        QCOMPARE(ImageBuilder::ReadFile(Path("out.rom")).size(), kRomLength);
 }
 
 // Over a file-size limit the write fails like a full disk, with the message and exit code of
@@ -1214,9 +1241,10 @@ void TestCli::fileSizeLimit()
             ::setrlimit(RLIMIT_FSIZE, &limit);
         });
     });
-    QVERIFY_CLI_REFUSED(run, run.err,
-                        QStringLiteral("Could not write destination file: Disk full while accessing out.rom.\n"), 1,
-                        before);
+    QVERIFY_CLI_REFUSED(
+        run, run.err,
+        QStringLiteral("brindle-cli: could not write destination file: Disk full while accessing out.rom.\n"), 1,
+        before);
 #endif
 }
 
@@ -1238,7 +1266,8 @@ void TestCli::unencodableName()
         p.setArguments({QStringLiteral("-c"), script, QStringLiteral(BRINDLE_CLI_PATH)});
     });
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.startsWith(QStringLiteral("Could not open destination file: caf")), qPrintable(run.err));
+    QVERIFY2(run.err.startsWith(QStringLiteral("brindle-cli: could not open destination file: caf")),
+             qPrintable(run.err));
     QVERIFY2(run.err.endsWith(QStringLiteral(".rom has characters that this system cannot use in a file name.\n")),
              qPrintable(run.err));
     QCOMPARE(Entries(m_dir->path()), before);
