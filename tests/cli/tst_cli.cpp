@@ -887,7 +887,10 @@ private slots:
         QTest::newRow("--version")
             << QStringList{"--version"}
             << QStringList{"brindle-cli " BRINDLE_VERSION_STRING ", part of Brindle: Norvale Firmware Customiser V" BRINDLE_DISPLAY_VERSION "\n"};
-        QTest::newRow("--help") << QStringList{"--help"} << QStringList{"info FILE", "write SOURCE TARGET", "diff A B"};
+        QTest::newRow("-v after a command")
+            << QStringList{"info", "-v"}
+            << QStringList{"brindle-cli " BRINDLE_VERSION_STRING ", part of Brindle: Norvale Firmware Customiser V" BRINDLE_DISPLAY_VERSION "\n"};
+        QTest::newRow("--help") << QStringList{"--help"} << QStringList{"info FILE", "write SOURCE TARGET", "diff A B", "help [COMMAND]"};
         QTest::newRow("info --help") << QStringList{"info", "--help"} << QStringList{"--json", "file"};
         QTest::newRow("diff --help") << QStringList{"diff", "-h"} << QStringList{"--json", "Exit codes:\n  0  the files are the same\n  1  the files differ\n"};
         QTest::newRow("write --help")
