@@ -135,7 +135,14 @@ std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
             if (!S_ISREG(st.st_mode))
                 return FileError::Problem::NotRegular;
         }
-        return FileError::ForOpen(path, false, m_error);
+        // The reason is the one open() gave: another look at the name could find another file.
+        switch (m_error) {
+        case ENOENT:
+        case ENOTDIR: return FileError::Problem::NotFound;
+        case EACCES:
+        case EPERM: return FileError::Problem::AccessDenied;
+        default: return FileError::ForOpen(path, false, m_error);
+        }
     }
     if (::fstat(m_fd, &st) != 0) {
         m_error = errno;
