@@ -37,7 +37,7 @@ const QString kWrite = QStringLiteral("write");
 const QString kDiff = QStringLiteral("diff");
 const QString kHelp = QStringLiteral("help");
 
-// parseCommand's result when the command should go on.
+// CommandLine::parse's result when the command should go on.
 constexpr int kContinue = -1;
 
 // The exit codes as the help of each command lists them.
@@ -147,8 +147,9 @@ public:
         m_options += options;
     }
 
-    // Parses, handles --help and --version (which end the program) and checks the number of
-    // arguments after the command word.
+    // Parses, handles --help and --version (which end the program; their help lists
+    // `exitCodes`) and checks the number of arguments after the command word, unless
+    // `argumentCount` is negative.
     int parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes);
 
 private:
