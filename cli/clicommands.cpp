@@ -1,8 +1,7 @@
 #include "clicommands.h"
 
 // Std
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
 #include <optional>
 
 // Qt
@@ -13,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include "brindle_version.h"
 #include "cliapply.h"
 #include "clioptions.h"
 #include "clioutput.h"
@@ -35,9 +35,26 @@ const QString kProgram = QStringLiteral("brindle-cli");
 const QString kInfo = QStringLiteral("info");
 const QString kWrite = QStringLiteral("write");
 const QString kDiff = QStringLiteral("diff");
+const QString kHelp = QStringLiteral("help");
 
-// parseCommand's result when the command should go on.
+// CommandLine::parse's result when the command should go on.
 constexpr int kContinue = -1;
+
+// The exit codes as the help of each command lists them.
+const QString kExitCodes =
+    QStringLiteral("\nExit codes:\n"
+                   "  0  done\n"
+                   "  1  refused or failed\n"
+                   "  2  usage error (options, values, profile), or standard output could not be written\n");
+const QString kAllExitCodes = QStringLiteral(
+    "\nExit codes:\n"
+    "  0  done; diff: the files are the same\n"
+    "  1  refused or failed; diff: the files differ\n"
+    "  2  usage error (options, values, profile), or standard output could not be written; diff: any error\n");
+const QString kDiffExitCodes = QStringLiteral("\nExit codes:\n"
+                                              "  0  the files are the same\n"
+                                              "  1  the files differ\n"
+                                              "  2  any error\n");
 
 // The description texts use "\r\n" line breaks, as the wizard's clipboard does; a terminal
 // wants "\n".
@@ -46,26 +63,26 @@ QString PlainLines(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// "brindle-cli write: message", with a pointer to the help when the command line itself is wrong.
+// "brindle-cli: message", with a pointer to the command's help when the command line itself
+// is wrong.
 int Fail(const QString &command, const QString &message, int exitCode, bool pointToHelp = false)
 {
-    const QString who = command.isEmpty() ? kProgram : kProgram + QLatin1Char(' ') + command;
-    QString text = who + QStringLiteral(": ") + message + QLatin1Char('\n');
-    if (pointToHelp)
-        text += QStringLiteral("Try '%1 --help'.\n").arg(who);
-    PrintErr(text);
+    QString text = message;
+    if (pointToHelp) {
+        const QString who = command.isEmpty() ? kProgram : kProgram + QLatin1Char(' ') + command;
+        text += QStringLiteral("; see '%1 --help'").arg(who);
+    }
+    PrintErr(ErrorLine(text));
     return exitCode;
 }
 
 // Prints a command's result. Output that cannot be written in full is an error: a script
 // must not take a cut-off description for a whole one.
-int Output(const QString &command, const QString &text, int exitCode)
+int Output(const QString &text, int exitCode)
 {
     if (PrintOut(text))
         return exitCode;
-    const int err = errno;
-    const QString reason = err ? QString::fromLocal8Bit(std::strerror(err)) : QStringLiteral("write error");
-    return Fail(command, QStringLiteral("cannot write to standard output: ") + reason, kExitUsage);
+    return Fail(QString(), OutputFailure(), kExitUsage);
 }
 
 // The names given on the command line that cannot name a file unchanged.
@@ -83,42 +100,195 @@ bool NameSurvives(CConsoleUi &ui, const QString &path, bool target)
     return false;
 }
 
+// The summary texts of a loaded record, its version text escaped.
+QString SummaryText(const CFirmwareRecord &record, bool confirm)
+{
+    SettingsText::SummaryTexts texts = SettingsText::Describe(SettingsText::SummaryValuesOf(record), confirm);
+    texts.fwVersion = Escaped(texts.fwVersion);
+    return PlainLines(SettingsText::CopyText(texts, confirm));
+}
+
+// The wizard's "Firmware Modified" text, the version text and the names escaped.
+QString FinishReport(const CFirmwareRecord &record)
+{
+    // Stand-ins that no name splits, each replaced by its escaped text afterwards.
+    const QString version(QChar(0xE000));
+    const QString source(QChar(0xE001));
+    const QString target(QChar(0xE002));
+    return PlainLines(SettingsText::FinishText(record.m_nFileKind, version, source, target))
+               .replace(version, Escaped(record.m_strVersion))
+               .replace(source, Escaped(SettingsText::FileNamePart(record.m_strSourceFile)))
+               .replace(target, Escaped(SettingsText::FileNamePart(record.m_strTargetFile)))
+           + QLatin1Char('\n');
+}
+
+// One command's options, as parsed and as given. Qt's parser reads "-json" as the four
+// options -j, -s, -o and -n and offers --help-all, which it does not handle when asked to
+// parse only; the command line is checked here first, so that a misspelt option is named as
+// the user wrote it.
+class CommandLine
+{
+public:
+    explicit CommandLine(const QString &command)
+        : m_command(command)
+        , m_help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."))
+        , m_version({QStringLiteral("v"), QStringLiteral("version")},
+                    QStringLiteral("Show the version of brindle-cli and of Brindle."))
+    {
+        addOptions({m_help, m_version});
+    }
+
+    QCommandLineParser &parser() { return m_parser; }
+    const QString &command() const { return m_command; }
+
+    void addOptions(const QList<QCommandLineOption> &options)
+    {
+        m_parser.addOptions(options);
+        m_options += options;
+    }
+
+    // Parses, handles --help and --version (which end the program; their help lists
+    // `exitCodes`) and checks the number of arguments after the command word, unless
+    // `argumentCount` is negative.
+    int parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes);
+
+private:
+    QString checkSpelling(const QStringList &arguments) const;
+    const QCommandLineOption *find(QStringView name) const;
+    QString suggestion(QStringView name) const;
+
+    QString m_command;
+    QCommandLineParser m_parser;
+    QCommandLineOption m_help;
+    QCommandLineOption m_version;
+    QList<QCommandLineOption> m_options;
+};
+
+const QCommandLineOption *CommandLine::find(QStringView name) const
+{
+    for (const QCommandLineOption &option : m_options) {
+        for (const QString &n : option.names()) {
+            if (n == name)
+                return &option;
+        }
+    }
+    return nullptr;
+}
+
+// The edit distance between two short words.
+qsizetype Distance(QStringView a, QStringView b)
+{
+    QList<qsizetype> row(b.size() + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        qsizetype diagonal = row[0];
+        row[0] = i;
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const qsizetype above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The long option nearest to a misspelt one, as " (did you mean --json?)", or nothing.
+QString CommandLine::suggestion(QStringView name) const
+{
+    constexpr qsizetype kMaxDistance = 2;
+    QString best;
+    qsizetype bestDistance = kMaxDistance + 1;
+    for (const QCommandLineOption &option : m_options) {
+        for (const QString &n : option.names()) {
+            const qsizetype d = n.size() > 1 ? Distance(name, n) : bestDistance;
+            if (d < bestDistance) {
+                best = n;
+                bestDistance = d;
+            }
+        }
+    }
+    return best.isEmpty() ? QString() : QStringLiteral(" (did you mean --%1?)").arg(best);
+}
+
+QString CommandLine::checkSpelling(const QStringList &arguments) const
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == QLatin1String("--"))
+            break;  // only arguments follow
+        if (arg.size() < 2 || !arg.startsWith(QLatin1Char('-')))
+            continue;
+        const bool doubleDash = arg.startsWith(QLatin1String("--"));
+        const QStringView word = QStringView(arg).mid(doubleDash ? 2 : 1);
+        const qsizetype equals = word.indexOf(QLatin1Char('='));
+        const QStringView name = equals < 0 ? word : word.left(equals);
+        const QCommandLineOption *option = find(name);
+        const QString unknown = QStringLiteral("unknown option '%1'").arg(arg.left((doubleDash ? 2 : 1) + name.size()));
+        if (!doubleDash && name.size() > 1) {
+            // A long option with one dash, or several short ones run together: only -h and
+            // -v exist, so it is taken for the first.
+            return unknown + (option ? QStringLiteral(" (did you mean --%1?)").arg(name) : suggestion(name));
+        }
+        if (!option)
+            return unknown + (doubleDash ? suggestion(name) : QString());
+        // The value of an option that takes one may begin with a dash: it is not an option.
+        if (!option->valueName().isEmpty() && equals < 0)
+            ++i;
+    }
+    return QString();
+}
+
+// Qt's parser errors, such as "Missing value after '--code'.", in the form of the others.
+QString AsMessage(QString text)
+{
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    if (!text.isEmpty())
+        text[0] = text.at(0).toLower();
+    return text;
+}
+
 // --version and --help go to standard output on every platform: QCommandLineParser's own
 // showVersion() and showHelp() open a message box on Windows when no console is attached, so
 // a pipe or a redirected file would get nothing.
 int PrintVersion()
 {
-    PrintOut(QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion()
-             + QLatin1Char('\n'));
-    return kExitOk;
+    return Output(QStringLiteral("%1 %2, part of Brindle: Norvale Firmware Customiser V%3\n")
+                      .arg(kProgram, QStringLiteral(BRINDLE_VERSION_STRING), QStringLiteral(BRINDLE_DISPLAY_VERSION)),
+                  kExitOk);
 }
 
-int PrintHelp(const QCommandLineParser &parser)
+int PrintHelp(QCommandLineParser &parser, const QString &exitCodes)
 {
-    PrintOut(parser.helpText());
-    return kExitOk;
+    // Qt names the program by the path it was started from; the usage line names the program.
+    QString text = parser.helpText();
+    const qsizetype options = text.indexOf(QLatin1String(" [options]"));
+    if (text.startsWith(QLatin1String("Usage: ")) && options > 0)
+        text.replace(0, options, QStringLiteral("Usage: ") + kProgram);
+    return Output(text + exitCodes, kExitOk);
 }
 
-// Adds the options every command has, parses and handles --help and --version (which end the
-// program) and checks the number of arguments after the command word.
-int ParseCommand(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
-                 qsizetype argumentCount, int usageExit)
+int CommandLine::parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes)
 {
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    if (!parser.parse(arguments))
-        return Fail(command, parser.errorText(), usageExit, true);
-    if (parser.isSet(version))
+    if (const QString problem = checkSpelling(arguments); !problem.isEmpty())
+        return Fail(m_command, problem, usageExit, true);
+    if (!m_parser.parse(arguments))
+        return Fail(m_command, AsMessage(m_parser.errorText()), usageExit, true);
+    if (m_parser.isSet(m_version))
         return PrintVersion();
-    if (parser.isSet(help))
-        return PrintHelp(parser);
-    const qsizetype given = parser.positionalArguments().size() - 1;  // after the command word
+    if (m_parser.isSet(m_help))
+        return PrintHelp(m_parser, exitCodes);
+    if (argumentCount < 0)
+        return kContinue;
+    const qsizetype given = m_parser.positionalArguments().size() - 1;  // after the command word
     if (given < argumentCount)
-        return Fail(command, QStringLiteral("missing arguments"), usageExit, true);
+        return Fail(m_command, QStringLiteral("missing arguments"), usageExit, true);
     if (given > argumentCount) {
-        return Fail(command,
-                    QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(argumentCount + 1)),
-                    usageExit, true);
+        return Fail(
+            m_command,
+            QStringLiteral("unexpected argument '%1'").arg(m_parser.positionalArguments().at(argumentCount + 1)),
+            usageExit, true);
     }
     return kContinue;
 }
@@ -142,19 +312,19 @@ QString RecognitionReason(const CFirmwareRecord &record)
 // The "File Summary" text, then what it leaves out.
 QString InfoText(const CFirmwareRecord &record)
 {
-    using namespace SettingsText;
     constexpr bool kFileSummary = false;
-    const SummaryTexts texts = Describe(SummaryValuesOf(record), kFileSummary);
-    QString text = PlainLines(CopyText(texts, kFileSummary));
+    const SettingsText::SummaryTexts texts =
+        SettingsText::Describe(SettingsText::SummaryValuesOf(record), kFileSummary);
+    QString text = SummaryText(record, kFileSummary);
     if (record.m_nFirmwareType & Firmware::kUsbSlaveTypes) {
         text += QStringLiteral("USB Vendor ID: ") + texts.vid + QLatin1Char('\n');
         text += QStringLiteral("USB Product ID: ") + texts.pid + QLatin1Char('\n');
-        text += QStringLiteral("Manufacturer String: ") + record.m_strManufacturer + QLatin1Char('\n');
-        text += QStringLiteral("Product String: ") + record.m_strProduct + QLatin1Char('\n');
-        text += QStringLiteral("String 3: ") + record.m_strString3 + QLatin1Char('\n');
+        text += QStringLiteral("Manufacturer String: ") + Escaped(record.m_strManufacturer) + QLatin1Char('\n');
+        text += QStringLiteral("Product String: ") + Escaped(record.m_strProduct) + QLatin1Char('\n');
+        text += QStringLiteral("String 3: ") + Escaped(record.m_strString3) + QLatin1Char('\n');
     }
     if (record.m_nFirmwareType & Firmware::kDirPrefixTypes)
-        text += QStringLiteral("Target Directory Prefix: ") + record.m_strDirPrefix + QLatin1Char('\n');
+        text += QStringLiteral("Target Directory Prefix: ") + Escaped(record.m_strDirPrefix) + QLatin1Char('\n');
     text += QStringLiteral("Sonette Status Information: ")
             + (record.m_bDisableStatusInfo ? QStringLiteral("Disable") : QStringLiteral("Allow")) + QLatin1Char('\n');
     text += QStringLiteral("File Kind: ") + RecognitionReason(record) + QLatin1Char('\n');
@@ -163,7 +333,8 @@ QString InfoText(const CFirmwareRecord &record)
 
 int RunInfo(const QStringList &arguments)
 {
-    QCommandLineParser parser;
+    CommandLine line(kInfo);
+    QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(QStringLiteral(
         "Describes a firmware file: the wizard's \"Firmware Settings\" summary, then the USB identity (QSOL), "
         "the target directory prefix (QWEX, QJ4J), the Sonette status information and how the file was "
@@ -173,8 +344,8 @@ int RunInfo(const QStringList &arguments)
     const QCommandLineOption json(
         QStringLiteral("json"),
         QStringLiteral("Print one JSON object instead: the profile form that write --settings reads."));
-    parser.addOption(json);
-    if (const int code = ParseCommand(parser, kInfo, arguments, 1, kExitUsage); code != kContinue)
+    line.addOptions({json});
+    if (const int code = line.parse(arguments, 1, kExitUsage, kExitCodes); code != kContinue)
         return code;
 
     CConsoleUi ui;
@@ -183,13 +354,14 @@ int RunInfo(const QStringList &arguments)
     if (!NameSurvives(ui, file, false) || record.LoadFirmware(file) != 1)
         return kExitFailed;
     if (parser.isSet(json))
-        return Output(kInfo, JsonText::Write(CliSettings::InfoJson(record), CliSettings::InfoOrder(record)), kExitOk);
-    return Output(kInfo, InfoText(record), kExitOk);
+        return Output(JsonText::Write(CliSettings::InfoJson(record), CliSettings::InfoOrder(record)), kExitOk);
+    return Output(InfoText(record), kExitOk);
 }
 
 int RunWrite(const QStringList &arguments)
 {
-    QCommandLineParser parser;
+    CommandLine line(kWrite);
+    QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(QStringLiteral(
         "Loads SOURCE, applies the settings given (all others stay as decoded), puts the version code into the "
         "version text as the wizard does, and writes TARGET: a name ending in .ROM gives a ROM image, .QUF an "
@@ -199,23 +371,25 @@ int RunWrite(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("target"), QStringLiteral("The file to write."));
     const QCommandLineOption codeOption(
         QStringLiteral("code"),
-        QStringLiteral("Version code: exactly %1 letters or digits (required).").arg(Firmware::kVersionCodeLength),
+        QStringLiteral("Version code: exactly %1 characters A-Z or 0-9, small letters made capitals (required).")
+            .arg(Firmware::kVersionCodeLength),
         QStringLiteral("XYZ"));
     const QCommandLineOption profileOption(
         QStringLiteral("settings"),
-        QStringLiteral("Apply a profile in the form info --json prints; absent keys change nothing, options win."),
+        QStringLiteral("Apply a profile in the form info --json prints (- reads it from standard input); absent "
+                       "keys change nothing, options win."),
         QStringLiteral("profile.json"));
     const QCommandLineOption forceOption(QStringLiteral("force"), QStringLiteral("Replace TARGET if it exists."));
     const QCommandLineOption dryRunOption(
         QStringLiteral("dry-run"),
         QStringLiteral("Write nothing; print the \"Summary of Firmware Customisations\" and one line per change."));
-    parser.addOptions({codeOption, profileOption, forceOption, dryRunOption});
+    line.addOptions({codeOption, profileOption, forceOption, dryRunOption});
     const std::span<const CliSettings::SettingDef> settings = CliSettings::Settings();
     for (const CliSettings::SettingDef &def : settings) {
-        parser.addOption(
-            QCommandLineOption(QLatin1String(def.option), QLatin1String(def.help), QLatin1String(def.valueName)));
+        line.addOptions(
+            {QCommandLineOption(QLatin1String(def.option), QLatin1String(def.help), QLatin1String(def.valueName))});
     }
-    if (const int code = ParseCommand(parser, kWrite, arguments, 2, kExitUsage); code != kContinue)
+    if (const int code = line.parse(arguments, 2, kExitUsage, kExitCodes); code != kContinue)
         return code;
     const QString source = parser.positionalArguments().at(1);
     const QString target = parser.positionalArguments().at(2);
@@ -224,7 +398,7 @@ int RunWrite(const QStringList &arguments)
     if (!parser.isSet(codeOption))
         return Fail(
             kWrite,
-            QStringLiteral("--code is required: exactly %1 letters or digits").arg(Firmware::kVersionCodeLength),
+            QStringLiteral("--code is required: exactly %1 characters A-Z or 0-9").arg(Firmware::kVersionCodeLength),
             kExitUsage, true);
     QString versionCode;
     QString problem = CliSettings::ParseCode(QStringLiteral("--code"), parser.value(codeOption),
@@ -233,8 +407,9 @@ int RunWrite(const QStringList &arguments)
         return Fail(kWrite, problem, kExitUsage);
 
     CliSettings::Choices choices;
+    std::optional<CliSettings::Choice> string3;
     if (parser.isSet(profileOption)) {
-        problem = CliSettings::ReadProfile(parser.value(profileOption), choices);
+        problem = CliSettings::ReadProfile(parser.value(profileOption), choices, string3);
         if (!problem.isEmpty())
             return Fail(kWrite, problem, kExitUsage);
     }
@@ -256,6 +431,8 @@ int RunWrite(const QStringList &arguments)
     if (record.LoadFirmware(source) != 1)
         return kExitFailed;
     problem = CliSettings::DropUnchanged(choices, record);
+    if (problem.isEmpty() && string3 && string3->given != record.m_strString3)
+        problem = string3->origin + QStringLiteral(": ") + string3->problem;
     if (!problem.isEmpty())
         return Fail(kWrite, problem, kExitUsage);
     problem = CliSettings::CheckApplies(choices, record);
@@ -277,8 +454,7 @@ int RunWrite(const QStringList &arguments)
         if (record.WriteFirmware(target, CFirmwareRecord::WriteMode::Check) != 1)
             return kExitFailed;
         constexpr bool kConfirm = true;
-        QString text = PlainLines(
-            SettingsText::CopyText(SettingsText::Describe(SettingsText::SummaryValuesOf(record), kConfirm), kConfirm));
+        QString text = SummaryText(record, kConfirm);
         QList<Item> after = CliSettings::Items(record);
         for (Item &item : after) {
             if (item.key == QLatin1String("fileKind")) {
@@ -291,16 +467,12 @@ int RunWrite(const QStringList &arguments)
                 text += after.at(i).key + QStringLiteral(": ") + before.at(i).display + QStringLiteral(" -> ")
                         + after.at(i).display + QLatin1Char('\n');
         }
-        return Output(kWrite, text, kExitOk);
+        return Output(text, kExitOk);
     }
 
     if (record.WriteFirmware(target) != 1)
         return kExitFailed;
-    return Output(kWrite,
-                  PlainLines(SettingsText::FinishText(record.m_nFileKind, record.m_strVersion, record.m_strSourceFile,
-                                                      record.m_strTargetFile))
-                      + QLatin1Char('\n'),
-                  kExitOk);
+    return Output(FinishReport(record), kExitOk);
 }
 
 // Bytes that loading or writing reads or changes for firmware of the given types; the rest is
@@ -329,17 +501,17 @@ int ImageLength(const CFirmwareRecord &record)
 
 int RunDiff(const QStringList &arguments)
 {
-    QCommandLineParser parser;
+    CommandLine line(kDiff);
+    QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(QStringLiteral(
         "Compares two firmware files of any kinds setting by setting (name: A value -> B value), and counts the "
-        "image bytes outside the settings that differ, over the part of the image that both files have. "
-        "Exit code 0: the same; 1: different; 2: error."));
+        "image bytes outside the settings that differ, over the part of the image that both files have."));
     parser.addPositionalArgument(kDiff, QStringLiteral("The command."), kDiff);
     parser.addPositionalArgument(QStringLiteral("a"), QStringLiteral("The first firmware file."));
     parser.addPositionalArgument(QStringLiteral("b"), QStringLiteral("The second firmware file."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object instead."));
-    parser.addOption(json);
-    if (const int code = ParseCommand(parser, kDiff, arguments, 2, kExitDiffError); code != kContinue)
+    line.addOptions({json});
+    if (const int code = line.parse(arguments, 2, kExitDiffError, kDiffExitCodes); code != kContinue)
         return code;
 
     CConsoleUi ui;
@@ -347,8 +519,11 @@ int RunDiff(const QStringList &arguments)
     CFirmwareRecord b(&ui);
     const QString fileA = parser.positionalArguments().at(1);
     const QString fileB = parser.positionalArguments().at(2);
+    // Each refusal says which of the two files it is about.
+    ui.SetSubject(QStringLiteral("first file"), fileA);
     if (!NameSurvives(ui, fileA, false) || a.LoadFirmware(fileA) != 1)
         return kExitDiffError;
+    ui.SetSubject(QStringLiteral("second file"), fileB);
     if (!NameSurvives(ui, fileB, false) || b.LoadFirmware(fileB) != 1)
         return kExitDiffError;
 
@@ -418,8 +593,7 @@ int RunDiff(const QStringList &arguments)
             {QStringLiteral("comparedBytes"), comparedBytes},
             {QStringLiteral("differingBytes"), differingBytes},
         };
-        return Output(kDiff,
-                      JsonText::Write(result, {QStringLiteral("schema"), QStringLiteral("differences"),
+        return Output(JsonText::Write(result, {QStringLiteral("schema"), QStringLiteral("differences"),
                                                QStringLiteral("differences.name"), QStringLiteral("differences.a"),
                                                QStringLiteral("differences.b"), QStringLiteral("comparedBytes"),
                                                QStringLiteral("differingBytes")}),
@@ -428,7 +602,7 @@ int RunDiff(const QStringList &arguments)
     text += QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n")
                 .arg(differingBytes)
                 .arg(comparedBytes);
-    return Output(kDiff, text, exitCode);
+    return Output(text, exitCode);
 }
 
 }  // namespace
@@ -444,25 +618,36 @@ int Run(const QStringList &arguments, const QSet<QString> &unencodable)
     if (command == kDiff)
         return RunDiff(arguments);
 
-    QCommandLineParser parser;
+    CommandLine line{QString()};
+    QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(
         QStringLiteral("Customises Norvale firmware images from the command line, as the Brindle wizard does.\n\n"
                        "Commands:\n"
                        "  info FILE [--json]          describe a firmware file\n"
                        "  write SOURCE TARGET --code XYZ [settings] [--settings PROFILE.json] [--force] [--dry-run]\n"
                        "                              write a customised copy\n"
-                       "  diff A B [--json]           compare two firmware files\n\n"
+                       "  diff A B [--json]           compare two firmware files\n"
+                       "  help [COMMAND]              describe brindle-cli or one command\n\n"
                        "'brindle-cli COMMAND --help' describes a command and its options."));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, write or diff."),
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, write, diff or help."),
                                  QStringLiteral("command [arguments]"));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    if (!parser.parse(arguments))
-        return Fail(QString(), parser.errorText(), kExitUsage, true);
-    if (parser.isSet(version))
-        return PrintVersion();
-    if (parser.isSet(help))
-        return PrintHelp(parser);
+    const bool help = command == kHelp;
+    if (const int code = line.parse(arguments, -1, kExitUsage, kAllExitCodes); code != kContinue)
+        return code;
+    if (help) {
+        // "help COMMAND" is "COMMAND --help".
+        const QStringList positional = parser.positionalArguments();
+        if (positional.size() > 2)
+            return Fail(QString(), QStringLiteral("unexpected argument '%1'").arg(positional.at(2)), kExitUsage, true);
+        const QString topic = positional.value(1);
+        if (topic.isEmpty())
+            return PrintHelp(parser, kAllExitCodes);
+        if (topic != kInfo && topic != kWrite && topic != kDiff) {
+            return Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(topic),
+                        kExitUsage, true);
+        }
+        return Run({arguments.at(0), topic, QStringLiteral("--help")}, unencodable);
+    }
     if (command.isEmpty())
         return Fail(QString(), QStringLiteral("no command given: use info, write or diff"), kExitUsage, true);
     return Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(command), kExitUsage,

@@ -3,11 +3,11 @@
 // Std
 #include <algorithm>
 
+#include "settingstext.h"
+
 namespace CliSettings {
 
 namespace {
-
-constexpr qsizetype kMaxUsbIdDigits = 4;
 
 QString CheckUsbText(const QString &text)
 {
@@ -15,19 +15,43 @@ QString CheckUsbText(const QString &text)
     return problem.isEmpty() ? CheckUsbTextLength(text) : problem;
 }
 
+// Digits with or without a sign: a whole number, if perhaps too large for any setting.
+bool IsWholeNumber(QStringView text)
+{
+    if (text.startsWith(u'+') || text.startsWith(u'-'))
+        text = text.mid(1);
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool IsHexNumber(QStringView text)
+{
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        text = text.mid(2);
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    });
+}
+
 }  // namespace
 
-QString ParseOption(const SettingDef &def, const QString &text, Choice &choice)
+QString ParseOption(const SettingDef &def, const QString &given, Choice &choice)
 {
     const QString origin = QStringLiteral("--") + Word(def.option);
     choice.origin = origin;
+    // Blanks around a number or a word do not count, for every option alike; texts and codes
+    // are taken as they stand.
+    const QString text = def.kind == Kind::UsbText || def.kind == Kind::DirPrefix ? given : given.trimmed();
     QString problem;
     switch (def.kind) {
     case Kind::Number: {
         bool ok = false;
         choice.number = text.toInt(&ok, 10);
-        problem = ok ? CheckNumber(def, choice.number)
-                     : QStringLiteral("%1 is not a number; use one of %2").arg(Quote(text), JoinNumbers(def.numbers));
+        if (ok)
+            problem = CheckNumber(def, choice.number);
+        else if (IsWholeNumber(text))
+            problem = QStringLiteral("%1 is not one of %2").arg(text, JoinNumbers(def.numbers));
+        else
+            problem = QStringLiteral("%1 is not a number; use one of %2").arg(Quote(text), JoinNumbers(def.numbers));
         break;
     }
     case Kind::Word:
@@ -41,22 +65,14 @@ QString ParseOption(const SettingDef &def, const QString &text, Choice &choice)
         choice.number = def.kind == Kind::Word ? index : (index == 0 ? 1 : 0);
         break;
     }
-    case Kind::UsbId: {
-        QStringView digits(text);
-        if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-            digits = digits.mid(2);
-        const auto isHexDigit = [](QChar c) {
-            const char16_t u = c.unicode();
-            return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
-        };
-        bool ok = !digits.isEmpty() && digits.size() <= kMaxUsbIdDigits
-                  && std::all_of(digits.begin(), digits.end(), isHexDigit);
-        if (ok)
-            choice.number = digits.toInt(&ok, 16);
-        if (!ok)
+    case Kind::UsbId:
+        if (const std::optional<int> id = SettingsText::UsbIdFromText(text))
+            choice.number = *id;
+        else if (IsHexNumber(text))
+            problem = QStringLiteral("%1 is outside 0 to ffff").arg(text);
+        else
             problem = QStringLiteral("%1 is not a hexadecimal number from 0 to ffff").arg(Quote(text));
         break;
-    }
     case Kind::UsbText:
         choice.text = text;
         problem = CheckUsbText(text);

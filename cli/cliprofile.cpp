@@ -1,20 +1,29 @@
 #include "cliprofile.h"
 
 // Std
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 // Qt
-#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
 
+#include "consoleui.h"
+#include "fileerror.h"
 #include "jsontext.h"
+#include "sourcefile.h"
 
 namespace CliSettings {
 
 namespace {
+
+constexpr qint64 kMaxProfileBytes = 1024 * 1024;
+const QString kStandardInput = QStringLiteral("-");
 
 // Profile keys that describe the file, not a setting: checked for their type, then ignored.
 // The version code comes from --code, and no page of the wizard changes the third string.
@@ -51,30 +60,42 @@ QString WrongType(const QJsonValue &value, QJsonValue::Type expected)
     return QStringLiteral("expected %1, found %2").arg(TypeName(expected), TypeName(value.type()));
 }
 
-// A JSON number that is a whole number within int.
-bool WholeNumber(const QJsonValue &value, int &number)
+// A JSON number that is a whole number, and whether it is within int.
+enum class Whole { No, Huge, Yes };
+
+Whole WholeNumber(const QJsonValue &value, int &number)
 {
     const double d = value.toDouble();
-    if (!value.isDouble() || std::floor(d) != d || d < -2147483648.0 || d > 2147483647.0)
-        return false;
+    if (!value.isDouble() || std::floor(d) != d)
+        return Whole::No;
+    if (d < -2147483648.0 || d > 2147483647.0)
+        return Whole::Huge;
     number = int(d);
-    return true;
+    return Whole::Yes;
 }
 
-QString NotWholeNumber(const QJsonValue &value)
+// A number that is not a whole number, or not a number at all, for a setting whose values are
+// `range`: "7.5 is not a whole number; use one of 7, 8".
+QString NotWholeNumber(const QJsonValue &value, const QString &range)
 {
     if (!value.isDouble())
         return WrongType(value, QJsonValue::Double);
-    return QStringLiteral("%1 is not a whole number").arg(JsonText::Scalar(value));
+    return QStringLiteral("%1 is not a whole number; %2").arg(JsonText::Scalar(value), range);
 }
+
+const QString kNul = QStringLiteral("the text holds a NUL character (\\u0000)");
 
 // The JSON value of one profile key for setting `def`.
 QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice)
 {
     switch (def.kind) {
     case Kind::Number:
-        if (!WholeNumber(value, choice.number))
-            return NotWholeNumber(value);
+        switch (WholeNumber(value, choice.number)) {
+        case Whole::No: return NotWholeNumber(value, QStringLiteral("use one of ") + JoinNumbers(def.numbers));
+        case Whole::Huge:
+            return QStringLiteral("%1 is not one of %2").arg(JsonText::Scalar(value), JoinNumbers(def.numbers));
+        case Whole::Yes: break;
+        }
         return CheckNumber(def, choice.number);
     case Kind::Word:
         if (!value.isString())
@@ -88,19 +109,22 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
             return WrongType(value, QJsonValue::Bool);
         choice.number = value.toBool() ? 1 : 0;
         return QString();
-    case Kind::UsbId:
-        if (!WholeNumber(value, choice.number))
-            return NotWholeNumber(value);
-        if (choice.number < 0 || choice.number > kMaxUsbId)
-            return QStringLiteral("%1 is outside 0 to %2").arg(choice.number).arg(kMaxUsbId);
+    case Kind::UsbId: {
+        const Whole whole = WholeNumber(value, choice.number);
+        if (whole == Whole::No)
+            return NotWholeNumber(value, QStringLiteral("use one from 0 to %1").arg(kMaxUsbId));
+        if (whole == Whole::Huge || choice.number < 0 || choice.number > kMaxUsbId)
+            return QStringLiteral("%1 is outside 0 to %2").arg(JsonText::Scalar(value)).arg(kMaxUsbId);
         return QString();
+    }
     case Kind::UsbText:
         if (!value.isString())
             return WrongType(value, QJsonValue::String);
         choice.text = value.toString();
         choice.given = choice.text;
-        // Any length is what some image may hold; only a change must fit.
-        choice.problem = CheckUsbTextLength(choice.text);
+        // Any length, and even a NUL character, is what some image may hold; only a change
+        // must fit and be text.
+        choice.problem = choice.text.contains(QChar(0)) ? kNul : CheckUsbTextLength(choice.text);
         return CheckUsbCharacters(choice.text);
     case Kind::DirPrefix:
         if (!value.isString())
@@ -108,6 +132,8 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
         // The file's own prefix may hold any four bytes, in any letter case.
         choice.given = value.toString();
         choice.problem = ParseCode(QString(), choice.given, Firmware::kDirPrefixSize, choice.text);
+        if (choice.given.contains(QChar(0)))
+            choice.problem = kNul;
         return QString();
     }
     return QString();
@@ -132,7 +158,96 @@ const FactKey *FindFact(const QString &key)
     return nullptr;
 }
 
-QString ReadObject(const QJsonObject &object, const QString &prefix, const QString &path, Choices &choices)
+// The first key that one object of `data`, which is valid JSON, names twice, as a path such as
+// "usb.product"; empty when there is none. Qt's reader keeps one of the two values silently.
+QString DuplicateKey(const QByteArray &data)
+{
+    struct Level {
+        bool object;
+        QString path;  // of the object or array itself
+        QSet<QString> keys;
+        bool expectKey = true;
+        QString lastKey;  // path of the member whose value comes next
+    };
+    QList<Level> stack;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const char c = data.at(i);
+        if (c == '"') {
+            qsizetype end = i + 1;
+            while (end < data.size() && data.at(end) != '"')
+                end += data.at(end) == '\\' ? 2 : 1;
+            if (!stack.isEmpty() && stack.last().object && stack.last().expectKey) {
+                const QByteArray token = '[' + data.mid(i, end - i + 1) + ']';
+                const QString key = QJsonDocument::fromJson(token).array().at(0).toString();
+                Level &level = stack.last();
+                const QString path = level.path.isEmpty() ? key : level.path + QLatin1Char('.') + key;
+                if (level.keys.contains(key))
+                    return path;
+                level.keys.insert(key);
+                level.expectKey = false;
+                level.lastKey = path;
+            }
+            i = end;
+        } else if (c == '{' || c == '[') {
+            const QString path = stack.isEmpty()       ? QString()
+                                 : stack.last().object ? stack.last().lastKey
+                                                       : stack.last().path;
+            stack.append({c == '{', path, {}, true, {}});
+        } else if ((c == '}' || c == ']') && !stack.isEmpty()) {
+            stack.removeLast();
+        } else if (c == ',' && !stack.isEmpty() && stack.last().object) {
+            stack.last().expectKey = true;
+        }
+    }
+    return QString();
+}
+
+// The bytes of the profile at `path`, a regular file or "-" for standard input, of at most
+// kMaxProfileBytes. Nothing else is even opened for reading: a pipe without a writer would wait
+// for ever, and a device could be read without end.
+QString ReadBytes(const QString &path, const QString &name, QByteArray &data)
+{
+    const QString limit = QStringLiteral("a profile holds at most 1 MiB (%1 bytes)").arg(kMaxProfileBytes);
+    data.resize(kMaxProfileBytes + 1);  // one more tells a profile that is too long
+    qint64 got = 0;
+    if (path == kStandardInput) {
+        if (StandardInputClosed())
+            return name + QStringLiteral(": cannot read the profile: standard input is closed");
+        while (got < data.size()) {
+            const std::size_t n = std::fread(data.data() + got, 1, std::size_t(data.size() - got), stdin);
+            got += qint64(n);
+            if (n == 0)
+                break;
+        }
+        if (std::ferror(stdin)) {
+            return name + QStringLiteral(": cannot read the profile: ") + QString::fromLocal8Bit(std::strerror(errno));
+        }
+    } else {
+        CSourceFile file;
+        if (const std::optional<FileError::Problem> problem = file.Open(path)) {
+            switch (*problem) {
+            case FileError::Problem::IsFolder:
+            case FileError::Problem::NotRegular:
+                return name
+                       + QStringLiteral(": not a regular file; a profile is a regular file, or - for standard input");
+            case FileError::Problem::BadName: return FileError::Describe(*problem, path);
+            default: return name + QStringLiteral(": cannot read the profile: ") + file.ErrorText();
+            }
+        }
+        if (file.Size() > kMaxProfileBytes)
+            return QStringLiteral("%1: %2 bytes; %3").arg(name).arg(file.Size()).arg(limit);
+        got = file.Read(data.data(), data.size());
+        if (got < 0)
+            return name + QStringLiteral(": cannot read the profile: ") + file.ErrorText();
+    }
+    if (got > kMaxProfileBytes)
+        return name + QStringLiteral(": more than 1 MiB; ") + limit;
+    data.resize(got);
+    return QString();
+}
+
+QString ReadObject(const QJsonObject &object, const QString &prefix, const QString &path, Choices &choices,
+                   std::optional<Choice> &string3)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QString key = prefix.isEmpty() ? it.key() : prefix + QLatin1Char('.') + it.key();
@@ -142,7 +257,7 @@ QString ReadObject(const QJsonObject &object, const QString &prefix, const QStri
         if (prefix.isEmpty() && key == QLatin1String("usb")) {
             if (!value.isObject())
                 return origin + QStringLiteral(": ") + WrongType(value, QJsonValue::Object);
-            const QString problem = ReadObject(value.toObject(), key, path, choices);
+            const QString problem = ReadObject(value.toObject(), key, path, choices, string3);
             if (!problem.isEmpty())
                 return problem;
             continue;
@@ -153,6 +268,15 @@ QString ReadObject(const QJsonObject &object, const QString &prefix, const QStri
             if (key == QLatin1String("schema") && value.toDouble() != kSchema)
                 return origin
                        + QStringLiteral(": schema %1 is not supported (only %2)").arg(value.toDouble()).arg(kSchema);
+            if (value.toString().contains(QChar(0))) {
+                // The third string is the file's own and may hold one; no other fact ever does.
+                if (key != QLatin1String("usb.string3"))
+                    return origin + QStringLiteral(": ") + kNul;
+                string3 = Choice{};
+                string3->given = value.toString();
+                string3->origin = origin;
+                string3->problem = kNul;
+            }
             continue;
         }
         std::size_t index = 0;
@@ -172,27 +296,29 @@ QString ReadObject(const QJsonObject &object, const QString &prefix, const QStri
 
 }  // namespace
 
-QString ReadProfile(const QString &path, Choices &choices)
+QString ReadProfile(const QString &path, Choices &choices, std::optional<Choice> &string3)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return path + QStringLiteral(": cannot read the profile: ") + file.errorString();
+    const QString name = path == kStandardInput ? QStringLiteral("standard input") : path;
+    QByteArray data;
+    if (const QString problem = ReadBytes(path, name, data); !problem.isEmpty())
+        return problem;
     QJsonParseError error;
-    const QByteArray data = file.readAll();
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
         const QByteArray upToError = data.left(error.offset);
         const qsizetype line = upToError.count('\n') + 1;
         const qsizetype column = upToError.size() - (upToError.lastIndexOf('\n') + 1) + 1;
         return QStringLiteral("%1: line %2, column %3: malformed JSON: %4")
-            .arg(path)
+            .arg(name)
             .arg(line)
             .arg(column)
             .arg(error.errorString());
     }
     if (!doc.isObject())
-        return path + QStringLiteral(": a profile is one JSON object, as info --json prints it");
-    return ReadObject(doc.object(), QString(), path, choices);
+        return name + QStringLiteral(": a profile is one JSON object, as info --json prints it");
+    if (const QString key = DuplicateKey(data); !key.isEmpty())
+        return name + QStringLiteral(": ") + key + QStringLiteral(": the key appears twice");
+    return ReadObject(doc.object(), QString(), name, choices, string3);
 }
 
 }  // namespace CliSettings

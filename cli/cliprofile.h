@@ -5,9 +5,12 @@
 // Profiles: the settings in the JSON form that info --json prints.
 namespace CliSettings {
 
-// Every key of the profile at `path`. Keys that describe the file rather than a setting
-// (fileKind, version and so on) are checked and otherwise ignored. Returns an empty text on
-// success, else a message that names the file and the key.
-QString ReadProfile(const QString &path, Choices &choices);
+// Every key of the profile at `path`, a regular file of at most 1 MiB or "-" for standard
+// input. Keys that describe the file rather than a setting (fileKind, version and so on) are
+// checked and otherwise ignored. A key named twice, or a NUL character in a text, is refused;
+// only where the text may be what the file itself holds is that left to the comparison with the
+// loaded file: a setting's choice then carries the problem, and so does `string3` for the third
+// USB string. Returns an empty text on success, else a message that names the file and the key.
+QString ReadProfile(const QString &path, Choices &choices, std::optional<Choice> &string3);
 
 }  // namespace CliSettings

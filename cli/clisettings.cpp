@@ -78,7 +78,7 @@ constexpr std::array<SettingDef, kSettingCount> kSettings = {{
      Kind::UsbText, Scope::UsbSlave, nullptr, nullptr, &R::m_strManufacturer, {}, {}, 0},
     {"usb.product", "product", "text", "USB product string (QSOL only).",
      Kind::UsbText, Scope::UsbSlave, nullptr, nullptr, &R::m_strProduct, {}, {}, 0},
-    {"dirPrefix", "dir-prefix", "XXXX", "Target directory prefix: exactly 4 letters or digits (QWEX and QJ4J only).",
+    {"dirPrefix", "dir-prefix", "XXXX", "Target directory prefix: exactly 4 characters A-Z or 0-9 (QWEX and QJ4J only).",
      Kind::DirPrefix, Scope::DirPrefix, nullptr, nullptr, &R::m_strDirPrefix, {}, {}, 0},
 }};
 // clang-format on
@@ -156,9 +156,11 @@ int IndexOfWord(std::span<const char *const> words, const QString &text)
 
 QString ParseCode(const QString &origin, const QString &text, qsizetype length, QString &code)
 {
-    // Letters and digits of ASCII only, the same rule as the wizard's code box.
+    // Letters and digits of ASCII only, the same rule as the wizard's code box: the code
+    // becomes part of the version text, which is ASCII.
     if (!SettingsText::IsCode(text, length)) {
-        const QString problem = QStringLiteral("%1 must be exactly %2 letters or digits").arg(Quote(text)).arg(length);
+        const QString problem =
+            QStringLiteral("%1 must be exactly %2 characters A-Z or 0-9").arg(Quote(text)).arg(length);
         return origin.isEmpty() ? problem : origin + QStringLiteral(": ") + problem;
     }
     code = text.toUpper();

@@ -91,7 +91,7 @@ QString CheckUsbCharacters(const QString &text);
 QString CheckUsbTextLength(const QString &text);
 // The index of `text` in `words`, in any letter case; -1 when it is none of them.
 int IndexOfWord(std::span<const char *const> words, const QString &text);
-// A 3-character version code or 4-character prefix: letters and digits, letters made capitals.
+// A 3-character version code or 4-character prefix: A-Z and 0-9, small letters made capitals.
 // Returns an empty text on success, else a message that starts with `origin` when it is given.
 QString ParseCode(const QString &origin, const QString &text, qsizetype length, QString &code);
 // The firmware types that carry a setting of `scope`.

@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "consoleui.h"
+
 namespace JsonText {
 
 namespace {
@@ -65,9 +67,22 @@ void Append(QString &out, const QJsonValue &value, const QString &path, const QS
 
 QString Scalar(const QJsonValue &value)
 {
-    // Through Qt's writer, which knows JSON's escaping and number rules.
+    // Through Qt's writer, which knows JSON's escaping and number rules. It escapes the
+    // control characters below U+0020 only; DEL, the C1 controls and the characters that
+    // reorder or break lines are escaped here too, so that no text from a file acts on a
+    // terminal. The JSON value is the same.
     const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(wrapped.mid(1, wrapped.size() - 2));
+    const QString text = QString::fromUtf8(wrapped.mid(1, wrapped.size() - 2));
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (IsControlOrLayout(u))
+            out += QStringLiteral("\\u%1").arg(unsigned(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 QString Write(const QJsonValue &value, const QStringList &order)

@@ -5,10 +5,12 @@
 
 #include "brindle_version.h"
 #include "clicommands.h"
+#include "consoleui.h"
 #include "savefile.h"
 
 int main(int argc, char *argv[])
 {
+    GuardStandardStreams();  // before anything opens a file
     SaveFile::IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindle-cli"));

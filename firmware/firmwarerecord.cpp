@@ -9,7 +9,6 @@
 #include <optional>
 
 // Qt
-#include <QFile>
 #include <QFileInfo>
 
 #include "fileerror.h"
@@ -19,6 +18,7 @@
 #include "reflasher.h"
 #include "savefile.h"
 #include "settingstext.h"
+#include "sourcefile.h"
 
 using namespace Firmware;
 
@@ -182,17 +182,13 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     m_strSourceFile = path;
     m_nFileKind = KindRom;
 
-    // Checked before opening: opening a pipe would wait for a writer, and a device is no file.
-    if (const std::optional<FileError::Problem> problem = FileError::ForPath(path))
+    // Opened without waiting and checked on the open file: a pipe, a device or a folder is
+    // refused whatever stood at the name before.
+    CSourceFile file;
+    if (const std::optional<FileError::Problem> problem = file.Open(path))
         return Refuse(FileError::Describe(*problem, path), kCaptionOpenSource);
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int err = FileError::SavedError();
-        return Refuse(FileError::Describe(FileError::ForOpen(path, false, err), path), kCaptionOpenSource);
-    }
 
-    const qint64 size = file.size();
+    const qint64 size = file.Size();
     m_nFileLength = int(std::min<qint64>(size, std::numeric_limits<int>::max()));
     if (size == kBldLength) {
         m_nFileKind = KindBld;
@@ -206,13 +202,13 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     if (!m_pImage)
         return Refuse(QStringLiteral("Low on resources"), kCaptionFileFormat);
 
-    errno = 0;
-    const qint64 got = file.read(reinterpret_cast<char *>(m_pImage.get()), m_nFileLength);
+    const qint64 got = file.Read(reinterpret_cast<char *>(m_pImage.get()), m_nFileLength);
     if (got != m_nFileLength) {
-        const int err = FileError::SavedError();
+        // A file cut short while it was read fails like a failed read.
+        const int err = got < 0 ? file.Error() : 0;
         return Refuse(FileError::Describe(FileError::ForTransfer(err), path), kCaptionOpenSource);
     }
-    file.close();
+    file.Close();
 
     // An upgrade header carries the signature at its start and code type 1, and the image
     // behind it is a ROM image of its own; an image carries it at image offset 0x30 with code

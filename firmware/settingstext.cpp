@@ -150,6 +150,26 @@ quint16 ParseUsbId(const QString &text)
     return quint16(value);
 }
 
+std::optional<int> UsbIdFromText(const QString &text)
+{
+    QStringView digits = QStringView(text).trimmed();
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits = digits.mid(2);
+    const auto isHexDigit = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+    };
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isHexDigit))
+        return std::nullopt;
+    // Leading zeros are allowed; the value is what counts.
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.mid(1);
+    constexpr qsizetype kMaxDigits = 4;
+    if (digits.size() > kMaxDigits)
+        return std::nullopt;
+    return digits.toInt(nullptr, 16);
+}
+
 bool IsCodeChar(QChar c)
 {
     const char16_t u = c.unicode();

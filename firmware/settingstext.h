@@ -1,5 +1,8 @@
 #pragma once
 
+// Std
+#include <optional>
+
 // Qt
 #include <QString>
 #include <QtGlobal>
@@ -67,6 +70,10 @@ QString FormatHex4(int value);
 // A USB ID typed as hexadecimal, read the way the C library's 32-bit base-16 conversion reads
 // it (white space, sign, "0x", digits up to the first other character), then cut to 16 bits.
 quint16 ParseUsbId(const QString &text);
+
+// A USB ID as both programs take it from the user: hexadecimal digits, "0x" in front or not, in
+// either case, from 0 to ffff; blanks before and after it do not count. Nothing for any other text.
+std::optional<int> UsbIdFromText(const QString &text);
 
 // "QHAR" and so on for a firmware type bit; empty for none.
 QString FirmwareTypeWord(int firmwareType);

@@ -3,9 +3,12 @@
 // produces when it is driven the way the wizard drives it.
 
 // Std
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <thread>
 #if defined(__unix__) || defined(__APPLE__)
 #include <sys/resource.h>
 #define BRINDLE_HAVE_RLIMIT 1
@@ -271,6 +274,19 @@ private slots:
     void outputFailures();
     void fileSizeLimit();
     void unencodableName();
+    void sourceSwappedForPipe();
+    void profileSources_data();
+    void profileSources();
+    void profileRefusals_data();
+    void profileRefusals();
+    void fileTextEscaped_data();
+    void fileTextEscaped();
+    void commandLineMessages_data();
+    void commandLineMessages();
+    void blanksAroundValues_data();
+    void blanksAroundValues();
+    void helpScreens_data();
+    void helpScreens();
 
     void init()
     {
@@ -565,7 +581,7 @@ private slots:
             QCOMPARE(now, old);
         }
         if (!force)
-            QCOMPARE(run.err, QStringLiteral("File Exists: out.rom exists; use --force to replace it\n"));
+            QCOMPARE(run.err, QStringLiteral("brindle-cli: file exists: out.rom exists; use --force to replace it\n"));
     }
 
     void dryRun()
@@ -717,96 +733,96 @@ private slots:
         const QByteArray none;
         // The firmware core's refusals, with the wizard's caption and text.
         QTest::newRow("info: missing file") << QStringList{"info", "missing.rom"} << none << 1
-                                            << "Could not open source file: missing.rom was not found.";
+                                            << "brindle-cli: could not open source file: missing.rom was not found.";
         QTest::newRow("info: wrong length") << QStringList{"info", "short.rom"} << none << 1
-                                            << "File Format Error: File not recognised as Norvale Firmware";
+                                            << "brindle-cli: file format error: File not recognised as Norvale Firmware";
         QTest::newRow("info: no signature") << QStringList{"info", "nosig.rom"} << none << 1
-                                            << "Firmware Format Error: File format not supported";
+                                            << "brindle-cli: firmware format error: File format not supported";
         QTest::newRow("info: old version") << QStringList{"info", "old.rom", "--json"} << none << 1
-                                           << "Firmware Version Error: Firmware version 03.54QHARF not supported";
+                                           << "brindle-cli: firmware version error: Firmware version 03.54QHARF not supported";
         QTest::newRow("info: parameters version") << QStringList{"info", "params.rom"} << none << 1
-                                                  << "File Format Error: Parameters version 0x2 not supported";
+                                                  << "brindle-cli: file format error: Parameters version 0x2 not supported";
         QTest::newRow("write: old version") << QStringList{"write", "old.rom", "out.rom", "--code", "ABC"} << none << 1
-                                            << "Firmware Version Error: Firmware version 03.54QHARF not supported";
+                                            << "brindle-cli: firmware version error: Firmware version 03.54QHARF not supported";
         QTest::newRow("write: merged version longer than 16")
             << QStringList{"write", "qlyt1-long.rom", "out.rom", "--code", "XYZ"} << none << 1
-            << "File Format Error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
+            << "brindle-cli: file format error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
         QTest::newRow("write: destination folder missing")
             << QStringList{"write", "qhar.rom", "nowhere/out.rom", "--code", "ABC"} << none << 1
-            << "Could not open destination file: nowhere/out.rom was not found.";
+            << "brindle-cli: could not open destination file: nowhere/out.rom was not found.";
         QTest::newRow("diff: missing file") << QStringList{"diff", "qhar.rom", "missing.rom"} << none << 2
-                                            << "Could not open source file: missing.rom was not found.";
+                                            << "brindle-cli: could not open second file: missing.rom was not found.";
         QTest::newRow("diff: refused file") << QStringList{"diff", "params.rom", "qhar.rom"} << none << 2
-                                            << "File Format Error: Parameters version 0x2 not supported";
+                                            << "brindle-cli: first file params.rom: file format error: Parameters version 0x2 not supported";
 
         // Settings that do not fit the file.
         QTest::newRow("--vid on QHAR") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--vid", "1"} << none << 2
-                                       << "brindle-cli write: --vid: applies only to QSOL firmware, not to QHAR";
+                                       << "brindle-cli: --vid: applies only to QSOL firmware, not to QHAR";
         QTest::newRow("--dir-prefix on QSOL")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--dir-prefix", "ABCD"} << none << 2
-            << "brindle-cli write: --dir-prefix: applies only to QWEX and QJ4J firmware, not to QSOL";
+            << "brindle-cli: --dir-prefix: applies only to QWEX and QJ4J firmware, not to QSOL";
         QTest::newRow("--product without string descriptors")
             << QStringList{"write", "qsol-nostrings.rom", "out.rom", "--code", "ABC", "--product", "X"} << none << 2
-            << "brindle-cli write: --product: this image has no USB string descriptors to hold it";
+            << "brindle-cli: --product: this image has no USB string descriptors to hold it";
         QTest::newRow("--pid without device descriptor")
             << QStringList{"write", "qsol-shortdesc.rom", "out.rom", "--code", "ABC", "--pid", "1"} << none << 2
-            << "brindle-cli write: --pid: this image has no USB device descriptor to hold it (length byte 8)";
+            << "brindle-cli: --pid: this image has no USB device descriptor to hold it (length byte 8)";
         QTest::newRow("USB strings too long together")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--manufacturer", QString(100, 'm'), "--product", QString(21, 'p')}
             << none << 2
-            << "brindle-cli write: --manufacturer, --product: the three USB strings would hold 124 characters together; at most 123 fit";
+            << "brindle-cli: --manufacturer, --product: the three USB strings would hold 124 characters together; at most 123 fit";
 
         // Values out of range.
         QTest::newRow("--baud not in the list")
             << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--baud", "14400"} << none << 2
-            << "brindle-cli write: --baud: 14400 is not one of 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+            << "brindle-cli: --baud: 14400 is not one of 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
                "115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
         QTest::newRow("--baud not a number")
             << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--baud", "fast"} << none << 2
-            << "brindle-cli write: --baud: \"fast\" is not a number; use one of 300, 600, 1200, 2400, 4800, 9600, "
+            << "brindle-cli: --baud: \"fast\" is not a number; use one of 300, 600, 1200, 2400, 4800, 9600, "
                "19200, 38400, 57600, 115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
         QTest::newRow("--data-bits 9") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--data-bits", "9"} << none << 2
-                                       << "brindle-cli write: --data-bits: 9 is not one of 7, 8";
+                                       << "brindle-cli: --data-bits: 9 is not one of 7, 8";
         QTest::newRow("--stop-bits 0") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--stop-bits", "0"} << none << 2
-                                       << "brindle-cli write: --stop-bits: 0 is not one of 1, 2";
+                                       << "brindle-cli: --stop-bits: 0 is not one of 1, 2";
         QTest::newRow("--parity mark") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--parity", "mark"} << none << 2
-                                       << "brindle-cli write: --parity: \"mark\" is not one of none, odd, even";
+                                       << "brindle-cli: --parity: \"mark\" is not one of none, odd, even";
         QTest::newRow("--flow unknown") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--flow", "unknown"} << none << 2
-                                        << "brindle-cli write: --flow: \"unknown\" is not one of none, cts-rts, dtr-dsr, xon-xoff";
+                                        << "brindle-cli: --flow: \"unknown\" is not one of none, cts-rts, dtr-dsr, xon-xoff";
         QTest::newRow("--led-flash yes") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--led-flash", "yes"} << none << 2
-                                         << "brindle-cli write: --led-flash: \"yes\" is not one of on, off";
+                                         << "brindle-cli: --led-flash: \"yes\" is not one of on, off";
         QTest::newRow("--vid five digits")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--vid", "12345"} << none << 2
-            << "brindle-cli write: --vid: \"12345\" is not a hexadecimal number from 0 to ffff";
+            << "brindle-cli: --vid: 12345 is outside 0 to ffff";
         QTest::newRow("--pid not hexadecimal")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--pid", "0xG1"} << none << 2
-            << "brindle-cli write: --pid: \"0xG1\" is not a hexadecimal number from 0 to ffff";
+            << "brindle-cli: --pid: \"0xG1\" is not a hexadecimal number from 0 to ffff";
         QTest::newRow("--manufacturer beyond Latin-1")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--manufacturer", QStringLiteral("\u20acuro")} << none << 2
-            << QStringLiteral("brindle-cli write: --manufacturer: the character \u20ac (U+20ac) cannot be stored: the firmware "
+            << QStringLiteral("brindle-cli: --manufacturer: the character \u20ac (U+20ac) cannot be stored: the firmware "
                               "keeps one byte per character (Latin-1)");
         QTest::newRow("--dir-prefix too short")
             << QStringList{"write", "qwex.bld", "out.rom", "--code", "ABC", "--dir-prefix", "AB1"} << none << 2
-            << "brindle-cli write: --dir-prefix: \"AB1\" must be exactly 4 letters or digits";
+            << "brindle-cli: --dir-prefix: \"AB1\" must be exactly 4 characters A-Z or 0-9";
         QTest::newRow("--code missing") << QStringList{"write", "qhar.rom", "out.rom"} << none << 2
-                                        << "brindle-cli write: --code is required: exactly 3 letters or digits";
+                                        << "brindle-cli: --code is required: exactly 3 characters A-Z or 0-9; see 'brindle-cli write --help'";
         QTest::newRow("--code too long") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABCD"} << none << 2
-                                         << "brindle-cli write: --code: \"ABCD\" must be exactly 3 letters or digits";
+                                         << "brindle-cli: --code: \"ABCD\" must be exactly 3 characters A-Z or 0-9";
         QTest::newRow("--code with a dash") << QStringList{"write", "qhar.rom", "out.rom", "--code", "A-C"} << none << 2
-                                            << "brindle-cli write: --code: \"A-C\" must be exactly 3 letters or digits";
+                                            << "brindle-cli: --code: \"A-C\" must be exactly 3 characters A-Z or 0-9";
 
         // The command line itself.
         QTest::newRow("unknown option") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--bogus"} << none << 2
-                                        << "brindle-cli write: Unknown option 'bogus'.";
+                                        << "brindle-cli: unknown option '--bogus'; see 'brindle-cli write --help'";
         QTest::newRow("missing target") << QStringList{"write", "qhar.rom", "--code", "ABC"} << none << 2
-                                        << "brindle-cli write: missing arguments";
+                                        << "brindle-cli: missing arguments; see 'brindle-cli write --help'";
         QTest::newRow("extra argument") << QStringList{"info", "qhar.rom", "more"} << none << 2
-                                        << "brindle-cli info: unexpected argument 'more'";
+                                        << "brindle-cli: unexpected argument 'more'; see 'brindle-cli info --help'";
         QTest::newRow("unknown command") << QStringList{"frob"} << none << 2
-                                         << "brindle-cli: unknown command 'frob': use info, write or diff";
-        QTest::newRow("no command") << QStringList{} << none << 2 << "brindle-cli: no command given: use info, write or diff";
+                                         << "brindle-cli: unknown command 'frob': use info, write or diff; see 'brindle-cli --help'";
+        QTest::newRow("no command") << QStringList{} << none << 2 << "brindle-cli: no command given: use info, write or diff; see 'brindle-cli --help'";
         QTest::newRow("diff: unknown option") << QStringList{"diff", "qhar.rom", "qhar.rom", "--force"} << none << 2
-                                              << "brindle-cli diff: Unknown option 'force'.";
+                                              << "brindle-cli: unknown option '--force'; see 'brindle-cli diff --help'";
 
         // Profiles.
         const QStringList withProfile{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "p.json"};
@@ -815,35 +831,35 @@ private slots:
         QVERIFY(!missing.open(QIODevice::ReadOnly));
         QTest::newRow("profile missing")
             << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "none.json"} << none << 2
-            << "brindle-cli write: none.json: cannot read the profile: " + missing.errorString();
+            << "brindle-cli: none.json: cannot read the profile: " + missing.errorString();
         QTest::newRow("profile malformed") << withProfile << QByteArray("{\n  \"baudRate\": 9600\n  \"parity\": \"odd\"\n}") << 2
-                                           << "brindle-cli write: p.json: line 3, column 4: malformed JSON: unterminated object";
+                                           << "brindle-cli: p.json: line 3, column 4: malformed JSON: unterminated object";
         QTest::newRow("profile not an object") << withProfile << QByteArray("[1, 2]") << 2
-                                               << "brindle-cli write: p.json: a profile is one JSON object, as info --json prints it";
+                                               << "brindle-cli: p.json: a profile is one JSON object, as info --json prints it";
         QTest::newRow("profile unknown key") << withProfile << QByteArray("{\"speed\": 9600}") << 2
-                                             << "brindle-cli write: p.json: speed: unknown key";
+                                             << "brindle-cli: p.json: speed: unknown key";
         QTest::newRow("profile number as text") << withProfile << QByteArray("{\"baudRate\": \"9600\"}") << 2
-                                                << "brindle-cli write: p.json: baudRate: expected a number, found a string";
+                                                << "brindle-cli: p.json: baudRate: expected a number, found a string";
         QTest::newRow("profile flag as word") << withProfile << QByteArray("{\"prompt\": \"show\"}") << 2
-                                              << "brindle-cli write: p.json: prompt: expected true or false, found a string";
+                                              << "brindle-cli: p.json: prompt: expected true or false, found a string";
         QTest::newRow("profile fraction") << withProfile << QByteArray("{\"dataBits\": 7.5}") << 2
-                                          << "brindle-cli write: p.json: dataBits: 7.5 is not a whole number";
+                                          << "brindle-cli: p.json: dataBits: 7.5 is not a whole number; use one of 7, 8";
         QTest::newRow("profile usb not an object") << withProfile << QByteArray("{\"usb\": 1}") << 2
-                                                   << "brindle-cli write: p.json: usb: expected an object, found a number";
+                                                   << "brindle-cli: p.json: usb: expected an object, found a number";
         QTest::newRow("profile fact of the wrong type") << withProfile << QByteArray("{\"version\": 364}") << 2
-                                                        << "brindle-cli write: p.json: version: expected a string, found a number";
+                                                        << "brindle-cli: p.json: version: expected a string, found a number";
         QTest::newRow("profile schema 2") << withProfile << QByteArray("{\"schema\": 2}") << 2
-                                          << "brindle-cli write: p.json: schema: schema 2 is not supported (only 1)";
+                                          << "brindle-cli: p.json: schema: schema 2 is not supported (only 1)";
         QTest::newRow("profile USB on QHAR") << withProfile << QByteArray("{\"usb\": {\"vendorId\": 1}}") << 2
-                                             << "brindle-cli write: p.json: usb.vendorId: applies only to QSOL firmware, not to QHAR";
+                                             << "brindle-cli: p.json: usb.vendorId: applies only to QSOL firmware, not to QHAR";
         QTest::newRow("profile vendor ID out of range")
             << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--settings", "p.json"}
             << QByteArray("{\"usb\": {\"vendorId\": 65536}}") << 2
-            << "brindle-cli write: p.json: usb.vendorId: 65536 is outside 0 to 65535";
+            << "brindle-cli: p.json: usb.vendorId: 65536 is outside 0 to 65535";
         QTest::newRow("profile prefix too long")
             << QStringList{"write", "qwex.bld", "out.rom", "--code", "ABC", "--settings", "p.json"}
             << QByteArray("{\"dirPrefix\": \"ABCDE\"}") << 2
-            << "brindle-cli write: p.json: dirPrefix: \"ABCDE\" must be exactly 4 letters or digits";
+            << "brindle-cli: p.json: dirPrefix: \"ABCDE\" must be exactly 4 characters A-Z or 0-9";
     }
     // clang-format on
 
@@ -868,10 +884,15 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("mentions");
 
-        QTest::newRow("--version") << QStringList{"--version"} << QStringList{"brindle-cli " BRINDLE_VERSION_STRING "\n"};
-        QTest::newRow("--help") << QStringList{"--help"} << QStringList{"info FILE", "write SOURCE TARGET", "diff A B"};
+        QTest::newRow("--version")
+            << QStringList{"--version"}
+            << QStringList{"brindle-cli " BRINDLE_VERSION_STRING ", part of Brindle: Norvale Firmware Customiser V" BRINDLE_DISPLAY_VERSION "\n"};
+        QTest::newRow("-v after a command")
+            << QStringList{"info", "-v"}
+            << QStringList{"brindle-cli " BRINDLE_VERSION_STRING ", part of Brindle: Norvale Firmware Customiser V" BRINDLE_DISPLAY_VERSION "\n"};
+        QTest::newRow("--help") << QStringList{"--help"} << QStringList{"info FILE", "write SOURCE TARGET", "diff A B", "help [COMMAND]"};
         QTest::newRow("info --help") << QStringList{"info", "--help"} << QStringList{"--json", "file"};
-        QTest::newRow("diff --help") << QStringList{"diff", "-h"} << QStringList{"--json", "Exit code 0"};
+        QTest::newRow("diff --help") << QStringList{"diff", "-h"} << QStringList{"--json", "Exit codes:\n  0  the files are the same\n  1  the files differ\n"};
         QTest::newRow("write --help")
             << QStringList{"write", "--help"}
             << QStringList{"--code <XYZ>", "--settings <profile.json>", "--force", "--dry-run", "--baud <rate>",
@@ -906,10 +927,10 @@ void TestCli::notRegularFiles_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("err");       // %1 is the special file's path
 
-    const QString sourceFolder = QStringLiteral("Could not open source file: %1 is a folder, not a firmware file.");
-    const QString sourceSpecial = QStringLiteral("Could not open source file: %1 is not a regular file.");
-    const QString targetFolder = QStringLiteral("Could not open destination file: %1 is a folder, not a firmware file.");
-    const QString targetSpecial = QStringLiteral("Could not open destination file: %1 is not a regular file.");
+    const QString sourceFolder = QStringLiteral("brindle-cli: could not open source file: %1 is a folder, not a firmware file.");
+    const QString sourceSpecial = QStringLiteral("brindle-cli: could not open source file: %1 is not a regular file.");
+    const QString targetFolder = QStringLiteral("brindle-cli: could not open destination file: %1 is a folder, not a firmware file.");
+    const QString targetSpecial = QStringLiteral("brindle-cli: could not open destination file: %1 is not a regular file.");
     QTest::newRow("info: folder") << QStringList{"info", "@"} << "folder" << 1 << sourceFolder;
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
     QTest::newRow("info: named pipe") << QStringList{"info", "@"} << "fifo" << 1 << sourceSpecial;
@@ -920,7 +941,8 @@ void TestCli::notRegularFiles_data()
                                                  << sourceSpecial;
     QTest::newRow("write --settings: named pipe as source")
         << QStringList{"write", "@", "out.rom", "--code", "ABC", "--settings", "p.json"} << "fifo" << 1 << sourceSpecial;
-    QTest::newRow("diff: named pipe") << QStringList{"diff", "qhar.rom", "@"} << "fifo" << 2 << sourceSpecial;
+    QTest::newRow("diff: named pipe") << QStringList{"diff", "qhar.rom", "@"} << "fifo" << 2
+                                      << "brindle-cli: could not open second file: %1 is not a regular file.";
     for (const char *force : {"", "--force", "--dry-run"}) {
         QStringList write{"write", "qhar.rom", "@", "--code", "ABC"};
         if (*force)
@@ -990,7 +1012,7 @@ void TestCli::concurrentWritesNeverReplace()
         QVERIFY2(winners == 1, qPrintable(QStringLiteral("round %1: %2 runs succeeded").arg(round).arg(winners)));
         const CliRun &loser = runs[0].exitCode == 0 ? runs[1] : runs[0];
         QCOMPARE(loser.exitCode, 1);
-        QCOMPARE(loser.err, QStringLiteral("File Exists: race.rom exists; use --force to replace it\n"));
+        QCOMPARE(loser.err, QStringLiteral("brindle-cli: file exists: race.rom exists; use --force to replace it\n"));
         QCOMPARE(ImageBuilder::ReadFile(Path("race.rom")), runs[0].exitCode == 0 ? a : b);
         QCOMPARE(Entries(m_dir->path()), (QStringList{"a.rom", "b.rom", "qhar.rom", "race.rom"}));
         QVERIFY(QFile::remove(Path("race.rom")));
@@ -1010,29 +1032,29 @@ void TestCli::dryRunMatchesRun_data()
     const QStringList code{"--code", "XYZ"};
     QTest::newRow("new file") << "qhar.rom" << "out.rom" << "" << code << 0 << "";
     QTest::newRow("existing file") << "qhar.rom" << "out.rom" << "file" << code << 1
-                                   << "File Exists: out.rom exists; use --force to replace it";
+                                   << "brindle-cli: file exists: out.rom exists; use --force to replace it";
     QTest::newRow("existing file, --force") << "qhar.rom" << "out.rom" << "file" << (code + QStringList{"--force"}) << 0 << "";
     QTest::newRow("folder missing") << "qhar.rom" << "nowhere/out.rom" << "" << code << 1
-                                    << "Could not open destination file: nowhere/out.rom was not found.";
+                                    << "brindle-cli: could not open destination file: nowhere/out.rom was not found.";
     QTest::newRow("folder as target") << "qhar.rom" << "out.rom" << "folder" << (code + QStringList{"--force"}) << 1
-                                      << "Could not open destination file: out.rom is a folder, not a firmware file.";
+                                      << "brindle-cli: could not open destination file: out.rom is a folder, not a firmware file.";
 #ifndef Q_OS_WIN
     // Windows ignores a folder's read-only attribute.
     QTest::newRow("read-only folder") << "qhar.rom" << "ro/out.rom" << "read-only folder" << code << 1
-                                      << "Could not open destination file: Access to ro/out.rom was denied.";
+                                      << "brindle-cli: could not open destination file: Access to ro/out.rom was denied.";
 #endif
     QTest::newRow("version text past 16 characters") << "qlyt1-long.rom" << "out.rom" << "" << code << 1
-        << "File Format Error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
+        << "brindle-cli: file format error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
     QTest::newRow("USB strings past 123 characters")
         << "qsol.quf" << "out.quf" << "" << (code + QStringList{"--product", QString(124, 'p')}) << 2
-        << "brindle-cli write: --product: 124 characters; the three USB strings hold at most 123 together";
+        << "brindle-cli: --product: 124 characters; the three USB strings hold at most 123 together";
     QTest::newRow("USB strings past 123 characters together")
         << "qsol.quf" << "out.quf" << "" << (code + QStringList{"--manufacturer", QString(60, 'm'), "--product", QString(61, 'p')})
-        << 2 << "brindle-cli write: --manufacturer, --product: the three USB strings would hold 124 characters together; "
+        << 2 << "brindle-cli: --manufacturer, --product: the three USB strings would hold 124 characters together; "
                 "at most 123 fit";
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
     QTest::newRow("named pipe as target") << "qhar.rom" << "out.rom" << "fifo" << (code + QStringList{"--force"}) << 1
-                                          << "Could not open destination file: out.rom is not a regular file.";
+                                          << "brindle-cli: could not open destination file: out.rom is not a regular file.";
 #endif
 }
 // clang-format on
@@ -1172,29 +1194,53 @@ void TestCli::profileOfAnyFileRoundTrips()
 void TestCli::outputFailures_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("command");
-    QTest::newRow("info") << QStringList{"info", "qhar.rom"} << "info";
-    QTest::newRow("info --json") << QStringList{"info", "qhar.rom", "--json"} << "info";
-    QTest::newRow("diff") << QStringList{"diff", "qhar.rom", "qhar-set.rom"} << "diff";
-    QTest::newRow("diff --json") << QStringList{"diff", "qhar.rom", "qhar.rom", "--json"} << "diff";
-    QTest::newRow("write") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC"} << "write";
-    QTest::newRow("write --dry-run") << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--dry-run"} << "write";
+    QTest::addColumn<QString>("output");  // a full device, or closed before the program starts
+    const QList<QPair<const char *, QStringList>> commands{
+        {"info", {"info", "qhar.rom"}},
+        {"info --json", {"info", "qhar.rom", "--json"}},
+        {"diff", {"diff", "qhar.rom", "qhar-set.rom"}},
+        {"diff --json", {"diff", "qhar.rom", "qhar.rom", "--json"}},
+        {"write", {"write", "qhar.rom", "out.rom", "--code", "ABC"}},
+        {"write --dry-run", {"write", "qhar.rom", "out.rom", "--code", "ABC", "--dry-run"}},
+        {"--help", {"--help"}},
+        {"--version", {"--version"}},
+        {"help write", {"help", "write"}},
+        {"diff --help", {"diff", "--help"}},
+        {"info --version", {"info", "--version"}},
+    };
+    for (const auto &[name, args] : commands) {
+        QTest::addRow("%s, full", name) << args << "full";
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+        QTest::addRow("%s, closed", name) << args << "closed";
+#endif
+    }
 }
 // clang-format on
 
 // Output that cannot be written is an error: a script must not take nothing for a result.
 void TestCli::outputFailures()
 {
-    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
-        QSKIP("No /dev/full on this system");
     QFETCH(QStringList, args);
-    QFETCH(QString, command);
+    QFETCH(QString, output);
+    if (output == QLatin1String("full") && !QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("No /dev/full on this system");
     PrepareFixtures(args);
-    const CliRun run =
-        RunIn(m_dir->path(), args, [](QProcess &p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); });
+    const CliRun run = RunIn(m_dir->path(), args, [&output](QProcess &p) {
+        if (output == QLatin1String("full"))
+            p.setStandardOutputFile(QStringLiteral("/dev/full"));
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+        else
+            p.setChildProcessModifier([] { ::close(1); });
+#endif
+    });
     QCOMPARE(run.exitCode, 2);
-    QCOMPARE(run.err, QStringLiteral("brindle-cli %1: cannot write to standard output: %2\n")
-                          .arg(command, QString::fromLocal8Bit(std::strerror(ENOSPC))));
+    QCOMPARE(run.err, output == QLatin1String("full")
+                          ? QStringLiteral("brindle-cli: cannot write to standard output: %1\n")
+                                .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)))
+                          : QStringLiteral("brindle-cli: standard output is closed\n"));
+    // Nothing meant for standard output went into the file written while it was closed.
+    if (QFileInfo::exists(Path("out.rom")))
+        QCOMPARE(ImageBuilder::ReadFile(Path("out.rom")).size(), kRomLength);
 }
 
 // Over a file-size limit the write fails like a full disk, with the message and exit code of
@@ -1214,9 +1260,10 @@ void TestCli::fileSizeLimit()
             ::setrlimit(RLIMIT_FSIZE, &limit);
         });
     });
-    QVERIFY_CLI_REFUSED(run, run.err,
-                        QStringLiteral("Could not write destination file: Disk full while accessing out.rom.\n"), 1,
-                        before);
+    QVERIFY_CLI_REFUSED(
+        run, run.err,
+        QStringLiteral("brindle-cli: could not write destination file: Disk full while accessing out.rom.\n"), 1,
+        before);
 #endif
 }
 
@@ -1238,11 +1285,450 @@ void TestCli::unencodableName()
         p.setArguments({QStringLiteral("-c"), script, QStringLiteral(BRINDLE_CLI_PATH)});
     });
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.startsWith(QStringLiteral("Could not open destination file: caf")), qPrintable(run.err));
+    QVERIFY2(run.err.startsWith(QStringLiteral("brindle-cli: could not open destination file: caf")),
+             qPrintable(run.err));
     QVERIFY2(run.err.endsWith(QStringLiteral(".rom has characters that this system cannot use in a file name.\n")),
              qPrintable(run.err));
     QCOMPARE(Entries(m_dir->path()), before);
 #endif
+}
+
+// ---- opening, profiles, file text and the command line's own messages ----------------
+
+// A pipe put under the name at any moment, even after every look at the name, is refused at
+// once: the file is opened without waiting and its type checked on the open file.
+void TestCli::sourceSwappedForPipe()
+{
+#ifndef BRINDLE_HAVE_SPECIAL_FILES
+    QSKIP("No named pipes on this platform");
+#else
+    PrepareFixtures({"qhar.rom"});
+    const QByteArray name = QFile::encodeName(Path("swap.rom"));
+    const QByteArray file = QFile::encodeName(Path("file.tmp"));
+    const QByteArray pipe = QFile::encodeName(Path("pipe.tmp"));
+    QVERIFY(QFile::copy(Path("qhar.rom"), Path("swap.rom")));
+    QVERIFY(SpecialFiles::MakeFifo(Path("pipe.tmp")));
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+        while (!stop) {
+            std::rename(name.constData(), file.constData());
+            std::rename(pipe.constData(), name.constData());
+            std::rename(name.constData(), pipe.constData());
+            std::rename(file.constData(), name.constData());
+        }
+    });
+    const auto join = qScopeGuard([&] {
+        stop = true;
+        swapper.join();
+    });
+
+    constexpr int kRuns = 40;
+    QSet<QString> outcomes;
+    for (int i = 0; i < kRuns; ++i) {
+        const CliRun run = Run({"info", "swap.rom"});  // one that waits is killed and fails here
+        if (run.exitCode == 0) {
+            QVERIFY2(run.out.startsWith(QStringLiteral("Firmware Settings\n")), qPrintable(run.out));
+            outcomes << QStringLiteral("read");
+            continue;
+        }
+        QCOMPARE(run.exitCode, 1);
+        const QStringList refusals{"brindle-cli: could not open source file: swap.rom is not a regular file.\n",
+                                   "brindle-cli: could not open source file: swap.rom was not found.\n"};
+        QVERIFY2(refusals.contains(run.err), qPrintable(run.err));
+        outcomes << run.err;
+    }
+    qInfo("%lld kinds of outcome in %d runs", qlonglong(outcomes.size()), kRuns);
+#endif
+}
+
+// clang-format off
+void TestCli::profileSources_data()
+{
+    QTest::addColumn<QString>("source");  // what --settings names, set up by the test
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");     // %1 is the profile's path
+
+    const QString notRegular = QStringLiteral("brindle-cli: %1: not a regular file; a profile is a regular file, or - for standard input\n");
+    const QString limit = QStringLiteral("a profile holds at most 1 MiB (1048576 bytes)\n");
+    QTest::newRow("folder") << "folder" << 2 << notRegular;
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QTest::newRow("named pipe without a writer") << "fifo" << 2 << notRegular;
+    QTest::newRow("endless device") << "/dev/zero" << 2 << notRegular;
+#endif
+    QTest::newRow("sparse file of 1 GiB") << "sparse" << 2 << "brindle-cli: %1: 1073741824 bytes; " + limit;
+    QTest::newRow("one byte over 1 MiB") << "long" << 2 << "brindle-cli: %1: 1048577 bytes; " + limit;
+    QTest::newRow("exactly 1 MiB") << "exact" << 0 << "";
+    QTest::newRow("standard input") << "stdin" << 0 << "";
+    QTest::newRow("standard input over 1 MiB") << "stdin long" << 2 << "brindle-cli: standard input: more than 1 MiB; " + limit;
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QTest::newRow("standard input closed") << "stdin closed" << 2
+        << "brindle-cli: standard input: cannot read the profile: standard input is closed\n";
+#endif
+}
+// clang-format on
+
+// A profile is read only from a regular file of at most 1 MiB or from standard input, and in
+// bounded memory: nothing else is read from at all, so nothing can keep the program waiting.
+void TestCli::profileSources()
+{
+    QFETCH(QString, source);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    PrepareFixtures({"qhar.rom"});
+    const QByteArray profile = "{\"baudRate\": 19200}";
+    const auto padded = [&profile](qint64 size) { return profile + QByteArray(size - profile.size(), ' '); };
+    constexpr qint64 kMiB = 1024 * 1024;
+
+    QString path = Path("p.json");
+    QString input;  // a file for standard input
+    if (source == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+    } else if (source == QLatin1String("fifo")) {
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+        QVERIFY(SpecialFiles::MakeFifo(path));
+#endif
+    } else if (source.startsWith(QLatin1Char('/'))) {
+        path = source;
+    } else if (source == QLatin1String("sparse")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(1024 * kMiB));
+    } else if (source == QLatin1String("long") || source == QLatin1String("exact")) {
+        QVERIFY(ImageBuilder::WriteFile(path, padded(source == QLatin1String("long") ? kMiB + 1 : kMiB)));
+    } else if (source.startsWith(QLatin1String("stdin"))) {
+        path = QStringLiteral("-");
+        input = Path("input.json");
+        QVERIFY(ImageBuilder::WriteFile(input, source == QLatin1String("stdin long") ? padded(kMiB + 1) : profile));
+    }
+
+    const QStringList args{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", path, "--dry-run"};
+    const CliRun run = RunIn(m_dir->path(), args, [&](QProcess &p) {
+        if (!input.isEmpty())
+            p.setStandardInputFile(input);
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+        if (source == QLatin1String("stdin closed"))
+            p.setChildProcessModifier([] { ::close(0); });
+#endif
+    });
+    QCOMPARE(run.err, err.arg(path));
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode == 0)
+        QVERIFY2(run.out.contains(QStringLiteral("\nbaudRate: 9600 -> 19200\n")), qPrintable(run.out));
+}
+
+// clang-format off
+void TestCli::profileRefusals_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<QByteArray>("profile");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");  // standard error, without its line break
+
+    using K = ImageBuilder::Kind;
+    const QByteArray qhar = ImageBuilder(K::Rom).build();
+    const QByteArray qsol = ImageBuilder(K::Rom, "03.64QSOLF").setStrings({"Norvale", "Widget", "SN1"}).build();
+    const QByteArray qwex = ImageBuilder(K::Rom, "03.64QWEXF").build();
+    const QByteArray nulStrings =
+        ImageBuilder(K::Rom, "03.64QSOLF").setStrings({"Norvale", QByteArray("Wid\0get", 7), QByteArray("S\0N", 3)}).build();
+    const QString rates = QStringLiteral("300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, "
+                                         "921600, 1000000, 1500000, 2000000, 3000000");
+
+    // A key named twice: Qt's reader would keep one of the two values without a word.
+    QTest::newRow("key twice") << qhar << QByteArray(R"({"baudRate": 9600, "baudRate": 19200})") << 2
+                               << "brindle-cli: p.json: baudRate: the key appears twice";
+    QTest::newRow("key twice, once escaped") << qhar << QByteArray(R"({"baudRate": 9600, "baud\u0052ate": 19200})") << 2
+                                             << "brindle-cli: p.json: baudRate: the key appears twice";
+    QTest::newRow("nested key twice") << qsol << QByteArray(R"({"usb": {"product": "A", "vendorId": 1, "product": "B"}})") << 2
+                                      << "brindle-cli: p.json: usb.product: the key appears twice";
+    QTest::newRow("a value that names a key is no key")
+        << qsol << QByteArray(R"({"usb": {"manufacturer": "product", "product": "manufacturer"}, "parity": "odd"})") << 0 << "";
+
+    // A NUL character in a text: refused, unless the file holds exactly that text.
+    QTest::newRow("NUL in a USB string") << qsol << QByteArray(R"({"usb": {"product": "Wid\u0000get"}})") << 2
+                                         << "brindle-cli: p.json: usb.product: the text holds a NUL character (\\u0000)";
+    QTest::newRow("NUL in the prefix") << qwex << QByteArray(R"({"dirPrefix": "SN\u0000P"})") << 2
+                                       << "brindle-cli: p.json: dirPrefix: the text holds a NUL character (\\u0000)";
+    QTest::newRow("NUL in the version") << qhar << QByteArray(R"({"version": "03.64\u0000QHARF"})") << 2
+                                        << "brindle-cli: p.json: version: the text holds a NUL character (\\u0000)";
+    QTest::newRow("NUL in the third string") << qsol << QByteArray(R"({"usb": {"string3": "S\u0000N"}})") << 2
+                                             << "brindle-cli: p.json: usb.string3: the text holds a NUL character (\\u0000)";
+    QTest::newRow("NUL texts the file holds")
+        << nulStrings << QByteArray(R"({"usb": {"product": "Wid\u0000get", "string3": "S\u0000N"}, "baudRate": 19200})")
+        << 0 << "";
+
+    // Numbers out of range name the range.
+    QTest::newRow("baud rate beyond int") << qhar << QByteArray(R"({"baudRate": 3000000000})") << 2
+                                          << "brindle-cli: p.json: baudRate: 3000000000 is not one of " + rates;
+    QTest::newRow("data bits as a fraction") << qhar << QByteArray(R"({"dataBits": 7.5})") << 2
+                                             << "brindle-cli: p.json: dataBits: 7.5 is not a whole number; use one of 7, 8";
+    QTest::newRow("vendor ID beyond int") << qsol << QByteArray(R"({"usb": {"vendorId": 3000000000}})") << 2
+                                          << "brindle-cli: p.json: usb.vendorId: 3000000000 is outside 0 to 65535";
+    QTest::newRow("vendor ID negative") << qsol << QByteArray(R"({"usb": {"vendorId": -1}})") << 2
+                                        << "brindle-cli: p.json: usb.vendorId: -1 is outside 0 to 65535";
+    QTest::newRow("vendor ID as a fraction") << qsol << QByteArray(R"({"usb": {"vendorId": 1.5}})") << 2
+                                             << "brindle-cli: p.json: usb.vendorId: 1.5 is not a whole number; use one from 0 to 65535";
+
+    // A key's name is text from the file too.
+    QTest::newRow("key with a control character") << qhar << QByteArray(R"({"ba\u001bud": 1})") << 2
+                                                  << "brindle-cli: p.json: ba\\x1Bud: unknown key";
+}
+// clang-format on
+
+void TestCli::profileRefusals()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(QByteArray, profile);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QVERIFY(ImageBuilder::WriteFile(Path("x.rom"), image));
+    QVERIFY(ImageBuilder::WriteFile(Path("p.json"), profile));
+    const CliRun run = Run({"write", "x.rom", "out.rom", "--code", "ABC", "--settings", "p.json", "--dry-run"});
+    QCOMPARE(run.err, err.isEmpty() ? err : err + QLatin1Char('\n'));
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out.isEmpty(), exitCode != 0);
+}
+
+// clang-format off
+void TestCli::fileTextEscaped_data()
+{
+    QTest::addColumn<QByteArray>("image");  // written as x.rom
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("shown");  // lines of standard output or error, as shown
+
+    using K = ImageBuilder::Kind;
+    // ESC, BEL, CR and markup in the version text; a clipboard-setting escape, markup, a C1
+    // control and a line break in the USB strings.
+    const QByteArray hostile = ImageBuilder(K::Rom, "03.64\x1b\x07\r<b>QSOLF")
+                                   .setStrings({"\x1b]52;c;SGk=\x07", "<h1>BIG\r", "\x9b" "2J\nX"})
+                                   .build();
+    QTest::newRow("info") << hostile << QStringList{"info", "x.rom"} << 0
+        << QStringList{"Firmware Version: 03.64\\x1B\\x07\\x0D<b>", "Manufacturer String: \\x1B]52;c;SGk=\\x07",
+                       "Product String: <h1>BIG\\x0D", "String 3: \\x9B2J\\x0AX"};
+    QTest::newRow("info --json") << hostile << QStringList{"info", "x.rom", "--json"} << 0
+        << QStringList{"  \"version\": \"03.64\\u001b\\u0007\\r<b>QSOLF\",", "    \"manufacturer\": \"\\u001b]52;c;SGk=\\u0007\",",
+                       "    \"product\": \"<h1>BIG\\r\",", "    \"string3\": \"\\u009b2J\\nX\""};
+    QTest::newRow("diff") << hostile << QStringList{"diff", "x.rom", "qsol.quf"} << 1
+        << QStringList{"version: \"03.64\\u001b\\u0007\\r<b>QSOLF\" -> \"03.64QSOLF\"",
+                       "usb.manufacturer: \"\\u001b]52;c;SGk=\\u0007\" -> \"Norvale\"",
+                       "usb.string3: \"\\u009b2J\\nX\" -> \"SN1\""};
+    QTest::newRow("dry run") << ImageBuilder(K::Rom, "03.64\x1b\x07QSOLF").setStrings({"A", "B", "\x1b[2J"}).build()
+        << QStringList{"write", "x.rom", "out.rom", "--code", "ABC", "--dry-run"} << 0
+        << QStringList{"Firmware Version: 03.64\\x1B\\x07-ABC",
+                       "version: \"03.64\\u001b\\u0007QSOLF\" -> \"03.64\\u001b\\u0007-ABCQSOLF\""};
+    QTest::newRow("write") << ImageBuilder(K::Rom, "03.64\x1b\x07QSOLF").build()
+        << QStringList{"write", "x.rom", "out.rom", "--code", "ABC"} << 0
+        << QStringList{"Firmware Version 03.64\\x1B\\x07-ABCQSOLF"};
+    QTest::newRow("refused version") << ImageBuilder(K::Rom, "03.54\x1b[2J\x07QHARF").build()
+        << QStringList{"info", "x.rom"} << 1
+        << QStringList{"brindle-cli: firmware version error: Firmware version 03.54\\x1B[2J\\x07QHARF not supported"};
+    QTest::newRow("version too long after the code") << hostile
+        << QStringList{"write", "x.rom", "out.rom", "--code", "ABC"} << 1
+        << QStringList{"brindle-cli: file format error: Firmware version 03.64\\x1B\\x07\\x0D<b>-ABCQSOLF too long: "
+                       "at most 16 characters fit"};
+    QTest::newRow("prefix") << ImageBuilder(K::Bld, "03.64QWEXF").setDirPrefix("\x1b[2J").build()
+        << QStringList{"info", "x.rom"} << 0 << QStringList{"Target Directory Prefix: \\x1B[2J"};
+    QTest::newRow("option value") << ImageBuilder(K::Rom).build()
+        << QStringList{"write", "x.rom", "out.rom", "--code", "ABC", "--parity", "\x1b[31m\u202e"} << 2
+        << QStringList{"brindle-cli: --parity: \"\\x1B[31m\\u202E\" is not one of none, odd, even"};
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    // Names given by the user, which Windows does not allow to hold control characters.
+    QTest::newRow("target name") << ImageBuilder(K::Rom).build()
+        << QStringList{"write", "x.rom", "out\x1b[2J\r.rom", "--code", "ABC"} << 0
+        << QStringList{"Saved to disk as out\\x1B[2J\\x0D.rom"};
+    QTest::newRow("missing source name") << ImageBuilder(K::Rom).build()
+        << QStringList{"info", "no\x07such\n.rom"} << 1
+        << QStringList{"brindle-cli: could not open source file: no\\x07such\\x0A.rom was not found."};
+#endif
+}
+// clang-format on
+
+// Text from a firmware file or a name is shown as it is, its control characters escaped: no
+// image can make a terminal set the clipboard, retitle the window or clear the screen.
+void TestCli::fileTextEscaped()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, shown);
+    PrepareFixtures(args);
+    QVERIFY(ImageBuilder::WriteFile(Path("x.rom"), image));
+    const CliRun run = Run(args);
+    QCOMPARE(run.exitCode, exitCode);
+    for (const QString &text : {run.out, run.err}) {
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            const bool control = (u < 0x20 && u != u'\n') || (u >= 0x7F && u <= 0x9F) || (u >= 0x202A && u <= 0x202E);
+            QVERIFY2(!control,
+                     qPrintable(QStringLiteral("U+%1 in:\n").arg(unsigned(u), 4, 16, QLatin1Char('0')) + text));
+        }
+    }
+    const QStringList lines = (run.out + run.err).split(QLatin1Char('\n'));
+    for (const QString &line : shown)
+        QVERIFY2(lines.contains(line), qPrintable(line + "\n--- not in ---\n" + run.out + run.err));
+    if (args.contains(QStringLiteral("--json"))) {
+        // The JSON still holds the file's own text.
+        QJsonParseError error;
+        const QJsonObject object = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(object.value("version").toString(), QStringLiteral("03.64\x1b\x07\r<b>QSOLF"));
+        QCOMPARE(object.value("usb").toObject().value("string3").toString(), QStringLiteral("\u009b2J\nX"));
+    }
+}
+
+// clang-format off
+void TestCli::commandLineMessages_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");  // without its line break; empty for a run that succeeds
+
+    const QStringList write{"write", "qsol.quf", "out.quf", "--code", "ABC", "--dry-run"};
+    const QString writeHelp = QStringLiteral("; see 'brindle-cli write --help'");
+    // A long option with one dash is named as written, with the option it resembles.
+    QTest::newRow("-json") << QStringList{"info", "qhar.rom", "-json"} << 2
+                           << "brindle-cli: unknown option '-json' (did you mean --json?); see 'brindle-cli info --help'";
+    QTest::newRow("-code=ABC") << QStringList{"write", "qhar.rom", "out.rom", "-code=ABC"} << 2
+                               << "brindle-cli: unknown option '-code' (did you mean --code?)" + writeHelp;
+    QTest::newRow("-dry-run") << (write + QStringList{"-dry-run"}) << 2
+                              << "brindle-cli: unknown option '-dry-run' (did you mean --dry-run?)" + writeHelp;
+    QTest::newRow("-json where there is none") << QStringList{"-json"} << 2
+                                               << "brindle-cli: unknown option '-json'; see 'brindle-cli --help'";
+    QTest::newRow("--jsno") << QStringList{"diff", "qhar.rom", "qhar.rom", "--jsno"} << 2
+                            << "brindle-cli: unknown option '--jsno' (did you mean --json?); see 'brindle-cli diff --help'";
+    QTest::newRow("-x") << QStringList{"info", "qhar.rom", "-x"} << 2
+                        << "brindle-cli: unknown option '-x'; see 'brindle-cli info --help'";
+    QTest::newRow("--help-all") << QStringList{"--help-all"} << 2
+                                << "brindle-cli: unknown option '--help-all'; see 'brindle-cli --help'";
+    QTest::newRow("--help-all after a command") << QStringList{"info", "--help-all"} << 2
+                                                << "brindle-cli: unknown option '--help-all'; see 'brindle-cli info --help'";
+    QTest::newRow("value missing") << QStringList{"write", "qhar.rom", "out.rom", "--code"} << 2
+                                   << "brindle-cli: missing value after '--code'" + writeHelp;
+    QTest::newRow("value where none is taken") << (write + QStringList{"--force=yes"}) << 2
+                                               << "brindle-cli: unexpected value after '--force'" + writeHelp;
+    QTest::newRow("a value may begin with a dash") << (write + QStringList{"--product", "-json"}) << 0 << "";
+    QTest::newRow("help about no command") << QStringList{"help", "frob"} << 2
+        << "brindle-cli: unknown command 'frob': use info, write or diff; see 'brindle-cli --help'";
+    QTest::newRow("help about two commands") << QStringList{"help", "info", "diff"} << 2
+                                             << "brindle-cli: unexpected argument 'diff'; see 'brindle-cli --help'";
+
+    // Values: the rule and the range.
+    QTest::newRow("code with a letter beyond A-Z") << QStringList{"write", "qhar.rom", "out.rom", "--code", QStringLiteral("\u00c9AB")} << 2
+        << QStringLiteral("brindle-cli: --code: \"\u00c9AB\" must be exactly 3 characters A-Z or 0-9");
+    QTest::newRow("baud rate beyond int") << (write + QStringList{"--baud", "3000000000"}) << 2
+        << "brindle-cli: --baud: 3000000000 is not one of 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+           "115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
+    QTest::newRow("negative baud rate") << (write + QStringList{"--baud", "-9600"}) << 2
+        << "brindle-cli: --baud: -9600 is not one of 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+           "115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
+    QTest::newRow("vendor ID one past ffff") << (write + QStringList{"--vid", "0x10000"}) << 2
+                                             << "brindle-cli: --vid: 0x10000 is outside 0 to ffff";
+    QTest::newRow("vendor ID negative") << (write + QStringList{"--vid", "-1"}) << 2
+                                        << "brindle-cli: --vid: \"-1\" is not a hexadecimal number from 0 to ffff";
+
+    // Which of the two files diff refuses.
+    QTest::newRow("diff: first file missing") << QStringList{"diff", "missing.rom", "qhar.rom"} << 2
+                                              << "brindle-cli: could not open first file: missing.rom was not found.";
+    QTest::newRow("diff: second file not firmware") << QStringList{"diff", "qhar.rom", "short.rom"} << 2
+        << "brindle-cli: second file short.rom: file format error: File not recognised as Norvale Firmware";
+}
+// clang-format on
+
+// Every message of the command line is one line in one form: "brindle-cli: " and a message
+// that begins in small letters or with the name it is about.
+void TestCli::commandLineMessages()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    PrepareFixtures(args);
+    const QStringList before = Entries(m_dir->path());
+    const CliRun run = Run(args);
+    QCOMPARE(run.err, err.isEmpty() ? err : err + QLatin1Char('\n'));
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(Entries(m_dir->path()), before);
+    static const QRegularExpression form(QStringLiteral("^brindle-cli: [^A-Z]"));
+    for (const QString &line : run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        QVERIFY2(form.match(line).hasMatch(), qPrintable(line));
+}
+
+// clang-format off
+void TestCli::blanksAroundValues_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("line");  // of the dry run's output, or standard error
+
+    // Blanks around a number or a word do not count, for every such option alike.
+    QTest::newRow("baud rate") << QStringList{"--baud", " 19200 "} << 0 << "baudRate: 9600 -> 19200";
+    QTest::newRow("data bits") << QStringList{"--data-bits", "7\t"} << 0 << "dataBits: 8 -> 7";
+    QTest::newRow("stop bits") << QStringList{"--stop-bits", "\t2"} << 0 << "stopBits: 1 -> 2";
+    QTest::newRow("vendor ID") << QStringList{"--vid", " 0x1234 "} << 0 << "usb.vendorId: 0x2b3f -> 0x1234";
+    QTest::newRow("product ID") << QStringList{"--pid", "\tabcd\n"} << 0 << "usb.productId: 0x5c10 -> 0xabcd";
+    QTest::newRow("vendor ID with leading zeros") << QStringList{"--vid", "0x00001234"} << 0 << "usb.vendorId: 0x2b3f -> 0x1234";
+    QTest::newRow("parity") << QStringList{"--parity", " odd "} << 0 << "parity: none -> odd";
+    QTest::newRow("flag") << QStringList{"--prompt", "hide "} << 0 << "prompt: show -> hide";
+    // A blank inside is no blank around.
+    QTest::newRow("blank inside a number") << QStringList{"--baud", "19 200"} << 2
+        << "brindle-cli: --baud: \"19 200\" is not a number; use one of 300, 600, 1200, 2400, 4800, 9600, 19200, "
+           "38400, 57600, 115200, 230400, 460800, 921600, 1000000, 1500000, 2000000, 3000000";
+    // Codes and texts are taken as they stand: a blank is a character of them.
+    QTest::newRow("code") << QStringList{"--code", " AB"} << 2
+                          << "brindle-cli: --code: \" AB\" must be exactly 3 characters A-Z or 0-9";
+    QTest::newRow("product string") << QStringList{"--product", " Gizmo "} << 0 << "usb.product: \"Widget\" -> \" Gizmo \"";
+}
+// clang-format on
+
+void TestCli::blanksAroundValues()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, line);
+    PrepareFixtures({"qsol.quf"});
+    QStringList args{"write", "qsol.quf", "out.quf", "--dry-run"};
+    if (!options.contains(QStringLiteral("--code")))
+        args << "--code"
+             << "ABC";
+    const CliRun run = Run(args + options);
+    QCOMPARE(run.exitCode, exitCode);
+    const QStringList lines = (run.out + run.err).split(QLatin1Char('\n'));
+    QVERIFY2(lines.contains(line), qPrintable(line + "\n--- not in ---\n" + run.out + run.err));
+}
+
+// clang-format off
+void TestCli::helpScreens_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("usage");  // the first line
+    QTest::addColumn<QStringList>("same");  // arguments that print the same screen
+
+    const QString top = QStringLiteral("Usage: brindle-cli [options] command [arguments]");
+    QTest::newRow("--help") << QStringList{"--help"} << top << QStringList{"help"};
+    QTest::newRow("-h") << QStringList{"-h"} << top << QStringList{"help", "--help"};
+    QTest::newRow("info") << QStringList{"info", "--help"} << "Usage: brindle-cli [options] info file" << QStringList{"help", "info"};
+    QTest::newRow("write") << QStringList{"write", "-h"} << "Usage: brindle-cli [options] write source target"
+                           << QStringList{"help", "write"};
+    QTest::newRow("diff") << QStringList{"diff", "--help"} << "Usage: brindle-cli [options] diff a b" << QStringList{"help", "diff"};
+}
+// clang-format on
+
+// Each help screen names the program, not the path it was started from, lists the exit codes
+// and offers only what works; "help COMMAND" prints the command's own.
+void TestCli::helpScreens()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, usage);
+    QFETCH(QStringList, same);
+    const CliRun run = Run(args);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out.section(QLatin1Char('\n'), 0, 0), usage);
+    QVERIFY2(run.out.contains(QStringLiteral("\nExit codes:\n  0  ")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("-h, --help")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("-v, --version")), qPrintable(run.out));
+    QVERIFY2(!run.out.contains(QStringLiteral("--help-all")), qPrintable(run.out));
+    const CliRun other = Run(same);
+    QCOMPARE(other.exitCode, 0);
+    QCOMPARE(other.out, run.out);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -66,6 +66,8 @@ private slots:
     void fileNamePart();
     void parseUsbId_data();
     void parseUsbId();
+    void usbIdFromText_data();
+    void usbIdFromText();
     void formatHex4_data();
     void formatHex4();
     void firmwareTypeWord_data();
@@ -412,6 +414,41 @@ void TestSettingsText::fileNamePart()
 }
 
 // clang-format off
+// clang-format off
+void TestSettingsText::usbIdFromText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");  // -1: refused
+    QTest::newRow("four digits") << "6001" << 0x6001;
+    QTest::newRow("one digit") << "7" << 7;
+    QTest::newRow("0x, mixed case") << "0xaBcD" << 0xABCD;
+    QTest::newRow("0X") << "0X1f" << 0x1F;
+    QTest::newRow("largest") << "ffff" << 0xFFFF;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("leading zeros beyond four digits") << "0x00001234" << 0x1234;
+    QTest::newRow("blanks before and after") << " \t0x12 \n" << 0x12;
+    QTest::newRow("five digits") << "12345" << -1;
+    QTest::newRow("one past the largest") << "0x10000" << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("blanks only") << "  " << -1;
+    QTest::newRow("0x alone") << "0x" << -1;
+    QTest::newRow("blank inside") << "12 34" << -1;
+    QTest::newRow("minus sign") << "-1" << -1;
+    QTest::newRow("plus sign") << "+12" << -1;
+    QTest::newRow("letter beyond f") << "12g" << -1;
+    QTest::newRow("full-width digit") << QStringLiteral("\uFF11") << -1;
+}
+// clang-format on
+
+// The one rule for a USB ID typed by the user, in brindle-cli's options and the wizard's boxes.
+void TestSettingsText::usbIdFromText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    const std::optional<int> id = SettingsText::UsbIdFromText(text);
+    QCOMPARE(id.value_or(-1), value);
+}
+
 void TestSettingsText::parseUsbId_data()
 {
     QTest::addColumn<QString>("text");

@@ -1,0 +1,197 @@
+#include "sourcefile.h"
+
+// Std
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+// Qt
+#include <QDir>
+#include <QFile>
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// One read call at most this many bytes; Read loops for more.
+constexpr qint64 kMaxChunk = qint64(1) << 30;
+
+}  // namespace
+
+CSourceFile::~CSourceFile()
+{
+    Close();
+}
+
+#ifdef Q_OS_WIN
+
+std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
+{
+    Close();
+    if (QFile::decodeName(QFile::encodeName(path)) != path)
+        return FileError::Problem::BadName;
+    // Opening a named pipe or a device such as NUL or CON does not wait; what it is shows on the
+    // handle. A folder opens only with backup semantics, which is what lets it be named as one.
+    const QString native = QDir::toNativeSeparators(path);
+    m_handle = ::CreateFileW(reinterpret_cast<LPCWSTR>(native.utf16()), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (m_handle == INVALID_HANDLE_VALUE) {
+        m_handle = nullptr;
+        m_nativeError = ::GetLastError();
+        errno = 0;
+        m_error = FileError::SavedError();
+        return FileError::ForOpen(path, false, m_error);
+    }
+    const DWORD type = ::GetFileType(m_handle);
+    BY_HANDLE_FILE_INFORMATION info{};
+    LARGE_INTEGER size{};
+    if (type != FILE_TYPE_DISK || !::GetFileInformationByHandle(m_handle, &info)) {
+        Close();
+        return FileError::Problem::NotRegular;
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        Close();
+        return FileError::Problem::IsFolder;
+    }
+    if (!::GetFileSizeEx(m_handle, &size)) {
+        m_nativeError = ::GetLastError();
+        errno = 0;
+        m_error = FileError::SavedError();
+        Close();
+        return FileError::ForTransfer(m_error);
+    }
+    m_size = size.QuadPart;
+    return std::nullopt;
+}
+
+qint64 CSourceFile::Read(char *data, qint64 max)
+{
+    qint64 total = 0;
+    while (total < max) {
+        DWORD got = 0;
+        const DWORD want = DWORD(std::min(max - total, kMaxChunk));
+        if (!::ReadFile(m_handle, data + total, want, &got, nullptr)) {
+            m_nativeError = ::GetLastError();
+            errno = 0;
+            m_error = FileError::SavedError();
+            return -1;
+        }
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+void CSourceFile::Close()
+{
+    if (m_handle)
+        ::CloseHandle(m_handle);
+    m_handle = nullptr;
+}
+
+QString CSourceFile::ErrorText() const
+{
+    if (m_nativeError == 0)
+        return QString::fromLocal8Bit(std::strerror(m_error));
+    wchar_t *buffer = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, m_nativeError, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    QString text = length ? QString::fromWCharArray(buffer, int(length)).trimmed() : QString();
+    ::LocalFree(buffer);
+    return text.isEmpty() ? QString::fromLocal8Bit(std::strerror(m_error)) : text;
+}
+
+#else
+
+std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
+{
+    Close();
+    const QByteArray name = QFile::encodeName(path);
+    // A name that changes on its way to the file system would name another file.
+    if (QFile::decodeName(name) != path)
+        return FileError::Problem::BadName;
+    // Without O_NONBLOCK, opening a pipe waits for a writer and opening a serial line for its
+    // carrier; with it, both return at once and show what they are below.
+    m_fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st {};
+    if (m_fd < 0) {
+        m_error = errno;
+        // A socket cannot be opened at all; say what it is rather than why opening failed.
+        if (::stat(name.constData(), &st) == 0) {
+            if (S_ISDIR(st.st_mode))
+                return FileError::Problem::IsFolder;
+            if (!S_ISREG(st.st_mode))
+                return FileError::Problem::NotRegular;
+        }
+        // The reason is the one open() gave: another look at the name could find another file.
+        switch (m_error) {
+        case ENOENT:
+        case ENOTDIR: return FileError::Problem::NotFound;
+        case EACCES:
+        case EPERM: return FileError::Problem::AccessDenied;
+        default: return FileError::ForOpen(path, false, m_error);
+        }
+    }
+    if (::fstat(m_fd, &st) != 0) {
+        m_error = errno;
+        Close();
+        return FileError::ForTransfer(m_error);
+    }
+    if (S_ISDIR(st.st_mode) || !S_ISREG(st.st_mode)) {
+        Close();
+        return S_ISDIR(st.st_mode) ? FileError::Problem::IsFolder : FileError::Problem::NotRegular;
+    }
+    // Reading a regular file never waits; the reads are ordinary blocking ones again.
+    const int flags = ::fcntl(m_fd, F_GETFL);
+    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        m_error = errno;
+        Close();
+        return FileError::ForTransfer(m_error);
+    }
+    m_size = qint64(st.st_size);
+    return std::nullopt;
+}
+
+qint64 CSourceFile::Read(char *data, qint64 max)
+{
+    qint64 total = 0;
+    while (total < max) {
+        const ssize_t got = ::read(m_fd, data + total, size_t(std::min(max - total, kMaxChunk)));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            m_error = errno;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+void CSourceFile::Close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+QString CSourceFile::ErrorText() const
+{
+    return QString::fromLocal8Bit(std::strerror(m_error));
+}
+
+#endif
