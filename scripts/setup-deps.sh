@@ -11,6 +11,8 @@ packages=(
     xvfb xdotool xclip x11-utils
     dpkg-dev desktop-file-utils appstream
     fonts-dejavu-core
+    # the package test: the shared MIME database and GLib's lookup, as file managers use them
+    shared-mime-info libglib2.0-bin libxml2-utils
 )
 
 missing=()
