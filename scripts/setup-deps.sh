@@ -13,6 +13,8 @@ packages=(
     fonts-dejavu-core
     # the package test: the shared MIME database and GLib's lookup, as file managers use them
     shared-mime-info libglib2.0-bin libxml2-utils
+    # the package test's judge and checks, and the manual pages' test
+    lintian file binutils man-db groff-base
 )
 
 missing=()

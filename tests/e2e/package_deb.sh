@@ -13,13 +13,41 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v dpkg-deb >/dev/null || { echo "SKIP: dpkg-deb is not installed"; exit 77; }
 (cd "$work" && cpack -G DEB --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) \
     || { cat "$work/cpack.log"; fail "cpack failed"; }
-deb=$(ls "$work"/brindle_*.deb | grep -v -- '-dbgsym_' | head -1)
+deb=$(ls "$work"/brindle_*.deb 2>/dev/null | head -1)
+dbgsym=$(ls "$work"/brindle-dbgsym_*.ddeb 2>/dev/null | head -1)
 [ -n "$deb" ] || fail "cpack made no brindle package"
+[ -n "$dbgsym" ] || fail "cpack made no brindle-dbgsym package"
 dpkg-deb -x "$deb" "$work/root"
-dpkg-deb -f "$deb" Package Version Depends
+dpkg-deb -f "$deb" Package Version Depends Recommends
+[ "$(dpkg-deb -f "$deb" Recommends)" = "qt6-wayland" ] || fail "the package does not recommend qt6-wayland"
+
+# Debian's judgement: lintian --pedantic finds no error and no warning, and none of its
+# hardening notes (BIND_NOW, stack protector, FORTIFY_SOURCE) either.
+if command -v lintian >/dev/null; then
+    cp "$dbgsym" "$work/dbgsym.deb"
+    lintian --pedantic --info --tag-display-limit 0 "$deb" "$work/dbgsym.deb" >"$work/lintian.log" 2>"$work/lintian.err" || true
+    grep -E '^[EW]: |^I: [^ ]+ hardening-' "$work/lintian.log" && fail "lintian: $(wc -l <"$work/lintian.log") findings"
+    grep -vE 'running with root privileges|^$' "$work/lintian.err" && fail "lintian could not check the packages"
+    echo "lintian --pedantic: no errors, no warnings$( [ -s "$work/lintian.log" ] && printf ' (notes: %s)' "$(tr '\n' ';' <"$work/lintian.log")")"
+else
+    fail "lintian is not installed (scripts/setup-deps.sh installs it)"
+fi
+
+# The programs are stripped; their debugging information is in brindle-dbgsym, by build id.
+dpkg-deb -x "$dbgsym" "$work/dbgsym"
+for program in brindle brindle-cli; do
+    file -L "$work/root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
+    id=$(readelf -n "$work/root/usr/bin/$program" | sed -n 's/^ *Build ID: //p')
+    [ -f "$work/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ] || fail "brindle-dbgsym lacks $program's symbols"
+    readelf -d "$work/root/usr/bin/$program" | grep -q 'BIND_NOW' || fail "$program is linked without BIND_NOW"
+done
 
 root="$work/root/usr"
 for f in bin/brindle bin/brindle-cli share/applications/example.norvale.brindle.desktop \
+         share/doc/brindle/copyright share/doc/brindle/changelog.Debian.gz \
+         share/man/man1/brindle.1.gz share/man/man1/brindle-cli.1.gz \
+         share/bash-completion/completions/brindle-cli share/zsh/vendor-completions/_brindle-cli \
+         share/fish/vendor_completions.d/brindle-cli.fish \
          share/metainfo/example.norvale.brindle.metainfo.xml \
          share/mime/packages/example.norvale.brindle.xml \
          share/icons/hicolor/16x16/apps/brindle.png \
@@ -67,6 +95,7 @@ for type in application/x-norvale-upgrade application/x-norvale-image; do
 done
 
 version=$(dpkg-deb -f "$deb" Version)
+version=${version%-*}
 "$root/bin/brindle-cli" --version | grep -qF "$version" || fail "brindle-cli --version does not say $version"
 "$root/bin/brindle" --version | grep -qF "$version" || fail "brindle --version does not say $version"
 # The wizard starts and stays up until it is closed.
