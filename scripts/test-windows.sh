@@ -254,10 +254,10 @@ if [ -n "$installer" ] && [ -f "$older" ]; then
     wine reg add 'HKCR\.ROM\OpenWithProgids' /v Other.ROM /d '' /f >/dev/null 2>&1
 
     # An older build in a folder of the user's choice.
-    instdir="$c_drive/Brindle Old"
-    timeout 300 wine "$older" /S '/D=C:\Brindle Old' >/dev/null 2>&1 || true
+    instdir="$c_drive/BrindleOld"
+    timeout 300 wine "$older" /S '/D=C:\BrindleOld' >/dev/null 2>&1 || true
     wineserver -w
-    [ -f "$instdir/Uninstall.exe" ] || fail "older install: nothing in C:\\Brindle Old"
+    [ -f "$instdir/Uninstall.exe" ] || fail "older install: nothing in C:\\BrindleOld"
     [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$older_version" ] || fail "older install: not registered as $older_version"
 
     # The upgrade, without /D: into the earlier folder, one uninstaller.
@@ -274,20 +274,20 @@ if [ -n "$installer" ] && [ -f "$older" ]; then
 
     # The installed programs' entry.
     [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ] || fail "upgrade: DisplayVersion is not $version"
-    [ "$(reg_value "$uninstall_key" InstallLocation)" = 'C:\Brindle Old' ] \
+    [ "$(reg_value "$uninstall_key" InstallLocation)" = 'C:\BrindleOld' ] \
         || fail "install: InstallLocation is \"$(reg_value "$uninstall_key" InstallLocation)\""
-    [ "$(reg_value "$uninstall_key" QuietUninstallString)" = '"C:\Brindle Old\Uninstall.exe" /S' ] \
+    [ "$(reg_value "$uninstall_key" QuietUninstallString)" = '"C:\BrindleOld\Uninstall.exe" /S' ] \
         || fail "install: QuietUninstallString is \"$(reg_value "$uninstall_key" QuietUninstallString)\""
     size=$(reg_value "$uninstall_key" EstimatedSize)
     [ -n "$size" ] && [ $((size)) -gt 1000 ] || fail "install: EstimatedSize is \"$size\""
-    echo "installed programs' entry: version $version, C:\\Brindle Old, $((size)) KiB"
+    echo "installed programs' entry: version $version, C:\\BrindleOld, $((size)) KiB"
     # brindle-cli joins PATH only when asked.
     path_value=$(reg_value 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' PATH)
     grep -qi 'Brindle' <<<"$path_value" && fail "install: PATH changed without being asked: $path_value"
 
     # File types: .QUF opens with Brindle; .ROM offers it and keeps its default.
     [ "$(reg_value 'HKCR\.QUF' '')" = "Brindle.QUF" ] || fail "install: .QUF does not open with Brindle"
-    [ "$(reg_value 'HKCR\Brindle.QUF\shell\open\command' '')" = '"C:\Brindle Old\bin\brindle.exe" "%1"' ] \
+    [ "$(reg_value 'HKCR\Brindle.QUF\shell\open\command' '')" = '"C:\BrindleOld\bin\brindle.exe" "%1"' ] \
         || fail "install: Brindle.QUF opens with \"$(reg_value 'HKCR\Brindle.QUF\shell\open\command' '')\""
     [ "$(reg_value 'HKCR\.ROM' '')" = "Other.ROM" ] || fail "install: took the default of .ROM"
     [ -n "$(reg_value 'HKCR\.ROM\OpenWithProgids' Brindle.ROM exists)" ] || fail "install: Brindle not in Open with for .ROM"
