@@ -21,6 +21,10 @@ if(BRINDLE_DPKG_BUILDFLAGS)
     # The build type chooses the optimisation and debugging information; the rest is Debian's.
     string(REGEX REPLACE "(^| )-O[0-9s]*( |$)" " " brindle_cxxflags "${brindle_cxxflags}")
     string(REGEX REPLACE "(^| )-g( |$)" " " brindle_cxxflags "${brindle_cxxflags}")
+    # FORTIFY_SOURCE needs the optimiser; a Debug build would only warn about it in every file.
+    if(CMAKE_BUILD_TYPE STREQUAL "Debug")
+        string(REGEX REPLACE "-D_FORTIFY_SOURCE=[0-9]" "" brindle_cppflags "${brindle_cppflags}")
+    endif()
     string(APPEND CMAKE_CXX_FLAGS " ${brindle_cppflags} ${brindle_cxxflags}")
     string(APPEND CMAKE_EXE_LINKER_FLAGS " ${brindle_ldflags}")
     string(APPEND CMAKE_SHARED_LINKER_FLAGS " ${brindle_ldflags}")
