@@ -207,6 +207,13 @@ for exe in "$bin/brindle.exe" "$bin/brindle-cli.exe"; do
         || fail "$(basename "$exe") lacks its manifest"
 done
 
+# The pages a user sees (a silent install shows none): the licence page shows LICENSE and the
+# last page offers to run the wizard, as CPack wrote them into the installer's script.
+nsi=$build/_CPack_Packages/win64/NSIS/project.nsi
+grep -qF "!insertmacro MUI_PAGE_LICENSE \"$root/LICENSE\"" "$nsi" || fail "installer: the licence page does not show LICENSE"
+grep -qF '!define MUI_FINISHPAGE_RUN "$INSTDIR\bin\brindle.exe"' "$nsi" && grep -qF 'MUI_FINISHPAGE_RUN_TEXT "Run Brindle"' "$nsi" \
+    && echo "installer: licence page with LICENSE, \"Run Brindle\" on the last page" || fail "installer: no \"Run Brindle\" on the last page"
+
 # The files every installation must hold, relative to the installation folder.
 expected_files=(
     LICENSE.txt THIRD-PARTY-NOTICES.txt
