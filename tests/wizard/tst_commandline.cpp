@@ -257,8 +257,8 @@ void TestCommandLine::noDisplay_data()
 
     const QString prefix = QStringLiteral("brindle: cannot show the wizard: ");
     QTest::newRow("no DISPLAY") << QStringList{} << prefix + "no X display (DISPLAY is not set)\n";
-    QTest::newRow("dead DISPLAY") << QStringList{"DISPLAY=:97"}
-                                  << prefix + "cannot connect to the X display DISPLAY=:97\n";
+    QTest::newRow("dead DISPLAY") << QStringList{"DISPLAY=:4711"}
+                                  << prefix + "cannot connect to the X display DISPLAY=:4711\n";
     // Only where the Wayland plugin is not installed, as on this project's build machines.
     QTest::newRow("Wayland only") << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=brindle-test-0"}
                                   << prefix
