@@ -15,6 +15,8 @@ packages=(
     shared-mime-info libglib2.0-bin libxml2-utils
     # the package test's judge and checks, and the manual pages' test
     lintian file binutils man-db groff-base
+    # the completion test tries brindle-cli's completion in each shell
+    zsh fish
 )
 
 missing=()

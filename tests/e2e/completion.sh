@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # brindle-cli's shell completion as installed: bash completes commands, options and their
 # values the way a user meets them at the prompt, and offers every option write --help lists;
-# the zsh and fish files are read by their shells where those are installed.
+# zsh completes a line on Tab in an interactive shell, and fish lists the candidates.
 #   completion.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -57,10 +57,23 @@ for option in $("$work/prefix/bin/brindle-cli" write --help | sed -nE 's/^ {2}(-
     grep -qx -- "$option" <<<"$offered" || fail "bash does not complete $option after write"
 done
 
-if command -v zsh >/dev/null; then
-    zsh -n "$share/zsh/vendor-completions/_brindle-cli" || fail "zsh cannot read _brindle-cli"
-fi
-if command -v fish >/dev/null; then
-    fish --no-execute "$share/fish/vendor_completions.d/brindle-cli.fish" || fail "fish cannot read brindle-cli.fish"
-fi
-echo "completion: bash completes brindle-cli's commands, options and values"
+# zsh, as a user types: Tab completes a unique candidate in the line.
+command -v zsh >/dev/null || fail "zsh is not installed (scripts/setup-deps.sh installs it)"
+got=$(cd "$work/files" && timeout 60 zsh -f "$(dirname "$0")/zsh_complete.zsh" "$share/zsh/vendor-completions" \
+    'brindle-cli wr' 'brindle-cli write fw.QUF x.ROM --pari' 'brindle-cli write fw.QUF x.ROM --parity o' \
+    'brindle-cli info --j' 'brindle-cli write fw.QUF x.ROM --settings li' | tr '\n' '|')
+[ "$got" = "ARGS:write|ARGS:write fw.QUF x.ROM --parity|ARGS:write fw.QUF x.ROM --parity odd|ARGS:info --json|ARGS:write fw.QUF x.ROM --settings line.json|" ] \
+    || fail "zsh completed: $got"
+
+# fish lists the candidates for a line.
+command -v fish >/dev/null || fail "fish is not installed (scripts/setup-deps.sh installs it)"
+fish_complete() {
+    (cd "$work/files" && HOME="$work" fish --no-config -c \
+        "source $share/fish/vendor_completions.d/brindle-cli.fish; complete -C'$1'" | cut -f1 | sort | tr '\n' ' ')
+}
+[ "$(fish_complete 'brindle-cli ')" = "diff info write " ] || fail "fish completes commands as: $(fish_complete 'brindle-cli ')"
+[ "$(fish_complete 'brindle-cli write a b --parity ')" = "even none odd " ] \
+    || fail "fish completes --parity as: $(fish_complete 'brindle-cli write a b --parity ')"
+[ "$(fish_complete 'brindle-cli info --j')" = "--json " ] || fail "fish completes info --j as: $(fish_complete 'brindle-cli info --j')"
+
+echo "completion: bash, zsh and fish complete brindle-cli's commands, options and values"
