@@ -2,6 +2,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSet>
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #include "brindle_version.h"
 #include "clicommands.h"
@@ -27,5 +33,17 @@ int main(int argc, char *argv[])
             unencodable.insert(text);
     }
 #endif
+#ifdef Q_OS_WIN
+    // The output is UTF-8: the console shows it as such while the program runs, and gets its own
+    // code page back afterwards.
+    const UINT consoleCodePage = ::GetConsoleOutputCP();
+    if (consoleCodePage != 0)
+        ::SetConsoleOutputCP(CP_UTF8);
+    const int code = Cli::Run(QCoreApplication::arguments(), unencodable);
+    if (consoleCodePage != 0)
+        ::SetConsoleOutputCP(consoleCodePage);
+    return code;
+#else
     return Cli::Run(QCoreApplication::arguments(), unencodable);
+#endif
 }

@@ -96,3 +96,28 @@ foreach(dll ${brindle_runtime_dlls})
     get_filename_component(name ${dll} NAME)
     install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name} DESTINATION bin)
 endforeach()
+
+# The licence and the notices of what the packages bundle, in the installation folder.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/notices/THIRD-PARTY-NOTICES.txt DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/notices/LGPL-3.0.txt
+              ${PROJECT_SOURCE_DIR}/resources/notices/GPL-3.0.txt
+              ${PROJECT_SOURCE_DIR}/resources/notices/GCC-RUNTIME-LIBRARY-EXCEPTION-3.1.txt
+              ${PROJECT_SOURCE_DIR}/resources/notices/winpthreads.txt
+        DESTINATION licenses)
+
+# brindle_windows_resources(TARGET NAME DESCRIPTION): the icon, the version information and the
+# manifest (per-monitor DPI awareness, UTF-8 code page, supported Windows versions) of a program.
+function(brindle_windows_resources target name description)
+    set(BRINDLE_RC_NAME ${name})
+    set(BRINDLE_RC_DESCRIPTION ${description})
+    set(BRINDLE_RC_MANIFEST ${PROJECT_BINARY_DIR}/resources/${name}.manifest)
+    configure_file(${PROJECT_SOURCE_DIR}/resources/windows.manifest.in ${BRINDLE_RC_MANIFEST} @ONLY)
+    configure_file(${PROJECT_SOURCE_DIR}/resources/brindle.rc.in ${PROJECT_BINARY_DIR}/resources/${name}.rc @ONLY)
+    target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/resources/${name}.rc)
+    set_property(SOURCE ${PROJECT_BINARY_DIR}/resources/${name}.rc APPEND PROPERTY OBJECT_DEPENDS ${BRINDLE_RC_MANIFEST})
+    if(MSVC)
+        # The resource script carries the manifest; the linker must not add a second one.
+        target_link_options(${target} PRIVATE /MANIFEST:NO)
+    endif()
+endfunction()

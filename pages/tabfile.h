@@ -27,6 +27,9 @@ public:
 
     void OnBrowse();
     void OnChangeFilePath();
+    // Sets the path box's text and runs the change rule, whether or not the text differs: what
+    // typing the path does.
+    void SetPathText(const QString &text);
 
 protected:
     void OnInitDialog() override;
@@ -35,8 +38,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // Sets the path box's text and runs the change rule, whether or not the text differs.
-    void SetPathText(const QString &text);
     // The first local file among dropped data, or an empty string.
     static QString DroppedFile(const QMimeData *data);
 };

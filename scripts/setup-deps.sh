@@ -13,6 +13,12 @@ packages=(
     fonts-dejavu-core
     # the screen-reader walk (tests/e2e/e2e_atspi.sh): the AT-SPI bus and registry, pyatspi
     at-spi2-core python3-pyatspi dbus-daemon
+    # the package test: the shared MIME database and GLib's lookup, as file managers use them
+    shared-mime-info libglib2.0-bin libxml2-utils
+    # the package test's judge and checks, and the manual pages' test
+    lintian file binutils man-db groff-base
+    # the completion test tries brindle-cli's completion in each shell
+    zsh fish
 )
 
 missing=()

@@ -228,6 +228,22 @@ void CBrindleDlg::OnLogoDoubleClick()
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress) + QLatin1Char('/')));
 }
 
+void CBrindleDlg::OpenFile(const QString &path)
+{
+    if (m_nCurrentStep != StepOpen)
+        return;
+    m_pOpenPage->SetPathText(path);
+    if (m_btnNext->isEnabled()) {
+        OnNext();
+        return;
+    }
+    // No such file: Next would stay disabled without a word, which is no answer to a file
+    // named on the command line. The load says what is wrong with the path; the wizard stays
+    // on "File Open", and the next Next reads the file again.
+    m_record.LoadFirmware(path);
+    m_record.m_strSourceFile.clear();
+}
+
 void CBrindleDlg::OnCommand(int id)
 {
     switch (id) {

@@ -63,6 +63,10 @@ public:
     void OnBack();
     void OnCancelButton();
     void OnLogoDoubleClick();
+    // Opens `path` from outside the wizard (the command line, a file manager): types it on
+    // "File Open" and presses Next. A path the page does not take is loaded all the same, so
+    // that the user learns why it cannot be opened; a refusal leaves it on "File Open".
+    void OpenFile(const QString &path);
     // A system-menu command; 16 (with the low four bits ignored) opens the About box.
     void OnSysCommand(int command);
 

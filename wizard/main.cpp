@@ -1,3 +1,6 @@
+// Std
+#include <memory>
+
 // Qt
 #include <QApplication>
 #include <QIcon>
@@ -6,15 +9,34 @@
 #include "brindleapp.h"
 #include "resourceids.h"
 #include "savefile.h"
+#include "startup.h"
 
 int main(int argc, char *argv[])
 {
     SaveFile::IgnoreFileSizeSignal();
-    QApplication app(argc, argv);
+
+    // Help, the version and a wrong command line are answered without a display. A line that
+    // names Qt's own options (-platform, -style ...) is read again once Qt has taken them.
+    {
+        QCoreApplication core(argc, argv);
+        const Startup::Invocation first = Startup::ParseArguments(QCoreApplication::arguments());
+        if (first.action != Startup::Invocation::Run && !first.qtOptions)
+            return Startup::Report(first);
+    }
+
+    std::unique_ptr<QApplication> app;
+    {
+        const Startup::DisplayGuard guard;
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+    const Startup::Invocation invocation = Startup::ParseArguments(QApplication::arguments());
+    if (invocation.action != Startup::Invocation::Run)
+        return Startup::Report(invocation);
+
     QApplication::setApplicationName(QStringLiteral("Brindle"));
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION_STRING));
     QApplication::setOrganizationDomain(QStringLiteral("norvale.example"));
-    QApplication::setDesktopFileName(QStringLiteral("brindle"));
+    QApplication::setDesktopFileName(QStringLiteral("example.norvale.brindle"));
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIconLargePath)));
-    return CBrindleApp::InitInstance();
+    return CBrindleApp::InitInstance(nullptr, invocation.file);
 }

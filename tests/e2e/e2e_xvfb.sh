@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # End to end on a real X server: installs the build into a scratch prefix, starts the installed
 # `brindle` on a fresh Xvfb display with no window manager, and drives it from outside with real
-# X input only (xdotool); reads the clipboard with a real X client (xclip). Customises a QSOL
-# upgrade file into a ROM image and checks the written bytes against brindle-cli, which uses the
-# same core, for the same choices.
+# X input only (xdotool); reads the clipboard with a real X client (xclip). Opens a file named
+# on the command line and a file it refuses, then customises a QSOL upgrade file into a ROM image
+# and checks the written bytes against brindle-cli, which uses the same core, for the same choices.
 #
 #   e2e_xvfb.sh BUILD_DIR MAKE_FIXTURE
 #
@@ -55,10 +55,68 @@ source_file="$work/source.QUF"
 target_file="$work/written.ROM"
 "$make_fixture" "$source_file"
 
-QT_QPA_PLATFORM=xcb "$brindle" >"$work/brindle.log" 2>&1 &
-app_pid=$!
-win=$(xdotool search --sync --onlyvisible --name "Norvale Firmware Customiser" | head -1)
-[ -n "$win" ] || fail "the wizard window did not appear"
+# Positions are given in the wizard's dialog units (320 by 200) and scaled by the window's size,
+# so the test does not depend on the font. Page controls sit in the page area at (6, 66).
+click() {  # x y in dialog units
+    xdotool mousemove --window "$win" $(( $1 * width / 320 )) $(( $2 * height / 200 )) click 1
+    sleep 0.3
+}
+page_click() { click $(( 6 + $1 )) $(( 66 + $2 )); }
+type_text() { xdotool type --delay 20 "$1"; sleep 0.2; }
+key() { xdotool key --delay 50 "$@"; sleep 0.2; }
+next() { click 229 187; }
+
+# Starts the installed wizard with ARGS and waits for its window.
+start_wizard() {
+    QT_QPA_PLATFORM=xcb "$brindle" "$@" >"$work/brindle.log" 2>&1 &
+    app_pid=$!
+    win=$(xdotool search --sync --onlyvisible --name "Norvale Firmware Customiser" | head -1)
+    [ -n "$win" ] || fail "the wizard window did not appear"
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    width=$WIDTH
+    height=$HEIGHT
+}
+# Waits until the wizard has ended by itself, with exit status 0.
+wizard_ended() {
+    for _ in $(seq 50); do
+        kill -0 "$app_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after $1"
+    wait "$app_pid" || fail "the program exited with an error after $1"
+    app_pid=
+}
+
+# A file named on the command line, as a file manager passes it (Exec=brindle %f): the wizard
+# opens on "File Summary" with the file loaded; its Copy button gives the file's settings.
+start_wizard "$source_file"
+sleep 0.5
+page_click 283 7
+summary=$(xclip -o -selection clipboard | tr -d '\r')
+grep -qx 'Firmware Settings' <<<"$summary" && grep -qx 'Firmware Version: 03.64' <<<"$summary" \
+    && grep -qx 'Firmware Type: QSOL QUF Upgrader File for Main Code' <<<"$summary" \
+    || fail "brindle FILE did not show the file's summary; the clipboard holds: $summary"
+key Escape
+wizard_ended "Escape on File Summary"
+
+# A file it refuses: its message, then "File Open" with the path in the box.
+printf 'not firmware' >"$work/notes.QUF"
+start_wizard "$work/notes.QUF"
+box=$(xdotool search --sync --onlyvisible --name "^File Format Error$" | head -1)
+[ -n "$box" ] || fail "no message for a refused file"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+key Return
+xdotool search --onlyvisible --name "^File Format Error$" >/dev/null 2>&1 && fail "the message stayed open"
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+page_click 117 31
+key ctrl+a ctrl+c
+shown=$(xclip -o -selection clipboard)
+[ "$shown" = "$work/notes.QUF" ] || fail "File Open holds \"$shown\" after the refusal"
+key Escape
+wizard_ended "Escape on File Open"
+
+# The whole walk, the path typed on "File Open".
+start_wizard
 
 # The title a desktop shows is exactly the program's caption, with nothing appended.
 title=$(xprop -id "$win" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
@@ -69,20 +127,6 @@ esac
 case "$title" in
     *" — "*|*Brindle*) fail "_NET_WM_NAME carries a suffix: \"$title\"" ;;
 esac
-
-# Positions are given in the wizard's dialog units (320 by 200) and scaled by the window's size,
-# so the test does not depend on the font. Page controls sit in the page area at (6, 66).
-eval "$(xdotool getwindowgeometry --shell "$win")"
-width=$WIDTH
-height=$HEIGHT
-click() {  # x y in dialog units
-    xdotool mousemove --window "$win" $(( $1 * width / 320 )) $(( $2 * height / 200 )) click 1
-    sleep 0.3
-}
-page_click() { click $(( 6 + $1 )) $(( 66 + $2 )); }
-type_text() { xdotool type --delay 20 "$1"; sleep 0.2; }
-key() { xdotool key --delay 50 "$@"; sleep 0.2; }
-next() { click 229 187; }
 
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 
@@ -132,13 +176,7 @@ expected_finish=$(printf 'Successfully modified firmware ROM file.\n\nFirmware V
 
 # "Finish" ends the program and leaves no window behind.
 click 283 187
-for _ in $(seq 50); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after Finish"
-wait "$app_pid" || fail "the program exited with an error"
-app_pid=
+wizard_ended Finish
 if xdotool search --onlyvisible --name "Norvale" >/dev/null 2>&1; then
     fail "a window is left on the display"
 fi

@@ -1,5 +1,6 @@
-// Writes a firmware file for the end-to-end tests: by default a QSOL upgrade file with USB strings.
-//   make_fixture PATH [VERSION [rom|quf|bld]]
+// Writes a firmware file for the end-to-end and package tests: by default a QSOL upgrade file
+// with USB strings; a version text and a kind (ROM, QUF or BLD layout) may be given.
+//   make_fixture PATH [VERSION] [rom|quf|bld]
 
 // Std
 #include <cstdio>
@@ -9,22 +10,31 @@
 
 int main(int argc, char **argv)
 {
-    if (argc < 2 || argc > 4) {
-        std::fprintf(stderr, "usage: make_fixture PATH [VERSION [rom|quf|bld]]\n");
+    const auto kindOf = [](const char *word, ImageBuilder::Kind *kind) {
+        if (std::strcmp(word, "rom") == 0)
+            *kind = ImageBuilder::Rom;
+        else if (std::strcmp(word, "bld") == 0)
+            *kind = ImageBuilder::Bld;
+        else if (std::strcmp(word, "quf") == 0)
+            *kind = ImageBuilder::Upgrade;
+        else
+            return false;
+        return true;
+    };
+    ImageBuilder::Kind kind = ImageBuilder::Upgrade;
+    const char *version = "03.64QSOLF";
+    bool ok = argc >= 2 && argc <= 4;
+    if (ok && argc == 3 && !kindOf(argv[2], &kind))
+        version = argv[2];
+    if (ok && argc == 4) {
+        version = argv[2];
+        ok = kindOf(argv[3], &kind);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "usage: make_fixture PATH [VERSION] [rom|quf|bld]\n");
         return 2;
     }
-    ImageBuilder::Kind kind = ImageBuilder::Upgrade;
-    if (argc == 4) {
-        if (std::strcmp(argv[3], "rom") == 0) {
-            kind = ImageBuilder::Rom;
-        } else if (std::strcmp(argv[3], "bld") == 0) {
-            kind = ImageBuilder::Bld;
-        } else if (std::strcmp(argv[3], "quf") != 0) {
-            std::fprintf(stderr, "make_fixture: unknown kind %s\n", argv[3]);
-            return 2;
-        }
-    }
-    ImageBuilder builder(kind, argc >= 3 ? argv[2] : "03.64QSOLF");
+    ImageBuilder builder(kind, version);
     builder.setStrings({"Norvale", "USB Host", "0001"});
     return builder.writeTo(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

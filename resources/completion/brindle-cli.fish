@@ -1,0 +1,35 @@
+# fish completion for brindle-cli: commands, options and their values.
+# Installed as share/fish/vendor_completions.d/brindle-cli.fish.
+
+set -l commands info write diff
+complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -f -a info -d 'Describe a firmware file'
+complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -f -a write -d 'Write a customised copy'
+complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -f -a diff -d 'Compare two firmware files'
+complete -c brindle-cli -s h -l help -d 'Show help'
+complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -s v -l version -d 'Show the version'
+complete -c brindle-cli -n "__fish_seen_subcommand_from info diff" -l json -d 'Print one JSON object'
+
+set -l w "__fish_seen_subcommand_from write"
+complete -c brindle-cli -n $w -x -l code -d 'Version code: 3 letters A-Z or digits 0-9'
+complete -c brindle-cli -n $w -r -F -l settings -d 'Apply a profile'
+complete -c brindle-cli -n $w -l force -d 'Replace TARGET if it exists'
+complete -c brindle-cli -n $w -l dry-run -d 'Write nothing; print the summary and the changes'
+complete -c brindle-cli -n $w -x -l baud -a '300 600 1200 2400 4800 9600 19200 38400 57600 115200 230400 460800 921600 1000000 1500000 2000000 3000000' -d 'Baud rate'
+complete -c brindle-cli -n $w -x -l data-bits -a '7 8' -d 'Data bits'
+complete -c brindle-cli -n $w -x -l stop-bits -a '1 2' -d 'Stop bits'
+complete -c brindle-cli -n $w -x -l parity -a 'none odd even' -d 'Parity'
+complete -c brindle-cli -n $w -x -l flow -a 'none cts-rts dtr-dsr xon-xoff' -d 'Flow control'
+complete -c brindle-cli -n $w -x -l input -a 'ipa iph' -d 'Initial input mode'
+complete -c brindle-cli -n $w -x -l command-set -a 'ecs scs' -d 'Initial command set'
+complete -c brindle-cli -n $w -x -l led-flash -a 'on off' -d 'LED flash at power-on'
+complete -c brindle-cli -n $w -x -l prompt -a 'show hide' -d 'The monitor prompt'
+complete -c brindle-cli -n $w -x -l connects -a 'show hide' -d 'Device connect messages'
+complete -c brindle-cli -n $w -x -l version-report -a 'show hide' -d 'The version report'
+complete -c brindle-cli -n $w -x -l data-mode -a 'allow disable' -d 'Data mode'
+complete -c brindle-cli -n $w -x -l upgrades -a 'allow disable' -d 'Firmware upgrades'
+complete -c brindle-cli -n $w -x -l status-info -a 'allow disable' -d 'Sonette status information'
+complete -c brindle-cli -n $w -x -l vid -d 'USB vendor ID, hexadecimal'
+complete -c brindle-cli -n $w -x -l pid -d 'USB product ID, hexadecimal'
+complete -c brindle-cli -n $w -x -l manufacturer -d 'USB manufacturer string'
+complete -c brindle-cli -n $w -x -l product -d 'USB product string'
+complete -c brindle-cli -n $w -x -l dir-prefix -d 'Target directory prefix: 4 letters or digits'
