@@ -182,6 +182,8 @@ Result Save(const QString &file, const char *data, qint64 size, bool replace, Mo
             if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL)
                 return fail(Outcome::WriteFailed, error);
         }
+        if (!::FlushFileBuffers(h))
+            return fail(Outcome::WriteFailed, ::GetLastError());
         ::CloseHandle(h);
         if (!deleteOnClose)
             ::DeleteFileW(Native(temp).c_str());
@@ -722,6 +724,9 @@ Result Save(const QString &file, const char *data, qint64 size, bool replace, Mo
         if (const int err = Reserve(fd.get(), size))
             return fail(Outcome::WriteFailed, err);
 #endif
+        // A device whose flush fails says so here already.
+        if (const int err = Flush(fd.get()))
+            return fail(Outcome::WriteFailed, err);
         if (!temp.isEmpty() && ::unlinkat(folder.get(), temp.constData(), 0) != 0)
             return Failure(Outcome::WriteFailed, errno);
         return {};

@@ -53,7 +53,8 @@ enum class Mode {
     Save,
     // A dry run: every step up to the writing, in the real folder, then the temporary file is
     // discarded. Room for the bytes is reserved where the file system can, so a full disk is
-    // found too. Nothing is left changed.
+    // found too, and the empty file is flushed, so a device whose flush fails is. Nothing is
+    // left changed.
     Probe,
 };
 
