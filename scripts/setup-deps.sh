@@ -11,6 +11,9 @@ packages=(
     xvfb xdotool xclip x11-utils
     dpkg-dev desktop-file-utils appstream
     fonts-dejavu-core
+    # the save tests: ACLs and attributes, an ext4 image on a loop device, a FUSE pass-through,
+    # signals injected at system calls, runs as another user
+    acl attr e2fsprogs mount fuse3 libfuse3-dev strace util-linux
 )
 
 missing=()
