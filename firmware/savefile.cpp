@@ -683,7 +683,7 @@ Result Save(const QString &file, const char *data, qint64 size, bool replace, Mo
 
     // A new file gets the mode every program gives it (the umask and a folder's default ACL
     // decide); a replacing one is private until it has the old file's.
-    const mode_t createMode = replace ? 0600 : 0666;
+    const mode_t createMode = hadOld ? 0600 : 0666;
     Descriptor fd;
     bool unnamed = false;
 #ifdef O_TMPFILE
