@@ -63,6 +63,9 @@ Target Refused(FileError::Problem problem, const QString &path, const QString &s
 
 // ---- Windows ---------------------------------------------------------------------------
 
+// The longest name of one file that Windows' file systems take, in UTF-16 code units.
+constexpr qsizetype kMaxNameLength = 255;
+
 int ErrnoForWindowsError(DWORD error)
 {
     switch (error) {
@@ -121,6 +124,9 @@ void FlushFolder(const QString &folder)
 Target Resolve(const QString &path)
 {
     const QFileInfo info(path);
+    // Longer names fail late and obscurely (as a missing path); say what is wrong at once.
+    if (info.fileName().size() > kMaxNameLength)
+        return Refused(FileError::Problem::Unexpected, path, FileError::WindowsErrorText(ERROR_FILENAME_EXCED_RANGE));
     Target t;
     t.file = path;
     if (info.isSymLink()) {
@@ -141,14 +147,28 @@ Target Resolve(const QString &path)
     return t;
 }
 
-Result Save(const QString &file, const char *data, qint64 size, bool replace, Mode mode)
+Result Save(const QString &target, const char *data, qint64 size, bool replace, Mode mode)
 {
+    // ReplaceFileW wants to know the folder: a bare name is taken from the current one.
+    const QString file = QFileInfo(target).absoluteFilePath();
     const QString folder = QFileInfo(file).absolutePath();
     if (replace) {
         // The read-only attribute: a file Windows would not let this program write is not replaced.
         const QFileInfo old(file);
         if (old.exists() && !old.isWritable())
             return WindowsFailure(Outcome::OpenFailed, ERROR_ACCESS_DENIED);
+        // A file another program holds open without sharing cannot be replaced; found here, the
+        // dry run finds it too, and ReplaceFileW is not left to fail half-way.
+        const HANDLE held =
+            ::CreateFileW(Native(file).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (held == INVALID_HANDLE_VALUE) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND)
+                return WindowsFailure(Outcome::WriteFailed, error);
+        } else {
+            ::CloseHandle(held);
+        }
     }
 
     HANDLE h = INVALID_HANDLE_VALUE;
