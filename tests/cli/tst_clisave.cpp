@@ -202,26 +202,37 @@ QString TestCliSave::folder(const QString &name)
 // clang-format off
 void TestCliSave::failedFlush_data()
 {
+    QTest::addColumn<QString>("layer");  // where the flush fails
     QTest::addColumn<bool>("replace");
     QTest::addColumn<bool>("dryRun");
-    QTest::newRow("new name") << false << false;
-    QTest::newRow("new name, dry run") << false << true;
-    QTest::newRow("--force") << true << false;
-    QTest::newRow("--force, dry run") << true << true;
+    // FUSE has no unnamed temporary files: the save uses a named one there. strace makes the
+    // fsync system call fail on the test's own file system, where the save's file has no name.
+    for (const char *layer : {"fuse", "strace"}) {
+        QTest::addRow("%s: new name", layer) << layer << false << false;
+        QTest::addRow("%s: new name, dry run", layer) << layer << false << true;
+        QTest::addRow("%s: --force", layer) << layer << true << false;
+        QTest::addRow("%s: --force, dry run", layer) << layer << true << true;
+    }
 }
 // clang-format on
 
-// fsync fails with EIO on a FUSE pass-through: exit 1 with the system's text, the old file
-// byte-identical, nothing left in the folder; the dry run, which flushes its empty temporary
-// file, says the same.
+// fsync fails with EIO, on a FUSE pass-through or injected at the system call: exit 1 with the
+// system's text, the old file byte-identical, nothing left in the folder; the dry run, which
+// flushes its empty temporary file, says the same.
 void TestCliSave::failedFlush()
 {
+    QFETCH(QString, layer);
     QFETCH(bool, replace);
     QFETCH(bool, dryRun);
-    const FlushMount mount(QStringLiteral("eio"));
-    if (!mount.isMounted())
+    const bool fuse = layer == QLatin1String("fuse");
+    const FlushMount mount(fuse ? QStringLiteral("eio") : QString());
+    if (fuse && !mount.isMounted())
         QSKIP(qPrintable(mount.skipReason()));
-    const QString target = QDir(mount.path()).filePath(QStringLiteral("out.rom"));
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (!fuse && strace.isEmpty())
+        QSKIP("strace is not installed");
+    const QString dir = fuse ? mount.path() : m_dir->path();
+    const QString target = QDir(dir).filePath(QStringLiteral("out.rom"));
     const QByteArray old("the old file, which must survive");
     if (replace)
         QVERIFY(ImageBuilder::WriteFile(target, old));
@@ -231,12 +242,22 @@ void TestCliSave::failedFlush()
     if (dryRun)
         args << "--dry-run";
 
-    const CliRun run = RunIn(mount.path(), args);
+    CliRun run;
+    if (fuse) {
+        run = RunIn(dir, args);
+    } else {
+        QProcess process;
+        process.setWorkingDirectory(dir);
+        process.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+                                          "inject=fsync:error=EIO", QStringLiteral(BRINDLE_CLI_PATH)}
+                                  + args);
+        run = Finish(process);
+    }
     QCOMPARE(run.err, QStringLiteral("Could not write destination file: %1 while accessing out.rom.\n")
                           .arg(FileError::SystemText(EIO)));
     QCOMPARE(run.out, QString());
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(FileSnapshot::Names(mount.path()), replace ? QStringList{QStringLiteral("out.rom")} : QStringList());
+    QCOMPARE(FileSnapshot::Names(dir), replace ? QStringList{QStringLiteral("out.rom")} : QStringList());
     if (replace)
         QCOMPARE(ImageBuilder::ReadFile(target), old);
 }
