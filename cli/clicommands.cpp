@@ -20,6 +20,7 @@
 #include "clisettings.h"
 #include "consoleui.h"
 #include "fileerror.h"
+#include "filename.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "jsontext.h"
@@ -458,7 +459,8 @@ int RunWrite(const QStringList &arguments)
         QList<Item> after = CliSettings::Items(record);
         for (Item &item : after) {
             if (item.key == QLatin1String("fileKind")) {
-                item.display = SettingsText::FileKindWord(CFirmwareRecord::KindForTarget(target, record.m_nFileKind));
+                item.display = SettingsText::FileKindWord(
+                    CFirmwareRecord::KindForTarget(FileName::AsSaved(target), record.m_nFileKind));
                 item.json = item.display;
             }
         }

@@ -2,11 +2,14 @@
 
 // Std
 #include <cerrno>
+#include <cstring>
 
 // Qt
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "filename.h"
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -41,7 +44,7 @@ Problem FromErrno(int err)
 
 }  // namespace
 
-QString Describe(Problem problem, const QString &path)
+QString Describe(Problem problem, const QString &path, const QString &systemText)
 {
     QString text;
     switch (problem) {
@@ -49,23 +52,74 @@ QString Describe(Problem problem, const QString &path)
     case Problem::AccessDenied: text = QStringLiteral("Access to %1 was denied.").arg(path); break;
     case Problem::DiskFull: text = QStringLiteral("Disk full while accessing %1.").arg(path); break;
     case Problem::Unexpected:
-        text = QStringLiteral("An unexpected error occurred while accessing %1.").arg(path);
+        text = systemText.isEmpty() ? QStringLiteral("An unexpected error occurred while accessing %1.").arg(path)
+                                    : QStringLiteral("%1 while accessing %2.").arg(systemText, path);
         break;
     case Problem::IsFolder: text = QStringLiteral("%1 is a folder, not a firmware file.").arg(path); break;
     case Problem::NotRegular: text = QStringLiteral("%1 is not a regular file.").arg(path); break;
     case Problem::BadName:
         text = QStringLiteral("%1 has characters that this system cannot use in a file name.").arg(path);
         break;
+    case Problem::FolderMissing: text = QStringLiteral("The folder %1 does not exist.").arg(path); break;
+    case Problem::DanglingLink:
+        text = QStringLiteral("%1 is a symbolic link to a file that does not exist.").arg(path);
+        break;
     }
     text.truncate(kMaxDescription);
     return text;
 }
+
+QString DescribeSaveFailure(int savedErrno, const QString &systemText, const QString &path)
+{
+    switch (savedErrno) {
+    case ENOENT:
+    case ENOTDIR:
+        // The target itself is being created: what is missing is its folder.
+        return Describe(Problem::FolderMissing, FileName::FolderPart(path));
+    default: break;
+    }
+    const Problem problem = FromErrno(savedErrno);
+    return Describe(problem, path, systemText.isEmpty() ? SystemText(savedErrno) : systemText);
+}
+
+QString SystemText(int savedErrno)
+{
+    if (savedErrno == 0)
+        return QString();
+    QString text = QString::fromLocal8Bit(std::strerror(savedErrno)).trimmed();
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
+#ifdef Q_OS_WIN
+QString WindowsErrorText(unsigned long code)
+{
+    wchar_t *buffer = nullptr;
+    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                         | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                     nullptr, DWORD(code), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    QString text = n && buffer ? QString::fromWCharArray(buffer, int(n)).trimmed() : QString();
+    if (buffer)
+        ::LocalFree(buffer);
+    if (text.isEmpty())
+        text = QStringLiteral("Error %1").arg(code);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+#endif
 
 std::optional<Problem> ForPath(const QString &path)
 {
     // A name that changes on its way to the file system would name another file.
     if (QFile::decodeName(QFile::encodeName(path)) != path)
         return Problem::BadName;
+#ifdef Q_OS_WIN
+    // "NUL", "COM1.QUF" and the like open a device in every folder, whatever exists there.
+    if (FileName::IsWindowsDeviceName(path))
+        return Problem::NotRegular;
+#endif
     const QFileInfo info(path);  // follows symbolic links
     if (!info.exists())
         return std::nullopt;

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include "fileerror.h"
+#include "filename.h"
 #include "firmwareui.h"
 #include "fits.h"
 #include "flags.h"
@@ -451,10 +452,12 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
         encodeStrings = false;
     }
 
-    // A folder, device, pipe or socket is never replaced, and a name the file system would
-    // change is never used.
-    if (const std::optional<FileError::Problem> problem = FileError::ForPath(path))
-        return Refuse(FileError::Describe(*problem, path), kCaptionOpenTarget);
+    // The name the file gets: Windows drops trailing dots and spaces, and its extension decides
+    // the layout. A folder, device, pipe or socket is never replaced, and a name the file system
+    // would change is never used.
+    const QString target = FileName::AsSaved(path);
+    if (const std::optional<FileError::Problem> problem = FileError::ForPath(target))
+        return Refuse(FileError::Describe(*problem, target), kCaptionOpenTarget);
 
     const bool save = mode == WriteMode::Save;
     if (save) {
@@ -471,55 +474,52 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
         }
     }
 
-    const auto askOverwrite = [this, &path] {
-        return m_pUi
-               && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + SettingsText::FileNamePart(path), kCaptionExists);
-    };
-    const QFileInfo target(path);
-    bool replace = target.exists() || target.isSymLink();
-    if (replace && !askOverwrite())
-        return -1;
-
-    if (!save) {
-        // What opening would find: the folder, and the permission to create or replace.
-        const QFileInfo folder(target.absolutePath());
-        if (!folder.exists() || !folder.isDir())
-            return Refuse(FileError::Describe(FileError::Problem::NotFound, path), kCaptionOpenTarget);
-        if (!folder.isWritable() || (target.exists() && !target.isWritable()))
-            return Refuse(FileError::Describe(FileError::Problem::AccessDenied, path), kCaptionOpenTarget);
-        return 1;
-    }
-
     // The file is converted in a copy: the record takes the new layout only once it is saved,
-    // so a failed attempt leaves it as loaded for the next one.
+    // so a failed attempt leaves it as loaded for the next one. A check converts too, for the
+    // length of the file it reserves room for.
     std::unique_ptr<quint8[]> copy(new (std::nothrow) quint8[kBufferSize]);
     if (!copy)
         return Refuse(QStringLiteral("Low on resources"), kCaptionFileFormat);
     std::copy(m_pImage.get(), m_pImage.get() + kBufferSize, copy.get());
     Layout out{copy.get(), m_nFileKind, m_nFileLength};
-    Convert(out, KindForTarget(path, -1), m_strVersion);
+    Convert(out, KindForTarget(target, -1), m_strVersion);
 
-    SaveFile::Result result = SaveFile::Save(path, reinterpret_cast<const char *>(out.buf), out.length, replace);
-    if (result.outcome == SaveFile::Outcome::Exists) {
-        // Another file took the name while this one was being written.
-        if (!askOverwrite())
+    // The check goes the way of the save up to the writing, through the same calls, in the real
+    // folder: every refusal of the save is the check's.
+    const SaveFile::Mode saveMode = save ? SaveFile::Mode::Save : SaveFile::Mode::Probe;
+    SaveFile::Result result;
+    for (int attempt = 0;; ++attempt) {
+        const SaveFile::Target resolved = SaveFile::Resolve(target);
+        if (resolved.problem) {
+            return Refuse(FileError::Describe(*resolved.problem, resolved.problemPath, resolved.systemText),
+                          kCaptionOpenTarget);
+        }
+        if (resolved.exists
+            && !(m_pUi
+                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + SettingsText::FileNamePart(target),
+                                    kCaptionExists)))
             return -1;
-        replace = true;
-        result = SaveFile::Save(path, reinterpret_cast<const char *>(out.buf), out.length, replace);
+        result = SaveFile::Save(resolved.file, reinterpret_cast<const char *>(out.buf), out.length, resolved.exists,
+                                saveMode);
+        // Another file took the name while this one was being written: look and ask again, once.
+        if (result.outcome != SaveFile::Outcome::Exists || attempt > 0)
+            break;
     }
     switch (result.outcome) {
     case SaveFile::Outcome::Saved: break;
     case SaveFile::Outcome::OpenFailed:
     case SaveFile::Outcome::Exists:
-        return Refuse(FileError::Describe(FileError::ForOpen(path, true, result.error), path), kCaptionOpenTarget);
+        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target), kCaptionOpenTarget);
     case SaveFile::Outcome::WriteFailed:
-        return Refuse(FileError::Describe(FileError::ForTransfer(result.error), path), kCaptionWriteTarget);
+        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target), kCaptionWriteTarget);
     }
+    if (!save)
+        return 1;
 
     m_pImage = std::move(copy);
     m_nFileKind = out.kind;
     m_nFileLength = out.length;
-    m_strTargetFile = path;
+    m_strTargetFile = target;
     return 1;
 }
 

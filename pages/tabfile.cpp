@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "dialogservices.h"
+#include "filename.h"
 #include "firmwareformat.h"
 #include "resourceids.h"
 
@@ -24,22 +25,6 @@ namespace {
 #ifdef Q_OS_WIN
 // Longer names are never found by the Windows file search.
 constexpr qsizetype kMaxFindPath = 259;
-
-// Windows drops the dots and spaces that end a name: "FW.ROM." and "FW.ROM " are the file
-// FW.ROM. The path is kept as Windows reads it, so its extension is the one the file has.
-// Names of dots alone ("." and "..") stay what they are.
-QString WithoutTrailingDotsAndSpaces(QString text)
-{
-    const qsizetype start = std::max(text.lastIndexOf(QLatin1Char('/')), text.lastIndexOf(QLatin1Char('\\'))) + 1;
-    const QStringView name = QStringView(text).mid(start);
-    if (std::all_of(name.begin(), name.end(), [](QChar c) { return c == QLatin1Char('.'); }))
-        return text;
-    qsizetype end = text.size();
-    while (end > start + 1 && (text.at(end - 1) == QLatin1Char('.') || text.at(end - 1) == QLatin1Char(' ')))
-        --end;
-    text.truncate(end);
-    return text;
-}
 #endif
 
 constexpr const char *kFilterRom = "Norvale ROM image files (*.ROM)";
@@ -147,11 +132,9 @@ void CTabFile::SetPathText(const QString &text)
 
 void CTabFile::OnChangeFilePath()
 {
-#ifdef Q_OS_WIN
-    const QString text = WithoutTrailingDotsAndSpaces(m_editFilePath->text());
-#else
-    const QString text = m_editFilePath->text();
-#endif
+    // The path as the system names the file (on Windows without trailing dots and spaces), so
+    // its extension is the one the file has.
+    const QString text = FileName::AsSaved(m_editFilePath->text());
     const bool accepted = m_bSaveFile ? !text.isEmpty() : PathExists(text);
     if (accepted)
         m_strFilePath = text;

@@ -19,6 +19,9 @@ packages=(
     lintian file binutils man-db groff-base
     # the completion test tries brindle-cli's completion in each shell
     zsh fish
+    # the save tests: ACLs and attributes, an ext4 image on a loop device, a FUSE pass-through,
+    # signals injected at system calls, runs as another user
+    acl attr e2fsprogs mount fuse3 libfuse3-dev strace util-linux
 )
 
 missing=()

@@ -749,7 +749,7 @@ private slots:
             << "brindle-cli: file format error: Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit";
         QTest::newRow("write: destination folder missing")
             << QStringList{"write", "qhar.rom", "nowhere/out.rom", "--code", "ABC"} << none << 1
-            << "brindle-cli: could not open destination file: nowhere/out.rom was not found.";
+            << "brindle-cli: could not open destination file: The folder nowhere does not exist.";
         QTest::newRow("diff: missing file") << QStringList{"diff", "qhar.rom", "missing.rom"} << none << 2
                                             << "brindle-cli: could not open second file: missing.rom was not found.";
         QTest::newRow("diff: refused file") << QStringList{"diff", "params.rom", "qhar.rom"} << none << 2
@@ -1035,7 +1035,7 @@ void TestCli::dryRunMatchesRun_data()
                                    << "brindle-cli: file exists: out.rom exists; use --force to replace it";
     QTest::newRow("existing file, --force") << "qhar.rom" << "out.rom" << "file" << (code + QStringList{"--force"}) << 0 << "";
     QTest::newRow("folder missing") << "qhar.rom" << "nowhere/out.rom" << "" << code << 1
-                                    << "brindle-cli: could not open destination file: nowhere/out.rom was not found.";
+                                    << "brindle-cli: could not open destination file: The folder nowhere does not exist.";
     QTest::newRow("folder as target") << "qhar.rom" << "out.rom" << "folder" << (code + QStringList{"--force"}) << 1
                                       << "brindle-cli: could not open destination file: out.rom is a folder, not a firmware file.";
 #ifndef Q_OS_WIN

@@ -34,6 +34,8 @@ private slots:
     void forTransfer();
     void savedError_data();
     void savedError();
+    void describeSaveFailure_data();
+    void describeSaveFailure();
 };
 
 void TestFileError::describe_data()
@@ -44,6 +46,9 @@ void TestFileError::describe_data()
     QTest::newRow("access denied") << Problem::AccessDenied << "Access to /fw/a.rom was denied.";
     QTest::newRow("disk full") << Problem::DiskFull << "Disk full while accessing /fw/a.rom.";
     QTest::newRow("unexpected") << Problem::Unexpected << "An unexpected error occurred while accessing /fw/a.rom.";
+    QTest::newRow("folder missing") << Problem::FolderMissing << "The folder /fw/a.rom does not exist.";
+    QTest::newRow("dangling link") << Problem::DanglingLink
+                                   << "/fw/a.rom is a symbolic link to a file that does not exist.";
 }
 
 void TestFileError::describe()
@@ -148,6 +153,43 @@ void TestFileError::savedError()
 #endif
     errno = errnoValue;
     QCOMPARE(FileError::SavedError(), expected);
+}
+
+void TestFileError::describeSaveFailure_data()
+{
+    QTest::addColumn<int>("savedErrno");
+    QTest::addColumn<QString>("text");  // %1 is the system's text for the errno
+    QTest::newRow("missing folder") << ENOENT << "The folder /fw does not exist.";
+    QTest::newRow("a file where the folder should be") << ENOTDIR << "The folder /fw does not exist.";
+    QTest::newRow("access denied") << EACCES << "Access to /fw/a.rom was denied.";
+    QTest::newRow("not permitted") << EPERM << "Access to /fw/a.rom was denied.";
+    QTest::newRow("read-only file system") << EROFS << "Access to /fw/a.rom was denied.";
+    QTest::newRow("disk full") << ENOSPC << "Disk full while accessing /fw/a.rom.";
+    QTest::newRow("file-size limit") << EFBIG << "Disk full while accessing /fw/a.rom.";
+    // Without a text of its own, the system's words instead of "An unexpected error occurred".
+    QTest::newRow("I/O error") << EIO << "%1 while accessing /fw/a.rom.";
+    QTest::newRow("too many open files") << EMFILE << "%1 while accessing /fw/a.rom.";
+    QTest::newRow("name too long") << ENAMETOOLONG << "%1 while accessing /fw/a.rom.";
+    QTest::newRow("unknown") << 0 << "An unexpected error occurred while accessing /fw/a.rom.";
+}
+
+void TestFileError::describeSaveFailure()
+{
+    QFETCH(int, savedErrno);
+    QFETCH(QString, text);
+    const QString system = FileError::SystemText(savedErrno);
+    QCOMPARE(FileError::DescribeSaveFailure(savedErrno, QString(), QStringLiteral("/fw/a.rom")),
+             text.contains(QLatin1String("%1")) ? text.arg(system) : text);
+    if (savedErrno != 0) {
+        QVERIFY(!system.isEmpty());
+        QVERIFY(!system.endsWith(QLatin1Char('.')));
+    }
+    // A text the caller has, such as Windows' own, is used as it is.
+    if (text.contains(QLatin1String("%1"))) {
+        QCOMPARE(
+            FileError::DescribeSaveFailure(savedErrno, QStringLiteral("Device not ready"), QStringLiteral("/fw/a.rom")),
+            QStringLiteral("Device not ready while accessing /fw/a.rom."));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFileError)

@@ -985,8 +985,10 @@ void TestFirmwareWrite::destinationFolderMissing()
     ui.clear();
     QCOMPARE(rec.WriteFirmware(path), -1);
     QVERIFY(ui.questions.isEmpty());
-    QVERIFY_REFUSED(ui, QStringLiteral("%1 was not found.").arg(path),
-                    QStringLiteral("Could not open destination file"));
+    // The file is being created: what is missing is its folder.
+    QVERIFY_REFUSED(
+        ui, QStringLiteral("The folder %1 does not exist.").arg(m_dir.filePath(QStringLiteral("no such folder"))),
+        QStringLiteral("Could not open destination file"));
     QVERIFY(rec.m_strTargetFile.isEmpty());
     // The record keeps the layout it was loaded with, so the next attempt starts from it.
     QCOMPARE(rec.m_nFileKind, int(KindRom));

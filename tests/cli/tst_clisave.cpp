@@ -1,0 +1,610 @@
+// brindle-cli write, run as a real process, where saving meets the file system: a device whose
+// flush fails, the dry run's refusals against the run's (permissions, sticky and append-only
+// folders, links, long names), what a replace keeps, and signals that arrive while a file is
+// being saved. Each table runs the dry run and the run in two folders set up alike.
+
+// Std
+#include <cerrno>
+#include <csignal>
+#if defined(__unix__)
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
+
+// Qt
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include "common/filesnapshot.h"
+#include "common/flushmount.h"
+#include "common/imagebuilder.h"
+#include "fileerror.h"
+#include "firmware/recordstate.h"
+
+namespace {
+
+constexpr int kProcessTimeoutMs = 30000;
+
+struct CliRun {
+    bool finished = false;
+    bool crashed = false;  // ended by a signal
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CliRun Finish(QProcess &process)
+{
+    CliRun run;
+    if (!process.waitForFinished(kProcessTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = QStringLiteral("brindle-cli did not finish");
+        return run;
+    }
+    run.finished = true;
+    run.crashed = process.exitStatus() == QProcess::CrashExit;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// Runs brindle-cli in `folder`; as the user nobody when `asNobody`, through setpriv.
+CliRun RunIn(const QString &folder, const QStringList &args, bool asNobody = false)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    if (asNobody) {
+        process.setProgram(QStandardPaths::findExecutable(QStringLiteral("setpriv")));
+        process.setArguments(QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                         QStringLiteral("--clear-groups"), QStringLiteral(BRINDLE_CLI_PATH)}
+                             + args);
+    } else {
+        process.setProgram(QStringLiteral(BRINDLE_CLI_PATH));
+        process.setArguments(args);
+    }
+    process.start();
+    return Finish(process);
+}
+
+bool Tool(const QString &program, const QStringList &arguments)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return false;
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    p.start(path, arguments);
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+bool Chmod(const QString &path, unsigned mode)
+{
+#if defined(__unix__)
+    return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(mode);
+    return false;
+#endif
+}
+
+bool Symlink(const QString &target, const QString &at)
+{
+#if defined(__unix__)
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(at).constData()) == 0;
+#else
+    Q_UNUSED(target);
+    Q_UNUSED(at);
+    return false;
+#endif
+}
+
+// For a run under strace: LeakSanitizer (in the sanitizer build) stops the world through ptrace,
+// which a traced process cannot; the leak check is left to the runs without strace.
+void UntracedLeakCheck(QProcess &process)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"),
+               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
+    process.setProcessEnvironment(env);
+}
+
+// The temporary files a save may leave: hidden names the target never has.
+QStringList Leftovers(const QString &folder)
+{
+    QStringList left;
+    for (const QString &name : FileSnapshot::Names(folder)) {
+        if (name.startsWith(QLatin1String(".brindle-")))
+            left << name;
+    }
+    return left;
+}
+
+}  // namespace
+
+class TestCliSave : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void failedFlush_data();
+    void failedFlush();
+    void dryRunAgrees_data();
+    void dryRunAgrees();
+    void replaceKeepsMetadata();
+    void signalDuringFlush_data();
+    void signalDuringFlush();
+    void signalAtSystemCall_data();
+    void signalAtSystemCall();
+
+private:
+    QString folder(const QString &name);
+    // Undoes chattr on everything under the test folder, so that it can be removed.
+    void unlock();
+
+    QTemporaryDir m_top;
+    QScopedPointer<QTemporaryDir> m_dir;
+    QByteArray m_source;
+    QByteArray m_written;  // what write SOURCE out.rom --code ABC writes
+    QStringList m_locked;  // paths given chattr +a or +i
+};
+
+void TestCliSave::initTestCase()
+{
+    QVERIFY(m_top.isValid());
+    // Runs as nobody must reach the test folders.
+    QVERIFY(Chmod(m_top.path(), 0755));
+    m_source = ImageBuilder(ImageBuilder::Rom).build();
+    const QString src = m_top.filePath(QStringLiteral("src.rom"));
+    QVERIFY(ImageBuilder::WriteFile(src, m_source));
+    QVERIFY(Chmod(src, 0644));
+    const CliRun run = RunIn(m_top.path(), {"write", "src.rom", "reference.rom", "--code", "ABC"});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    m_written = ImageBuilder::ReadFile(m_top.filePath(QStringLiteral("reference.rom")));
+    QCOMPARE(m_written.size(), qsizetype(65536));
+}
+
+void TestCliSave::init()
+{
+    m_dir.reset(new QTemporaryDir(m_top.filePath(QStringLiteral("case-XXXXXX"))));
+    QVERIFY(m_dir->isValid());
+    QVERIFY(Chmod(m_dir->path(), 0755));
+}
+
+void TestCliSave::cleanup()
+{
+    unlock();
+    // Folders made unreadable or unwritable for a case are opened up again for removal.
+    QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+rwx"), m_dir->path()});
+    m_dir.reset();
+}
+
+void TestCliSave::unlock()
+{
+    for (const QString &path : std::as_const(m_locked))
+        Tool(QStringLiteral("chattr"), {QStringLiteral("-a"), QStringLiteral("-i"), path});
+    m_locked.clear();
+}
+
+QString TestCliSave::folder(const QString &name)
+{
+    const QString path = m_dir->filePath(name);
+    return QDir().mkpath(path) ? path : QString();
+}
+
+// ---- a device whose flush fails -------------------------------------------------------
+
+// clang-format off
+void TestCliSave::failedFlush_data()
+{
+    QTest::addColumn<QString>("layer");  // where the flush fails
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<bool>("dryRun");
+    // FUSE has no unnamed temporary files: the save uses a named one there. strace makes the
+    // fsync system call fail on the test's own file system, where the save's file has no name.
+    for (const char *layer : {"fuse", "strace"}) {
+        QTest::addRow("%s: new name", layer) << layer << false << false;
+        QTest::addRow("%s: new name, dry run", layer) << layer << false << true;
+        QTest::addRow("%s: --force", layer) << layer << true << false;
+        QTest::addRow("%s: --force, dry run", layer) << layer << true << true;
+    }
+}
+// clang-format on
+
+// fsync fails with EIO, on a FUSE pass-through or injected at the system call: exit 1 with the
+// system's text, the old file byte-identical, nothing left in the folder; the dry run, which
+// flushes its empty temporary file, says the same.
+void TestCliSave::failedFlush()
+{
+    QFETCH(QString, layer);
+    QFETCH(bool, replace);
+    QFETCH(bool, dryRun);
+    const bool fuse = layer == QLatin1String("fuse");
+    const FlushMount mount(fuse ? QStringLiteral("eio") : QString());
+    if (fuse && !mount.isMounted())
+        QSKIP(qPrintable(mount.skipReason()));
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (!fuse && strace.isEmpty())
+        QSKIP("strace is not installed");
+    const QString dir = fuse ? mount.path() : m_dir->path();
+    const QString target = QDir(dir).filePath(QStringLiteral("out.rom"));
+    const QByteArray old("the old file, which must survive");
+    if (replace)
+        QVERIFY(ImageBuilder::WriteFile(target, old));
+    QStringList args{"write", m_top.filePath(QStringLiteral("src.rom")), "out.rom", "--code", "ABC"};
+    if (replace)
+        args << "--force";
+    if (dryRun)
+        args << "--dry-run";
+
+    CliRun run;
+    if (fuse) {
+        run = RunIn(dir, args);
+    } else {
+        QProcess process;
+        process.setWorkingDirectory(dir);
+        UntracedLeakCheck(process);
+        process.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+                                          "inject=fsync:error=EIO", QStringLiteral(BRINDLE_CLI_PATH)}
+                                  + args);
+        run = Finish(process);
+    }
+    QCOMPARE(run.err, QStringLiteral("brindle-cli: could not write destination file: %1 while accessing out.rom.\n")
+                          .arg(FileError::SystemText(EIO)));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(FileSnapshot::Names(dir), replace ? QStringList{QStringLiteral("out.rom")} : QStringList());
+    if (replace)
+        QCOMPARE(ImageBuilder::ReadFile(target), old);
+}
+
+// ---- the dry run's refusals are the run's ---------------------------------------------
+
+// clang-format off
+void TestCliSave::dryRunAgrees_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<bool>("asNobody");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");  // standard error's first line; empty for success
+    const QString open = QStringLiteral("brindle-cli: could not open destination file: ");
+    const QString name250 = QString(246, 'n') + QStringLiteral(".rom");
+    const QString name255 = QString(251, 'n') + QStringLiteral(".rom");
+    const QString name256 = QString(252, 'n') + QStringLiteral(".rom");
+
+    QTest::newRow("folder with write but no search permission") << "no search" << "d/out.rom" << false << true
+        << 1 << open + "Access to d/out.rom was denied.";
+    QTest::newRow("sticky folder, another user's writable file") << "sticky" << "s/out.rom" << true << true
+        << 1 << open + "Access to s/out.rom was denied.";
+    QTest::newRow("--force through a link into a read-only folder") << "link to read-only" << "link.rom" << true << true
+        << 1 << open + "Access to link.rom was denied.";
+    QTest::newRow("append-only folder, new name") << "append-only" << "a/out.rom" << false << false << 0 << "";
+    QTest::newRow("append-only folder, --force") << "append-only, file" << "a/out.rom" << true << false
+        << 1 << open + "Access to a/out.rom was denied.";
+    QTest::newRow("append-only file, --force") << "append-only file" << "out.rom" << true << false
+        << 1 << open + "Access to out.rom was denied.";
+    QTest::newRow("immutable folder") << "immutable" << "i/out.rom" << false << false
+        << 1 << open + "Access to i/out.rom was denied.";
+    QTest::newRow("link to a file, --force") << "link" << "link.rom" << true << false << 0 << "";
+    QTest::newRow("dangling link") << "dangling" << "link.rom" << false << false
+        << 1 << open + "link.rom is a symbolic link to a file that does not exist.";
+    QTest::newRow("dangling link, --force") << "dangling" << "link.rom" << true << false
+        << 1 << open + "link.rom is a symbolic link to a file that does not exist.";
+    QTest::newRow("hard link, --force") << "hard link" << "out.rom" << true << false << 0 << "";
+    QTest::newRow("250-byte name") << "" << name250 << false << false << 0 << "";
+    QTest::newRow("255-byte name") << "" << name255 << false << false << 0 << "";
+    QTest::newRow("255-byte name, --force") << "file" << name255 << true << false << 0 << "";
+    QTest::newRow("256-byte name") << "" << name256 << false << false
+        << 1 << open + FileError::SystemText(ENAMETOOLONG) + " while accessing " + name256 + ".";
+    QTest::newRow("missing folder") << "" << "nowhere/out.rom" << false << false
+        << 1 << open + "The folder nowhere does not exist.";
+}
+// clang-format on
+
+// A dry run resolves the target as the run does and creates and discards its temporary file in
+// the real folder: it ends with the run's message and exit code, and changes nothing.
+void TestCliSave::dryRunAgrees()
+{
+#ifndef __unix__
+    QSKIP("Permissions, links and chattr are tested on Unix");
+#else
+    QFETCH(QString, setup);
+    QFETCH(QString, target);
+    QFETCH(bool, force);
+    QFETCH(bool, asNobody);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    const bool needsRoot =
+        asNobody || setup.contains(QLatin1String("append-only")) || setup == QLatin1String("immutable");
+    if (needsRoot && !RecordState::RunningAsRoot())
+        QSKIP("Needs root: to run as another user and to set chattr flags");
+    if (asNobody && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        QSKIP("setpriv (util-linux) is not installed");
+
+    // Sets the case up in `dir`; false if this file system cannot (chattr on tmpfs).
+    const auto prepare = [&](const QString &dir) {
+        const auto at = [&dir](const QString &name) { return QDir(dir).filePath(name); };
+        const auto lock = [&](const QString &flag, const QString &path) {
+            if (!Tool(QStringLiteral("chattr"), {flag, path}))
+                return false;
+            m_locked << path;
+            return true;
+        };
+        if (setup == QLatin1String("file")) {
+            return ImageBuilder::WriteFile(at(target), "old");
+        } else if (setup == QLatin1String("no search")) {
+            // The others' bits: write, but no search.
+            return QDir().mkpath(at("d")) && Chmod(at("d"), 0772);
+        } else if (setup == QLatin1String("sticky")) {
+            return QDir().mkpath(at("s")) && Chmod(at("s"), 01777) && ImageBuilder::WriteFile(at("s/out.rom"), "old")
+                   && Chmod(at("s/out.rom"), 0666);
+        } else if (setup == QLatin1String("link to read-only")) {
+            return QDir().mkpath(at("ro")) && ImageBuilder::WriteFile(at("ro/real.rom"), "old")
+                   && Chmod(at("ro/real.rom"), 0666) && Symlink(QStringLiteral("ro/real.rom"), at("link.rom"))
+                   && Chmod(dir, 0777);
+        } else if (setup == QLatin1String("append-only")) {
+            return QDir().mkpath(at("a")) && lock(QStringLiteral("+a"), at("a"));
+        } else if (setup == QLatin1String("append-only, file")) {
+            return QDir().mkpath(at("a")) && ImageBuilder::WriteFile(at("a/out.rom"), "old")
+                   && lock(QStringLiteral("+a"), at("a"));
+        } else if (setup == QLatin1String("append-only file")) {
+            return ImageBuilder::WriteFile(at("out.rom"), "old") && lock(QStringLiteral("+a"), at("out.rom"));
+        } else if (setup == QLatin1String("immutable")) {
+            return QDir().mkpath(at("i")) && lock(QStringLiteral("+i"), at("i"));
+        } else if (setup == QLatin1String("link")) {
+            return QDir().mkpath(at("elsewhere")) && ImageBuilder::WriteFile(at("elsewhere/real.rom"), "old")
+                   && Symlink(QStringLiteral("elsewhere/real.rom"), at("link.rom"));
+        } else if (setup == QLatin1String("dangling")) {
+            return Symlink(QStringLiteral("elsewhere/real.rom"), at("link.rom"));
+        } else if (setup == QLatin1String("hard link")) {
+            return ImageBuilder::WriteFile(at("out.rom"), "old")
+                   && ::link(QFile::encodeName(at("out.rom")).constData(),
+                             QFile::encodeName(at("other.rom")).constData())
+                          == 0;
+        }
+        return true;
+    };
+
+    CliRun runs[2];
+    FileSnapshot::Folder realBefore;
+    QString realFolder;
+    for (const bool dry : {true, false}) {
+        const QString dir = folder(dry ? QStringLiteral("dry") : QStringLiteral("real"));
+        QVERIFY(!dir.isEmpty());
+        if (!prepare(dir)) {
+            unlock();
+            QSKIP("This file system does not take the case's setup (chattr)");
+        }
+        QStringList args{"write", m_top.filePath(QStringLiteral("src.rom")), target, "--code", "ABC"};
+        if (force)
+            args << "--force";
+        if (dry)
+            args << "--dry-run";
+        const FileSnapshot::Folder before = FileSnapshot::Take(dir);
+        runs[dry ? 0 : 1] = RunIn(dir, args, asNobody);
+        if (dry) {
+            QCOMPARE(FileSnapshot::Take(dir), before);
+            for (const QString &sub : {QStringLiteral("a"), QStringLiteral("s"), QStringLiteral("ro")})
+                QCOMPARE(Leftovers(QDir(dir).filePath(sub)), QStringList());
+        } else {
+            realBefore = before;
+            realFolder = dir;
+        }
+    }
+    const CliRun &dry = runs[0];
+    const CliRun &real = runs[1];
+    QCOMPARE(dry.err, real.err);
+    QCOMPARE(dry.exitCode, real.exitCode);
+    QCOMPARE(real.err.section(QLatin1Char('\n'), 0, 0), err);
+    QCOMPARE(real.exitCode, exitCode);
+    if (exitCode == 0)
+        QVERIFY(dry.out.startsWith(QStringLiteral("Summary of Firmware Customisations\n")));
+    else
+        QCOMPARE(dry.out, QString());
+
+    // The run: no temporary file anywhere, and a refused run changed nothing.
+    for (const QString &sub :
+         {QString(), QStringLiteral("a"), QStringLiteral("s"), QStringLiteral("ro"), QStringLiteral("elsewhere")})
+        QCOMPARE(Leftovers(QDir(realFolder).filePath(sub)), QStringList());
+    if (exitCode != 0) {
+        QCOMPARE(FileSnapshot::Take(realFolder), realBefore);
+        return;
+    }
+    if (setup == QLatin1String("link")) {
+        QVERIFY(QFileInfo(QDir(realFolder).filePath(QStringLiteral("link.rom"))).isSymLink());
+        QCOMPARE(ImageBuilder::ReadFile(QDir(realFolder).filePath(QStringLiteral("elsewhere/real.rom"))), m_written);
+    } else if (setup == QLatin1String("hard link")) {
+        QCOMPARE(ImageBuilder::ReadFile(QDir(realFolder).filePath(QStringLiteral("out.rom"))), m_written);
+        QCOMPARE(ImageBuilder::ReadFile(QDir(realFolder).filePath(QStringLiteral("other.rom"))), QByteArray("old"));
+    } else {
+        QCOMPARE(ImageBuilder::ReadFile(QDir(realFolder).filePath(target)), m_written);
+    }
+#endif
+}
+
+// ---- what a replace keeps -------------------------------------------------------------
+
+// --force on a file with mode 0640, an ACL, a user attribute and the owner nobody, as root:
+// the new file has them all, like `cp --preserve=all`.
+void TestCliSave::replaceKeepsMetadata()
+{
+#ifndef __linux__
+    QSKIP("ACLs and extended attributes are tested on Linux");
+#else
+    if (!RecordState::RunningAsRoot())
+        QSKIP("Only root can give a file to another owner");
+    const QString path = m_dir->filePath(QStringLiteral("kept.rom"));
+    QVERIFY(ImageBuilder::WriteFile(path, "old"));
+    QVERIFY(Chmod(path, 0640));
+    if (!Tool(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:daemon:rw-,g::r--"), path}))
+        QSKIP("setfacl (package acl) is missing or this file system has no ACLs");
+    QVERIFY(::setxattr(QFile::encodeName(path).constData(), "user.brindle", "kept", 4, 0) == 0);
+    QVERIFY(Tool(QStringLiteral("chown"), {QStringLiteral("nobody:nogroup"), path}));
+    const FileSnapshot::Entry before = FileSnapshot::Of(path);
+    QVERIFY(before.attributes.contains("system.posix_acl_access"));
+
+    const QStringList args{"write", m_top.filePath(QStringLiteral("src.rom")), "kept.rom", "--code", "ABC", "--force"};
+    CliRun run = RunIn(m_dir->path(), args + QStringList{"--dry-run"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(FileSnapshot::Of(path), before);
+    run = RunIn(m_dir->path(), args);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    FileSnapshot::Entry after = FileSnapshot::Of(path);
+    QCOMPARE(after.content, m_written);
+    after.content = before.content;
+    QCOMPARE(QString::number(after.mode, 8), QString::number(before.mode, 8));
+    QCOMPARE(after, before);
+    QCOMPARE(FileSnapshot::Names(m_dir->path()), QStringList{QStringLiteral("kept.rom")});
+#endif
+}
+
+// ---- signals --------------------------------------------------------------------------
+
+// clang-format off
+void TestCliSave::signalDuringFlush_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("replace");
+    for (const auto &[name, signal] : {std::pair{"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}}) {
+        QTest::addRow("%s, new name", name) << signal << false;
+        QTest::addRow("%s, --force", name) << signal << true;
+    }
+}
+// clang-format on
+
+// A file system without unnamed temporary files (FUSE) makes the save use a named one. The
+// flush waits there until the test lets it go; the signal arrives in that moment, which is held
+// back until the temporary file is gone: the save ends whole, then the signal ends the program.
+void TestCliSave::signalDuringFlush()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, replace);
+    const FlushMount mount(QStringLiteral("block"));
+    if (!mount.isMounted())
+        QSKIP(qPrintable(mount.skipReason()));
+    const QString target = QDir(mount.path()).filePath(QStringLiteral("out.rom"));
+    if (replace)
+        QVERIFY(ImageBuilder::WriteFile(target, "old"));
+    QStringList args{"write", m_top.filePath(QStringLiteral("src.rom")), "out.rom", "--code", "ABC"};
+    if (replace)
+        args << "--force";
+
+    QProcess process;
+    process.setWorkingDirectory(mount.path());
+    process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
+    QVERIFY(process.waitForStarted());
+    const QDeadlineTimer deadline(20000);
+    while (!mount.FlushEntered() && !deadline.hasExpired() && process.state() == QProcess::Running)
+        QThread::msleep(10);
+    QVERIFY2(mount.FlushEntered(), "the save never flushed");
+    QCOMPARE(Leftovers(mount.path()).size(), 1);  // the named temporary file, being flushed
+    ::kill(pid_t(process.processId()), signal);
+    QThread::msleep(100);
+    QCOMPARE(process.state(), QProcess::Running);  // held back
+    mount.Release();
+    const CliRun run = Finish(process);
+    QVERIFY(run.finished);
+    QVERIFY2(run.crashed, qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(Leftovers(mount.path()), QStringList());
+    QCOMPARE(FileSnapshot::Names(mount.path()), QStringList{QStringLiteral("out.rom")});
+    QCOMPARE(ImageBuilder::ReadFile(target), m_written);
+}
+
+// clang-format off
+void TestCliSave::signalAtSystemCall_data()
+{
+    QTest::addColumn<QString>("call");  // the system call whose first entry brings the signal
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("replace");
+    const std::pair<const char *, int> kSignals[] = {{"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP},
+                                                    {"SIGKILL", SIGKILL}};
+    for (const auto &[name, signal] : kSignals) {
+        QTest::addRow("%s at the flush, new name", name) << "fsync" << signal << false;
+        QTest::addRow("%s at the flush, --force", name) << "fsync" << signal << true;
+        QTest::addRow("%s at naming, new name", name) << "linkat" << signal << false;
+        QTest::addRow("%s at the temporary name, --force", name) << "linkat" << signal << true;
+    }
+}
+// clang-format on
+
+// strace delivers the signal at the first entry to a system call of the save, on a file system
+// with unnamed temporary files (O_TMPFILE): whatever the moment and the signal, even SIGKILL,
+// no temporary file is left, and the target is either as it was or the whole new file.
+void TestCliSave::signalAtSystemCall()
+{
+#ifndef __linux__
+    QSKIP("O_TMPFILE and strace are Linux's");
+#else
+    QFETCH(QString, call);
+    QFETCH(int, signal);
+    QFETCH(bool, replace);
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed");
+    const QString target = m_dir->filePath(QStringLiteral("out.rom"));
+    const QByteArray old("old");
+    if (replace)
+        QVERIFY(ImageBuilder::WriteFile(target, old));
+    QStringList args{QStringLiteral("-f"),
+                     QStringLiteral("-qq"),
+                     QStringLiteral("-o"),
+                     QStringLiteral("/dev/null"),
+                     QStringLiteral("-e"),
+                     QStringLiteral("trace=") + call,
+                     QStringLiteral("-e"),
+                     QStringLiteral("inject=%1:signal=%2:when=1").arg(call).arg(signal),
+                     QStringLiteral(BRINDLE_CLI_PATH),
+                     QStringLiteral("write"),
+                     m_top.filePath(QStringLiteral("src.rom")),
+                     QStringLiteral("out.rom"),
+                     QStringLiteral("--code"),
+                     QStringLiteral("ABC")};
+    if (replace)
+        args << QStringLiteral("--force");
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    UntracedLeakCheck(process);
+    process.start(strace, args);
+    const CliRun run = Finish(process);
+    QVERIFY(run.finished);
+    QVERIFY2(run.crashed, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(run.err)));
+    QCOMPARE(Leftovers(m_dir->path()), QStringList());
+    QCOMPARE(FileSnapshot::Names(m_dir->path()),
+             QFileInfo::exists(target) ? QStringList{QStringLiteral("out.rom")} : QStringList());
+    if (QFileInfo::exists(target)) {
+        const QByteArray now = ImageBuilder::ReadFile(target);
+        QVERIFY2(now == m_written || (replace && now == old),
+                 "the target is neither the old file nor the whole new one");
+    }
+    // At the flush nothing has a name yet: the save is simply gone.
+    if (call == QLatin1String("fsync")) {
+        if (replace)
+            QCOMPARE(ImageBuilder::ReadFile(target), old);
+        else
+            QVERIFY(!QFileInfo::exists(target));
+    }
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestCliSave)
+#include "tst_clisave.moc"
