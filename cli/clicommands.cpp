@@ -139,35 +139,22 @@ QString RecognitionReason(const CFirmwareRecord &record)
     }
 }
 
-// The "File Summary" text, then what it leaves out.
+// The "File Summary" text, then how the file was recognised.
 QString InfoText(const CFirmwareRecord &record)
 {
     using namespace SettingsText;
     constexpr bool kFileSummary = false;
     const SummaryTexts texts = Describe(SummaryValuesOf(record), kFileSummary);
-    QString text = PlainLines(CopyText(texts, kFileSummary));
-    if (record.m_nFirmwareType & Firmware::kUsbSlaveTypes) {
-        text += QStringLiteral("USB Vendor ID: ") + texts.vid + QLatin1Char('\n');
-        text += QStringLiteral("USB Product ID: ") + texts.pid + QLatin1Char('\n');
-        text += QStringLiteral("Manufacturer String: ") + record.m_strManufacturer + QLatin1Char('\n');
-        text += QStringLiteral("Product String: ") + record.m_strProduct + QLatin1Char('\n');
-        text += QStringLiteral("String 3: ") + record.m_strString3 + QLatin1Char('\n');
-    }
-    if (record.m_nFirmwareType & Firmware::kDirPrefixTypes)
-        text += QStringLiteral("Target Directory Prefix: ") + record.m_strDirPrefix + QLatin1Char('\n');
-    text += QStringLiteral("Sonette Status Information: ")
-            + (record.m_bDisableStatusInfo ? QStringLiteral("Disable") : QStringLiteral("Allow")) + QLatin1Char('\n');
-    text += QStringLiteral("File Kind: ") + RecognitionReason(record) + QLatin1Char('\n');
-    return text;
+    return PlainLines(CopyText(texts, kFileSummary)) + QStringLiteral("File Kind: ") + RecognitionReason(record)
+           + QLatin1Char('\n');
 }
 
 int RunInfo(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Describes a firmware file: the wizard's \"Firmware Settings\" summary, then the USB identity (QSOL), "
-        "the target directory prefix (QWEX, QJ4J), the Sonette status information and how the file was "
-        "recognised."));
+        "Describes a firmware file: the wizard's \"Firmware Settings\" summary, with the USB identity (QSOL) "
+        "and the target directory prefix (QWEX, QJ4J), then how the file was recognised."));
     parser.addPositionalArgument(kInfo, QStringLiteral("The command."), kInfo);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A ROM image, BLD image or QUF upgrade file."));
     const QCommandLineOption json(

@@ -1,13 +1,13 @@
 #include "clioptions.h"
 
 // Std
-#include <algorithm>
+#include <optional>
+
+#include "settingstext.h"
 
 namespace CliSettings {
 
 namespace {
-
-constexpr qsizetype kMaxUsbIdDigits = 4;
 
 QString CheckUsbText(const QString &text)
 {
@@ -42,18 +42,10 @@ QString ParseOption(const SettingDef &def, const QString &text, Choice &choice)
         break;
     }
     case Kind::UsbId: {
-        QStringView digits(text);
-        if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-            digits = digits.mid(2);
-        const auto isHexDigit = [](QChar c) {
-            const char16_t u = c.unicode();
-            return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
-        };
-        bool ok = !digits.isEmpty() && digits.size() <= kMaxUsbIdDigits
-                  && std::all_of(digits.begin(), digits.end(), isHexDigit);
-        if (ok)
-            choice.number = digits.toInt(&ok, 16);
-        if (!ok)
+        // The wizard's ID boxes take exactly this.
+        const std::optional<quint16> id = SettingsText::ParseUsbId(text);
+        choice.number = id.value_or(0);
+        if (!id)
             problem = QStringLiteral("%1 is not a hexadecimal number from 0 to ffff").arg(Quote(text));
         break;
     }

@@ -1,18 +1,26 @@
 #include "tabfinish.h"
 
-// Qt
-#include <QLabel>
-
 #include "resourceids.h"
+#include "selectabletext.h"
 #include "settingstext.h"
 
 CTabFinish::CTabFinish(IWizardFrame *wizard) : CWizardPage(wizard, "Firmware Modified", "Click Finish to exit.") {}
 
+QWidget *CTabFinish::CreateCustomControl(const ControlTemplate &c, QWidget *parent)
+{
+    // The report names files whose names may be longer than a line: it wraps inside them, shows
+    // them whole (scrolling when they are longer than the page) and can be selected and copied,
+    // for a log of the boards prepared.
+    if (c.id == FinishIds::Message)
+        return new CSelectableText(parent);
+    return nullptr;
+}
+
 void CTabFinish::OnInitDialog()
 {
-    m_staticMessage = GetDlgItem<QLabel>(FinishIds::Message);
-    // The report can be selected and copied, for a log of the boards prepared.
-    m_staticMessage->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_staticMessage = GetDlgItem<CSelectableText>(FinishIds::Message);
+    // A click gives it the focus for keyboard selection, as a static with selectable text has it.
+    m_staticMessage->setFocusPolicy(Qt::ClickFocus);
 }
 
 void CTabFinish::OnShowWindow(bool show)
@@ -21,6 +29,6 @@ void CTabFinish::OnShowWindow(bool show)
         return;
     WriteHeader();
     QString text = SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile);
-    // The label breaks lines at "\n".
+    // The control breaks lines at "\n".
     m_staticMessage->setText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }

@@ -135,7 +135,7 @@ void TestDialogTemplate::everyTemplateExists_data()
     QTest::newRow("baud") << IDD_TAB_BAUDRATE << QSize(302, 104) << 12;
     QTest::newRow("prompt") << IDD_TAB_PROMPT << QSize(302, 104) << 6;
     QTest::newRow("usb") << IDD_TAB_USBSLAVE << QSize(302, 104) << 9;
-    QTest::newRow("summary") << IDD_TAB_SUMMARY << QSize(302, 104) << 14;
+    QTest::newRow("summary") << IDD_TAB_SUMMARY << QSize(302, 104) << 19;
     QTest::newRow("init") << IDD_TAB_INIT << QSize(302, 104) << 7;
     QTest::newRow("finish") << IDD_TAB_FINISH << QSize(302, 104) << 1;
     QTest::newRow("code") << IDD_TAB_CODE << QSize(302, 104) << 2;

@@ -23,6 +23,7 @@
 #include "hyperlinkstatic.h"
 #include "recorder.h"
 #include "resourceids.h"
+#include "selectabletext.h"
 #include "tabcode.h"
 #include "tabfile.h"
 #include "tabfinish.h"
@@ -172,8 +173,7 @@ void TestSaveReport::reportNamesTheLoadedFile()
     dlg.OnNext();
     QCOMPARE(dlg.CurrentStep(), CBrindleDlg::StepFinish);
     QVERIFY(services.messages.isEmpty());
-    const QString report =
-        dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->GetDlgItem<QLabel>(FinishIds::Message)->text();
+    const QString report = dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_staticMessage->text();
     QVERIFY2(report.contains(QStringLiteral("Original file board-a.ROM\n")), qPrintable(report));
     QVERIFY2(report.endsWith(QStringLiteral("Saved to disk as board-a-B01.ROM")), qPrintable(report));
 }
