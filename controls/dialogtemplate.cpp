@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -30,6 +31,46 @@ int MulDiv(int value, int numerator, int denominator)
     const long long p = static_cast<long long>(value) * numerator;
     const long long half = denominator / 2;
     return static_cast<int>(p >= 0 ? (p + half) / denominator : (p - half) / denominator);
+}
+
+// The renderings of a picture, smallest first: "logo.png", then "logo-2x.png" and "logo-4x.png"
+// where they exist.
+QStringList Renderings(const QString &path)
+{
+    QStringList found{path};
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    for (const char *scale : {"-2x", "-4x"}) {
+        const QString larger = path.left(dot) + QLatin1String(scale) + path.mid(dot);
+        if (dot > 0 && QFile::exists(larger))
+            found.append(larger);
+    }
+    return found;
+}
+
+// A picture `logical` pixels large on a screen of `ratio` device pixels to one: drawn from the
+// smallest rendering that has the pixels it needs (else the largest), so that it is as sharp at
+// a large font or scale factor as at the template's own size.
+QPixmap PictureAt(const QString &path, const QSize &logical, qreal ratio)
+{
+    const QSize device = (QSizeF(logical) * ratio).toSize();
+    QPixmap source;
+    for (const QString &rendering : Renderings(path)) {
+        source = QPixmap(rendering);
+        if (source.width() >= device.width() && source.height() >= device.height())
+            break;
+    }
+    if (source.isNull())
+        return source;
+    QPixmap picture =
+        source.size() == device ? source : source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    picture.setDevicePixelRatio(ratio);
+    return picture;
+}
+
+// The largest size with the proportions of `image` that fits in `box`.
+QSize FittedSize(const QSize &box, const QSize &image)
+{
+    return image.scaled(box, Qt::KeepAspectRatio);
 }
 
 QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogBuilder::ControlFactory &factory)
@@ -65,6 +106,8 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogB
 void ApplyStyle(QWidget *w, const ControlTemplate &c)
 {
     if (auto *label = qobject_cast<QLabel *>(w)) {
+        // No static reads its text as markup, whatever a file name or an image's text holds.
+        label->setTextFormat(Qt::PlainText);
         if (c.kind == ControlKind::Static) {
             // Static text controls wrap at word boundaries and sit at the top of their box.
             label->setWordWrap(true);
@@ -105,6 +148,18 @@ void UpdateGroupTabStop(QButtonGroup *group)
         stop = buttons.constFirst();
     for (QAbstractButton *b : buttons)
         b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+// A one-line static that labels an input in the same row stands centred on it vertically, as the
+// input's text does: templates give both the same top, and an input is taller than its label.
+void CentreLabelOn(QLabel *label, const QWidget *input)
+{
+    const QRect l = label->geometry();
+    const QRect in = input->geometry();
+    const bool sameRow = l.top() <= in.bottom() && in.top() <= l.bottom();
+    if (!sameRow || l.height() >= 2 * label->fontMetrics().height())
+        return;
+    label->move(l.left(), in.top() + (in.height() - l.height()) / 2);
 }
 
 // The templates were laid out for a narrow dialog font; many platform fonts are wider for the
@@ -179,13 +234,21 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
     // The static text that labels the next input: the last static before it in template order.
     QLabel *pendingLabel = nullptr;
     QString groupLabel;
+    QLabel *groupLabelWidget = nullptr;
     for (const ControlTemplate &c : tpl.controls) {
         QWidget *w = CreateControl(c, dialog, factory);
         ApplyStyle(w, c);
 
         QRect r = ToPixels(QRect(c.x, c.y, c.w, c.h), base);
-        if (c.kind == ControlKind::Picture || c.kind == ControlKind::Icon) {
-            // Picture statics take the size of their image.
+        if (c.kind == ControlKind::Picture) {
+            // A picture fills its template rectangle in this font, in its own proportions, at the
+            // screen's pixel ratio: it grows with the font and the scale factor, as the text does.
+            if (auto *label = qobject_cast<QLabel *>(w); label && !label->pixmap().isNull()) {
+                r.setSize(FittedSize(r.size(), label->pixmap().size()));
+                label->setPixmap(PictureAt(QString::fromUtf8(c.caption), r.size(), dialog->devicePixelRatioF()));
+            }
+        } else if (c.kind == ControlKind::Icon) {
+            // Icon statics take the size of their image.
             if (auto *label = qobject_cast<QLabel *>(w); label && !label->pixmap().isNull())
                 r.setSize(label->pixmap().deviceIndependentSize().toSize());
         } else if (c.kind == ControlKind::ComboBox) {
@@ -203,6 +266,7 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
                 group = new QButtonGroup(dialog);
                 QObject::connect(group, &QButtonGroup::idToggled, group, [group] { UpdateGroupTabStop(group); });
                 groupLabel.clear();
+                groupLabelWidget = pendingLabel;
                 if (pendingLabel) {
                     pendingLabel->setBuddy(radio);
                     groupLabel = pendingLabel->text();
@@ -210,6 +274,9 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
                 }
             }
             group->addButton(radio, c.id);
+            // The pair's label stands beside whichever of its buttons shares its row.
+            if (groupLabelWidget)
+                CentreLabelOn(groupLabelWidget, radio);
             // A screen reader names the button by its own text and the pair by its label.
             if (!groupLabel.isEmpty())
                 radio->setAccessibleDescription(groupLabel);
@@ -218,8 +285,10 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
             pendingLabel = qobject_cast<QLabel *>(w);
         } else if (c.kind == ControlKind::Edit || c.kind == ControlKind::ComboBox) {
             // The label's text becomes the input's accessible name.
-            if (pendingLabel)
+            if (pendingLabel) {
                 pendingLabel->setBuddy(w);
+                CentreLabelOn(pendingLabel, w);
+            }
             pendingLabel = nullptr;
         }
 

@@ -3,7 +3,7 @@
 // Qt
 #include <QLabel>
 
-// A static text that behaves like a link: painted in blue in the widget's font, the hand cursor
+// A static text that behaves like a link: painted in the palette's link colour in the widget's font, the hand cursor
 // over it, and a click opens its text (a web address) in the user's browser.
 class CHyperlinkStatic : public QLabel
 {

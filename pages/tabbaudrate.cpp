@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QRadioButton>
 
+#include "dialogtemplate.h"
 #include "firmwareformat.h"
 #include "resourceids.h"
 
@@ -93,10 +94,17 @@ void CTabBaudRate::OnShowWindow(bool show)
 void CTabBaudRate::OfferUnknownFlow(bool offer)
 {
     const bool offered = m_comboFlowControl->count() > Firmware::kFlowUnknown;
-    if (offer && !offered)
+    if (offer == offered)
+        return;
+    if (offer) {
+        m_nKnownFlowListWidth = m_comboFlowControl->width();
         m_comboFlowControl->addItem(QString::fromLatin1(kUnknownFlowName));
-    else if (!offer && offered)
+    } else {
         m_comboFlowControl->removeItem(Firmware::kFlowUnknown);
+        m_comboFlowControl->resize(m_nKnownFlowListWidth, m_comboFlowControl->height());
+    }
+    // The list as wide as its longest entry.
+    CDialogBuilder::FitComboBoxes(Controls());
 }
 
 QRadioButton *CTabBaudRate::Radio(int id) const

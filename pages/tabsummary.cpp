@@ -76,7 +76,7 @@ void CTabSummary::OnInitDialog()
     m_scrollRows = new QScrollArea(this);
     m_scrollRows->setFrameShape(QFrame::NoFrame);
     m_scrollRows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scrollRows->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scrollRows->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // LayOutRows decides
     m_scrollRows->setFocusPolicy(Qt::NoFocus);
     m_scrollRows->viewport()->setAutoFillBackground(false);
     m_rowsWidget = new QWidget;
@@ -159,6 +159,7 @@ void CTabSummary::LayOutRows()
         width -= m_scrollRows->verticalScrollBar()->sizeHint().width();
         bottom = LayOutRowsAt(width, compact);
     }
+    m_scrollRows->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     m_rowsWidget->resize(width, scrolls ? bottom : frameHeight);
     // Keyboard users can scroll a frame that has more than it shows.
     m_scrollRows->setFocusPolicy(scrolls ? Qt::StrongFocus : Qt::NoFocus);

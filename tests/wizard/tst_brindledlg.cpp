@@ -67,6 +67,9 @@ private slots:
     void keysAndHeader_data();
     void keysAndHeader();
     void closeBoxEnds();
+    void noMaximise();
+    void linkTakesThePalettesColour();
+    void textsArePlain();
     void aboutBox();
     void systemMenuEntry();
     void linkAndLogoOpenWebSite();
@@ -722,6 +725,67 @@ void TestBrindleDlg::closeBoxEnds()
     QVERIFY(m_dlg->close());
     QVERIFY(!m_dlg->isVisible());
     QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+}
+
+// A fixed-size window asks for no maximise (nor minimise) box on every platform, and a title bar
+// that offers one all the same leaves the window at its size.
+void TestBrindleDlg::noMaximise()
+{
+    const Qt::WindowFlags flags = m_dlg->windowFlags();
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowFullscreenButtonHint));
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(flags & Qt::CustomizeWindowHint);
+    QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize());
+    const QSize size = m_dlg->size();
+    m_dlg->setWindowState(Qt::WindowMaximized);
+    QVERIFY(!(m_dlg->windowState() & Qt::WindowMaximized));
+    m_dlg->setWindowState(Qt::WindowFullScreen);
+    QVERIFY(!(m_dlg->windowState() & Qt::WindowFullScreen));
+    QCOMPARE(m_dlg->size(), size);
+    QVERIFY(m_dlg->isVisible());
+}
+
+// The web link is drawn in the palette's link colour, legible on a dark palette too.
+void TestBrindleDlg::linkTakesThePalettesColour()
+{
+    auto *link = m_dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
+    for (const QColor &colour : {QColor(0x8a, 0xb4, 0xf8), QColor(0x00, 0x66, 0x00)}) {
+        QPalette palette = link->palette();
+        palette.setColor(QPalette::Link, colour);
+        palette.setColor(QPalette::Window, colour.lightness() > 128 ? QColor(0x20, 0x20, 0x20) : QColor(Qt::white));
+        link->setPalette(palette);
+        link->setAutoFillBackground(true);
+        const QImage image = link->grab().toImage();
+        int exact = 0;
+        bool blue = false;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                exact += pixel.rgb() == colour.rgb();
+                blue = blue || pixel.rgb() == QColor(0, 0, 255).rgb();
+            }
+        }
+        QVERIFY2(exact > 10, qPrintable(colour.name()));
+        QVERIFY(!blue);
+    }
+}
+
+// Every static of the wizard and its pages shows its text as plain text: a file name or an image's
+// text such as "01.00<h1>BIG" is never read as markup.
+void TestBrindleDlg::textsArePlain()
+{
+    openFile(makeFile(QStringLiteral("fw.rom"),
+                      ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setStrings({"<h1>A", "<b>B", "&amp;"})));
+    next();
+    const QList<QLabel *> labels = m_dlg->findChildren<QLabel *>();
+    QVERIFY(labels.size() > 40);
+    for (QLabel *label : labels)
+        QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->text()));
+    // The strings are shown as they are in the summary.
+    QCOMPARE(m_dlg->StepPage(CBrindleDlg::StepSummary)->GetDlgItem<QLabel>(SummaryIds::UsbStrings)->text(),
+             QStringLiteral("\"<h1>A\", \"<b>B\", \"&amp;\""));
 }
 
 void TestBrindleDlg::aboutBox()
