@@ -17,8 +17,10 @@ QString CheckApplies(const Choices &choices, const CFirmwareRecord &record);
 void Apply(const Choices &choices, CFirmwareRecord &record);
 
 // The wizard always passes its UART page, whose lists can only give back the values they
-// show: an unknown flow control (or any value outside a list) returns as the list's default.
-// Doing the same keeps brindle-cli's output byte for byte the wizard's.
+// show: a value outside a list returns as the list's default, and an unknown flow control,
+// which the list offers as "Unknown (keep as is)" for such a file, stays unknown, so the file's
+// flow byte is written back as it was. Doing the same keeps brindle-cli's output byte for byte
+// the wizard's.
 void SettleAsUartPage(CFirmwareRecord &record);
 
 }  // namespace CliSettings

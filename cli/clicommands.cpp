@@ -101,11 +101,12 @@ bool NameSurvives(CConsoleUi &ui, const QString &path, bool target)
     return false;
 }
 
-// The summary texts of a loaded record, its version text escaped.
+// The summary texts of a loaded record, the texts that come from the image escaped.
 QString SummaryText(const CFirmwareRecord &record, bool confirm)
 {
     SettingsText::SummaryTexts texts = SettingsText::Describe(SettingsText::SummaryValuesOf(record), confirm);
-    texts.fwVersion = Escaped(texts.fwVersion);
+    for (QString *fromImage : {&texts.fwVersion, &texts.usbStrings, &texts.dirPrefix})
+        *fromImage = Escaped(*fromImage);
     return PlainLines(SettingsText::CopyText(texts, confirm));
 }
 
@@ -310,26 +311,12 @@ QString RecognitionReason(const CFirmwareRecord &record)
     }
 }
 
-// The "File Summary" text, then what it leaves out.
+// The "File Summary" text, then how the file was recognised.
 QString InfoText(const CFirmwareRecord &record)
 {
     constexpr bool kFileSummary = false;
-    const SettingsText::SummaryTexts texts =
-        SettingsText::Describe(SettingsText::SummaryValuesOf(record), kFileSummary);
-    QString text = SummaryText(record, kFileSummary);
-    if (record.m_nFirmwareType & Firmware::kUsbSlaveTypes) {
-        text += QStringLiteral("USB Vendor ID: ") + texts.vid + QLatin1Char('\n');
-        text += QStringLiteral("USB Product ID: ") + texts.pid + QLatin1Char('\n');
-        text += QStringLiteral("Manufacturer String: ") + Escaped(record.m_strManufacturer) + QLatin1Char('\n');
-        text += QStringLiteral("Product String: ") + Escaped(record.m_strProduct) + QLatin1Char('\n');
-        text += QStringLiteral("String 3: ") + Escaped(record.m_strString3) + QLatin1Char('\n');
-    }
-    if (record.m_nFirmwareType & Firmware::kDirPrefixTypes)
-        text += QStringLiteral("Target Directory Prefix: ") + Escaped(record.m_strDirPrefix) + QLatin1Char('\n');
-    text += QStringLiteral("Sonette Status Information: ")
-            + (record.m_bDisableStatusInfo ? QStringLiteral("Disable") : QStringLiteral("Allow")) + QLatin1Char('\n');
-    text += QStringLiteral("File Kind: ") + RecognitionReason(record) + QLatin1Char('\n');
-    return text;
+    return SummaryText(record, kFileSummary) + QStringLiteral("File Kind: ") + RecognitionReason(record)
+           + QLatin1Char('\n');
 }
 
 int RunInfo(const QStringList &arguments)
@@ -337,9 +324,8 @@ int RunInfo(const QStringList &arguments)
     CommandLine line(kInfo);
     QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(QStringLiteral(
-        "Describes a firmware file: the wizard's \"Firmware Settings\" summary, then the USB identity (QSOL), "
-        "the target directory prefix (QWEX, QJ4J), the Sonette status information and how the file was "
-        "recognised."));
+        "Describes a firmware file: the wizard's \"Firmware Settings\" summary, with the USB identity (QSOL) "
+        "and the target directory prefix (QWEX, QJ4J), then how the file was recognised."));
     parser.addPositionalArgument(kInfo, QStringLiteral("The command."), kInfo);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A ROM image, BLD image or QUF upgrade file."));
     const QCommandLineOption json(

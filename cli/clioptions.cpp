@@ -2,6 +2,7 @@
 
 // Std
 #include <algorithm>
+#include <optional>
 
 #include "settingstext.h"
 
@@ -66,7 +67,7 @@ QString ParseOption(const SettingDef &def, const QString &given, Choice &choice)
         break;
     }
     case Kind::UsbId:
-        if (const std::optional<int> id = SettingsText::UsbIdFromText(text))
+        if (const std::optional<quint16> id = SettingsText::ParseUsbId(text))
             choice.number = *id;
         else if (IsHexNumber(text))
             problem = QStringLiteral("%1 is outside 0 to ffff").arg(text);

@@ -103,6 +103,11 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
         choice.number = IndexOfWord(def.words, value.toString());
         if (choice.number < 0)
             return QStringLiteral("%1 is not one of %2").arg(Quote(value.toString()), JoinWords(def.words));
+        // "unknown" keeps a flow byte the file holds; it cannot give a file one.
+        if (choice.number >= int(def.optionWords)) {
+            choice.problem = QStringLiteral("%1 only keeps a value the file holds; use one of %2")
+                                 .arg(Quote(value.toString()), JoinWords(def.words.first(def.optionWords)));
+        }
         return QString();
     case Kind::Flag:
         if (!value.isBool())

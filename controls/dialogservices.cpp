@@ -5,17 +5,46 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
+
+void CQtDialogServices::PrepareMessageBox(QMessageBox &box)
+{
+    // A file name or an image's version text such as "01.00<h1>BIG" is shown as it is.
+    box.setTextFormat(Qt::PlainText);
+    // Window managers cut a caption that is wider than the window ("Firmw... Error"). The title
+    // bar also holds the window's buttons and often a bold font: room for the caption in bold and
+    // for four buttons of the title bar's height.
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const QFontMetrics fm(titleFont);
+    const int need = fm.horizontalAdvance(box.windowTitle()) + 4 * 2 * fm.height();
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+}
 
 void CQtDialogServices::ShowMessage(const QString &text, const QString &caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_pOwner);
+    PrepareMessageBox(box);
     box.exec();
 }
 
 bool CQtDialogServices::AskYesNo(const QString &text, const QString &caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, m_pOwner);
+    PrepareMessageBox(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool CQtDialogServices::AskYesNoDefaultNo(const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, m_pOwner);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    PrepareMessageBox(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -48,6 +77,7 @@ public:
                     QMessageBox::NoIcon, windowTitle(),
                     QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(info.absolutePath())),
                     QMessageBox::Ok, this);
+                CQtDialogServices::PrepareMessageBox(box);
                 box.exec();
                 return;
             }

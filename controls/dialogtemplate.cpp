@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -33,6 +34,46 @@ int MulDiv(int value, int numerator, int denominator)
     const long long p = static_cast<long long>(value) * numerator;
     const long long half = denominator / 2;
     return static_cast<int>(p >= 0 ? (p + half) / denominator : (p - half) / denominator);
+}
+
+// The renderings of a picture, smallest first: "logo.png", then "logo-2x.png" and "logo-4x.png"
+// where they exist.
+QStringList Renderings(const QString &path)
+{
+    QStringList found{path};
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    for (const char *scale : {"-2x", "-4x"}) {
+        const QString larger = path.left(dot) + QLatin1String(scale) + path.mid(dot);
+        if (dot > 0 && QFile::exists(larger))
+            found.append(larger);
+    }
+    return found;
+}
+
+// A picture `logical` pixels large on a screen of `ratio` device pixels to one: drawn from the
+// smallest rendering that has the pixels it needs (else the largest), so that it is as sharp at
+// a large font or scale factor as at the template's own size.
+QPixmap PictureAt(const QString &path, const QSize &logical, qreal ratio)
+{
+    const QSize device = (QSizeF(logical) * ratio).toSize();
+    QPixmap source;
+    for (const QString &rendering : Renderings(path)) {
+        source = QPixmap(rendering);
+        if (source.width() >= device.width() && source.height() >= device.height())
+            break;
+    }
+    if (source.isNull())
+        return source;
+    QPixmap picture =
+        source.size() == device ? source : source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    picture.setDevicePixelRatio(ratio);
+    return picture;
+}
+
+// The largest size with the proportions of `image` that fits in `box`.
+QSize FittedSize(const QSize &box, const QSize &image)
+{
+    return image.scaled(box, Qt::KeepAspectRatio);
 }
 
 QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogBuilder::ControlFactory &factory)
@@ -68,6 +109,8 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogB
 void ApplyStyle(QWidget *w, const ControlTemplate &c)
 {
     if (auto *label = qobject_cast<QLabel *>(w)) {
+        // No static reads its text as markup, whatever a file name or an image's text holds.
+        label->setTextFormat(Qt::PlainText);
         if (c.kind == ControlKind::Static) {
             // Static text controls wrap at word boundaries and sit at the top of their box.
             label->setWordWrap(true);
@@ -140,6 +183,18 @@ void MakeNamedGroup(QButtonGroup *group, const QString &title, QWidget *dialog)
         b->setGeometry(r);
         b->setVisible(shown);
     }
+}
+
+// A one-line static that labels an input in the same row stands centred on it vertically, as the
+// input's text does: templates give both the same top, and an input is taller than its label.
+void CentreLabelOn(QLabel *label, const QWidget *input)
+{
+    const QRect l = label->geometry();
+    const QRect in = input->geometry();
+    const bool sameRow = l.top() <= in.bottom() && in.top() <= l.bottom();
+    if (!sameRow || l.height() >= 2 * label->fontMetrics().height())
+        return;
+    label->move(l.left(), in.top() + (in.height() - l.height()) / 2);
 }
 
 // The templates were laid out for a narrow dialog font; many platform fonts are wider for the
@@ -216,13 +271,22 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
     QLabel *pendingLabel = nullptr;
     // Each radio pair with the text of the label before it.
     QList<QPair<QButtonGroup *, QString>> radioGroups;
+    // The label of the radio pair being built: it stands centred on the button in its row.
+    QLabel *groupLabelWidget = nullptr;
     for (const ControlTemplate &c : tpl.controls) {
         QWidget *w = CreateControl(c, dialog, factory);
         ApplyStyle(w, c);
 
         QRect r = ToPixels(QRect(c.x, c.y, c.w, c.h), base);
-        if (c.kind == ControlKind::Picture || c.kind == ControlKind::Icon) {
-            // Picture statics take the size of their image.
+        if (c.kind == ControlKind::Picture) {
+            // A picture fills its template rectangle in this font, in its own proportions, at the
+            // screen's pixel ratio: it grows with the font and the scale factor, as the text does.
+            if (auto *label = qobject_cast<QLabel *>(w); label && !label->pixmap().isNull()) {
+                r.setSize(FittedSize(r.size(), label->pixmap().size()));
+                label->setPixmap(PictureAt(QString::fromUtf8(c.caption), r.size(), dialog->devicePixelRatioF()));
+            }
+        } else if (c.kind == ControlKind::Icon) {
+            // Icon statics take the size of their image.
             if (auto *label = qobject_cast<QLabel *>(w); label && !label->pixmap().isNull())
                 r.setSize(label->pixmap().deviceIndependentSize().toSize());
         } else if (c.kind == ControlKind::ComboBox) {
@@ -239,19 +303,25 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
             if (!group) {
                 group = new QButtonGroup(dialog);
                 QObject::connect(group, &QButtonGroup::idToggled, group, [group] { UpdateGroupTabStop(group); });
+                groupLabelWidget = pendingLabel;
                 if (pendingLabel) {
                     radioGroups.append({group, pendingLabel->text()});
                     pendingLabel = nullptr;
                 }
             }
             group->addButton(radio, c.id);
+            // The pair's label stands beside whichever of its buttons shares its row.
+            if (groupLabelWidget)
+                CentreLabelOn(groupLabelWidget, radio);
             UpdateGroupTabStop(group);
         } else if (c.kind == ControlKind::Static) {
             pendingLabel = qobject_cast<QLabel *>(w);
         } else if (c.kind == ControlKind::Edit || c.kind == ControlKind::ComboBox) {
             // The label's text becomes the input's accessible name.
-            if (pendingLabel)
+            if (pendingLabel) {
                 pendingLabel->setBuddy(w);
+                CentreLabelOn(pendingLabel, w);
+            }
             pendingLabel = nullptr;
         }
 

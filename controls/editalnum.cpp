@@ -17,6 +17,11 @@
 // The last guard behind the routes that CEditAlnum filters itself: a change the user makes that
 // would bring in a character the box does not take, or grow the text beyond the limit, is
 // refused whole. Text that the program sets passes unchanged, however long it is.
+//
+// Every other change comes from outside the box's input events: assistive technology (a screen
+// reader, an on-screen keyboard) sets, inserts and deletes text through the accessibility
+// interface, which calls QLineEdit's own functions. Its new characters go through the typing
+// rule, as if they had been typed.
 class CEditAlnumValidator : public QValidator
 {
 public:
@@ -24,8 +29,15 @@ public:
 
     State validate(QString &input, int &) const override
     {
-        if (!m_edit->m_bUserInput)
+        if (m_edit->m_bProgramText)
             return Acceptable;
+        if (!m_edit->m_bUserInput) {
+            // Asked before a change (the whole new text proposed), or during one (the text
+            // already is the input, and the text before it is the last one signalled).
+            const QString before = input == m_edit->text() ? m_edit->m_strLast : m_edit->text();
+            input = m_edit->AsTyped(before, input);
+            return Acceptable;
+        }
         const QString &before = m_edit->m_strLast;
         if (Refused(input) > Refused(before))
             return Invalid;
@@ -85,6 +97,29 @@ QString CEditAlnum::Acceptable(const QString &text) const
             kept.append(m_bUpperCase ? c.toUpper() : c);
     }
     return kept;
+}
+
+void CEditAlnum::setText(const QString &text)
+{
+    const QScopedValueRollback<bool> program(m_bProgramText, true);
+    QLineEdit::setText(text);
+}
+
+QString CEditAlnum::AsTyped(const QString &current, const QString &proposed) const
+{
+    // The part of `proposed` that differs from `current`: what stays before and after it is kept.
+    qsizetype head = 0;
+    while (head < current.size() && head < proposed.size() && current.at(head) == proposed.at(head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < current.size() - head && tail < proposed.size() - head
+           && current.at(current.size() - 1 - tail) == proposed.at(proposed.size() - 1 - tail))
+        ++tail;
+    QString kept = Acceptable(proposed.mid(head, proposed.size() - head - tail));
+    const qsizetype replaced = current.size() - head - tail;
+    if (m_nLimit > 0)
+        kept.truncate(std::max<qsizetype>(m_nLimit - (current.size() - replaced), 0));
+    return current.left(head) + kept + current.right(tail);
 }
 
 bool CEditAlnum::OnChar(QChar c)

@@ -12,7 +12,8 @@ class QMenu;
 // an input method, Ctrl+V, Shift+Insert, the context menu, the middle button, a drop), one rule
 // applies: the acceptable characters are kept, in capitals with the upper-case style, and the
 // rest are dropped, then the text is cut to the room the limit leaves, exactly as typing each
-// character in turn would do. Text that the program sets is kept as it is.
+// character in turn would do; text that assistive technology enters through the accessibility
+// interface follows the same rule. Text that the program sets is kept as it is.
 class CEditAlnum : public QLineEdit
 {
     Q_OBJECT
@@ -35,6 +36,15 @@ public:
     // What the box keeps of text that the user enters: its ASCII letters and digits, in
     // capitals with the upper-case style.
     QString Acceptable(const QString &text) const;
+
+    // Text that the program sets, kept as it is. (QLineEdit::setText, which the accessibility
+    // interface calls, counts as the user's.)
+    void setText(const QString &text);
+
+    // What the box keeps when its text is to change from `current` to `proposed` by a route
+    // other than its input events (the accessibility interface): the characters that differ go
+    // through the rule above, in place of those they replace; the rest of the text stays.
+    QString AsTyped(const QString &current, const QString &proposed) const;
 
     // The Paste entry of the edit's standard context menu.
     static QAction *FindPasteAction(const QMenu *menu);
@@ -60,6 +70,7 @@ private:
 
     bool m_bUpperCase = false;
     int m_nLimit = 0;
-    QString m_strLast;          // the text before the change being checked
-    bool m_bUserInput = false;  // an input event is being handled
+    QString m_strLast;            // the text before the change being checked
+    bool m_bUserInput = false;    // an input event is being handled
+    bool m_bProgramText = false;  // the program is setting the text
 };

@@ -27,7 +27,8 @@ void CHyperlinkStatic::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setFont(font());
-    painter.setPen(QColor(0, 0, 255));
+    // The palette's link colour, which a dark palette makes light enough to read.
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Link));
     // No background of its own; "&" marks the next character as a mnemonic as in other statics.
     const QRect drawn =
         painter.boundingRect(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text()) & rect();

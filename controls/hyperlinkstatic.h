@@ -3,10 +3,10 @@
 // Qt
 #include <QLabel>
 
-// A static text that behaves like a link: painted in blue in the widget's font, the hand cursor
-// over it, and a click opens its text (a web address) in the user's browser. It takes the focus
-// from the keyboard too, shows it with a focus frame, and Enter or Space follow it; a screen
-// reader hears a link.
+// A static text that behaves like a link: painted in the palette's link colour in the widget's
+// font, the hand cursor over it, and a click opens its text (a web address) in the user's browser.
+// It takes the focus from the keyboard too, shows it with a focus frame, and Enter or Space follow
+// it; a screen reader hears a link.
 class CHyperlinkStatic : public QLabel
 {
     Q_OBJECT

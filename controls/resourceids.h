@@ -95,6 +95,8 @@ enum Id : int {
     Vid = 1024,
     InitMode = 1025,
     Options = 1026,
+    UsbStrings = 1027,
+    DirPrefix = 1028,
     Copy = 1038,
 };
 }  // namespace SummaryIds

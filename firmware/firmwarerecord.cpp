@@ -365,10 +365,12 @@ void CFirmwareRecord::EncodeParameters(int base)
         line |= kLineEvenParity;
     p[kLineFormat] = line;
 
-    // Value n is stored as bit n - 1, so the unknown setting 4 becomes 0x08. Values the
-    // pages cannot produce are kept inside the byte rather than shifted out of it.
+    // Value n is stored as bit n - 1. An unknown setting keeps the byte the file holds: nobody
+    // chose a flow control, so the one the monitor reads stays as it was. Values the pages cannot
+    // produce are kept inside the byte rather than shifted out of it.
     const int flow = m_nFlowControl;
-    p[kFlowControl] = (flow <= 0 || flow > 8) ? 0 : quint8(1u << (flow - 1));
+    if (flow != kFlowUnknown)
+        p[kFlowControl] = (flow <= 0 || flow > 8) ? 0 : quint8(1u << (flow - 1));
 
     // The bits no flag uses are written as 0.
     p[kInitByte] = 0;

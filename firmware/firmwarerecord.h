@@ -53,7 +53,7 @@ public:  // monitor UART settings
     int m_nStopBits = 1;
     int m_nDataBits = 8;
     int m_nParity = 0;       // 0 none, 1 odd, 2 even
-    int m_nFlowControl = 0;  // 0 none, 1 CTS/RTS, 2 DTR/DSR, 3 XON/XOFF, 4 unknown
+    int m_nFlowControl = 0;  // 0 none, 1 CTS/RTS, 2 DTR/DSR, 3 XON/XOFF, 4 unknown (written back as it was)
 
 public:  // USB slave identity (QSOL)
     int m_nVendorId = 0;

@@ -2,12 +2,11 @@
 
 // Std
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
+#include "fits.h"
 
 namespace SettingsText {
 
@@ -79,21 +78,46 @@ SummaryTexts Describe(const SummaryValues &v, bool confirm)
                  + QLatin1String(v.bAsciiInput ? "IPA" : "IPH") + QStringLiteral(", ")
                  + QLatin1String(v.bDisableLedFlash ? "Disable " : "") + QStringLiteral("LED Flash at Power-on");
 
+    // The three options the user allows or disables, then the three messages shown or hidden, as
+    // the "Set Prompt" page offers them.
     t.options = QLatin1String(v.bDisableUpgrades ? "Disable " : "Allow ") + QStringLiteral("Firmware Upgrades, ")
-                + QLatin1String(v.bDisableDataMode ? "Disable " : "Allow ") + QStringLiteral("Data Mode,\r\n")
-                + QLatin1String(v.bHidePrompt ? "No " : "Show ") + QStringLiteral("Prompt, ")
-                + QLatin1String(v.bHideConnects ? "No " : "Show ") + QStringLiteral("Device Connects/Removals, ")
-                + QLatin1String(v.bHideVersionReport ? "No " : "Show ") + QStringLiteral("Version Report at Startup.");
+                + QLatin1String(v.bDisableDataMode ? "Disable " : "Allow ") + QStringLiteral("Data Mode, ")
+                + QLatin1String(v.bDisableStatusInfo ? "Disable " : "Allow ")
+                + QStringLiteral("Sonette Status Information,\r\n") + QLatin1String(v.bHidePrompt ? "No " : "Show ")
+                + QStringLiteral("Prompt, ") + QLatin1String(v.bHideConnects ? "No " : "Show ")
+                + QStringLiteral("Device Connects/Removals, ") + QLatin1String(v.bHideVersionReport ? "No " : "Show ")
+                + QStringLiteral("Version Report at Startup.");
+
+    if (v.bUsbIds)
+        t.usbIds = t.vid + QLatin1Char('/') + t.pid;
+    if (v.bUsbStrings) {
+        const auto quoted = [](const QString &s) { return QLatin1Char('"') + s + QLatin1Char('"'); };
+        t.usbStrings = quoted(v.strManufacturer) + QStringLiteral(", ") + quoted(v.strProduct) + QStringLiteral(", ")
+                       + quoted(v.strString3);
+    }
+    if (v.bDirPrefix)
+        t.dirPrefix = v.strDirPrefix;
     return t;
 }
 
 QString CopyText(const SummaryTexts &t, bool confirm)
 {
-    return QLatin1String(confirm ? "Summary of Firmware Customisations" : "Firmware Settings")
-           + QStringLiteral("\r\n\r\nFirmware Version: ") + t.fwVersion + QStringLiteral("\r\n\r\nFirmware Type: ")
-           + t.fwType + QStringLiteral("\r\n\r\nDefault Monitor Settings: ") + t.monitor
-           + QStringLiteral("\r\n\r\nInitial Mode: ") + t.initMode + QStringLiteral("\r\n\r\nOptions: ") + t.options
-           + QStringLiteral("\r\n\r\n");
+    QString text = QLatin1String(confirm ? "Summary of Firmware Customisations" : "Firmware Settings")
+                   + QStringLiteral("\r\n\r\nFirmware Version: ") + t.fwVersion
+                   + QStringLiteral("\r\n\r\nFirmware Type: ") + t.fwType
+                   + QStringLiteral("\r\n\r\nDefault Monitor Settings: ") + t.monitor
+                   + QStringLiteral("\r\n\r\nInitial Mode: ") + t.initMode + QStringLiteral("\r\n\r\nOptions: ")
+                   + t.options + QStringLiteral("\r\n\r\n");
+    const std::pair<const char *, const QString *> rows[] = {
+        {kUsbIdsHeading, &t.usbIds},
+        {kUsbStringsHeading, &t.usbStrings},
+        {kDirPrefixHeading, &t.dirPrefix},
+    };
+    for (const auto &[heading, value] : rows) {
+        if (!value->isEmpty())
+            text += QLatin1String(heading) + QLatin1Char(' ') + *value + QStringLiteral("\r\n\r\n");
+    }
+    return text;
 }
 
 QString MergeVersionCode(const QString &version, const QString &code)
@@ -133,26 +157,9 @@ QString FormatHex4(int value)
     return QString::asprintf("%4.4x", unsigned(value));
 }
 
-quint16 ParseUsbId(const QString &text)
+std::optional<quint16> ParseUsbId(QStringView text)
 {
-    // strtoull reads white space, sign, "0x" and digits as the 32-bit strtoul does; only its
-    // range differs. A magnitude beyond 32 bits saturates to 0xFFFFFFFF whatever the sign, and
-    // a negative value wraps, which leaves the low 16 bits strtoull gives.
-    const QByteArray bytes = text.toLatin1();  // characters beyond Latin-1 end the digits as '?'
-    const char *begin = bytes.constData();
-    while (*begin == ' ' || (*begin >= '\t' && *begin <= '\r'))
-        ++begin;
-    errno = 0;
-    const unsigned long long value = std::strtoull(begin, nullptr, 16);
-    const unsigned long long magnitude = *begin == '-' ? 0 - value : value;
-    if (errno == ERANGE || magnitude > 0xFFFFFFFFu)
-        return 0xFFFF;
-    return quint16(value);
-}
-
-std::optional<int> UsbIdFromText(const QString &text)
-{
-    QStringView digits = QStringView(text).trimmed();
+    QStringView digits = text.trimmed();
     if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
         digits = digits.mid(2);
     const auto isHexDigit = [](QChar c) {
@@ -167,7 +174,7 @@ std::optional<int> UsbIdFromText(const QString &text)
     constexpr qsizetype kMaxDigits = 4;
     if (digits.size() > kMaxDigits)
         return std::nullopt;
-    return digits.toInt(nullptr, 16);
+    return quint16(digits.toUInt(nullptr, 16));
 }
 
 bool IsCodeChar(QChar c)
@@ -211,6 +218,16 @@ SettingsText::SummaryValues SummaryValuesOf(const CFirmwareRecord &r)
     v.bShortCommandSet = r.m_bShortCommandSet;
     v.bAsciiInput = r.m_bAsciiInput;
     v.strVersion = r.m_strVersion;
+    // Shown where the writer stores them: a record without an image has no descriptors.
+    const quint8 *image = r.Image() ? r.Image() + r.ImageBase() : nullptr;
+    const bool usb = (r.m_nFirmwareType & Firmware::kUsbSlaveTypes) != 0;
+    v.bUsbIds = usb && image && Firmware::HasUsbIdRoom(image);
+    v.bUsbStrings = usb && image && Firmware::HasUsbStringRoom(image);
+    v.bDirPrefix = (r.m_nFirmwareType & Firmware::kDirPrefixTypes) != 0;
+    v.strManufacturer = r.m_strManufacturer;
+    v.strProduct = r.m_strProduct;
+    v.strString3 = r.m_strString3;
+    v.strDirPrefix = r.m_strDirPrefix;
     return v;
 }
 

@@ -35,9 +35,19 @@ struct SummaryValues {
     bool bShortCommandSet = false;
     bool bAsciiInput = false;
     QString strVersion;
+    // What the writer stores beside the settings, for the types that carry it: the USB IDs (QSOL,
+    // in an image with a device descriptor), the three USB strings (QSOL, in an image with string
+    // descriptors) and the target directory prefix (QWEX and QJ4J).
+    bool bUsbIds = false;
+    bool bUsbStrings = false;
+    bool bDirPrefix = false;
+    QString strManufacturer;
+    QString strProduct;
+    QString strString3;
+    QString strDirPrefix;
 };
 
-// The seven display texts of a summary.
+// The display texts of a summary. The last three are empty when the firmware does not carry them.
 struct SummaryTexts {
     QString fwVersion;
     QString fwType;
@@ -45,14 +55,24 @@ struct SummaryTexts {
     QString pid;
     QString vid;
     QString initMode;
-    QString options;  // holds one "\r\n"
+    QString options;     // holds one "\r\n"
+    QString usbIds;      // "0x2b3f/0x5c10": vendor ID, then product ID
+    QString usbStrings;  // the three strings, each in double quotes, separated by ", "
+    QString dirPrefix;
 };
+
+// The headings of the rows that not every firmware type has, as the summary page and its copied
+// text name them.
+inline constexpr const char *kUsbIdsHeading = "USB VID/PID:";
+inline constexpr const char *kUsbStringsHeading = "USB Strings:";
+inline constexpr const char *kDirPrefixHeading = "Target Directory Prefix:";
 
 // The settings in words. The file summary (`confirm` false) also names the file kind and
 // marks a version that was customised before.
 SummaryTexts Describe(const SummaryValues &values, bool confirm);
 
-// The text that the summary's "Copy" button places on the clipboard.
+// The whole description as one text, every line ending in "\r\n": what the summary's "Copy"
+// button places on the clipboard (in the platform's line ends) and what brindle-cli prints.
 QString CopyText(const SummaryTexts &texts, bool confirm);
 
 // The version text with `code` put in front of its type code, replacing an earlier code.
@@ -67,13 +87,10 @@ QString FileNamePart(const QString &path);
 // "%4.4x": four or more lower-case hexadecimal digits.
 QString FormatHex4(int value);
 
-// A USB ID typed as hexadecimal, read the way the C library's 32-bit base-16 conversion reads
-// it (white space, sign, "0x", digits up to the first other character), then cut to 16 bits.
-quint16 ParseUsbId(const QString &text);
-
-// A USB ID as both programs take it from the user: hexadecimal digits, "0x" in front or not, in
-// either case, from 0 to ffff; blanks before and after it do not count. Nothing for any other text.
-std::optional<int> UsbIdFromText(const QString &text);
+// A USB vendor or product ID as the wizard's boxes and brindle-cli's --vid and --pid take it:
+// hexadecimal digits, "0x" in front or not, in either case, from 0 to ffff; blanks before and
+// after it do not count. Nothing for any other text.
+std::optional<quint16> ParseUsbId(QStringView text);
 
 // "QHAR" and so on for a firmware type bit; empty for none.
 QString FirmwareTypeWord(int firmwareType);

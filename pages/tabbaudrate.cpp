@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QRadioButton>
 
+#include "dialogtemplate.h"
 #include "firmwareformat.h"
 #include "resourceids.h"
 
@@ -25,6 +26,10 @@ int BaudIndex(int rate)
 
 constexpr std::array<const char *, 3> kParityNames = {"None", "Odd", "Even"};
 constexpr std::array<const char *, 4> kFlowControlNames = {"None", "CTS/RTS", "DTR/DSR", "XON/XOFF"};
+// The entry at index kFlowUnknown, offered only for a file whose flow byte the monitor does not
+// know: chosen, the byte is written back as it was.
+constexpr const char *kUnknownFlowName = "Unknown (keep as is)";
+static_assert(kFlowControlNames.size() == Firmware::kFlowUnknown);
 
 // Selects `index`, or nothing (an empty box) when the list has no such entry.
 void SelectIndex(QComboBox *combo, int index)
@@ -72,6 +77,7 @@ void CTabBaudRate::OnShowWindow(bool show)
         Radio(m_nDataBits == 7 ? BaudIds::SevenBits : BaudIds::EightBits)->setChecked(true);
         Radio(m_nStopBits == 2 ? BaudIds::TwoStopBits : BaudIds::OneStopBit)->setChecked(true);
         SelectIndex(m_comboParity, m_nParity);
+        OfferUnknownFlow(m_bOfferUnknownFlow || m_nFlowControl == Firmware::kFlowUnknown);
         SelectIndex(m_comboFlowControl, m_nFlowControl);
         WriteHeader();
     } else {
@@ -83,6 +89,22 @@ void CTabBaudRate::OnShowWindow(bool show)
         m_nParity = SelectedIndex(m_comboParity);
         m_nFlowControl = SelectedIndex(m_comboFlowControl);
     }
+}
+
+void CTabBaudRate::OfferUnknownFlow(bool offer)
+{
+    const bool offered = m_comboFlowControl->count() > Firmware::kFlowUnknown;
+    if (offer == offered)
+        return;
+    if (offer) {
+        m_nKnownFlowListWidth = m_comboFlowControl->width();
+        m_comboFlowControl->addItem(QString::fromLatin1(kUnknownFlowName));
+    } else {
+        m_comboFlowControl->removeItem(Firmware::kFlowUnknown);
+        m_comboFlowControl->resize(m_nKnownFlowListWidth, m_comboFlowControl->height());
+    }
+    // The list as wide as its longest entry.
+    CDialogBuilder::FitComboBoxes(Controls());
 }
 
 QRadioButton *CTabBaudRate::Radio(int id) const

@@ -17,7 +17,11 @@ public:
     int m_nDataBits = 8;
     int m_nStopBits = 1;
     int m_nParity = 0;       // list index: 0 none, 1 odd, 2 even
-    int m_nFlowControl = 0;  // list index: 0 none, 1 CTS/RTS, 2 DTR/DSR, 3 XON/XOFF
+    int m_nFlowControl = 0;  // list index: 0 none, 1 CTS/RTS, 2 DTR/DSR, 3 XON/XOFF, 4 unknown (keep as is)
+    // The loaded file's flow byte is one the monitor does not know: the list offers to keep it,
+    // whatever the user chose since. The wizard sets it after each load; a page shown with an
+    // unknown flow control offers the entry too.
+    bool m_bOfferUnknownFlow = false;
     QComboBox *m_comboBaudRate = nullptr;
     QComboBox *m_comboParity = nullptr;
     QComboBox *m_comboFlowControl = nullptr;
@@ -28,4 +32,7 @@ protected:
 
 private:
     QRadioButton *Radio(int id) const;
+    // Adds or removes the flow list's "Unknown (keep as is)" entry.
+    void OfferUnknownFlow(bool offer);
+    int m_nKnownFlowListWidth = 0;  // the list's width without the entry
 };

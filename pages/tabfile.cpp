@@ -60,8 +60,8 @@ QRegularExpression WildcardPattern(const QString &pattern)
 
 CTabFile::CTabFile(int bSaveFile, IWizardFrame *wizard)
     : CWizardPage(wizard, bSaveFile ? "Firmware File to Write" : "Select Firmware File to Modify",
-                  bSaveFile ? "Choose the filename for the Norvale Firmware ROM or QUB file to write."
-                            : "Choose the Norvale Firmware ROM or QUB file to modify.")
+                  bSaveFile ? "Choose the filename for the Norvale Firmware ROM or QUF file to write."
+                            : "Choose the Norvale Firmware ROM or QUF file to modify.")
     , m_bSaveFile(bSaveFile)
 {}
 
@@ -102,12 +102,11 @@ void CTabFile::OnInitDialog()
     m_editFilePath->setAccessibleName(m_bSaveFile ? QStringLiteral("Name of the firmware file to write")
                                                   : QStringLiteral("Name of the firmware file to modify"));
 
-    if (!m_bSaveFile) {
-        // A file dropped anywhere on the page replaces the whole path; the box would otherwise
-        // take the dropped address as text at the drop position.
-        m_editFilePath->setAcceptDrops(false);
-        setAcceptDrops(true);
-    }
+    // A file dropped anywhere on the page, the box included, replaces the whole path with the
+    // file's local path; the box would otherwise take the dropped address ("file:///...") as
+    // text at the drop position.
+    m_editFilePath->setAcceptDrops(false);
+    setAcceptDrops(true);
 }
 
 void CTabFile::OnShowWindow(bool show)

@@ -1,20 +1,28 @@
 #include "tabfinish.h"
 
-// Qt
-#include <QLabel>
-
 #include "resourceids.h"
+#include "selectabletext.h"
 #include "settingstext.h"
 
 CTabFinish::CTabFinish(IWizardFrame *wizard) : CWizardPage(wizard, "Firmware Modified", "Click Finish to exit.") {}
 
+QWidget *CTabFinish::CreateCustomControl(const ControlTemplate &c, QWidget *parent)
+{
+    // The report names files whose names may be longer than a line: it wraps inside them, shows
+    // them whole (scrolling when they are longer than the page) and can be selected and copied,
+    // for a log of the boards prepared.
+    if (c.id == FinishIds::Message)
+        return new CSelectableText(parent);
+    return nullptr;
+}
+
 void CTabFinish::OnInitDialog()
 {
-    m_staticMessage = GetDlgItem<QLabel>(FinishIds::Message);
-    // The report can be selected and copied, for a log of the boards prepared.
-    m_staticMessage->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    // Tab reaches it from "Finish", so a screen reader can read it.
+    m_staticMessage = GetDlgItem<CSelectableText>(FinishIds::Message);
+    // Tab reaches it from "Finish", so a screen reader can read it and the keyboard select it.
     m_staticMessage->setFocusPolicy(Qt::StrongFocus);
+    // A reader names the report by the page it is on, then reads its text.
+    m_staticMessage->setAccessibleName(QString::fromUtf8(m_pszTitle));
 }
 
 void CTabFinish::OnShowWindow(bool show)
@@ -23,6 +31,6 @@ void CTabFinish::OnShowWindow(bool show)
         return;
     WriteHeader();
     QString text = SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile);
-    // The label breaks lines at "\n".
+    // The control breaks lines at "\n".
     m_staticMessage->setText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }

@@ -5,7 +5,7 @@
 
 #include "wizardpage.h"
 
-class QLabel;
+class CSelectableText;
 
 // "Finish": the result of the write in words.
 class CTabFinish : public CWizardPage
@@ -19,9 +19,10 @@ public:
     QString m_strTargetFile;
     QString m_strVersion;
     int m_nFileKind = 0;
-    QLabel *m_staticMessage = nullptr;
+    CSelectableText *m_staticMessage = nullptr;
 
 protected:
+    QWidget *CreateCustomControl(const ControlTemplate &c, QWidget *parent) override;
     void OnInitDialog() override;
     void OnShowWindow(bool show) override;
 };

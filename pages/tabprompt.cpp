@@ -7,7 +7,7 @@
 
 CTabPrompt::CTabPrompt(IWizardFrame *wizard)
     : CWizardPage(wizard, "Choose Firmware Options",
-                  "Modify the behaviour of the firmware. Instructs the Monitor to not display promtps, device "
+                  "Modify the behaviour of the firmware. Instructs the Monitor to not display prompts, device "
                   "detected messages and version information. Allows data mode and firmware upgrades to be "
                   "disabled.")
 {}

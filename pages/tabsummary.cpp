@@ -9,8 +9,11 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "resourceids.h"
+#include "wrapstatic.h"
 
 namespace {
 
@@ -21,33 +24,82 @@ QString ForDisplay(const QString &text)
     return shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+bool IsValueId(int id)
+{
+    return (id >= SummaryIds::FwVersion && id <= SummaryIds::DirPrefix);
+}
+
 }  // namespace
 
 CTabSummary::CTabSummary(int bConfirm, IWizardFrame *wizard)
     : CWizardPage(wizard, bConfirm ? "Summary of Firmware Customisations" : "Firmware Settings",
                   bConfirm ? "The following firmware settings will be applied to the firmware file selected. The "
                              "next screen will be able to choose a new filename to store it as."
-                           : "This is the firmware settings for the selected firmware file before modification. "
+                           : "These are the firmware settings for the selected firmware file before modification. "
                              "The following screens allow you to modify the baud rate, startup mode and enable or "
                              "disable monitor messages.")
     , m_bConfirm(bConfirm)
 {}
 
+QWidget *CTabSummary::CreateCustomControl(const ControlTemplate &c, QWidget *parent)
+{
+    // The values break inside a word that is longer than their line.
+    if (c.kind == ControlKind::Static && IsValueId(c.id))
+        return new CWrapStatic(parent);
+    return nullptr;
+}
+
 void CTabSummary::OnInitDialog()
 {
-    connect(GetDlgItem<QPushButton>(SummaryIds::Copy), &QPushButton::clicked, this, &CTabSummary::OnCopy);
+    auto *copy = GetDlgItem<QPushButton>(SummaryIds::Copy);
+    connect(copy, &QPushButton::clicked, this, &CTabSummary::OnCopy);
 
     const QList<QWidget *> &order = Controls().InOrder();
+    const auto id = [](QWidget *w) { return w->property("controlId").toInt(); };
     for (int i = 1; i < order.size(); ++i) {
         auto *value = qobject_cast<QLabel *>(order.at(i));
-        const int id = value ? value->property("controlId").toInt() : kNoId;
-        if (id < SummaryIds::FwVersion || id > SummaryIds::Options || id == SummaryIds::Pid || id == SummaryIds::Vid)
+        if (!value || !IsValueId(id(value)) || id(value) == SummaryIds::Pid)
             continue;
         QWidget *label = order.at(i - 1);
-        m_rows.append({label, value, label->geometry(), value->geometry()});
+        Row row{label, value, label->geometry(), value->geometry(), {}};
+        // The product ID and the "/" before it stand beside the vendor ID.
+        if (id(value) == SummaryIds::Vid) {
+            for (int j = i + 1; j < order.size() && j <= i + 2; ++j)
+                row.others.append({order.at(j), order.at(j)->geometry()});
+        }
+        m_rows.append(row);
     }
     std::sort(m_rows.begin(), m_rows.end(),
               [](const Row &a, const Row &b) { return a.valueRect.y() < b.valueRect.y(); });
+
+    // The first row stays at the top beside "Copy"; the others go into a frame that scrolls below it.
+    m_scrollRows = new QScrollArea(this);
+    m_scrollRows->setFrameShape(QFrame::NoFrame);
+    m_scrollRows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scrollRows->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // LayOutRows decides
+    m_scrollRows->setFocusPolicy(Qt::NoFocus);
+    m_scrollRows->viewport()->setAutoFillBackground(false);
+    m_rowsWidget = new QWidget;
+    m_rowsWidget->setAutoFillBackground(false);
+    m_scrollRows->setWidget(m_rowsWidget);
+    const int top = copy->geometry().bottom() + 1;
+    m_scrollRows->setGeometry(0, top, width(), height() - top);
+    m_scrollRows->lower();
+    for (Row &row : m_rows) {
+        if (row.valueRect.top() < top)
+            continue;
+        const auto move = [this, top](QWidget *w, QRect &rect) {
+            const bool visible = !w->isHidden();
+            w->setParent(m_rowsWidget);
+            rect.translate(0, -top);
+            w->setGeometry(rect);
+            w->setVisible(visible);
+        };
+        move(row.label, row.labelRect);
+        move(row.value, row.valueRect);
+        for (auto &[other, rect] : row.others)
+            move(other, rect);
+    }
     MakeRowsReadable();
     UpdateData();
 }
@@ -64,18 +116,66 @@ void CTabSummary::MakeRowsReadable()
     }
 }
 
-void CTabSummary::LayOutRows()
+int CTabSummary::LayOutRowsAt(int width, bool compact)
 {
     // A value that does not fit its line wraps within the page, and the rows below it move down
-    // by the lines it gained.
+    // by the lines it gained. A row that is not shown takes no room. Compact, the rows in the
+    // frame follow each other with a small gap, each as tall as its text.
+    const int compactGap = std::max(1, fontMetrics().height() / 8);  // one dialog unit
     int shift = 0;
+    int bottom = 0;
     for (const Row &row : std::as_const(m_rows)) {
-        const int need = row.value->heightForWidth(row.valueRect.width());
-        const int height = std::max(row.valueRect.height(), need);
-        row.value->setGeometry(row.valueRect.translated(0, shift).adjusted(0, 0, 0, height - row.valueRect.height()));
-        row.label->move(row.labelRect.topLeft() + QPoint(0, shift));
-        shift += height - row.valueRect.height();
+        if (row.value->isHidden())
+            continue;  // rows of other firmware types share a place: a hidden one moves nothing
+        const bool inFrame = row.value->parentWidget() == m_rowsWidget;
+        QRect valueRect = row.valueRect;
+        if (inFrame)
+            valueRect.setRight(std::min(valueRect.right(), width - 1));
+        const int need = row.value->heightForWidth(valueRect.width());
+        int height = std::max(valueRect.height(), need);
+        int rowShift = 0;
+        if (inFrame) {
+            if (compact) {
+                height = std::max(need, row.labelRect.height());
+                rowShift = (bottom == 0 ? valueRect.top() : bottom + compactGap) - valueRect.top();
+            } else {
+                rowShift = shift;
+            }
+        }
+        row.value->setGeometry(valueRect.left(), valueRect.top() + rowShift, valueRect.width(), height);
+        row.label->move(row.labelRect.topLeft() + QPoint(0, rowShift));
+        for (const auto &[other, rect] : row.others)
+            other->move(rect.topLeft() + QPoint(0, rowShift));
+        if (inFrame) {
+            shift += height - valueRect.height();
+            bottom = std::max(bottom, row.value->geometry().bottom() + 1);
+        }
     }
+    return bottom;
+}
+
+void CTabSummary::LayOutRows()
+{
+    // As the template spaces the rows, at the whole width; when they need more height than the
+    // frame has, closer together; when that is not enough either, beside the scroll bar that
+    // then appears.
+    const int frameHeight = m_scrollRows->height();
+    int width = m_scrollRows->width();
+    bool compact = false;
+    int bottom = LayOutRowsAt(width, compact);
+    if (bottom > frameHeight) {
+        compact = true;
+        bottom = LayOutRowsAt(width, compact);
+    }
+    const bool scrolls = bottom > frameHeight;
+    if (scrolls) {
+        width -= m_scrollRows->verticalScrollBar()->sizeHint().width();
+        bottom = LayOutRowsAt(width, compact);
+    }
+    m_scrollRows->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_rowsWidget->resize(width, scrolls ? bottom : frameHeight);
+    // Keyboard users can scroll a frame that has more than it shows.
+    m_scrollRows->setFocusPolicy(scrolls ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void CTabSummary::OnShowWindow(bool show)
@@ -98,15 +198,38 @@ void CTabSummary::UpdateData()
         {SummaryIds::Vid, &m_texts.vid},
         {SummaryIds::InitMode, &m_texts.initMode},
         {SummaryIds::Options, &m_texts.options},
+        {SummaryIds::UsbStrings, &m_texts.usbStrings},
+        {SummaryIds::DirPrefix, &m_texts.dirPrefix},
     };
     for (const auto &[id, text] : texts)
         GetDlgItem<QLabel>(id)->setText(ForDisplay(*text));
+
+    // The rows that not every firmware type has are shown for the types that have them.
+    const std::pair<int, bool> optional[] = {
+        {SummaryIds::Vid, !m_texts.usbIds.isEmpty()},
+        {SummaryIds::UsbStrings, !m_texts.usbStrings.isEmpty()},
+        {SummaryIds::DirPrefix, !m_texts.dirPrefix.isEmpty()},
+    };
+    for (const auto &[id, shown] : optional) {
+        for (const Row &row : std::as_const(m_rows)) {
+            if (row.value != GetDlgItem(id))
+                continue;
+            row.label->setVisible(shown);
+            row.value->setVisible(shown);
+            for (const auto &other : row.others)
+                other.first->setVisible(shown);
+        }
+    }
     LayOutRows();
 }
 
 QString CTabSummary::CopyText() const
 {
-    return SettingsText::CopyText(m_texts, m_bConfirm != 0);
+    QString text = SettingsText::CopyText(m_texts, m_bConfirm != 0);
+#ifndef Q_OS_WIN
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+    return text;
 }
 
 void CTabSummary::OnCopy()

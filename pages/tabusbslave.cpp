@@ -1,5 +1,8 @@
 #include "tabusbslave.h"
 
+// Std
+#include <utility>
+
 // Qt
 #include <QLabel>
 #include <QLineEdit>
@@ -32,8 +35,8 @@ void CTabUsbSlave::OnInitDialog()
     m_editManufacturer = GetDlgItem<QLineEdit>(UsbIds::Manufacturer);
     m_editProduct = GetDlgItem<QLineEdit>(UsbIds::Product);
     m_staticReason = GetDlgItem<QLabel>(UsbIds::Reason);
-    connect(m_editManufacturer, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
-    connect(m_editProduct, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
+    for (QLineEdit *edit : {m_editVendorId, m_editProductId, m_editManufacturer, m_editProduct})
+        connect(edit, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
 }
 
 void CTabUsbSlave::OnShowWindow(bool show)
@@ -46,11 +49,25 @@ void CTabUsbSlave::OnShowWindow(bool show)
         m_editManufacturer->setText(m_strManufacturer);
         CheckStringsFit();
     } else {
-        m_nProductId = SettingsText::ParseUsbId(m_editProductId->text());
-        m_nVendorId = SettingsText::ParseUsbId(m_editVendorId->text());
+        // An ID that is not one (the page can be left with Back) leaves the value as it was.
+        m_nProductId = SettingsText::ParseUsbId(m_editProductId->text()).value_or(quint16(m_nProductId));
+        m_nVendorId = SettingsText::ParseUsbId(m_editVendorId->text()).value_or(quint16(m_nVendorId));
         m_strProduct = m_editProduct->text();
         m_strManufacturer = m_editManufacturer->text();
     }
+}
+
+QString CTabUsbSlave::IdsProblem() const
+{
+    // The words brindle-cli uses for the same text after --vid or --pid.
+    const std::pair<const char *, const QLineEdit *> ids[] = {{"vendor", m_editVendorId}, {"product", m_editProductId}};
+    for (const auto &[which, edit] : ids) {
+        if (!SettingsText::ParseUsbId(edit->text())) {
+            return QStringLiteral("The %1 ID \"%2\" is not a hexadecimal number from 0 to ffff.")
+                .arg(QLatin1String(which), edit->text());
+        }
+    }
+    return QString();
 }
 
 QString CTabUsbSlave::StringsProblem() const
@@ -78,9 +95,12 @@ QString CTabUsbSlave::StringsProblem() const
 
 void CTabUsbSlave::CheckStringsFit()
 {
-    // The writer stores one byte per character, and the three strings share one small area of
-    // the image: strings that do not fit keep Next disabled, and the page says why.
-    const QString problem = StringsProblem();
+    // The IDs are hexadecimal numbers of 16 bits, the writer stores one byte per character, and
+    // the three strings share one small area of the image: values that cannot be stored as
+    // entered keep Next disabled, and the page says why.
+    QString problem = IdsProblem();
+    if (problem.isEmpty())
+        problem = StringsProblem();
     m_staticReason->setText(problem);
     // The reason describes the boxes it is about: a screen reader reads it with them, and says
     // it again when it changes while the focus is in one of them.

@@ -30,13 +30,16 @@ public:
     QLineEdit *m_editVendorId = nullptr;
     QLineEdit *m_editManufacturer = nullptr;
     QLineEdit *m_editProduct = nullptr;
-    QLabel *m_staticReason = nullptr;  // why Next is held back; empty while the strings fit
+    QLabel *m_staticReason = nullptr;  // why Next is held back; empty while every value can be stored
 
     // Why the two strings in the edits cannot be stored in the image as they stand: a character
     // beyond the image's one byte per character, or more characters than fit beside the third
     // string. Empty when they can.
     QString StringsProblem() const;
     bool StringsFit() const { return StringsProblem().isEmpty(); }
+    // Why an ID box does not hold an ID as brindle-cli's --vid and --pid take it (one to four
+    // hexadecimal digits, "0x" allowed). Empty when both do.
+    QString IdsProblem() const;
 
 protected:
     void OnInitDialog() override;

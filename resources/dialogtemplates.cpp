@@ -8,6 +8,7 @@
 
 #include "brindle_version.h"
 #include "resourceids.h"
+#include "settingstext.h"
 
 namespace {
 
@@ -92,13 +93,20 @@ constexpr ControlTemplate kSummaryPage[] = {
     {SummaryIds::FwType, K::Static, "", 102, 18, 198, 8, StyleGroup},
     {kNoId, K::Static, "Default Monitor Settings:", 12, 30, 81, 8, StyleGroup},
     {SummaryIds::Monitor, K::Static, "", 102, 30, 198, 8, StyleGroup},
-    {kNoId, K::Static, "Slave Mode USB VID/PID:", 12, 96, 82, 8, StyleGroup | StyleHidden},
-    {SummaryIds::Pid, K::Static, "", 126, 96, 30, 8, StyleGroup | StyleHidden},
-    {SummaryIds::Vid, K::Static, "", 102, 96, 24, 8, StyleGroup | StyleHidden},
     {kNoId, K::Static, "Initial Mode:", 12, 42, 40, 8, StyleGroup},
     {SummaryIds::InitMode, K::Static, "", 102, 42, 198, 12, StyleGroup},
     {kNoId, K::Static, "Options:", 12, 54, 28, 8, StyleGroup},
     {SummaryIds::Options, K::Static, "", 102, 54, 198, 24, StyleGroup},
+    // The rows that only some firmware types have, shown for those: the USB identity of QSOL
+    // firmware, or the target directory prefix of QWEX and QJ4J firmware in the same place.
+    {kNoId, K::Static, SettingsText::kUsbIdsHeading, 12, 82, 82, 8, StyleGroup | StyleHidden},
+    {SummaryIds::Vid, K::Static, "", 102, 82, 32, 8, StyleGroup | StyleHidden},
+    {kNoId, K::Static, "/", 134, 82, 6, 8, StyleGroup | StyleHidden},
+    {SummaryIds::Pid, K::Static, "", 140, 82, 32, 8, StyleGroup | StyleHidden},
+    {kNoId, K::Static, SettingsText::kUsbStringsHeading, 12, 94, 82, 8, StyleGroup | StyleHidden},
+    {SummaryIds::UsbStrings, K::Static, "", 102, 94, 198, 8, StyleGroup | StyleHidden},
+    {kNoId, K::Static, SettingsText::kDirPrefixHeading, 12, 82, 88, 8, StyleGroup | StyleHidden},
+    {SummaryIds::DirPrefix, K::Static, "", 102, 82, 198, 8, StyleGroup | StyleHidden},
     {SummaryIds::Copy, K::PushButton, "Copy", 264, 0, 38, 14, StyleTabStop},
 };
 

@@ -28,9 +28,14 @@ for size in 32 48 64 128 256; do
 done
 convert brindle-16.png brindle-32.png brindle-48.png brindle-256.png brindle.ico
 
-# Wizard header picture.
-rsvg-convert -w 150 -h 89 logo.svg -o "$work/logo.png"
-convert "$work/logo.png" -background "$dialog_grey" -flatten -alpha off \
-    "${png_opts[@]}" PNG24:logo.png
+# Wizard header picture, at its template size and at twice and four times that: the wizard draws
+# it from the one nearest above the size that the font and the screen's scale ask for.
+for scale in 1 2 4; do
+    name=logo.png
+    [ "$scale" -eq 1 ] || name=logo-${scale}x.png
+    rsvg-convert -w $((150 * scale)) -h $((89 * scale)) logo.svg -o "$work/$name"
+    convert "$work/$name" -background "$dialog_grey" -flatten -alpha off \
+        "${png_opts[@]}" "PNG24:$name"
+done
 
 echo "render-art: icons and logo written to $(pwd)"

@@ -51,9 +51,9 @@ CBrindleDlg::~CBrindleDlg() = default;
 
 void CBrindleDlg::OnInitDialog()
 {
-    // A fixed-size window with a title bar and close box, no minimise or maximise box.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                   | Qt::CustomizeWindowHint);
+    // A fixed-size window with a title bar and close box, no minimise or maximise box, asked for in
+    // every way a platform reads it: Wayland compositors offer maximise unless told otherwise.
+    setWindowFlags(kWindowFlags);
 
     auto factory = [](const ControlTemplate &c, QWidget *parent) -> QWidget * {
         return c.id == WizardIds::WebSite ? new CHyperlinkStatic(parent) : nullptr;
@@ -223,6 +223,14 @@ bool CBrindleDlg::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
+void CBrindleDlg::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    constexpr Qt::WindowStates kOtherSizes = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (event->type() == QEvent::WindowStateChange && (windowState() & kOtherSizes))
+        setWindowState(windowState() & ~kOtherSizes);
+}
+
 void CBrindleDlg::OnLogoDoubleClick()
 {
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress) + QLatin1Char('/')));
@@ -259,6 +267,20 @@ void CBrindleDlg::OnCancelButton()
     reject();
 }
 
+bool CBrindleDlg::HasUnsavedWork() const
+{
+    return !m_strLoadedFile.isEmpty() && m_nNextMode != NextFinished;
+}
+
+// Cancel, Escape and the close box all end here.
+void CBrindleDlg::reject()
+{
+    if (HasUnsavedWork()
+        && !m_pServices->AskYesNoDefaultNo(QString::fromLatin1(kDiscardQuestion), QString::fromLatin1(kDiscardCaption)))
+        return;
+    QDialog::reject();
+}
+
 void CBrindleDlg::ClearStepCounter()
 {
     m_staticCounter->setText(QString());
@@ -293,7 +315,11 @@ void CBrindleDlg::OnNext()
     if (!m_btnNext->isEnabled())
         return;
     const int c = m_nCurrentStep;
-    m_apStepPages[c]->ShowWindow(false);
+    // Loading and writing may show a message: their page stays on screen behind it, so the
+    // user sees the path asked about. The file pages store nothing when hidden.
+    const bool readsOrWrites = m_nNextMode == NextWrite || (m_nNextMode == NextNormal && c == 0);
+    if (!readsOrWrites)
+        m_apStepPages[c]->ShowWindow(false);
     const int s = SuccessorStep(c);
 
     bool move = true;
@@ -301,8 +327,7 @@ void CBrindleDlg::OnNext()
         if (m_record.WriteFirmware(m_pSavePage->m_strFilePath) == -1) {
             move = false;
         } else {
-            // The record forgets the source's name when the same path is given twice; the
-            // report names the file that was loaded all the same.
+            // The report names the file that was loaded, under the path it was loaded from.
             m_pFinishPage->m_strSourceFile = m_strLoadedFile;
             m_pFinishPage->m_strTargetFile = m_record.m_strTargetFile;
             m_pFinishPage->m_strVersion = m_record.m_strVersion;
@@ -313,15 +338,19 @@ void CBrindleDlg::OnNext()
         if (r == 1) {
             m_strLoadedFile = m_record.m_strSourceFile;
             FillPages();
-        } else {
+        } else if (r == -1) {
             // The next attempt reads the file again, even under the same path.
             m_record.m_strSourceFile.clear();
-            move = r != -1;
+            move = false;
         }
+        // 0: the path is the one loaded. Nothing is read and the pages keep the user's edits,
+        // however often the user comes back to this page with it; another path loads afresh.
     } else if (m_nNextMode == NextNormal && c > 0 && s == m_nConfirmStep) {
         CollectPages();
     }
 
+    if (readsOrWrites && move)
+        m_apStepPages[c]->ShowWindow(false);
     if (move) {
         m_nCurrentStep = s;
         m_btnBack->setEnabled(true);
@@ -454,6 +483,7 @@ void CBrindleDlg::FillPages()
 {
     ExchangePages(true);
     m_pSummaryPage->SetValues(SettingsText::SummaryValuesOf(m_record));
+    m_pBaudPage->m_bOfferUnknownFlow = m_record.m_nFlowControl == Firmware::kFlowUnknown;
     m_pUsbPage->SetString3Length(int(m_record.m_strString3.size()));
     m_pSavePage->m_nFileKind = m_record.m_nFileKind;
 }

@@ -57,6 +57,14 @@ public:
     explicit CBrindleDlg(IDialogServices *services = nullptr, QWidget *parent = nullptr);
     ~CBrindleDlg() override;
 
+    // The window's flags: a title bar with a system menu and a close box, nothing to minimise or
+    // maximise with.
+    static constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                                    | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
+    // What Cancel, Escape and the close box ask while a loaded file has not been written.
+    static constexpr const char *kDiscardQuestion = "Discard your changes and quit?";
+    static constexpr const char *kDiscardCaption = "Norvale Firmware Customiser";
+
     // The wizard's commands: WizardIds::Next, Back and Cancel, as the buttons and pages send them.
     void OnCommand(int id) override;
     void OnNext();
@@ -77,6 +85,12 @@ public:
     void EnableNext(bool enabled) override;
     void FocusNext() override;
     IDialogServices *Services() const override { return m_pServices; }
+
+    // A file is loaded and not yet written: ending now loses the user's work.
+    bool HasUnsavedWork() const;
+
+    // Cancel, Escape and the close box: ends the wizard, after asking while there is unsaved work.
+    void reject() override;
 
     // Whether step `step` is part of the sequence for the loaded firmware type.
     bool StepApplies(int step) const;
@@ -111,6 +125,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A title bar that offers maximise all the same (some Wayland decorations do) leaves the
+    // window at its one size.
+    void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;

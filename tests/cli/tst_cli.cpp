@@ -251,9 +251,8 @@ private:
             return QByteArray();
         for (auto it = members.begin(); it != members.end(); ++it)
             SetMember(r, it.key(), it.value());
-        // The UART page has no list entry for an unknown flow control; leaving it stores "None".
-        if (r.m_nFlowControl > kFlowXonXoff)
-            r.m_nFlowControl = kFlowNone;
+        // The UART page offers "Unknown (keep as is)" for an unknown flow control: left alone, it
+        // stays unknown and the file's byte is written back as it was.
         r.m_strVersionCode = code;
         r.m_strVersion = SettingsText::MergeVersionCode(r.m_strVersion, code);
         if (r.WriteFirmware(Path(target)) != 1)
@@ -294,7 +293,7 @@ private slots:
         QVERIFY(m_dir->isValid());
     }
 
-    // The documented example: the copied "File Summary" text, then the extra lines.
+    // The documented example: the copied "File Summary" text, then how the file was recognised.
     void infoTextExample()
     {
         PrepareFixtures({"qhar.rom"});
@@ -307,10 +306,34 @@ private slots:
                               "Firmware Type: QHAR ROM File\n\n"
                               "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\n\n"
                               "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
-                              "Options: Allow Firmware Upgrades, Allow Data Mode,\n"
+                              "Options: Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\n"
                               "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
-                              "Sonette Status Information: Allow\n"
                               "File Kind: ROM image: 65536 bytes, signature at image offset 0x30\n"));
+    }
+
+    // info prints what the wizard's "File Summary" shows and copies, for every firmware type.
+    void infoIsTheFileSummary_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char *file :
+             {"qhar.rom", "qsol.quf", "qwex.bld", "qhar-coded.rom", "qhar-set.rom", "qhar-flow8.rom"})
+            QTest::newRow(file) << file;
+    }
+
+    void infoIsTheFileSummary()
+    {
+        QFETCH(QString, file);
+        PrepareFixtures({file});
+        const CliRun run = Run({"info", file});
+        QCOMPARE(run.exitCode, 0);
+        CFirmwareRecord r(nullptr);
+        QCOMPARE(r.LoadFirmware(Path(file)), 1);
+        constexpr bool kFileSummary = false;
+        const QString summary = PlainLines(SettingsText::CopyText(
+            SettingsText::Describe(SettingsText::SummaryValuesOf(r), kFileSummary), kFileSummary));
+        QVERIFY2(run.out.startsWith(summary), qPrintable(run.out));
+        QVERIFY(run.out.mid(summary.size()).startsWith(QStringLiteral("File Kind: ")));
+        QCOMPARE(run.out.count(QLatin1Char('\n')), summary.count(QLatin1Char('\n')) + 1);
     }
 
     // clang-format off
@@ -322,16 +345,15 @@ private slots:
 
         QTest::newRow("QSOL upgrade file: USB identity")
             << "qsol.quf"
-            << QStringList{"Firmware Type: QSOL QUF Upgrader File for Main Code", "USB Vendor ID: 0x2b3f",
-                           "USB Product ID: 0x5c10", "Manufacturer String: Norvale", "Product String: Widget",
-                           "String 3: SN1",
+            << QStringList{"Firmware Type: QSOL QUF Upgrader File for Main Code", "USB VID/PID: 0x2b3f/0x5c10",
+                           "USB Strings: \"Norvale\", \"Widget\", \"SN1\"",
                            "File Kind: QUF upgrade file: signature in the 512-byte header, code type 1 (main code)"}
             << QStringList{"Target Directory Prefix"};
         QTest::newRow("QWEX BLD image: prefix")
             << "qwex.bld"
             << QStringList{"Firmware Type: QWEX BLD File", "Target Directory Prefix: SNAP",
                            "File Kind: BLD image: 61440 bytes, signature at image offset 0x30"}
-            << QStringList{"USB Vendor ID", "Manufacturer String"};
+            << QStringList{"USB VID/PID", "USB Strings"};
         QTest::newRow("customised before: marker")
             << "qhar-coded.rom" << QStringList{"Firmware Version: 03.64-OLD (Modified) "} << QStringList{};
         QTest::newRow("66048 bytes without a header")
@@ -343,9 +365,8 @@ private slots:
             << "qhar-set.rom"
             << QStringList{"Default Monitor Settings: 115200 baud, 7 bits, 2 stop bit, odd parity, XON/XOFF",
                            "Initial Mode: SCS, IPA, Disable LED Flash at Power-on",
-                           "Options: Disable Firmware Upgrades, Disable Data Mode,",
-                           "No Prompt, No Device Connects/Removals, No Version Report at Startup.",
-                           "Sonette Status Information: Disable"}
+                           "Options: Disable Firmware Upgrades, Disable Data Mode, Disable Sonette Status Information,",
+                           "No Prompt, No Device Connects/Removals, No Version Report at Startup."}
             << QStringList{"Allow"};
         QTest::newRow("unknown flow control")
             << "qhar-flow8.rom" << QStringList{"Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, unknown flow control"}
@@ -479,7 +500,7 @@ private slots:
             << "qj4j.bld" << "OUT.QUF" << QStringList{"--code", "x9z"} << QByteArray() << "X9Z" << QVariantMap{};
         QTest::newRow("BLD stays BLD") << "qhar.bld" << "out.img" << QStringList{"--code", "BLD"} << QByteArray() << "BLD" << QVariantMap{};
         QTest::newRow("earlier code replaced") << "qhar-coded.rom" << "out.rom" << QStringList{"--code", "NEW"} << QByteArray() << "NEW" << QVariantMap{};
-        QTest::newRow("unknown flow control written as none")
+        QTest::newRow("unknown flow control kept")
             << "qwex-flow8.rom" << "out.rom" << QStringList{"--code", "FLO"} << QByteArray() << "FLO" << QVariantMap{};
         QTest::newRow("profile")
             << "qsol.quf" << "out.rom" << QStringList{"--code", "PRF"}
@@ -531,16 +552,59 @@ private slots:
         QCOMPARE(run.out, finishText.replace("wizard-" + target, target));
     }
 
-    // Without the wizard's UART page in between, an unknown flow control would go back as 0x08.
-    void writeSettlesUnknownFlow()
+    // A flow byte the monitor does not know is kept unless a flow control is chosen, as in the
+    // wizard (a change from Part 1.4, where it was written as none).
+    void writeKeepsUnknownFlow_data()
     {
-        PrepareFixtures({"qhar-flow8.rom"});
-        const CliRun run = Run({"write", "qhar-flow8.rom", "out.rom", "--code", "ABC"});
-        QCOMPARE(run.exitCode, 0);
-        const QByteArray written = ImageBuilder::ReadFile(Path("out.rom"));
-        QCOMPARE(written.size(), kRomLength);
-        QCOMPARE(quint8(written.at(kFlowControl)), quint8(0x00));
-        QCOMPARE(written.mid(kVersionText, 14), QByteArray("03.64-ABCQHARF"));
+        QTest::addColumn<quint8>("byte");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<quint8>("written");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("0x08 kept") << quint8(0x08) << QStringList{} << QByteArray() << quint8(0x08) << 0;
+        QTest::newRow("0x03 kept") << quint8(0x03) << QStringList{} << QByteArray() << quint8(0x03) << 0;
+        QTest::newRow("0xff kept") << quint8(0xFF) << QStringList{} << QByteArray() << quint8(0xFF) << 0;
+        QTest::newRow("other settings changed")
+            << quint8(0x03) << QStringList{"--baud", "57600", "--parity", "odd"} << QByteArray() << quint8(0x03) << 0;
+        QTest::newRow("--flow none chosen")
+            << quint8(0x03) << QStringList{"--flow", "none"} << QByteArray() << quint8(0x00) << 0;
+        QTest::newRow("--flow cts-rts chosen")
+            << quint8(0x03) << QStringList{"--flow", "cts-rts"} << QByteArray() << quint8(0x01) << 0;
+        QTest::newRow("profile's unknown keeps it")
+            << quint8(0x03) << QStringList{} << QByteArray(R"({"flowControl": "unknown"})") << quint8(0x03) << 0;
+        QTest::newRow("profile's xon-xoff chosen")
+            << quint8(0x03) << QStringList{} << QByteArray(R"({"flowControl": "xon-xoff"})") << quint8(0x04) << 0;
+        // "unknown" keeps a byte; it cannot make a known one unknown.
+        QTest::newRow("profile's unknown on a known byte")
+            << quint8(0x01) << QStringList{} << QByteArray(R"({"flowControl": "unknown"})") << quint8(0x01) << 2;
+    }
+
+    void writeKeepsUnknownFlow()
+    {
+        QFETCH(quint8, byte);
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, profile);
+        QFETCH(quint8, written);
+        QFETCH(int, exitCode);
+        QVERIFY(ImageBuilder::WriteFile(Path("flow.rom"), ImageBuilder(ImageBuilder::Rom).setFlow(byte).build()));
+        QStringList args{"write", "flow.rom", "out.rom", "--code", "ABC"};
+        args += options;
+        if (!profile.isEmpty()) {
+            QVERIFY(ImageBuilder::WriteFile(Path("p.json"), profile));
+            args += {"--settings", "p.json"};
+        }
+        const CliRun run = Run(args);
+        QCOMPARE(run.exitCode, exitCode);
+        if (exitCode != 0) {
+            QCOMPARE(run.err, QStringLiteral("brindle-cli: p.json: flowControl: \"unknown\" only keeps a value "
+                                             "the file holds; use one of none, cts-rts, dtr-dsr, xon-xoff\n"));
+            QVERIFY(!QFile::exists(Path("out.rom")));
+            return;
+        }
+        const QByteArray bytes = ImageBuilder::ReadFile(Path("out.rom"));
+        QCOMPARE(bytes.size(), kRomLength);
+        QCOMPARE(quint8(bytes.at(kFlowControl)), written);
+        QCOMPARE(bytes.mid(kVersionText, 14), QByteArray("03.64-ABCQHARF"));
     }
 
     // clang-format off
@@ -592,21 +656,21 @@ private slots:
                                 "--dir-prefix", "wxyz", "--prompt", "hide", "--data-bits", "8", "--dry-run"});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(
-            run.out,
-            QStringLiteral("Summary of Firmware Customisations\n\n"
-                           "Firmware Version: 03.64-ABC\n\n"
-                           "Firmware Type: QWEX\n\n"
-                           "Default Monitor Settings: 115200 baud, 8 bits, 1 stop bit, no parity, no flow control\n\n"
-                           "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
-                           "Options: Allow Firmware Upgrades, Allow Data Mode,\n"
-                           "No Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
-                           "fileKind: ROM -> QUF\n"
-                           "version: \"03.64QWEXF\" -> \"03.64-ABCQWEXF\"\n"
-                           "baudRate: 9600 -> 115200\n"
-                           "flowControl: unknown -> none\n"
-                           "prompt: show -> hide\n"
-                           "dirPrefix: \"SNAP\" -> \"WXYZ\"\n"));
+        QCOMPARE(run.out,
+                 QStringLiteral(
+                     "Summary of Firmware Customisations\n\n"
+                     "Firmware Version: 03.64-ABC\n\n"
+                     "Firmware Type: QWEX\n\n"
+                     "Default Monitor Settings: 115200 baud, 8 bits, 1 stop bit, no parity, unknown flow control\n\n"
+                     "Initial Mode: ECS, IPH, LED Flash at Power-on\n\n"
+                     "Options: Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\n"
+                     "No Prompt, Show Device Connects/Removals, Show Version Report at Startup.\n\n"
+                     "Target Directory Prefix: WXYZ\n\n"
+                     "fileKind: ROM -> QUF\n"
+                     "version: \"03.64QWEXF\" -> \"03.64-ABCQWEXF\"\n"
+                     "baudRate: 9600 -> 115200\n"
+                     "prompt: show -> hide\n"
+                     "dirPrefix: \"SNAP\" -> \"WXYZ\"\n"));
         QCOMPARE(Files(), before);
     }
 
@@ -1502,8 +1566,8 @@ void TestCli::fileTextEscaped_data()
                                    .setStrings({"\x1b]52;c;SGk=\x07", "<h1>BIG\r", "\x9b" "2J\nX"})
                                    .build();
     QTest::newRow("info") << hostile << QStringList{"info", "x.rom"} << 0
-        << QStringList{"Firmware Version: 03.64\\x1B\\x07\\x0D<b>", "Manufacturer String: \\x1B]52;c;SGk=\\x07",
-                       "Product String: <h1>BIG\\x0D", "String 3: \\x9B2J\\x0AX"};
+        << QStringList{"Firmware Version: 03.64\\x1B\\x07\\x0D<b>",
+                       "USB Strings: \"\\x1B]52;c;SGk=\\x07\", \"<h1>BIG\\x0D\", \"\\x9B2J\\x0AX\""};
     QTest::newRow("info --json") << hostile << QStringList{"info", "x.rom", "--json"} << 0
         << QStringList{"  \"version\": \"03.64\\u001b\\u0007\\r<b>QSOLF\",", "    \"manufacturer\": \"\\u001b]52;c;SGk=\\u0007\",",
                        "    \"product\": \"<h1>BIG\\r\",", "    \"string3\": \"\\u009b2J\\nX\""};

@@ -105,6 +105,14 @@ public:
             fileRequests.append(request);
         return nextFileNames.isEmpty() ? QString() : nextFileNames.takeFirst();
     }
+    // Recorded with the other questions, answered with `answer` too.
+    bool AskYesNoDefaultNo(const QString &text, const QString &caption) override
+    {
+        ++defaultNoCount;
+        return this->AskYesNo(text, caption);
+    }
+
+    int defaultNoCount = 0;  // how many of the questions had No as their default
 
     QStringList nextFileNames;  // empty entries, or none left, mean "cancelled"
     QList<FileDialogRequest> fileRequests;

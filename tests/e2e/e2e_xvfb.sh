@@ -96,8 +96,13 @@ summary=$(xclip -o -selection clipboard | tr -d '\r')
 grep -qx 'Firmware Settings' <<<"$summary" && grep -qx 'Firmware Version: 03.64' <<<"$summary" \
     && grep -qx 'Firmware Type: QSOL QUF Upgrader File for Main Code' <<<"$summary" \
     || fail "brindle FILE did not show the file's summary; the clipboard holds: $summary"
+# A loaded file may hold changes: leaving asks first, and Yes ends the program.
 key Escape
-wizard_ended "Escape on File Summary"
+box=$(xdotool search --sync --onlyvisible --name "^Norvale Firmware Customiser$" | head -1)
+[ -n "$box" ] || fail "no question before leaving a loaded file"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+key alt+y
+wizard_ended "Escape on File Summary, then Yes"
 
 # A file it refuses: its message, then "File Open" with the path in the box.
 printf 'not firmware' >"$work/notes.QUF"
@@ -154,10 +159,11 @@ next
 page_click 180 30
 type_text "xyz"
 next
-# Confirm Summary: Copy, then read the clipboard from outside.
+# Confirm Summary: Copy, then read the clipboard from outside: every line ends in LF, as text
+# does on Linux, and the USB identity is there.
 page_click 283 7
 copied=$(xclip -o -selection clipboard | od -An -c | tr -s ' \n' ' ')
-expected=$(printf '%s' "Summary of Firmware Customisations"$'\r\n\r\n'"Firmware Version: 03.64-XYZ"$'\r\n\r\n'"Firmware Type: QSOL"$'\r\n\r\n'"Default Monitor Settings: 115200 baud, 8 bits, 1 stop bit, no parity, no flow control"$'\r\n\r\n'"Initial Mode: ECS, IPH, LED Flash at Power-on"$'\r\n\r\n'"Options: Allow Firmware Upgrades, Allow Data Mode,"$'\r\n'"No Prompt, Show Device Connects/Removals, Show Version Report at Startup."$'\r\n\r\n' | od -An -c | tr -s ' \n' ' ')
+expected=$(printf '%s' "Summary of Firmware Customisations"$'\n\n'"Firmware Version: 03.64-XYZ"$'\n\n'"Firmware Type: QSOL"$'\n\n'"Default Monitor Settings: 115200 baud, 8 bits, 1 stop bit, no parity, no flow control"$'\n\n'"Initial Mode: ECS, IPH, LED Flash at Power-on"$'\n\n'"Options: Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,"$'\n'"No Prompt, Show Device Connects/Removals, Show Version Report at Startup."$'\n\n'"USB VID/PID: 0x1234/0x5c10"$'\n\n'"USB Strings: \"Norvale\", \"USB Host\", \"0001\""$'\n\n' | od -An -c | tr -s ' \n' ' ')
 [ "$copied" = "$expected" ] || fail "clipboard holds:$copied
 expected:$expected"
 next

@@ -2,9 +2,12 @@
 // the USB ID conversions.
 
 // Qt
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include "common/imagebuilder.h"
 #include "firmwareformat.h"
+#include "firmwarerecord.h"
 #include "settingstext.h"
 
 using namespace SettingsText;
@@ -32,7 +35,7 @@ SummaryValues Example()
 }
 
 const QString kExampleOptions =
-    QStringLiteral("Allow Firmware Upgrades, Allow Data Mode,\r\n"
+    QStringLiteral("Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\n"
                    "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.");
 
 }  // namespace
@@ -56,6 +59,10 @@ private slots:
     void describeTwiceGivesSameTexts();
     void copyText_data();
     void copyText();
+    void rowsByType_data();
+    void rowsByType();
+    void rowsOfRecord_data();
+    void rowsOfRecord();
 
     void mergeVersionCode_data();
     void mergeVersionCode();
@@ -66,8 +73,6 @@ private slots:
     void fileNamePart();
     void parseUsbId_data();
     void parseUsbId();
-    void usbIdFromText_data();
-    void usbIdFromText();
     void formatHex4_data();
     void formatHex4();
     void firmwareTypeWord_data();
@@ -239,21 +244,24 @@ void TestSettingsText::options_data()
     QTest::addColumn<QString>("flag");
     QTest::addColumn<QString>("text");
     QTest::newRow("upgrades") << "upgrades"
-                              << "Disable Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, "
-                                 "Show Device Connects/Removals, Show Version Report at Startup.";
+                              << "Disable Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\n"
+                                 "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.";
     QTest::newRow("data mode") << "dataMode"
-                               << "Allow Firmware Upgrades, Disable Data Mode,\r\nShow Prompt, "
-                                  "Show Device Connects/Removals, Show Version Report at Startup.";
+                               << "Allow Firmware Upgrades, Disable Data Mode, Allow Sonette Status Information,\r\n"
+                                  "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.";
+    QTest::newRow("status info") << "statusInfo"
+                                 << "Allow Firmware Upgrades, Allow Data Mode, Disable Sonette Status Information,\r\n"
+                                    "Show Prompt, Show Device Connects/Removals, Show Version Report at Startup.";
     QTest::newRow("prompt") << "prompt"
-                            << "Allow Firmware Upgrades, Allow Data Mode,\r\nNo Prompt, "
-                               "Show Device Connects/Removals, Show Version Report at Startup.";
+                            << "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\n"
+                               "No Prompt, Show Device Connects/Removals, Show Version Report at Startup.";
     QTest::newRow("connects") << "connects"
-                              << "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, "
-                                 "No Device Connects/Removals, Show Version Report at Startup.";
+                              << "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\n"
+                                 "Show Prompt, No Device Connects/Removals, Show Version Report at Startup.";
     QTest::newRow("version report") << "versionReport"
-                                    << "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, "
-                                       "Show Device Connects/Removals, No Version Report at Startup.";
-    QTest::newRow("status info is not described") << "statusInfo" << kExampleOptions;
+                                    << "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\n"
+                                       "Show Prompt, Show Device Connects/Removals, No Version Report at Startup.";
+    QTest::newRow("none") << "" << kExampleOptions;
 }
 // clang-format on
 
@@ -315,12 +323,99 @@ void TestSettingsText::copyText()
     QFETCH(bool, confirm);
     QFETCH(QString, text);
     SummaryValues v = Example();
-    v.nProductId = 0x6001;  // never part of the copied text
+    v.nProductId = 0x6001;  // a QHAR file carries no USB identity: not part of the copied text
     v.nVendorId = 0x0403;
     const QString copied = CopyText(Describe(v, confirm), confirm);
     QCOMPARE(copied, text);
     QVERIFY(!copied.contains(QLatin1String("6001")));
     QVERIFY(!copied.contains(QLatin1String("0403")));
+}
+
+// clang-format off
+void TestSettingsText::rowsByType_data()
+{
+    // The rows beyond the settings, each for the types and images that carry it, in the Copy text
+    // after the options, in the order the page shows them.
+    QTest::addColumn<bool>("usbIds");
+    QTest::addColumn<bool>("usbStrings");
+    QTest::addColumn<bool>("dirPrefix");
+    QTest::addColumn<QString>("tail");
+    const QString options = QStringLiteral("Options: ") + kExampleOptions + QStringLiteral("\r\n\r\n");
+    QTest::newRow("none") << false << false << false << options;
+    QTest::newRow("QSOL") << true << true << false
+                          << options + "USB VID/PID: 0x0403/0x6001\r\n\r\n"
+                                       "USB Strings: \"Acme\", \"\", \"SN 1\"\r\n\r\n";
+    QTest::newRow("QSOL without string descriptors") << true << false << false
+                                                     << options + "USB VID/PID: 0x0403/0x6001\r\n\r\n";
+    QTest::newRow("QSOL without a device descriptor") << false << true << false
+                                                      << options + "USB Strings: \"Acme\", \"\", \"SN 1\"\r\n\r\n";
+    QTest::newRow("QWEX") << false << false << true << options + "Target Directory Prefix: AB12\r\n\r\n";
+}
+// clang-format on
+
+void TestSettingsText::rowsByType()
+{
+    QFETCH(bool, usbIds);
+    QFETCH(bool, usbStrings);
+    QFETCH(bool, dirPrefix);
+    QFETCH(QString, tail);
+    SummaryValues v = Example();
+    v.nProductId = 0x6001;
+    v.nVendorId = 0x0403;
+    v.bUsbIds = usbIds;
+    v.bUsbStrings = usbStrings;
+    v.bDirPrefix = dirPrefix;
+    v.strManufacturer = QStringLiteral("Acme");
+    v.strString3 = QStringLiteral("SN 1");
+    v.strDirPrefix = QStringLiteral("AB12");
+    for (bool confirm : {false, true}) {
+        const SummaryTexts t = Describe(v, confirm);
+        QCOMPARE(t.usbIds.isEmpty(), !usbIds);
+        QCOMPARE(t.usbStrings.isEmpty(), !usbStrings);
+        QCOMPARE(t.dirPrefix.isEmpty(), !dirPrefix);
+        const QString copied = CopyText(t, confirm);
+        QVERIFY2(copied.endsWith(tail), qPrintable(copied));
+    }
+}
+
+void TestSettingsText::rowsOfRecord_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<bool>("usbIds");
+    QTest::addColumn<bool>("usbStrings");
+    QTest::addColumn<bool>("dirPrefix");
+    QTest::newRow("QHAR") << ImageBuilder().build() << false << false << false;
+    QTest::newRow("QSOL with strings")
+        << ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setStrings({"A", "B", "C"}).build() << true << true << false;
+    QTest::newRow("QSOL without strings")
+        << ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").build() << true << false << false;
+    QTest::newRow("QSOL with a short device descriptor")
+        << ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setDeviceDescriptor(8, 1, 2).build() << false << false
+        << false;
+    QTest::newRow("QJ4J") << ImageBuilder(ImageBuilder::Rom, "03.66QJ4JA").build() << false << false << true;
+}
+
+void TestSettingsText::rowsOfRecord()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(bool, usbIds);
+    QFETCH(bool, usbStrings);
+    QFETCH(bool, dirPrefix);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fw.rom"));
+    QVERIFY(ImageBuilder::WriteFile(path, image));
+    CFirmwareRecord record(nullptr);
+    QCOMPARE(record.LoadFirmware(path), 1);
+    const SummaryValues v = SummaryValuesOf(record);
+    QCOMPARE(v.bUsbIds, usbIds);
+    QCOMPARE(v.bUsbStrings, usbStrings);
+    QCOMPARE(v.bDirPrefix, dirPrefix);
+    QCOMPARE(v.strDirPrefix, record.m_strDirPrefix);
+    QCOMPARE(v.strManufacturer, record.m_strManufacturer);
+    // A record without an image describes no descriptors.
+    CFirmwareRecord empty(nullptr);
+    empty.m_nFirmwareType = Firmware::TypeQSOL;
+    QVERIFY(!SummaryValuesOf(empty).bUsbIds && !SummaryValuesOf(empty).bUsbStrings);
 }
 
 // clang-format off
@@ -414,8 +509,7 @@ void TestSettingsText::fileNamePart()
 }
 
 // clang-format off
-// clang-format off
-void TestSettingsText::usbIdFromText_data()
+void TestSettingsText::parseUsbId_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("value");  // -1: refused
@@ -436,52 +530,20 @@ void TestSettingsText::usbIdFromText_data()
     QTest::newRow("minus sign") << "-1" << -1;
     QTest::newRow("plus sign") << "+12" << -1;
     QTest::newRow("letter beyond f") << "12g" << -1;
+    QTest::newRow("no digits at all") << "zz" << -1;
+    QTest::newRow("0x then a non-digit") << "0xg1" << -1;
+    QTest::newRow("x after two zeros") << "00x12" << -1;
     QTest::newRow("full-width digit") << QStringLiteral("\uFF11") << -1;
 }
 // clang-format on
 
 // The one rule for a USB ID typed by the user, in brindle-cli's options and the wizard's boxes.
-void TestSettingsText::usbIdFromText()
-{
-    QFETCH(QString, text);
-    QFETCH(int, value);
-    const std::optional<int> id = SettingsText::UsbIdFromText(text);
-    QCOMPARE(id.value_or(-1), value);
-}
-
-void TestSettingsText::parseUsbId_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value");
-    QTest::newRow("four digits") << "6001" << 0x6001;
-    QTest::newRow("lower case") << "abcd" << 0xABCD;
-    QTest::newRow("0x and upper case") << "0xABCD" << 0xABCD;
-    QTest::newRow("0X prefix") << "0X1f" << 0x1F;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("letter beyond F") << "G123" << 0;
-    QTest::newRow("leading blanks") << "  \t12" << 0x12;
-    QTest::newRow("plus sign") << "+12" << 0x12;
-    QTest::newRow("minus one") << "-1" << 0xFFFF;
-    QTest::newRow("minus with prefix") << "-0x10" << 0xFFF0;
-    QTest::newRow("five digits keep the last four") << "12345" << 0x2345;
-    QTest::newRow("largest 32-bit value") << "FFFFFFFF" << 0xFFFF;
-    QTest::newRow("beyond 32 bits") << "100000000" << 0xFFFF;
-    QTest::newRow("beyond 32 bits, low digits zero") << "1000000000000" << 0xFFFF;
-    QTest::newRow("beyond 32 bits, negative") << "-100000000" << 0xFFFF;
-    QTest::newRow("text after the digits") << "12 34" << 0x12;
-    QTest::newRow("letters after the digits") << "12zz" << 0x12;
-    QTest::newRow("0x without digits") << "0x" << 0;
-    QTest::newRow("0x then a non-digit") << "0xg1" << 0;
-    QTest::newRow("blank after the sign") << "- 1" << 0;
-    QTest::newRow("x after two zeros") << "00x12" << 0;
-}
-// clang-format on
-
 void TestSettingsText::parseUsbId()
 {
     QFETCH(QString, text);
     QFETCH(int, value);
-    QCOMPARE(int(ParseUsbId(text)), value);
+    const std::optional<quint16> id = SettingsText::ParseUsbId(text);
+    QCOMPARE(id ? int(*id) : -1, value);
 }
 
 // clang-format off

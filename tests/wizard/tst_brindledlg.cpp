@@ -54,6 +54,8 @@ private slots:
     void skippedPagesAreFilledAndCollected();
     void refusedLoadStaysAndRetries();
     void samePathTwice();
+    void discardQuestion_data();
+    void discardQuestion();
     void versionCodeMerge_data();
     void versionCodeMerge();
     void confirmTurnsNextIntoWrite();
@@ -65,6 +67,9 @@ private slots:
     void keysAndHeader_data();
     void keysAndHeader();
     void closeBoxEnds();
+    void noMaximise();
+    void linkTakesThePalettesColour();
+    void textsArePlain();
     void aboutBox();
     void systemMenuEntry();
     void linkAndLogoOpenWebSite();
@@ -154,7 +159,7 @@ void TestBrindleDlg::firstDisplay()
     QCOMPARE(m_dlg->CurrentStep(), 0);
     QCOMPARE(stepTitle(), QStringLiteral("Select Firmware File to Modify"));
     QCOMPARE(m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->text(),
-             QStringLiteral("Choose the Norvale Firmware ROM or QUB file to modify."));
+             QStringLiteral("Choose the Norvale Firmware ROM or QUF file to modify."));
     QVERIFY(!m_dlg->BackButton()->isEnabled());
     QVERIFY(!m_dlg->NextButton()->isEnabled());
     QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
@@ -304,19 +309,106 @@ void TestBrindleDlg::samePathTwice()
              QStringLiteral("115200"));
     m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(0);  // 300
 
-    back();
-    back();
-    QCOMPARE(m_dlg->CurrentStep(), 0);
-    next();  // the path is the one loaded: nothing is read, the edit stays
-    QCOMPARE(m_dlg->CurrentStep(), 1);
-    QVERIFY(m_dlg->Record().m_strSourceFile.isEmpty());
-    QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_nBaudRate, 300);
+    // Back to "File Open" and on with the same path, as often as the user likes: nothing is read
+    // again and the edit stays (a change from Parts 1.3 and 2.1, which read the file again on
+    // the second return).
+    for (int round = 1; round <= 3; ++round) {
+        back();
+        back();
+        QCOMPARE(m_dlg->CurrentStep(), 0);
+        next();
+        QCOMPARE(m_dlg->CurrentStep(), 1);
+        QCOMPARE(m_dlg->Record().m_strSourceFile, path);
+        QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_nBaudRate, 300);
+        next();
+        QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->currentText(),
+                 QStringLiteral("300"));
+    }
 
+    // Another path loads afresh and replaces the edit.
+    const QString other = makeFile(QStringLiteral("other.rom"), ImageBuilder().setDivisor(26));
     back();
-    next();  // now the file is read again and replaces the edit
-    QCOMPARE(m_dlg->Record().m_strSourceFile, path);
+    back();
+    openFile(other);
+    next();
+    QCOMPARE(m_dlg->Record().m_strSourceFile, other);
     QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_nBaudRate, 115200);
     QVERIFY(m_services.messages.isEmpty());
+}
+
+// clang-format off
+void TestBrindleDlg::discardQuestion_data()
+{
+    QTest::addColumn<int>("step");      // where the wizard is: -1 nothing loaded, 10 written
+    QTest::addColumn<QString>("how");   // "cancel", "escape" or "close"
+    QTest::addColumn<bool>("answer");   // the user's answer to the question
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("ends");
+    for (const char *how : {"cancel", "escape", "close"}) {
+        QTest::addRow("nothing loaded, %s", how) << -1 << how << false << false << true;
+        QTest::addRow("a load refused, %s", how) << -2 << how << false << false << true;
+        for (int step : {1, 2, 5, 7, 8, 9}) {
+            QTest::addRow("step %d, %s, No", step, how) << step << how << false << true << false;
+            QTest::addRow("step %d, %s, Yes", step, how) << step << how << true << true << true;
+        }
+        QTest::addRow("written, %s", how) << 10 << how << false << false << true;
+    }
+}
+// clang-format on
+
+void TestBrindleDlg::discardQuestion()
+{
+    QFETCH(int, step);
+    QFETCH(QString, how);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, ends);
+
+    const QString source =
+        makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setStrings({"A", "B", "C"}));
+    if (step == -2) {
+        QVERIFY(ImageBuilder::WriteFile(m_dir.filePath(QStringLiteral("notes.txt")), QByteArray("not firmware")));
+        openFile(m_dir.filePath(QStringLiteral("notes.txt")));
+        next();
+        QCOMPARE(m_dlg->CurrentStep(), 0);
+    } else if (step >= 0) {
+        openFile(source);
+        for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() < step; ++guard) {
+            if (m_dlg->CurrentStep() == CBrindleDlg::StepCode)
+                QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
+            if (m_dlg->CurrentStep() == CBrindleDlg::StepSave)
+                QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath,
+                                 m_dir.filePath(QStringLiteral("out.rom")));
+            next();
+        }
+        QCOMPARE(m_dlg->CurrentStep(), step);
+    }
+    m_services.clear();
+    m_services.answer = answer;
+    const QStringList files = m_dir.entryList(QDir::Files);
+
+    if (how == QLatin1String("cancel")) {
+        QTest::mouseClick(m_dlg->CancelButton(), Qt::LeftButton);
+    } else if (how == QLatin1String("escape")) {
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QTest::keyClick(focus, Qt::Key_Escape);
+    } else {
+        QCOMPARE(m_dlg->close(), ends);
+    }
+
+    QCOMPARE(m_services.questionCount, asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(m_services.questions.first().text, QStringLiteral("Discard your changes and quit?"));
+        QCOMPARE(m_services.defaultNoCount, 1);  // No is the default answer
+    }
+    QCOMPARE(m_dlg->isVisible(), !ends);
+    if (!ends) {
+        // Nothing changed: the same step, the same page, the work still there.
+        QCOMPARE(m_dlg->CurrentStep(), step);
+        QVERIFY(m_dlg->StepPage(step)->isVisible());
+    }
+    QCOMPARE(m_dir.entryList(QDir::Files), files);
 }
 
 // clang-format off
@@ -502,7 +594,7 @@ void TestBrindleDlg::keysAndHeader_data()
 
     const QByteArray qhar("03.64QHARF");
     const QString open = QStringLiteral("Select Firmware File to Modify");
-    const QString openText = QStringLiteral("Choose the Norvale Firmware ROM or QUB file to modify.");
+    const QString openText = QStringLiteral("Choose the Norvale Firmware ROM or QUF file to modify.");
     QTest::newRow("File Open: firmware file")
         << qhar << 0 << int(FileIds::Path) << "%1/fw.rom" << 1 << 0 << open << openText;
     QTest::newRow("File Open: missing file")
@@ -510,7 +602,7 @@ void TestBrindleDlg::keysAndHeader_data()
     QTest::newRow("File Open: not a firmware file")
         << qhar << 0 << int(FileIds::Path) << "%1/notes.txt" << 0 << 1 << open << openText;
     QTest::newRow("File Summary") << qhar << 1 << kNoId << "" << 2 << 0 << "Firmware Settings"
-                                  << "This is the firmware settings for the selected firmware file before "
+                                  << "These are the firmware settings for the selected firmware file before "
                                      "modification. The following screens allow you to modify the baud rate, "
                                      "startup mode and enable or disable monitor messages.";
     const QString baud = QStringLiteral("Select UART Options");
@@ -531,7 +623,7 @@ void TestBrindleDlg::keysAndHeader_data()
         QTest::addRow("Set Init: %s", name) << qhar << 3 << id << "" << 4 << 0 << init << initText;
     const QString prompt = QStringLiteral("Choose Firmware Options");
     const QString promptText = QStringLiteral(
-        "Modify the behaviour of the firmware. Instructs the Monitor to not display promtps, device detected "
+        "Modify the behaviour of the firmware. Instructs the Monitor to not display prompts, device detected "
         "messages and version information. Allows data mode and firmware upgrades to be disabled.");
     // QHAR firmware passes over the USB and target directory steps.
     for (const auto &[name, id] : {std::pair{"Show Prompt", int(PromptIds::ShowPrompt)},
@@ -557,7 +649,7 @@ void TestBrindleDlg::keysAndHeader_data()
                                         "it as.";
     // "Write" waits for a name.
     const QString save = QStringLiteral("Firmware File to Write");
-    const QString saveText = QStringLiteral("Choose the filename for the Norvale Firmware ROM or QUB file to write.");
+    const QString saveText = QStringLiteral("Choose the filename for the Norvale Firmware ROM or QUF file to write.");
     QTest::newRow("File Save: no name yet") << qhar << 9 << int(FileIds::Path) << "" << 9 << 0 << save << saveText;
     QTest::newRow("File Save: name typed")
         << qhar << 9 << int(FileIds::Path) << "%1/out.ROM" << 10 << 0 << save << saveText;
@@ -633,6 +725,67 @@ void TestBrindleDlg::closeBoxEnds()
     QVERIFY(m_dlg->close());
     QVERIFY(!m_dlg->isVisible());
     QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+}
+
+// A fixed-size window asks for no maximise (nor minimise) box on every platform, and a title bar
+// that offers one all the same leaves the window at its size.
+void TestBrindleDlg::noMaximise()
+{
+    const Qt::WindowFlags flags = m_dlg->windowFlags();
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowFullscreenButtonHint));
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(flags & Qt::CustomizeWindowHint);
+    QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize());
+    const QSize size = m_dlg->size();
+    m_dlg->setWindowState(Qt::WindowMaximized);
+    QVERIFY(!(m_dlg->windowState() & Qt::WindowMaximized));
+    m_dlg->setWindowState(Qt::WindowFullScreen);
+    QVERIFY(!(m_dlg->windowState() & Qt::WindowFullScreen));
+    QCOMPARE(m_dlg->size(), size);
+    QVERIFY(m_dlg->isVisible());
+}
+
+// The web link is drawn in the palette's link colour, legible on a dark palette too.
+void TestBrindleDlg::linkTakesThePalettesColour()
+{
+    auto *link = m_dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
+    for (const QColor &colour : {QColor(0x8a, 0xb4, 0xf8), QColor(0x00, 0x66, 0x00)}) {
+        QPalette palette = link->palette();
+        palette.setColor(QPalette::Link, colour);
+        palette.setColor(QPalette::Window, colour.lightness() > 128 ? QColor(0x20, 0x20, 0x20) : QColor(Qt::white));
+        link->setPalette(palette);
+        link->setAutoFillBackground(true);
+        const QImage image = link->grab().toImage();
+        int exact = 0;
+        bool blue = false;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                exact += pixel.rgb() == colour.rgb();
+                blue = blue || pixel.rgb() == QColor(0, 0, 255).rgb();
+            }
+        }
+        QVERIFY2(exact > 10, qPrintable(colour.name()));
+        QVERIFY(!blue);
+    }
+}
+
+// Every static of the wizard and its pages shows its text as plain text: a file name or an image's
+// text such as "01.00<h1>BIG" is never read as markup.
+void TestBrindleDlg::textsArePlain()
+{
+    openFile(makeFile(QStringLiteral("fw.rom"),
+                      ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setStrings({"<h1>A", "<b>B", "&amp;"})));
+    next();
+    const QList<QLabel *> labels = m_dlg->findChildren<QLabel *>();
+    QVERIFY(labels.size() > 40);
+    for (QLabel *label : labels)
+        QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->text()));
+    // The strings are shown as they are in the summary.
+    QCOMPARE(m_dlg->StepPage(CBrindleDlg::StepSummary)->GetDlgItem<QLabel>(SummaryIds::UsbStrings)->text(),
+             QStringLiteral("\"<h1>A\", \"<b>B\", \"&amp;\""));
 }
 
 void TestBrindleDlg::aboutBox()

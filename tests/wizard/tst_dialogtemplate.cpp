@@ -42,6 +42,10 @@ private slots:
     void oneLineTextsAreWhole();
     void idNotInTemplate();
     void headingFont();
+    void labelsCentredOnTheirInputs_data();
+    void labelsCentredOnTheirInputs();
+    void pictureScalesWithTheFont_data();
+    void pictureScalesWithTheFont();
 };
 
 void TestDialogTemplate::baseUnitsFollowTheFont()
@@ -136,7 +140,7 @@ void TestDialogTemplate::everyTemplateExists_data()
     QTest::newRow("baud") << IDD_TAB_BAUDRATE << QSize(302, 104) << 12;
     QTest::newRow("prompt") << IDD_TAB_PROMPT << QSize(302, 104) << 6;
     QTest::newRow("usb") << IDD_TAB_USBSLAVE << QSize(302, 104) << 9;
-    QTest::newRow("summary") << IDD_TAB_SUMMARY << QSize(302, 104) << 14;
+    QTest::newRow("summary") << IDD_TAB_SUMMARY << QSize(302, 104) << 19;
     QTest::newRow("init") << IDD_TAB_INIT << QSize(302, 104) << 7;
     QTest::newRow("finish") << IDD_TAB_FINISH << QSize(302, 104) << 1;
     QTest::newRow("code") << IDD_TAB_CODE << QSize(302, 104) << 2;
@@ -332,6 +336,87 @@ void TestDialogTemplate::headingFont()
         QVERIFY(heading.bold());
         QCOMPARE(heading.family(), font.family());
     }
+}
+
+// clang-format off
+void TestDialogTemplate::labelsCentredOnTheirInputs_data()
+{
+    // A one-line static that labels an input in its row stands centred on it vertically.
+    QTest::addColumn<int>("templateId");
+    QTest::addColumn<QList<int>>("inputs");  // each labelled by the static before it
+    QTest::newRow("Set Baud") << IDD_TAB_BAUDRATE
+                              << QList<int>{BaudIds::BaudRate, BaudIds::SevenBits, BaudIds::OneStopBit, BaudIds::Parity,
+                                            BaudIds::FlowControl};
+    QTest::newRow("Set Code") << IDD_TAB_CODE << QList<int>{CodeIds::Code};
+    QTest::newRow("Set PID/VID") << IDD_TAB_USBSLAVE
+                                 << QList<int>{UsbIds::VendorId, UsbIds::ProductId, UsbIds::Manufacturer, UsbIds::Product};
+}
+// clang-format on
+
+void TestDialogTemplate::labelsCentredOnTheirInputs()
+{
+    QFETCH(int, templateId);
+    QFETCH(QList<int>, inputs);
+    for (int scale : {1, 2}) {
+        QWidget page;
+        QFont font = page.font();
+        font.setPixelSize(QFontInfo(font).pixelSize() * scale);
+        page.setFont(font);
+        const CDialogControls controls = CDialogBuilder::Build(&page, *FindDialogTemplate(templateId));
+        for (int id : inputs) {
+            QWidget *input = controls.Item(id);
+            const qsizetype at = controls.InOrder().indexOf(input);
+            QVERIFY(at > 0);
+            // The radio pair's label comes before the pair; the first button is the one in its row.
+            QLabel *label = nullptr;
+            for (qsizetype i = at - 1; i >= 0 && !label; --i)
+                label = qobject_cast<QLabel *>(controls.InOrder().at(i));
+            QVERIFY(label);
+            // A radio button stands in its pair's group: both measured on the page.
+            const QRect l = label->geometry();
+            const QRect in(input->mapTo(&page, QPoint()), input->size());
+            QVERIFY2(std::abs((l.top() + l.bottom()) - (in.top() + in.bottom())) <= 1,
+                     qPrintable(QStringLiteral("\"%1\" at %2..%3, its input at %4..%5")
+                                    .arg(label->text())
+                                    .arg(l.top())
+                                    .arg(l.bottom())
+                                    .arg(in.top())
+                                    .arg(in.bottom())));
+        }
+    }
+}
+
+void TestDialogTemplate::pictureScalesWithTheFont_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::newRow("template font") << 1;
+    QTest::newRow("twice the font") << 2;
+    QTest::newRow("three times the font") << 3;
+}
+
+// The header picture fills its template rectangle in the dialog's font, in its own proportions,
+// drawn with as many pixels as the screen has for it.
+void TestDialogTemplate::pictureScalesWithTheFont()
+{
+    QFETCH(int, scale);
+    QWidget dialog;
+    QFont font = dialog.font();
+    font.setPixelSize(QFontInfo(font).pixelSize() * scale);
+    dialog.setFont(font);
+    const CDialogControls controls = CDialogBuilder::Build(&dialog, *FindDialogTemplate(IDD_BRINDLE_DIALOG));
+    auto *logo = qobject_cast<QLabel *>(controls.Item(WizardIds::Logo));
+    QVERIFY(logo);
+    const QRect box = CDialogBuilder::ToPixels(QRect(6, 6, 100, 55), CDialogBuilder::BaseUnits(font));
+    const QSize logical = logo->size();
+    // As large as fits, in the artwork's 150:89.
+    QVERIFY(logical.width() <= box.width() && logical.height() <= box.height());
+    QVERIFY(logical.width() >= box.width() - 1 || logical.height() >= box.height() - 1);
+    QVERIFY(std::abs(logical.width() * 89 - logical.height() * 150) <= 150);
+    // Drawn with the screen's pixels: one pixel of the picture to one of the screen.
+    const QPixmap picture = logo->pixmap();
+    QCOMPARE(picture.devicePixelRatio(), dialog.devicePixelRatioF());
+    QCOMPARE(picture.deviceIndependentSize().toSize(), logical);
+    QCOMPARE(picture.size(), (QSizeF(logical) * dialog.devicePixelRatioF()).toSize());
 }
 
 QTEST_MAIN(TestDialogTemplate)

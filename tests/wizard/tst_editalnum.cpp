@@ -4,6 +4,7 @@
 // that stops the user but not the program.
 
 // Qt
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -34,6 +35,8 @@ private slots:
     void limit();
     void programTextIsKept_data();
     void programTextIsKept();
+    void accessibilityTakesTheTypingRule_data();
+    void accessibilityTakesTheTypingRule();
 
 private:
     // The ways text of the user's reaches the box.
@@ -444,6 +447,61 @@ void TestEditAlnum::programTextIsKept()
         type(QStringLiteral("xyz"));
         QCOMPARE(m_edit->text(), set.left(2) + QStringLiteral("XY"));
     }
+}
+
+// clang-format off
+void TestEditAlnum::accessibilityTakesTheTypingRule_data()
+{
+    // Text set through the accessibility interface (a screen reader's or an on-screen keyboard's
+    // editing, AT-SPI's SetTextContents and InsertText, UI Automation's SetValue) goes through
+    // the same rule as typing: the new characters that the box takes, in capitals, cut to the
+    // room the limit leaves; the rest of the text stays as it was.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("how");  // "set", "replace", "insert at N", "delete N M"
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("set ab9") << "" << "set" << "ab9" << "AB9";
+    QTest::newRow("set over text") << "XYZ" << "set" << "ab9" << "AB9";
+    QTest::newRow("set with other characters") << "" << "set" << "a-b.9 " << "AB9";
+    QTest::newRow("set beyond the limit") << "" << "set" << "abcdef" << "ABC";
+    QTest::newRow("set nothing acceptable") << "XY" << "set" << "--" << "";
+    QTest::newRow("replace all") << "XYZ" << "replace" << "q1r" << "Q1R";
+    QTest::newRow("replace with Latin-1") << "" << "replace" << QStringLiteral("\u00e9a\u00f1b") << "AB";
+    QTest::newRow("insert in the middle") << "XZ" << "insert at 1" << "y-" << "XYZ";
+    QTest::newRow("insert beyond the room") << "XZ" << "insert at 1" << "abc" << "XAZ";
+    QTest::newRow("insert at a full box") << "XYZ" << "insert at 3" << "a" << "XYZ";
+    QTest::newRow("delete") << "XYZ" << "delete 1 2" << "" << "XZ";
+}
+// clang-format on
+
+void TestEditAlnum::accessibilityTakesTheTypingRule()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, how);
+    QFETCH(QString, text);
+    QFETCH(QString, after);
+
+    m_edit->SetLimitText(3);
+    m_edit->setText(before);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(m_edit.get());
+    QVERIFY(iface);
+    QAccessibleEditableTextInterface *editable = iface->editableTextInterface();
+    QVERIFY(editable);
+    const QStringList words = how.split(QLatin1Char(' '));
+    if (how == QLatin1String("set"))
+        iface->setText(QAccessible::Value, text);
+    else if (how == QLatin1String("replace"))
+        editable->replaceText(0, int(before.size()), text);
+    else if (words.first() == QLatin1String("insert"))
+        editable->insertText(words.last().toInt(), text);
+    else
+        editable->deleteText(words.at(1).toInt(), words.at(2).toInt());
+    QCOMPARE(m_edit->text(), after);
+
+    // Text the program sets is still kept as it is.
+    m_edit->setText(QStringLiteral("a-b.c"));
+    QCOMPARE(m_edit->text(), QStringLiteral("a-b.c"));
 }
 
 QTEST_MAIN(TestEditAlnum)

@@ -33,6 +33,7 @@
 #include "hyperlinkstatic.h"
 #include "recorder.h"
 #include "resourceids.h"
+#include "selectabletext.h"
 #include "tabbaudrate.h"
 #include "tabcode.h"
 #include "tabfile.h"

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 #include "hyperlinkstatic.h"
 #include "recorder.h"
 #include "resourceids.h"
+#include "selectabletext.h"
 #include "tabcode.h"
 #include "tabfile.h"
 #include "tabfinish.h"
@@ -57,6 +59,9 @@ private slots:
     void reportNamesTheLoadedFile();
     void linkOpensOncePerClick_data();
     void linkOpensOncePerClick();
+    void refusalShowsTextLiterally();
+    void overwriteQuestionNamesTheFileLiterally();
+    void discardQuestionDefaultsToNo();
 };
 
 void TestSaveReport::fileDialog_data()
@@ -172,8 +177,7 @@ void TestSaveReport::reportNamesTheLoadedFile()
     dlg.OnNext();
     QCOMPARE(dlg.CurrentStep(), CBrindleDlg::StepFinish);
     QVERIFY(services.messages.isEmpty());
-    const QString report =
-        dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->GetDlgItem<QLabel>(FinishIds::Message)->text();
+    const QString report = dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_staticMessage->text();
     QVERIFY2(report.contains(QStringLiteral("Original file board-a.ROM\n")), qPrintable(report));
     QVERIFY2(report.endsWith(QStringLiteral("Saved to disk as board-a-B01.ROM")), qPrintable(report));
 }
@@ -223,6 +227,147 @@ void TestSaveReport::linkOpensOncePerClick()
         }
     }
     QCOMPARE(recorder.urls.size(), opened);
+}
+
+namespace {
+
+// What a test saw of a message box while it was open.
+struct SeenBox {
+    bool seen = false;
+    QString caption;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    Qt::TextFormat labelFormat = Qt::AutoText;
+    int width = 0;
+    bool pageShown = false;  // the wizard's page stayed on screen behind the box
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
+};
+
+SeenBox Look(QMessageBox *box, const QWidget *page)
+{
+    SeenBox seen;
+    seen.seen = true;
+    seen.caption = box->windowTitle();
+    seen.text = box->text();
+    seen.format = box->textFormat();
+    if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+        seen.labelFormat = label->textFormat();
+    seen.width = box->width();
+    seen.pageShown = page && page->isVisible();
+    if (box->defaultButton())
+        seen.defaultButton = box->standardButton(box->defaultButton());
+    if (auto *escape = qobject_cast<QAbstractButton *>(box->escapeButton()))
+        seen.escapeButton = box->standardButton(escape);
+    return seen;
+}
+
+int CaptionWidth(const QMessageBox *box, const QString &caption)
+{
+    QFont bold = box ? box->font() : QApplication::font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(caption);
+}
+
+}  // namespace
+
+// A refusal that quotes the image's version text shows it as it is, in a box as wide as its
+// caption, with "File Open" and its path still on screen behind it.
+void TestSaveReport::refusalShowsTextLiterally()
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("<h1>big.ROM"));
+    QVERIFY(ImageBuilder(ImageBuilder::Rom, "01.00<h1>BIG").writeTo(source));
+    CBrindleDlg dlg;  // the real message boxes
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    SeenBox seen;
+    int captionWidth = 0;
+    WhenOpen<QMessageBox>([&](QMessageBox *box) {
+        seen = Look(box, dlg.StepPage(CBrindleDlg::StepOpen));
+        captionWidth = CaptionWidth(box, box->windowTitle());
+        box->accept();
+    });
+    dlg.OnNext();
+    QVERIFY(seen.seen);
+    QCOMPARE(seen.caption, QStringLiteral("Firmware Version Error"));
+    QCOMPARE(seen.text, QStringLiteral("Firmware version 01.00<h1>BIG not supported"));
+    QCOMPARE(seen.format, Qt::PlainText);
+    QCOMPARE(seen.labelFormat, Qt::PlainText);
+    QVERIFY2(seen.width >= captionWidth, qPrintable(QStringLiteral("%1 < %2").arg(seen.width).arg(captionWidth)));
+    QVERIFY(seen.pageShown);
+    QCOMPARE(dlg.CurrentStep(), 0);
+    QVERIFY(dlg.StepPage(CBrindleDlg::StepOpen)->isVisible());
+    QCOMPARE(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->text(), source);
+}
+
+// The overwrite question names a target called "<h1>big.ROM" as it is, with "File Save" and its
+// path on screen behind it.
+void TestSaveReport::overwriteQuestionNamesTheFileLiterally()
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source.ROM"));
+    const QString target = dir.filePath(QStringLiteral("<h1>big.ROM"));
+    QVERIFY(ImageBuilder(ImageBuilder::Rom).writeTo(source));
+    QVERIFY(ImageBuilder::WriteFile(target, "old"));
+    CBrindleDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    while (dlg.CurrentStep() < CBrindleDlg::StepSave) {
+        if (dlg.StepPage(dlg.CurrentStep()) == dlg.StepPage<CTabCode>(CBrindleDlg::StepCode))
+            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("B01"));
+        dlg.OnNext();
+    }
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath->setText(target);
+    SeenBox seen;
+    WhenOpen<QMessageBox>([&](QMessageBox *box) {
+        seen = Look(box, dlg.StepPage(CBrindleDlg::StepSave));
+        box->button(QMessageBox::No)->click();
+    });
+    dlg.OnNext();
+    QVERIFY(seen.seen);
+    QCOMPARE(seen.caption, QStringLiteral("File Exists"));
+    QCOMPARE(seen.text, QStringLiteral("Overwrite file <h1>big.ROM"));
+    QCOMPARE(seen.format, Qt::PlainText);
+    QCOMPARE(seen.labelFormat, Qt::PlainText);
+    QVERIFY(seen.pageShown);
+    QCOMPARE(dlg.CurrentStep(), CBrindleDlg::StepSave);
+    QCOMPARE(ImageBuilder::ReadFile(target), QByteArray("old"));
+}
+
+// With a file loaded and not written, Cancel asks first, and No is the answer of Enter and Escape.
+void TestSaveReport::discardQuestionDefaultsToNo()
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source.ROM"));
+    QVERIFY(ImageBuilder(ImageBuilder::Rom).writeTo(source));
+    CBrindleDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    dlg.OnNext();
+    QCOMPARE(dlg.CurrentStep(), 1);
+
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        SeenBox seen;
+        WhenOpen<QMessageBox>([&](QMessageBox *box) {
+            seen = Look(box, dlg.StepPage(CBrindleDlg::StepSummary));
+            QTest::keyClick(box, key);
+        });
+        QTest::mouseClick(dlg.CancelButton(), Qt::LeftButton);
+        QVERIFY(seen.seen);
+        QCOMPARE(seen.text, QStringLiteral("Discard your changes and quit?"));
+        QCOMPARE(seen.defaultButton, QMessageBox::No);
+        QCOMPARE(seen.escapeButton, QMessageBox::No);
+        QVERIFY(seen.pageShown);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.CurrentStep(), 1);
+    }
+    WhenOpen<QMessageBox>([&](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+    QTest::mouseClick(dlg.CancelButton(), Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
 }
 
 QTEST_MAIN(TestSaveReport)

@@ -36,6 +36,7 @@ private slots:
     void showAndLeave_data();
     void showAndLeave();
     void userChoices();
+    void unknownFlowEntry();
 
 private:
     CTabBaudRate *page() const { return m_page; }
@@ -154,8 +155,12 @@ void TestTabBaudRate::showAndLeave_data()
     QTest::newRow("rate not in the list")
         << 14400 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << 9600 << 8 << 1 << 0 << 0;
     QTest::newRow("rate 0") << 0 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << 9600 << 8 << 1 << 0 << 0;
+    // The list offers to keep a flow control the monitor does not know (a change from Part 3.2,
+    // where the box showed nothing and gave back "None").
     QTest::newRow("unknown flow control")
-        << 115200 << 8 << 1 << 0 << 4 << "115200" << false << false << 0 << -1 << 115200 << 8 << 1 << 0 << 0;
+        << 115200 << 8 << 1 << 0 << 4 << "115200" << false << false << 0 << 4 << 115200 << 8 << 1 << 0 << 4;
+    QTest::newRow("flow beyond unknown") << 115200 << 8 << 1 << 0 << 5 << "115200" << false << false << 0 << -1
+                                         << 115200 << 8 << 1 << 0 << 0;
     QTest::newRow("parity out of range") << 57600 << 8 << 1 << 3 << 1 << "57600" << false << false << -1 << 1 << 57600
                                          << 8 << 1 << 0 << 1;
     QTest::newRow("negative parity and flow")
@@ -214,6 +219,7 @@ void TestTabBaudRate::showAndLeave()
 
 void TestTabBaudRate::userChoices()
 {
+    page()->m_bOfferUnknownFlow = true;  // as the wizard says after loading a file with such a byte
     CTabBaudRate *p = showPage({9600, 8, 1, 0, 4});
     p->m_comboBaudRate->setFocus();
     QTest::keyClick(p->m_comboBaudRate, Qt::Key_End);
@@ -223,6 +229,8 @@ void TestTabBaudRate::userChoices()
     QTest::keyClick(p->m_comboParity, Qt::Key_Down);
     p->m_comboFlowControl->setFocus();
     QTest::keyClick(p->m_comboFlowControl, Qt::Key_End);
+    QCOMPARE(p->m_comboFlowControl->currentText(), QStringLiteral("Unknown (keep as is)"));
+    QTest::keyClick(p->m_comboFlowControl, Qt::Key_Up);
     click(radio(kSevenBits));
     click(radio(kTwoStopBits));
     QVERIFY(!radio(kEightBits)->isChecked());
@@ -244,6 +252,9 @@ void TestTabBaudRate::userChoices()
     QVERIFY(radio(kTwoStopBits)->isChecked());
     QCOMPARE(p->m_comboParity->currentText(), QStringLiteral("Odd"));
     QCOMPARE(p->m_comboFlowControl->currentText(), QStringLiteral("XON/XOFF"));
+    // The entry to keep the file's unknown flow byte is still offered, while the page shows the
+    // same file.
+    QCOMPARE(p->m_comboFlowControl->count(), 5);
     click(radio(kEightBits));
     click(radio(kOneStopBit));
     m_wizard.Next();
@@ -251,6 +262,37 @@ void TestTabBaudRate::userChoices()
     QCOMPARE(out.dataBits, 8);
     QCOMPARE(out.stopBits, 1);
     QCOMPARE(out.baud, 2000000);
+}
+
+// The entry "Unknown (keep as is)" is there exactly while the file's flow byte is unknown: the
+// wizard says so after each load, and a page shown with an unknown flow control offers it too.
+void TestTabBaudRate::unknownFlowEntry()
+{
+    const QStringList known = {"None", "CTS/RTS", "DTR/DSR", "XON/XOFF"};
+    CTabBaudRate *p = showPage({9600, 8, 1, 0, 0});
+    QCOMPARE(items(p->m_comboFlowControl), known);
+    m_wizard.Next();
+
+    // A file with an unknown byte: offered and selected; the user chooses None and comes back.
+    p->m_bOfferUnknownFlow = true;
+    showPage({9600, 8, 1, 0, 4});
+    QCOMPARE(items(p->m_comboFlowControl), known + QStringList{"Unknown (keep as is)"});
+    QCOMPARE(p->m_comboFlowControl->currentIndex(), 4);
+    p->m_comboFlowControl->setCurrentIndex(0);
+    m_wizard.Next();
+    QCOMPARE(p->m_nFlowControl, 0);
+    m_wizard.Back();
+    QCOMPARE(p->m_comboFlowControl->count(), 5);
+    QCOMPARE(p->m_comboFlowControl->currentIndex(), 0);
+    p->m_comboFlowControl->setCurrentIndex(4);
+    m_wizard.Next();
+    QCOMPARE(p->m_nFlowControl, 4);
+
+    // Another file, with a known byte: the entry goes.
+    p->m_bOfferUnknownFlow = false;
+    showPage({9600, 8, 1, 0, 2});
+    QCOMPARE(items(p->m_comboFlowControl), known);
+    QCOMPARE(p->m_comboFlowControl->currentText(), QStringLiteral("DTR/DSR"));
 }
 
 QTEST_MAIN(TestTabBaudRate)

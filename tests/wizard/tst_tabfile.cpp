@@ -162,10 +162,9 @@ void TestTabFile::texts()
     QCOMPARE(p->m_nFileKind, 0);
     QVERIFY(p->m_strFilePath.isEmpty());
     QCOMPARE(browseButton(save)->text(), QStringLiteral("Browse..."));
-    // Only the open page takes files from a file manager, on the page rather than as text.
-    QCOMPARE(p->acceptDrops(), !save);
-    if (!save)
-        QVERIFY(!p->m_editFilePath->acceptDrops());
+    // Both pages take files from a file manager, on the page rather than as text in the box.
+    QVERIFY(p->acceptDrops());
+    QVERIFY(!p->m_editFilePath->acceptDrops());
 
     QVERIFY(activate());
     if (save)
@@ -549,29 +548,38 @@ void TestTabFile::backShowsStoredPath()
 // clang-format off
 void TestTabFile::droppedFile_data()
 {
+    QTest::addColumn<bool>("save");          // on "File Save" rather than "File Open"
     QTest::addColumn<QStringList>("items");  // names under the test folder; "web" a web address
     QTest::addColumn<bool>("asText");        // the first item as plain text, without addresses
     QTest::addColumn<QString>("taken");      // name under the test folder, or empty when refused
 
-    QTest::newRow("file") << QStringList{"dropped.ROM"} << false << "dropped.ROM";
-    QTest::newRow("folder") << QStringList{"sub"} << false << "sub";
-    QTest::newRow("two files") << QStringList{"sub", "dropped.ROM"} << false << "sub";
-    QTest::newRow("web address, then file") << QStringList{"web", "dropped.ROM"} << false << "dropped.ROM";
-    QTest::newRow("web address") << QStringList{"web"} << false << "";
-    QTest::newRow("text") << QStringList{"dropped.ROM"} << true << "";
+    for (bool save : {false, true}) {
+        const char *page = save ? "File Save" : "File Open";
+        QTest::addRow("%s: file", page) << save << QStringList{"dropped.ROM"} << false << "dropped.ROM";
+        QTest::addRow("%s: folder", page) << save << QStringList{"sub"} << false << "sub";
+        QTest::addRow("%s: two files", page) << save << QStringList{"sub", "dropped.ROM"} << false << "sub";
+        QTest::addRow("%s: web address, then file", page) << save << QStringList{"web", "dropped.ROM"} << false
+                                                          << "dropped.ROM";
+        QTest::addRow("%s: web address", page) << save << QStringList{"web"} << false << "";
+        QTest::addRow("%s: text", page) << save << QStringList{"dropped.ROM"} << true << "";
+    }
 }
 // clang-format on
 
 void TestTabFile::droppedFile()
 {
+    QFETCH(bool, save);
     QFETCH(QStringList, items);
     QFETCH(bool, asText);
     QFETCH(QString, taken);
 
     QVERIFY(makeFile(QStringLiteral("dropped.ROM")));
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("sub")));
-    CTabFile *p = page(false);
-    paste(p->m_editFilePath, QStringLiteral("junk"));
+    if (save)
+        QVERIFY(reach(true, {ImageBuilder::Rom}));
+    CTabFile *p = page(save);
+    // The open page refuses a path that names nothing; the save page needs a name at all.
+    paste(p->m_editFilePath, save ? QString() : QStringLiteral("junk"));
     QVERIFY(!m_wizard.NextEnabled());
 
     QMimeData data;
@@ -584,6 +592,8 @@ void TestTabFile::droppedFile()
                                                      : QUrl::fromLocalFile(path(item)));
         data.setUrls(urls);
     }
+    // Dropped on the path box, the page takes it: the box itself takes no drops.
+    QVERIFY(!p->m_editFilePath->acceptDrops());
     const QPoint at = p->m_editFilePath->geometry().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     enter.setAccepted(false);
@@ -596,8 +606,10 @@ void TestTabFile::droppedFile()
     drop.setAccepted(false);
     QApplication::sendEvent(p, &drop);
     QVERIFY(drop.isAccepted());
+    // The local path, never the address ("file:///...").
     QCOMPARE(p->m_editFilePath->text(), QDir::toNativeSeparators(path(taken)));
     QCOMPARE(p->m_strFilePath, QDir::toNativeSeparators(path(taken)));
+    QVERIFY(!p->m_editFilePath->text().contains(QStringLiteral("file:")));
     QVERIFY(m_wizard.NextEnabled());
 }
 

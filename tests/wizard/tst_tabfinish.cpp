@@ -7,6 +7,7 @@
 #include "editalnum.h"
 #include "fakeframe.h"
 #include "firmwareformat.h"
+#include "selectabletext.h"
 #include "tabcode.h"
 #include "tabfinish.h"
 #include "wizardfixture.h"

@@ -7,6 +7,9 @@
 
 // Qt
 #include <QClipboard>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "editalnum.h"
@@ -39,8 +42,9 @@ struct Texts {
     QString pid = QStringLiteral("0x5c10");
     QString vid = QStringLiteral("0x2b3f");
     QString initMode = QStringLiteral("ECS, IPA, LED Flash at Power-on");
-    QString options = QStringLiteral("Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, "
-                                     "Show Device Connects/Removals, Show Version Report at Startup.");
+    QString options =
+        QStringLiteral("Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, "
+                       "Show Device Connects/Removals, Show Version Report at Startup.");
 };
 
 }  // namespace
@@ -64,6 +68,9 @@ private slots:
     void showsChangedMembers();
     void copy_data();
     void copy();
+    void rowsByType_data();
+    void rowsByType();
+    void longStringsScroll();
     void loadedExample();
 
 private:
@@ -255,12 +262,14 @@ void TestTabSummary::describes_data()
     {
         Values v = example;
         v.bDisableUpgrades = v.bHideConnects = v.bDisableDataMode = v.bHideVersionReport = v.bHidePrompt = true;
+        v.bDisableStatusInfo = true;
         v.bDisableLedFlash = v.bShortCommandSet = true;
         v.bAsciiInput = false;
         Texts t = described;
         t.initMode = QStringLiteral("SCS, IPH, Disable LED Flash at Power-on");
-        t.options = QStringLiteral("Disable Firmware Upgrades, Disable Data Mode,\r\nNo Prompt, "
-                                   "No Device Connects/Removals, No Version Report at Startup.");
+        t.options = QStringLiteral(
+            "Disable Firmware Upgrades, Disable Data Mode, Disable Sonette Status Information,\r\nNo Prompt, "
+            "No Device Connects/Removals, No Version Report at Startup.");
         QTest::newRow("everything off") << false << v << t;
     }
     struct OneOption {
@@ -270,22 +279,28 @@ void TestTabSummary::describes_data()
     };
     const OneOption oneOption[] = {
         {"upgrades disabled", &Values::bDisableUpgrades,
-         "Disable Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
+         "Disable Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show Device "
+         "Connects/Removals, "
          "Show Version Report at Startup."},
         {"data mode disabled", &Values::bDisableDataMode,
-         "Allow Firmware Upgrades, Disable Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
+         "Allow Firmware Upgrades, Disable Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show Device "
+         "Connects/Removals, "
          "Show Version Report at Startup."},
         {"prompt hidden", &Values::bHidePrompt,
-         "Allow Firmware Upgrades, Allow Data Mode,\r\nNo Prompt, Show Device Connects/Removals, "
+         "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nNo Prompt, Show Device "
+         "Connects/Removals, "
          "Show Version Report at Startup."},
         {"connects hidden", &Values::bHideConnects,
-         "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, No Device Connects/Removals, "
+         "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, No Device "
+         "Connects/Removals, "
          "Show Version Report at Startup."},
         {"version report hidden", &Values::bHideVersionReport,
-         "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
+         "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show Device "
+         "Connects/Removals, "
          "No Version Report at Startup."},
-        {"status information disabled: not described", &Values::bDisableStatusInfo,
-         "Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
+        {"status information disabled", &Values::bDisableStatusInfo,
+         "Allow Firmware Upgrades, Allow Data Mode, Disable Sonette Status Information,\r\nShow Prompt, Show Device "
+         "Connects/Removals, "
          "Show Version Report at Startup."},
     };
     for (const OneOption &o : oneOption) {
@@ -382,7 +397,8 @@ void TestTabSummary::copy_data()
            "Firmware Type: QHAR ROM File\r\n\r\n"
            "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\r\n\r\n"
            "Initial Mode: ECS, IPA, LED Flash at Power-on\r\n\r\n"
-           "Options: Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
+           "Options: Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show "
+           "Device Connects/Removals, "
            "Show Version Report at Startup.\r\n\r\n";
     QTest::newRow("file summary, modified")
         << false << "03.64-ABCQHARF"
@@ -391,7 +407,8 @@ void TestTabSummary::copy_data()
            "Firmware Type: QHAR ROM File\r\n\r\n"
            "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\r\n\r\n"
            "Initial Mode: ECS, IPA, LED Flash at Power-on\r\n\r\n"
-           "Options: Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
+           "Options: Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show "
+           "Device Connects/Removals, "
            "Show Version Report at Startup.\r\n\r\n";
     QTest::newRow("confirm summary")
         << true << "03.64-ABCQHARF"
@@ -400,7 +417,8 @@ void TestTabSummary::copy_data()
            "Firmware Type: QHAR\r\n\r\n"
            "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control\r\n\r\n"
            "Initial Mode: ECS, IPA, LED Flash at Power-on\r\n\r\n"
-           "Options: Allow Firmware Upgrades, Allow Data Mode,\r\nShow Prompt, Show Device Connects/Removals, "
+           "Options: Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show "
+           "Device Connects/Removals, "
            "Show Version Report at Startup.\r\n\r\n";
 }
 
@@ -418,17 +436,127 @@ void TestTabSummary::copy()
     p->SetValues(v);
     m_frame.Arrive(p);
 
+    // The clipboard gets the platform's line ends: LF, and CR LF on Windows.
+#ifndef Q_OS_WIN
+    copied.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QVERIFY(!copied.contains(QLatin1Char('\r')));
+#endif
     auto *button = p->GetDlgItem<QPushButton>(SummaryIds::Copy);
     QVERIFY(button);
     QCOMPARE(button->text(), QStringLiteral("Copy"));
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
     QCOMPARE(p->CopyText(), copied);
-    // The IDs are described on the page but never copied.
+    // A QHAR file carries no USB identity: the IDs are neither shown nor copied.
     QCOMPARE(p->m_texts.pid, QStringLiteral("0x1234"));
+    QVERIFY(!p->GetDlgItem(SummaryIds::Vid)->isVisible());
     QVERIFY(!copied.contains(QStringLiteral("1234")) && !copied.contains(QStringLiteral("abcd")));
     // Copying leaves the wizard where it was.
     QVERIFY(p->IsShown());
+}
+
+// clang-format off
+void TestTabSummary::rowsByType_data()
+{
+    // The rows beyond the settings: the USB identity of QSOL firmware, the target directory
+    // prefix of QWEX and QJ4J firmware, in the page and in its copied text.
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QStringList>("shown");  // the value statics shown beyond the five rows
+    QTest::addColumn<QString>("copiedTail");
+    for (bool confirm : {false, true}) {
+        const char *which = confirm ? "confirm" : "file";
+        QTest::addRow("QHAR, %s", which) << confirm << int(Firmware::TypeQHAR) << QStringList{} << "";
+        QTest::addRow("QSOL, %s", which)
+            << confirm << int(Firmware::TypeQSOL) << QStringList{"0x2b3f", "0x5c10", "\"Acme\", \"Gizmo\", \"0001\""}
+            << "USB VID/PID: 0x2b3f/0x5c10\r\n\r\nUSB Strings: \"Acme\", \"Gizmo\", \"0001\"\r\n\r\n";
+        QTest::addRow("QJ4J, %s", which) << confirm << int(Firmware::TypeQJ4J) << QStringList{"SNAP"}
+                                         << "Target Directory Prefix: SNAP\r\n\r\n";
+    }
+}
+// clang-format on
+
+void TestTabSummary::rowsByType()
+{
+    QFETCH(bool, confirm);
+    QFETCH(int, type);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, copiedTail);
+
+    CTabSummary *p = page(confirm);
+    Values v;
+    v.nFirmwareType = type;
+    v.bUsbIds = v.bUsbStrings = (type & Firmware::kUsbSlaveTypes) != 0;
+    v.bDirPrefix = (type & Firmware::kDirPrefixTypes) != 0;
+    v.strManufacturer = QStringLiteral("Acme");
+    v.strProduct = QStringLiteral("Gizmo");
+    v.strString3 = QStringLiteral("0001");
+    v.strDirPrefix = QStringLiteral("SNAP");
+    p->SetValues(v);
+    m_frame.Arrive(p);
+
+    QStringList visible;
+    for (int id :
+         {int(SummaryIds::Vid), int(SummaryIds::Pid), int(SummaryIds::UsbStrings), int(SummaryIds::DirPrefix)}) {
+        auto *value = p->GetDlgItem<QLabel>(id);
+        if (value->isVisible())
+            visible << value->text();
+    }
+    QCOMPARE(visible, shown);
+    QString expected = SettingsText::CopyText(p->m_texts, confirm);
+    QVERIFY2(expected.endsWith(QStringLiteral("Startup.\r\n\r\n") + copiedTail), qPrintable(expected));
+#ifndef Q_OS_WIN
+    expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+    QCOMPARE(p->CopyText(), expected);
+
+    // Every shown value has its label beside it, on its own line below the options.
+    const QRect options = p->GetDlgItem(SummaryIds::Options)->geometry();
+    for (int id : {int(SummaryIds::Vid), int(SummaryIds::UsbStrings), int(SummaryIds::DirPrefix)}) {
+        QWidget *value = p->GetDlgItem(id);
+        if (!value->isVisible())
+            continue;
+        QVERIFY(value->geometry().top() > options.bottom());
+    }
+    // Nothing scrolls for values of ordinary length.
+    QVERIFY(!p->RowsArea()->verticalScrollBar()->isVisible());
+}
+
+// USB strings as long as the image holds, without a blank: they wrap inside the word and the
+// rows scroll, so nothing is cut and everything can be reached.
+void TestTabSummary::longStringsScroll()
+{
+    CTabSummary *p = page(true);
+    Values v;
+    v.nFirmwareType = Firmware::TypeQSOL;
+    v.bUsbIds = v.bUsbStrings = true;
+    v.strManufacturer = QString(61, QLatin1Char('W'));
+    v.strProduct = QString(62, QLatin1Char('M'));
+    p->SetValues(v);
+    m_frame.Arrive(p);
+    QApplication::processEvents();
+
+    auto *strings = p->GetDlgItem<QLabel>(SummaryIds::UsbStrings);
+    QVERIFY(strings->isVisible());
+    QCOMPARE(strings->text(), QStringLiteral("\"%1\", \"%2\", \"\"").arg(v.strManufacturer, v.strProduct));
+    // Wide enough for every line, tall enough for all of them.
+    QVERIFY(strings->height() >= strings->heightForWidth(strings->width()));
+    QVERIFY(strings->geometry().right() < p->RowsArea()->viewport()->width());
+    // The rows are taller than the frame: it scrolls to the last of them.
+    QScrollBar *bar = p->RowsArea()->verticalScrollBar();
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->maximum() > 0);
+    bar->setValue(bar->maximum());
+    const QPoint bottom = strings->mapTo(p->RowsArea()->viewport(), QPoint(0, strings->height()));
+    QVERIFY(bottom.y() <= p->RowsArea()->viewport()->height());
+
+    // Short strings again: no scroll bar.
+    m_frame.Back();
+    p->m_values.strManufacturer = QStringLiteral("Acme");
+    p->m_values.strProduct = QStringLiteral("Gizmo");
+    m_frame.Arrive(p);
+    QApplication::processEvents();
+    QVERIFY(!bar->isVisible());
 }
 
 void TestTabSummary::loadedExample()

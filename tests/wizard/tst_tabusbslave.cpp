@@ -25,6 +25,7 @@ private slots:
     void showsMembers();
     void readsIdsBack_data();
     void readsIdsBack();
+    void idReasonComesFirst();
     void keepsStringsExactly_data();
     void keepsStringsExactly();
     void valuesSurviveNextAndBack();
@@ -108,62 +109,106 @@ void TestTabUsbSlave::showsMembers()
 // clang-format off
 void TestTabUsbSlave::readsIdsBack_data()
 {
+    // The boxes take what brindle-cli's --vid and --pid take: one to four hexadecimal digits,
+    // "0x" allowed. Anything else keeps Next disabled, says why, and is never stored (a change
+    // from Part 3.5, which read any text the C library's way).
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
     QTest::addColumn<uint>("stored");
     QTest::addColumn<QString>("shownAgain");
 
-    QTest::newRow("lower case") << "2b3f" << 0x2B3Fu << "2b3f";
-    QTest::newRow("upper case") << "ABCD" << 0xABCDu << "abcd";
-    QTest::newRow("0x prefix") << "0x5C1F" << 0x5C1Fu << "5c1f";
-    QTest::newRow("0X prefix") << "0XbEeF" << 0xBEEFu << "beef";
-    QTest::newRow("short") << "5" << 0x5u << "0005";
-    QTest::newRow("empty") << "" << 0u << "0000";
-    QTest::newRow("letter beyond F") << "G123" << 0u << "0000";
-    QTest::newRow("blank only") << " " << 0u << "0000";
-    QTest::newRow("prefix without digits") << "0x" << 0u << "0000";
-    QTest::newRow("five digits") << "12345" << 0x2345u << "2345";
-    QTest::newRow("eight digits") << "FFFF0001" << 0x0001u << "0001";
-    QTest::newRow("beyond 32 bits") << "123456789" << 0xFFFFu << "ffff";
-    QTest::newRow("far beyond 32 bits") << "0x1000000000000002" << 0xFFFFu << "ffff";
-    QTest::newRow("minus one") << "-1" << 0xFFFFu << "ffff";
-    QTest::newRow("minus two") << "-2" << 0xFFFEu << "fffe";
-    QTest::newRow("minus with prefix") << "-0x10" << 0xFFF0u << "fff0";
-    QTest::newRow("plus sign") << "+12" << 0x12u << "0012";
-    QTest::newRow("leading blanks") << "  1f" << 0x1Fu << "001f";
-    QTest::newRow("trailing text") << "1a2 xyz" << 0x1A2u << "01a2";
-    QTest::newRow("digits then letters") << "12gh" << 0x12u << "0012";
+    QTest::newRow("lower case") << "2b3f" << true << 0x2B3Fu << "2b3f";
+    QTest::newRow("upper case") << "ABCD" << true << 0xABCDu << "abcd";
+    QTest::newRow("0x prefix") << "0x5C1F" << true << 0x5C1Fu << "5c1f";
+    QTest::newRow("0X prefix") << "0XbEeF" << true << 0xBEEFu << "beef";
+    QTest::newRow("short") << "5" << true << 0x5u << "0005";
+    QTest::newRow("zero") << "0" << true << 0x0u << "0000";
+    QTest::newRow("empty") << "" << false << 0x1111u << "1111";
+    QTest::newRow("zz") << "zz" << false << 0x1111u << "1111";
+    QTest::newRow("letter beyond F") << "G123" << false << 0x1111u << "1111";
+    QTest::newRow("blank only") << " " << false << 0x1111u << "1111";
+    QTest::newRow("prefix without digits") << "0x" << false << 0x1111u << "1111";
+    QTest::newRow("five digits") << "12345" << false << 0x1111u << "1111";
+    QTest::newRow("eight digits") << "FFFF0001" << false << 0x1111u << "1111";
+    QTest::newRow("minus one") << "-1" << false << 0x1111u << "1111";
+    QTest::newRow("plus sign") << "+12" << false << 0x1111u << "1111";
+    QTest::newRow("blanks around") << "  1f " << true << 0x001Fu << "001f";
+    QTest::newRow("trailing text") << "1a2 xyz" << false << 0x1111u << "1111";
+    QTest::newRow("digits then letters") << "12gh" << false << 0x1111u << "1111";
 }
 // clang-format on
 
 void TestTabUsbSlave::readsIdsBack()
 {
     QFETCH(QString, typed);
+    QFETCH(bool, accepted);
     QFETCH(uint, stored);
     QFETCH(QString, shownAgain);
 
     page()->m_nVendorId = 0x1111;
-    page()->m_nProductId = 0x2222;
+    page()->m_nProductId = 0x1111;
     showPage();
+    QVERIFY(m_frame.NextEnabled());
     WizardFixture::Retype(page()->m_editVendorId, typed);
     QCOMPARE(page()->m_nVendorId, 0x1111u);  // read only when the page is left
+    QCOMPARE(m_frame.NextEnabled(), accepted);
+    const QString reason =
+        QStringLiteral("The vendor ID \"%1\" is not a hexadecimal number from 0 to ffff.").arg(typed);
+    QCOMPARE(page()->m_staticReason->text(), accepted ? QString() : reason);
 
-    // Back stores the vendor ID; Next later stores the product ID the same way.
+    // Back stores the vendor ID (an ID that is none leaves the value as it was).
     m_frame.Back();
     QVERIFY(!page()->IsShown());
     QCOMPARE(page()->m_nVendorId, stored);
-    QCOMPARE(page()->m_nProductId, 0x2222u);
+    QCOMPARE(page()->m_nProductId, 0x1111u);
 
     m_frame.Next();
     QVERIFY(page()->IsShown());
     QCOMPARE(page()->m_editVendorId->text(), shownAgain);
+    QVERIFY(m_frame.NextEnabled());
     WizardFixture::Retype(page()->m_editProductId, typed);
-    m_frame.Next();
+    QCOMPARE(m_frame.NextEnabled(), accepted);
+    QCOMPARE(page()->m_staticReason->text(),
+             accepted ? QString()
+                      : QStringLiteral("The product ID \"%1\" is not a hexadecimal number from 0 to ffff.").arg(typed));
+    // Correcting the text enables Next again and empties the reason.
+    if (!accepted) {
+        WizardFixture::Retype(page()->m_editProductId, QStringLiteral("0x1111"));
+        QVERIFY(m_frame.NextEnabled());
+        QCOMPARE(page()->m_staticReason->text(), QString());
+        WizardFixture::Retype(page()->m_editProductId, typed);
+    }
+    m_frame.Back();
     QVERIFY(!page()->IsShown());
     QCOMPARE(page()->m_nProductId, stored);
     QCOMPARE(page()->m_nVendorId, stored);
 
-    m_frame.Back();
+    m_frame.Next();
     QCOMPARE(page()->m_editProductId->text(), shownAgain);
+}
+
+// The reason line names the first box that holds no ID, before any string problem.
+void TestTabUsbSlave::idReasonComesFirst()
+{
+    page()->m_nVendorId = 0x2B3F;
+    page()->m_nProductId = 0x5C10;
+    page()->SetString3Length(0);
+    showPage();
+    WizardFixture::Retype(page()->m_editManufacturer, QString(124, QLatin1Char('m')));
+    QVERIFY(page()->m_staticReason->text().startsWith(QStringLiteral("The two strings are")));
+    WizardFixture::Retype(page()->m_editProductId, QStringLiteral("zz"));
+    QCOMPARE(page()->m_staticReason->text(),
+             QStringLiteral("The product ID \"zz\" is not a hexadecimal number from 0 to ffff."));
+    WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("12345"));
+    QCOMPARE(page()->m_staticReason->text(),
+             QStringLiteral("The vendor ID \"12345\" is not a hexadecimal number from 0 to ffff."));
+    QVERIFY(!m_frame.NextEnabled());
+    WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("1234"));
+    WizardFixture::Retype(page()->m_editProductId, QStringLiteral("0x5678"));
+    QVERIFY(page()->m_staticReason->text().startsWith(QStringLiteral("The two strings are")));
+    WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("Acme"));
+    QCOMPARE(page()->m_staticReason->text(), QString());
+    QVERIFY(m_frame.NextEnabled());
 }
 
 // clang-format off

@@ -14,8 +14,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
@@ -24,12 +27,17 @@
 #include "aboutdlg.h"
 #include "brindledlg.h"
 #include "common/imagebuilder.h"
+#include "dialogservices.h"
 #include "editalnum.h"
 #include "recorder.h"
+#include "resourceids.h"
+#include "selectabletext.h"
+#include "tabbaudrate.h"
 #include "tabcode.h"
 #include "tabfile.h"
 #include "tabfinish.h"
 #include "tabsummary.h"
+#include "wrapstatic.h"
 
 namespace {
 
@@ -38,6 +46,18 @@ QString CutText(QWidget *w)
 {
     const QFontMetrics fm = w->fontMetrics();
     const QRect r = w->contentsRect();
+    if (auto *wrap = qobject_cast<CWrapStatic *>(w)) {
+        // Breaks inside a word that is longer than its line: only its height can fall short.
+        const QSize need = CWrapStatic::TextSize(wrap->font(), wrap->text(), r.width());
+        if (need.width() > r.width() || need.height() > r.height())
+            return QStringLiteral("static \"%1\" needs %2x%3 in %4x%5")
+                .arg(wrap->text())
+                .arg(need.width())
+                .arg(need.height())
+                .arg(r.width())
+                .arg(r.height());
+        return QString();
+    }
     if (auto *label = qobject_cast<QLabel *>(w)) {
         const QString text = label->text();
         if (text.isEmpty() || !label->pixmap().isNull())
@@ -94,9 +114,37 @@ bool Shows(QWidget *w)
     return true;
 }
 
+void CheckControls(QWidget *parent, const QList<QPair<QString, QRect>> &extra = {});
+
+// A frame that scrolls: whatever it holds is as wide as the frame shows, and what is taller than
+// the frame can be scrolled to. Its rows are checked as controls of their own.
+void CheckScrolled(QAbstractScrollArea *area)
+{
+    if (auto *text = qobject_cast<CSelectableText *>(area)) {
+        QVERIFY2(text->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff, "the text scrolls sideways");
+        const int need = text->ContentHeight();
+        if (need > text->viewport()->height()) {
+            QVERIFY2(
+                text->verticalScrollBar()->isVisible() && text->verticalScrollBar()->maximum() > 0,
+                qPrintable(
+                    QStringLiteral("text of %1 in %2 without a scroll bar").arg(need).arg(text->viewport()->height())));
+        }
+        return;
+    }
+    auto *scroll = qobject_cast<QScrollArea *>(area);
+    QVERIFY(scroll && scroll->widget());
+    QWidget *rows = scroll->widget();
+    QVERIFY2(
+        rows->width() <= scroll->viewport()->width(),
+        qPrintable(QStringLiteral("rows of %1 in a frame of %2").arg(rows->width()).arg(scroll->viewport()->width())));
+    if (rows->height() > scroll->viewport()->height())
+        QVERIFY2(scroll->verticalScrollBar()->isVisible(), "rows taller than their frame, without a scroll bar");
+    CheckControls(rows);
+}
+
 // Checks the visible children of `parent` (and `extra` rectangles in its coordinates): each
 // shows its whole text, lies inside `parent` and overlaps no other.
-void CheckControls(QWidget *parent, const QList<QPair<QString, QRect>> &extra = {})
+void CheckControls(QWidget *parent, const QList<QPair<QString, QRect>> &extra)
 {
     QList<QPair<QString, QRect>> shown = extra;
     // The buttons of a radio pair stand in the pair's group, which draws nothing itself.
@@ -112,6 +160,11 @@ void CheckControls(QWidget *parent, const QList<QPair<QString, QRect>> &extra = 
     for (QWidget *w : std::as_const(controls)) {
         if (!w || w->isWindow() || !Shows(w) || qobject_cast<CWizardPage *>(w))
             continue;
+        if (auto *area = qobject_cast<QAbstractScrollArea *>(w)) {
+            CheckScrolled(area);
+            if (QTest::currentTestFailed())
+                return;
+        }
         const QString cut = CutText(w);
         QVERIFY2(cut.isEmpty(), qPrintable(cut));
         const QRect r(w->mapTo(parent, QPoint(0, 0)), w->size());
@@ -145,11 +198,19 @@ private slots:
     void summaryWithEveryValue();
     void aboutBox_data();
     void aboutBox();
+    void summaryRows_data();
+    void summaryRows();
+    void unknownFlowEntry_data();
+    void unknownFlowEntry();
+    void finishWithLongNames_data();
+    void finishWithLongNames();
+    void messageBoxCaptions_data();
+    void messageBoxCaptions();
 
 private:
     void UseFont(int scale);
-    // Opens a wizard on a file of `version` and walks it to `step`.
-    bool WalkTo(const QByteArray &version, int step);
+    // Opens a wizard on a file of `version` (with flow byte `flow`) and walks it to `step`.
+    bool WalkTo(const QByteArray &version, int step, quint8 flow = 0x04);
     void CheckStep();
 
     QFont m_appFont;
@@ -178,13 +239,13 @@ void TestTextFit::UseFont(int scale)
     QCOMPARE(QFontInfo(font).family(), QStringLiteral("DejaVu Sans"));
 }
 
-bool TestTextFit::WalkTo(const QByteArray &version, int step)
+bool TestTextFit::WalkTo(const QByteArray &version, int step, quint8 flow)
 {
     // The longest of every value: the fastest baud rate, 7 bits, 2 stop bits, even parity,
     // XON/XOFF, every option and mode flag set, a modified version with the longest type code.
     const QString source = m_dir.filePath(QStringLiteral("board-revision-c-production-2026-12-10.QUF"));
     ImageBuilder image(ImageBuilder::Upgrade, version);
-    image.setDivisor(0).setLine(0x1D).setFlow(0x04).setInit(0x83).setOption(0xFF).setStrings(
+    image.setDivisor(0).setLine(0x1D).setFlow(flow).setInit(0x83).setOption(0xFF).setStrings(
         {QByteArray(40, 'M'), QByteArray(40, 'W'), "0001"});
     if (!image.writeTo(source))
         return false;
@@ -316,6 +377,146 @@ void TestTextFit::aboutBox()
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     CheckControls(&about);
+}
+
+// clang-format off
+void TestTextFit::summaryRows_data()
+{
+    // The rows that only some types have, with the strings of every length the image holds.
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<int>("manufacturer");  // characters of 'W', the widest letter
+    QTest::addColumn<int>("product");       // characters of 'M'
+    for (int scale : {1, 2}) {
+        for (bool confirm : {false, true}) {
+            const char *which = confirm ? "confirm" : "file";
+            QTest::addRow("QSOL, short strings, %s, %dx", which, scale) << scale << confirm << QByteArray("03.64-ABCQSOLF") << 4 << 5;
+            QTest::addRow("QSOL, 40 and 40, %s, %dx", which, scale) << scale << confirm << QByteArray("03.64-ABCQSOLF") << 40 << 40;
+            QTest::addRow("QSOL, all 123, %s, %dx", which, scale) << scale << confirm << QByteArray("03.64-ABCQSOLF") << 61 << 62;
+            QTest::addRow("QSOL, one string of 123, %s, %dx", which, scale) << scale << confirm << QByteArray("03.64-ABCQSOLF") << 123 << 0;
+            QTest::addRow("QWEX, %s, %dx", which, scale) << scale << confirm << QByteArray("03.64-ABCQWEXF") << 0 << 0;
+            QTest::addRow("QJ4J, %s, %dx", which, scale) << scale << confirm << QByteArray("03.66-ABCQJ4JA") << 0 << 0;
+        }
+    }
+}
+// clang-format on
+
+void TestTextFit::summaryRows()
+{
+    QFETCH(int, scale);
+    QFETCH(bool, confirm);
+    QFETCH(QByteArray, version);
+    QFETCH(int, manufacturer);
+    QFETCH(int, product);
+    UseFont(scale);
+    QVERIFY(WalkTo(version, confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary));
+    CTabSummary *page = m_dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
+    SettingsText::SummaryValues &v = page->m_values;
+    v.strManufacturer = QString(manufacturer, QLatin1Char('W'));
+    v.strProduct = QString(product, QLatin1Char('M'));
+    v.strString3.clear();
+    // The widest of every other value too.
+    v.nBaudRate = 3000000;
+    v.nFlowControl = Firmware::kFlowUnknown;
+    page->ShowWindow(false);
+    page->ShowWindow(true);
+    QApplication::processEvents();
+    const bool usb = version.contains("QSOL");
+    QCOMPARE(page->GetDlgItem(SummaryIds::Vid)->isVisible(), usb);
+    QCOMPARE(page->GetDlgItem(SummaryIds::UsbStrings)->isVisible(), usb);
+    QCOMPARE(page->GetDlgItem(SummaryIds::DirPrefix)->isVisible(), !usb);
+    CheckStep();
+}
+
+void TestTextFit::unknownFlowEntry_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::newRow("1x") << 1;
+    QTest::newRow("2x") << 2;
+}
+
+// The flow list offers "Unknown (keep as is)" for a file whose flow byte the monitor does not
+// know: the list is wide enough for it.
+void TestTextFit::unknownFlowEntry()
+{
+    QFETCH(int, scale);
+    UseFont(scale);
+    QVERIFY(WalkTo("03.64-ABCQSOLF", CBrindleDlg::StepBaud, 0x03));
+    auto *baud = m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
+    QCOMPARE(baud->m_comboFlowControl->currentText(), QStringLiteral("Unknown (keep as is)"));
+    CheckStep();
+}
+
+void TestTextFit::finishWithLongNames_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<int>("length");
+    for (int scale : {1, 2}) {
+        for (int length : {60, 120, 255})
+            QTest::addRow("names of %d at %dx", length, scale) << scale << length;
+    }
+}
+
+// The report names the files whole, at any length a name can have: the lines break inside a
+// name that is longer than a line, and a report taller than the page scrolls.
+void TestTextFit::finishWithLongNames()
+{
+    QFETCH(int, scale);
+    QFETCH(int, length);
+    UseFont(scale);
+    QVERIFY(WalkTo("03.64-ABCQSOLF", CBrindleDlg::StepFinish));
+    auto *page = m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish);
+    const QString source = QString(length - 4, QLatin1Char('W')) + QStringLiteral(".QUF");
+    const QString target = QString(length - 4, QLatin1Char('M')) + QStringLiteral(".ROM");
+    page->m_strSourceFile = m_dir.filePath(source);
+    page->m_strTargetFile = m_dir.filePath(target);
+    page->ShowWindow(false);
+    page->ShowWindow(true);
+    QApplication::processEvents();
+    const QString report = page->m_staticMessage->text();
+    QVERIFY(report.contains(QStringLiteral("Original file ") + source + QLatin1Char('\n')));
+    QVERIFY(report.endsWith(QStringLiteral("Saved to disk as ") + target));
+    // Selectable, by mouse and by keyboard.
+    QVERIFY(page->m_staticMessage->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QVERIFY(page->m_staticMessage->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    page->m_staticMessage->selectAll();
+    QCOMPARE(page->m_staticMessage->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
+             report);
+    CheckStep();
+}
+
+void TestTextFit::messageBoxCaptions_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QString>("caption");
+    for (int scale : {1, 2}) {
+        for (const char *caption : {"Could not open source file", "Could not open destination file",
+                                    "Could not write destination file", "File Format Error", "Firmware Format Error",
+                                    "Firmware Version Error", "File Exists", CBrindleDlg::kDiscardCaption}) {
+            QTest::addRow("%s at %dx", caption, scale) << scale << QString::fromLatin1(caption);
+        }
+    }
+}
+
+// A message box is at least as wide as its caption, so the window manager never cuts it.
+void TestTextFit::messageBoxCaptions()
+{
+    QFETCH(int, scale);
+    QFETCH(QString, caption);
+    UseFont(scale);
+    QMessageBox box(QMessageBox::NoIcon, caption, QStringLiteral("x"), QMessageBox::Ok);
+    CQtDialogServices::PrepareMessageBox(box);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QFont bold = box.font();
+    bold.setBold(true);
+    // The caption in bold with room for the title bar's buttons, up to the screen's width.
+    const QFontMetrics fm(bold);
+    const int need =
+        std::min(fm.horizontalAdvance(caption) + 8 * fm.height(), box.screen()->availableGeometry().width());
+    QVERIFY2(box.width() >= need, qPrintable(QStringLiteral("%1 < %2").arg(box.width()).arg(need)));
+    QCOMPARE(box.textFormat(), Qt::PlainText);
 }
 
 QTEST_MAIN(TestTextFit)

@@ -2,8 +2,10 @@
 // with the same choices must produce the same bytes.
 
 // Qt
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -21,6 +23,7 @@
 #include "tabfile.h"
 #include "tabinit.h"
 #include "tabprompt.h"
+#include "tabsummary.h"
 #include "tabusbslave.h"
 
 // What the user changes; empty or negative means "left as loaded".
@@ -50,6 +53,8 @@ class TestWizardCli : public QObject
 private slots:
     void sameBytes_data();
     void sameBytes();
+    void walkByKeyboardAndMouse_data();
+    void walkByKeyboardAndMouse();
 
 private:
     static QStringList CliArguments(const Choices &c);
@@ -209,10 +214,21 @@ void TestWizardCli::sameBytes_data()
 
     Choices none;
     none.code = QStringLiteral("U01");
-    // The UART page has no entry for an unknown flow byte and gives back "None".
+    // The UART page offers to keep a flow byte the monitor does not know, and both keep it.
     QTest::newRow("unknown flow byte, nothing changed")
         << ImageBuilder(ImageBuilder::Rom, "03.64QBENF").setFlow(0x03).setLine(0x18).build() << "qben.rom"
         << "out.rom" << none;
+    Choices unknownKept = none;
+    unknownKept.baud = 19200;
+    unknownKept.parity = 1;
+    QTest::newRow("unknown flow byte kept, other UART settings changed")
+        << ImageBuilder(ImageBuilder::Upgrade, "03.64QSOLF").setFlow(0x0C).setStrings({"A", "B", "C"}).build()
+        << "qsol.quf" << "out.quf" << unknownKept;
+    Choices unknownChosen = none;
+    unknownChosen.flow = 1;
+    QTest::newRow("unknown flow byte replaced by a choice")
+        << ImageBuilder(ImageBuilder::Rom, "03.64QHARF").setFlow(0x80).build() << "qhar.rom" << "out.rom"
+        << unknownChosen;
 }
 // clang-format on
 
@@ -242,6 +258,183 @@ void TestWizardCli::sameBytes()
     QVERIFY(fromWizard == fromCli);
     // The walk did change the file, so equal bytes say something.
     QVERIFY(fromWizard != source);
+}
+
+// clang-format off
+void TestWizardCli::walkByKeyboardAndMouse_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QString>("targetName");
+
+    QTest::newRow("QHAR ROM to QUF") << ImageBuilder(ImageBuilder::Rom, "03.64QHARF").build() << "out.QUF";
+    QTest::newRow("QLYT1 BLD kept") << ImageBuilder(ImageBuilder::Bld, "03.64QLYT1F").setFlow(0x03).build() << "out.bld";
+    QTest::newRow("QBEN QUF to ROM") << ImageBuilder(ImageBuilder::Upgrade, "03.64QBENF").setFlow(0x08).build() << "out.ROM";
+    QTest::newRow("QSOL QUF kept") << ImageBuilder(ImageBuilder::Upgrade, "03.64QSOLF").setFlow(0x03)
+                                          .setStrings({"Norvale", "USB Host", "0001"}).build() << "out.QUF";
+    QTest::newRow("QTIM ROM kept") << ImageBuilder(ImageBuilder::Rom, "03.64QTIMF").build() << "out.rom";
+    QTest::newRow("QWEX BLD to ROM") << ImageBuilder(ImageBuilder::Bld, "03.66QWEXA").setFlow(0xFF).build() << "out.ROM";
+    QTest::newRow("QJ4J ROM to QUF") << ImageBuilder(ImageBuilder::Rom, "03.66QJ4JA").build() << "out.QUF";
+}
+// clang-format on
+
+// A walk as a person makes it, with keys sent to whatever has the focus and clicks on the
+// buttons: the edits survive three round trips to "File Open" with the same path, bad USB IDs
+// keep Next disabled, an unknown flow byte is kept, Cancel with edits pending asks and No keeps
+// everything, and the file written is brindle-cli's for the same choices.
+void TestWizardCli::walkByKeyboardAndMouse()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QString, targetName);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString sourcePath = dir.filePath(QStringLiteral("source.fw"));
+    QVERIFY(ImageBuilder::WriteFile(sourcePath, source));
+    const QString target = dir.filePath(targetName);
+
+    RecordingServices services;
+    CBrindleDlg dlg(&services);
+    dlg.show();
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    const auto focus = [] { return QApplication::focusWidget(); };
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget *f = focus();
+        QVERIFY(f);
+        QTest::keyClick(f, key, mods);
+    };
+    const auto typeText = [&](const QString &text) {
+        QWidget *f = focus();
+        QVERIFY(f);
+        QTest::keyClicks(f, text);
+    };
+    const auto click = [](QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); };
+
+    // File Open: the path typed, Enter loads it.
+    CTabFile *open = dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen);
+    open->m_editFilePath->setFocus();
+    typeText(sourcePath);
+    press(Qt::Key_Return);
+    QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepSummary));
+    const int type = dlg.Record().m_nFirmwareType;
+    const bool unknownFlow = dlg.Record().m_nFlowControl == Firmware::kFlowUnknown;
+    click(dlg.NextButton());
+
+    // Set Baud: the next rate and the next parity, by keys.
+    CTabBaudRate *baud = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
+    QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepBaud));
+    baud->m_comboBaudRate->setFocus();
+    press(Qt::Key_Down);  // 9600 -> 19200
+    baud->m_comboParity->setFocus();
+    press(Qt::Key_Down);  // none -> odd
+    QCOMPARE(baud->m_comboFlowControl->currentText(),
+             unknownFlow ? QStringLiteral("Unknown (keep as is)") : QStringLiteral("None"));
+
+    // Three round trips to "File Open" with the same path: the edits stay every time.
+    for (int round = 1; round <= 3; ++round) {
+        click(dlg.BackButton());
+        click(dlg.BackButton());
+        QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepOpen));
+        QCOMPARE(open->m_editFilePath->text(), sourcePath);
+        click(dlg.NextButton());
+        QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepSummary));
+        click(dlg.NextButton());
+        QCOMPARE(baud->m_comboBaudRate->currentText(), QStringLiteral("19200"));
+        QCOMPARE(baud->m_comboParity->currentText(), QStringLiteral("Odd"));
+        QVERIFY(services.messages.isEmpty());
+    }
+    Choices choices;
+    choices.baud = 19200;
+    choices.parity = 1;
+
+    // Cancel with edits pending asks; No keeps the wizard where it was.
+    services.answer = false;
+    press(Qt::Key_Escape);
+    QCOMPARE(services.questionCount, 1);
+    QCOMPARE(services.questions.constLast().text, QStringLiteral("Discard your changes and quit?"));
+    QVERIFY(dlg.isVisible());
+    click(dlg.CancelButton());
+    QCOMPARE(services.questionCount, 2);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepBaud));
+    services.answer = true;
+
+    click(dlg.NextButton());  // Set Init
+    click(dlg.NextButton());  // Set Prompt
+    click(dlg.NextButton());
+    if (type & Firmware::kUsbSlaveTypes) {
+        // Set PID/VID: IDs brindle-cli would refuse keep Next disabled, and say why.
+        CTabUsbSlave *usb = dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb);
+        QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepUsb));
+        for (const QString &bad : {QStringLiteral("12345"), QStringLiteral("zz"), QStringLiteral("0x"), QString()}) {
+            usb->m_editVendorId->setFocus();
+            press(Qt::Key_A, Qt::ControlModifier);
+            press(Qt::Key_Backspace);
+            typeText(bad);
+            QVERIFY2(!dlg.NextButton()->isEnabled(), qPrintable(bad));
+            QVERIFY(!usb->m_staticReason->text().isEmpty());
+            press(Qt::Key_Return);
+            QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepUsb));
+        }
+        usb->m_editVendorId->setFocus();
+        press(Qt::Key_A, Qt::ControlModifier);
+        typeText(QStringLiteral("0x1234"));
+        QVERIFY(dlg.NextButton()->isEnabled());
+        QCOMPARE(usb->m_staticReason->text(), QString());
+        choices.vid = QStringLiteral("0x1234");
+        click(dlg.NextButton());
+    }
+    if (type & Firmware::kDirPrefixTypes) {
+        QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepDirPrefix));
+        press(Qt::Key_A, Qt::ControlModifier);
+        typeText(QStringLiteral("ab12"));
+        choices.dirPrefix = QStringLiteral("AB12");
+        press(Qt::Key_Return);
+    }
+    QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepCode));
+    typeText(QStringLiteral("k9z"));
+    choices.code = QStringLiteral("K9Z");
+    press(Qt::Key_Return);
+
+    // Confirm Summary shows what will be written beyond the settings.
+    QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepConfirm));
+    const QString confirm = dlg.StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->CopyText();
+    QVERIFY(confirm.contains(QStringLiteral("19200 baud, 8 bits, 1 stop bit, odd parity")));
+    QCOMPARE(confirm.contains(QStringLiteral("USB VID/PID: 0x1234/")), bool(type & Firmware::kUsbSlaveTypes));
+    QCOMPARE(confirm.contains(QStringLiteral("Target Directory Prefix: AB12")), bool(type & Firmware::kDirPrefixTypes));
+    QCOMPARE(confirm.contains(QStringLiteral("unknown flow control")), unknownFlow);
+    press(Qt::Key_Return);
+
+    // File Save: the name typed, Enter writes.
+    QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepSave));
+    typeText(target);
+    press(Qt::Key_Return);
+    QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepFinish));
+    QVERIFY(services.messages.isEmpty());
+    // Written: Finish ends without a question.
+    const int questions = services.questionCount;
+    click(dlg.CancelButton());
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(services.questionCount, questions);
+
+    // brindle-cli's file for the same choices is the same file.
+    const QString cliTarget = dir.filePath(QStringLiteral("cli-") + targetName);
+    QProcess cli;
+    cli.start(QStringLiteral(BRINDLE_CLI_PATH),
+              QStringList{QStringLiteral("write"), sourcePath, cliTarget} + CliArguments(choices));
+    QVERIFY(cli.waitForFinished(30000));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    const QByteArray fromWizard = ImageBuilder::ReadFile(target);
+    const QByteArray fromCli = ImageBuilder::ReadFile(cliTarget);
+    QVERIFY(!fromWizard.isEmpty());
+    QCOMPARE(fromWizard.size(), fromCli.size());
+    QVERIFY(fromWizard == fromCli);
+    if (unknownFlow) {
+        // The unknown byte is the source's own.
+        const int base = fromWizard.size() == Firmware::kUpgradeLength ? Firmware::kHeaderSize : 0;
+        const int sourceBase = source.size() == Firmware::kUpgradeLength ? Firmware::kHeaderSize : 0;
+        QCOMPARE(fromWizard.at(base + Firmware::kFlowControl), source.at(sourceBase + Firmware::kFlowControl));
+    }
 }
 
 QTEST_MAIN(TestWizardCli)
