@@ -80,6 +80,8 @@ private:
     QString makeFile(const QString &name, const ImageBuilder &builder);
     void openFile(const QString &path);
     void next();
+    // Next until `step`, with "ABC" on the code page and `target` in the folder on "File Save".
+    void nextTo(int step, const QString &target);
     void back();
     // A click on the box itself, the part of a check box that takes clicks.
     static void clickBox(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
@@ -132,6 +134,17 @@ void TestBrindleDlg::openFile(const QString &path)
 void TestBrindleDlg::next()
 {
     QTest::mouseClick(m_dlg->NextButton(), Qt::LeftButton);
+}
+
+void TestBrindleDlg::nextTo(int step, const QString &target)
+{
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() < step; ++guard) {
+        if (m_dlg->CurrentStep() == CBrindleDlg::StepCode)
+            QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
+        if (m_dlg->CurrentStep() == CBrindleDlg::StepSave)
+            QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, m_dir.filePath(target));
+        next();
+    }
 }
 
 void TestBrindleDlg::back()
@@ -373,14 +386,7 @@ void TestBrindleDlg::discardQuestion()
         QCOMPARE(m_dlg->CurrentStep(), 0);
     } else if (step >= 0) {
         openFile(source);
-        for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() < step; ++guard) {
-            if (m_dlg->CurrentStep() == CBrindleDlg::StepCode)
-                QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
-            if (m_dlg->CurrentStep() == CBrindleDlg::StepSave)
-                QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath,
-                                 m_dir.filePath(QStringLiteral("out.rom")));
-            next();
-        }
+        nextTo(step, QStringLiteral("out.rom"));
         QCOMPARE(m_dlg->CurrentStep(), step);
     }
     m_services.clear();
@@ -682,14 +688,7 @@ void TestBrindleDlg::keysAndHeader()
         QFile::remove(m_dir.filePath(QStringLiteral("out.QUF")));
         if (step > 0)
             openFile(source);
-        for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() < step; ++guard) {
-            if (m_dlg->CurrentStep() == CBrindleDlg::StepCode)
-                QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
-            if (m_dlg->CurrentStep() == CBrindleDlg::StepSave)
-                QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath,
-                                 m_dir.filePath(QStringLiteral("out.QUF")));
-            next();
-        }
+        nextTo(step, QStringLiteral("out.QUF"));
         CWizardPage *page = m_dlg->StepPage(step);
         QWidget *control = focusId == kNoId ? page : page->GetDlgItem(focusId);
         if (auto *edit = qobject_cast<QLineEdit *>(control); edit && !typed.isEmpty()) {
