@@ -1,6 +1,7 @@
 #include "tabusbslave.h"
 
 // Std
+#include <algorithm>
 #include <utility>
 
 // Qt
@@ -35,6 +36,7 @@ void CTabUsbSlave::OnInitDialog()
     m_editManufacturer = GetDlgItem<QLineEdit>(UsbIds::Manufacturer);
     m_editProduct = GetDlgItem<QLineEdit>(UsbIds::Product);
     m_staticReason = GetDlgItem<QLabel>(UsbIds::Reason);
+    m_reasonRect = m_staticReason->geometry();
     for (QLineEdit *edit : {m_editVendorId, m_editProductId, m_editManufacturer, m_editProduct})
         connect(edit, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
 }
@@ -55,6 +57,19 @@ void CTabUsbSlave::OnShowWindow(bool show)
         m_strProduct = m_editProduct->text();
         m_strManufacturer = m_editManufacturer->text();
     }
+}
+
+void CTabUsbSlave::FitReason()
+{
+    // A font with a taller line than the template was laid out for (a fallback font for a named
+    // character, or another system font) needs more than two lines' height.
+    QRect r = m_reasonRect;
+    const int need = m_staticReason->heightForWidth(r.width());
+    if (need > r.height()) {
+        const int highest = m_editProduct->geometry().bottom() + 2;
+        r.setTop(std::max(highest, r.bottom() + 1 - need));
+    }
+    m_staticReason->setGeometry(r);
 }
 
 QString CTabUsbSlave::IdsProblem() const
@@ -98,14 +113,17 @@ void CTabUsbSlave::CheckStringsFit()
     // The IDs are hexadecimal numbers of 16 bits, the writer stores one byte per character, and
     // the three strings share one small area of the image: values that cannot be stored as
     // entered keep Next disabled, and the page says why.
-    QString problem = IdsProblem();
-    if (problem.isEmpty())
-        problem = StringsProblem();
+    const QString idsProblem = IdsProblem();
+    const QString stringsProblem = StringsProblem();
+    const QString problem = idsProblem.isEmpty() ? stringsProblem : idsProblem;
     m_staticReason->setText(problem);
+    FitReason();
     // The reason describes the boxes it is about: a screen reader reads it with them, and says
     // it again when it changes while the focus is in one of them.
+    for (QLineEdit *edit : {m_editVendorId, m_editProductId})
+        edit->setAccessibleDescription(idsProblem);
     for (QLineEdit *edit : {m_editManufacturer, m_editProduct})
-        edit->setAccessibleDescription(problem);
+        edit->setAccessibleDescription(stringsProblem);
     if (IsShown())
         SetNextEnabled(problem.isEmpty());
 }

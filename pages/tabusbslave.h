@@ -1,6 +1,7 @@
 #pragma once
 
 // Qt
+#include <QRect>
 #include <QString>
 
 #include "wizardpage.h"
@@ -47,4 +48,9 @@ protected:
 
 private:
     void CheckStringsFit();
+    // Gives the reason line the height its text needs in the page's font, taken from the gap
+    // above it when the template's two lines are not enough.
+    void FitReason();
+
+    QRect m_reasonRect;  // where the template puts the reason line
 };

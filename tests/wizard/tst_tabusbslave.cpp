@@ -34,6 +34,8 @@ private slots:
     void tooLongWhenShown();
     void reasonWhenNotStorable_data();
     void reasonWhenNotStorable();
+    void reasonFitsATallerFont_data();
+    void reasonFitsATallerFont();
     void loadedFileShownAndCollected();
 
 private:
@@ -429,6 +431,41 @@ void TestTabUsbSlave::reasonWhenNotStorable()
     WizardFixture::Retype(page()->m_editProduct, QStringLiteral("Board"));
     QVERIFY(label->text().isEmpty());
     QVERIFY(m_frame.NextEnabled());
+}
+
+void TestTabUsbSlave::reasonFitsATallerFont_data()
+{
+    QTest::addColumn<int>("percent");  // the reason line's font against the page's
+    QTest::newRow("the page's font") << 100;
+    QTest::newRow("a tenth taller") << 110;
+    QTest::newRow("a fifth taller") << 120;
+    QTest::newRow("a third taller") << 133;
+}
+
+// A font whose lines are taller than the one the page was laid out in (a fallback font, another
+// system font) still shows the reason whole: the line takes room from the gap above it, never
+// from the boxes.
+void TestTabUsbSlave::reasonFitsATallerFont()
+{
+    QFETCH(int, percent);
+    showPage();
+    QLabel *label = page()->GetDlgItem<QLabel>(UsbIds::Reason);
+    const QRect templateRect = label->geometry();
+    QFont font = label->font();
+    font.setPixelSize(QFontInfo(font).pixelSize() * percent / 100);
+    label->setFont(font);
+    WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("M\u00fcller \u20ac"));
+    QVERIFY(!label->text().isEmpty());
+    QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
+             qPrintable(QStringLiteral("%1 px needed, %2 px given")
+                            .arg(label->heightForWidth(label->width()))
+                            .arg(label->height())));
+    QCOMPARE(label->geometry().bottom(), templateRect.bottom());
+    for (QLineEdit *edit : {page()->m_editManufacturer, page()->m_editProduct})
+        QVERIFY(!label->geometry().intersects(edit->geometry()));
+    // The page's own font keeps the template's place.
+    if (percent == 100)
+        QCOMPARE(label->geometry(), templateRect);
 }
 
 void TestTabUsbSlave::loadedFileShownAndCollected()
