@@ -38,8 +38,8 @@ public:
     // string. Empty when they can.
     QString StringsProblem() const;
     bool StringsFit() const { return StringsProblem().isEmpty(); }
-    // Why an ID box does not hold an ID as brindle-cli's --vid and --pid take it (one to four
-    // hexadecimal digits, "0x" allowed). Empty when both do.
+    // Why an ID box does not hold an ID as brindle-cli's --vid and --pid take it (hexadecimal
+    // digits up to ffff, "0x" allowed). Empty when both do.
     QString IdsProblem() const;
 
 protected:

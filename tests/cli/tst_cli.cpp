@@ -553,7 +553,7 @@ private slots:
     }
 
     // A flow byte the monitor does not know is kept unless a flow control is chosen, as in the
-    // wizard (a change from Part 1.4, where it was written as none).
+    // wizard: writing it as none would change a setting the user never touched.
     void writeKeepsUnknownFlow_data()
     {
         QTest::addColumn<quint8>("byte");

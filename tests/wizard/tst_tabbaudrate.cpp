@@ -155,8 +155,8 @@ void TestTabBaudRate::showAndLeave_data()
     QTest::newRow("rate not in the list")
         << 14400 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << 9600 << 8 << 1 << 0 << 0;
     QTest::newRow("rate 0") << 0 << 8 << 1 << 0 << 0 << "9600" << false << false << 0 << 0 << 9600 << 8 << 1 << 0 << 0;
-    // The list offers to keep a flow control the monitor does not know (a change from Part 3.2,
-    // where the box showed nothing and gave back "None").
+    // The list offers to keep a flow control the monitor does not know, rather than showing
+    // nothing and giving back "None".
     QTest::newRow("unknown flow control")
         << 115200 << 8 << 1 << 0 << 4 << "115200" << false << false << 0 << 4 << 115200 << 8 << 1 << 0 << 4;
     QTest::newRow("flow beyond unknown") << 115200 << 8 << 1 << 0 << 5 << "115200" << false << false << 0 << -1

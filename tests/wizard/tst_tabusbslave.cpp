@@ -111,9 +111,9 @@ void TestTabUsbSlave::showsMembers()
 // clang-format off
 void TestTabUsbSlave::readsIdsBack_data()
 {
-    // The boxes take what brindle-cli's --vid and --pid take: one to four hexadecimal digits,
-    // "0x" allowed. Anything else keeps Next disabled, says why, and is never stored (a change
-    // from Part 3.5, which read any text the C library's way).
+    // The boxes take what brindle-cli's --vid and --pid take: hexadecimal digits up to ffff,
+    // "0x" allowed, blanks around them ignored. Anything else keeps Next disabled, says why, and
+    // is never stored.
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<uint>("stored");
