@@ -7,7 +7,7 @@ _brindle_cli()
     local command= i
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            info|write|diff) command=${COMP_WORDS[i]}; break ;;
+            info|write|diff|help) command=${COMP_WORDS[i]}; break ;;
         esac
     done
 
@@ -47,6 +47,10 @@ _brindle_cli()
         return
     fi
     if [ -z "$command" ]; then
+        COMPREPLY=($(compgen -W "info write diff help" -- "$cur"))
+        return
+    fi
+    if [ "$command" = help ]; then
         COMPREPLY=($(compgen -W "info write diff" -- "$cur"))
         return
     fi

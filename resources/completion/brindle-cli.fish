@@ -1,10 +1,12 @@
 # fish completion for brindle-cli: commands, options and their values.
 # Installed as share/fish/vendor_completions.d/brindle-cli.fish.
 
-set -l commands info write diff
+set -l commands info write diff help
 complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -f -a info -d 'Describe a firmware file'
 complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -f -a write -d 'Write a customised copy'
 complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -f -a diff -d 'Compare two firmware files'
+complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -f -a help -d 'Describe the program or a command'
+complete -c brindle-cli -n "__fish_seen_subcommand_from help" -f -a 'info write diff'
 complete -c brindle-cli -s h -l help -d 'Show help'
 complete -c brindle-cli -n "not __fish_seen_subcommand_from $commands" -s v -l version -d 'Show the version'
 complete -c brindle-cli -n "__fish_seen_subcommand_from info diff" -l json -d 'Print one JSON object'

@@ -37,8 +37,9 @@ expect() {
 mkdir -p "$work/files/out"
 touch "$work/files/line.json" "$work/files/fw.QUF" "$work/files/fw.ROM"
 
-expect "brindle-cli " "diff info write"
+expect "brindle-cli " "diff help info write"
 expect "brindle-cli w" "write"
+expect "brindle-cli help " "diff info write"
 expect "brindle-cli --v" "--version"
 expect "brindle-cli info --" "--help --json"
 expect "brindle-cli info fw." "fw.QUF fw.ROM"
@@ -61,8 +62,8 @@ done
 command -v zsh >/dev/null || fail "zsh is not installed (scripts/setup-deps.sh installs it)"
 got=$(cd "$work/files" && timeout 60 zsh -f "$(dirname "$0")/zsh_complete.zsh" "$share/zsh/vendor-completions" \
     'brindle-cli wr' 'brindle-cli write fw.QUF x.ROM --pari' 'brindle-cli write fw.QUF x.ROM --parity o' \
-    'brindle-cli info --j' 'brindle-cli write fw.QUF x.ROM --settings li' | tr '\n' '|')
-[ "$got" = "ARGS:write|ARGS:write fw.QUF x.ROM --parity|ARGS:write fw.QUF x.ROM --parity odd|ARGS:info --json|ARGS:write fw.QUF x.ROM --settings line.json|" ] \
+    'brindle-cli info --j' 'brindle-cli write fw.QUF x.ROM --settings li' 'brindle-cli help wr' | tr '\n' '|')
+[ "$got" = "ARGS:write|ARGS:write fw.QUF x.ROM --parity|ARGS:write fw.QUF x.ROM --parity odd|ARGS:info --json|ARGS:write fw.QUF x.ROM --settings line.json|ARGS:help write|" ] \
     || fail "zsh completed: $got"
 
 # fish lists the candidates for a line.
@@ -71,7 +72,7 @@ fish_complete() {
     (cd "$work/files" && HOME="$work" fish --no-config -c \
         "source $share/fish/vendor_completions.d/brindle-cli.fish; complete -C'$1'" | cut -f1 | sort | tr '\n' ' ')
 }
-[ "$(fish_complete 'brindle-cli ')" = "diff info write " ] || fail "fish completes commands as: $(fish_complete 'brindle-cli ')"
+[ "$(fish_complete 'brindle-cli ')" = "diff help info write " ] || fail "fish completes commands as: $(fish_complete 'brindle-cli ')"
 [ "$(fish_complete 'brindle-cli write a b --parity ')" = "even none odd " ] \
     || fail "fish completes --parity as: $(fish_complete 'brindle-cli write a b --parity ')"
 [ "$(fish_complete 'brindle-cli info --j')" = "--json " ] || fail "fish completes info --j as: $(fish_complete 'brindle-cli info --j')"
