@@ -139,7 +139,10 @@ void Edit(CFirmwareRecord &r, FuzzedDataProvider &fdp)
     r.m_nDataBits = fdp.ConsumeBool() ? 7 : 8;
     r.m_nStopBits = fdp.ConsumeBool() ? 2 : 1;
     r.m_nParity = fdp.ConsumeIntegralInRange<int>(0, 2);
-    r.m_nFlowControl = fdp.ConsumeIntegralInRange<int>(0, 4);
+    // "Unknown" is offered only for a file whose flow byte the monitor does not know; it keeps
+    // that byte.
+    const bool unknownFlow = r.m_nFlowControl == kFlowUnknown;
+    r.m_nFlowControl = fdp.ConsumeIntegralInRange<int>(0, unknownFlow ? kFlowUnknown : kFlowUnknown - 1);
     for (const FlagDef &f : kFlags)
         r.*f.member = fdp.ConsumeBool();
     r.m_nVendorId = fdp.ConsumeIntegral<quint16>();
