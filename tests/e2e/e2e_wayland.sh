@@ -5,9 +5,9 @@
 # Asserts that the window is mapped (a toplevel titled "Norvale Firmware Customiser V…" that
 # commits a buffer), that it asks for one size (set_min_size equal to set_max_size, which is how a
 # Wayland client says it cannot be maximised) and never for set_maximized or set_fullscreen, and
-# that after weston's maximise key (Super+Shift+M) the program is still running with its toplevel.
-# Whether weston acted on the key is not observable here beyond the configure events the program
-# receives, so their count is printed, not asserted.
+# that after a pause the program is still running with its toplevel and no protocol error.
+# A maximise request from the compositor is not tried: weston's Super+Shift+M, sent with xdotool to
+# its X11 window, reaches the program as three plain key presses (no modifiers), not as a binding.
 #
 #   e2e_wayland.sh BRINDLE MAKE_FIXTURE
 #
@@ -17,7 +17,7 @@ set -euo pipefail
 brindle=$1
 make_fixture=$2
 
-for tool in Xvfb weston xdotool xwininfo; do
+for tool in Xvfb weston; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (scripts/setup-deps.sh installs it)"
         exit 77
@@ -102,17 +102,8 @@ echo "asked for: min size $min, max size $max"
 [ "$min" = "$max" ] || fail "the minimum size $min is not the maximum size $max: the window can be resized or maximised"
 [ "$min" != "(0, 0)" ] || fail "the toplevel's size is (0, 0), which means no limit"
 
-# weston's maximise key, pressed on weston's own X window with the pointer on it so it has the focus.
-weston_win=$(xwininfo -root -tree | grep -o -m1 '0x[0-9a-f]* "Weston Compositor' | cut -d' ' -f1 || true)
-[ -n "$weston_win" ] || fail "weston's X window was not found"
-xdotool mousemove --window "$weston_win" 500 650
-configures_before=$(grep -c -- "^\[[ 0-9.]*\] $toplevel\.configure(" "$log" || true)
-xdotool key --window "$weston_win" --clearmodifiers super+shift+m 2>/dev/null || xdotool key super+shift+m
 sleep 2
-configures_after=$(grep -c -- "^\[[ 0-9.]*\] $toplevel\.configure(" "$log" || true)
-echo "configure events: $configures_before before the maximise key, $configures_after after"
-
-kill -0 "$app_pid" 2>/dev/null || fail "the program ended after the maximise key"
+kill -0 "$app_pid" 2>/dev/null || fail "the program ended after mapping its window"
 grep -q -- "-> $toplevel\.destroy()" "$log" && fail "the toplevel was destroyed"
 grep -q -- "-> $toplevel\.set_maximized()" "$log" && fail "the program asked to be maximised"
 grep -q -- "-> $toplevel\.set_fullscreen(" "$log" && fail "the program asked to be full screen"
