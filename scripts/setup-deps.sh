@@ -22,6 +22,9 @@ packages=(
     # the save tests: ACLs and attributes, an ext4 image on a loop device, a FUSE pass-through,
     # signals injected at system calls, runs as another user
     acl attr e2fsprogs mount fuse3 libfuse3-dev strace util-linux
+    # the Wayland test (tests/e2e/e2e_wayland.sh): a compositor with an X11 back end, Qt's plugin
+    weston
+    qt6-wayland
 )
 
 missing=()
