@@ -227,8 +227,12 @@ void CBrindleDlg::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
     constexpr Qt::WindowStates kOtherSizes = Qt::WindowMaximized | Qt::WindowFullScreen;
-    if (event->type() == QEvent::WindowStateChange && (windowState() & kOtherSizes))
+    if (event->type() == QEvent::WindowStateChange && (windowState() & kOtherSizes)) {
         setWindowState(windowState() & ~kOtherSizes);
+        // Some platforms give the window back with their full-screen frame taken off its size:
+        // it takes its own size again.
+        resize(minimumSize());
+    }
 }
 
 void CBrindleDlg::OnLogoDoubleClick()
