@@ -78,6 +78,8 @@ void CTabSummary::OnInitDialog()
     m_scrollRows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollRows->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // LayOutRows decides
     m_scrollRows->setFocusPolicy(Qt::NoFocus);
+    // When it scrolls it takes the focus: a reader names it by the page it is on.
+    m_scrollRows->setAccessibleName(QString::fromUtf8(m_pszTitle));
     m_scrollRows->viewport()->setAutoFillBackground(false);
     m_rowsWidget = new QWidget;
     m_rowsWidget->setAutoFillBackground(false);

@@ -518,8 +518,11 @@ void TestTabSummary::rowsByType()
             continue;
         QVERIFY(value->geometry().top() > options.bottom());
     }
-    // Nothing scrolls for values of ordinary length.
+    // Nothing scrolls for values of ordinary length, in the font the suites are laid out in (on
+    // Windows the system's dialog font decides, and a taller one scrolls, cutting nothing).
+#ifndef Q_OS_WIN
     QVERIFY(!p->RowsArea()->verticalScrollBar()->isVisible());
+#endif
 }
 
 // USB strings as long as the image holds, without a blank: they wrap inside the word and the
@@ -556,7 +559,10 @@ void TestTabSummary::longStringsScroll()
     p->m_values.strProduct = QStringLiteral("Gizmo");
     m_frame.Arrive(p);
     QApplication::processEvents();
+#ifndef Q_OS_WIN
     QVERIFY(!bar->isVisible());
+#endif
+    QVERIFY(strings->height() >= strings->heightForWidth(strings->width()));
 }
 
 void TestTabSummary::loadedExample()
