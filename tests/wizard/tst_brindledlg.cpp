@@ -323,8 +323,7 @@ void TestBrindleDlg::samePathTwice()
     m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(0);  // 300
 
     // Back to "File Open" and on with the same path, as often as the user likes: nothing is read
-    // again and the edit stays (a change from Parts 1.3 and 2.1, which read the file again on
-    // the second return).
+    // again and the edit stays, the second and third time too, not only the first.
     for (int round = 1; round <= 3; ++round) {
         back();
         back();
