@@ -74,23 +74,16 @@ std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
     return std::nullopt;
 }
 
-qint64 CSourceFile::Read(char *data, qint64 max)
+qint64 CSourceFile::ReadOnce(char *data, qint64 max)
 {
-    qint64 total = 0;
-    while (total < max) {
-        DWORD got = 0;
-        const DWORD want = DWORD(std::min(max - total, kMaxChunk));
-        if (!::ReadFile(m_handle, data + total, want, &got, nullptr)) {
-            m_nativeError = ::GetLastError();
-            errno = 0;
-            m_error = FileError::SavedError();
-            return -1;
-        }
-        if (got == 0)
-            break;
-        total += got;
+    DWORD got = 0;
+    if (!::ReadFile(m_handle, data, DWORD(std::min(max, kMaxChunk)), &got, nullptr)) {
+        m_nativeError = ::GetLastError();
+        errno = 0;
+        m_error = FileError::SavedError();
+        return -1;
     }
-    return total;
+    return got;
 }
 
 void CSourceFile::Close()
@@ -98,19 +91,6 @@ void CSourceFile::Close()
     if (m_handle)
         ::CloseHandle(m_handle);
     m_handle = nullptr;
-}
-
-QString CSourceFile::ErrorText() const
-{
-    if (m_nativeError == 0)
-        return QString::fromLocal8Bit(std::strerror(m_error));
-    wchar_t *buffer = nullptr;
-    const DWORD length =
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, m_nativeError, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-    QString text = length ? QString::fromWCharArray(buffer, int(length)).trimmed() : QString();
-    ::LocalFree(buffer);
-    return text.isEmpty() ? QString::fromLocal8Bit(std::strerror(m_error)) : text;
 }
 
 #else
@@ -164,22 +144,15 @@ std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
     return std::nullopt;
 }
 
-qint64 CSourceFile::Read(char *data, qint64 max)
+qint64 CSourceFile::ReadOnce(char *data, qint64 max)
 {
-    qint64 total = 0;
-    while (total < max) {
-        const ssize_t got = ::read(m_fd, data + total, size_t(std::min(max - total, kMaxChunk)));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            m_error = errno;
-            return -1;
-        }
-        if (got == 0)
-            break;
-        total += got;
-    }
-    return total;
+    ssize_t got;
+    do
+        got = ::read(m_fd, data, size_t(std::min(max, kMaxChunk)));
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        m_error = errno;
+    return got;
 }
 
 void CSourceFile::Close()
@@ -189,9 +162,36 @@ void CSourceFile::Close()
     m_fd = -1;
 }
 
-QString CSourceFile::ErrorText() const
+#endif
+
+qint64 CSourceFile::Read(char *data, qint64 max)
 {
-    return QString::fromLocal8Bit(std::strerror(m_error));
+    qint64 total = 0;
+    while (total < max) {
+        const qint64 got = ReadOnce(data + total, max - total);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return total;
 }
 
+QString CSourceFile::ErrorText() const
+{
+#ifdef Q_OS_WIN
+    // The system's sentence as it gives it, full stop included.
+    if (m_nativeError != 0) {
+        wchar_t *buffer = nullptr;
+        const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                                  | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                              nullptr, m_nativeError, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+        const QString text = length ? QString::fromWCharArray(buffer, int(length)).trimmed() : QString();
+        ::LocalFree(buffer);
+        if (!text.isEmpty())
+            return text;
+    }
 #endif
+    return QString::fromLocal8Bit(std::strerror(m_error));
+}

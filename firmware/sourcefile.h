@@ -39,6 +39,9 @@ public:
     void Close();
 
 private:
+    // One read call of at most `max` bytes: what it read, 0 at the end, -1 on a failure.
+    qint64 ReadOnce(char *data, qint64 max);
+
 #ifdef Q_OS_WIN
     void *m_handle = nullptr;
     unsigned long m_nativeError = 0;
