@@ -31,8 +31,8 @@
 
 #include "common/imagebuilder.h"
 #include "common/uirecorder.h"
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
 
 using namespace Firmware;
 

@@ -21,10 +21,10 @@
 #include <QProcess>
 #include <QWindow>
 
-#include "brindledlg.h"
 #include "common/recorderlite.h"
-#include "dialogtemplate.h"
-#include "resourceids.h"
+#include "controls/dialogtemplate.h"
+#include "resources/resourceids.h"
+#include "wizard/brindledlg.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // Qt
 #include <QStringList>
 
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
-#include "fits.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
+#include "firmware/fits.h"
 
 namespace CliSettings {
 

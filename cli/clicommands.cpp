@@ -19,12 +19,13 @@
 #include "cliprofile.h"
 #include "clisettings.h"
 #include "consoleui.h"
-#include "fileerror.h"
-#include "filename.h"
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
+#include "firmware/fileerror.h"
+#include "firmware/filename.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
+#include "firmware/firmwareui.h"
+#include "firmware/settingstext.h"
 #include "jsontext.h"
-#include "settingstext.h"
 
 namespace Cli {
 
@@ -56,13 +57,6 @@ const QString kDiffExitCodes = QStringLiteral("\nExit codes:\n"
                                               "  0  the files are the same\n"
                                               "  1  the files differ\n"
                                               "  2  any error\n");
-
-// The description texts use "\r\n" line breaks, as the wizard's clipboard does; a terminal
-// wants "\n".
-QString PlainLines(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
 
 // "brindle-cli: message", with a pointer to the command's help when the command line itself
 // is wrong.
@@ -96,8 +90,7 @@ bool NameSurvives(CConsoleUi &ui, const QString &path, bool target)
     if (!g_unencodable.contains(path))
         return true;
     ui.ShowMessage(FileError::Describe(FileError::Problem::BadName, path),
-                   target ? QStringLiteral("Could not open destination file")
-                          : QStringLiteral("Could not open source file"));
+                   target ? IFirmwareUi::kCaptionOpenTarget : IFirmwareUi::kCaptionOpenSource);
     return false;
 }
 
@@ -107,7 +100,7 @@ QString SummaryText(const CFirmwareRecord &record, bool confirm)
     SettingsText::SummaryTexts texts = SettingsText::Describe(SettingsText::SummaryValuesOf(record), confirm);
     for (QString *fromImage : {&texts.fwVersion, &texts.usbStrings, &texts.dirPrefix})
         *fromImage = Escaped(*fromImage);
-    return PlainLines(SettingsText::CopyText(texts, confirm));
+    return SettingsText::WithLineFeeds(SettingsText::CopyText(texts, confirm));
 }
 
 // The wizard's "Firmware Modified" text, the version text and the names escaped.
@@ -117,10 +110,10 @@ QString FinishReport(const CFirmwareRecord &record)
     const QString version(QChar(0xE000));
     const QString source(QChar(0xE001));
     const QString target(QChar(0xE002));
-    return PlainLines(SettingsText::FinishText(record.m_nFileKind, version, source, target))
+    return SettingsText::WithLineFeeds(SettingsText::FinishText(record.m_nFileKind, version, source, target))
                .replace(version, Escaped(record.m_strVersion))
-               .replace(source, Escaped(SettingsText::FileNamePart(record.m_strSourceFile)))
-               .replace(target, Escaped(SettingsText::FileNamePart(record.m_strTargetFile)))
+               .replace(source, Escaped(FileName::LastPart(record.m_strSourceFile)))
+               .replace(target, Escaped(FileName::LastPart(record.m_strTargetFile)))
            + QLatin1Char('\n');
 }
 
@@ -463,25 +456,6 @@ int RunWrite(const QStringList &arguments)
     return Output(FinishReport(record), kExitOk);
 }
 
-// Bytes that loading or writing reads or changes for firmware of the given types; the rest is
-// the firmware itself, which every write copies unchanged.
-bool Interpreted(int imageOffset, int firmwareTypes)
-{
-    using namespace Firmware;
-    // Version text, signature, code type and the parameter block up to the prefix.
-    if (imageOffset >= kVersionText && imageOffset < kDirPrefix)
-        return true;
-    if ((firmwareTypes & kDirPrefixTypes) && imageOffset >= kDirPrefix && imageOffset < kDirPrefix + kDirPrefixSize)
-        return true;
-    if (firmwareTypes & kUsbSlaveTypes) {
-        if (imageOffset >= kStringArea && imageOffset < kStringAreaEnd)
-            return true;
-        if (imageOffset == kDeviceDescriptor || (imageOffset >= kVendorId && imageOffset < kProductId + 2))
-            return true;
-    }
-    return false;
-}
-
 int ImageLength(const CFirmwareRecord &record)
 {
     return record.m_nFileKind == Firmware::KindBld ? Firmware::kBldLength : Firmware::kRomLength;
@@ -566,7 +540,7 @@ int RunDiff(const QStringList &arguments)
     int comparedBytes = 0;
     int differingBytes = 0;
     for (int i = 0; i < length; ++i) {
-        if (Interpreted(i, types))
+        if (Firmware::IsInterpreted(i, types))
             continue;
         ++comparedBytes;
         if (imageA[i] != imageB[i])

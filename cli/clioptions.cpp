@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "settingstext.h"
+#include "firmware/fieldrules.h"
 
 namespace CliSettings {
 
@@ -67,7 +67,7 @@ QString ParseOption(const SettingDef &def, const QString &given, Choice &choice)
         break;
     }
     case Kind::UsbId:
-        if (const std::optional<quint16> id = SettingsText::ParseUsbId(text))
+        if (const std::optional<quint16> id = FieldRules::ParseUsbId(text))
             choice.number = *id;
         else if (IsHexNumber(text))
             problem = QStringLiteral("%1 is outside 0 to ffff").arg(text);

@@ -1,10 +1,10 @@
 #include "clioutput.h"
 
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
-#include "fits.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
+#include "firmware/fits.h"
+#include "firmware/settingstext.h"
 #include "jsontext.h"
-#include "settingstext.h"
 
 namespace CliSettings {
 

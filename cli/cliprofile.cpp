@@ -14,9 +14,9 @@
 #include <QJsonValue>
 
 #include "consoleui.h"
-#include "fileerror.h"
+#include "firmware/fileerror.h"
+#include "firmware/sourcefile.h"
 #include "jsontext.h"
-#include "sourcefile.h"
 
 namespace CliSettings {
 

@@ -6,11 +6,12 @@
 // Qt
 #include <QStringList>
 
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
-#include "fits.h"
-#include "flags.h"
-#include "settingstext.h"
+#include "firmware/fieldrules.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
+#include "firmware/fits.h"
+#include "firmware/flags.h"
+#include "firmware/settingstext.h"
 
 namespace CliSettings {
 
@@ -135,7 +136,7 @@ QString CheckUsbTextLength(const QString &text)
 
 QString CheckUsbCharacters(const QString &text)
 {
-    if (const qsizetype at = SettingsText::FirstUnstorableChar(text); at >= 0) {
+    if (const qsizetype at = FieldRules::FirstUnstorableChar(text); at >= 0) {
         const QChar c = text.at(at);
         return QStringLiteral("the character %1 (U+%2) cannot be stored: the firmware keeps one byte "
                               "per character (Latin-1)")
@@ -158,7 +159,7 @@ QString ParseCode(const QString &origin, const QString &text, qsizetype length, 
 {
     // Letters and digits of ASCII only, the same rule as the wizard's code box: the code
     // becomes part of the version text, which is ASCII.
-    if (!SettingsText::IsCode(text, length)) {
+    if (!FieldRules::IsCode(text, length)) {
         const QString problem =
             QStringLiteral("%1 must be exactly %2 characters A-Z or 0-9").arg(Quote(text)).arg(length);
         return origin.isEmpty() ? problem : origin + QStringLiteral(": ") + problem;

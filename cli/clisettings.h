@@ -9,7 +9,7 @@
 // Qt
 #include <QString>
 
-#include "firmwareformat.h"
+#include "firmware/firmwareformat.h"
 
 class CFirmwareRecord;
 

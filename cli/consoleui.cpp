@@ -14,7 +14,7 @@
 // Qt
 #include <QByteArray>
 
-#include "settingstext.h"
+#include "firmware/filename.h"
 
 namespace {
 
@@ -142,7 +142,7 @@ bool CConsoleUi::AskYesNo(const QString &text, const QString &caption)
     // The only question is whether to replace the target.
     ShowMessage(m_strTarget.isEmpty()
                     ? text
-                    : SettingsText::FileNamePart(m_strTarget) + QStringLiteral(" exists; use --force to replace it"),
+                    : FileName::LastPart(m_strTarget) + QStringLiteral(" exists; use --force to replace it"),
                 caption);
     return false;
 }

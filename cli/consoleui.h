@@ -3,7 +3,7 @@
 // Qt
 #include <QString>
 
-#include "firmwareui.h"
+#include "firmware/firmwareui.h"
 
 // Standard output and standard error in UTF-8. A "\n" is the platform's line end: on Windows
 // these streams are in text mode and write CR LF, as text files there are written. Any other

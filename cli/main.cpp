@@ -3,16 +3,13 @@
 #include <QFile>
 #include <QSet>
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 
 #include "brindle_version.h"
 #include "clicommands.h"
 #include "consoleui.h"
-#include "savefile.h"
+#include "firmware/savefile.h"
 
 int main(int argc, char *argv[])
 {

@@ -1,6 +1,6 @@
 # Turns a binary file into a C++ source with a std::array, at build time.
 #   cmake -DINPUT=file -DOUTPUT=file.cpp -DNAME=Firmware::kReflasherBlock
-#         -DSIZE=Firmware::kReflasherSize -DHEADER=reflasher.h -P EmbedBinary.cmake
+#         -DSIZE=Firmware::kReflasherSize -DHEADER=firmware/reflasher.h -P EmbedBinary.cmake
 file(READ "${INPUT}" hex HEX)
 string(LENGTH "${hex}" hexlen)
 math(EXPR count "${hexlen} / 2")

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "firmwareui.h"
+#include "firmware/firmwareui.h"
 
 class QMessageBox;
 class QWidget;

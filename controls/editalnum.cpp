@@ -12,7 +12,7 @@
 #include <QScopedValueRollback>
 #include <QValidator>
 
-#include "settingstext.h"
+#include "firmware/fieldrules.h"
 
 // The last guard behind the routes that CEditAlnum filters itself: a change the user makes that
 // would bring in a character the box does not take, or grow the text beyond the limit, is
@@ -52,7 +52,7 @@ private:
     qsizetype Refused(const QString &text) const
     {
         return std::count_if(text.begin(), text.end(), [this](QChar c) {
-            return !SettingsText::IsCodeChar(c) || (m_edit->m_bUpperCase && c.isLower());
+            return !FieldRules::IsCodeChar(c) || (m_edit->m_bUpperCase && c.isLower());
         });
     }
 
@@ -93,7 +93,7 @@ QString CEditAlnum::Acceptable(const QString &text) const
 {
     QString kept;
     for (QChar c : text) {
-        if (SettingsText::IsCodeChar(c))
+        if (FieldRules::IsCodeChar(c))
             kept.append(m_bUpperCase ? c.toUpper() : c);
     }
     return kept;
@@ -124,7 +124,7 @@ QString CEditAlnum::AsTyped(const QString &current, const QString &proposed) con
 
 bool CEditAlnum::OnChar(QChar c)
 {
-    if (SettingsText::IsCodeChar(c)) {
+    if (FieldRules::IsCodeChar(c)) {
         InsertUserText(QString(c));
         return true;
     }

@@ -3,9 +3,6 @@
 // Qt
 #include <QFontInfo>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 QSize WindowsDialogBaseUnits(const QFont &font)

@@ -11,9 +11,6 @@
 
 #include "filename.h"
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 

@@ -80,4 +80,17 @@ QString FolderPart(const QString &path)
     return path.left(cut);
 }
 
+QString LastPart(const QString &path)
+{
+    // Windows paths also split at "\" and at a drive's ":"; elsewhere those are name characters.
+#ifdef Q_OS_WIN
+    qsizetype cut = -1;
+    for (QChar sep : {QLatin1Char('\\'), QLatin1Char('/'), QLatin1Char(':')})
+        cut = std::max(cut, path.lastIndexOf(sep));
+#else
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+#endif
+    return path.mid(cut + 1).left(255);
+}
+
 }  // namespace FileName

@@ -27,4 +27,7 @@ QString AsSaved(const QString &path);
 // Windows "\" too), "/" for a file in the root, "." for a bare name.
 QString FolderPart(const QString &path);
 
+// What follows the last path separator, at most 255 characters: the name a message shows.
+QString LastPart(const QString &path);
+
 }  // namespace FileName

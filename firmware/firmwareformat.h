@@ -209,4 +209,22 @@ inline constexpr int kMinVersionNumber = 355;
 // Characters 0, 1, 3 and 4 of the version text hold the release number.
 inline constexpr int kMinVersionTextLength = 5;
 
+// Bytes that loading or writing reads or changes for firmware of the given types; the rest is
+// the firmware itself, which every write copies unchanged.
+constexpr bool IsInterpreted(int imageOffset, int firmwareTypes)
+{
+    // Version text, signature, code type and the parameter block up to the prefix.
+    if (imageOffset >= kVersionText && imageOffset < kDirPrefix)
+        return true;
+    if ((firmwareTypes & kDirPrefixTypes) && imageOffset >= kDirPrefix && imageOffset < kDirPrefix + kDirPrefixSize)
+        return true;
+    if (firmwareTypes & kUsbSlaveTypes) {
+        if (imageOffset >= kStringArea && imageOffset < kStringAreaEnd)
+            return true;
+        if (imageOffset == kDeviceDescriptor || (imageOffset >= kVendorId && imageOffset < kProductId + 2))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace Firmware

@@ -18,20 +18,11 @@
 #include "flags.h"
 #include "reflasher.h"
 #include "savefile.h"
-#include "settingstext.h"
 #include "sourcefile.h"
 
 using namespace Firmware;
 
 namespace {
-
-const QString kCaptionOpenSource = QStringLiteral("Could not open source file");
-const QString kCaptionOpenTarget = QStringLiteral("Could not open destination file");
-const QString kCaptionWriteTarget = QStringLiteral("Could not write destination file");
-const QString kCaptionFileFormat = QStringLiteral("File Format Error");
-const QString kCaptionFirmwareFormat = QStringLiteral("Firmware Format Error");
-const QString kCaptionVersion = QStringLiteral("Firmware Version Error");
-const QString kCaptionExists = QStringLiteral("File Exists");
 
 // The wait cursor for the length of one operation.
 class WaitScope
@@ -187,27 +178,27 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     // refused whatever stood at the name before.
     CSourceFile file;
     if (const std::optional<FileError::Problem> problem = file.Open(path))
-        return Refuse(FileError::Describe(*problem, path), kCaptionOpenSource);
+        return Refuse(FileError::Describe(*problem, path), IFirmwareUi::kCaptionOpenSource);
 
     const qint64 size = file.Size();
     m_nFileLength = int(std::min<qint64>(size, std::numeric_limits<int>::max()));
     if (size == kBldLength) {
         m_nFileKind = KindBld;
     } else if (size != kRomLength && size != kUpgradeLength) {
-        return Refuse(QStringLiteral("File not recognised as Norvale Firmware"), kCaptionFileFormat);
+        return Refuse(QStringLiteral("File not recognised as Norvale Firmware"), IFirmwareUi::kCaptionFileFormat);
     }
 
     m_pImage.reset();
     // Zero-filled, so the bytes past a shorter file are defined.
     m_pImage.reset(new (std::nothrow) quint8[kBufferSize]());
     if (!m_pImage)
-        return Refuse(QStringLiteral("Low on resources"), kCaptionFileFormat);
+        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
 
     const qint64 got = file.Read(reinterpret_cast<char *>(m_pImage.get()), m_nFileLength);
     if (got != m_nFileLength) {
         // A file cut short while it was read fails like a failed read.
         const int err = got < 0 ? file.Error() : 0;
-        return Refuse(FileError::Describe(FileError::ForTransfer(err), path), kCaptionOpenSource);
+        return Refuse(FileError::Describe(FileError::ForTransfer(err), path), IFirmwareUi::kCaptionOpenSource);
     }
     file.Close();
 
@@ -221,13 +212,13 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     if (m_nFileLength == kUpgradeLength && MatchSignature(kHeaderSignature) && codeAt(kHeaderCodeType) == CodeMain) {
         m_nCodeType = CodeMain;
         if (!MatchSignature(kHeaderSize + kImageSignature) || codeAt(kHeaderSize + kImageCodeType) != CodeRomImage)
-            return Refuse(QStringLiteral("File format not supported"), kCaptionFirmwareFormat);
+            return Refuse(QStringLiteral("File format not supported"), IFirmwareUi::kCaptionFirmwareFormat);
         m_nFileKind = KindUpgrade;
     } else {
         const int code = codeAt(kImageCodeType);
         m_nCodeType = supported(code);
         if (!MatchSignature(kImageSignature) || code != CodeRomImage)
-            return Refuse(QStringLiteral("File format not supported"), kCaptionFirmwareFormat);
+            return Refuse(QStringLiteral("File format not supported"), IFirmwareUi::kCaptionFirmwareFormat);
     }
 
     const int base = ImageBase();
@@ -242,19 +233,21 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     m_nFirmwareType = FirmwareTypeOf(m_strVersion);
     if (m_strVersion.size() < kMinVersionTextLength) {
         m_nVersionNumber = 0;
-        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(m_strVersion), kCaptionVersion);
+        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(m_strVersion),
+                      IFirmwareUi::kCaptionVersion);
     }
     const auto digit = [this](int i) { return m_strVersion.at(i).unicode() - u'0'; };
     m_nVersionNumber = 1000 * digit(0) + 100 * digit(1) + 10 * digit(3) + digit(4);
 
     if (m_nVersionNumber < kMinVersionNumber || m_nFirmwareType == TypeNone) {
-        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(m_strVersion), kCaptionVersion);
+        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(m_strVersion),
+                      IFirmwareUi::kCaptionVersion);
     }
 
     const quint8 params = m_pImage[base + kParamsVersion];
     if (params != kParamsVersionKnown) {
         return Refuse(QStringLiteral("Parameters version 0x%1 not supported").arg(QString::number(params, 16)),
-                      kCaptionFileFormat);
+                      IFirmwareUi::kCaptionFileFormat);
     }
 
     DecodeParameters(base);
@@ -431,7 +424,7 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
 {
     WaitScope wait(m_pUi);
     if (!m_pImage)
-        return Refuse(QStringLiteral("Low on resources"), kCaptionFileFormat);
+        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
 
     const int base = ImageBase();
     quint8 *p = m_pImage.get() + base;
@@ -443,13 +436,13 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
         return Refuse(QStringLiteral("Firmware version %1 too long: at most %2 characters fit")
                           .arg(m_strVersion)
                           .arg(kVersionTextSize),
-                      kCaptionFileFormat);
+                      IFirmwareUi::kCaptionFileFormat);
     }
     bool encodeStrings = true;
     if ((m_nFirmwareType & kUsbSlaveTypes) && HasUsbStringRoom(p) && !UsbStringsFit(UsbStringsLength())) {
         if (!UsbStringsAsInImage(base)) {
             return Refuse(QStringLiteral("USB strings too long: at most %1 characters fit").arg(kMaxUsbStringChars),
-                          kCaptionFileFormat);
+                          IFirmwareUi::kCaptionFileFormat);
         }
         encodeStrings = false;
     }
@@ -459,7 +452,7 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
     // would change is never used.
     const QString target = FileName::AsSaved(path);
     if (const std::optional<FileError::Problem> problem = FileError::ForPath(target))
-        return Refuse(FileError::Describe(*problem, target), kCaptionOpenTarget);
+        return Refuse(FileError::Describe(*problem, target), IFirmwareUi::kCaptionOpenTarget);
 
     const bool save = mode == WriteMode::Save;
     if (save) {
@@ -481,7 +474,7 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
     // length of the file it reserves room for.
     std::unique_ptr<quint8[]> copy(new (std::nothrow) quint8[kBufferSize]);
     if (!copy)
-        return Refuse(QStringLiteral("Low on resources"), kCaptionFileFormat);
+        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
     std::copy(m_pImage.get(), m_pImage.get() + kBufferSize, copy.get());
     Layout out{copy.get(), m_nFileKind, m_nFileLength};
     Convert(out, KindForTarget(target, -1), m_strVersion);
@@ -494,12 +487,12 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
         const SaveFile::Target resolved = SaveFile::Resolve(target);
         if (resolved.problem) {
             return Refuse(FileError::Describe(*resolved.problem, resolved.problemPath, resolved.systemText),
-                          kCaptionOpenTarget);
+                          IFirmwareUi::kCaptionOpenTarget);
         }
         if (resolved.exists
             && !(m_pUi
-                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + SettingsText::FileNamePart(target),
-                                    kCaptionExists)))
+                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + FileName::LastPart(target),
+                                    IFirmwareUi::kCaptionExists)))
             return -1;
         result = SaveFile::Save(resolved.file, reinterpret_cast<const char *>(out.buf), out.length, resolved.exists,
                                 saveMode);
@@ -511,9 +504,11 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
     case SaveFile::Outcome::Saved: break;
     case SaveFile::Outcome::OpenFailed:
     case SaveFile::Outcome::Exists:
-        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target), kCaptionOpenTarget);
+        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target),
+                      IFirmwareUi::kCaptionOpenTarget);
     case SaveFile::Outcome::WriteFailed:
-        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target), kCaptionWriteTarget);
+        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target),
+                      IFirmwareUi::kCaptionWriteTarget);
     }
     if (!save)
         return 1;

@@ -8,6 +8,16 @@
 class IFirmwareUi
 {
 public:
+    // The captions of the messages loading and writing show.
+    static inline const QString kCaptionOpenSource = QStringLiteral("Could not open source file");
+    static inline const QString kCaptionOpenTarget = QStringLiteral("Could not open destination file");
+    static inline const QString kCaptionWriteTarget = QStringLiteral("Could not write destination file");
+    static inline const QString kCaptionFileFormat = QStringLiteral("File Format Error");
+    static inline const QString kCaptionFirmwareFormat = QStringLiteral("Firmware Format Error");
+    static inline const QString kCaptionVersion = QStringLiteral("Firmware Version Error");
+    static inline const QString kCaptionExists = QStringLiteral("File Exists");
+
+public:
     virtual ~IFirmwareUi() = default;
 
     // A message with an OK button and no icon.

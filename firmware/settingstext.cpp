@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "filename.h"
 #include "firmwareformat.h"
 #include "firmwarerecord.h"
 #include "fits.h"
@@ -131,68 +132,23 @@ QString MergeVersionCode(const QString &version, const QString &code)
     return head + QLatin1Char('-') + code + tail;
 }
 
-QString FileNamePart(const QString &path)
-{
-    // Windows paths also split at "\" and at a drive's ":"; elsewhere those are name characters.
-#ifdef Q_OS_WIN
-    qsizetype cut = -1;
-    for (QChar sep : {QLatin1Char('\\'), QLatin1Char('/'), QLatin1Char(':')})
-        cut = std::max(cut, path.lastIndexOf(sep));
-#else
-    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-#endif
-    return path.mid(cut + 1).left(255);
-}
-
 QString FinishText(int fileKind, const QString &version, const QString &sourceFile, const QString &targetFile)
 {
     return QStringLiteral("Successfully modified firmware %1 file.")
                .arg(fileKind == Firmware::KindRom ? QStringLiteral("ROM") : QStringLiteral("Upgrader"))
            + QStringLiteral("\r\n\r\nFirmware Version ") + version + QStringLiteral("\r\n\r\nOriginal file ")
-           + FileNamePart(sourceFile) + QStringLiteral("\r\n\r\nSaved to disk as ") + FileNamePart(targetFile);
+           + FileName::LastPart(sourceFile) + QStringLiteral("\r\n\r\nSaved to disk as ")
+           + FileName::LastPart(targetFile);
+}
+
+QString WithLineFeeds(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 QString FormatHex4(int value)
 {
     return QString::asprintf("%4.4x", unsigned(value));
-}
-
-std::optional<quint16> ParseUsbId(QStringView text)
-{
-    QStringView digits = text.trimmed();
-    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        digits = digits.mid(2);
-    const auto isHexDigit = [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
-    };
-    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isHexDigit))
-        return std::nullopt;
-    // Leading zeros are allowed; the value is what counts.
-    while (digits.size() > 1 && digits.front() == u'0')
-        digits = digits.mid(1);
-    constexpr qsizetype kMaxDigits = 4;
-    if (digits.size() > kMaxDigits)
-        return std::nullopt;
-    return quint16(digits.toUInt(nullptr, 16));
-}
-
-bool IsCodeChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
-}
-
-bool IsCode(const QString &text, qsizetype length)
-{
-    return text.size() == length && std::all_of(text.begin(), text.end(), IsCodeChar);
-}
-
-qsizetype FirstUnstorableChar(const QString &text)
-{
-    constexpr char16_t kLastByteChar = 0xFF;
-    const auto it = std::find_if(text.begin(), text.end(), [](QChar c) { return c.unicode() > kLastByteChar; });
-    return it == text.end() ? -1 : it - text.begin();
 }
 
 SettingsText::SummaryValues SummaryValuesOf(const CFirmwareRecord &r)

@@ -78,33 +78,17 @@ QString CopyText(const SummaryTexts &texts, bool confirm);
 // The version text with `code` put in front of its type code, replacing an earlier code.
 QString MergeVersionCode(const QString &version, const QString &code);
 
+// The text with its "\r\n" line ends as "\n", for a control or a terminal.
+QString WithLineFeeds(QString text);
+
 // The finish page's report of a written file.
 QString FinishText(int fileKind, const QString &version, const QString &sourceFile, const QString &targetFile);
-
-// What follows the last path separator, at most 255 characters.
-QString FileNamePart(const QString &path);
 
 // "%4.4x": four or more lower-case hexadecimal digits.
 QString FormatHex4(int value);
 
-// A USB vendor or product ID as the wizard's boxes and brindle-cli's --vid and --pid take it:
-// hexadecimal digits, "0x" in front or not, in either case, from 0 to ffff; blanks before and
-// after it do not count. Nothing for any other text.
-std::optional<quint16> ParseUsbId(QStringView text);
-
 // "QHAR" and so on for a firmware type bit; empty for none.
 QString FirmwareTypeWord(int firmwareType);
-
-// Whether `c` may stand in a version code or a target directory prefix: an ASCII letter or
-// digit. The code becomes part of the version text, which the firmware and its tools read as ASCII.
-bool IsCodeChar(QChar c);
-
-// Whether `text` is a code of exactly `length` such characters, in either case.
-bool IsCode(const QString &text, qsizetype length);
-
-// The position of the first character of `text` that the image cannot hold with its one byte per
-// character (beyond Latin-1); -1 when every character fits.
-qsizetype FirstUnstorableChar(const QString &text);
 
 // The record's values for a settings description.
 SummaryValues SummaryValuesOf(const CFirmwareRecord &record);

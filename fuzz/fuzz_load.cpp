@@ -23,11 +23,11 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "common/uirecorder.h"
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
-#include "fits.h"
-#include "flags.h"
-#include "settingstext.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
+#include "firmware/fits.h"
+#include "firmware/flags.h"
+#include "firmware/settingstext.h"
 
 using namespace Firmware;
 

@@ -11,7 +11,7 @@
 #include <QString>
 
 #include "common/imagebuilder.h"
-#include "firmwareformat.h"
+#include "firmware/firmwareformat.h"
 
 using namespace Firmware;
 

@@ -4,9 +4,9 @@
 #include <QComboBox>
 #include <QRadioButton>
 
-#include "dialogtemplate.h"
-#include "firmwareformat.h"
-#include "resourceids.h"
+#include "controls/dialogtemplate.h"
+#include "firmware/firmwareformat.h"
+#include "resources/resourceids.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // Qt
 #include <QLabel>
 
-#include "editalnum.h"
-#include "resourceids.h"
-#include "settingstext.h"
+#include "controls/editalnum.h"
+#include "firmware/fieldrules.h"
+#include "resources/resourceids.h"
 
 CTabCode::CTabCode(int bTargetDir, IWizardFrame *wizard)
     : CWizardPage(wizard, bTargetDir ? "Choose Target Directory" : "Choose Version Code",
@@ -58,5 +58,5 @@ void CTabCode::OnChangeCode()
     // it is one brindle-cli would take too: the required number of ASCII letters and digits. A
     // loaded code is shown as it is, so one with other characters has to be changed first.
     if (IsShown())
-        SetNextEnabled(SettingsText::IsCode(m_strCode, RequiredLength()));
+        SetNextEnabled(FieldRules::IsCode(m_strCode, RequiredLength()));
 }

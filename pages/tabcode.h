@@ -3,7 +3,7 @@
 // Qt
 #include <QString>
 
-#include "firmwareformat.h"
+#include "firmware/firmwareformat.h"
 #include "wizardpage.h"
 
 class CEditAlnum;

@@ -15,10 +15,10 @@
 #include <QSignalBlocker>
 #include <QUrl>
 
-#include "dialogservices.h"
-#include "filename.h"
-#include "firmwareformat.h"
-#include "resourceids.h"
+#include "controls/dialogservices.h"
+#include "firmware/filename.h"
+#include "firmware/firmwareformat.h"
+#include "resources/resourceids.h"
 
 namespace {
 

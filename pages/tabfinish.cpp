@@ -1,8 +1,8 @@
 #include "tabfinish.h"
 
-#include "resourceids.h"
-#include "selectabletext.h"
-#include "settingstext.h"
+#include "controls/selectabletext.h"
+#include "firmware/settingstext.h"
+#include "resources/resourceids.h"
 
 CTabFinish::CTabFinish(IWizardFrame *wizard) : CWizardPage(wizard, "Firmware Modified", "Click Finish to exit.") {}
 
@@ -30,7 +30,7 @@ void CTabFinish::OnShowWindow(bool show)
     if (!show)
         return;
     WriteHeader();
-    QString text = SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile);
     // The control breaks lines at "\n".
-    m_staticMessage->setText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_staticMessage->setText(SettingsText::WithLineFeeds(
+        SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile)));
 }

@@ -5,7 +5,7 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
-#include "resourceids.h"
+#include "resources/resourceids.h"
 
 CTabInit::CTabInit(IWizardFrame *wizard)
     : CWizardPage(wizard, "Choose Initialisation Options",

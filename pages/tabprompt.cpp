@@ -3,7 +3,7 @@
 // Qt
 #include <QCheckBox>
 
-#include "resourceids.h"
+#include "resources/resourceids.h"
 
 CTabPrompt::CTabPrompt(IWizardFrame *wizard)
     : CWizardPage(wizard, "Choose Firmware Options",

@@ -12,17 +12,10 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "resourceids.h"
-#include "wrapstatic.h"
+#include "controls/wrapstatic.h"
+#include "resources/resourceids.h"
 
 namespace {
-
-// A label breaks lines at "\n"; the texts themselves keep their "\r\n" for the clipboard.
-QString ForDisplay(const QString &text)
-{
-    QString shown = text;
-    return shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
 
 bool IsValueId(int id)
 {
@@ -204,7 +197,7 @@ void CTabSummary::UpdateData()
         {SummaryIds::DirPrefix, &m_texts.dirPrefix},
     };
     for (const auto &[id, text] : texts)
-        GetDlgItem<QLabel>(id)->setText(ForDisplay(*text));
+        GetDlgItem<QLabel>(id)->setText(SettingsText::WithLineFeeds(*text));
 
     // The rows that not every firmware type has are shown for the types that have them.
     const std::pair<int, bool> optional[] = {
@@ -227,11 +220,13 @@ void CTabSummary::UpdateData()
 
 QString CTabSummary::CopyText() const
 {
-    QString text = SettingsText::CopyText(m_texts, m_bConfirm != 0);
-#ifndef Q_OS_WIN
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-#endif
+    // A label breaks lines at "\n"; the texts keep their "\r\n" for the clipboard on Windows.
+    const QString text = SettingsText::CopyText(m_texts, m_bConfirm != 0);
+#ifdef Q_OS_WIN
     return text;
+#else
+    return SettingsText::WithLineFeeds(text);
+#endif
 }
 
 void CTabSummary::OnCopy()

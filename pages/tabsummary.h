@@ -5,7 +5,7 @@
 #include <QRect>
 #include <QString>
 
-#include "settingstext.h"
+#include "firmware/settingstext.h"
 #include "wizardpage.h"
 
 class QLabel;

@@ -8,9 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "firmwareformat.h"
-#include "resourceids.h"
-#include "settingstext.h"
+#include "firmware/fieldrules.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/settingstext.h"
+#include "resources/resourceids.h"
 
 namespace {
 
@@ -52,8 +53,8 @@ void CTabUsbSlave::OnShowWindow(bool show)
         CheckStringsFit();
     } else {
         // An ID that is not one (the page can be left with Back) leaves the value as it was.
-        m_nProductId = SettingsText::ParseUsbId(m_editProductId->text()).value_or(quint16(m_nProductId));
-        m_nVendorId = SettingsText::ParseUsbId(m_editVendorId->text()).value_or(quint16(m_nVendorId));
+        m_nProductId = FieldRules::ParseUsbId(m_editProductId->text()).value_or(quint16(m_nProductId));
+        m_nVendorId = FieldRules::ParseUsbId(m_editVendorId->text()).value_or(quint16(m_nVendorId));
         m_strProduct = m_editProduct->text();
         m_strManufacturer = m_editManufacturer->text();
     }
@@ -77,7 +78,7 @@ QString CTabUsbSlave::IdsProblem() const
     // The words brindle-cli uses for the same text after --vid or --pid.
     const std::pair<const char *, const QLineEdit *> ids[] = {{"vendor", m_editVendorId}, {"product", m_editProductId}};
     for (const auto &[which, edit] : ids) {
-        if (!SettingsText::ParseUsbId(edit->text())) {
+        if (!FieldRules::ParseUsbId(edit->text())) {
             return QStringLiteral("The %1 ID \"%2\" is not a hexadecimal number from 0 to ffff.")
                 .arg(QLatin1String(which), edit->text());
         }
@@ -88,7 +89,7 @@ QString CTabUsbSlave::IdsProblem() const
 QString CTabUsbSlave::StringsProblem() const
 {
     for (const QString &text : {m_editManufacturer->text(), m_editProduct->text()}) {
-        if (const qsizetype at = SettingsText::FirstUnstorableChar(text); at >= 0) {
+        if (const qsizetype at = FieldRules::FirstUnstorableChar(text); at >= 0) {
             return QStringLiteral("Characters such as %1 cannot be stored: use Latin-1 characters only.")
                 .arg(CharacterAt(text, at));
         }

@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "accessibility.h"
-#include "resourceids.h"
+#include "controls/accessibility.h"
+#include "resources/resourceids.h"
 
 CWizardPage::CWizardPage(IWizardFrame *frame, const char *title, const char *description)
     : m_pWizard(frame)

@@ -3,8 +3,8 @@
 // Qt
 #include <QWidget>
 
-#include "dialogtemplate.h"
-#include "wizardframe.h"
+#include "controls/dialogtemplate.h"
+#include "controls/wizardframe.h"
 
 // What every wizard page shares: built from its own template as a child of its frame, writes
 // the frame's header when shown, and passes Enter and Escape to the frame as Next and Cancel.

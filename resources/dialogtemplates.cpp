@@ -1,14 +1,14 @@
 // The program's dialog templates: every control with its id, kind, caption, position and size
 // in dialog units (x, y, w, h) and style, in tab order.
 
-#include "dialogtemplate.h"
+#include "controls/dialogtemplate.h"
 
 // Std
 #include <array>
 
 #include "brindle_version.h"
-#include "resourceids.h"
-#include "settingstext.h"
+#include "firmware/settingstext.h"
+#include "resources/resourceids.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Brindle needs on Debian.
+# Installs what building, running and testing Brindle needs on Debian: on its own for Linux,
+# with "windows" for the Windows cross-build and its suite under Wine.
 # As root it installs missing packages with apt-get; otherwise it names them and stops.
 set -euo pipefail
 
-packages=(
+linux_packages=(
     cmake ninja-build g++ pkgconf
     clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools
@@ -25,7 +26,24 @@ packages=(
     # the Wayland test (tests/e2e/e2e_wayland.sh): a compositor with an X11 back end, Qt's plugin
     weston
     qt6-wayland
+    # the format check
+    clang-format
 )
+
+windows_packages=(
+    cmake ninja-build xz-utils dpkg-dev
+    qt6-base-dev qt6-base-dev-tools
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    wine wine64 fonts-wine
+    xvfb x11-utils
+    nsis
+)
+
+case "${1:-linux}" in
+    linux) packages=("${linux_packages[@]}") ;;
+    windows) packages=("${windows_packages[@]}") ;;
+    *) echo "usage: $0 [linux|windows]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -22,29 +22,7 @@ for arg in "$@"; do
     esac
 done
 
-packages=(
-    cmake ninja-build xz-utils dpkg-dev
-    qt6-base-dev qt6-base-dev-tools
-    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-    wine wine64 fonts-wine
-    xvfb x11-utils
-    nsis
-)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "Missing packages: ${missing[*]}" >&2
-        echo "Install them with: sudo apt-get install ${missing[*]}" >&2
-        exit 1
-    fi
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/setup-deps.sh" windows
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build=$root/build/windows

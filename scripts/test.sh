@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: the default preset's tests, the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded fuzz run of the loader.
+# Builds and runs the whole test suite: a check of the code's format, the default preset's
+# tests, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded
+# fuzz run of the loader.
 # Exits non-zero if anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +34,14 @@ run_ctest() {
     rm -f "$log"
     return $rc
 }
+
+step "format"
+if scripts/check-format.sh; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+    status=1
+fi
 
 step "default build"
 cmake --preset default >/dev/null

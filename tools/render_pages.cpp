@@ -14,15 +14,15 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "aboutdlg.h"
-#include "brindledlg.h"
 #include "common/imagebuilder.h"
 #include "common/recorderlite.h"
-#include "editalnum.h"
-#include "tabbaudrate.h"
-#include "tabcode.h"
-#include "tabfile.h"
-#include "tabusbslave.h"
+#include "controls/editalnum.h"
+#include "pages/tabbaudrate.h"
+#include "pages/tabcode.h"
+#include "pages/tabfile.h"
+#include "pages/tabusbslave.h"
+#include "wizard/aboutdlg.h"
+#include "wizard/brindledlg.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "brindledlg.h"
 #include "common/recorderlite.h"
+#include "wizard/brindledlg.h"
 
 int main(int argc, char **argv)
 {

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "resourceids.h"
+#include "resources/resourceids.h"
 
 CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)
 {

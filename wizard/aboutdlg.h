@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QFont>
 
-#include "dialogtemplate.h"
+#include "controls/dialogtemplate.h"
 
 class QLabel;
 

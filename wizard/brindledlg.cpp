@@ -16,25 +16,22 @@
 #include <QMenuBar>
 #endif
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 
 #include "aboutdlg.h"
-#include "dialogtemplate.h"
-#include "hyperlinkstatic.h"
-#include "resourceids.h"
-#include "settingstext.h"
-#include "tabbaudrate.h"
-#include "tabcode.h"
-#include "tabfile.h"
-#include "tabfinish.h"
-#include "tabinit.h"
-#include "tabprompt.h"
-#include "tabsummary.h"
-#include "tabusbslave.h"
+#include "controls/dialogtemplate.h"
+#include "controls/hyperlinkstatic.h"
+#include "firmware/settingstext.h"
+#include "pages/tabbaudrate.h"
+#include "pages/tabcode.h"
+#include "pages/tabfile.h"
+#include "pages/tabfinish.h"
+#include "pages/tabinit.h"
+#include "pages/tabprompt.h"
+#include "pages/tabsummary.h"
+#include "pages/tabusbslave.h"
+#include "resources/resourceids.h"
 
 CBrindleDlg::CBrindleDlg(IDialogServices *services, QWidget *parent)
     : QDialog(parent)

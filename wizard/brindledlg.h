@@ -10,11 +10,11 @@
 #include <QIcon>
 #include <QStringList>
 
-#include "dialogservices.h"
-#include "dialogtemplate.h"
-#include "firmwarerecord.h"
-#include "wizardframe.h"
-#include "wizardpage.h"
+#include "controls/dialogservices.h"
+#include "controls/dialogtemplate.h"
+#include "controls/wizardframe.h"
+#include "firmware/firmwarerecord.h"
+#include "pages/wizardpage.h"
 
 class QLabel;
 class QPushButton;

@@ -7,8 +7,8 @@
 
 #include "brindle_version.h"
 #include "brindleapp.h"
-#include "resourceids.h"
-#include "savefile.h"
+#include "firmware/savefile.h"
+#include "resources/resourceids.h"
 #include "startup.h"
 
 int main(int argc, char *argv[])

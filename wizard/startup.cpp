@@ -11,9 +11,6 @@
 #include <QList>
 #include <QRegularExpression>
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 

@@ -26,11 +26,11 @@
 #include "brindle_version.h"
 #include "common/imagebuilder.h"
 #include "common/uirecorder.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
 #include "firmware/nonregularfiles.h"
 #include "firmware/recordstate.h"
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
-#include "settingstext.h"
+#include "firmware/settingstext.h"
 
 using namespace Firmware;
 

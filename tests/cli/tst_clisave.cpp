@@ -26,7 +26,7 @@
 #include "common/filesnapshot.h"
 #include "common/flushmount.h"
 #include "common/imagebuilder.h"
-#include "fileerror.h"
+#include "firmware/fileerror.h"
 #include "firmware/recordstate.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <QList>
 #include <QString>
 
-#include "firmwareformat.h"
+#include "firmware/firmwareformat.h"
 
 class ImageBuilder
 {

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "firmwareui.h"
+#include "firmware/firmwareui.h"
 
 template <class Interface>
 class UiRecorderBase : public Interface

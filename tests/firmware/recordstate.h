@@ -14,8 +14,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "firmwarerecord.h"
-#include "flags.h"
+#include "firmware/firmwarerecord.h"
+#include "firmware/flags.h"
 
 namespace RecordState {
 

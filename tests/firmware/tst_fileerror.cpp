@@ -8,12 +8,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "fileerror.h"
+#include "firmware/fileerror.h"
 
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 

@@ -7,16 +7,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 
 #include "common/imagebuilder.h"
 #include "common/uirecorder.h"
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
 #include "nonregularfiles.h"
 #include "recordstate.h"
 

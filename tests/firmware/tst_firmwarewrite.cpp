@@ -15,19 +15,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 
 #include "common/imagebuilder.h"
 #include "common/uirecorder.h"
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
+#include "firmware/reflasher.h"
 #include "nonregularfiles.h"
 #include "recordstate.h"
-#include "reflasher.h"
 
 using namespace Firmware;
 

@@ -8,9 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 #if defined(__unix__)
@@ -34,9 +31,9 @@
 #include "common/flushmount.h"
 #include "common/imagebuilder.h"
 #include "common/uirecorder.h"
-#include "fileerror.h"
-#include "filename.h"
-#include "firmwarerecord.h"
+#include "firmware/fileerror.h"
+#include "firmware/filename.h"
+#include "firmware/firmwarerecord.h"
 #include "recordstate.h"
 
 namespace {

@@ -6,9 +6,11 @@
 #include <QtTest>
 
 #include "common/imagebuilder.h"
-#include "firmwareformat.h"
-#include "firmwarerecord.h"
-#include "settingstext.h"
+#include "firmware/fieldrules.h"
+#include "firmware/filename.h"
+#include "firmware/firmwareformat.h"
+#include "firmware/firmwarerecord.h"
+#include "firmware/settingstext.h"
 
 using namespace SettingsText;
 
@@ -505,7 +507,7 @@ void TestSettingsText::fileNamePart()
 {
     QFETCH(QString, path);
     QFETCH(QString, name);
-    QCOMPARE(FileNamePart(path), name);
+    QCOMPARE(FileName::LastPart(path), name);
 }
 
 // clang-format off
@@ -542,7 +544,7 @@ void TestSettingsText::parseUsbId()
 {
     QFETCH(QString, text);
     QFETCH(int, value);
-    const std::optional<quint16> id = SettingsText::ParseUsbId(text);
+    const std::optional<quint16> id = FieldRules::ParseUsbId(text);
     QCOMPARE(id ? int(*id) : -1, value);
 }
 

@@ -14,10 +14,10 @@
 #include <QWidget>
 #include <QtTest>
 
+#include "controls/wizardframe.h"
+#include "pages/wizardpage.h"
 #include "recorder.h"
-#include "resourceids.h"
-#include "wizardframe.h"
-#include "wizardpage.h"
+#include "resources/resourceids.h"
 
 class FakeFrame : public QWidget, public IWizardFrame
 {

@@ -11,7 +11,7 @@
 #include <QUrl>
 
 #include "common/uirecorder.h"
-#include "dialogservices.h"
+#include "controls/dialogservices.h"
 
 // The wizard's dialog services: the shared recorder, with the file dialogs.
 using RecordingServices = UiRecorderFor<IDialogServices>;

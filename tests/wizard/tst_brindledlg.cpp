@@ -14,28 +14,25 @@
 #include <QtTest>
 
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 
-#include "aboutdlg.h"
-#include "brindledlg.h"
 #include "common/imagebuilder.h"
-#include "dialogtemplate.h"
-#include "editalnum.h"
-#include "hyperlinkstatic.h"
+#include "controls/dialogtemplate.h"
+#include "controls/editalnum.h"
+#include "controls/hyperlinkstatic.h"
+#include "pages/tabbaudrate.h"
+#include "pages/tabcode.h"
+#include "pages/tabfile.h"
+#include "pages/tabfinish.h"
+#include "pages/tabinit.h"
+#include "pages/tabprompt.h"
+#include "pages/tabsummary.h"
+#include "pages/tabusbslave.h"
 #include "recorder.h"
-#include "resourceids.h"
-#include "tabbaudrate.h"
-#include "tabcode.h"
-#include "tabfile.h"
-#include "tabfinish.h"
-#include "tabinit.h"
-#include "tabprompt.h"
-#include "tabsummary.h"
-#include "tabusbslave.h"
+#include "resources/resourceids.h"
+#include "wizard/aboutdlg.h"
+#include "wizard/brindledlg.h"
 
 using Steps = QList<int>;
 

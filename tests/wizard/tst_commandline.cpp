@@ -13,13 +13,13 @@
 #include <QtTest>
 
 #include "brindle_version.h"
-#include "brindleapp.h"
-#include "brindledlg.h"
 #include "common/imagebuilder.h"
+#include "pages/tabfile.h"
 #include "recorder.h"
-#include "resourceids.h"
-#include "startup.h"
-#include "tabfile.h"
+#include "resources/resourceids.h"
+#include "wizard/brindleapp.h"
+#include "wizard/brindledlg.h"
+#include "wizard/startup.h"
 
 class TestCommandLine : public QObject
 {

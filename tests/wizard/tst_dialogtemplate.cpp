@@ -13,15 +13,12 @@
 #include <QtTest>
 
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 
-#include "dialogtemplate.h"
-#include "editalnum.h"
-#include "resourceids.h"
+#include "controls/dialogtemplate.h"
+#include "controls/editalnum.h"
+#include "resources/resourceids.h"
 
 class TestDialogTemplate : public QObject
 {

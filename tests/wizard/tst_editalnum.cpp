@@ -11,7 +11,7 @@
 #include <QMimeData>
 #include <QtTest>
 
-#include "editalnum.h"
+#include "controls/editalnum.h"
 
 class TestEditAlnum : public QObject
 {

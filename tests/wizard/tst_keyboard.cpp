@@ -25,23 +25,23 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "aboutdlg.h"
-#include "brindledlg.h"
 #include "common/imagebuilder.h"
-#include "editalnum.h"
-#include "firmwarerecord.h"
-#include "hyperlinkstatic.h"
+#include "controls/editalnum.h"
+#include "controls/hyperlinkstatic.h"
+#include "controls/selectabletext.h"
+#include "firmware/firmwarerecord.h"
+#include "pages/tabbaudrate.h"
+#include "pages/tabcode.h"
+#include "pages/tabfile.h"
+#include "pages/tabfinish.h"
+#include "pages/tabinit.h"
+#include "pages/tabprompt.h"
+#include "pages/tabsummary.h"
+#include "pages/tabusbslave.h"
 #include "recorder.h"
-#include "resourceids.h"
-#include "selectabletext.h"
-#include "tabbaudrate.h"
-#include "tabcode.h"
-#include "tabfile.h"
-#include "tabfinish.h"
-#include "tabinit.h"
-#include "tabprompt.h"
-#include "tabsummary.h"
-#include "tabusbslave.h"
+#include "resources/resourceids.h"
+#include "wizard/aboutdlg.h"
+#include "wizard/brindledlg.h"
 
 namespace {
 

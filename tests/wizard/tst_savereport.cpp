@@ -19,16 +19,16 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "brindledlg.h"
 #include "common/imagebuilder.h"
-#include "editalnum.h"
-#include "hyperlinkstatic.h"
+#include "controls/editalnum.h"
+#include "controls/hyperlinkstatic.h"
+#include "controls/selectabletext.h"
+#include "pages/tabcode.h"
+#include "pages/tabfile.h"
+#include "pages/tabfinish.h"
 #include "recorder.h"
-#include "resourceids.h"
-#include "selectabletext.h"
-#include "tabcode.h"
-#include "tabfile.h"
-#include "tabfinish.h"
+#include "resources/resourceids.h"
+#include "wizard/brindledlg.h"
 
 namespace {
 

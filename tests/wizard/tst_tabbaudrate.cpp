@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "fakeframe.h"
-#include "tabbaudrate.h"
+#include "pages/tabbaudrate.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QClipboard>
 #include <QtTest>
 
-#include "editalnum.h"
+#include "controls/editalnum.h"
 #include "fakeframe.h"
-#include "firmwareformat.h"
-#include "tabcode.h"
+#include "firmware/firmwareformat.h"
+#include "pages/tabcode.h"
 #include "wizardfixture.h"
 
 class TestTabCode : public QObject

@@ -16,11 +16,11 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "editalnum.h"
+#include "controls/editalnum.h"
 #include "fakeframe.h"
-#include "resourceids.h"
-#include "tabcode.h"
-#include "tabfile.h"
+#include "pages/tabcode.h"
+#include "pages/tabfile.h"
+#include "resources/resourceids.h"
 #include "wizardfixture.h"
 
 namespace {

@@ -4,12 +4,12 @@
 // Qt
 #include <QtTest>
 
-#include "editalnum.h"
+#include "controls/editalnum.h"
+#include "controls/selectabletext.h"
 #include "fakeframe.h"
-#include "firmwareformat.h"
-#include "selectabletext.h"
-#include "tabcode.h"
-#include "tabfinish.h"
+#include "firmware/firmwareformat.h"
+#include "pages/tabcode.h"
+#include "pages/tabfinish.h"
 #include "wizardfixture.h"
 
 class TestTabFinish : public QObject

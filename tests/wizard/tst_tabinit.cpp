@@ -8,8 +8,8 @@
 #include <QtTest>
 
 #include "fakeframe.h"
-#include "firmwareformat.h"
-#include "tabinit.h"
+#include "firmware/firmwareformat.h"
+#include "pages/tabinit.h"
 #include "wizardfixture.h"
 
 namespace {

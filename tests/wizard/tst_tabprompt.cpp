@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "fakeframe.h"
-#include "firmwareformat.h"
-#include "tabprompt.h"
+#include "firmware/firmwareformat.h"
+#include "pages/tabprompt.h"
 #include "wizardfixture.h"
 
 namespace {

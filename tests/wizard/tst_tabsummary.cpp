@@ -12,11 +12,11 @@
 #include <QScrollBar>
 #include <QtTest>
 
-#include "editalnum.h"
+#include "controls/editalnum.h"
 #include "fakeframe.h"
-#include "firmwareformat.h"
-#include "tabcode.h"
-#include "tabsummary.h"
+#include "firmware/firmwareformat.h"
+#include "pages/tabcode.h"
+#include "pages/tabsummary.h"
 #include "wizardfixture.h"
 
 namespace {

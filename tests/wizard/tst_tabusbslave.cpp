@@ -9,11 +9,11 @@
 // Std
 #include <algorithm>
 
-#include "editalnum.h"
+#include "controls/editalnum.h"
 #include "fakeframe.h"
-#include "firmwareformat.h"
-#include "tabcode.h"
-#include "tabusbslave.h"
+#include "firmware/firmwareformat.h"
+#include "pages/tabcode.h"
+#include "pages/tabusbslave.h"
 #include "wizardfixture.h"
 
 class TestTabUsbSlave : public QObject

@@ -24,20 +24,20 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "aboutdlg.h"
-#include "brindledlg.h"
 #include "common/imagebuilder.h"
-#include "dialogservices.h"
-#include "editalnum.h"
+#include "controls/dialogservices.h"
+#include "controls/editalnum.h"
+#include "controls/selectabletext.h"
+#include "controls/wrapstatic.h"
+#include "pages/tabbaudrate.h"
+#include "pages/tabcode.h"
+#include "pages/tabfile.h"
+#include "pages/tabfinish.h"
+#include "pages/tabsummary.h"
 #include "recorder.h"
-#include "resourceids.h"
-#include "selectabletext.h"
-#include "tabbaudrate.h"
-#include "tabcode.h"
-#include "tabfile.h"
-#include "tabfinish.h"
-#include "tabsummary.h"
-#include "wrapstatic.h"
+#include "resources/resourceids.h"
+#include "wizard/aboutdlg.h"
+#include "wizard/brindledlg.h"
 
 namespace {
 

@@ -13,18 +13,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "brindledlg.h"
 #include "common/imagebuilder.h"
-#include "editalnum.h"
+#include "controls/editalnum.h"
+#include "pages/tabbaudrate.h"
+#include "pages/tabcode.h"
+#include "pages/tabfile.h"
+#include "pages/tabinit.h"
+#include "pages/tabprompt.h"
+#include "pages/tabsummary.h"
+#include "pages/tabusbslave.h"
 #include "recorder.h"
-#include "resourceids.h"
-#include "tabbaudrate.h"
-#include "tabcode.h"
-#include "tabfile.h"
-#include "tabinit.h"
-#include "tabprompt.h"
-#include "tabsummary.h"
-#include "tabusbslave.h"
+#include "resources/resourceids.h"
+#include "wizard/brindledlg.h"
 
 // What the user changes; empty or negative means "left as loaded".
 struct Choices {

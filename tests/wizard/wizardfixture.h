@@ -14,12 +14,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "brindledlg.h"
 #include "common/imagebuilder.h"
+#include "pages/tabfile.h"
+#include "pages/wizardpage.h"
 #include "recorder.h"
-#include "resourceids.h"
-#include "tabfile.h"
-#include "wizardpage.h"
+#include "resources/resourceids.h"
+#include "wizard/brindledlg.h"
 
 class WizardFixture
 {
