@@ -17,7 +17,7 @@ namespace CliSettings {
 
 namespace {
 
-using R = CFirmwareRecord;
+using R = Firmware::Settings;
 
 constexpr std::array<int, Firmware::kBaudDivisors.size()> kRates = [] {
     std::array<int, Firmware::kBaudDivisors.size()> rates{};

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "firmware/firmwareformat.h"
+#include "firmware/settings.h"
 
 class CFirmwareRecord;
 
@@ -44,9 +45,9 @@ struct SettingDef {
     const char *help;
     Kind kind;
     Scope scope;
-    int CFirmwareRecord::*intMember;
-    bool CFirmwareRecord::*flagMember;
-    QString CFirmwareRecord::*textMember;
+    int Firmware::Settings::*intMember;
+    bool Firmware::Settings::*flagMember;
+    QString Firmware::Settings::*textMember;
     std::span<const int> numbers;        // Number: the accepted values
     std::span<const char *const> words;  // Word: by value; Flag: {true word, false word}
     std::size_t optionWords;             // Word: how many of `words` the option accepts

@@ -8,13 +8,14 @@
 #include <QtGlobal>
 
 #include "firmwareformat.h"
+#include "settings.h"
 
 class IFirmwareUi;
 
-// The settings record: the one in-memory model of the firmware being customised.
-// LoadFirmware fills it from a file; WriteFirmware encodes it back into the image buffer and
-// saves it. Only these two touch the image buffer.
-class CFirmwareRecord
+// The settings record: the one in-memory model of the firmware being customised, its settings
+// and the image they came from. LoadFirmware fills it from a file; WriteFirmware encodes the
+// settings into a copy of the image and saves that. Only these two touch the image buffer.
+class CFirmwareRecord : public Firmware::Settings
 {
 public:
     explicit CFirmwareRecord(IFirmwareUi *ui);
@@ -48,43 +49,8 @@ public:
     // case; anything else, or a path whose last "." is its first character, keeps the kind.
     static int KindForTarget(const QString &path, int fileKind);
 
-public:  // monitor UART settings
-    int m_nBaudRate = Firmware::kDefaultBaudRate;
-    int m_nStopBits = 1;
-    int m_nDataBits = 8;
-    int m_nParity = 0;       // 0 none, 1 odd, 2 even
-    int m_nFlowControl = 0;  // 0 none, 1 CTS/RTS, 2 DTR/DSR, 3 XON/XOFF, 4 unknown (written back as it was)
-
-public:  // USB slave identity (QSOL)
-    int m_nVendorId = 0;
-    int m_nProductId = 0;
-
-public:  // option byte
-    bool m_bDisableUpgrades = false;
-    bool m_bHideConnects = false;
-    bool m_bDisableDataMode = false;
-    bool m_bDisableStatusInfo = false;
-    bool m_bHideVersionReport = false;
-    bool m_bHidePrompt = false;
-
-public:  // init byte
-    bool m_bDisableLedFlash = false;
-    bool m_bShortCommandSet = false;
-    bool m_bAsciiInput = false;
-
-public:  // texts
-    QString m_strVersion;
-    QString m_strVersionCode;
-    QString m_strManufacturer;
-    QString m_strProduct;
-    QString m_strString3;
-    QString m_strDirPrefix;
-
 public:  // image and file state
     std::unique_ptr<quint8[]> m_pImage;
-    int m_nFileKind = Firmware::KindRom;
-    int m_nCodeType = Firmware::CodeRomImage;
-    int m_nFirmwareType = Firmware::TypeNone;
     int m_nFileLength = 0;
     QString m_strSourceFile;
     QString m_strTargetFile;

@@ -11,12 +11,12 @@
 #include <string_view>
 
 #include "firmwareformat.h"
-#include "firmwarerecord.h"
+#include "settings.h"
 
 namespace Firmware {
 
 struct FlagDef {
-    bool CFirmwareRecord::*member;
+    bool Settings::*member;
     int byte;           // kInitByte or kOptionByte, an image offset
     std::uint8_t mask;  // the one bit of `byte` that holds the member: set means true
     // The setting's name says the opposite of the member: JSON true and the option's first word
@@ -29,20 +29,19 @@ struct FlagDef {
 
 // In the order info --json prints them.
 inline constexpr std::array<FlagDef, 9> kFlags = {{
-    {&CFirmwareRecord::m_bAsciiInput, kInitByte, kInitAsciiInput, false, "input", "inputMode"},
-    {&CFirmwareRecord::m_bShortCommandSet, kInitByte, kInitShortCommandSet, false, "command-set", "commandSet"},
-    {&CFirmwareRecord::m_bDisableLedFlash, kInitByte, kInitDisableLedFlash, true, "led-flash", "ledFlash"},
-    {&CFirmwareRecord::m_bHidePrompt, kOptionByte, kOptHidePrompt, true, "prompt", "prompt"},
-    {&CFirmwareRecord::m_bHideConnects, kOptionByte, kOptHideConnects, true, "connects", "deviceConnects"},
-    {&CFirmwareRecord::m_bHideVersionReport, kOptionByte, kOptHideVersionReport, true, "version-report",
-     "versionReport"},
-    {&CFirmwareRecord::m_bDisableDataMode, kOptionByte, kOptDisableDataMode, true, "data-mode", "dataMode"},
-    {&CFirmwareRecord::m_bDisableUpgrades, kOptionByte, kOptDisableUpgrades, true, "upgrades", "upgrades"},
-    {&CFirmwareRecord::m_bDisableStatusInfo, kOptionByte, kOptDisableStatusInfo, true, "status-info", "statusInfo"},
+    {&Settings::m_bAsciiInput, kInitByte, kInitAsciiInput, false, "input", "inputMode"},
+    {&Settings::m_bShortCommandSet, kInitByte, kInitShortCommandSet, false, "command-set", "commandSet"},
+    {&Settings::m_bDisableLedFlash, kInitByte, kInitDisableLedFlash, true, "led-flash", "ledFlash"},
+    {&Settings::m_bHidePrompt, kOptionByte, kOptHidePrompt, true, "prompt", "prompt"},
+    {&Settings::m_bHideConnects, kOptionByte, kOptHideConnects, true, "connects", "deviceConnects"},
+    {&Settings::m_bHideVersionReport, kOptionByte, kOptHideVersionReport, true, "version-report", "versionReport"},
+    {&Settings::m_bDisableDataMode, kOptionByte, kOptDisableDataMode, true, "data-mode", "dataMode"},
+    {&Settings::m_bDisableUpgrades, kOptionByte, kOptDisableUpgrades, true, "upgrades", "upgrades"},
+    {&Settings::m_bDisableStatusInfo, kOptionByte, kOptDisableStatusInfo, true, "status-info", "statusInfo"},
 }};
 
 // The row of a member; kFlags.size() when it has none.
-constexpr std::size_t FlagIndex(bool CFirmwareRecord::*member)
+constexpr std::size_t FlagIndex(bool Settings::*member)
 {
     for (std::size_t i = 0; i < kFlags.size(); ++i)
         if (kFlags[i].member == member)

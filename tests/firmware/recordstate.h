@@ -38,7 +38,7 @@ inline int Flags(const CFirmwareRecord &r)
     return bits;
 }
 
-constexpr int FlagBitOf(bool CFirmwareRecord::*member)
+constexpr int FlagBitOf(bool Firmware::Settings::*member)
 {
     return 1 << Firmware::FlagIndex(member);
 }

@@ -254,10 +254,10 @@ void TestFirmwareLoad::decodesAtImageBase()
     QVERIFY(loadOk(rec, ui, b.build()));
     using namespace RecordState;
     const int flags = AsciiInput | DisableLedFlash | HidePrompt | HideConnects | HideVersionReport;
-    QCOMPARE(Settings(rec), QStringLiteral("baud=115200 stop=2 data=7 parity=2 flow=2 vid=403 pid=6001 "
-                                           "flags=%1 manufacturer=Norvale product=USB Host "
-                                           "string3=SN42 prefix=")
-                                .arg(FlagText(flags)));
+    QCOMPARE(RecordState::Settings(rec), QStringLiteral("baud=115200 stop=2 data=7 parity=2 flow=2 vid=403 pid=6001 "
+                                                        "flags=%1 manufacturer=Norvale product=USB Host "
+                                                        "string3=SN42 prefix=")
+                                             .arg(FlagText(flags)));
 }
 
 // clang-format off
@@ -391,7 +391,7 @@ void TestFirmwareLoad::refusals()
     CFirmwareRecord rec(&ui);
     QVERIFY(loadOk(rec, ui, earlier));
     rec.m_strDirPrefix = QStringLiteral("KEEP");
-    const QString settingsBefore = Settings(rec);
+    const QString settingsBefore = RecordState::Settings(rec);
     const quint8 *bufferBefore = rec.Image();
 
     QString path;
@@ -429,7 +429,7 @@ void TestFirmwareLoad::refusals()
         QCOMPARE(rec.m_nFirmwareType, int(TypeQSOL));
     }
     // No refusal touches the settings a page edits.
-    QCOMPARE(Settings(rec), settingsBefore);
+    QCOMPARE(RecordState::Settings(rec), settingsBefore);
 }
 
 void TestFirmwareLoad::unreadableSource()
