@@ -97,7 +97,7 @@ bool NameSurvives(CConsoleUi &ui, const QString &path, bool target)
 // The summary texts of a loaded record, the texts that come from the image escaped.
 QString SummaryText(const CFirmwareRecord &record, bool confirm)
 {
-    SettingsText::SummaryTexts texts = SettingsText::Describe(SettingsText::SummaryValuesOf(record), confirm);
+    SettingsText::SummaryTexts texts = SettingsText::Describe(record, confirm);
     for (QString *fromImage : {&texts.fwVersion, &texts.usbStrings, &texts.dirPrefix})
         *fromImage = Escaped(*fromImage);
     return SettingsText::WithLineFeeds(SettingsText::CopyText(texts, confirm));

@@ -251,6 +251,8 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     }
 
     DecodeParameters(base);
+    m_bHasUsbIds = false;
+    m_bHasUsbStrings = false;
     if (m_nFirmwareType & kUsbSlaveTypes)
         DecodeUsb(base);
     if (m_nFirmwareType & kDirPrefixTypes) {
@@ -318,11 +320,13 @@ void CFirmwareRecord::DecodeUsb(int base)
     m_strProduct.clear();
     m_strString3.clear();
 
-    if (HasUsbIdRoom(p)) {
+    m_bHasUsbIds = HasUsbIdRoom(p);
+    m_bHasUsbStrings = HasUsbStringRoom(p);
+    if (m_bHasUsbIds) {
         m_nVendorId = p[kVendorId] | p[kVendorId + 1] << 8;
         m_nProductId = p[kProductId] | p[kProductId + 1] << 8;
     }
-    if (HasUsbStringRoom(p)) {
+    if (m_bHasUsbStrings) {
         int pos = kFirstString;
         bool stop = false;
         QString *texts[kStringDescriptorCount] = {&m_strManufacturer, &m_strProduct, &m_strString3};

@@ -1,8 +1,10 @@
 #pragma once
 
-// The option and initialisation flags: one row each, giving the record's member, the byte and
-// bit that hold it, and the names the command line and its JSON profiles use for it. Loading,
-// writing, brindle-cli and the tests all go through this table.
+// The option and initialisation flags: one row each, giving the settings' member, the byte and
+// bit that hold it, the names the command line and its JSON profiles use for it and the wizard's
+// control for it. Loading, writing, the wizard's option pages, brindle-cli and the tests all go
+// through this table: a new flag is a row here, its words in the settings texts and its control
+// in the option page's template.
 
 // Std
 #include <array>
@@ -11,6 +13,7 @@
 #include <string_view>
 
 #include "firmwareformat.h"
+#include "resources/resourceids.h"
 #include "settings.h"
 
 namespace Firmware {
@@ -25,20 +28,47 @@ struct FlagDef {
     bool inverted;
     const char *option;  // brindle-cli's long option, without its dashes
     const char *key;     // the JSON key of info --json and of profiles
+    // The wizard's control for it: the page's template, and in it a check box, or the button of
+    // a radio pair that stands for `checkedMeans`; `otherButton` is the pair's other button, 0 for
+    // a check box.
+    int dialog;
+    int control;
+    bool checkedMeans;  // the member's value while `control` is checked
+    int otherButton = 0;
 };
 
 // In the order info --json prints them.
+// clang-format off
 inline constexpr std::array<FlagDef, 9> kFlags = {{
-    {&Settings::m_bAsciiInput, kInitByte, kInitAsciiInput, false, "input", "inputMode"},
-    {&Settings::m_bShortCommandSet, kInitByte, kInitShortCommandSet, false, "command-set", "commandSet"},
-    {&Settings::m_bDisableLedFlash, kInitByte, kInitDisableLedFlash, true, "led-flash", "ledFlash"},
-    {&Settings::m_bHidePrompt, kOptionByte, kOptHidePrompt, true, "prompt", "prompt"},
-    {&Settings::m_bHideConnects, kOptionByte, kOptHideConnects, true, "connects", "deviceConnects"},
-    {&Settings::m_bHideVersionReport, kOptionByte, kOptHideVersionReport, true, "version-report", "versionReport"},
-    {&Settings::m_bDisableDataMode, kOptionByte, kOptDisableDataMode, true, "data-mode", "dataMode"},
-    {&Settings::m_bDisableUpgrades, kOptionByte, kOptDisableUpgrades, true, "upgrades", "upgrades"},
-    {&Settings::m_bDisableStatusInfo, kOptionByte, kOptDisableStatusInfo, true, "status-info", "statusInfo"},
+    {.member = &Settings::m_bAsciiInput, .byte = kInitByte, .mask = kInitAsciiInput, .inverted = false,
+     .option = "input", .key = "inputMode",
+     .dialog = IDD_TAB_INIT, .control = InitIds::AsciiInput, .checkedMeans = true, .otherButton = InitIds::BinaryInput},
+    {.member = &Settings::m_bShortCommandSet, .byte = kInitByte, .mask = kInitShortCommandSet, .inverted = false,
+     .option = "command-set", .key = "commandSet",
+     .dialog = IDD_TAB_INIT, .control = InitIds::ShortCommands, .checkedMeans = true, .otherButton = InitIds::ExtendedCommands},
+    {.member = &Settings::m_bDisableLedFlash, .byte = kInitByte, .mask = kInitDisableLedFlash, .inverted = true,
+     .option = "led-flash", .key = "ledFlash",
+     .dialog = IDD_TAB_INIT, .control = InitIds::LedFlash, .checkedMeans = false},
+    {.member = &Settings::m_bHidePrompt, .byte = kOptionByte, .mask = kOptHidePrompt, .inverted = true,
+     .option = "prompt", .key = "prompt",
+     .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowPrompt, .checkedMeans = false},
+    {.member = &Settings::m_bHideConnects, .byte = kOptionByte, .mask = kOptHideConnects, .inverted = true,
+     .option = "connects", .key = "deviceConnects",
+     .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowDeviceConnects, .checkedMeans = false},
+    {.member = &Settings::m_bHideVersionReport, .byte = kOptionByte, .mask = kOptHideVersionReport, .inverted = true,
+     .option = "version-report", .key = "versionReport",
+     .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowVersionReport, .checkedMeans = false},
+    {.member = &Settings::m_bDisableDataMode, .byte = kOptionByte, .mask = kOptDisableDataMode, .inverted = true,
+     .option = "data-mode", .key = "dataMode",
+     .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableDataMode, .checkedMeans = true},
+    {.member = &Settings::m_bDisableUpgrades, .byte = kOptionByte, .mask = kOptDisableUpgrades, .inverted = true,
+     .option = "upgrades", .key = "upgrades",
+     .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableUpgrades, .checkedMeans = true},
+    {.member = &Settings::m_bDisableStatusInfo, .byte = kOptionByte, .mask = kOptDisableStatusInfo, .inverted = true,
+     .option = "status-info", .key = "statusInfo",
+     .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableStatusInfo, .checkedMeans = true},
 }};
+// clang-format on
 
 // The row of a member; kFlags.size() when it has none.
 constexpr std::size_t FlagIndex(bool Settings::*member)
@@ -76,7 +106,8 @@ constexpr bool Distinct()
             const FlagDef &a = kFlags[i];
             const FlagDef &b = kFlags[j];
             if (a.member == b.member || (a.byte == b.byte && a.mask == b.mask) || std::string_view(a.option) == b.option
-                || std::string_view(a.key) == b.key)
+                || std::string_view(a.key) == b.key
+                || (a.dialog == b.dialog && (a.control == b.control || a.control == b.otherButton)))
                 return false;
         }
     }
@@ -86,7 +117,7 @@ constexpr bool Distinct()
 }  // namespace FlagChecks
 
 static_assert(FlagChecks::OneBitEach(), "every flag is one bit of the init or option byte");
-static_assert(FlagChecks::Distinct(), "no two flags share a member, a bit, an option or a key");
+static_assert(FlagChecks::Distinct(), "no two flags share a member, a bit, an option, a key or a control");
 // The bits the firmware reads; the others are written as 0.
 static_assert(FlagBits(kInitByte) == 0x83);
 static_assert(FlagBits(kOptionByte) == 0xCF);

@@ -6,7 +6,6 @@
 
 #include "filename.h"
 #include "firmwareformat.h"
-#include "firmwarerecord.h"
 #include "fits.h"
 
 namespace SettingsText {
@@ -45,59 +44,61 @@ QString FirmwareTypeWord(int firmwareType)
     return QString();
 }
 
-SummaryTexts Describe(const SummaryValues &v, bool confirm)
+SummaryTexts Describe(const Firmware::Settings &v, bool confirm)
 {
     SummaryTexts t;
-    const qsizetype q = v.strVersion.lastIndexOf(QLatin1Char('Q'));
-    t.fwVersion = q > 0 ? v.strVersion.left(q) : QString();
-    t.fwType = FirmwareTypeWord(v.nFirmwareType);
+    const qsizetype q = v.m_strVersion.lastIndexOf(QLatin1Char('Q'));
+    t.fwVersion = q > 0 ? v.m_strVersion.left(q) : QString();
+    t.fwType = FirmwareTypeWord(v.m_nFirmwareType);
     if (t.fwType.isEmpty())
-        t.fwType = q >= 0 ? v.strVersion.mid(q) : v.strVersion;
+        t.fwType = q >= 0 ? v.m_strVersion.mid(q) : v.m_strVersion;
 
     if (!confirm) {
         if (t.fwVersion.contains(QLatin1Char('-')))
             t.fwVersion += QStringLiteral(" (Modified) ");
-        switch (v.nFileKind) {
+        switch (v.m_nFileKind) {
         case Firmware::KindRom: t.fwType += QStringLiteral(" ROM File"); break;
         case Firmware::KindBld: t.fwType += QStringLiteral(" BLD File"); break;
         default:
             t.fwType += QStringLiteral(" QUF Upgrader File");
-            if (v.nCodeType == Firmware::CodeMain)
+            if (v.m_nCodeType == Firmware::CodeMain)
                 t.fwType += QStringLiteral(" for Main Code");
             break;
         }
     }
 
-    t.monitor = QString::asprintf("%d baud, %d bits, %d stop bit, ", v.nBaudRate, v.nDataBits, v.nStopBits)
-                + QLatin1String(ParityWord(v.nParity)) + QStringLiteral(" parity, ")
-                + QLatin1String(FlowWords(v.nFlowControl));
+    t.monitor = QString::asprintf("%d baud, %d bits, %d stop bit, ", v.m_nBaudRate, v.m_nDataBits, v.m_nStopBits)
+                + QLatin1String(ParityWord(v.m_nParity)) + QStringLiteral(" parity, ")
+                + QLatin1String(FlowWords(v.m_nFlowControl));
 
-    t.pid = QStringLiteral("0x") + FormatHex4(v.nProductId);
-    t.vid = QStringLiteral("0x") + FormatHex4(v.nVendorId);
+    t.pid = QStringLiteral("0x") + FormatHex4(v.m_nProductId);
+    t.vid = QStringLiteral("0x") + FormatHex4(v.m_nVendorId);
 
-    t.initMode = QLatin1String(v.bShortCommandSet ? "SCS" : "ECS") + QStringLiteral(", ")
-                 + QLatin1String(v.bAsciiInput ? "IPA" : "IPH") + QStringLiteral(", ")
-                 + QLatin1String(v.bDisableLedFlash ? "Disable " : "") + QStringLiteral("LED Flash at Power-on");
+    t.initMode = QLatin1String(v.m_bShortCommandSet ? "SCS" : "ECS") + QStringLiteral(", ")
+                 + QLatin1String(v.m_bAsciiInput ? "IPA" : "IPH") + QStringLiteral(", ")
+                 + QLatin1String(v.m_bDisableLedFlash ? "Disable " : "") + QStringLiteral("LED Flash at Power-on");
 
     // The three options the user allows or disables, then the three messages shown or hidden, as
     // the "Set Prompt" page offers them.
-    t.options = QLatin1String(v.bDisableUpgrades ? "Disable " : "Allow ") + QStringLiteral("Firmware Upgrades, ")
-                + QLatin1String(v.bDisableDataMode ? "Disable " : "Allow ") + QStringLiteral("Data Mode, ")
-                + QLatin1String(v.bDisableStatusInfo ? "Disable " : "Allow ")
-                + QStringLiteral("Sonette Status Information,\r\n") + QLatin1String(v.bHidePrompt ? "No " : "Show ")
-                + QStringLiteral("Prompt, ") + QLatin1String(v.bHideConnects ? "No " : "Show ")
-                + QStringLiteral("Device Connects/Removals, ") + QLatin1String(v.bHideVersionReport ? "No " : "Show ")
+    t.options = QLatin1String(v.m_bDisableUpgrades ? "Disable " : "Allow ") + QStringLiteral("Firmware Upgrades, ")
+                + QLatin1String(v.m_bDisableDataMode ? "Disable " : "Allow ") + QStringLiteral("Data Mode, ")
+                + QLatin1String(v.m_bDisableStatusInfo ? "Disable " : "Allow ")
+                + QStringLiteral("Sonette Status Information,\r\n") + QLatin1String(v.m_bHidePrompt ? "No " : "Show ")
+                + QStringLiteral("Prompt, ") + QLatin1String(v.m_bHideConnects ? "No " : "Show ")
+                + QStringLiteral("Device Connects/Removals, ") + QLatin1String(v.m_bHideVersionReport ? "No " : "Show ")
                 + QStringLiteral("Version Report at Startup.");
 
-    if (v.bUsbIds)
+    // Shown where the writer stores them.
+    const bool usb = (v.m_nFirmwareType & Firmware::kUsbSlaveTypes) != 0;
+    if (usb && v.m_bHasUsbIds)
         t.usbIds = t.vid + QLatin1Char('/') + t.pid;
-    if (v.bUsbStrings) {
+    if (usb && v.m_bHasUsbStrings) {
         const auto quoted = [](const QString &s) { return QLatin1Char('"') + s + QLatin1Char('"'); };
-        t.usbStrings = quoted(v.strManufacturer) + QStringLiteral(", ") + quoted(v.strProduct) + QStringLiteral(", ")
-                       + quoted(v.strString3);
+        t.usbStrings = quoted(v.m_strManufacturer) + QStringLiteral(", ") + quoted(v.m_strProduct)
+                       + QStringLiteral(", ") + quoted(v.m_strString3);
     }
-    if (v.bDirPrefix)
-        t.dirPrefix = v.strDirPrefix;
+    if (v.m_nFirmwareType & Firmware::kDirPrefixTypes)
+        t.dirPrefix = v.m_strDirPrefix;
     return t;
 }
 
@@ -149,42 +150,6 @@ QString WithLineFeeds(QString text)
 QString FormatHex4(int value)
 {
     return QString::asprintf("%4.4x", unsigned(value));
-}
-
-SettingsText::SummaryValues SummaryValuesOf(const CFirmwareRecord &r)
-{
-    SettingsText::SummaryValues v;
-    v.nFileKind = r.m_nFileKind;
-    v.nCodeType = r.m_nCodeType;
-    v.nFirmwareType = r.m_nFirmwareType;
-    v.nBaudRate = r.m_nBaudRate;
-    v.nDataBits = r.m_nDataBits;
-    v.nStopBits = r.m_nStopBits;
-    v.nParity = r.m_nParity;
-    v.nFlowControl = r.m_nFlowControl;
-    v.nProductId = r.m_nProductId;
-    v.nVendorId = r.m_nVendorId;
-    v.bDisableUpgrades = r.m_bDisableUpgrades;
-    v.bHideConnects = r.m_bHideConnects;
-    v.bDisableDataMode = r.m_bDisableDataMode;
-    v.bDisableStatusInfo = r.m_bDisableStatusInfo;
-    v.bHideVersionReport = r.m_bHideVersionReport;
-    v.bHidePrompt = r.m_bHidePrompt;
-    v.bDisableLedFlash = r.m_bDisableLedFlash;
-    v.bShortCommandSet = r.m_bShortCommandSet;
-    v.bAsciiInput = r.m_bAsciiInput;
-    v.strVersion = r.m_strVersion;
-    // Shown where the writer stores them: a record without an image has no descriptors.
-    const quint8 *image = r.Image() ? r.Image() + r.ImageBase() : nullptr;
-    const bool usb = (r.m_nFirmwareType & Firmware::kUsbSlaveTypes) != 0;
-    v.bUsbIds = usb && image && Firmware::HasUsbIdRoom(image);
-    v.bUsbStrings = usb && image && Firmware::HasUsbStringRoom(image);
-    v.bDirPrefix = (r.m_nFirmwareType & Firmware::kDirPrefixTypes) != 0;
-    v.strManufacturer = r.m_strManufacturer;
-    v.strProduct = r.m_strProduct;
-    v.strString3 = r.m_strString3;
-    v.strDirPrefix = r.m_strDirPrefix;
-    return v;
 }
 
 QString FileKindWord(int fileKind)

@@ -1,51 +1,15 @@
 #pragma once
 
-// Std
-#include <optional>
-
 // Qt
 #include <QString>
 #include <QtGlobal>
 
+#include "settings.h"
+
 // The texts that describe a set of firmware settings, shared by the wizard's pages and the
 // command-line companion so that both say and write exactly the same.
-class CFirmwareRecord;
 
 namespace SettingsText {
-
-// The values a settings description is built from.
-struct SummaryValues {
-    int nFileKind = 0;
-    int nCodeType = 0;
-    int nFirmwareType = 0;
-    int nBaudRate = 9600;
-    int nDataBits = 8;
-    int nStopBits = 1;
-    int nParity = 0;
-    int nFlowControl = 0;
-    int nProductId = 0;
-    int nVendorId = 0;
-    bool bDisableUpgrades = false;
-    bool bHideConnects = false;
-    bool bDisableDataMode = false;
-    bool bDisableStatusInfo = false;
-    bool bHideVersionReport = false;
-    bool bHidePrompt = false;
-    bool bDisableLedFlash = false;
-    bool bShortCommandSet = false;
-    bool bAsciiInput = false;
-    QString strVersion;
-    // What the writer stores beside the settings, for the types that carry it: the USB IDs (QSOL,
-    // in an image with a device descriptor), the three USB strings (QSOL, in an image with string
-    // descriptors) and the target directory prefix (QWEX and QJ4J).
-    bool bUsbIds = false;
-    bool bUsbStrings = false;
-    bool bDirPrefix = false;
-    QString strManufacturer;
-    QString strProduct;
-    QString strString3;
-    QString strDirPrefix;
-};
 
 // The display texts of a summary. The last three are empty when the firmware does not carry them.
 struct SummaryTexts {
@@ -69,7 +33,7 @@ inline constexpr const char *kDirPrefixHeading = "Target Directory Prefix:";
 
 // The settings in words. The file summary (`confirm` false) also names the file kind and
 // marks a version that was customised before.
-SummaryTexts Describe(const SummaryValues &values, bool confirm);
+SummaryTexts Describe(const Firmware::Settings &settings, bool confirm);
 
 // The whole description as one text, every line ending in "\r\n": what the summary's "Copy"
 // button places on the clipboard (in the platform's line ends) and what brindle-cli prints.
@@ -89,9 +53,6 @@ QString FormatHex4(int value);
 
 // "QHAR" and so on for a firmware type bit; empty for none.
 QString FirmwareTypeWord(int firmwareType);
-
-// The record's values for a settings description.
-SummaryValues SummaryValuesOf(const CFirmwareRecord &record);
 
 // "ROM", "QUF" or "BLD".
 QString FileKindWord(int fileKind);

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 
+#include "firmware/settings.h"
 #include "firmware/settingstext.h"
 #include "wizardpage.h"
 
@@ -20,7 +21,7 @@ public:
     CTabSummary(int bConfirm, IWizardFrame *wizard);
 
     // The settings to describe at the next show.
-    void SetValues(const SettingsText::SummaryValues &values) { m_values = values; }
+    void SetValues(const Firmware::Settings &values) { m_values = values; }
     // The text that "Copy" places on the clipboard, from the texts last shown, in the
     // platform's line ends (CR LF on Windows, LF elsewhere).
     QString CopyText() const;
@@ -31,8 +32,8 @@ public:
     QScrollArea *RowsArea() const { return m_scrollRows; }
 
     int m_bConfirm;
-    SettingsText::SummaryValues m_values;  // what the page describes
-    SettingsText::SummaryTexts m_texts;    // the texts last shown
+    Firmware::Settings m_values;         // what the page describes
+    SettingsText::SummaryTexts m_texts;  // the texts last shown
 
 protected:
     QWidget *CreateCustomControl(const ControlTemplate &c, QWidget *parent) override;

@@ -468,22 +468,20 @@ void CBrindleDlg::ExchangePages(bool toPages)
     link(m_pUsbPage->m_strManufacturer, r.m_strManufacturer);
     link(m_pUsbPage->m_strProduct, r.m_strProduct);
     link(m_pDirPrefixPage->m_strCode, r.m_strDirPrefix);
-    link(m_pInitPage->m_bDisableLedFlash, r.m_bDisableLedFlash);
-    link(m_pInitPage->m_bShortCommandSet, r.m_bShortCommandSet);
-    link(m_pInitPage->m_bAsciiInput, r.m_bAsciiInput);
-    link(m_pPromptPage->m_bDisableUpgrades, r.m_bDisableUpgrades);
-    link(m_pPromptPage->m_bHideConnects, r.m_bHideConnects);
-    link(m_pPromptPage->m_bDisableDataMode, r.m_bDisableDataMode);
-    link(m_pPromptPage->m_bDisableStatusInfo, r.m_bDisableStatusInfo);
-    link(m_pPromptPage->m_bHideVersionReport, r.m_bHideVersionReport);
-    link(m_pPromptPage->m_bHidePrompt, r.m_bHidePrompt);
     link(m_pCodePage->m_strCode, r.m_strVersionCode);
+    // The option flags, each on the page whose template has its control.
+    for (COptionsPage *page : {static_cast<COptionsPage *>(m_pInitPage), static_cast<COptionsPage *>(m_pPromptPage)}) {
+        if (toPages)
+            page->SetOptions(r);
+        else
+            page->GetOptions(r);
+    }
 }
 
 void CBrindleDlg::FillPages()
 {
     ExchangePages(true);
-    m_pSummaryPage->SetValues(SettingsText::SummaryValuesOf(m_record));
+    m_pSummaryPage->SetValues(m_record);
     m_pBaudPage->m_bOfferUnknownFlow = m_record.m_nFlowControl == Firmware::kFlowUnknown;
     m_pUsbPage->SetString3Length(int(m_record.m_strString3.size()));
     m_pSavePage->m_nFileKind = m_record.m_nFileKind;
@@ -493,5 +491,5 @@ void CBrindleDlg::CollectPages()
 {
     ExchangePages(false);
     m_record.m_strVersion = SettingsText::MergeVersionCode(m_record.m_strVersion, m_record.m_strVersionCode);
-    m_pConfirmPage->SetValues(SettingsText::SummaryValuesOf(m_record));
+    m_pConfirmPage->SetValues(m_record);
 }

@@ -329,8 +329,8 @@ private slots:
         CFirmwareRecord r(nullptr);
         QCOMPARE(r.LoadFirmware(Path(file)), 1);
         constexpr bool kFileSummary = false;
-        const QString summary = PlainLines(SettingsText::CopyText(
-            SettingsText::Describe(SettingsText::SummaryValuesOf(r), kFileSummary), kFileSummary));
+        const QString summary =
+            PlainLines(SettingsText::CopyText(SettingsText::Describe(r, kFileSummary), kFileSummary));
         QVERIFY2(run.out.startsWith(summary), qPrintable(run.out));
         QVERIFY(run.out.mid(summary.size()).startsWith(QStringLiteral("File Kind: ")));
         QCOMPARE(run.out.count(QLatin1Char('\n')), summary.count(QLatin1Char('\n')) + 1);

@@ -39,7 +39,7 @@
 namespace {
 
 const QString kOpenCaption = QStringLiteral("Could not open destination file");
-const QString kWriteCaption = QStringLiteral("Could not write destination file");
+const QString kWriteFailedCaption = QStringLiteral("Could not write destination file");
 
 // What one WriteFirmware call did.
 struct Outcome {
@@ -304,7 +304,7 @@ void TestSaveFile::failedFlush()
     QCOMPARE(saved.result, -1);
     QCOMPARE(saved.questions.size(), replace ? 1 : 0);
     QCOMPARE(saved.messages.size(), 1);
-    QCOMPARE(saved.messages.first().caption, kWriteCaption);
+    QCOMPARE(saved.messages.first().caption, kWriteFailedCaption);
     QCOMPARE(saved.messages.first().text,
              QStringLiteral("%1 while accessing %2.").arg(FileError::SystemText(EIO), path));
     QCOMPARE(FileSnapshot::Names(mount.path()), replace ? QStringList{QStringLiteral("out.rom")} : QStringList());

@@ -18,21 +18,21 @@ namespace {
 
 // The loaded ROM image of the summary page's own example: 03.64QHARF, 9600 8N1, no flow
 // control, extended command set, IPA input, flashing LEDs, nothing disabled or hidden.
-SummaryValues Example()
+Firmware::Settings Example()
 {
-    SummaryValues v;
-    v.nFileKind = Firmware::KindRom;
-    v.nCodeType = Firmware::CodeRomImage;
-    v.nFirmwareType = Firmware::TypeQHAR;
-    v.nBaudRate = 9600;
-    v.nDataBits = 8;
-    v.nStopBits = 1;
-    v.nParity = 0;
-    v.nFlowControl = 0;
-    v.bShortCommandSet = false;
-    v.bAsciiInput = true;
-    v.bDisableLedFlash = false;
-    v.strVersion = QStringLiteral("03.64QHARF");
+    Firmware::Settings v;
+    v.m_nFileKind = Firmware::KindRom;
+    v.m_nCodeType = Firmware::CodeRomImage;
+    v.m_nFirmwareType = Firmware::TypeQHAR;
+    v.m_nBaudRate = 9600;
+    v.m_nDataBits = 8;
+    v.m_nStopBits = 1;
+    v.m_nParity = 0;
+    v.m_nFlowControl = 0;
+    v.m_bShortCommandSet = false;
+    v.m_bAsciiInput = true;
+    v.m_bDisableLedFlash = false;
+    v.m_strVersion = QStringLiteral("03.64QHARF");
     return v;
 }
 
@@ -135,11 +135,11 @@ void TestSettingsText::versionAndType()
     QFETCH(bool, confirm);
     QFETCH(QString, fwVersion);
     QFETCH(QString, fwType);
-    SummaryValues v = Example();
-    v.strVersion = version;
-    v.nFirmwareType = firmwareType;
-    v.nFileKind = fileKind;
-    v.nCodeType = codeType;
+    Firmware::Settings v = Example();
+    v.m_strVersion = version;
+    v.m_nFirmwareType = firmwareType;
+    v.m_nFileKind = fileKind;
+    v.m_nCodeType = codeType;
     const SummaryTexts t = Describe(v, confirm);
     QCOMPARE(t.fwVersion, fwVersion);
     QCOMPARE(t.fwType, fwType);
@@ -175,12 +175,12 @@ void TestSettingsText::monitor()
     QFETCH(int, parity);
     QFETCH(int, flow);
     QFETCH(QString, text);
-    SummaryValues v = Example();
-    v.nBaudRate = baud;
-    v.nDataBits = dataBits;
-    v.nStopBits = stopBits;
-    v.nParity = parity;
-    v.nFlowControl = flow;
+    Firmware::Settings v = Example();
+    v.m_nBaudRate = baud;
+    v.m_nDataBits = dataBits;
+    v.m_nStopBits = stopBits;
+    v.m_nParity = parity;
+    v.m_nFlowControl = flow;
     QCOMPARE(Describe(v, false).monitor, text);
     QCOMPARE(Describe(v, true).monitor, text);
 }
@@ -204,9 +204,9 @@ void TestSettingsText::usbIds()
     QFETCH(int, vendorId);
     QFETCH(QString, pid);
     QFETCH(QString, vid);
-    SummaryValues v = Example();
-    v.nProductId = productId;
-    v.nVendorId = vendorId;
+    Firmware::Settings v = Example();
+    v.m_nProductId = productId;
+    v.m_nVendorId = vendorId;
     const SummaryTexts t = Describe(v, false);
     QCOMPARE(t.pid, pid);
     QCOMPARE(t.vid, vid);
@@ -233,10 +233,10 @@ void TestSettingsText::initMode()
     QFETCH(bool, asciiInput);
     QFETCH(bool, disableLedFlash);
     QFETCH(QString, text);
-    SummaryValues v = Example();
-    v.bShortCommandSet = shortCommandSet;
-    v.bAsciiInput = asciiInput;
-    v.bDisableLedFlash = disableLedFlash;
+    Firmware::Settings v = Example();
+    v.m_bShortCommandSet = shortCommandSet;
+    v.m_bAsciiInput = asciiInput;
+    v.m_bDisableLedFlash = disableLedFlash;
     QCOMPARE(Describe(v, false).initMode, text);
 }
 
@@ -271,13 +271,13 @@ void TestSettingsText::options()
 {
     QFETCH(QString, flag);
     QFETCH(QString, text);
-    SummaryValues v = Example();
-    v.bDisableUpgrades = flag == QLatin1String("upgrades");
-    v.bDisableDataMode = flag == QLatin1String("dataMode");
-    v.bHidePrompt = flag == QLatin1String("prompt");
-    v.bHideConnects = flag == QLatin1String("connects");
-    v.bHideVersionReport = flag == QLatin1String("versionReport");
-    v.bDisableStatusInfo = flag == QLatin1String("statusInfo");
+    Firmware::Settings v = Example();
+    v.m_bDisableUpgrades = flag == QLatin1String("upgrades");
+    v.m_bDisableDataMode = flag == QLatin1String("dataMode");
+    v.m_bHidePrompt = flag == QLatin1String("prompt");
+    v.m_bHideConnects = flag == QLatin1String("connects");
+    v.m_bHideVersionReport = flag == QLatin1String("versionReport");
+    v.m_bDisableStatusInfo = flag == QLatin1String("statusInfo");
     const SummaryTexts t = Describe(v, false);
     QCOMPARE(t.options, text);
     QCOMPARE(t.options.count(QLatin1String("\r\n")), 1);
@@ -285,8 +285,8 @@ void TestSettingsText::options()
 
 void TestSettingsText::describeTwiceGivesSameTexts()
 {
-    SummaryValues v = Example();
-    v.strVersion = QStringLiteral("03.64-ABCQHARF");
+    Firmware::Settings v = Example();
+    v.m_strVersion = QStringLiteral("03.64-ABCQHARF");
     const SummaryTexts first = Describe(v, false);
     const SummaryTexts second = Describe(v, false);
     QCOMPARE(second.fwVersion, first.fwVersion);
@@ -324,9 +324,9 @@ void TestSettingsText::copyText()
 {
     QFETCH(bool, confirm);
     QFETCH(QString, text);
-    SummaryValues v = Example();
-    v.nProductId = 0x6001;  // a QHAR file carries no USB identity: not part of the copied text
-    v.nVendorId = 0x0403;
+    Firmware::Settings v = Example();
+    v.m_nProductId = 0x6001;  // a QHAR file carries no USB identity: not part of the copied text
+    v.m_nVendorId = 0x0403;
     const QString copied = CopyText(Describe(v, confirm), confirm);
     QCOMPARE(copied, text);
     QVERIFY(!copied.contains(QLatin1String("6001")));
@@ -340,18 +340,23 @@ void TestSettingsText::rowsByType_data()
     // after the options, in the order the page shows them.
     QTest::addColumn<bool>("usbIds");
     QTest::addColumn<bool>("usbStrings");
+    QTest::addColumn<int>("type");
     QTest::addColumn<bool>("dirPrefix");
     QTest::addColumn<QString>("tail");
     const QString options = QStringLiteral("Options: ") + kExampleOptions + QStringLiteral("\r\n\r\n");
-    QTest::newRow("none") << false << false << false << options;
-    QTest::newRow("QSOL") << true << true << false
-                          << options + "USB VID/PID: 0x0403/0x6001\r\n\r\n"
-                                       "USB Strings: \"Acme\", \"\", \"SN 1\"\r\n\r\n";
-    QTest::newRow("QSOL without string descriptors") << true << false << false
+    const QString both = options + "USB VID/PID: 0x0403/0x6001\r\n\r\nUSB Strings: \"Acme\", \"\", \"SN 1\"\r\n\r\n";
+    QTest::newRow("none") << false << false << int(Firmware::TypeQHAR) << false << options;
+    QTest::newRow("QSOL") << true << true << int(Firmware::TypeQSOL) << false << both;
+    QTest::newRow("QSOL without string descriptors") << true << false << int(Firmware::TypeQSOL) << false
                                                      << options + "USB VID/PID: 0x0403/0x6001\r\n\r\n";
-    QTest::newRow("QSOL without a device descriptor") << false << true << false
+    QTest::newRow("QSOL without a device descriptor") << false << true << int(Firmware::TypeQSOL) << false
                                                       << options + "USB Strings: \"Acme\", \"\", \"SN 1\"\r\n\r\n";
-    QTest::newRow("QWEX") << false << false << true << options + "Target Directory Prefix: AB12\r\n\r\n";
+    // The descriptors count only for the firmware type that has them.
+    QTest::newRow("QHAR with descriptors") << true << true << int(Firmware::TypeQHAR) << false << options;
+    QTest::newRow("QWEX") << false << false << int(Firmware::TypeQWEX) << true
+                          << options + "Target Directory Prefix: AB12\r\n\r\n";
+    QTest::newRow("QJ4J") << false << false << int(Firmware::TypeQJ4J) << true
+                          << options + "Target Directory Prefix: AB12\r\n\r\n";
 }
 // clang-format on
 
@@ -359,21 +364,24 @@ void TestSettingsText::rowsByType()
 {
     QFETCH(bool, usbIds);
     QFETCH(bool, usbStrings);
+    QFETCH(int, type);
     QFETCH(bool, dirPrefix);
     QFETCH(QString, tail);
-    SummaryValues v = Example();
-    v.nProductId = 0x6001;
-    v.nVendorId = 0x0403;
-    v.bUsbIds = usbIds;
-    v.bUsbStrings = usbStrings;
-    v.bDirPrefix = dirPrefix;
-    v.strManufacturer = QStringLiteral("Acme");
-    v.strString3 = QStringLiteral("SN 1");
-    v.strDirPrefix = QStringLiteral("AB12");
+    Firmware::Settings v = Example();
+    v.m_nFirmwareType = type;
+    v.m_strVersion = QStringLiteral("03.64") + FirmwareTypeWord(type) + QLatin1Char('F');
+    v.m_nProductId = 0x6001;
+    v.m_nVendorId = 0x0403;
+    v.m_bHasUsbIds = usbIds;
+    v.m_bHasUsbStrings = usbStrings;
+    v.m_strManufacturer = QStringLiteral("Acme");
+    v.m_strString3 = QStringLiteral("SN 1");
+    v.m_strDirPrefix = QStringLiteral("AB12");
     for (bool confirm : {false, true}) {
         const SummaryTexts t = Describe(v, confirm);
-        QCOMPARE(t.usbIds.isEmpty(), !usbIds);
-        QCOMPARE(t.usbStrings.isEmpty(), !usbStrings);
+        const bool usb = type == Firmware::TypeQSOL;
+        QCOMPARE(t.usbIds.isEmpty(), !(usb && usbIds));
+        QCOMPARE(t.usbStrings.isEmpty(), !(usb && usbStrings));
         QCOMPARE(t.dirPrefix.isEmpty(), !dirPrefix);
         const QString copied = CopyText(t, confirm);
         QVERIFY2(copied.endsWith(tail), qPrintable(copied));
@@ -408,16 +416,15 @@ void TestSettingsText::rowsOfRecord()
     QVERIFY(ImageBuilder::WriteFile(path, image));
     CFirmwareRecord record(nullptr);
     QCOMPARE(record.LoadFirmware(path), 1);
-    const SummaryValues v = SummaryValuesOf(record);
-    QCOMPARE(v.bUsbIds, usbIds);
-    QCOMPARE(v.bUsbStrings, usbStrings);
-    QCOMPARE(v.bDirPrefix, dirPrefix);
-    QCOMPARE(v.strDirPrefix, record.m_strDirPrefix);
-    QCOMPARE(v.strManufacturer, record.m_strManufacturer);
+    const SummaryTexts t = Describe(record, false);
+    QCOMPARE(!t.usbIds.isEmpty(), usbIds);
+    QCOMPARE(!t.usbStrings.isEmpty(), usbStrings);
+    QCOMPARE(!t.dirPrefix.isEmpty(), dirPrefix);
     // A record without an image describes no descriptors.
     CFirmwareRecord empty(nullptr);
     empty.m_nFirmwareType = Firmware::TypeQSOL;
-    QVERIFY(!SummaryValuesOf(empty).bUsbIds && !SummaryValuesOf(empty).bUsbStrings);
+    const SummaryTexts none = Describe(empty, false);
+    QVERIFY(none.usbIds.isEmpty() && none.usbStrings.isEmpty());
 }
 
 // clang-format off

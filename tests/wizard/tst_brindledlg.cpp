@@ -279,7 +279,7 @@ void TestBrindleDlg::skippedPagesAreFilledAndCollected()
 
     walkToConfirm(QStringLiteral("ABC"));
     QCOMPARE(r.m_strManufacturer, QStringLiteral("Earlier"));
-    QCOMPARE(m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->m_values.strVersion,
+    QCOMPARE(m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->m_values.m_strVersion,
              QStringLiteral("03.64-ABCQHARF"));
 }
 
@@ -445,7 +445,7 @@ void TestBrindleDlg::versionCodeMerge()
         QCOMPARE(m_dlg->CurrentStep(), CBrindleDlg::StepConfirm);
     }
     QCOMPARE(m_dlg->Record().m_strVersion, expected);
-    QCOMPARE(m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->m_values.strVersion, expected);
+    QCOMPARE(m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepConfirm)->m_values.m_strVersion, expected);
     QCOMPARE(stepTitle(), QStringLiteral("Summary of Firmware Customisations"));
 }
 
@@ -936,9 +936,9 @@ void TestBrindleDlg::fullWalkWrites()
     next();
     m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(9);  // 115200
     next();
-    clickBox(m_dlg->StepPage<CTabInit>(CBrindleDlg::StepInit)->m_chkLedFlash);
+    clickBox(m_dlg->StepPage<CTabInit>(CBrindleDlg::StepInit)->GetDlgItem<QCheckBox>(InitIds::LedFlash));
     next();
-    clickBox(m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->m_chkShowPrompt);
+    clickBox(m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->GetDlgItem<QCheckBox>(PromptIds::ShowPrompt));
     next();
     QCOMPARE(m_dlg->CurrentStep(), 5);
     m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editVendorId->setText(QStringLiteral("0x1234"));

@@ -283,14 +283,14 @@ void TestKeyboard::walkByKeyboard()
     QCOMPARE(Focus(), init->GetDlgItem(InitIds::ExtendedCommands));  // extended command set, checked
     QVERIFY(Press(Qt::Key_Down));                                    // short command set
     QVERIFY(Press(Qt::Key_Tab));
-    QCOMPARE(Focus(), static_cast<QWidget *>(init->m_chkLedFlash));
+    QCOMPARE(Focus(), init->GetDlgItem(InitIds::LedFlash));
     QVERIFY(Press(Qt::Key_Space));
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 4);
     CheckFocusSafe("Set Prompt");
 
     // Set Prompt: the first box has the focus.
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->m_chkShowPrompt));
+    QCOMPARE(Focus(), dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->GetDlgItem(PromptIds::ShowPrompt));
     QVERIFY(Press(Qt::Key_Space));
     QVERIFY(Press(Qt::Key_Return));
 

@@ -9,6 +9,7 @@
 
 #include "fakeframe.h"
 #include "firmware/firmwareformat.h"
+#include "firmware/settings.h"
 #include "pages/tabinit.h"
 #include "wizardfixture.h"
 
@@ -76,25 +77,31 @@ void TestTabInit::cleanup()
 
 CTabInit *TestTabInit::showPage(const Flags &flags)
 {
-    CTabInit *p = page();
-    p->m_bDisableLedFlash = flags.disableLedFlash;
-    p->m_bShortCommandSet = flags.shortCommandSet;
-    p->m_bAsciiInput = flags.asciiInput;
-    m_frame.Arrive(p);
-    return p;
+    Firmware::Settings s;
+    s.m_bDisableLedFlash = flags.disableLedFlash;
+    s.m_bShortCommandSet = flags.shortCommandSet;
+    s.m_bAsciiInput = flags.asciiInput;
+    page()->SetOptions(s);
+    m_frame.Arrive(page());
+    return page();
 }
 
 void TestTabInit::compareFlags(const Flags &expected) const
 {
-    QCOMPARE(page()->m_bDisableLedFlash, expected.disableLedFlash);
-    QCOMPARE(page()->m_bShortCommandSet, expected.shortCommandSet);
-    QCOMPARE(page()->m_bAsciiInput, expected.asciiInput);
+    // Only the page's own three flags come back; the option byte's stay as they were.
+    Firmware::Settings s;
+    s.m_bHidePrompt = s.m_bDisableUpgrades = true;
+    page()->GetOptions(s);
+    QCOMPARE(s.m_bDisableLedFlash, expected.disableLedFlash);
+    QCOMPARE(s.m_bShortCommandSet, expected.shortCommandSet);
+    QCOMPARE(s.m_bAsciiInput, expected.asciiInput);
+    QVERIFY(s.m_bHidePrompt && s.m_bDisableUpgrades);
 }
 
 void TestTabInit::texts()
 {
     showPage({false, false, false});
-    QCOMPARE(page()->m_chkLedFlash->text(), QStringLiteral("LEDs Flash at Power-on"));
+    QCOMPARE(button(kLedFlash)->text(), QStringLiteral("LEDs Flash at Power-on"));
     QCOMPARE(button(kAsciiInput)->text(), QStringLiteral("IPA Mode (ASCII)"));
     QCOMPARE(button(kBinaryInput)->text(), QStringLiteral("IPH Mode (binary)"));
     QCOMPARE(button(kShortCommands)->text(), QStringLiteral("Short Command Set Mode"));
@@ -129,7 +136,7 @@ void TestTabInit::showAndLeave()
     m_frame.Next();
 
     showPage({disableLedFlash, shortCommandSet, asciiInput});
-    QCOMPARE(page()->m_chkLedFlash->isChecked(), !disableLedFlash);
+    QCOMPARE(button(kLedFlash)->isChecked(), !disableLedFlash);
     QCOMPARE(button(kAsciiInput)->isChecked(), asciiInput);
     QCOMPARE(button(kBinaryInput)->isChecked(), !asciiInput);
     QCOMPARE(button(kShortCommands)->isChecked(), shortCommandSet);
@@ -179,16 +186,16 @@ void TestTabInit::revisitShowsLastChoices()
     while (m_wizard.Step() < CBrindleDlg::StepInit)
         m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepInit);
-    QVERIFY(!page()->m_chkLedFlash->isChecked());
+    QVERIFY(!button(kLedFlash)->isChecked());
     QVERIFY(button(kAsciiInput)->isChecked());
     QVERIFY(button(kShortCommands)->isChecked());
 
     click(button(kBinaryInput));
-    click(page()->m_chkLedFlash);
+    click(button(kLedFlash));
     m_wizard.Next();
     m_wizard.Back();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepInit);
-    QVERIFY(page()->m_chkLedFlash->isChecked());
+    QVERIFY(button(kLedFlash)->isChecked());
     QVERIFY(button(kBinaryInput)->isChecked());
     QVERIFY(button(kShortCommands)->isChecked());
     m_wizard.Back();

@@ -8,6 +8,7 @@
 
 #include "fakeframe.h"
 #include "firmware/firmwareformat.h"
+#include "firmware/settings.h"
 #include "pages/tabprompt.h"
 #include "wizardfixture.h"
 
@@ -50,6 +51,7 @@ private slots:
     void showAndLeave();
     void eachBoxMovesItsFlag_data();
     void eachBoxMovesItsFlag();
+    void leavesOtherSettingsAlone();
 
 private:
     CTabPrompt *page() const { return m_page; }
@@ -86,22 +88,24 @@ void TestTabPrompt::cleanup()
 
 void TestTabPrompt::showPage(int f)
 {
-    CTabPrompt *p = page();
-    p->m_bDisableUpgrades = f & DisableUpgrades;
-    p->m_bHideConnects = f & HideConnects;
-    p->m_bDisableDataMode = f & DisableDataMode;
-    p->m_bDisableStatusInfo = f & DisableStatusInfo;
-    p->m_bHideVersionReport = f & HideVersionReport;
-    p->m_bHidePrompt = f & HidePrompt;
+    Firmware::Settings s;
+    s.m_bDisableUpgrades = f & DisableUpgrades;
+    s.m_bHideConnects = f & HideConnects;
+    s.m_bDisableDataMode = f & DisableDataMode;
+    s.m_bDisableStatusInfo = f & DisableStatusInfo;
+    s.m_bHideVersionReport = f & HideVersionReport;
+    s.m_bHidePrompt = f & HidePrompt;
+    page()->SetOptions(s);
     m_frame.Arrive(page());
 }
 
 int TestTabPrompt::flags() const
 {
-    const CTabPrompt *p = page();
-    return (p->m_bDisableUpgrades ? DisableUpgrades : 0) | (p->m_bHideConnects ? HideConnects : 0)
-           | (p->m_bDisableDataMode ? DisableDataMode : 0) | (p->m_bDisableStatusInfo ? DisableStatusInfo : 0)
-           | (p->m_bHideVersionReport ? HideVersionReport : 0) | (p->m_bHidePrompt ? HidePrompt : 0);
+    Firmware::Settings s;
+    page()->GetOptions(s);
+    return (s.m_bDisableUpgrades ? DisableUpgrades : 0) | (s.m_bHideConnects ? HideConnects : 0)
+           | (s.m_bDisableDataMode ? DisableDataMode : 0) | (s.m_bDisableStatusInfo ? DisableStatusInfo : 0)
+           | (s.m_bHideVersionReport ? HideVersionReport : 0) | (s.m_bHidePrompt ? HidePrompt : 0);
 }
 
 QList<int> TestTabPrompt::checkedBoxes() const
@@ -117,13 +121,12 @@ QList<int> TestTabPrompt::checkedBoxes() const
 void TestTabPrompt::texts()
 {
     showPage(0);
-    CTabPrompt *p = page();
-    QCOMPARE(p->m_chkDisableUpgrades->text(), QStringLiteral("Disable Firmware Upgrades"));
-    QCOMPARE(p->m_chkDisableDataMode->text(), QStringLiteral("Disable Data Mode"));
-    QCOMPARE(p->m_chkDisableStatusInfo->text(), QStringLiteral("Disable Sonette Status Information"));
-    QCOMPARE(p->m_chkShowVersionReport->text(), QStringLiteral("Show Version Report at startup"));
-    QCOMPARE(p->m_chkShowPrompt->text(), QStringLiteral("Show Prompt"));
-    QCOMPARE(p->m_chkShowDeviceConnects->text(), QStringLiteral("Show Device Connects/Removals"));
+    QCOMPARE(box(kDisableUpgrades)->text(), QStringLiteral("Disable Firmware Upgrades"));
+    QCOMPARE(box(kDisableDataMode)->text(), QStringLiteral("Disable Data Mode"));
+    QCOMPARE(box(kDisableStatusInfo)->text(), QStringLiteral("Disable Sonette Status Information"));
+    QCOMPARE(box(kShowVersionReport)->text(), QStringLiteral("Show Version Report at startup"));
+    QCOMPARE(box(kShowPrompt)->text(), QStringLiteral("Show Prompt"));
+    QCOMPARE(box(kShowDeviceConnects)->text(), QStringLiteral("Show Device Connects/Removals"));
     QVERIFY(m_frame.NextEnabled());
 }
 
@@ -217,6 +220,23 @@ void TestTabPrompt::eachBoxMovesItsFlag()
         m_frame.Next();
         QCOMPARE(flags(), start ^ flag);
     }
+}
+
+void TestTabPrompt::leavesOtherSettingsAlone()
+{
+    // The page hands back its own six flags and nothing else: the init flags, which the wizard
+    // exchanges with the other options page, and every other value stay as they were.
+    showPage(AllFlags);
+    m_frame.Next();
+    Firmware::Settings s;
+    s.m_bDisableLedFlash = s.m_bShortCommandSet = s.m_bAsciiInput = true;
+    s.m_nBaudRate = 115200;
+    s.m_strVersion = QStringLiteral("03.64QHARF");
+    Firmware::Settings expected = s;
+    expected.m_bDisableUpgrades = expected.m_bHideConnects = expected.m_bDisableDataMode = true;
+    expected.m_bDisableStatusInfo = expected.m_bHideVersionReport = expected.m_bHidePrompt = true;
+    page()->GetOptions(s);
+    QVERIFY(s == expected);
 }
 
 QTEST_MAIN(TestTabPrompt)

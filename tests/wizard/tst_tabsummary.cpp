@@ -23,14 +23,14 @@ namespace {
 
 // What a summary page describes, starting from the page's worked example: a QHAR ROM image
 // with the default settings, ASCII input and the default USB IDs.
-struct Values : SettingsText::SummaryValues {
+struct Values : Firmware::Settings {
     Values()
     {
-        nFirmwareType = Firmware::TypeQHAR;
-        nProductId = 0x5C10;
-        nVendorId = 0x2B3F;
-        bAsciiInput = true;
-        strVersion = QStringLiteral("03.64QHARF");
+        m_nFirmwareType = Firmware::TypeQHAR;
+        m_nProductId = 0x5C10;
+        m_nVendorId = 0x2B3F;
+        m_bAsciiInput = true;
+        m_strVersion = QStringLiteral("03.64QHARF");
     }
 };
 
@@ -167,7 +167,7 @@ void TestTabSummary::describes_data()
 
     {
         Values v = example;
-        v.strVersion = QStringLiteral("03.64-ABCQHARF");
+        v.m_strVersion = QStringLiteral("03.64-ABCQHARF");
         Texts t = described;
         t.fwVersion = QStringLiteral("03.64-ABC (Modified) ");
         QTest::newRow("modified") << false << v << t;
@@ -177,11 +177,11 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.nParity = 3;
-        v.nFlowControl = 4;
-        v.nStopBits = 2;
-        v.nDataBits = 7;
-        v.nBaudRate = 14400;
+        v.m_nParity = 3;
+        v.m_nFlowControl = 4;
+        v.m_nStopBits = 2;
+        v.m_nDataBits = 7;
+        v.m_nBaudRate = 14400;
         Texts t = described;
         t.monitor = QStringLiteral("14400 baud, 7 bits, 2 stop bit, unknown parity, unknown flow control");
         QTest::newRow("unknown parity and flow") << false << v << t;
@@ -190,17 +190,17 @@ void TestTabSummary::describes_data()
          {std::tuple{1, 1, "odd parity, CTS/RTS"}, std::tuple{2, 2, "even parity, DTR/DSR"},
           std::tuple{0, 3, "no parity, XON/XOFF"}, std::tuple{-1, -1, "unknown parity, unknown flow control"}}) {
         Values v = example;
-        v.nParity = parity;
-        v.nFlowControl = flow;
-        v.nBaudRate = 115200;
+        v.m_nParity = parity;
+        v.m_nFlowControl = flow;
+        v.m_nBaudRate = 115200;
         Texts t = described;
         t.monitor = QStringLiteral("115200 baud, 8 bits, 1 stop bit, ") + QLatin1String(words);
         QTest::newRow(words) << false << v << t;
     }
     {
         Values v = example;
-        v.nProductId = 5;
-        v.nVendorId = 0xABCD;
+        v.m_nProductId = 5;
+        v.m_nVendorId = 0xABCD;
         Texts t = described;
         t.pid = QStringLiteral("0x0005");
         t.vid = QStringLiteral("0xabcd");
@@ -208,14 +208,14 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.nFileKind = Firmware::KindUpgrade;
-        v.nCodeType = Firmware::CodeMain;
-        v.nFirmwareType = Firmware::TypeQSOL;
-        v.strVersion = QStringLiteral("03.64QSOLF");
+        v.m_nFileKind = Firmware::KindUpgrade;
+        v.m_nCodeType = Firmware::CodeMain;
+        v.m_nFirmwareType = Firmware::TypeQSOL;
+        v.m_strVersion = QStringLiteral("03.64QSOLF");
         Texts t = described;
         t.fwType = QStringLiteral("QSOL QUF Upgrader File for Main Code");
         QTest::newRow("upgrade file, main code") << false << v << t;
-        v.nCodeType = Firmware::CodeReflash;
+        v.m_nCodeType = Firmware::CodeReflash;
         t.fwType = QStringLiteral("QSOL QUF Upgrader File");
         QTest::newRow("upgrade file, other code") << false << v << t;
         t = confirmed;
@@ -224,15 +224,15 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.nFileKind = Firmware::KindBld;
-        v.nCodeType = Firmware::CodeMain;
+        v.m_nFileKind = Firmware::KindBld;
+        v.m_nCodeType = Firmware::CodeMain;
         Texts t = described;
         t.fwType = QStringLiteral("QHAR BLD File");
         QTest::newRow("BLD image") << false << v << t;
     }
     {
         Values v = example;
-        v.nFirmwareType = Firmware::TypeNone;
+        v.m_nFirmwareType = Firmware::TypeNone;
         Texts t = described;
         t.fwType = QStringLiteral("QHARF ROM File");
         QTest::newRow("type not recognised") << false << v << t;
@@ -242,29 +242,30 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.nFirmwareType = Firmware::TypeNone;
-        v.strVersion = QStringLiteral("03.64-ABC");
+        v.m_nFirmwareType = Firmware::TypeNone;
+        v.m_strVersion = QStringLiteral("03.64-ABC");
         Texts t = described;
         t.fwVersion = QString();
         t.fwType = QStringLiteral("03.64-ABC ROM File");
         QTest::newRow("no Q in the version") << false << v << t;
-        v.strVersion = QStringLiteral("QHARF");
+        v.m_strVersion = QStringLiteral("QHARF");
         t.fwType = QStringLiteral("QHARF ROM File");
         QTest::newRow("Q first") << false << v << t;
     }
     {
         Values v = example;
-        v.nFirmwareType = Firmware::TypeQWEX | Firmware::TypeQJ4J;
+        v.m_nFirmwareType = Firmware::TypeQWEX | Firmware::TypeQJ4J;
         Texts t = described;
         t.fwType = QStringLiteral("QWEX ROM File");
         QTest::newRow("first type bit wins") << false << v << t;
     }
     {
         Values v = example;
-        v.bDisableUpgrades = v.bHideConnects = v.bDisableDataMode = v.bHideVersionReport = v.bHidePrompt = true;
-        v.bDisableStatusInfo = true;
-        v.bDisableLedFlash = v.bShortCommandSet = true;
-        v.bAsciiInput = false;
+        v.m_bDisableUpgrades = v.m_bHideConnects = v.m_bDisableDataMode = v.m_bHideVersionReport = v.m_bHidePrompt =
+            true;
+        v.m_bDisableStatusInfo = true;
+        v.m_bDisableLedFlash = v.m_bShortCommandSet = true;
+        v.m_bAsciiInput = false;
         Texts t = described;
         t.initMode = QStringLiteral("SCS, IPH, Disable LED Flash at Power-on");
         t.options = QStringLiteral(
@@ -274,31 +275,31 @@ void TestTabSummary::describes_data()
     }
     struct OneOption {
         const char *name;
-        bool SettingsText::SummaryValues::*flag;
+        bool Firmware::Settings::*flag;
         const char *options;
     };
     const OneOption oneOption[] = {
-        {"upgrades disabled", &Values::bDisableUpgrades,
+        {"upgrades disabled", &Values::m_bDisableUpgrades,
          "Disable Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show Device "
          "Connects/Removals, "
          "Show Version Report at Startup."},
-        {"data mode disabled", &Values::bDisableDataMode,
+        {"data mode disabled", &Values::m_bDisableDataMode,
          "Allow Firmware Upgrades, Disable Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show Device "
          "Connects/Removals, "
          "Show Version Report at Startup."},
-        {"prompt hidden", &Values::bHidePrompt,
+        {"prompt hidden", &Values::m_bHidePrompt,
          "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nNo Prompt, Show Device "
          "Connects/Removals, "
          "Show Version Report at Startup."},
-        {"connects hidden", &Values::bHideConnects,
+        {"connects hidden", &Values::m_bHideConnects,
          "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, No Device "
          "Connects/Removals, "
          "Show Version Report at Startup."},
-        {"version report hidden", &Values::bHideVersionReport,
+        {"version report hidden", &Values::m_bHideVersionReport,
          "Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, Show Device "
          "Connects/Removals, "
          "No Version Report at Startup."},
-        {"status information disabled", &Values::bDisableStatusInfo,
+        {"status information disabled", &Values::m_bDisableStatusInfo,
          "Allow Firmware Upgrades, Allow Data Mode, Disable Sonette Status Information,\r\nShow Prompt, Show Device "
          "Connects/Removals, "
          "Show Version Report at Startup."},
@@ -312,13 +313,13 @@ void TestTabSummary::describes_data()
     }
     {
         Values v = example;
-        v.bDisableLedFlash = true;
+        v.m_bDisableLedFlash = true;
         Texts t = described;
         t.initMode = QStringLiteral("ECS, IPA, Disable LED Flash at Power-on");
         QTest::newRow("LED flash disabled") << false << v << t;
         v = example;
-        v.bShortCommandSet = true;
-        v.bAsciiInput = false;
+        v.m_bShortCommandSet = true;
+        v.m_bAsciiInput = false;
         t.initMode = QStringLiteral("SCS, IPH, LED Flash at Power-on");
         QTest::newRow("short commands, binary input") << false << v << t;
     }
@@ -346,9 +347,9 @@ void TestTabSummary::describes()
 void TestTabSummary::showingTwiceGivesTheSameTexts()
 {
     Values v;
-    v.strVersion = QStringLiteral("03.64-ABCQHARF");
-    v.nFileKind = Firmware::KindUpgrade;
-    v.nCodeType = Firmware::CodeMain;
+    v.m_strVersion = QStringLiteral("03.64-ABCQHARF");
+    v.m_nFileKind = Firmware::KindUpgrade;
+    v.m_nCodeType = Firmware::CodeMain;
     CTabSummary *p = page(false);
     p->SetValues(v);
     m_frame.Arrive(p);
@@ -372,10 +373,10 @@ void TestTabSummary::showsChangedMembers()
 
     // Written while the page is hidden, shown at the next show; nothing changes before that.
     m_frame.Back();
-    p->m_values.nBaudRate = 57600;
-    p->m_values.bHidePrompt = true;
-    p->m_values.strVersion = QStringLiteral("03.70-XYZQSOLF");
-    p->m_values.nFirmwareType = Firmware::TypeQSOL;
+    p->m_values.m_nBaudRate = 57600;
+    p->m_values.m_bHidePrompt = true;
+    p->m_values.m_strVersion = QStringLiteral("03.70-XYZQSOLF");
+    p->m_values.m_nFirmwareType = Firmware::TypeQSOL;
     QCOMPARE(Shown(p).monitor, QStringLiteral("9600 baud, 8 bits, 1 stop bit, no parity, no flow control"));
     m_frame.Arrive(p);
     QCOMPARE(Shown(p).monitor, QStringLiteral("57600 baud, 8 bits, 1 stop bit, no parity, no flow control"));
@@ -430,9 +431,9 @@ void TestTabSummary::copy()
 
     CTabSummary *p = page(confirm);
     Values v;
-    v.strVersion = version;
-    v.nProductId = 0x1234;
-    v.nVendorId = 0xABCD;
+    v.m_strVersion = version;
+    v.m_nProductId = 0x1234;
+    v.m_nVendorId = 0xABCD;
     p->SetValues(v);
     m_frame.Arrive(p);
 
@@ -485,13 +486,12 @@ void TestTabSummary::rowsByType()
 
     CTabSummary *p = page(confirm);
     Values v;
-    v.nFirmwareType = type;
-    v.bUsbIds = v.bUsbStrings = (type & Firmware::kUsbSlaveTypes) != 0;
-    v.bDirPrefix = (type & Firmware::kDirPrefixTypes) != 0;
-    v.strManufacturer = QStringLiteral("Acme");
-    v.strProduct = QStringLiteral("Gizmo");
-    v.strString3 = QStringLiteral("0001");
-    v.strDirPrefix = QStringLiteral("SNAP");
+    v.m_nFirmwareType = type;
+    v.m_bHasUsbIds = v.m_bHasUsbStrings = (type & Firmware::kUsbSlaveTypes) != 0;
+    v.m_strManufacturer = QStringLiteral("Acme");
+    v.m_strProduct = QStringLiteral("Gizmo");
+    v.m_strString3 = QStringLiteral("0001");
+    v.m_strDirPrefix = QStringLiteral("SNAP");
     p->SetValues(v);
     m_frame.Arrive(p);
 
@@ -531,17 +531,17 @@ void TestTabSummary::longStringsScroll()
 {
     CTabSummary *p = page(true);
     Values v;
-    v.nFirmwareType = Firmware::TypeQSOL;
-    v.bUsbIds = v.bUsbStrings = true;
-    v.strManufacturer = QString(61, QLatin1Char('W'));
-    v.strProduct = QString(62, QLatin1Char('M'));
+    v.m_nFirmwareType = Firmware::TypeQSOL;
+    v.m_bHasUsbIds = v.m_bHasUsbStrings = true;
+    v.m_strManufacturer = QString(61, QLatin1Char('W'));
+    v.m_strProduct = QString(62, QLatin1Char('M'));
     p->SetValues(v);
     m_frame.Arrive(p);
     QApplication::processEvents();
 
     auto *strings = p->GetDlgItem<QLabel>(SummaryIds::UsbStrings);
     QVERIFY(strings->isVisible());
-    QCOMPARE(strings->text(), QStringLiteral("\"%1\", \"%2\", \"\"").arg(v.strManufacturer, v.strProduct));
+    QCOMPARE(strings->text(), QStringLiteral("\"%1\", \"%2\", \"\"").arg(v.m_strManufacturer, v.m_strProduct));
     // Wide enough for every line, tall enough for all of them.
     QVERIFY(strings->height() >= strings->heightForWidth(strings->width()));
     QVERIFY(strings->geometry().right() < p->RowsArea()->viewport()->width());
@@ -555,8 +555,8 @@ void TestTabSummary::longStringsScroll()
 
     // Short strings again: no scroll bar.
     m_frame.Back();
-    p->m_values.strManufacturer = QStringLiteral("Acme");
-    p->m_values.strProduct = QStringLiteral("Gizmo");
+    p->m_values.m_strManufacturer = QStringLiteral("Acme");
+    p->m_values.m_strProduct = QStringLiteral("Gizmo");
     m_frame.Arrive(p);
     QApplication::processEvents();
 #ifndef Q_OS_WIN

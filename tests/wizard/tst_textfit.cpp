@@ -331,11 +331,11 @@ void TestTextFit::summaryWithEveryValue()
             for (int stop : {1, 2}) {
                 for (int parity = 0; parity <= 2; ++parity) {
                     for (int flow = 0; flow <= Firmware::kFlowUnknown; ++flow) {
-                        page->m_values.nBaudRate = d.rate;
-                        page->m_values.nDataBits = bits;
-                        page->m_values.nStopBits = stop;
-                        page->m_values.nParity = parity;
-                        page->m_values.nFlowControl = flow;
+                        page->m_values.m_nBaudRate = d.rate;
+                        page->m_values.m_nDataBits = bits;
+                        page->m_values.m_nStopBits = stop;
+                        page->m_values.m_nParity = parity;
+                        page->m_values.m_nFlowControl = flow;
                         reshow();
                         CheckControls(page);
                         if (QTest::currentTestFailed())
@@ -347,10 +347,10 @@ void TestTextFit::summaryWithEveryValue()
     }
     // Every combination of the option and mode flags.
     for (int flags = 0; flags < (1 << 9); ++flags) {
-        SettingsText::SummaryValues &v = page->m_values;
-        bool *members[] = {&v.bDisableUpgrades,   &v.bHideConnects,      &v.bDisableDataMode,
-                           &v.bDisableStatusInfo, &v.bHideVersionReport, &v.bHidePrompt,
-                           &v.bDisableLedFlash,   &v.bShortCommandSet,   &v.bAsciiInput};
+        Firmware::Settings &v = page->m_values;
+        bool *members[] = {&v.m_bDisableUpgrades,   &v.m_bHideConnects,      &v.m_bDisableDataMode,
+                           &v.m_bDisableStatusInfo, &v.m_bHideVersionReport, &v.m_bHidePrompt,
+                           &v.m_bDisableLedFlash,   &v.m_bShortCommandSet,   &v.m_bAsciiInput};
         for (int i = 0; i < 9; ++i)
             *members[i] = flags & (1 << i);
         reshow();
@@ -412,13 +412,13 @@ void TestTextFit::summaryRows()
     UseFont(scale);
     QVERIFY(WalkTo(version, confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary));
     CTabSummary *page = m_dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
-    SettingsText::SummaryValues &v = page->m_values;
-    v.strManufacturer = QString(manufacturer, QLatin1Char('W'));
-    v.strProduct = QString(product, QLatin1Char('M'));
-    v.strString3.clear();
+    Firmware::Settings &v = page->m_values;
+    v.m_strManufacturer = QString(manufacturer, QLatin1Char('W'));
+    v.m_strProduct = QString(product, QLatin1Char('M'));
+    v.m_strString3.clear();
     // The widest of every other value too.
-    v.nBaudRate = 3000000;
-    v.nFlowControl = Firmware::kFlowUnknown;
+    v.m_nBaudRate = 3000000;
+    v.m_nFlowControl = Firmware::kFlowUnknown;
     page->ShowWindow(false);
     page->ShowWindow(true);
     QApplication::processEvents();

@@ -132,14 +132,18 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
                 page->GetDlgItem<QRadioButton>(c.shortCommandSet ? InitIds::ShortCommands : InitIds::ExtendedCommands)
                     ->setChecked(true);
             if (c.ledFlash >= 0)
-                page->m_chkLedFlash->setChecked(c.ledFlash);
+                page->GetDlgItem<QCheckBox>(InitIds::LedFlash)->setChecked(c.ledFlash);
             break;
         }
         case 4:
             if (c.showPrompt >= 0)
-                dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->m_chkShowPrompt->setChecked(c.showPrompt);
+                dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)
+                    ->GetDlgItem<QCheckBox>(PromptIds::ShowPrompt)
+                    ->setChecked(c.showPrompt);
             if (c.disableUpgrades >= 0)
-                dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->m_chkDisableUpgrades->setChecked(c.disableUpgrades);
+                dlg.StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)
+                    ->GetDlgItem<QCheckBox>(PromptIds::DisableUpgrades)
+                    ->setChecked(c.disableUpgrades);
             break;
         case 5:
             if (!c.vid.isEmpty())

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "firmware/settings.h"
+#include "wizardpage.h"
+
+// A page of option flags: one check box or radio pair per row of the flag table that names the
+// page's template. Shown, it sets the controls from its values; hidden, it reads them back.
+class COptionsPage : public CWizardPage
+{
+    Q_OBJECT
+
+public:
+    COptionsPage(IWizardFrame *wizard, int templateId, const char *title, const char *description);
+
+    // Takes the values of this page's flags from `settings`.
+    void SetOptions(const Firmware::Settings &settings);
+    // Writes the values of this page's flags into `settings`; the other members stay.
+    void GetOptions(Firmware::Settings &settings) const;
+
+protected:
+    void OnShowWindow(bool show) override;
+
+private:
+    int m_nTemplateId;
+    Firmware::Settings m_options;  // only this page's flags are used
+};
