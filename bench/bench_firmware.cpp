@@ -33,6 +33,7 @@
 #include "common/uirecorder.h"
 #include "firmware/firmwareformat.h"
 #include "firmware/firmwarerecord.h"
+#include "firmware/layout.h"
 
 using namespace Firmware;
 
@@ -266,14 +267,12 @@ void Convert(benchmark::State &state, Source source, bool toUpgrade)
     LoadedRecord loaded(state, source);
     if (!loaded.ok)
         return;
-    CFirmwareRecord &rec = loaded.rec;
+    std::vector<quint8> buffer(loaded.rec.Image(), loaded.rec.Image() + Firmware::kBufferSize);
+    const QString version = loaded.rec.m_strVersion;
     for (auto _ : state) {
-        loaded.RestoreLayout();
-        if (toUpgrade)
-            rec.ConvertToUpgradeFile();
-        else
-            rec.ConvertToRomImage();
-        benchmark::DoNotOptimize(rec.Image());
+        Layout::Buffer b{buffer.data(), loaded.kind, loaded.length};
+        Layout::ConvertTo(b, toUpgrade ? Firmware::KindUpgrade : Firmware::KindRom, version);
+        benchmark::DoNotOptimize(buffer.data());
         benchmark::ClobberMemory();
     }
 }
@@ -334,10 +333,12 @@ bool CheckBuffers()
         expect(afterReload.live - before.live == 1, "image-sized blocks alive after the second load",
                afterReload.live - before.live);
 
+        std::vector<quint8> buffer(rec.Image(), rec.Image() + Firmware::kBufferSize);
         const Counts beforeConvert;
-        rec.ConvertToUpgradeFile();
-        rec.ConvertToRomImage();
-        rec.ConvertToUpgradeFile();
+        Layout::Buffer b{buffer.data(), rec.m_nFileKind, rec.m_nFileLength};
+        Layout::ConvertTo(b, Firmware::KindUpgrade, rec.m_strVersion);
+        Layout::ConvertTo(b, Firmware::KindRom, rec.m_strVersion);
+        Layout::ConvertTo(b, Firmware::KindUpgrade, rec.m_strVersion);
         const Counts afterConvert;
         expect(afterConvert.all == beforeConvert.all, "allocations of any size by three conversions",
                afterConvert.all - beforeConvert.all);

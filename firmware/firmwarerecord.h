@@ -24,17 +24,15 @@ public:
     CFirmwareRecord &operator=(const CFirmwareRecord &) = delete;
 
     // 1 decoded, 0 the path is the one already loaded (nothing read), -1 refused (user told).
+    // The record takes the file only when it is decoded: a refusal leaves it as it was.
     int LoadFirmware(const QString &path);
     // Save writes; Check makes every check and asks every question that Save would, then
     // stops short of changing the record or the file system (a dry run).
     enum class WriteMode { Save, Check };
     // 1 written (or, for Check, would be written), -1 not written (user told, or declined to
-    // overwrite). The record takes the layout of the written file only once it is saved.
+    // overwrite). The settings are encoded into a copy of the image; the record takes that copy,
+    // in the layout of the written file, only once it is saved.
     int WriteFirmware(const QString &path, WriteMode mode = WriteMode::Save);
-
-    // Change the buffer's layout in place. Both return 0.
-    int ConvertToUpgradeFile();
-    int ConvertToRomImage();
 
     // Where the image starts in the buffer: 512 for an upgrade file, else 0.
     int ImageBase() const { return m_nFileKind == Firmware::KindUpgrade ? Firmware::kHeaderSize : 0; }
@@ -57,16 +55,10 @@ public:  // image and file state
     int m_nVersionNumber = 0;
 
 private:
-    int Refuse(const QString &text, const QString &caption);
-    bool MatchSignature(int offset) const;
-    void DecodeParameters(int base);
-    void DecodeUsb(int base);
-    QString ReadStringDescriptors(int base, int &pos, bool &stop) const;
-    int UsbStringsLength() const;
-    bool UsbStringsAsInImage(int base) const;
-    void EncodeParameters(int base);
-    void EncodeUsb(int base, bool strings);
-    void WriteVersionText(quint8 *dest) const;
+    int Refuse(const QString &text, const QString &caption) const;
+    bool CheckFits(bool &encodeStrings) const;
+    void Encode(quint8 *image, bool encodeStrings) const;
+    int ConfirmAndSave(const QString &target, const quint8 *data, int length, WriteMode mode);
 
     IFirmwareUi *m_pUi;
 };

@@ -9,7 +9,8 @@ using Firmware::FlagDef;
 using Firmware::kFlags;
 
 COptionsPage::COptionsPage(IWizardFrame *wizard, int templateId, const char *title, const char *description)
-    : CWizardPage(wizard, title, description), m_nTemplateId(templateId)
+    : CWizardPage(wizard, title, description)
+    , m_nTemplateId(templateId)
 {}
 
 void COptionsPage::SetOptions(const Firmware::Settings &settings)

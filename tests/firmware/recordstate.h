@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers shared by the firmware tests: the editable settings of a record in one comparable
-// text, and file names inside a per-test folder.
+// Helpers shared by the firmware tests: the flags of a record as a bit set, its buffer, and
+// whether the tests run as root.
 
 // Std
 #include <cstddef>
@@ -12,7 +12,6 @@
 // Qt
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include "firmware/firmwarerecord.h"
 #include "firmware/flags.h"
@@ -67,20 +66,6 @@ inline void SetFlags(CFirmwareRecord &r, int bits)
 inline QString FlagText(int bits)
 {
     return QStringLiteral("%1").arg(bits, int(Firmware::kFlags.size()), 2, QLatin1Char('0'));
-}
-
-// Everything a page can edit, as one text, so a failed comparison shows what differs.
-inline QString Settings(const CFirmwareRecord &r)
-{
-    return QStringList{
-        QStringLiteral("baud=%1").arg(r.m_nBaudRate),          QStringLiteral("stop=%1").arg(r.m_nStopBits),
-        QStringLiteral("data=%1").arg(r.m_nDataBits),          QStringLiteral("parity=%1").arg(r.m_nParity),
-        QStringLiteral("flow=%1").arg(r.m_nFlowControl),       QStringLiteral("vid=%1").arg(r.m_nVendorId, 0, 16),
-        QStringLiteral("pid=%1").arg(r.m_nProductId, 0, 16),   QStringLiteral("flags=") + FlagText(Flags(r)),
-        QStringLiteral("manufacturer=") + r.m_strManufacturer, QStringLiteral("product=") + r.m_strProduct,
-        QStringLiteral("string3=") + r.m_strString3,           QStringLiteral("prefix=") + r.m_strDirPrefix,
-    }
-        .join(QLatin1Char(' '));
 }
 
 // The first `length` bytes of the record's buffer.

@@ -11,6 +11,7 @@
 #endif
 
 #include "common/imagebuilder.h"
+#include "common/settingsprint.h"
 #include "common/uirecorder.h"
 #include "firmware/firmwareformat.h"
 #include "firmware/firmwarerecord.h"
@@ -19,7 +20,6 @@
 
 using namespace Firmware;
 using RecordState::Flags;
-using RecordState::Settings;
 
 namespace {
 
@@ -252,12 +252,27 @@ void TestFirmwareLoad::decodesAtImageBase()
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     QVERIFY(loadOk(rec, ui, b.build()));
-    using namespace RecordState;
-    const int flags = AsciiInput | DisableLedFlash | HidePrompt | HideConnects | HideVersionReport;
-    QCOMPARE(RecordState::Settings(rec), QStringLiteral("baud=115200 stop=2 data=7 parity=2 flow=2 vid=403 pid=6001 "
-                                                        "flags=%1 manufacturer=Norvale product=USB Host "
-                                                        "string3=SN42 prefix=")
-                                             .arg(FlagText(flags)));
+    Firmware::Settings expected;
+    expected.m_nBaudRate = 115200;
+    expected.m_nStopBits = 2;
+    expected.m_nDataBits = 7;
+    expected.m_nParity = 2;
+    expected.m_nFlowControl = 2;
+    expected.m_nVendorId = 0x0403;
+    expected.m_nProductId = 0x6001;
+    expected.m_bAsciiInput = expected.m_bDisableLedFlash = true;
+    expected.m_bHidePrompt = expected.m_bHideConnects = expected.m_bHideVersionReport = true;
+    expected.m_strVersion = QStringLiteral("03.66QSOLA");
+    expected.m_strManufacturer = QStringLiteral("Norvale");
+    expected.m_strProduct = QStringLiteral("USB Host");
+    expected.m_strString3 = QStringLiteral("SN42");
+    expected.m_nFileKind = builderKind == ImageBuilder::Upgrade ? KindUpgrade
+                           : builderKind == ImageBuilder::Bld   ? KindBld
+                                                                : KindRom;
+    expected.m_nCodeType = builderKind == ImageBuilder::Upgrade ? CodeMain : CodeRomImage;
+    expected.m_nFirmwareType = TypeQSOL;
+    expected.m_bHasUsbIds = expected.m_bHasUsbStrings = true;
+    QCOMPARE(static_cast<const Firmware::Settings &>(rec), expected);
 }
 
 // clang-format off
@@ -267,14 +282,6 @@ void TestFirmwareLoad::refusals_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("text");    // %1 is the path
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("length");      // -1: the earlier length
-    QTest::addColumn<int>("codeType");    // -1: the earlier code type
-    QTest::addColumn<bool>("newBuffer");
-    QTest::addColumn<bool>("newVersion"); // version text, number and type describe the new file
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<int>("versionNumber");
-    QTest::addColumn<int>("firmwareType");
 
     const QString openCaption = QStringLiteral("Could not open source file");
     const QString formatCaption = QStringLiteral("File Format Error");
@@ -284,80 +291,63 @@ void TestFirmwareLoad::refusals_data()
     const QString signatureText = QStringLiteral("File format not supported");
     const QByteArray rom = ImageBuilder(ImageBuilder::Rom).build();
 
-    QTest::newRow("missing file") << "missing" << QByteArray() << "%1 was not found." << openCaption
-                                  << int(KindRom) << -1 << -1 << false << false << QString() << 0 << 0;
-    QTest::newRow("folder") << "folder" << QByteArray() << "%1 is a folder, not a firmware file." << openCaption
-                            << int(KindRom) << -1 << -1 << false << false << QString() << 0 << 0;
+    QTest::newRow("missing file") << "missing" << QByteArray() << "%1 was not found." << openCaption;
+    QTest::newRow("folder") << "folder" << QByteArray() << "%1 is a folder, not a firmware file." << openCaption;
 
     for (int length : {0, 1, kBldLength - 1, kBldLength + 1, kRomLength - 1, kRomLength + 1,
                        kUpgradeLength - 1, kUpgradeLength + 1, 2 * kRomLength}) {
         QByteArray bytes = ImageBuilder(ImageBuilder::Upgrade).build();
         bytes.resize(length, '\0');
-        QTest::addRow("length %d", length) << "bytes" << bytes << lengthText << formatCaption << int(KindRom)
-                                           << length << -1 << false << false << QString() << 0 << 0;
+        QTest::addRow("length %d", length) << "bytes" << bytes << lengthText << formatCaption;
     }
 
     QByteArray badSignature = rom;
     badSignature[kImageSignature + 30] = '\x55';
-    QTest::newRow("image signature wrong") << "bytes" << badSignature << signatureText << firmwareCaption
-                                           << int(KindRom) << kRomLength << 0 << true << false << QString()
-                                           << 0 << 0;
+    QTest::newRow("image signature wrong") << "bytes" << badSignature << signatureText << firmwareCaption;
     QByteArray badBld = ImageBuilder(ImageBuilder::Bld).build();
     badBld[kImageSignature] = 'o';
-    QTest::newRow("BLD signature wrong") << "bytes" << badBld << signatureText << firmwareCaption << int(KindBld)
-                                         << kBldLength << 0 << true << false << QString() << 0 << 0;
-    // A code type outside 0, 1 and 2 reads as 0: nothing of the earlier file stays.
+    QTest::newRow("BLD signature wrong") << "bytes" << badBld << signatureText << firmwareCaption;
     QByteArray oddCodeType = rom;
     oddCodeType[kImageCodeType] = '\x09';
-    QTest::newRow("image code type 9") << "bytes" << oddCodeType << signatureText << firmwareCaption
-                                       << int(KindRom) << kRomLength << 0 << true << false << QString() << 0
-                                       << 0;
+    QTest::newRow("image code type 9") << "bytes" << oddCodeType << signatureText << firmwareCaption;
     QByteArray imageCodeOne = rom;
     imageCodeOne[kImageCodeType] = '\x01';
-    QTest::newRow("image code type 1") << "bytes" << imageCodeOne << signatureText << firmwareCaption
-                                       << int(KindRom) << kRomLength << 1 << true << false << QString() << 0
-                                       << 0;
+    QTest::newRow("image code type 1") << "bytes" << imageCodeOne << signatureText << firmwareCaption;
     // A reflash upgrade file: header code type 2 and nothing that looks like an image at 48.
     QByteArray reflash = ImageBuilder(ImageBuilder::Upgrade).build();
     reflash[kHeaderCodeType] = char(CodeReflash);
-    QTest::newRow("reflash upgrade file") << "bytes" << reflash << signatureText << firmwareCaption
-                                          << int(KindRom) << kUpgradeLength << 0 << true << false << QString()
-                                          << 0 << 0;
+    QTest::newRow("reflash upgrade file") << "bytes" << reflash << signatureText << firmwareCaption;
 
     // An upgrade header in front of something that is no ROM image of its own.
     QByteArray noInnerSignature = ImageBuilder(ImageBuilder::Upgrade).build();
     noInnerSignature[kHeaderSize + kImageSignature] = 'o';
     QTest::newRow("upgrade file, image without signature")
-        << "bytes" << noInnerSignature << signatureText << firmwareCaption << int(KindRom) << kUpgradeLength
-        << int(CodeMain) << true << false << QString() << 0 << 0;
+        << "bytes" << noInnerSignature << signatureText << firmwareCaption;
     QByteArray innerCodeOne = ImageBuilder(ImageBuilder::Upgrade).build();
     innerCodeOne[kHeaderSize + kImageCodeType] = char(CodeMain);
-    QTest::newRow("upgrade file, image of code type 1")
-        << "bytes" << innerCodeOne << signatureText << firmwareCaption << int(KindRom) << kUpgradeLength
-        << int(CodeMain) << true << false << QString() << 0 << 0;
+    QTest::newRow("upgrade file, image of code type 1") << "bytes" << innerCodeOne << signatureText << firmwareCaption;
 
-    const auto versionRow = [&](const char *name, const QByteArray &text, int number, int type) {
+    const auto versionRow = [&](const char *name, const QByteArray &text) {
         QTest::newRow(name) << "bytes" << ImageBuilder(ImageBuilder::Rom, text).build()
                             << QStringLiteral("Firmware version %1 not supported").arg(QString::fromLatin1(text))
-                            << versionCaption << int(KindRom) << kRomLength << 0 << true << true
-                            << QString::fromLatin1(text) << number << type;
+                            << versionCaption;
     };
-    versionRow("version 03.54", "03.54QHARF", 354, TypeQHAR);
-    versionRow("version 00.00", "00.00QSOLA", 0, TypeQSOL);
-    versionRow("unknown type code", "03.64QXYZF", 364, TypeNone);
-    versionRow("type code is case-sensitive", "03.64qharF", 364, TypeNone);
-    versionRow("no final character after the type", "03.64QHAR", 364, TypeNone);
-    versionRow("no Q", "03.64HARF1", 364, TypeNone);
-    // Without the rule for a leading Q, "QHAR" would match.
-    versionRow("Q only as first character", "QHARF", 33000 + 2400 + 340 + 22, TypeNone);
-    versionRow("four characters", "03.6", 0, TypeNone);
-    versionRow("empty version text", "", 0, TypeNone);
+    versionRow("version 03.54", "03.54QHARF");
+    versionRow("version 00.00", "00.00QSOLA");
+    versionRow("unknown type code", "03.64QXYZF");
+    versionRow("type code is case-sensitive", "03.64qharF");
+    versionRow("no final character after the type", "03.64QHAR");
+    versionRow("no Q", "03.64HARF1");
+    // Release "33.24" (the digits of "QHARF") is new enough: without the rule for a leading Q,
+    // "QHAR" would match and the file would load.
+    versionRow("Q only as first character", "QHARF");
+    versionRow("four characters", "03.6");
+    versionRow("empty version text", "");
 
     const auto paramsRow = [&](const char *name, quint8 params, const char *shown) {
         QTest::newRow(name) << "bytes" << ImageBuilder(ImageBuilder::Rom).setParams(params).build()
                             << QStringLiteral("Parameters version 0x%1 not supported").arg(QLatin1String(shown))
-                            << formatCaption << int(KindRom) << kRomLength << 0 << true << true
-                            << QStringLiteral("03.64QHARF") << 364 << int(TypeQHAR);
+                            << formatCaption;
     };
     paramsRow("parameters version 2", 2, "2");
     paramsRow("parameters version 0x1f", 0x1F, "1f");
@@ -372,14 +362,6 @@ void TestFirmwareLoad::refusals()
     QFETCH(QByteArray, file);
     QFETCH(QString, text);
     QFETCH(QString, caption);
-    QFETCH(int, kind);
-    QFETCH(int, length);
-    QFETCH(int, codeType);
-    QFETCH(bool, newBuffer);
-    QFETCH(bool, newVersion);
-    QFETCH(QString, version);
-    QFETCH(int, versionNumber);
-    QFETCH(int, firmwareType);
 
     // An earlier upgrade file whose settings differ from every default.
     ImageBuilder earlierImage(ImageBuilder::Upgrade, "03.66QSOLA");
@@ -391,7 +373,9 @@ void TestFirmwareLoad::refusals()
     CFirmwareRecord rec(&ui);
     QVERIFY(loadOk(rec, ui, earlier));
     rec.m_strDirPrefix = QStringLiteral("KEEP");
-    const QString settingsBefore = RecordState::Settings(rec);
+    rec.m_nBaudRate = 300;  // an edit since the load
+    const Firmware::Settings settingsBefore = rec;
+    const QString sourceBefore = rec.m_strSourceFile;
     const quint8 *bufferBefore = rec.Image();
 
     QString path;
@@ -409,27 +393,14 @@ void TestFirmwareLoad::refusals()
     QVERIFY(ui.questions.isEmpty());
     QVERIFY_REFUSED(ui, text.contains(QLatin1String("%1")) ? text.arg(path) : text, caption);
 
-    QCOMPARE(rec.m_strSourceFile, path);
-    QCOMPARE(rec.m_nFileKind, kind);
-    QCOMPARE(rec.m_nFileLength, length < 0 ? kUpgradeLength : length);
-    QCOMPARE(rec.m_nCodeType, codeType < 0 ? int(CodeMain) : codeType);
-    if (newBuffer) {
-        QCOMPARE(RecordState::Buffer(rec, int(file.size())), file);
-    } else {
-        QCOMPARE(rec.Image(), bufferBefore);
-        QCOMPARE(RecordState::Buffer(rec, kUpgradeLength), earlier);
-    }
-    if (newVersion) {
-        QCOMPARE(rec.m_strVersion, version);
-        QCOMPARE(rec.m_nVersionNumber, versionNumber);
-        QCOMPARE(rec.m_nFirmwareType, firmwareType);
-    } else {
-        QCOMPARE(rec.m_strVersion, QStringLiteral("03.66QSOLA"));
-        QCOMPARE(rec.m_nVersionNumber, 366);
-        QCOMPARE(rec.m_nFirmwareType, int(TypeQSOL));
-    }
-    // No refusal touches the settings a page edits.
-    QCOMPARE(RecordState::Settings(rec), settingsBefore);
+    // A refused file leaves the record whole: the earlier file's buffer, its length, kind and
+    // version, the edits made since, and its path, so that loading it again reads nothing.
+    QCOMPARE(static_cast<const Firmware::Settings &>(rec), settingsBefore);
+    QCOMPARE(rec.Image(), bufferBefore);
+    QCOMPARE(RecordState::Buffer(rec, kUpgradeLength), earlier);
+    QCOMPARE(rec.m_nFileLength, kUpgradeLength);
+    QCOMPARE(rec.m_nVersionNumber, 366);
+    QCOMPARE(rec.m_strSourceFile, sourceBefore);
 }
 
 void TestFirmwareLoad::unreadableSource()
@@ -489,10 +460,11 @@ void TestFirmwareLoad::sourceNotARegularFile()
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     QVERIFY(loadOk(rec, ui, earlier));
+    const QString earlierPath = rec.m_strSourceFile;
     ui.clear();
     QCOMPARE(rec.LoadFirmware(path), -1);
     QVERIFY_REFUSED(ui, text.arg(path), QStringLiteral("Could not open source file"));
-    QCOMPARE(rec.m_strSourceFile, path);
+    QCOMPARE(rec.m_strSourceFile, earlierPath);
     QCOMPARE(RecordState::Buffer(rec, kUpgradeLength), earlier);
 #endif
 }
@@ -502,24 +474,24 @@ void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("result");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("codeType");
+    QTest::addColumn<int>("kind");      // -1: a refusal, which keeps the earlier file's
+    QTest::addColumn<int>("codeType");  // -1: as for kind
 
     const QByteArray rom = ImageBuilder(ImageBuilder::Rom).build();
     for (int code : {3, 9, 0x80, 0xFF}) {
         QByteArray odd = rom;
         odd[kImageCodeType] = char(code);
-        QTest::addRow("image code type %d", code) << odd << -1 << int(KindRom) << int(CodeRomImage);
+        QTest::addRow("image code type %d", code) << odd << -1 << -1 << -1;
     }
     QByteArray reflashImage = rom;
     reflashImage[kImageCodeType] = char(CodeReflash);
-    QTest::newRow("image code type 2") << reflashImage << -1 << int(KindRom) << int(CodeReflash);
+    QTest::newRow("image code type 2") << reflashImage << -1 << -1 << -1;
     QByteArray oddHeader = ImageBuilder(ImageBuilder::Upgrade).build();
     oddHeader[kHeaderCodeType] = '\x07';
-    QTest::newRow("header code type 7") << oddHeader << -1 << int(KindRom) << int(CodeRomImage);
+    QTest::newRow("header code type 7") << oddHeader << -1 << -1 << -1;
     QByteArray oddInner = ImageBuilder(ImageBuilder::Upgrade).build();
     oddInner[kHeaderSize + kImageCodeType] = '\x05';
-    QTest::newRow("upgrade file, image code type 5") << oddInner << -1 << int(KindRom) << int(CodeMain);
+    QTest::newRow("upgrade file, image code type 5") << oddInner << -1 << -1 << -1;
     QTest::newRow("ROM image") << rom << 1 << int(KindRom) << int(CodeRomImage);
     QTest::newRow("upgrade file") << ImageBuilder(ImageBuilder::Upgrade).build() << 1 << int(KindUpgrade)
                                   << int(CodeMain);
@@ -543,13 +515,15 @@ void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad()
         CFirmwareRecord rec(&ui);
         if (!earlier.isEmpty())
             rec.LoadFirmware(fixture(earlier));
+        const int kindBefore = rec.m_nFileKind;
+        const int codeTypeBefore = rec.m_nCodeType;
         ui.clear();
         QCOMPARE(rec.LoadFirmware(path), result);
         QCOMPARE(ui.messages.size(), result == 1 ? 0 : 1);
         if (result != 1)
             QCOMPARE(ui.messages.first().text, QStringLiteral("File format not supported"));
-        QCOMPARE(rec.m_nFileKind, kind);
-        QCOMPARE(rec.m_nCodeType, codeType);
+        QCOMPARE(rec.m_nFileKind, result == 1 ? kind : kindBefore);
+        QCOMPARE(rec.m_nCodeType, result == 1 ? codeType : codeTypeBefore);
     }
 }
 

@@ -22,6 +22,7 @@
 #include "common/uirecorder.h"
 #include "firmware/firmwareformat.h"
 #include "firmware/firmwarerecord.h"
+#include "firmware/layout.h"
 #include "firmware/reflasher.h"
 #include "nonregularfiles.h"
 #include "recordstate.h"
@@ -688,28 +689,31 @@ void TestFirmwareWrite::conversions()
 void TestFirmwareWrite::conversionsWorkInPlace()
 {
     const QByteArray image = ImageBuilder(ImageBuilder::Rom).build();
-    UiRecorder ui;
-    CFirmwareRecord rec(&ui);
-    QVERIFY(load(rec, ui, image));
-    const quint8 *buffer = rec.Image();
+    QByteArray buffer = image;
+    buffer.resize(kBufferSize, '\0');
+    const auto bytes = [&buffer](int length) { return buffer.left(length); };
+    Layout::Buffer b{reinterpret_cast<quint8 *>(buffer.data()), KindRom, kRomLength};
 
-    QCOMPARE(rec.ConvertToUpgradeFile(), 0);
-    QCOMPARE(rec.Image(), buffer);
-    QCOMPARE(rec.m_nFileKind, int(KindUpgrade));
-    QCOMPARE(rec.m_nFileLength, kUpgradeLength);
-    QCOMPARE(rec.ImageBase(), kHeaderSize);
-    QCOMPARE(RecordState::Buffer(rec, kUpgradeLength), UpgradeHeader("03.64QHARF") + image);
+    Layout::ConvertTo(b, KindUpgrade, QStringLiteral("03.64QHARF"));
+    QCOMPARE(b.kind, int(KindUpgrade));
+    QCOMPARE(b.length, kUpgradeLength);
+    QCOMPARE(bytes(kUpgradeLength), UpgradeHeader("03.64QHARF") + image);
 
-    QCOMPARE(rec.ConvertToRomImage(), 0);
-    QCOMPARE(rec.Image(), buffer);
-    QCOMPARE(rec.m_nFileKind, int(KindRom));
-    QCOMPARE(rec.m_nFileLength, kRomLength);
-    QCOMPARE(RecordState::Buffer(rec, kRomLength), image);
+    // An upgrade file made again gets a fresh header.
+    Layout::ConvertTo(b, KindUpgrade, QStringLiteral("03.64-ABCQHARF"));
+    QCOMPARE(bytes(kUpgradeLength), UpgradeHeader("03.64-ABCQHARF") + image);
 
-    // A ROM image stays as it is.
-    QCOMPARE(rec.ConvertToRomImage(), 0);
-    QCOMPARE(RecordState::Buffer(rec, kRomLength), image);
-    QVERIFY(ui.messages.isEmpty());
+    Layout::ConvertTo(b, KindRom, QString());
+    QCOMPARE(b.kind, int(KindRom));
+    QCOMPARE(b.length, kRomLength);
+    QCOMPARE(bytes(kRomLength), image);
+
+    // A ROM image stays as it is, and so does any buffer for a kind that is no conversion.
+    Layout::ConvertTo(b, KindRom, QString());
+    QCOMPARE(bytes(kRomLength), image);
+    Layout::ConvertTo(b, -1, QString());
+    QCOMPARE(b.kind, int(KindRom));
+    QCOMPARE(bytes(kRomLength), image);
 }
 
 void TestFirmwareWrite::bldTailZeroedWhateverTheBufferHeld()
@@ -717,13 +721,11 @@ void TestFirmwareWrite::bldTailZeroedWhateverTheBufferHeld()
     // The buffer past a BLD file's length has no defined contents; an upgrade file made
     // from it must still end in 4096 zero bytes.
     const QByteArray bld = ImageBuilder(ImageBuilder::Bld).build();
-    UiRecorder ui;
-    CFirmwareRecord rec(&ui);
-    QVERIFY(load(rec, ui, bld));
-    std::fill(rec.m_pImage.get() + kBldLength, rec.m_pImage.get() + kBufferSize, quint8(0xA5));
-    QCOMPARE(rec.ConvertToUpgradeFile(), 0);
-    QCOMPARE(RecordState::Buffer(rec, kUpgradeLength),
-             UpgradeHeader("03.64QHARF") + bld + QByteArray(kReflasherSize, '\0'));
+    QByteArray buffer = bld;
+    buffer.resize(kBufferSize, '\xA5');
+    Layout::Buffer b{reinterpret_cast<quint8 *>(buffer.data()), KindBld, kBldLength};
+    Layout::ConvertTo(b, KindUpgrade, QStringLiteral("03.64QHARF"));
+    QCOMPARE(buffer.left(kUpgradeLength), UpgradeHeader("03.64QHARF") + bld + QByteArray(kReflasherSize, '\0'));
 }
 
 void TestFirmwareWrite::reflasherBlock()
@@ -862,7 +864,8 @@ void TestFirmwareWrite::declinedOverwrite()
 {
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
-    QVERIFY(load(rec, ui, ImageBuilder(ImageBuilder::Rom).build()));
+    const QByteArray image = ImageBuilder(ImageBuilder::Rom).build();
+    QVERIFY(load(rec, ui, image));
     const QString path = QDir(freshFolder()).filePath(QStringLiteral("existing.quf"));
     QVERIFY(ImageBuilder::WriteFile(path, "an existing file"));
 
@@ -877,9 +880,10 @@ void TestFirmwareWrite::declinedOverwrite()
     QVERIFY(ui.waitBalanced());
     QCOMPARE(ImageBuilder::ReadFile(path), QByteArray("an existing file"));
     QVERIFY(rec.m_strTargetFile.isEmpty());
-    // The settings are encoded before the question; the layout is not converted.
-    QCOMPARE(rec.Image()[kDivisor], quint8(0x10));
-    QCOMPARE(rec.Image()[kDivisor + 1], quint8(0x27));
+    // A declined save changes nothing but the file it did not write: the buffer is the loaded
+    // one, in its layout, and the edit is still in the record for the next attempt.
+    QCOMPARE(RecordState::Buffer(rec, kRomLength), image);
+    QCOMPARE(rec.m_nBaudRate, 300);
     QCOMPARE(rec.m_nFileKind, int(KindRom));
     QCOMPARE(rec.m_nFileLength, kRomLength);
 }
