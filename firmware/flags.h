@@ -25,20 +25,37 @@ struct FlagDef {
     bool inverted;
     const char *option;  // brindle-cli's long option, without its dashes
     const char *key;     // the JSON key of info --json and of profiles
+    // How brindle-cli's help shows the option's value, and what it says about the option.
+    const char *valueName;
+    const char *help;
+    // The option's and the JSON's two words: for an inverted flag {JSON true, JSON false}
+    // ("on", "off"); otherwise by the member's value, {false, true} ("iph", "ipa").
+    std::array<const char *, 2> words;
 };
 
 // In the order info --json prints them.
+// clang-format off
 inline constexpr std::array<FlagDef, 9> kFlags = {{
-    {&Settings::m_bAsciiInput, kInitByte, kInitAsciiInput, false, "input", "inputMode"},
-    {&Settings::m_bShortCommandSet, kInitByte, kInitShortCommandSet, false, "command-set", "commandSet"},
-    {&Settings::m_bDisableLedFlash, kInitByte, kInitDisableLedFlash, true, "led-flash", "ledFlash"},
-    {&Settings::m_bHidePrompt, kOptionByte, kOptHidePrompt, true, "prompt", "prompt"},
-    {&Settings::m_bHideConnects, kOptionByte, kOptHideConnects, true, "connects", "deviceConnects"},
-    {&Settings::m_bHideVersionReport, kOptionByte, kOptHideVersionReport, true, "version-report", "versionReport"},
-    {&Settings::m_bDisableDataMode, kOptionByte, kOptDisableDataMode, true, "data-mode", "dataMode"},
-    {&Settings::m_bDisableUpgrades, kOptionByte, kOptDisableUpgrades, true, "upgrades", "upgrades"},
-    {&Settings::m_bDisableStatusInfo, kOptionByte, kOptDisableStatusInfo, true, "status-info", "statusInfo"},
+    {&Settings::m_bAsciiInput, kInitByte, kInitAsciiInput, false, "input", "inputMode",
+     "ipa|iph", "Initial input mode: IPA (ASCII) or IPH (binary).", {"iph", "ipa"}},
+    {&Settings::m_bShortCommandSet, kInitByte, kInitShortCommandSet, false, "command-set", "commandSet",
+     "ecs|scs", "Initial command set: extended or short.", {"ecs", "scs"}},
+    {&Settings::m_bDisableLedFlash, kInitByte, kInitDisableLedFlash, true, "led-flash", "ledFlash",
+     "on|off", "LED flash at power-on.", {"on", "off"}},
+    {&Settings::m_bHidePrompt, kOptionByte, kOptHidePrompt, true, "prompt", "prompt",
+     "show|hide", "The monitor prompt.", {"show", "hide"}},
+    {&Settings::m_bHideConnects, kOptionByte, kOptHideConnects, true, "connects", "deviceConnects",
+     "show|hide", "Device connect and removal messages.", {"show", "hide"}},
+    {&Settings::m_bHideVersionReport, kOptionByte, kOptHideVersionReport, true, "version-report", "versionReport",
+     "show|hide", "The version report at start-up.", {"show", "hide"}},
+    {&Settings::m_bDisableDataMode, kOptionByte, kOptDisableDataMode, true, "data-mode", "dataMode",
+     "allow|disable", "Data mode.", {"allow", "disable"}},
+    {&Settings::m_bDisableUpgrades, kOptionByte, kOptDisableUpgrades, true, "upgrades", "upgrades",
+     "allow|disable", "Firmware upgrades.", {"allow", "disable"}},
+    {&Settings::m_bDisableStatusInfo, kOptionByte, kOptDisableStatusInfo, true, "status-info", "statusInfo",
+     "allow|disable", "Sonette status information.", {"allow", "disable"}},
 }};
+// clang-format on
 
 // The row of a member; kFlags.size() when it has none.
 constexpr std::size_t FlagIndex(bool Settings::*member)
@@ -83,10 +100,20 @@ constexpr bool Distinct()
     return true;
 }
 
+// Every flag has its value name, its help and two different words.
+constexpr bool Described()
+{
+    for (const FlagDef &f : kFlags)
+        if (!f.valueName || !f.help || !f.words[0] || !f.words[1] || std::string_view(f.words[0]) == f.words[1])
+            return false;
+    return true;
+}
+
 }  // namespace FlagChecks
 
 static_assert(FlagChecks::OneBitEach(), "every flag is one bit of the init or option byte");
 static_assert(FlagChecks::Distinct(), "no two flags share a member, a bit, an option or a key");
+static_assert(FlagChecks::Described(), "every flag has a value name, a help text and two different words");
 // The bits the firmware reads; the others are written as 0.
 static_assert(FlagBits(kInitByte) == 0x83);
 static_assert(FlagBits(kOptionByte) == 0xCF);
