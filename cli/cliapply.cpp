@@ -18,7 +18,7 @@ QString ScopeWords(Scope scope)
 
 }  // namespace
 
-QString DropUnchanged(Choices &choices, const CFirmwareRecord &record)
+std::optional<QString> DropUnchanged(Choices &choices, const CFirmwareRecord &record)
 {
     const std::span<const SettingDef> settings = Settings();
     for (std::size_t i = 0; i < settings.size(); ++i) {
@@ -32,13 +32,13 @@ QString DropUnchanged(Choices &choices, const CFirmwareRecord &record)
             def.textMember ? record.*def.textMember == choice->given : RecordNumber(def, record) == choice->number;
         if (same)
             choice.reset();
-        else if (!choice->problem.isEmpty())
-            return choice->origin + QStringLiteral(": ") + choice->problem;
+        else if (choice->problem)
+            return choice->origin + QStringLiteral(": ") + *choice->problem;
     }
-    return QString();
+    return std::nullopt;
 }
 
-QString CheckApplies(const Choices &choices, const CFirmwareRecord &record)
+std::optional<QString> CheckApplies(const Choices &choices, const CFirmwareRecord &record)
 {
     const int type = record.m_nFirmwareType;
     const quint8 *image = record.Image() + record.ImageBase();
@@ -76,7 +76,7 @@ QString CheckApplies(const Choices &choices, const CFirmwareRecord &record)
                      .arg(stringChars)
                      .arg(Firmware::kMaxUsbStringChars);
     }
-    return QString();
+    return std::nullopt;
 }
 
 void Apply(const Choices &choices, CFirmwareRecord &record)

@@ -58,41 +58,52 @@ const QString kDiffExitCodes = QStringLiteral("\nExit codes:\n"
                                               "  1  the files differ\n"
                                               "  2  any error\n");
 
-// "brindle-cli: message", with a pointer to the command's help when the command line itself
-// is wrong.
-int Fail(const QString &command, const QString &message, int exitCode, bool pointToHelp = false)
+// One run: where it prints, and which of its arguments cannot name a file.
+class Session
 {
-    QString text = message;
-    if (pointToHelp) {
-        const QString who = command.isEmpty() ? kProgram : kProgram + QLatin1Char(' ') + command;
-        text += QStringLiteral("; see '%1 --help'").arg(who);
-    }
-    PrintErr(ErrorLine(text));
-    return exitCode;
-}
+public:
+    Session(const Invocation &invocation, IConsole &console) : m_unencodable(invocation.unencodable), m_console(console)
+    {}
 
-// Prints a command's result. Output that cannot be written in full is an error: a script
-// must not take a cut-off description for a whole one.
-int Output(const QString &text, int exitCode)
-{
-    if (PrintOut(text))
+    IConsole &console() { return m_console; }
+
+    // "brindle-cli: message", with a pointer to the command's help when the command line itself
+    // is wrong.
+    int Fail(const QString &command, const QString &message, int exitCode, bool pointToHelp = false)
+    {
+        QString text = message;
+        if (pointToHelp) {
+            const QString who = command.isEmpty() ? kProgram : kProgram + QLatin1Char(' ') + command;
+            text += QStringLiteral("; see '%1 --help'").arg(who);
+        }
+        PrintErr(m_console, ErrorLine(text));
         return exitCode;
-    return Fail(QString(), OutputFailure(), kExitUsage);
-}
+    }
 
-// The names given on the command line that cannot name a file unchanged.
-QSet<QString> g_unencodable;
+    // Prints a command's result. Output that cannot be written in full is an error: a script
+    // must not take a cut-off description for a whole one.
+    int Output(const QString &text, int exitCode)
+    {
+        if (const std::optional<QString> failure = PrintOut(m_console, text))
+            return Fail(QString(), *failure, kExitUsage);
+        return exitCode;
+    }
 
-// A file name whose bytes were changed on the way in names another file: refused with the
-// firmware core's text and caption.
-bool NameSurvives(CConsoleUi &ui, const QString &path, bool target)
-{
-    if (!g_unencodable.contains(path))
-        return true;
-    ui.ShowMessage(FileError::Describe(FileError::Problem::BadName, path),
-                   target ? IFirmwareUi::kCaptionOpenTarget : IFirmwareUi::kCaptionOpenSource);
-    return false;
-}
+    // A file name whose bytes were changed on the way in names another file: refused with the
+    // firmware core's text and caption.
+    bool NameSurvives(CConsoleUi &ui, const QString &path, bool target) const
+    {
+        if (!m_unencodable.contains(path))
+            return true;
+        ui.ShowMessage(FileError::Describe(FileError::Problem::BadName, path),
+                       target ? IFirmwareUi::kCaptionOpenTarget : IFirmwareUi::kCaptionOpenSource);
+        return false;
+    }
+
+private:
+    const QSet<QString> &m_unencodable;  // the names given that cannot name a file unchanged
+    IConsole &m_console;
+};
 
 // The summary texts of a loaded record, the texts that come from the image escaped.
 QString SummaryText(const CFirmwareRecord &record, bool confirm)
@@ -124,8 +135,9 @@ QString FinishReport(const CFirmwareRecord &record)
 class CommandLine
 {
 public:
-    explicit CommandLine(const QString &command)
-        : m_command(command)
+    CommandLine(Session &session, const QString &command)
+        : m_session(session)
+        , m_command(command)
         , m_help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."))
         , m_version({QStringLiteral("v"), QStringLiteral("version")},
                     QStringLiteral("Show the version of brindle-cli and of Brindle."))
@@ -148,10 +160,11 @@ public:
     int parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes);
 
 private:
-    QString checkSpelling(const QStringList &arguments) const;
+    std::optional<QString> checkSpelling(const QStringList &arguments) const;
     const QCommandLineOption *find(QStringView name) const;
     QString suggestion(QStringView name) const;
 
+    Session &m_session;
     QString m_command;
     QCommandLineParser m_parser;
     QCommandLineOption m_help;
@@ -206,7 +219,8 @@ QString CommandLine::suggestion(QStringView name) const
     return best.isEmpty() ? QString() : QStringLiteral(" (did you mean --%1?)").arg(best);
 }
 
-QString CommandLine::checkSpelling(const QStringList &arguments) const
+// The first option that is not one of this command's, as a message; nothing when all are.
+std::optional<QString> CommandLine::checkSpelling(const QStringList &arguments) const
 {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
@@ -231,7 +245,7 @@ QString CommandLine::checkSpelling(const QStringList &arguments) const
         if (!option->valueName().isEmpty() && equals < 0)
             ++i;
     }
-    return QString();
+    return std::nullopt;
 }
 
 // Qt's parser errors, such as "Missing value after '--code'.", in the form of the others.
@@ -247,40 +261,41 @@ QString AsMessage(QString text)
 // --version and --help go to standard output on every platform: QCommandLineParser's own
 // showVersion() and showHelp() open a message box on Windows when no console is attached, so
 // a pipe or a redirected file would get nothing.
-int PrintVersion()
+int PrintVersion(Session &session)
 {
-    return Output(QStringLiteral("%1 %2, part of Brindle: Norvale Firmware Customiser V%3\n")
-                      .arg(kProgram, QStringLiteral(BRINDLE_VERSION_STRING), QStringLiteral(BRINDLE_DISPLAY_VERSION)),
-                  kExitOk);
+    return session.Output(
+        QStringLiteral("%1 %2, part of Brindle: Norvale Firmware Customiser V%3\n")
+            .arg(kProgram, QStringLiteral(BRINDLE_VERSION_STRING), QStringLiteral(BRINDLE_DISPLAY_VERSION)),
+        kExitOk);
 }
 
-int PrintHelp(QCommandLineParser &parser, const QString &exitCodes)
+int PrintHelp(Session &session, QCommandLineParser &parser, const QString &exitCodes)
 {
     // Qt names the program by the path it was started from; the usage line names the program.
     QString text = parser.helpText();
     const qsizetype options = text.indexOf(QLatin1String(" [options]"));
     if (text.startsWith(QLatin1String("Usage: ")) && options > 0)
         text.replace(0, options, QStringLiteral("Usage: ") + kProgram);
-    return Output(text + exitCodes, kExitOk);
+    return session.Output(text + exitCodes, kExitOk);
 }
 
 int CommandLine::parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes)
 {
-    if (const QString problem = checkSpelling(arguments); !problem.isEmpty())
-        return Fail(m_command, problem, usageExit, true);
+    if (const std::optional<QString> problem = checkSpelling(arguments))
+        return m_session.Fail(m_command, *problem, usageExit, true);
     if (!m_parser.parse(arguments))
-        return Fail(m_command, AsMessage(m_parser.errorText()), usageExit, true);
+        return m_session.Fail(m_command, AsMessage(m_parser.errorText()), usageExit, true);
     if (m_parser.isSet(m_version))
-        return PrintVersion();
+        return PrintVersion(m_session);
     if (m_parser.isSet(m_help))
-        return PrintHelp(m_parser, exitCodes);
+        return PrintHelp(m_session, m_parser, exitCodes);
     if (argumentCount < 0)
         return kContinue;
     const qsizetype given = m_parser.positionalArguments().size() - 1;  // after the command word
     if (given < argumentCount)
-        return Fail(m_command, QStringLiteral("missing arguments"), usageExit, true);
+        return m_session.Fail(m_command, QStringLiteral("missing arguments"), usageExit, true);
     if (given > argumentCount) {
-        return Fail(
+        return m_session.Fail(
             m_command,
             QStringLiteral("unexpected argument '%1'").arg(m_parser.positionalArguments().at(argumentCount + 1)),
             usageExit, true);
@@ -312,9 +327,9 @@ QString InfoText(const CFirmwareRecord &record)
            + QLatin1Char('\n');
 }
 
-int RunInfo(const QStringList &arguments)
+int RunInfo(Session &session, const QStringList &arguments)
 {
-    CommandLine line(kInfo);
+    CommandLine line(session, kInfo);
     QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(QStringLiteral(
         "Describes a firmware file: the wizard's \"Firmware Settings\" summary, with the USB identity (QSOL) "
@@ -328,19 +343,20 @@ int RunInfo(const QStringList &arguments)
     if (const int code = line.parse(arguments, 1, kExitUsage, kExitCodes); code != kContinue)
         return code;
 
-    CConsoleUi ui;
+    CConsoleUi ui(session.console());
     CFirmwareRecord record(&ui);
     const QString file = parser.positionalArguments().at(1);
-    if (!NameSurvives(ui, file, false) || record.LoadFirmware(file) != 1)
+    if (!session.NameSurvives(ui, file, false) || record.LoadFirmware(file) != 1)
         return kExitFailed;
-    if (parser.isSet(json))
-        return Output(JsonText::Write(CliSettings::InfoJson(record), CliSettings::InfoOrder(record)), kExitOk);
-    return Output(InfoText(record), kExitOk);
+    if (parser.isSet(json)) {
+        return session.Output(JsonText::Write(CliSettings::InfoJson(record), CliSettings::InfoOrder(record)), kExitOk);
+    }
+    return session.Output(InfoText(record), kExitOk);
 }
 
-int RunWrite(const QStringList &arguments)
+int RunWrite(Session &session, const QStringList &arguments)
 {
-    CommandLine line(kWrite);
+    CommandLine line(session, kWrite);
     QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(QStringLiteral(
         "Loads SOURCE, applies the settings given (all others stay as decoded), puts the version code into the "
@@ -376,48 +392,45 @@ int RunWrite(const QStringList &arguments)
     const bool force = parser.isSet(forceOption);
 
     if (!parser.isSet(codeOption))
-        return Fail(
+        return session.Fail(
             kWrite,
             QStringLiteral("--code is required: exactly %1 characters A-Z or 0-9").arg(Firmware::kVersionCodeLength),
             kExitUsage, true);
     QString versionCode;
-    QString problem = CliSettings::ParseCode(QStringLiteral("--code"), parser.value(codeOption),
-                                             Firmware::kVersionCodeLength, versionCode);
-    if (!problem.isEmpty())
-        return Fail(kWrite, problem, kExitUsage);
+    if (const std::optional<QString> problem = CliSettings::ParseCode(
+            QStringLiteral("--code"), parser.value(codeOption), Firmware::kVersionCodeLength, versionCode))
+        return session.Fail(kWrite, *problem, kExitUsage);
 
     CliSettings::Choices choices;
     std::optional<CliSettings::Choice> string3;
     if (parser.isSet(profileOption)) {
-        problem = CliSettings::ReadProfile(parser.value(profileOption), choices, string3);
-        if (!problem.isEmpty())
-            return Fail(kWrite, problem, kExitUsage);
+        if (const std::optional<QString> problem =
+                CliSettings::ReadProfile(session.console(), parser.value(profileOption), choices, string3))
+            return session.Fail(kWrite, *problem, kExitUsage);
     }
     for (std::size_t i = 0; i < settings.size(); ++i) {
         const QString option = QLatin1String(settings[i].option);
         if (!parser.isSet(option))
             continue;
         CliSettings::Choice choice;
-        problem = CliSettings::ParseOption(settings[i], parser.value(option), choice);
-        if (!problem.isEmpty())
-            return Fail(kWrite, problem, kExitUsage);
+        if (const std::optional<QString> problem = CliSettings::ParseOption(settings[i], parser.value(option), choice))
+            return session.Fail(kWrite, *problem, kExitUsage);
         choices[i] = choice;  // the command line wins over the profile
     }
 
-    CConsoleUi ui(force, target);
+    CConsoleUi ui(session.console(), force, target);
     CFirmwareRecord record(&ui);
-    if (!NameSurvives(ui, source, false) || !NameSurvives(ui, target, true))
+    if (!session.NameSurvives(ui, source, false) || !session.NameSurvives(ui, target, true))
         return kExitFailed;
     if (record.LoadFirmware(source) != 1)
         return kExitFailed;
-    problem = CliSettings::DropUnchanged(choices, record);
-    if (problem.isEmpty() && string3 && string3->given != record.m_strString3)
-        problem = string3->origin + QStringLiteral(": ") + string3->problem;
-    if (!problem.isEmpty())
-        return Fail(kWrite, problem, kExitUsage);
-    problem = CliSettings::CheckApplies(choices, record);
-    if (!problem.isEmpty())
-        return Fail(kWrite, problem, kExitUsage);
+    std::optional<QString> problem = CliSettings::DropUnchanged(choices, record);
+    if (!problem && string3 && string3->given != record.m_strString3)
+        problem = string3->origin + QStringLiteral(": ") + string3->problem.value_or(QString());
+    if (problem)
+        return session.Fail(kWrite, *problem, kExitUsage);
+    if (const std::optional<QString> misfit = CliSettings::CheckApplies(choices, record))
+        return session.Fail(kWrite, *misfit, kExitUsage);
 
     // The wizard's way from "Set Baud" to "Confirm Summary": the pages' values into the record,
     // then the version code merged into the version text.
@@ -448,12 +461,12 @@ int RunWrite(const QStringList &arguments)
                 text += after.at(i).key + QStringLiteral(": ") + before.at(i).display + QStringLiteral(" -> ")
                         + after.at(i).display + QLatin1Char('\n');
         }
-        return Output(text, kExitOk);
+        return session.Output(text, kExitOk);
     }
 
     if (record.WriteFirmware(target) != 1)
         return kExitFailed;
-    return Output(FinishReport(record), kExitOk);
+    return session.Output(FinishReport(record), kExitOk);
 }
 
 int ImageLength(const CFirmwareRecord &record)
@@ -461,9 +474,9 @@ int ImageLength(const CFirmwareRecord &record)
     return record.m_nFileKind == Firmware::KindBld ? Firmware::kBldLength : Firmware::kRomLength;
 }
 
-int RunDiff(const QStringList &arguments)
+int RunDiff(Session &session, const QStringList &arguments)
 {
-    CommandLine line(kDiff);
+    CommandLine line(session, kDiff);
     QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(QStringLiteral(
         "Compares two firmware files of any kinds setting by setting (name: A value -> B value), and counts the "
@@ -476,17 +489,17 @@ int RunDiff(const QStringList &arguments)
     if (const int code = line.parse(arguments, 2, kExitDiffError, kDiffExitCodes); code != kContinue)
         return code;
 
-    CConsoleUi ui;
+    CConsoleUi ui(session.console());
     CFirmwareRecord a(&ui);
     CFirmwareRecord b(&ui);
     const QString fileA = parser.positionalArguments().at(1);
     const QString fileB = parser.positionalArguments().at(2);
     // Each refusal says which of the two files it is about.
     ui.SetSubject(QStringLiteral("first file"), fileA);
-    if (!NameSurvives(ui, fileA, false) || a.LoadFirmware(fileA) != 1)
+    if (!session.NameSurvives(ui, fileA, false) || a.LoadFirmware(fileA) != 1)
         return kExitDiffError;
     ui.SetSubject(QStringLiteral("second file"), fileB);
-    if (!NameSurvives(ui, fileB, false) || b.LoadFirmware(fileB) != 1)
+    if (!session.NameSurvives(ui, fileB, false) || b.LoadFirmware(fileB) != 1)
         return kExitDiffError;
 
     // The kind of file is not a setting: a ROM image and the same image as an upgrade file are
@@ -555,32 +568,30 @@ int RunDiff(const QStringList &arguments)
             {QStringLiteral("comparedBytes"), comparedBytes},
             {QStringLiteral("differingBytes"), differingBytes},
         };
-        return Output(JsonText::Write(result, {QStringLiteral("schema"), QStringLiteral("differences"),
-                                               QStringLiteral("differences.name"), QStringLiteral("differences.a"),
-                                               QStringLiteral("differences.b"), QStringLiteral("comparedBytes"),
-                                               QStringLiteral("differingBytes")}),
-                      exitCode);
+        return session.Output(
+            JsonText::Write(result, {QStringLiteral("schema"), QStringLiteral("differences"),
+                                     QStringLiteral("differences.name"), QStringLiteral("differences.a"),
+                                     QStringLiteral("differences.b"), QStringLiteral("comparedBytes"),
+                                     QStringLiteral("differingBytes")}),
+            exitCode);
     }
     text += QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n")
                 .arg(differingBytes)
                 .arg(comparedBytes);
-    return Output(text, exitCode);
+    return session.Output(text, exitCode);
 }
 
-}  // namespace
-
-int Run(const QStringList &arguments, const QSet<QString> &unencodable)
+int RunCommand(Session &session, const QStringList &arguments)
 {
-    g_unencodable = unencodable;
     const QString command = arguments.value(1);
     if (command == kInfo)
-        return RunInfo(arguments);
+        return RunInfo(session, arguments);
     if (command == kWrite)
-        return RunWrite(arguments);
+        return RunWrite(session, arguments);
     if (command == kDiff)
-        return RunDiff(arguments);
+        return RunDiff(session, arguments);
 
-    CommandLine line{QString()};
+    CommandLine line(session, QString());
     QCommandLineParser &parser = line.parser();
     parser.setApplicationDescription(
         QStringLiteral("Customises Norvale firmware images from the command line, as the Brindle wizard does.\n\n"
@@ -599,21 +610,31 @@ int Run(const QStringList &arguments, const QSet<QString> &unencodable)
     if (help) {
         // "help COMMAND" is "COMMAND --help".
         const QStringList positional = parser.positionalArguments();
-        if (positional.size() > 2)
-            return Fail(QString(), QStringLiteral("unexpected argument '%1'").arg(positional.at(2)), kExitUsage, true);
+        if (positional.size() > 2) {
+            return session.Fail(QString(), QStringLiteral("unexpected argument '%1'").arg(positional.at(2)), kExitUsage,
+                                true);
+        }
         const QString topic = positional.value(1);
         if (topic.isEmpty())
-            return PrintHelp(parser, kAllExitCodes);
+            return PrintHelp(session, parser, kAllExitCodes);
         if (topic != kInfo && topic != kWrite && topic != kDiff) {
-            return Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(topic),
-                        kExitUsage, true);
+            return session.Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(topic),
+                                kExitUsage, true);
         }
-        return Run({arguments.at(0), topic, QStringLiteral("--help")}, unencodable);
+        return RunCommand(session, {arguments.at(0), topic, QStringLiteral("--help")});
     }
     if (command.isEmpty())
-        return Fail(QString(), QStringLiteral("no command given: use info, write or diff"), kExitUsage, true);
-    return Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(command), kExitUsage,
-                true);
+        return session.Fail(QString(), QStringLiteral("no command given: use info, write or diff"), kExitUsage, true);
+    return session.Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(command),
+                        kExitUsage, true);
+}
+
+}  // namespace
+
+int Run(const Invocation &invocation, IConsole &console)
+{
+    Session session(invocation, console);
+    return RunCommand(session, invocation.arguments);
 }
 
 }  // namespace Cli

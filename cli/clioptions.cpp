@@ -2,7 +2,6 @@
 
 // Std
 #include <algorithm>
-#include <optional>
 
 #include "firmware/fieldrules.h"
 
@@ -10,10 +9,11 @@ namespace CliSettings {
 
 namespace {
 
-QString CheckUsbText(const QString &text)
+std::optional<QString> CheckUsbText(const QString &text)
 {
-    const QString problem = CheckUsbCharacters(text);
-    return problem.isEmpty() ? CheckUsbTextLength(text) : problem;
+    if (std::optional<QString> problem = CheckUsbCharacters(text))
+        return problem;
+    return CheckUsbTextLength(text);
 }
 
 // Digits with or without a sign: a whole number, if perhaps too large for any setting.
@@ -35,14 +35,14 @@ bool IsHexNumber(QStringView text)
 
 }  // namespace
 
-QString ParseOption(const SettingDef &def, const QString &given, Choice &choice)
+std::optional<QString> ParseOption(const SettingDef &def, const QString &given, Choice &choice)
 {
     const QString origin = QStringLiteral("--") + Word(def.option);
     choice.origin = origin;
     // Blanks around a number or a word do not count, for every option alike; texts and codes
     // are taken as they stand.
     const QString text = def.kind == Kind::UsbText || def.kind == Kind::DirPrefix ? given : given.trimmed();
-    QString problem;
+    std::optional<QString> problem;
     switch (def.kind) {
     case Kind::Number: {
         bool ok = false;
@@ -80,7 +80,9 @@ QString ParseOption(const SettingDef &def, const QString &given, Choice &choice)
         break;
     case Kind::DirPrefix: return ParseCode(origin, text, Firmware::kDirPrefixSize, choice.text);
     }
-    return problem.isEmpty() ? problem : origin + QStringLiteral(": ") + problem;
+    if (problem)
+        return origin + QStringLiteral(": ") + *problem;
+    return std::nullopt;
 }
 
 }  // namespace CliSettings

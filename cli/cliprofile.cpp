@@ -1,10 +1,7 @@
 #include "cliprofile.h"
 
 // Std
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 // Qt
 #include <QJsonArray>
@@ -13,7 +10,6 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 
-#include "consoleui.h"
 #include "firmware/fileerror.h"
 #include "firmware/sourcefile.h"
 #include "jsontext.h"
@@ -85,8 +81,8 @@ QString NotWholeNumber(const QJsonValue &value, const QString &range)
 
 const QString kNul = QStringLiteral("the text holds a NUL character (\\u0000)");
 
-// The JSON value of one profile key for setting `def`.
-QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice)
+// The JSON value of one profile key for setting `def`: nothing when it is taken, else the problem.
+std::optional<QString> ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice)
 {
     switch (def.kind) {
     case Kind::Number:
@@ -108,19 +104,19 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
             choice.problem = QStringLiteral("%1 only keeps a value the file holds; use one of %2")
                                  .arg(Quote(value.toString()), JoinWords(def.words.first(def.optionWords)));
         }
-        return QString();
+        return std::nullopt;
     case Kind::Flag:
         if (!value.isBool())
             return WrongType(value, QJsonValue::Bool);
         choice.number = value.toBool() ? 1 : 0;
-        return QString();
+        return std::nullopt;
     case Kind::UsbId: {
         const Whole whole = WholeNumber(value, choice.number);
         if (whole == Whole::No)
             return NotWholeNumber(value, QStringLiteral("use one from 0 to %1").arg(kMaxUsbId));
         if (whole == Whole::Huge || choice.number < 0 || choice.number > kMaxUsbId)
             return QStringLiteral("%1 is outside 0 to %2").arg(JsonText::Scalar(value)).arg(kMaxUsbId);
-        return QString();
+        return std::nullopt;
     }
     case Kind::UsbText:
         if (!value.isString())
@@ -129,7 +125,8 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
         choice.given = choice.text;
         // Any length, and even a NUL character, is what some image may hold; only a change
         // must fit and be text.
-        choice.problem = choice.text.contains(QChar(0)) ? kNul : CheckUsbTextLength(choice.text);
+        choice.problem =
+            choice.text.contains(QChar(0)) ? std::optional<QString>(kNul) : CheckUsbTextLength(choice.text);
         return CheckUsbCharacters(choice.text);
     case Kind::DirPrefix:
         if (!value.isString())
@@ -139,9 +136,9 @@ QString ParseJson(const SettingDef &def, const QJsonValue &value, Choice &choice
         choice.problem = ParseCode(QString(), choice.given, Firmware::kDirPrefixSize, choice.text);
         if (choice.given.contains(QChar(0)))
             choice.problem = kNul;
-        return QString();
+        return std::nullopt;
     }
-    return QString();
+    return std::nullopt;
 }
 
 const SettingDef *FindSetting(const QString &key, std::size_t &index)
@@ -164,8 +161,8 @@ const FactKey *FindFact(const QString &key)
 }
 
 // The first key that one object of `data`, which is valid JSON, names twice, as a path such as
-// "usb.product"; empty when there is none. Qt's reader keeps one of the two values silently.
-QString DuplicateKey(const QByteArray &data)
+// "usb.product"; nothing when there is none. Qt's reader keeps one of the two values silently.
+std::optional<QString> DuplicateKey(const QByteArray &data)
 {
     struct Level {
         bool object;
@@ -204,30 +201,23 @@ QString DuplicateKey(const QByteArray &data)
             stack.last().expectKey = true;
         }
     }
-    return QString();
+    return std::nullopt;
 }
 
 // The bytes of the profile at `path`, a regular file or "-" for standard input, of at most
 // kMaxProfileBytes. Nothing else is even opened for reading: a pipe without a writer would wait
-// for ever, and a device could be read without end.
-QString ReadBytes(const QString &path, const QString &name, QByteArray &data)
+// for ever, and a device could be read without end. Standard input is the console's.
+std::optional<QString> ReadBytes(Cli::IConsole &console, const QString &path, const QString &name, QByteArray &data)
 {
     const QString limit = QStringLiteral("a profile holds at most 1 MiB (%1 bytes)").arg(kMaxProfileBytes);
-    data.resize(kMaxProfileBytes + 1);  // one more tells a profile that is too long
+    const qint64 room = kMaxProfileBytes + 1;  // one more tells a profile that is too long
     qint64 got = 0;
     if (path == kStandardInput) {
-        if (StandardInputClosed())
-            return name + QStringLiteral(": cannot read the profile: standard input is closed");
-        while (got < data.size()) {
-            const std::size_t n = std::fread(data.data() + got, 1, std::size_t(data.size() - got), stdin);
-            got += qint64(n);
-            if (n == 0)
-                break;
-        }
-        if (std::ferror(stdin)) {
-            return name + QStringLiteral(": cannot read the profile: ") + QString::fromLocal8Bit(std::strerror(errno));
-        }
+        if (const std::optional<QString> reason = console.ReadIn(data, room))
+            return name + QStringLiteral(": cannot read the profile: ") + *reason;
+        got = data.size();
     } else {
+        data.resize(room);
         CSourceFile file;
         if (const std::optional<FileError::Problem> problem = file.Open(path)) {
             switch (*problem) {
@@ -248,11 +238,11 @@ QString ReadBytes(const QString &path, const QString &name, QByteArray &data)
     if (got > kMaxProfileBytes)
         return name + QStringLiteral(": more than 1 MiB; ") + limit;
     data.resize(got);
-    return QString();
+    return std::nullopt;
 }
 
-QString ReadObject(const QJsonObject &object, const QString &prefix, const QString &path, Choices &choices,
-                   std::optional<Choice> &string3)
+std::optional<QString> ReadObject(const QJsonObject &object, const QString &prefix, const QString &path,
+                                  Choices &choices, std::optional<Choice> &string3)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QString key = prefix.isEmpty() ? it.key() : prefix + QLatin1Char('.') + it.key();
@@ -262,8 +252,7 @@ QString ReadObject(const QJsonObject &object, const QString &prefix, const QStri
         if (prefix.isEmpty() && key == QLatin1String("usb")) {
             if (!value.isObject())
                 return origin + QStringLiteral(": ") + WrongType(value, QJsonValue::Object);
-            const QString problem = ReadObject(value.toObject(), key, path, choices, string3);
-            if (!problem.isEmpty())
+            if (std::optional<QString> problem = ReadObject(value.toObject(), key, path, choices, string3))
                 return problem;
             continue;
         }
@@ -289,23 +278,23 @@ QString ReadObject(const QJsonObject &object, const QString &prefix, const QStri
         if (!def)
             return origin + QStringLiteral(": unknown key");
         Choice choice;
-        const QString problem = ParseJson(*def, value, choice);
-        if (!problem.isEmpty())
-            return origin + QStringLiteral(": ") + problem;
+        if (const std::optional<QString> problem = ParseJson(*def, value, choice))
+            return origin + QStringLiteral(": ") + *problem;
         choice.origin = origin;
         choice.fromProfile = true;
         choices[index] = choice;
     }
-    return QString();
+    return std::nullopt;
 }
 
 }  // namespace
 
-QString ReadProfile(const QString &path, Choices &choices, std::optional<Choice> &string3)
+std::optional<QString> ReadProfile(Cli::IConsole &console, const QString &path, Choices &choices,
+                                   std::optional<Choice> &string3)
 {
     const QString name = path == kStandardInput ? QStringLiteral("standard input") : path;
     QByteArray data;
-    if (const QString problem = ReadBytes(path, name, data); !problem.isEmpty())
+    if (std::optional<QString> problem = ReadBytes(console, path, name, data))
         return problem;
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
@@ -321,8 +310,8 @@ QString ReadProfile(const QString &path, Choices &choices, std::optional<Choice>
     }
     if (!doc.isObject())
         return name + QStringLiteral(": a profile is one JSON object, as info --json prints it");
-    if (const QString key = DuplicateKey(data); !key.isEmpty())
-        return name + QStringLiteral(": ") + key + QStringLiteral(": the key appears twice");
+    if (const std::optional<QString> key = DuplicateKey(data))
+        return name + QStringLiteral(": ") + *key + QStringLiteral(": the key appears twice");
     return ReadObject(doc.object(), QString(), name, choices, string3);
 }
 

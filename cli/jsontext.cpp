@@ -9,7 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "consoleui.h"
+#include "console.h"
 
 namespace JsonText {
 
@@ -77,7 +77,7 @@ QString Scalar(const QJsonValue &value)
     out.reserve(text.size());
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (IsControlOrLayout(u))
+        if (Cli::IsControlOrLayout(u))
             out += QStringLiteral("\\u%1").arg(unsigned(u), 4, 16, QLatin1Char('0'));
         else
             out += c;

@@ -1,19 +1,21 @@
+// brindle-cli: what only the process can do (its standard streams, its signals, its arguments as
+// bytes, the console's code page), then the command line itself (Cli::Run, brindle_cli).
+
 // Qt
 #include <QCoreApplication>
 #include <QFile>
-#include <QSet>
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
 #include "brindle_version.h"
-#include "clicommands.h"
-#include "consoleui.h"
+#include "cli/clicommands.h"
+#include "cli/console.h"
 #include "firmware/savefile.h"
 
 int main(int argc, char *argv[])
 {
-    GuardStandardStreams();  // before anything opens a file
+    Cli::CStandardConsole console;  // before anything opens a file
     SaveFile::IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindle-cli"));
@@ -21,13 +23,13 @@ int main(int argc, char *argv[])
 
     // On Windows the arguments arrive as text; elsewhere as bytes, which the conversion to
     // text may have changed.
-    QSet<QString> unencodable;
+    Cli::Invocation invocation{QCoreApplication::arguments(), {}};
 #ifndef Q_OS_WIN
     for (int i = 1; i < argc; ++i) {
         const QByteArray bytes(argv[i]);
         const QString text = QFile::decodeName(bytes);
         if (QFile::encodeName(text) != bytes)
-            unencodable.insert(text);
+            invocation.unencodable.insert(text);
     }
 #endif
 #ifdef Q_OS_WIN
@@ -36,11 +38,11 @@ int main(int argc, char *argv[])
     const UINT consoleCodePage = ::GetConsoleOutputCP();
     if (consoleCodePage != 0)
         ::SetConsoleOutputCP(CP_UTF8);
-    const int code = Cli::Run(QCoreApplication::arguments(), unencodable);
+    const int code = Cli::Run(invocation, console);
     if (consoleCodePage != 0)
         ::SetConsoleOutputCP(consoleCodePage);
     return code;
 #else
-    return Cli::Run(QCoreApplication::arguments(), unencodable);
+    return Cli::Run(invocation, console);
 #endif
 }

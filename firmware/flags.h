@@ -28,6 +28,12 @@ struct FlagDef {
     bool inverted;
     const char *option;  // brindle-cli's long option, without its dashes
     const char *key;     // the JSON key of info --json and of profiles
+    // How brindle-cli's help shows the option's value, and what it says about the option.
+    const char *valueName;
+    const char *help;
+    // The option's and the JSON's two words: for an inverted flag {JSON true, JSON false}
+    // ("on", "off"); otherwise by the member's value, {false, true} ("iph", "ipa").
+    std::array<const char *, 2> words;
     // The wizard's control for it: the page's template, and in it a check box, or the button of
     // a radio pair that stands for `checkedMeans`; `otherButton` is the pair's other button, 0 for
     // a check box.
@@ -42,30 +48,39 @@ struct FlagDef {
 inline constexpr std::array<FlagDef, 9> kFlags = {{
     {.member = &Settings::m_bAsciiInput, .byte = kInitByte, .mask = kInitAsciiInput, .inverted = false,
      .option = "input", .key = "inputMode",
+     .valueName = "ipa|iph", .help = "Initial input mode: IPA (ASCII) or IPH (binary).", .words = {"iph", "ipa"},
      .dialog = IDD_TAB_INIT, .control = InitIds::AsciiInput, .checkedMeans = true, .otherButton = InitIds::BinaryInput},
     {.member = &Settings::m_bShortCommandSet, .byte = kInitByte, .mask = kInitShortCommandSet, .inverted = false,
      .option = "command-set", .key = "commandSet",
+     .valueName = "ecs|scs", .help = "Initial command set: extended or short.", .words = {"ecs", "scs"},
      .dialog = IDD_TAB_INIT, .control = InitIds::ShortCommands, .checkedMeans = true, .otherButton = InitIds::ExtendedCommands},
     {.member = &Settings::m_bDisableLedFlash, .byte = kInitByte, .mask = kInitDisableLedFlash, .inverted = true,
      .option = "led-flash", .key = "ledFlash",
+     .valueName = "on|off", .help = "LED flash at power-on.", .words = {"on", "off"},
      .dialog = IDD_TAB_INIT, .control = InitIds::LedFlash, .checkedMeans = false},
     {.member = &Settings::m_bHidePrompt, .byte = kOptionByte, .mask = kOptHidePrompt, .inverted = true,
      .option = "prompt", .key = "prompt",
+     .valueName = "show|hide", .help = "The monitor prompt.", .words = {"show", "hide"},
      .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowPrompt, .checkedMeans = false},
     {.member = &Settings::m_bHideConnects, .byte = kOptionByte, .mask = kOptHideConnects, .inverted = true,
      .option = "connects", .key = "deviceConnects",
+     .valueName = "show|hide", .help = "Device connect and removal messages.", .words = {"show", "hide"},
      .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowDeviceConnects, .checkedMeans = false},
     {.member = &Settings::m_bHideVersionReport, .byte = kOptionByte, .mask = kOptHideVersionReport, .inverted = true,
      .option = "version-report", .key = "versionReport",
+     .valueName = "show|hide", .help = "The version report at start-up.", .words = {"show", "hide"},
      .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowVersionReport, .checkedMeans = false},
     {.member = &Settings::m_bDisableDataMode, .byte = kOptionByte, .mask = kOptDisableDataMode, .inverted = true,
      .option = "data-mode", .key = "dataMode",
+     .valueName = "allow|disable", .help = "Data mode.", .words = {"allow", "disable"},
      .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableDataMode, .checkedMeans = true},
     {.member = &Settings::m_bDisableUpgrades, .byte = kOptionByte, .mask = kOptDisableUpgrades, .inverted = true,
      .option = "upgrades", .key = "upgrades",
+     .valueName = "allow|disable", .help = "Firmware upgrades.", .words = {"allow", "disable"},
      .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableUpgrades, .checkedMeans = true},
     {.member = &Settings::m_bDisableStatusInfo, .byte = kOptionByte, .mask = kOptDisableStatusInfo, .inverted = true,
      .option = "status-info", .key = "statusInfo",
+     .valueName = "allow|disable", .help = "Sonette status information.", .words = {"allow", "disable"},
      .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableStatusInfo, .checkedMeans = true},
 }};
 // clang-format on
@@ -114,10 +129,20 @@ constexpr bool Distinct()
     return true;
 }
 
+// Every flag has its value name, its help and two different words.
+constexpr bool Described()
+{
+    for (const FlagDef &f : kFlags)
+        if (!f.valueName || !f.help || !f.words[0] || !f.words[1] || std::string_view(f.words[0]) == f.words[1])
+            return false;
+    return true;
+}
+
 }  // namespace FlagChecks
 
 static_assert(FlagChecks::OneBitEach(), "every flag is one bit of the init or option byte");
 static_assert(FlagChecks::Distinct(), "no two flags share a member, a bit, an option, a key or a control");
+static_assert(FlagChecks::Described(), "every flag has a value name, a help text and two different words");
 // The bits the firmware reads; the others are written as 0.
 static_assert(FlagBits(kInitByte) == 0x83);
 static_assert(FlagBits(kOptionByte) == 0xCF);

@@ -1,6 +1,9 @@
-// brindle-cli, run as a real process: each command, each refusal with its message and exit
-// code, profiles and dry runs, and that `write` produces the bytes that the firmware core
-// produces when it is driven the way the wizard drives it.
+// brindle-cli's command line, run in-process through Cli::Run with its standard streams in
+// buffers: each command, each refusal with its message and exit code, profiles and dry runs, and
+// that `write` produces the bytes that the firmware core produces when it is driven the way the
+// wizard drives it. What only the real program shows runs it as a process (BRINDLE_CLI_PATH):
+// its exit codes and bytes on its real standard streams, standard input, output that cannot be
+// written, a file-size limit's signal, argument bytes that are not text, and two programs racing.
 
 // Std
 #include <atomic>
@@ -8,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <thread>
 #if defined(__unix__) || defined(__APPLE__)
 #include <sys/resource.h>
@@ -24,6 +28,8 @@
 #include <QtTest>
 
 #include "brindle_version.h"
+#include "cli/clicommands.h"
+#include "cli/console.h"
 #include "common/imagebuilder.h"
 #include "common/uirecorder.h"
 #include "firmware/firmwareformat.h"
@@ -142,7 +148,112 @@ struct CliRun {
     QString out;  // line breaks as "\n" on every platform
     QString err;
     QByteArray rawOut;  // standard output as the tool wrote it
+    QByteArray rawErr;
 };
+
+// A console of buffers: what a run wrote to standard output and error, byte for byte, and what
+// it reads from standard input.
+class CBufferConsole : public Cli::IConsole
+{
+public:
+    QByteArray out;
+    QByteArray err;
+    QByteArray in;
+    bool inClosed = false;
+    std::optional<QString> outFailure;  // every write to standard output fails with this
+
+    std::optional<QString> WriteOut(QByteArrayView bytes) override
+    {
+        if (outFailure)
+            return outFailure;
+        out += bytes;
+        return std::nullopt;
+    }
+    void WriteErr(QByteArrayView bytes) override { err += bytes; }
+    std::optional<QString> ReadIn(QByteArray &data, qint64 maxBytes) override
+    {
+        if (inClosed)
+            return QStringLiteral("standard input is closed");
+        data = in.left(maxBytes);
+        return std::nullopt;
+    }
+};
+
+// The run's text as the tests compare it. Text on Windows ends its lines with CR LF, and so
+// does everything the tool prints there; elsewhere a CR is never printed.
+CliRun Collected(int exitCode, const QByteArray &out, const QByteArray &err)
+{
+    CliRun run;
+    run.exitCode = exitCode;
+    run.rawOut = out;
+    run.rawErr = err;
+    run.out = QString::fromUtf8(out);
+    run.err = QString::fromUtf8(err);
+#ifdef Q_OS_WIN
+    for (QString *text : {&run.out, &run.err}) {
+        if (text->count(QLatin1String("\r\n")) != text->count(QLatin1Char('\n')))
+            QTest::qFail(qPrintable("a line break other than CR LF in:\n" + *text), __FILE__, __LINE__);
+        text->replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    }
+#else
+    if (run.out.contains(QLatin1Char('\r')) || run.err.contains(QLatin1Char('\r')))
+        QTest::qFail(qPrintable("a CR in:\n" + run.out + run.err), __FILE__, __LINE__);
+#endif
+    return run;
+}
+
+// Runs the command line in-process in `folder`, which relative names are taken from, as the
+// program's working folder.
+CliRun RunIn(const QString &folder, const QStringList &args, CBufferConsole &console,
+             const QSet<QString> &unencodable = {})
+{
+    const QString previous = QDir::currentPath();
+    if (!QDir::setCurrent(folder))
+        QTest::qFail(qPrintable("cannot work in " + folder), __FILE__, __LINE__);
+    const int exitCode = Cli::Run({QStringList{QStringLiteral("brindle-cli")} + args, unencodable}, console);
+    QDir::setCurrent(previous);
+    return Collected(exitCode, console.out, console.err);
+}
+
+CliRun RunIn(const QString &folder, const QStringList &args)
+{
+    CBufferConsole console;
+    return RunIn(folder, args, console);
+}
+
+// Waits for a started brindle-cli; one that does not end is killed and reported.
+CliRun Finish(QProcess &process)
+{
+    if (!process.waitForFinished(kProcessTimeoutMs) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        CliRun run;
+        run.err = QStringLiteral("brindle-cli did not finish: ") + process.errorString();
+        return run;
+    }
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
+    return Collected(process.exitCode(), out, err);
+}
+
+// Runs the brindle-cli program in `folder`; `prepare` may change the process before it starts.
+CliRun RunProcess(const QString &folder, const QStringList &args, const std::function<void(QProcess &)> &prepare = {})
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setProgram(QStringLiteral(BRINDLE_CLI_PATH));
+    process.setArguments(args);
+    if (prepare)
+        prepare(process);
+    process.start();
+#ifdef Q_OS_WIN
+    // Wine now and then fails to create a process under load ("Internal error"); one more
+    // try tells that apart from a program that cannot start.
+    if (!process.waitForStarted() && process.error() == QProcess::FailedToStart)
+        process.start();
+#endif
+    return Finish(process);
+}
 
 }  // namespace
 
@@ -165,60 +276,10 @@ private:
         }
     }
 
+    // The command line, in-process, in the test folder.
     CliRun Run(const QStringList &args) { return RunIn(m_dir->path(), args); }
 
-    // Runs brindle-cli in `folder`; `prepare` may change the process before it starts.
-    static CliRun RunIn(const QString &folder, const QStringList &args,
-                        const std::function<void(QProcess &)> &prepare = {})
-    {
-        QProcess process;
-        process.setWorkingDirectory(folder);
-        process.setProgram(QStringLiteral(BRINDLE_CLI_PATH));
-        process.setArguments(args);
-        if (prepare)
-            prepare(process);
-        process.start();
-#ifdef Q_OS_WIN
-        // Wine now and then fails to create a process under load ("Internal error"); one more
-        // try tells that apart from a program that cannot start.
-        if (!process.waitForStarted() && process.error() == QProcess::FailedToStart)
-            process.start();
-#endif
-        return Finish(process);
-    }
-
-    // Waits for a started brindle-cli; one that does not end is killed and reported.
-    static CliRun Finish(QProcess &process)
-    {
-        CliRun run;
-        if (!process.waitForFinished(kProcessTimeoutMs) || process.exitStatus() != QProcess::NormalExit) {
-            process.kill();
-            process.waitForFinished();
-            run.err = QStringLiteral("brindle-cli did not finish: ") + process.errorString();
-            return run;
-        }
-        run.exitCode = process.exitCode();
-        run.rawOut = process.readAllStandardOutput();
-        run.out = QString::fromUtf8(run.rawOut);
-        run.err = QString::fromUtf8(process.readAllStandardError());
-#ifdef Q_OS_WIN
-        // Text on Windows ends its lines with CR LF, and so does everything the tool prints there.
-        for (QString *text : {&run.out, &run.err}) {
-            if (text->count(QLatin1String("\r\n")) != text->count(QLatin1Char('\n')))
-                QTest::qFail(qPrintable("a line break other than CR LF in:\n" + *text), __FILE__, __LINE__);
-            text->replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        }
-#else
-        if (run.out.contains(QLatin1Char('\r')) || run.err.contains(QLatin1Char('\r')))
-            QTest::qFail(qPrintable("a CR in:\n" + run.out + run.err), __FILE__, __LINE__);
-#endif
-        return run;
-    }
-
-    QStringList Files() const
-    {
-        return QDir(m_dir->path()).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-    }
+    QStringList Files() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name); }
 
     static QStringList Entries(const QString &folder)
     {
@@ -273,6 +334,10 @@ private slots:
     void outputFailures();
     void fileSizeLimit();
     void unencodableName();
+    void unencodableNames_data();
+    void unencodableNames();
+    void programMatchesLibrary_data();
+    void programMatchesLibrary();
     void sourceSwappedForPipe();
     void profileSources_data();
     void profileSources();
@@ -1039,7 +1104,7 @@ void TestCli::notRegularFiles()
 #endif
     const QStringList before = Entries(m_dir->path());
 
-    const CliRun run = Run(args);  // a run that does not end is killed and fails here
+    const CliRun run = Run(args);  // a run that waits fails by the test function's time limit
     QVERIFY_CLI_REFUSED(run, run.err, err.arg(special) + QLatin1Char('\n'), exitCode, before);
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
     QCOMPARE(SpecialFiles::TypeOf(special), typeBefore);
@@ -1048,8 +1113,8 @@ void TestCli::notRegularFiles()
 
 // ---- the command line's promises ------------------------------------------------------
 
-// Two runs without --force that race for one new name: one writes, the other is refused,
-// and the file is whole and exactly one of the two.
+// Two brindle-cli programs without --force that race for one new name: one writes, the other
+// is refused, and the file is whole and exactly one of the two.
 void TestCli::concurrentWritesNeverReplace()
 {
     PrepareFixtures({"qhar.rom"});
@@ -1273,6 +1338,7 @@ void TestCli::outputFailures_data()
         {"info --version", {"info", "--version"}},
     };
     for (const auto &[name, args] : commands) {
+        QTest::addRow("%s, console fails", name) << args << "console";
         QTest::addRow("%s, full", name) << args << "full";
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
         QTest::addRow("%s, closed", name) << args << "closed";
@@ -1281,7 +1347,9 @@ void TestCli::outputFailures_data()
 }
 // clang-format on
 
-// Output that cannot be written is an error: a script must not take nothing for a result.
+// Output that cannot be written is an error: a script must not take nothing for a result. The
+// command line reports what its console says (in-process); the program's console says what
+// happened to its real standard output, a full device or one closed before it started.
 void TestCli::outputFailures()
 {
     QFETCH(QStringList, args);
@@ -1289,19 +1357,30 @@ void TestCli::outputFailures()
     if (output == QLatin1String("full") && !QFileInfo::exists(QStringLiteral("/dev/full")))
         QSKIP("No /dev/full on this system");
     PrepareFixtures(args);
-    const CliRun run = RunIn(m_dir->path(), args, [&output](QProcess &p) {
-        if (output == QLatin1String("full"))
-            p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    const QString consoleFailure = QStringLiteral("cannot write to standard output: the console's reason");
+    CliRun run;
+    if (output == QLatin1String("console")) {
+        CBufferConsole console;
+        console.outFailure = consoleFailure;
+        run = RunIn(m_dir->path(), args, console);
+    } else {
+        run = RunProcess(m_dir->path(), args, [&output](QProcess &p) {
+            if (output == QLatin1String("full"))
+                p.setStandardOutputFile(QStringLiteral("/dev/full"));
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
-        else
-            p.setChildProcessModifier([] { ::close(1); });
+            else
+                p.setChildProcessModifier([] { ::close(1); });
 #endif
-    });
+        });
+    }
     QCOMPARE(run.exitCode, 2);
-    QCOMPARE(run.err, output == QLatin1String("full")
-                          ? QStringLiteral("brindle-cli: cannot write to standard output: %1\n")
-                                .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)))
-                          : QStringLiteral("brindle-cli: standard output is closed\n"));
+    QCOMPARE(run.out, QString());
+    const QString expected =
+        output == QLatin1String("console") ? consoleFailure
+        : output == QLatin1String("full")
+            ? QStringLiteral("cannot write to standard output: %1").arg(QString::fromLocal8Bit(std::strerror(ENOSPC)))
+            : QStringLiteral("standard output is closed");
+    QCOMPARE(run.err, QStringLiteral("brindle-cli: ") + expected + QLatin1Char('\n'));
     // Nothing meant for standard output went into the file written while it was closed.
     if (QFileInfo::exists(Path("out.rom")))
         QCOMPARE(ImageBuilder::ReadFile(Path("out.rom")).size(), kRomLength);
@@ -1316,7 +1395,7 @@ void TestCli::fileSizeLimit()
 #else
     PrepareFixtures({"qhar.rom"});
     const QStringList before = Entries(m_dir->path());
-    const CliRun run = RunIn(m_dir->path(), {"write", "qhar.rom", "out.rom", "--code", "ABC"}, [](QProcess &p) {
+    const CliRun run = RunProcess(m_dir->path(), {"write", "qhar.rom", "out.rom", "--code", "ABC"}, [](QProcess &p) {
         p.setChildProcessModifier([] {
             rlimit limit{};
             ::getrlimit(RLIMIT_FSIZE, &limit);
@@ -1341,7 +1420,7 @@ void TestCli::unencodableName()
     PrepareFixtures({"qhar.rom"});
     const QStringList before = Entries(m_dir->path());
     const QString script = QStringLiteral("exec \"$0\" write qhar.rom \"$(printf 'caf\\351.rom')\" --code ABC");
-    const CliRun run = RunIn(m_dir->path(), {}, [&script](QProcess &p) {
+    const CliRun run = RunProcess(m_dir->path(), {}, [&script](QProcess &p) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         p.setProcessEnvironment(env);
@@ -1355,6 +1434,106 @@ void TestCli::unencodableName()
              qPrintable(run.err));
     QCOMPARE(Entries(m_dir->path()), before);
 #endif
+}
+
+// clang-format off
+void TestCli::unencodableNames_data()
+{
+    QTest::addColumn<QStringList>("args");  // "@" stands for the name
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");       // %1 is the name
+
+    const QString badName = QStringLiteral("%1 has characters that this system cannot use in a file name.\n");
+    const QString source = "brindle-cli: could not open source file: " + badName;
+    const QString target = "brindle-cli: could not open destination file: " + badName;
+    QTest::newRow("info") << QStringList{"info", "@"} << 1 << source;
+    QTest::newRow("info --json") << QStringList{"info", "@", "--json"} << 1 << source;
+    QTest::newRow("write: source") << QStringList{"write", "@", "out.rom", "--code", "ABC"} << 1 << source;
+    QTest::newRow("write: target") << QStringList{"write", "qhar.rom", "@", "--code", "ABC", "--force"} << 1 << target;
+    QTest::newRow("write --dry-run: target") << QStringList{"write", "qhar.rom", "@", "--code", "ABC", "--dry-run"} << 1
+                                             << target;
+    QTest::newRow("diff: first file") << QStringList{"diff", "@", "qhar.rom"} << 2
+                                      << "brindle-cli: could not open first file: " + badName;
+    QTest::newRow("diff: second file") << QStringList{"diff", "qhar.rom", "@"} << 2
+                                       << "brindle-cli: could not open second file: " + badName;
+}
+// clang-format on
+
+// A name that main found changed by its decoding is refused wherever it names a file, though the
+// text it became names a file that is there: it was meant to name another.
+void TestCli::unencodableNames()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    PrepareFixtures({"qhar.rom"});
+    const QString name = QStringLiteral("caf\uFFFD.rom");
+    QVERIFY(ImageBuilder::WriteFile(Path(name), Fixture("qhar.rom")));
+    QCOMPARE(Run({"info", name}).exitCode, 0);  // as text, the name is a firmware file
+    args.replaceInStrings(QRegularExpression(QStringLiteral("^@$")), name);
+    const QStringList before = Entries(m_dir->path());
+    const QByteArray bytesBefore = ImageBuilder::ReadFile(Path(name));
+
+    CBufferConsole console;
+    const CliRun run = RunIn(m_dir->path(), args, console, {name});
+    QVERIFY_CLI_REFUSED(run, run.err, err.arg(name), exitCode, before);
+    QCOMPARE(ImageBuilder::ReadFile(Path(name)), bytesBefore);
+}
+
+// clang-format off
+void TestCli::programMatchesLibrary_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("written");  // a file the run writes, compared too
+
+    QTest::newRow("info") << QStringList{"info", "qsol.quf"} << 0 << "";
+    QTest::newRow("info --json") << QStringList{"info", "qsol.quf", "--json"} << 0 << "";
+    QTest::newRow("info: refused") << QStringList{"info", "short.rom"} << 1 << "";
+    QTest::newRow("info: missing") << QStringList{"info", "missing.rom"} << 1 << "";
+    QTest::newRow("write") << QStringList{"write", "qsol.quf", "out.rom", "--code", "ABC", "--product", "Gizmo"} << 0
+                           << "out.rom";
+    QTest::newRow("write --dry-run") << QStringList{"write", "qsol.quf", "out.quf", "--code", "ABC", "--baud", "19200",
+                                                    "--dry-run"} << 0 << "";
+    QTest::newRow("write: exists") << QStringList{"write", "qsol.quf", "qhar.rom", "--code", "ABC"} << 1 << "";
+    QTest::newRow("write: usage") << QStringList{"write", "qsol.quf", "out.rom", "--code", "AB"} << 2 << "";
+    QTest::newRow("diff: same") << QStringList{"diff", "qhar.rom", "qhar.quf"} << 0 << "";
+    QTest::newRow("diff: different") << QStringList{"diff", "qhar.rom", "qsol.quf"} << 1 << "";
+    QTest::newRow("diff --json") << QStringList{"diff", "qhar.rom", "qsol.quf", "--json"} << 1 << "";
+    QTest::newRow("diff: refused") << QStringList{"diff", "qhar.rom", "short.rom"} << 2 << "";
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "";
+    QTest::newRow("write --help") << QStringList{"write", "--help"} << 0 << "";
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "";
+    QTest::newRow("no command") << QStringList{} << 2 << "";
+    QTest::newRow("unknown option") << QStringList{"info", "qhar.rom", "-json"} << 2 << "";
+}
+// clang-format on
+
+// The program is the library and its console: its exit code, and byte for byte what it writes
+// to its real standard output and error, are the in-process run's.
+void TestCli::programMatchesLibrary()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, written);
+    const QStringList fixtures = args + QStringList{"qhar.rom"};
+    const QString library = Folder(QStringLiteral("library"), fixtures);
+    const QString program = Folder(QStringLiteral("program"), fixtures);
+    QVERIFY(!library.isEmpty() && !program.isEmpty());
+
+    const CliRun inProcess = RunIn(library, args);
+    const CliRun real = RunProcess(program, args);
+    QCOMPARE(real.exitCode, exitCode);
+    QCOMPARE(inProcess.exitCode, exitCode);
+    QCOMPARE(real.rawOut, inProcess.rawOut);
+    QCOMPARE(real.rawErr, inProcess.rawErr);
+    QVERIFY(!(real.rawOut + real.rawErr).isEmpty());
+    QCOMPARE(Entries(program), Entries(library));
+    if (!written.isEmpty()) {
+        const QByteArray bytes = ImageBuilder::ReadFile(QDir(program).filePath(written));
+        QVERIFY(!bytes.isEmpty());
+        QCOMPARE(bytes, ImageBuilder::ReadFile(QDir(library).filePath(written)));
+    }
 }
 
 // ---- opening, profiles, file text and the command line's own messages ----------------
@@ -1389,7 +1568,7 @@ void TestCli::sourceSwappedForPipe()
     constexpr int kRuns = 40;
     QSet<QString> outcomes;
     for (int i = 0; i < kRuns; ++i) {
-        const CliRun run = Run({"info", "swap.rom"});  // one that waits is killed and fails here
+        const CliRun run = Run({"info", "swap.rom"});  // one that waits fails by the time limit
         if (run.exitCode == 0) {
             QVERIFY2(run.out.startsWith(QStringLiteral("Firmware Settings\n")), qPrintable(run.out));
             outcomes << QStringLiteral("read");
@@ -1422,10 +1601,16 @@ void TestCli::profileSources_data()
     QTest::newRow("sparse file of 1 GiB") << "sparse" << 2 << "brindle-cli: %1: 1073741824 bytes; " + limit;
     QTest::newRow("one byte over 1 MiB") << "long" << 2 << "brindle-cli: %1: 1048577 bytes; " + limit;
     QTest::newRow("exactly 1 MiB") << "exact" << 0 << "";
-    QTest::newRow("standard input") << "stdin" << 0 << "";
-    QTest::newRow("standard input over 1 MiB") << "stdin long" << 2 << "brindle-cli: standard input: more than 1 MiB; " + limit;
-#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    // Standard input: the console's, and the program's real one (a file, or closed).
+    for (const char *program : {"", " program"}) {
+        QTest::addRow("standard input%s", program) << QStringLiteral("stdin") + program << 0 << "";
+        QTest::addRow("standard input over 1 MiB%s", program) << QStringLiteral("stdin long") + program << 2
+            << "brindle-cli: standard input: more than 1 MiB; " + limit;
+    }
     QTest::newRow("standard input closed") << "stdin closed" << 2
+        << "brindle-cli: standard input: cannot read the profile: standard input is closed\n";
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QTest::newRow("standard input closed program") << "stdin closed program" << 2
         << "brindle-cli: standard input: cannot read the profile: standard input is closed\n";
 #endif
 }
@@ -1445,6 +1630,8 @@ void TestCli::profileSources()
 
     QString path = Path("p.json");
     QString input;  // a file for standard input
+    const bool program = source.endsWith(QLatin1String(" program"));
+    source.remove(QLatin1String(" program"));
     if (source == QLatin1String("folder")) {
         QVERIFY(QDir().mkdir(path));
     } else if (source == QLatin1String("fifo")) {
@@ -1465,14 +1652,23 @@ void TestCli::profileSources()
     }
 
     const QStringList args{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", path, "--dry-run"};
-    const CliRun run = RunIn(m_dir->path(), args, [&](QProcess &p) {
-        if (!input.isEmpty())
-            p.setStandardInputFile(input);
+    CliRun run;
+    if (program) {
+        run = RunProcess(m_dir->path(), args, [&](QProcess &p) {
+            if (!input.isEmpty())
+                p.setStandardInputFile(input);
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
-        if (source == QLatin1String("stdin closed"))
-            p.setChildProcessModifier([] { ::close(0); });
+            if (source == QLatin1String("stdin closed"))
+                p.setChildProcessModifier([] { ::close(0); });
 #endif
-    });
+        });
+    } else {
+        CBufferConsole console;
+        console.inClosed = source == QLatin1String("stdin closed");
+        if (!input.isEmpty())
+            console.in = ImageBuilder::ReadFile(input);
+        run = RunIn(m_dir->path(), args, console);
+    }
     QCOMPARE(run.err, err.arg(path));
     QCOMPARE(run.exitCode, exitCode);
     if (exitCode == 0)

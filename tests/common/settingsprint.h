@@ -19,12 +19,9 @@ namespace Firmware {
 inline QString Describe(const Settings &s)
 {
     QStringList parts{
-        QStringLiteral("baud=%1").arg(s.m_nBaudRate),
-        QStringLiteral("stop=%1").arg(s.m_nStopBits),
-        QStringLiteral("data=%1").arg(s.m_nDataBits),
-        QStringLiteral("parity=%1").arg(s.m_nParity),
-        QStringLiteral("flow=%1").arg(s.m_nFlowControl),
-        QStringLiteral("vid=%1").arg(s.m_nVendorId, 0, 16),
+        QStringLiteral("baud=%1").arg(s.m_nBaudRate),        QStringLiteral("stop=%1").arg(s.m_nStopBits),
+        QStringLiteral("data=%1").arg(s.m_nDataBits),        QStringLiteral("parity=%1").arg(s.m_nParity),
+        QStringLiteral("flow=%1").arg(s.m_nFlowControl),     QStringLiteral("vid=%1").arg(s.m_nVendorId, 0, 16),
         QStringLiteral("pid=%1").arg(s.m_nProductId, 0, 16),
     };
     for (const FlagDef &f : kFlags)
