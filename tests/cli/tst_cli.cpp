@@ -36,6 +36,7 @@
 #include "firmware/firmwarerecord.h"
 #include "firmware/nonregularfiles.h"
 #include "firmware/recordstate.h"
+#include "firmware/settings.h"
 #include "firmware/settingstext.h"
 
 using namespace Firmware;
@@ -50,6 +51,10 @@ using namespace Firmware;
         QCOMPARE((run).exitCode, int(expectedExit));                                  \
         QCOMPARE(Entries(m_dir->path()), (entriesBefore));                            \
     } while (false)
+
+// What the user changes on the wizard's pages, as a change to the settings they hand back.
+using Edit = std::function<void(Firmware::Settings &)>;
+Q_DECLARE_METATYPE(Edit)
 
 namespace {
 
@@ -108,34 +113,6 @@ QByteArray Fixture(const QString &name)
     };
     const auto it = fixtures.find(name);
     return it == fixtures.end() ? QByteArray() : it.value()();
-}
-
-// Sets one settings-record member by its name, as a wizard page hands it back.
-void SetMember(CFirmwareRecord &r, const QString &name, const QVariant &v)
-{
-    static const QHash<QString, std::function<void(CFirmwareRecord &, const QVariant &)>> setters = {
-        {"m_nBaudRate", [](CFirmwareRecord &r, const QVariant &v) { r.m_nBaudRate = v.toInt(); }},
-        {"m_nDataBits", [](CFirmwareRecord &r, const QVariant &v) { r.m_nDataBits = v.toInt(); }},
-        {"m_nStopBits", [](CFirmwareRecord &r, const QVariant &v) { r.m_nStopBits = v.toInt(); }},
-        {"m_nParity", [](CFirmwareRecord &r, const QVariant &v) { r.m_nParity = v.toInt(); }},
-        {"m_nFlowControl", [](CFirmwareRecord &r, const QVariant &v) { r.m_nFlowControl = v.toInt(); }},
-        {"m_nVendorId", [](CFirmwareRecord &r, const QVariant &v) { r.m_nVendorId = v.toInt(); }},
-        {"m_nProductId", [](CFirmwareRecord &r, const QVariant &v) { r.m_nProductId = v.toInt(); }},
-        {"m_bDisableUpgrades", [](CFirmwareRecord &r, const QVariant &v) { r.m_bDisableUpgrades = v.toBool(); }},
-        {"m_bHideConnects", [](CFirmwareRecord &r, const QVariant &v) { r.m_bHideConnects = v.toBool(); }},
-        {"m_bDisableDataMode", [](CFirmwareRecord &r, const QVariant &v) { r.m_bDisableDataMode = v.toBool(); }},
-        {"m_bDisableStatusInfo", [](CFirmwareRecord &r, const QVariant &v) { r.m_bDisableStatusInfo = v.toBool(); }},
-        {"m_bHideVersionReport", [](CFirmwareRecord &r, const QVariant &v) { r.m_bHideVersionReport = v.toBool(); }},
-        {"m_bHidePrompt", [](CFirmwareRecord &r, const QVariant &v) { r.m_bHidePrompt = v.toBool(); }},
-        {"m_bDisableLedFlash", [](CFirmwareRecord &r, const QVariant &v) { r.m_bDisableLedFlash = v.toBool(); }},
-        {"m_bShortCommandSet", [](CFirmwareRecord &r, const QVariant &v) { r.m_bShortCommandSet = v.toBool(); }},
-        {"m_bAsciiInput", [](CFirmwareRecord &r, const QVariant &v) { r.m_bAsciiInput = v.toBool(); }},
-        {"m_strManufacturer", [](CFirmwareRecord &r, const QVariant &v) { r.m_strManufacturer = v.toString(); }},
-        {"m_strProduct", [](CFirmwareRecord &r, const QVariant &v) { r.m_strProduct = v.toString(); }},
-        {"m_strDirPrefix", [](CFirmwareRecord &r, const QVariant &v) { r.m_strDirPrefix = v.toString(); }},
-    };
-    QVERIFY2(setters.contains(name), qPrintable(name));
-    setters.value(name)(r, v);
 }
 
 QString PlainLines(QString text)
@@ -303,15 +280,18 @@ private:
 
     // The wizard's walk with the core alone: load, the pages hand their values back, the
     // version code goes into the version text on the way to "Confirm Summary", then write.
-    QByteArray WalkLikeWizard(const QString &source, const QString &target, const QVariantMap &members,
-                              const QString &code, QString &finishText)
+    QByteArray WalkLikeWizard(const QString &source, const QString &target, const Edit &edit, const QString &code,
+                              QString &finishText)
     {
         UiRecorder ui;  // answers the overwrite question with Yes, as the wizard's user would
         CFirmwareRecord r(&ui);
         if (r.LoadFirmware(Path(source)) != 1)
             return QByteArray();
-        for (auto it = members.begin(); it != members.end(); ++it)
-            SetMember(r, it.key(), it.value());
+        // The pages hand the settings back as one value.
+        Firmware::Settings settings = r;
+        if (edit)
+            edit(settings);
+        static_cast<Firmware::Settings &>(r) = settings;
         // The UART page offers "Unknown (keep as is)" for an unknown flow control: left alone, it
         // stays unknown and the file's byte is written back as it was.
         r.m_strVersionCode = code;
@@ -522,67 +502,61 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QByteArray>("profile");  // written to profile.json and passed with --settings
         QTest::addColumn<QString>("code");        // as the wizard's record holds it
-        QTest::addColumn<QVariantMap>("members");  // what the wizard's pages hand back
+        QTest::addColumn<Edit>("edit");  // what the user changes on the wizard's pages
 
         QTest::newRow("UART settings, ROM to upgrade file")
             << "qhar.rom" << "out.quf"
             << QStringList{"--code", "ABC", "--baud", "115200", "--data-bits", "7", "--stop-bits", "2", "--parity", "even", "--flow", "cts-rts"}
             << QByteArray() << "ABC"
-            << QVariantMap{{"m_nBaudRate", 115200}, {"m_nDataBits", 7}, {"m_nStopBits", 2}, {"m_nParity", 2}, {"m_nFlowControl", 1}};
+            << Edit([](Firmware::Settings &s) { s.m_nBaudRate = 115200; s.m_nDataBits = 7; s.m_nStopBits = 2; s.m_nParity = 2; s.m_nFlowControl = 1; });
         QTest::newRow("modes and options off, upgrade file to ROM")
             << "qhar.quf" << "out.rom"
             << QStringList{"--code", "A1B", "--input", "ipa", "--command-set", "scs", "--led-flash", "off",
                            "--prompt", "hide", "--connects", "hide", "--version-report", "hide", "--data-mode",
                            "disable", "--upgrades", "disable", "--status-info", "disable"}
             << QByteArray() << "A1B"
-            << QVariantMap{{"m_bAsciiInput", true}, {"m_bShortCommandSet", true}, {"m_bDisableLedFlash", true},
-                           {"m_bHidePrompt", true}, {"m_bHideConnects", true}, {"m_bHideVersionReport", true},
-                           {"m_bDisableDataMode", true}, {"m_bDisableUpgrades", true}, {"m_bDisableStatusInfo", true}};
+            << Edit([](Firmware::Settings &s) { s.m_bAsciiInput = true; s.m_bShortCommandSet = true; s.m_bDisableLedFlash = true; s.m_bHidePrompt = true; s.m_bHideConnects = true; s.m_bHideVersionReport = true; s.m_bDisableDataMode = true; s.m_bDisableUpgrades = true; s.m_bDisableStatusInfo = true; });
         QTest::newRow("modes and options on, kind kept for .bin")
             << "qhar-set.rom" << "out.bin"
             << QStringList{"--code", "ZZ9", "--input", "iph", "--command-set", "ecs", "--led-flash", "on", "--prompt",
                            "show", "--connects", "show", "--version-report", "show", "--data-mode", "allow",
                            "--upgrades", "allow", "--status-info", "allow", "--flow", "none", "--parity", "none"}
             << QByteArray() << "ZZ9"
-            << QVariantMap{{"m_bAsciiInput", false}, {"m_bShortCommandSet", false}, {"m_bDisableLedFlash", false},
-                           {"m_bHidePrompt", false}, {"m_bHideConnects", false}, {"m_bHideVersionReport", false},
-                           {"m_bDisableDataMode", false}, {"m_bDisableUpgrades", false}, {"m_bDisableStatusInfo", false},
-                           {"m_nFlowControl", 0}, {"m_nParity", 0}};
+            << Edit([](Firmware::Settings &s) { s.m_bAsciiInput = false; s.m_bShortCommandSet = false; s.m_bDisableLedFlash = false; s.m_bHidePrompt = false; s.m_bHideConnects = false; s.m_bHideVersionReport = false; s.m_bDisableDataMode = false; s.m_bDisableUpgrades = false; s.m_bDisableStatusInfo = false; s.m_nFlowControl = 0; s.m_nParity = 0; });
         QTest::newRow("USB identity, upgrade file to ROM")
             << "qsol.quf" << "out.rom"
             << QStringList{"--code", "USB", "--vid", "0x1234", "--pid", "aBcD", "--manufacturer", "Acme Ltd", "--product", "Gizmo 2"}
             << QByteArray() << "USB"
-            << QVariantMap{{"m_nVendorId", 0x1234}, {"m_nProductId", 0xABCD}, {"m_strManufacturer", "Acme Ltd"}, {"m_strProduct", "Gizmo 2"}};
+            << Edit([](Firmware::Settings &s) { s.m_nVendorId = 0x1234; s.m_nProductId = 0xABCD; s.m_strManufacturer = "Acme Ltd"; s.m_strProduct = "Gizmo 2"; });
         QTest::newRow("USB strings emptied, Latin-1 kept")
             << "qsol.quf" << "out.quf"
             << QStringList{"--code", "E00", "--manufacturer", "", "--product", QStringLiteral("Caf\u00e9")}
             << QByteArray() << "E00"
-            << QVariantMap{{"m_strManufacturer", ""}, {"m_strProduct", QStringLiteral("Caf\u00e9")}};
+            << Edit([](Firmware::Settings &s) { s.m_strManufacturer = ""; s.m_strProduct = QStringLiteral("Caf\u00e9"); });
         QTest::newRow("prefix in capitals, BLD to ROM")
             << "qwex.bld" << "out.rom" << QStringList{"--code", "abc", "--dir-prefix", "ab12"} << QByteArray() << "ABC"
-            << QVariantMap{{"m_strDirPrefix", "AB12"}};
+            << Edit([](Firmware::Settings &s) { s.m_strDirPrefix = "AB12"; });
         QTest::newRow("BLD to upgrade file, extension in capitals")
-            << "qj4j.bld" << "OUT.QUF" << QStringList{"--code", "x9z"} << QByteArray() << "X9Z" << QVariantMap{};
-        QTest::newRow("BLD stays BLD") << "qhar.bld" << "out.img" << QStringList{"--code", "BLD"} << QByteArray() << "BLD" << QVariantMap{};
-        QTest::newRow("earlier code replaced") << "qhar-coded.rom" << "out.rom" << QStringList{"--code", "NEW"} << QByteArray() << "NEW" << QVariantMap{};
+            << "qj4j.bld" << "OUT.QUF" << QStringList{"--code", "x9z"} << QByteArray() << "X9Z" << Edit();
+        QTest::newRow("BLD stays BLD") << "qhar.bld" << "out.img" << QStringList{"--code", "BLD"} << QByteArray() << "BLD" << Edit();
+        QTest::newRow("earlier code replaced") << "qhar-coded.rom" << "out.rom" << QStringList{"--code", "NEW"} << QByteArray() << "NEW" << Edit();
         QTest::newRow("unknown flow control kept")
-            << "qwex-flow8.rom" << "out.rom" << QStringList{"--code", "FLO"} << QByteArray() << "FLO" << QVariantMap{};
+            << "qwex-flow8.rom" << "out.rom" << QStringList{"--code", "FLO"} << QByteArray() << "FLO" << Edit();
         QTest::newRow("profile")
             << "qsol.quf" << "out.rom" << QStringList{"--code", "PRF"}
             << QByteArray(R"({"baudRate": 19200, "prompt": false, "flowControl": "dtr-dsr", "statusInfo": false,
                              "usb": {"vendorId": 4660, "product": "From Profile"}})")
             << "PRF"
-            << QVariantMap{{"m_nBaudRate", 19200}, {"m_bHidePrompt", true}, {"m_nFlowControl", 2},
-                           {"m_bDisableStatusInfo", true}, {"m_nVendorId", 4660}, {"m_strProduct", "From Profile"}};
+            << Edit([](Firmware::Settings &s) { s.m_nBaudRate = 19200; s.m_bHidePrompt = true; s.m_nFlowControl = 2; s.m_bDisableStatusInfo = true; s.m_nVendorId = 4660; s.m_strProduct = "From Profile"; });
         QTest::newRow("options win over the profile")
             << "qsol.quf" << "out.quf" << QStringList{"--baud", "38400", "--code", "WIN", "--product", "Option"}
             << QByteArray(R"({"baudRate": 19200, "ledFlash": false, "usb": {"product": "Profile"}})") << "WIN"
-            << QVariantMap{{"m_nBaudRate", 38400}, {"m_bDisableLedFlash", true}, {"m_strProduct", "Option"}};
+            << Edit([](Firmware::Settings &s) { s.m_nBaudRate = 38400; s.m_bDisableLedFlash = true; s.m_strProduct = "Option"; });
         QTest::newRow("profile facts ignored")
             << "qhar.rom" << "out.rom" << QStringList{"--code", "FAC"}
             << QByteArray(R"({"schema": 1, "fileKind": "QUF", "codeType": 1, "firmwareType": "QSOL",
                              "version": "99.99QSOLF", "versionNumber": 9999, "dataBits": 7})")
-            << "FAC" << QVariantMap{{"m_nDataBits", 7}};
+            << "FAC" << Edit([](Firmware::Settings &s) { s.m_nDataBits = 7; });
     }
     // clang-format on
 
@@ -593,7 +567,7 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(QByteArray, profile);
         QFETCH(QString, code);
-        QFETCH(QVariantMap, members);
+        QFETCH(Edit, edit);
         PrepareFixtures({source});
         QStringList args{"write", source, target};
         args += options;
@@ -610,7 +584,7 @@ private slots:
         QVERIFY(written != Fixture(source));
 
         QString finishText;
-        const QByteArray wizard = WalkLikeWizard(source, "wizard-" + target, members, code, finishText);
+        const QByteArray wizard = WalkLikeWizard(source, "wizard-" + target, edit, code, finishText);
         QVERIFY(!wizard.isEmpty());
         QCOMPARE(written.size(), wizard.size());
         QVERIFY2(written == wizard, "brindle-cli and the wizard's path wrote different bytes");
