@@ -6,8 +6,8 @@
 class IDialogServices;
 
 // What a wizard page needs from the window that hosts it, and nothing more: the header it
-// writes, the Next button it enables, the dialogs it may open and the route for the commands
-// that Enter and Escape stand for. The wizard (CBrindleDlg) implements it; page tests put in a
+// writes, the dialogs it may open and the route for the commands that Enter and Escape stand
+// for. Whether Next is enabled the frame asks the page (CWizardPage::IsComplete). The wizard (CBrindleDlg) implements it; page tests put in a
 // small stand-in.
 class IWizardFrame
 {
@@ -19,10 +19,6 @@ public:
 
     // Writes the header: the page's title and the description below it.
     virtual void SetHeader(const QString &title, const QString &description) = 0;
-
-    // Enables or disables Next. In the normal mode its caption becomes "Next >" again; in the
-    // other modes the caption stays.
-    virtual void EnableNext(bool enabled) = 0;
 
     // Gives the keyboard focus to Next while it is shown and enabled, so that Enter presses it.
     virtual void FocusNext() = 0;

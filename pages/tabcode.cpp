@@ -37,7 +37,6 @@ void CTabCode::OnInitDialog()
 void CTabCode::OnShowWindow(bool show)
 {
     if (show) {
-        SetNextEnabled(!m_strCode.isEmpty());
         m_editCode->setText(m_strCode);
         // Setting the text is a change even when the box already held it, and the edit only
         // signals real changes.
@@ -54,9 +53,13 @@ void CTabCode::OnShowWindow(bool show)
 void CTabCode::OnChangeCode()
 {
     m_strCode = m_editCode->text();
-    // A hidden page leaves the Next button to the page that is shown. A code goes on only when
-    // it is one brindle-cli would take too: the required number of ASCII letters and digits. A
-    // loaded code is shown as it is, so one with other characters has to be changed first.
-    if (IsShown())
-        SetNextEnabled(FieldRules::IsCode(m_strCode, RequiredLength()));
+    emit completeChanged();
+}
+
+bool CTabCode::IsComplete() const
+{
+    // A code goes on only when it is one brindle-cli would take too: the required number of
+    // ASCII letters and digits. A loaded code is shown as it is, so one with other characters
+    // has to be changed first.
+    return FieldRules::IsCode(m_strCode, RequiredLength());
 }

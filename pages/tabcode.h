@@ -27,6 +27,7 @@ public:
     QLabel *m_staticLabel = nullptr;
 
     void OnChangeCode();
+    bool IsComplete() const override;
 
 protected:
     QWidget *CreateCustomControl(const ControlTemplate &c, QWidget *parent) override;

@@ -113,7 +113,6 @@ void CTabFile::OnShowWindow(bool show)
 {
     if (!show)
         return;
-    SetNextEnabled(!m_strFilePath.isEmpty());
     SetPathText(m_strFilePath);
     WriteHeader();
 }
@@ -137,7 +136,8 @@ void CTabFile::OnChangeFilePath()
     const bool accepted = m_bSaveFile ? !text.isEmpty() : PathExists(text);
     if (accepted)
         m_strFilePath = text;
-    SetNextEnabled(accepted);
+    m_bPathAccepted = accepted;
+    emit completeChanged();
 }
 
 void CTabFile::OnBrowse()
@@ -156,7 +156,9 @@ void CTabFile::OnBrowse()
         return;
     m_strFilePath = chosen;
     SetPathText(m_strFilePath);
-    SetNextEnabled(true);
+    // A file the dialog chose is taken even where the box's own rule would not find it.
+    m_bPathAccepted = true;
+    emit completeChanged();
     // The file is chosen: the next Enter moves on rather than opening the dialog again.
     m_pWizard->FocusNext();
 }

@@ -30,6 +30,8 @@ public:
     // Sets the path box's text and runs the change rule, whether or not the text differs: what
     // typing the path does.
     void SetPathText(const QString &text);
+    // A path to save to was given, or a file to open exists.
+    bool IsComplete() const override { return m_bPathAccepted; }
 
 protected:
     void OnInitDialog() override;
@@ -38,6 +40,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    bool m_bPathAccepted = false;
     // The first local file among dropped data, or an empty string.
     static QString DroppedFile(const QMimeData *data);
 };

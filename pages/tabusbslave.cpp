@@ -113,7 +113,7 @@ void CTabUsbSlave::CheckStringsFit()
 {
     // The IDs are hexadecimal numbers of 16 bits, the writer stores one byte per character, and
     // the three strings share one small area of the image: values that cannot be stored as
-    // entered keep Next disabled, and the page says why.
+    // entered keep the page incomplete, and the page says why.
     const QString idsProblem = IdsProblem();
     const QString stringsProblem = StringsProblem();
     const QString problem = idsProblem.isEmpty() ? stringsProblem : idsProblem;
@@ -125,6 +125,6 @@ void CTabUsbSlave::CheckStringsFit()
         edit->setAccessibleDescription(idsProblem);
     for (QLineEdit *edit : {m_editManufacturer, m_editProduct})
         edit->setAccessibleDescription(stringsProblem);
-    if (IsShown())
-        SetNextEnabled(problem.isEmpty());
+    m_bValuesFit = problem.isEmpty();
+    emit completeChanged();
 }

@@ -38,6 +38,8 @@ public:
     // string. Empty when they can.
     QString StringsProblem() const;
     bool StringsFit() const { return StringsProblem().isEmpty(); }
+    // The IDs and strings can be stored as entered.
+    bool IsComplete() const override { return m_bValuesFit; }
     // Why an ID box does not hold an ID as brindle-cli's --vid and --pid take it (hexadecimal
     // digits up to ffff, "0x" allowed). Empty when both do.
     QString IdsProblem() const;
@@ -47,6 +49,7 @@ protected:
     void OnShowWindow(bool show) override;
 
 private:
+    bool m_bValuesFit = true;
     void CheckStringsFit();
     // Gives the reason line the height its text needs in the page's font, taken from the gap
     // above it when the template's two lines are not enough.

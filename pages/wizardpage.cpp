@@ -59,11 +59,6 @@ void CWizardPage::WriteHeader()
     m_pWizard->SetHeader(QString::fromUtf8(m_pszTitle), QString::fromUtf8(m_pszDescription));
 }
 
-void CWizardPage::SetNextEnabled(bool enabled)
-{
-    m_pWizard->EnableNext(enabled);
-}
-
 void CWizardPage::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {

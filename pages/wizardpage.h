@@ -20,7 +20,12 @@ public:
 
     // Shows or hides the page; OnShowWindow runs when that changes its visibility.
     void ShowWindow(bool show);
+    // Whether the page was last shown (ShowWindow(true)) rather than hidden.
     bool IsShown() const { return m_bShown; }
+
+    // Whether the page holds what Next needs. The frame reads it when the page comes on screen and
+    // whenever the page sends completeChanged, and enables Next by it.
+    virtual bool IsComplete() const { return true; }
 
     // The input the keyboard focus goes to when the page opens: its first edit, list, check box
     // or radio group that can take the focus, or null when it has none.
@@ -38,6 +43,10 @@ public:
     const char *m_pszTitle;
     const char *m_pszDescription;
 
+signals:
+    // What IsComplete says may have changed.
+    void completeChanged();
+
 protected:
     // Runs once, after the controls exist.
     virtual void OnInitDialog() {}
@@ -48,8 +57,6 @@ protected:
 
     // Writes m_pszTitle and m_pszDescription into the frame's header.
     void WriteHeader();
-    // Enables or disables the frame's Next button.
-    void SetNextEnabled(bool enabled);
 
     void keyPressEvent(QKeyEvent *event) override;
     // While the page is being hidden the focus stays where it is, on the hidden control, until the

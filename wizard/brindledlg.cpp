@@ -129,6 +129,12 @@ void CBrindleDlg::OnInitDialog()
         m_apStepPages[i] = steps[i].page;
         m_anStepTypes[i] = steps[i].types;
         steps[i].page->Create(steps[i].templateId, this);
+        // Only the page on screen has a say over Next.
+        CWizardPage *page = steps[i].page;
+        connect(page, &CWizardPage::completeChanged, this, [this, page] {
+            if (page == m_apStepPages[m_nCurrentStep])
+                UpdateNext();
+        });
         m_astrStepTitles.append(QString::fromLatin1(steps[i].title));
     }
     m_nConfirmStep = StepConfirm;
@@ -148,6 +154,7 @@ void CBrindleDlg::OnInitDialog()
         m_apStepPages[i]->ShowWindow(false);
     }
     m_apStepPages[0]->ShowWindow(true);
+    UpdateNext();
     PlaceFocus();
 }
 
@@ -358,9 +365,7 @@ void CBrindleDlg::OnNext()
         if (s < m_nSaveStep) {
             if (m_nNextMode == NextNormal)
                 m_btnNext->setText(QString::fromLatin1(kNextCaption));
-            m_btnNext->setEnabled(true);
         } else if (s == m_nSaveStep) {
-            // The save page's show handling decides whether Next is enabled.
             m_btnNext->setText(QString::fromLatin1(kWriteCaption));
             m_nNextMode = NextWrite;
         } else {
@@ -369,6 +374,7 @@ void CBrindleDlg::OnNext()
     }
     if (m_nCurrentStep <= m_nLastStep)
         m_apStepPages[m_nCurrentStep]->ShowWindow(true);
+    UpdateNext();
     ClearStepCounter();
     PlaceFocus();
 }
@@ -381,7 +387,8 @@ void CBrindleDlg::OnBack()
         m_apStepPages[m_nCurrentStep]->ShowWindow(false);
         m_nCurrentStep = PredecessorStep(m_nCurrentStep);
         m_apStepPages[m_nCurrentStep]->ShowWindow(true);
-        // After Back, Next is enabled whatever the page decided.
+        // The page Back returns to was left with Next once: Next is enabled whatever the page
+        // says, so that a file loaded from a path that has gone since can still be gone on with.
         m_nNextMode = NextNormal;
         m_btnNext->setText(QString::fromLatin1(kNextCaption));
         m_btnNext->setEnabled(true);
@@ -399,10 +406,11 @@ void CBrindleDlg::SetHeader(const QString &title, const QString &description)
     m_staticDescription->setText(description);
 }
 
-void CBrindleDlg::EnableNext(bool enabled)
+void CBrindleDlg::UpdateNext()
 {
-    if (m_nNextMode == NextNormal)
-        m_btnNext->setText(QString::fromLatin1(kNextCaption));
+    if (m_nNextMode == NextFinished)
+        return;
+    const bool enabled = m_apStepPages[m_nCurrentStep]->IsComplete();
     if (!enabled && focusWidget() == m_btnNext) {
         if (QWidget *input = m_apStepPages[m_nCurrentStep]->FirstInput())
             input->setFocus();

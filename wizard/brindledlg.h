@@ -82,7 +82,6 @@ public:
     void SetHeader(const QString &title, const QString &description) override;
     // Disabling Next while it has the focus first hands the focus to the shown page's first
     // input, so that the next Enter cannot land on Cancel.
-    void EnableNext(bool enabled) override;
     void FocusNext() override;
     IDialogServices *Services() const override { return m_pServices; }
 
@@ -139,6 +138,8 @@ private:
     void OnContextMenuKey();
     void EnterFinishedState();
     void PlaceFocus();
+    // Enables Next as the page on screen says it is complete; the finished wizard has no Next.
+    void UpdateNext();
     void ClearStepCounter();
     // Copies the record's values into the pages (after a load) or the pages' values into the
     // record (on the way to "Confirm Summary").

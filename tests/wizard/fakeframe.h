@@ -1,7 +1,7 @@
 #pragma once
 
 // A stand-in for the wizard window, for testing a page alone: it records the header the page
-// writes, the state it gives the Next button and the commands it sends, and moves onto and off
+// writes, whether the page says it is complete (the state Next takes) and the commands it sends, and moves onto and off
 // the page as the wizard's Next and Back do.
 
 // Std
@@ -32,20 +32,22 @@ public:
         return page;
     }
 
-    // Onto `page` as the wizard's Next does in its normal mode: the page on screen is left, Next
-    // is enabled with the caption "Next >", then the page is shown and has the last word.
+    // Onto `page` as the wizard's Next brings it on screen: the page on screen is left, the page
+    // is shown, and Next follows what the page says of itself then and after each change.
     void Arrive(CWizardPage *page)
     {
         Leave();
-        nextEnabled = true;
-        nextCaption = QStringLiteral("Next >");
         m_pShown = page;
         page->ShowWindow(true);
+        nextEnabled = page->IsComplete();
+        m_completeChanged = QObject::connect(page, &CWizardPage::completeChanged, this,
+                                             [this, page] { nextEnabled = page->IsComplete(); });
     }
 
     // Off the page on screen, as Next and Back leave it.
     void Leave()
     {
+        QObject::disconnect(m_completeChanged);
         if (m_pShown)
             m_pShown->ShowWindow(false);
         m_pShown = nullptr;
@@ -58,12 +60,6 @@ public:
     {
         title = t;
         description = d;
-    }
-    void EnableNext(bool enabled) override
-    {
-        if (nextMode == NextNormal)
-            nextCaption = QStringLiteral("Next >");
-        nextEnabled = enabled;
     }
     void FocusNext() override {}
     IDialogServices *Services() const override { return const_cast<RecordingServices *>(&services); }
@@ -78,13 +74,12 @@ public:
     QString title;
     QString description;
     bool nextEnabled = false;
-    QString nextCaption = QStringLiteral("Next >");
-    int nextMode = NextNormal;
     QList<int> commands;
     RecordingServices services;
 
 private:
     CWizardPage *m_pShown = nullptr;
+    QMetaObject::Connection m_completeChanged;
 };
 
 // A shown frame per test, the moves onto and off its page, and the check that nothing is left

@@ -35,7 +35,6 @@ private slots:
     void backStoresAnyLength();
     void enterMovesOnlyAtLength_data();
     void enterMovesOnlyAtLength();
-    void captionLeftToTheFrame();
     void instancesAreIndependent();
     void loadedFileToRecord();
 
@@ -146,7 +145,6 @@ void TestTabCode::typing()
     QCOMPARE(p->m_editCode->text(), code);
     QCOMPARE(p->m_strCode, code);  // every change is stored at once
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
-    QCOMPARE(m_frame.frame->nextCaption, QStringLiteral("Next >"));
 
     // Pasting follows the typing rule: the letters and digits, in capitals, up to the limit.
     QGuiApplication::clipboard()->setText(QStringLiteral("z-yxwv"));
@@ -352,21 +350,6 @@ void TestTabCode::enterMovesOnlyAtLength()
     QCOMPARE(m_frame.frame->commands, QList<int>{WizardIds::Next});
     QCOMPARE(p->IsShown(), !moves);
     QCOMPARE(p->m_strCode, typed.toUpper());
-}
-
-void TestTabCode::captionLeftToTheFrame()
-{
-    // The page enables and disables Next and leaves its caption to the frame ("Write" on the save
-    // step: tst_brindledlg).
-    CTabCode *p = showPage(false, QStringLiteral("ABC"));
-    m_frame.frame->nextMode = IWizardFrame::NextWrite;
-    m_frame.frame->nextCaption = QStringLiteral("Write");
-    QTest::keyClick(p->m_editCode, Qt::Key_Backspace);
-    QVERIFY(!m_frame.NextEnabled());
-    QCOMPARE(m_frame.frame->nextCaption, QStringLiteral("Write"));
-    WizardFixture::Type(p->m_editCode, QStringLiteral("c"));
-    QVERIFY(m_frame.NextEnabled());
-    QCOMPARE(m_frame.frame->nextCaption, QStringLiteral("Write"));
 }
 
 void TestTabCode::instancesAreIndependent()
