@@ -12,8 +12,6 @@
 CHyperlinkStatic::CHyperlinkStatic(QWidget *parent) : QLabel(parent)
 {
     setCursor(Qt::PointingHandCursor);
-    // Reacts to the mouse although it is a static text.
-    setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::StrongFocus);
 }
 

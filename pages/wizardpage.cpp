@@ -13,11 +13,12 @@ CWizardPage::CWizardPage(IWizardFrame *frame, const char *title, const char *des
     , m_pszDescription(description)
 {}
 
-bool CWizardPage::Create(int templateId, QWidget *parent)
+void CWizardPage::Create(int templateId, QWidget *parent)
 {
     const DialogTemplate *tpl = FindDialogTemplate(templateId);
+    Q_ASSERT_X(tpl, "CWizardPage::Create", "a page of a template the program does not have");
     if (!tpl)
-        return false;
+        return;
     setParent(parent);
     hide();
     // A screen reader hears the page's title and description as the focus enters it.
@@ -26,7 +27,6 @@ bool CWizardPage::Create(int templateId, QWidget *parent)
         this, *tpl, [this](const ControlTemplate &c, QWidget *p) { return CreateCustomControl(c, p); });
     OnInitDialog();
     CDialogBuilder::FitComboBoxes(m_controls);
-    return true;
 }
 
 QWidget *CWizardPage::FirstInput() const

@@ -16,7 +16,7 @@ public:
     CWizardPage(IWizardFrame *frame, const char *title, const char *description);
 
     // Creates the page's controls from its template, then runs OnInitDialog.
-    bool Create(int templateId, QWidget *parent);
+    void Create(int templateId, QWidget *parent);
 
     // Shows or hides the page; OnShowWindow runs when that changes its visibility.
     void ShowWindow(bool show);

@@ -372,8 +372,9 @@ void CBrindleDlg::OnNext()
             EnterFinishedState();
         }
     }
-    if (m_nCurrentStep <= m_nLastStep)
-        m_apStepPages[m_nCurrentStep]->ShowWindow(true);
+    // The last step has no Next, so every move ends on a page.
+    Q_ASSERT(m_nCurrentStep <= m_nLastStep);
+    m_apStepPages[m_nCurrentStep]->ShowWindow(true);
     UpdateNext();
     ClearStepCounter();
     PlaceFocus();

@@ -98,7 +98,6 @@ public:
 
     // The state, read-only.
     int CurrentStep() const { return m_nCurrentStep; }
-    int StepCount() const { return m_nStepCount; }
     int NextMode() const { return m_nNextMode; }
     const CFirmwareRecord &Record() const { return m_record; }
     // The file last loaded, as the finish page names it.
