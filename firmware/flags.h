@@ -45,7 +45,7 @@ struct FlagDef {
 
 // In the order info --json prints them.
 // clang-format off
-inline constexpr std::array<FlagDef, 9> kFlags = {{
+inline constexpr auto kFlags = std::to_array<FlagDef>({
     {.member = &Settings::m_bAsciiInput, .byte = kInitByte, .mask = kInitAsciiInput, .inverted = false,
      .option = "input", .key = "inputMode",
      .valueName = "ipa|iph", .help = "Initial input mode: IPA (ASCII) or IPH (binary).", .words = {"iph", "ipa"},
@@ -82,7 +82,7 @@ inline constexpr std::array<FlagDef, 9> kFlags = {{
      .option = "status-info", .key = "statusInfo",
      .valueName = "allow|disable", .help = "Sonette status information.", .words = {"allow", "disable"},
      .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableStatusInfo, .checkedMeans = true},
-}};
+});
 // clang-format on
 
 // The row of a member; kFlags.size() when it has none.
