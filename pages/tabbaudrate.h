@@ -22,15 +22,15 @@ public:
     // whatever the user chose since. The wizard sets it after each load; a page shown with an
     // unknown flow control offers the entry too.
     bool m_bOfferUnknownFlow = false;
-    QComboBox *m_comboBaudRate = nullptr;
-    QComboBox *m_comboParity = nullptr;
-    QComboBox *m_comboFlowControl = nullptr;
 
 protected:
     void OnInitDialog() override;
     void OnShowWindow(bool show) override;
 
 private:
+    QComboBox *m_comboBaudRate = nullptr;
+    QComboBox *m_comboParity = nullptr;
+    QComboBox *m_comboFlowControl = nullptr;
     QRadioButton *Radio(int id) const;
     // Adds or removes the flow list's "Unknown (keep as is)" entry.
     void OfferUnknownFlow(bool offer);

@@ -23,8 +23,6 @@ public:
     int m_bTargetDir;
     const char *m_pszLabel;
     QString m_strCode;
-    CEditAlnum *m_editCode = nullptr;
-    QLabel *m_staticLabel = nullptr;
 
     void OnChangeCode();
     bool IsComplete() const override;
@@ -33,4 +31,8 @@ protected:
     QWidget *CreateCustomControl(const ControlTemplate &c, QWidget *parent) override;
     void OnInitDialog() override;
     void OnShowWindow(bool show) override;
+
+private:
+    CEditAlnum *m_editCode = nullptr;
+    QLabel *m_staticLabel = nullptr;
 };

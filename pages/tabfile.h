@@ -23,7 +23,6 @@ public:
     int m_bSaveFile;
     int m_nFileKind = 0;  // kind of the loaded file; the save page offers its extension
     QString m_strFilePath;
-    QLineEdit *m_editFilePath = nullptr;
 
     void OnBrowse();
     void OnChangeFilePath();
@@ -40,6 +39,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    QLineEdit *m_editFilePath = nullptr;
     bool m_bPathAccepted = false;
     // The first local file among dropped data, or an empty string.
     static QString DroppedFile(const QMimeData *data);

@@ -19,10 +19,12 @@ public:
     QString m_strTargetFile;
     QString m_strVersion;
     int m_nFileKind = 0;
-    CSelectableText *m_staticMessage = nullptr;
 
 protected:
     QWidget *CreateCustomControl(const ControlTemplate &c, QWidget *parent) override;
     void OnInitDialog() override;
     void OnShowWindow(bool show) override;
+
+private:
+    CSelectableText *m_staticMessage = nullptr;
 };

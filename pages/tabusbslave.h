@@ -27,11 +27,6 @@ public:
     QString m_strManufacturer;
     QString m_strProduct;
     int m_nString3Length = 0;
-    QLineEdit *m_editProductId = nullptr;
-    QLineEdit *m_editVendorId = nullptr;
-    QLineEdit *m_editManufacturer = nullptr;
-    QLineEdit *m_editProduct = nullptr;
-    QLabel *m_staticReason = nullptr;  // why Next is held back; empty while every value can be stored
 
     // Why the two strings in the edits cannot be stored in the image as they stand: a character
     // beyond the image's one byte per character, or more characters than fit beside the third
@@ -49,6 +44,11 @@ protected:
     void OnShowWindow(bool show) override;
 
 private:
+    QLineEdit *m_editProductId = nullptr;
+    QLineEdit *m_editVendorId = nullptr;
+    QLineEdit *m_editManufacturer = nullptr;
+    QLineEdit *m_editProduct = nullptr;
+    QLabel *m_staticReason = nullptr;  // why Next is held back; empty while every value can be stored
     bool m_bValuesFit = true;
     void CheckStringsFit();
     // Gives the reason line the height its text needs in the page's font, taken from the gap

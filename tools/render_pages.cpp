@@ -21,6 +21,7 @@
 #include "pages/tabcode.h"
 #include "pages/tabfile.h"
 #include "pages/tabusbslave.h"
+#include "resources/resourceids.h"
 #include "wizard/aboutdlg.h"
 #include "wizard/brindledlg.h"
 
@@ -77,27 +78,29 @@ int main(int argc, char **argv)
     {
         CBrindleDlg dlg(&services);
         dlg.show();
-        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath, qsol);
+        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path), qsol);
         ok = ok && Save(&dlg, out, QStringLiteral("01-file-open"));
         dlg.OnNext();
         ok = ok && Save(&dlg, out, QStringLiteral("02-file-summary"));
         dlg.OnNext();
-        dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(9);
+        dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->GetDlgItem<QComboBox>(BaudIds::BaudRate)->setCurrentIndex(9);
         ok = ok && Save(&dlg, out, QStringLiteral("03-set-baud"));
         dlg.OnNext();
         ok = ok && Save(&dlg, out, QStringLiteral("04-set-init"));
         dlg.OnNext();
         ok = ok && Save(&dlg, out, QStringLiteral("05-set-prompt"));
         dlg.OnNext();
-        TypeInto(dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editVendorId, QStringLiteral("1234"));
+        TypeInto(dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->GetDlgItem<QLineEdit>(UsbIds::VendorId),
+                 QStringLiteral("1234"));
         ok = ok && Save(&dlg, out, QStringLiteral("06-set-usb"));
         dlg.OnNext();
-        TypeInto(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("B01"));
+        TypeInto(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                 QStringLiteral("B01"));
         ok = ok && Save(&dlg, out, QStringLiteral("08-set-code"));
         dlg.OnNext();
         ok = ok && Save(&dlg, out, QStringLiteral("09-confirm-summary"));
         dlg.OnNext();
-        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
+        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path), target);
         ok = ok && Save(&dlg, out, QStringLiteral("10-file-save"));
         dlg.OnNext();
         ok = ok && dlg.CurrentStep() == CBrindleDlg::StepFinish && Save(&dlg, out, QStringLiteral("11-finish"));
@@ -106,7 +109,7 @@ int main(int argc, char **argv)
         // The target directory step belongs to QWEX and QJ4J firmware.
         CBrindleDlg dlg(&services);
         dlg.show();
-        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath, qwex);
+        TypeInto(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path), qwex);
         for (int i = 0; i < 5 && dlg.CurrentStep() != CBrindleDlg::StepDirPrefix; ++i)
             dlg.OnNext();
         ok = ok && dlg.CurrentStep() == CBrindleDlg::StepDirPrefix

@@ -16,11 +16,17 @@ class CAboutDlg : public QDialog
 public:
     explicit CAboutDlg(QWidget *parent = nullptr);
 
+    // A control of the box's template.
+    template <class T>
+    T *GetDlgItem(int id) const
+    {
+        return m_controls.Item<T>(id);
+    }
+
+private:
+    CDialogControls m_controls;
     QFont m_fontBold;
     QLabel *m_staticNotice = nullptr;
     QLabel *m_staticCompany = nullptr;
     QLabel *m_staticProduct = nullptr;
-
-private:
-    CDialogControls m_controls;
 };

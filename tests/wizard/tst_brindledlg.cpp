@@ -123,7 +123,7 @@ QString TestBrindleDlg::makeFile(const QString &name, const ImageBuilder &builde
 
 void TestBrindleDlg::openFile(const QString &path)
 {
-    QLineEdit *edit = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath;
+    QLineEdit *edit = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path);
     edit->selectAll();
     QTest::keyClicks(edit, path);
 }
@@ -137,9 +137,11 @@ void TestBrindleDlg::nextTo(int step, const QString &target)
 {
     for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() < step; ++guard) {
         if (m_dlg->CurrentStep() == CBrindleDlg::StepCode)
-            QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
+            QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                             QStringLiteral("ABC"));
         if (m_dlg->CurrentStep() == CBrindleDlg::StepSave)
-            QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, m_dir.filePath(target));
+            QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path),
+                             m_dir.filePath(target));
         next();
     }
 }
@@ -154,8 +156,9 @@ Steps TestBrindleDlg::walkToConfirm(const QString &code)
     Steps steps{m_dlg->CurrentStep()};
     for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() != CBrindleDlg::StepConfirm; ++guard) {
         if (m_dlg->CurrentStep() == 7) {
-            m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->clear();
-            QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, code);
+            m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code)->clear();
+            QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                             code);
         }
         next();
         steps.append(m_dlg->CurrentStep());
@@ -192,7 +195,8 @@ void TestBrindleDlg::firstDisplay()
     m_dlg->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
     // The path box has the focus: typing a path and Enter is all it takes to open a file.
-    QCOMPARE(QApplication::focusWidget(), m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath);
+    QCOMPARE(QApplication::focusWidget(),
+             m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path));
 
     // Every page covers the same area and none of them has a window of its own.
     for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
@@ -298,7 +302,7 @@ void TestBrindleDlg::refusedLoadStaysAndRetries()
     QVERIFY(m_dlg->Record().m_strSourceFile.isEmpty());
     QVERIFY(!m_dlg->BackButton()->isEnabled());
     QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
-    QCOMPARE(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->text(), path);
+    QCOMPARE(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path);
 
     // The same path is read again: the file is now a firmware image.
     QVERIFY(ImageBuilder().writeTo(path));
@@ -315,9 +319,12 @@ void TestBrindleDlg::samePathTwice()
     next();
     next();
     QCOMPARE(m_dlg->CurrentStep(), 2);
-    QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->currentText(),
-             QStringLiteral("115200"));
-    m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(0);  // 300
+    QCOMPARE(
+        m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->GetDlgItem<QComboBox>(BaudIds::BaudRate)->currentText(),
+        QStringLiteral("115200"));
+    m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
+        ->GetDlgItem<QComboBox>(BaudIds::BaudRate)
+        ->setCurrentIndex(0);  // 300
 
     // Back to "File Open" and on with the same path, as often as the user likes: nothing is read
     // again and the edit stays, the second and third time too, not only the first.
@@ -330,7 +337,9 @@ void TestBrindleDlg::samePathTwice()
         QCOMPARE(m_dlg->Record().m_strSourceFile, path);
         QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_nBaudRate, 300);
         next();
-        QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->currentText(),
+        QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
+                     ->GetDlgItem<QComboBox>(BaudIds::BaudRate)
+                     ->currentText(),
                  QStringLiteral("300"));
     }
 
@@ -474,7 +483,7 @@ void TestBrindleDlg::writeCaptionKeptWhilePageDecides()
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     walkToConfirm(QStringLiteral("ABC"));
     next();
-    QLineEdit *path = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath;
+    QLineEdit *path = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path);
     QTest::keyClicks(path, m_dir.filePath(QStringLiteral("out.rom")));
     QVERIFY(m_dlg->NextButton()->isEnabled());
     QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
@@ -490,7 +499,8 @@ void TestBrindleDlg::backEnablesNext()
     QVERIFY(m_dlg->StepApplies(CBrindleDlg::StepPrompt));
     while (m_dlg->CurrentStep() < CBrindleDlg::StepCode)
         next();
-    QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("AB"));
+    QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                     QStringLiteral("AB"));
     QVERIFY(!m_dlg->NextButton()->isEnabled());
     back();
     QCOMPARE(m_dlg->CurrentStep(), int(CBrindleDlg::StepPrompt));
@@ -527,7 +537,7 @@ void TestBrindleDlg::writeFailureStaysOnSave()
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     walkToConfirm(QStringLiteral("ABC"));
     next();
-    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
+    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path), target);
     QVERIFY(m_dlg->NextButton()->isEnabled());
     next();
 
@@ -556,7 +566,7 @@ void TestBrindleDlg::finishedState()
     walkToConfirm(QStringLiteral("ABC"));
     next();
     const QString target = m_dir.filePath(QStringLiteral("out.QUF"));
-    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
+    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path), target);
     next();
 
     QCOMPARE(m_dlg->CurrentStep(), 10);
@@ -799,10 +809,10 @@ void TestBrindleDlg::aboutBox()
         if (!about)
             return;
         title = about->windowTitle();
-        product = about->m_staticProduct->text();
-        bold = about->m_staticProduct->font().bold();
-        productPixels = QFontInfo(about->m_staticProduct->font()).pixelSize();
-        noticePixels = QFontInfo(about->m_staticNotice->font()).pixelSize();
+        product = about->GetDlgItem<QLabel>(AboutIds::Product)->text();
+        bold = about->GetDlgItem<QLabel>(AboutIds::Product)->font().bold();
+        productPixels = QFontInfo(about->GetDlgItem<QLabel>(AboutIds::Product)->font()).pixelSize();
+        noticePixels = QFontInfo(about->GetDlgItem<QLabel>(AboutIds::Notice)->font()).pixelSize();
         QTest::keyClick(about, Qt::Key_Escape);
     });
     m_dlg->OnSysCommand(0x0010);
@@ -934,19 +944,25 @@ void TestBrindleDlg::fullWalkWrites()
                       builder));
     next();
     next();
-    m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboBaudRate->setCurrentIndex(9);  // 115200
+    m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
+        ->GetDlgItem<QComboBox>(BaudIds::BaudRate)
+        ->setCurrentIndex(9);  // 115200
     next();
     clickBox(m_dlg->StepPage<CTabInit>(CBrindleDlg::StepInit)->GetDlgItem<QCheckBox>(InitIds::LedFlash));
     next();
     clickBox(m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->GetDlgItem<QCheckBox>(PromptIds::ShowPrompt));
     next();
     QCOMPARE(m_dlg->CurrentStep(), 5);
-    m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editVendorId->setText(QStringLiteral("0x1234"));
-    m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editManufacturer->setText(QStringLiteral("Acme"));
+    m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
+        ->GetDlgItem<QLineEdit>(UsbIds::VendorId)
+        ->setText(QStringLiteral("0x1234"));
+    m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
+        ->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)
+        ->setText(QStringLiteral("Acme"));
     walkToConfirm(QStringLiteral("Q7Z"));
     next();
     const QString target = m_dir.filePath(targetName);
-    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
+    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path), target);
     next();
     QCOMPARE(m_dlg->CurrentStep(), 10);
     QVERIFY(m_services.messages.isEmpty());

@@ -110,7 +110,7 @@ void TestCommandLine::openFile()
     }
     QCOMPARE(m_services.messages.size(), 1);
     QCOMPARE(m_services.messages.at(0).caption, caption);
-    QCOMPARE(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->text(), path);
+    QCOMPARE(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path);
     QVERIFY(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
     QVERIFY(!dlg.BackButton()->isEnabled());
 

@@ -223,7 +223,8 @@ void TestKeyboard::walkByKeyboard()
     CBrindleDlg &dlg = *m_dlg;
 
     // File Open: the path box has the focus.
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath));
+    QCOMPARE(Focus(), static_cast<QWidget *>(
+                          dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)));
     QVERIFY(TypeText(source));
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 1);
@@ -246,7 +247,7 @@ void TestKeyboard::walkByKeyboard()
                 {BaudIds::OneStopBit, QStringLiteral("Stop Bits:")},
                 {BaudIds::TwoStopBits, QStringLiteral("Stop Bits:")}},
                Said::LabelledBy);
-    QCOMPARE(Focus(), static_cast<QWidget *>(baud->m_comboBaudRate));
+    QCOMPARE(Focus(), static_cast<QWidget *>(baud->GetDlgItem<QComboBox>(BaudIds::BaudRate)));
     QVERIFY(Press(Qt::Key_Down));  // 9600 -> 19200
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), baud->GetDlgItem(BaudIds::EightBits));  // "8 Bits", the checked one of its pair
@@ -306,7 +307,7 @@ void TestKeyboard::walkByKeyboard()
             {UsbIds::Product, QStringLiteral("Product String:")}};
         CheckNames(usb, usbLabels, Said::Name);
         CheckNames(usb, usbLabels, Said::LabelledBy);
-        QCOMPARE(Focus(), static_cast<QWidget *>(usb->m_editVendorId));
+        QCOMPARE(Focus(), static_cast<QWidget *>(usb->GetDlgItem<QLineEdit>(UsbIds::VendorId)));
         QVERIFY(Press(Qt::Key_A, Qt::ControlModifier));
         QVERIFY(TypeText(QStringLiteral("1234")));
         QVERIFY(Press(Qt::Key_Return));
@@ -316,7 +317,9 @@ void TestKeyboard::walkByKeyboard()
         CheckFocusSafe("Set Target Directory");
         CheckNames(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix),
                    {{CodeIds::Code, QStringLiteral("Target Directory Prefix:")}}, Said::Name);
-        QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->m_editCode));
+        QCOMPARE(Focus(),
+                 static_cast<QWidget *>(
+                     dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->GetDlgItem<CEditAlnum>(CodeIds::Code)));
         QVERIFY(Press(Qt::Key_A, Qt::ControlModifier));
         QVERIFY(TypeText(QStringLiteral("ab12")));
         QVERIFY(Press(Qt::Key_Return));
@@ -327,7 +330,8 @@ void TestKeyboard::walkByKeyboard()
     CheckFocusSafe("Set Code");
     CheckNames(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode), {{CodeIds::Code, QStringLiteral("Firmware Code:")}},
                Said::Name);
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode));
+    QCOMPARE(Focus(), static_cast<QWidget *>(
+                          dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code)));
     QVERIFY(!dlg.NextButton()->isEnabled());
     QVERIFY(Press(Qt::Key_Return));  // nothing happens while Next is disabled
     QVERIFY(TypeText(QStringLiteral("b0")));
@@ -343,7 +347,8 @@ void TestKeyboard::walkByKeyboard()
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 9);
     CheckFocusSafe("File Save");
-    QCOMPARE(Focus(), static_cast<QWidget *>(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath));
+    QCOMPARE(Focus(), static_cast<QWidget *>(
+                          dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)));
     QVERIFY(TypeText(written));
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 10);
@@ -396,10 +401,10 @@ bool TestKeyboard::Forward(int key, Qt::KeyboardModifiers modifiers)
 {
     const int before = Step();
     if (before == CBrindleDlg::StepCode) {
-        m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setFocus();
+        m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code)->setFocus();
         TypeText(QStringLiteral("B01"));
     } else if (before == CBrindleDlg::StepSave) {
-        m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath->setFocus();
+        m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)->setFocus();
         TypeText(m_dir.filePath(QStringLiteral("out.fw")));
     }
     g_focused.clear();
@@ -589,33 +594,35 @@ void TestKeyboard::promptTabOrderAndCodeSelection()
     // replaces it.
     QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
     CTabCode *prefix = m_dlg->StepPage<CTabCode>(CBrindleDlg::StepDirPrefix);
-    QCOMPARE(Focus(), static_cast<QWidget *>(prefix->m_editCode));
-    QVERIFY(!prefix->m_editCode->text().isEmpty());
-    QCOMPARE(prefix->m_editCode->selectedText(), prefix->m_editCode->text());
+    QCOMPARE(Focus(), static_cast<QWidget *>(prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)));
+    QVERIFY(!prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)->text().isEmpty());
+    QCOMPARE(prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)->selectedText(),
+             prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)->text());
     QVERIFY(TypeText(QStringLiteral("ab12")));
-    QCOMPARE(prefix->m_editCode->text(), QStringLiteral("AB12"));
-    for (int guard = 0; guard < 8 && Focus() == prefix->m_editCode; ++guard)
+    QCOMPARE(prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QStringLiteral("AB12"));
+    for (int guard = 0; guard < 8 && Focus() == prefix->GetDlgItem<CEditAlnum>(CodeIds::Code); ++guard)
         QVERIFY(Press(Qt::Key_Tab));
-    for (int guard = 0; guard < 8 && Focus() != prefix->m_editCode; ++guard)
+    for (int guard = 0; guard < 8 && Focus() != prefix->GetDlgItem<CEditAlnum>(CodeIds::Code); ++guard)
         QVERIFY(Press(Qt::Key_Tab));
-    QCOMPARE(Focus(), static_cast<QWidget *>(prefix->m_editCode));
-    QCOMPARE(prefix->m_editCode->selectedText(), QStringLiteral("AB12"));
+    QCOMPARE(Focus(), static_cast<QWidget *>(prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)));
+    QCOMPARE(prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)->selectedText(), QStringLiteral("AB12"));
 
     // The same for the version code, on the way back to it: Next, then Back.
     QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
     QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));  // types "B01" and moves on
     QVERIFY(Forward(Qt::Key_B, Qt::AltModifier));
     CTabCode *code = m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode);
-    QCOMPARE(Focus(), static_cast<QWidget *>(code->m_editCode));
-    QCOMPARE(code->m_editCode->selectedText(), QStringLiteral("B01"));
+    QCOMPARE(Focus(), static_cast<QWidget *>(code->GetDlgItem<CEditAlnum>(CodeIds::Code)));
+    QCOMPARE(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->selectedText(), QStringLiteral("B01"));
     QVERIFY(TypeText(QStringLiteral("c02")));
-    QCOMPARE(code->m_editCode->text(), QStringLiteral("C02"));
+    QCOMPARE(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QStringLiteral("C02"));
     // A click places the cursor and selects nothing.
     QTest::mouseClick(m_dlg->NextButton(), Qt::LeftButton);
     QVERIFY(Forward(Qt::Key_B, Qt::AltModifier));
     m_dlg->NextButton()->setFocus();
-    QTest::mouseClick(code->m_editCode, Qt::LeftButton, Qt::NoModifier, QPoint(2, code->m_editCode->height() / 2));
-    QVERIFY(code->m_editCode->selectedText().isEmpty());
+    QTest::mouseClick(code->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(2, code->GetDlgItem<CEditAlnum>(CodeIds::Code)->height() / 2));
+    QVERIFY(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->selectedText().isEmpty());
 }
 
 void TestKeyboard::CheckPageForScreenReader()
@@ -701,10 +708,12 @@ void TestKeyboard::screenReaderPages()
              QStringLiteral("Next >"));
 
     // The path box has a name.
-    QCOMPARE(QAccessible::queryAccessibleInterface(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath)
+    QCOMPARE(QAccessible::queryAccessibleInterface(
+                 dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path))
                  ->text(QAccessible::Name),
              QStringLiteral("Name of the firmware file to modify"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath)
+    QCOMPARE(QAccessible::queryAccessibleInterface(
+                 dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path))
                  ->text(QAccessible::Name),
              QStringLiteral("Name of the firmware file to write"));
 
@@ -714,7 +723,7 @@ void TestKeyboard::screenReaderPages()
             return;
         if (Step() == CBrindleDlg::StepBaud) {
             // A list holding nothing it knows is still named by its label.
-            auto *parity = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->m_comboParity;
+            auto *parity = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->GetDlgItem<QComboBox>(BaudIds::Parity);
             parity->setCurrentIndex(-1);
             QCOMPARE(QAccessible::queryAccessibleInterface(parity)->text(QAccessible::Name), QStringLiteral("Parity:"));
             parity->setCurrentIndex(0);
@@ -722,17 +731,19 @@ void TestKeyboard::screenReaderPages()
         if (Step() == CBrindleDlg::StepUsb) {
             // The reason line describes the string boxes.
             CTabUsbSlave *usb = dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb);
-            usb->m_editManufacturer->setFocus();
+            usb->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->setFocus();
             g_focused.clear();
-            usb->m_editManufacturer->setText(QString(130, QLatin1Char('M')));
-            QVERIFY(!usb->m_staticReason->text().isEmpty());
-            for (QLineEdit *edit : {usb->m_editManufacturer, usb->m_editProduct}) {
+            usb->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->setText(QString(130, QLatin1Char('M')));
+            QVERIFY(!usb->GetDlgItem<QLabel>(UsbIds::Reason)->text().isEmpty());
+            for (QLineEdit *edit :
+                 {usb->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), usb->GetDlgItem<QLineEdit>(UsbIds::Product)}) {
                 QCOMPARE(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Description),
-                         usb->m_staticReason->text());
+                         usb->GetDlgItem<QLabel>(UsbIds::Reason)->text());
             }
-            usb->m_editManufacturer->setText(QStringLiteral("Norvale"));
-            QVERIFY(usb->m_staticReason->text().isEmpty());
-            QCOMPARE(QAccessible::queryAccessibleInterface(usb->m_editManufacturer)->text(QAccessible::Description),
+            usb->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->setText(QStringLiteral("Norvale"));
+            QVERIFY(usb->GetDlgItem<QLabel>(UsbIds::Reason)->text().isEmpty());
+            QCOMPARE(QAccessible::queryAccessibleInterface(usb->GetDlgItem<QLineEdit>(UsbIds::Manufacturer))
+                         ->text(QAccessible::Description),
                      QString());
         }
         QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
@@ -743,7 +754,8 @@ void TestKeyboard::screenReaderPages()
                 ->text(QAccessible::Description)
                 .startsWith(QStringLiteral("Firmware Modified. ")));
     CheckPageForScreenReader();
-    QWidget *report = dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_staticMessage;
+    QWidget *report =
+        dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->GetDlgItem<CSelectableText>(FinishIds::Message);
     for (int guard = 0; guard < 3 && Focus() != report; ++guard)
         QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), report);

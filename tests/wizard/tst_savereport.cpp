@@ -95,10 +95,12 @@ void TestSaveReport::fileDialog()
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     CTabFile *page = dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen);
     if (save) {
-        dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+        dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
         while (dlg.CurrentStep() < CBrindleDlg::StepSave) {
             if (dlg.StepPage(dlg.CurrentStep()) == dlg.StepPage<CTabCode>(CBrindleDlg::StepCode))
-                dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("B01"));
+                dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)
+                    ->GetDlgItem<CEditAlnum>(CodeIds::Code)
+                    ->setText(QStringLiteral("B01"));
             dlg.OnNext();
         }
         page = dlg.StepPage<CTabFile>(CBrindleDlg::StepSave);
@@ -161,7 +163,7 @@ void TestSaveReport::reportNamesTheLoadedFile()
 
     // Load, go back to "File Open" and on again with the same path: nothing is read again, and
     // the report still names the file.
-    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
     dlg.OnNext();
     QCOMPARE(dlg.CurrentStep(), 1);
     dlg.OnBack();
@@ -170,15 +172,19 @@ void TestSaveReport::reportNamesTheLoadedFile()
     QCOMPARE(dlg.CurrentStep(), 1);
     while (dlg.CurrentStep() < CBrindleDlg::StepSave) {
         if (dlg.StepPage(dlg.CurrentStep()) == dlg.StepPage<CTabCode>(CBrindleDlg::StepCode))
-            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("B01"));
+            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)
+                ->GetDlgItem<CEditAlnum>(CodeIds::Code)
+                ->setText(QStringLiteral("B01"));
         dlg.OnNext();
     }
     dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)
-        ->m_editFilePath->setText(dir.filePath(QStringLiteral("board-a-B01.ROM")));
+        ->GetDlgItem<QLineEdit>(FileIds::Path)
+        ->setText(dir.filePath(QStringLiteral("board-a-B01.ROM")));
     dlg.OnNext();
     QCOMPARE(dlg.CurrentStep(), CBrindleDlg::StepFinish);
     QVERIFY(services.messages.isEmpty());
-    const QString report = dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->m_staticMessage->text();
+    const QString report =
+        dlg.StepPage<CTabFinish>(CBrindleDlg::StepFinish)->GetDlgItem<CSelectableText>(FinishIds::Message)->text();
     QVERIFY2(report.contains(QStringLiteral("Original file board-a.ROM\n")), qPrintable(report));
     QVERIFY2(report.endsWith(QStringLiteral("Saved to disk as board-a-B01.ROM")), qPrintable(report));
 }
@@ -282,7 +288,7 @@ void TestSaveReport::refusalShowsTextLiterally()
     CBrindleDlg dlg;  // the real message boxes
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
     SeenBox seen;
     int captionWidth = 0;
     WhenOpen<QMessageBox>([&](QMessageBox *box) {
@@ -300,7 +306,7 @@ void TestSaveReport::refusalShowsTextLiterally()
     QVERIFY(seen.pageShown);
     QCOMPARE(dlg.CurrentStep(), 0);
     QVERIFY(dlg.StepPage(CBrindleDlg::StepOpen)->isVisible());
-    QCOMPARE(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->text(), source);
+    QCOMPARE(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->text(), source);
 }
 
 // The overwrite question names a target called "<h1>big.ROM" as it is, with "File Save" and its
@@ -320,13 +326,15 @@ void TestSaveReport::overwriteQuestionNamesTheFileLiterally()
     CBrindleDlg dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
     while (dlg.CurrentStep() < CBrindleDlg::StepSave) {
         if (dlg.StepPage(dlg.CurrentStep()) == dlg.StepPage<CTabCode>(CBrindleDlg::StepCode))
-            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("B01"));
+            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)
+                ->GetDlgItem<CEditAlnum>(CodeIds::Code)
+                ->setText(QStringLiteral("B01"));
         dlg.OnNext();
     }
-    dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath->setText(target);
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(target);
     SeenBox seen;
     WhenOpen<QMessageBox>([&](QMessageBox *box) {
         seen = Look(box, dlg.StepPage(CBrindleDlg::StepSave));
@@ -352,7 +360,7 @@ void TestSaveReport::discardQuestionDefaultsToNo()
     CBrindleDlg dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
     dlg.OnNext();
     QCOMPARE(dlg.CurrentStep(), 1);
 

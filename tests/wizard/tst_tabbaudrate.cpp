@@ -9,6 +9,7 @@
 
 #include "fakeframe.h"
 #include "pages/tabbaudrate.h"
+#include "resources/resourceids.h"
 
 namespace {
 
@@ -108,10 +109,13 @@ void TestTabBaudRate::lists()
     const QStringList rates = {"300",    "600",     "1200",    "2400",    "4800",   "9600",
                                "19200",  "38400",   "57600",   "115200",  "230400", "460800",
                                "921600", "1000000", "1500000", "2000000", "3000000"};
-    QCOMPARE(items(page()->m_comboBaudRate), rates);
-    QCOMPARE(items(page()->m_comboParity), (QStringList{"None", "Odd", "Even"}));
-    QCOMPARE(items(page()->m_comboFlowControl), (QStringList{"None", "CTS/RTS", "DTR/DSR", "XON/XOFF"}));
-    for (const QComboBox *combo : {page()->m_comboBaudRate, page()->m_comboParity, page()->m_comboFlowControl})
+    QCOMPARE(items(page()->GetDlgItem<QComboBox>(BaudIds::BaudRate)), rates);
+    QCOMPARE(items(page()->GetDlgItem<QComboBox>(BaudIds::Parity)), (QStringList{"None", "Odd", "Even"}));
+    QCOMPARE(items(page()->GetDlgItem<QComboBox>(BaudIds::FlowControl)),
+             (QStringList{"None", "CTS/RTS", "DTR/DSR", "XON/XOFF"}));
+    for (const QComboBox *combo :
+         {page()->GetDlgItem<QComboBox>(BaudIds::BaudRate), page()->GetDlgItem<QComboBox>(BaudIds::Parity),
+          page()->GetDlgItem<QComboBox>(BaudIds::FlowControl)})
         QVERIFY(!combo->isEditable());
 
     // Showing the page again does not add entries.
@@ -119,9 +123,9 @@ void TestTabBaudRate::lists()
     m_wizard.Next();
     m_wizard.Back();
     QVERIFY(page()->IsShown());
-    QCOMPARE(page()->m_comboBaudRate->count(), 17);
-    QCOMPARE(page()->m_comboParity->count(), 3);
-    QCOMPARE(page()->m_comboFlowControl->count(), 4);
+    QCOMPARE(page()->GetDlgItem<QComboBox>(BaudIds::BaudRate)->count(), 17);
+    QCOMPARE(page()->GetDlgItem<QComboBox>(BaudIds::Parity)->count(), 3);
+    QCOMPARE(page()->GetDlgItem<QComboBox>(BaudIds::FlowControl)->count(), 4);
 }
 
 void TestTabBaudRate::showAndLeave_data()
@@ -194,15 +198,15 @@ void TestTabBaudRate::showAndLeave()
     m_wizard.Next();
 
     CTabBaudRate *p = showPage({baud, dataBits, stopBits, parity, flow});
-    QCOMPARE(p->m_comboBaudRate->currentText(), shownBaud);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::BaudRate)->currentText(), shownBaud);
     QCOMPARE(radio(kSevenBits)->isChecked(), shownSeven);
     QCOMPARE(radio(kEightBits)->isChecked(), !shownSeven);
     QCOMPARE(radio(kTwoStopBits)->isChecked(), shownTwo);
     QCOMPARE(radio(kOneStopBit)->isChecked(), !shownTwo);
-    QCOMPARE(p->m_comboParity->currentIndex(), shownParity);
-    QCOMPARE(p->m_comboFlowControl->currentIndex(), shownFlow);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::Parity)->currentIndex(), shownParity);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentIndex(), shownFlow);
     if (shownFlow < 0)
-        QCOMPARE(p->m_comboFlowControl->currentText(), QString());
+        QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QString());
     // Showing stores nothing yet.
     QCOMPARE(p->m_nBaudRate, baud);
     QCOMPARE(p->m_nFlowControl, flow);
@@ -221,16 +225,16 @@ void TestTabBaudRate::userChoices()
 {
     page()->m_bOfferUnknownFlow = true;  // as the wizard says after loading a file with such a byte
     CTabBaudRate *p = showPage({9600, 8, 1, 0, 4});
-    p->m_comboBaudRate->setFocus();
-    QTest::keyClick(p->m_comboBaudRate, Qt::Key_End);
-    QCOMPARE(p->m_comboBaudRate->currentText(), QStringLiteral("3000000"));
-    QTest::keyClick(p->m_comboBaudRate, Qt::Key_Up);
-    p->m_comboParity->setFocus();
-    QTest::keyClick(p->m_comboParity, Qt::Key_Down);
-    p->m_comboFlowControl->setFocus();
-    QTest::keyClick(p->m_comboFlowControl, Qt::Key_End);
-    QCOMPARE(p->m_comboFlowControl->currentText(), QStringLiteral("Unknown (keep as is)"));
-    QTest::keyClick(p->m_comboFlowControl, Qt::Key_Up);
+    p->GetDlgItem<QComboBox>(BaudIds::BaudRate)->setFocus();
+    QTest::keyClick(p->GetDlgItem<QComboBox>(BaudIds::BaudRate), Qt::Key_End);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::BaudRate)->currentText(), QStringLiteral("3000000"));
+    QTest::keyClick(p->GetDlgItem<QComboBox>(BaudIds::BaudRate), Qt::Key_Up);
+    p->GetDlgItem<QComboBox>(BaudIds::Parity)->setFocus();
+    QTest::keyClick(p->GetDlgItem<QComboBox>(BaudIds::Parity), Qt::Key_Down);
+    p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->setFocus();
+    QTest::keyClick(p->GetDlgItem<QComboBox>(BaudIds::FlowControl), Qt::Key_End);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QStringLiteral("Unknown (keep as is)"));
+    QTest::keyClick(p->GetDlgItem<QComboBox>(BaudIds::FlowControl), Qt::Key_Up);
     click(radio(kSevenBits));
     click(radio(kTwoStopBits));
     QVERIFY(!radio(kEightBits)->isChecked());
@@ -247,14 +251,14 @@ void TestTabBaudRate::userChoices()
     // Coming back shows the choices just made; changing them back is stored as well.
     m_wizard.Next();
     QVERIFY(page()->IsShown());
-    QCOMPARE(p->m_comboBaudRate->currentText(), QStringLiteral("2000000"));
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::BaudRate)->currentText(), QStringLiteral("2000000"));
     QVERIFY(radio(kSevenBits)->isChecked());
     QVERIFY(radio(kTwoStopBits)->isChecked());
-    QCOMPARE(p->m_comboParity->currentText(), QStringLiteral("Odd"));
-    QCOMPARE(p->m_comboFlowControl->currentText(), QStringLiteral("XON/XOFF"));
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::Parity)->currentText(), QStringLiteral("Odd"));
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QStringLiteral("XON/XOFF"));
     // The entry to keep the file's unknown flow byte is still offered, while the page shows the
     // same file.
-    QCOMPARE(p->m_comboFlowControl->count(), 5);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->count(), 5);
     click(radio(kEightBits));
     click(radio(kOneStopBit));
     m_wizard.Next();
@@ -270,29 +274,29 @@ void TestTabBaudRate::unknownFlowEntry()
 {
     const QStringList known = {"None", "CTS/RTS", "DTR/DSR", "XON/XOFF"};
     CTabBaudRate *p = showPage({9600, 8, 1, 0, 0});
-    QCOMPARE(items(p->m_comboFlowControl), known);
+    QCOMPARE(items(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)), known);
     m_wizard.Next();
 
     // A file with an unknown byte: offered and selected; the user chooses None and comes back.
     p->m_bOfferUnknownFlow = true;
     showPage({9600, 8, 1, 0, 4});
-    QCOMPARE(items(p->m_comboFlowControl), known + QStringList{"Unknown (keep as is)"});
-    QCOMPARE(p->m_comboFlowControl->currentIndex(), 4);
-    p->m_comboFlowControl->setCurrentIndex(0);
+    QCOMPARE(items(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)), known + QStringList{"Unknown (keep as is)"});
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentIndex(), 4);
+    p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->setCurrentIndex(0);
     m_wizard.Next();
     QCOMPARE(p->m_nFlowControl, 0);
     m_wizard.Back();
-    QCOMPARE(p->m_comboFlowControl->count(), 5);
-    QCOMPARE(p->m_comboFlowControl->currentIndex(), 0);
-    p->m_comboFlowControl->setCurrentIndex(4);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->count(), 5);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentIndex(), 0);
+    p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->setCurrentIndex(4);
     m_wizard.Next();
     QCOMPARE(p->m_nFlowControl, 4);
 
     // Another file, with a known byte: the entry goes.
     p->m_bOfferUnknownFlow = false;
     showPage({9600, 8, 1, 0, 2});
-    QCOMPARE(items(p->m_comboFlowControl), known);
-    QCOMPARE(p->m_comboFlowControl->currentText(), QStringLiteral("DTR/DSR"));
+    QCOMPARE(items(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)), known);
+    QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QStringLiteral("DTR/DSR"));
 }
 
 QTEST_MAIN(TestTabBaudRate)

@@ -12,6 +12,7 @@
 #include "fakeframe.h"
 #include "firmware/firmwareformat.h"
 #include "pages/tabcode.h"
+#include "resources/resourceids.h"
 #include "wizardfixture.h"
 
 class TestTabCode : public QObject
@@ -74,8 +75,8 @@ CTabCode *TestTabCode::showPage(bool targetDir, const QString &code)
     CTabCode *p = page(targetDir);
     p->m_strCode = code;
     m_frame.Arrive(p);
-    p->m_editCode->setFocus();
-    QTest::keyClick(p->m_editCode, Qt::Key_End);
+    p->GetDlgItem<CEditAlnum>(CodeIds::Code)->setFocus();
+    QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_End);
     return p;
 }
 
@@ -101,12 +102,13 @@ void TestTabCode::texts()
     QCOMPARE(p->m_bTargetDir, targetDir ? 1 : 0);
     QCOMPARE(p->RequiredLength(), length);
     QVERIFY(p->m_strCode.isEmpty());
-    QCOMPARE(p->m_staticLabel->text(), QStringLiteral("Firmware Code:"));  // the template's caption
+    QCOMPARE(p->GetDlgItem<QLabel>(CodeIds::Label)->text(),
+             QStringLiteral("Firmware Code:"));  // the template's caption
 
     showPage(targetDir, QString());
-    QCOMPARE(p->m_staticLabel->text(), label);
-    QVERIFY(p->m_editCode->IsUpperCase());
-    QCOMPARE(p->m_editCode->LimitText(), length);
+    QCOMPARE(p->GetDlgItem<QLabel>(CodeIds::Label)->text(), label);
+    QVERIFY(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->IsUpperCase());
+    QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->LimitText(), length);
 }
 
 // clang-format off
@@ -141,17 +143,17 @@ void TestTabCode::typing()
 
     CTabCode *p = showPage(targetDir, QString());
     QVERIFY(!m_frame.NextEnabled());
-    WizardFixture::Type(p->m_editCode, typed);
-    QCOMPARE(p->m_editCode->text(), code);
+    WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
+    QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), code);
     QCOMPARE(p->m_strCode, code);  // every change is stored at once
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // Pasting follows the typing rule: the letters and digits, in capitals, up to the limit.
     QGuiApplication::clipboard()->setText(QStringLiteral("z-yxwv"));
-    QTest::keyClick(p->m_editCode, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_V, Qt::ControlModifier);
     const QString pasted = (code + QStringLiteral("ZYXWV")).left(p->RequiredLength());
-    QCOMPARE(p->m_editCode->text(), code.size() >= p->RequiredLength() ? code : pasted);
-    QCOMPARE(m_frame.NextEnabled(), p->m_editCode->text().size() == p->RequiredLength());
+    QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), code.size() >= p->RequiredLength() ? code : pasted);
+    QCOMPARE(m_frame.NextEnabled(), p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text().size() == p->RequiredLength());
 }
 
 // clang-format off
@@ -203,25 +205,25 @@ void TestTabCode::nextOnlyForCodesTheCliTakes()
 
     CTabCode *p = showPage(targetDir, route == Loaded ? entered : QString());
     switch (route) {
-    case Typed: WizardFixture::Type(p->m_editCode, entered); break;
+    case Typed: WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), entered); break;
     case InputMethod: {
         QInputMethodEvent event;
         event.setCommitString(entered);
-        QApplication::sendEvent(p->m_editCode, &event);
+        QApplication::sendEvent(p->GetDlgItem<CEditAlnum>(CodeIds::Code), &event);
         break;
     }
     case Pasted:
         QGuiApplication::clipboard()->setText(entered);
-        QTest::keyClick(p->m_editCode, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_V, Qt::ControlModifier);
         break;
     default: break;
     }
-    QCOMPARE(p->m_editCode->text(), shown);
+    QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), shown);
     QCOMPARE(p->m_strCode, shown);
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // Enter goes on exactly when Next is enabled, and the code goes on as shown.
-    QTest::keyClick(p->m_editCode, Qt::Key_Return);
+    QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_Return);
     QCOMPARE(m_frame.frame->commands, QList<int>{WizardIds::Next});
     QCOMPARE(p->IsShown(), !nextEnabled);
     QCOMPARE(p->m_strCode, shown);
@@ -256,26 +258,26 @@ void TestTabCode::loadedCode()
     QFETCH(bool, nextEnabled);
 
     CTabCode *p = showPage(targetDir, loaded);
-    QCOMPARE(p->m_editCode->text(), loaded);
+    QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), loaded);
     QCOMPARE(p->m_strCode, loaded);
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // A code at or over the limit cannot grow; one under it can be brought to the length.
-    WizardFixture::Type(p->m_editCode, QStringLiteral("q"));
+    WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("q"));
     const int required = p->RequiredLength();
     if (loaded.size() >= required) {
-        QCOMPARE(p->m_editCode->text(), loaded);
+        QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), loaded);
     } else {
-        QCOMPARE(p->m_editCode->text(), loaded + QLatin1Char('Q'));
-        WizardFixture::Type(p->m_editCode, QStringLiteral("zzzz"));
-        QCOMPARE(p->m_editCode->text().size(), required);
+        QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), loaded + QLatin1Char('Q'));
+        WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("zzzz"));
+        QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text().size(), required);
         QVERIFY(m_frame.NextEnabled());
     }
 
     // Shortening works at any length, and Next follows.
-    while (!p->m_editCode->text().isEmpty()) {
-        QTest::keyClick(p->m_editCode, Qt::Key_Backspace);
-        QCOMPARE(m_frame.NextEnabled(), p->m_editCode->text().size() == required);
+    while (!p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text().isEmpty()) {
+        QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_Backspace);
+        QCOMPARE(m_frame.NextEnabled(), p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text().size() == required);
     }
 }
 
@@ -285,10 +287,10 @@ void TestTabCode::revisitKeepsTheRule()
     CTabCode *p = showPage(false, QStringLiteral("AB"));
     QVERIFY(!m_frame.NextEnabled());
     m_frame.Arrive(page(true));
-    page(true)->m_editCode->setText(QStringLiteral("SNAP"));
+    page(true)->GetDlgItem<CEditAlnum>(CodeIds::Code)->setText(QStringLiteral("SNAP"));
     QVERIFY(m_frame.NextEnabled());
     m_frame.Arrive(p);
-    QCOMPARE(p->m_editCode->text(), QStringLiteral("AB"));
+    QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QStringLiteral("AB"));
     QVERIFY(!m_frame.NextEnabled());
 
     // An empty code leaves Next disabled too.
@@ -317,11 +319,11 @@ void TestTabCode::backStoresAnyLength()
     QFETCH(QString, typed);
 
     CTabCode *p = showPage(targetDir, QStringLiteral("OLD1").left(targetDir ? 4 : 3));
-    WizardFixture::Retype(p->m_editCode, typed);
+    WizardFixture::Retype(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
     m_frame.Back();
     QVERIFY(!p->IsShown());
     QCOMPARE(p->m_strCode, typed.toUpper());
-    QCOMPARE(p->m_editCode->LimitText(), p->RequiredLength());
+    QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->LimitText(), p->RequiredLength());
 }
 
 // clang-format off
@@ -345,8 +347,8 @@ void TestTabCode::enterMovesOnlyAtLength()
     QFETCH(bool, moves);
 
     CTabCode *p = showPage(targetDir, QString());
-    WizardFixture::Type(p->m_editCode, typed);
-    QTest::keyClick(p->m_editCode, Qt::Key_Return);
+    WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
+    QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_Return);
     QCOMPARE(m_frame.frame->commands, QList<int>{WizardIds::Next});
     QCOMPARE(p->IsShown(), !moves);
     QCOMPARE(p->m_strCode, typed.toUpper());
@@ -355,15 +357,15 @@ void TestTabCode::enterMovesOnlyAtLength()
 void TestTabCode::instancesAreIndependent()
 {
     CTabCode *dir = showPage(true, QStringLiteral("SNAP"));
-    WizardFixture::Retype(dir->m_editCode, QStringLiteral("dump"));
+    WizardFixture::Retype(dir->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("dump"));
     CTabCode *code = page(false);
     m_frame.Arrive(code);
-    QCOMPARE(code->m_editCode->text(), QString());
-    WizardFixture::Type(code->m_editCode, QStringLiteral("abc"));
+    QCOMPARE(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QString());
+    WizardFixture::Type(code->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("abc"));
     QCOMPARE(dir->m_strCode, QStringLiteral("DUMP"));
     QCOMPARE(code->m_strCode, QStringLiteral("ABC"));
     // A change of the hidden instance's box does not touch the Next button of the shown one.
-    dir->m_editCode->setText(QStringLiteral("X"));
+    dir->GetDlgItem<CEditAlnum>(CodeIds::Code)->setText(QStringLiteral("X"));
     QVERIFY(m_frame.NextEnabled());
 }
 
@@ -374,14 +376,14 @@ void TestTabCode::loadedFileToRecord()
     QVERIFY(m_wizard.Start());
     QVERIFY(m_wizard.Load(builder));
     QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepDirPrefix));
-    QCOMPARE(page(true)->m_editCode->text(), QStringLiteral("SNAP"));
+    QCOMPARE(page(true)->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QStringLiteral("SNAP"));
     QVERIFY(m_wizard.NextEnabled());
-    WizardFixture::Retype(page(true)->m_editCode, QStringLiteral("logs"));
+    WizardFixture::Retype(page(true)->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("logs"));
     m_wizard.Next();
     // Loading gives the record no version code, so the page starts empty.
-    QCOMPARE(page(false)->m_editCode->text(), QString());
+    QCOMPARE(page(false)->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QString());
     QVERIFY(!m_wizard.NextEnabled());
-    WizardFixture::Type(page(false)->m_editCode, QStringLiteral("q1a"));
+    WizardFixture::Type(page(false)->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("q1a"));
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
     QCOMPARE(m_wizard.dlg->Record().m_strDirPrefix, QStringLiteral("LOGS"));

@@ -128,8 +128,9 @@ bool TestTabFile::reach(bool save, const QList<int> &kinds)
     }
     for (int guard = 0; guard < CBrindleDlg::kStepCount && m_wizard.Step() != kSaveStep; ++guard) {
         if (m_wizard.Step() == kCodeStep)
-            WizardFixture::Retype(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode,
-                                  QStringLiteral("ABC"));
+            WizardFixture::Retype(
+                m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                QStringLiteral("ABC"));
         m_wizard.Next();
     }
     return m_wizard.Step() == kSaveStep && m_wizard.dlg->NextMode() == CBrindleDlg::NextWrite;
@@ -164,17 +165,17 @@ void TestTabFile::texts()
     QCOMPARE(browseButton(save)->text(), QStringLiteral("Browse..."));
     // Both pages take files from a file manager, on the page rather than as text in the box.
     QVERIFY(p->acceptDrops());
-    QVERIFY(!p->m_editFilePath->acceptDrops());
+    QVERIFY(!p->GetDlgItem<QLineEdit>(FileIds::Path)->acceptDrops());
 
     QVERIFY(activate());
     if (save)
         QVERIFY(reach(true, {ImageBuilder::Rom}));
     QVERIFY(p->isVisible());
-    QCOMPARE(p->m_editFilePath->text(), QString());
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), QString());
     QVERIFY(!m_wizard.NextEnabled());
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
     // The wizard puts the focus on the path box, where typing and Enter go.
-    QCOMPARE(p->FirstInput(), p->m_editFilePath);
+    QCOMPARE(p->FirstInput(), p->GetDlgItem<QLineEdit>(FileIds::Path));
 }
 
 // clang-format off
@@ -243,12 +244,12 @@ void TestTabFile::typingOpen()
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("sub")));
     CTabFile *p = page(false);
 
-    paste(p->m_editFilePath, path(QStringLiteral("FW.ROM")));
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(QStringLiteral("FW.ROM")));
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, path(QStringLiteral("FW.ROM")));
 
-    paste(p->m_editFilePath, path(text));
-    QCOMPARE(p->m_editFilePath->text(), path(text));
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(text));
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path(text));
     QCOMPARE(m_wizard.NextEnabled(), accepted);
     QCOMPARE(p->m_strFilePath, accepted ? path(text) : path(QStringLiteral("FW.ROM")));
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
@@ -261,23 +262,23 @@ void TestTabFile::editingOnToMissingPath()
     CTabFile *p = page(false);
 
     // Typed a key at a time: every change is checked.
-    WizardFixture::Retype(p->m_editFilePath, existing);
+    WizardFixture::Retype(p->GetDlgItem<QLineEdit>(FileIds::Path), existing);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, existing);
 
-    QTest::keyClick(p->m_editFilePath, Qt::Key_End);
-    QTest::keyClicks(p->m_editFilePath, QStringLiteral(".bak"));
+    QTest::keyClick(p->GetDlgItem<QLineEdit>(FileIds::Path), Qt::Key_End);
+    QTest::keyClicks(p->GetDlgItem<QLineEdit>(FileIds::Path), QStringLiteral(".bak"));
     QVERIFY(!m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, existing);
 
     for (int i = 0; i < 4; ++i)
-        QTest::keyClick(p->m_editFilePath, Qt::Key_Backspace);
+        QTest::keyClick(p->GetDlgItem<QLineEdit>(FileIds::Path), Qt::Key_Backspace);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, existing);
 
     // Cutting it back to its folder accepts the folder.
     for (int i = 0; i < int(QStringLiteral("/FW.ROM").size()); ++i)
-        QTest::keyClick(p->m_editFilePath, Qt::Key_Backspace);
+        QTest::keyClick(p->GetDlgItem<QLineEdit>(FileIds::Path), Qt::Key_Backspace);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, m_dir->path());
 }
@@ -319,8 +320,8 @@ void TestTabFile::trailingDotsAndSpaces()
     CTabFile *p = page(save);
     const QString before = p->m_strFilePath;
 
-    paste(p->m_editFilePath, path(typed));
-    QCOMPARE(p->m_editFilePath->text(), path(typed));  // the box keeps what was typed
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(typed));
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path(typed));  // the box keeps what was typed
     QCOMPARE(m_wizard.NextEnabled(), !stored.isEmpty());
     QCOMPARE(p->m_strFilePath, stored.isEmpty() ? before : path(stored));
 }
@@ -353,13 +354,13 @@ void TestTabFile::typingSave()
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
 
     // Any text is a path; the writer judges it.
-    paste(p->m_editFilePath, text);
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), text);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, text);
 
     // Clearing the box disables "Write" but keeps the path.
-    paste(p->m_editFilePath, QString());
-    QCOMPARE(p->m_editFilePath->text(), QString());
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), QString());
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), QString());
     QVERIFY(!m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, text);
 
@@ -406,7 +407,7 @@ void TestTabFile::showRunsTheRule()
 
     frame.Arrive(p);
     if (typed) {
-        paste(p->m_editFilePath, full);
+        paste(p->GetDlgItem<QLineEdit>(FileIds::Path), full);
         QVERIFY(frame.NextEnabled());
     }
     frame.Next();
@@ -416,11 +417,11 @@ void TestTabFile::showRunsTheRule()
         QVERIFY(QFile::remove(full));
 
     frame.Arrive(p);
-    QCOMPARE(p->m_editFilePath->text(), full);
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), full);
     QCOMPARE(p->m_strFilePath, full);
     QCOMPARE(frame.NextEnabled(), nextEnabled);
     // The wizard puts the focus on the path box, where typing and Enter go.
-    QCOMPARE(p->FirstInput(), p->m_editFilePath);
+    QCOMPARE(p->FirstInput(), p->GetDlgItem<QLineEdit>(FileIds::Path));
 }
 
 // clang-format off
@@ -468,7 +469,7 @@ void TestTabFile::browse()
     QCOMPARE(request.filters, kFilters);
 
     QCOMPARE(p->m_strFilePath, chosen);
-    QCOMPARE(p->m_editFilePath->text(), chosen);
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), chosen);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(save ? kWriteCaption : kNextCaption));
@@ -502,8 +503,8 @@ void TestTabFile::browseCancelled()
     QVERIFY(reach(save, save ? QList<int>{ImageBuilder::Rom} : QList<int>{}));
     CTabFile *p = page(save);
     if (!accepted.isEmpty())
-        paste(p->m_editFilePath, path(accepted));
-    paste(p->m_editFilePath, path(typed));
+        paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(accepted));
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(typed));
     const bool nextEnabled = m_wizard.NextEnabled();
     const QString caption = m_wizard.dlg->NextButton()->text();
     QCOMPARE(p->m_strFilePath, path(accepted));
@@ -512,7 +513,7 @@ void TestTabFile::browseCancelled()
     QTest::mouseClick(browseButton(save), Qt::LeftButton);
 
     QCOMPARE(m_wizard.services.fileRequests.size(), 1);
-    QCOMPARE(p->m_editFilePath->text(), path(typed));
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path(typed));
     QCOMPARE(p->m_strFilePath, path(accepted));
     QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
@@ -526,21 +527,21 @@ void TestTabFile::backShowsStoredPath()
     const QString source = m_wizard.dir.filePath(QStringLiteral("source.rom"));
     m_wizard.Back();
     QCOMPARE(m_wizard.Step(), kOpenStep);
-    QCOMPARE(page(false)->m_editFilePath->text(), source);
+    QCOMPARE(page(false)->GetDlgItem<QLineEdit>(FileIds::Path)->text(), source);
     QVERIFY(m_wizard.NextEnabled());
 
     // Save: a cleared box shows the last path again, and Back's own rule enables Next.
     QVERIFY(reach(true, {ImageBuilder::Rom}));
     CTabFile *p = page(true);
     const QString target = path(QStringLiteral("out.QUF"));
-    paste(p->m_editFilePath, target);
-    paste(p->m_editFilePath, QString());
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), target);
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), QString());
     QVERIFY(!m_wizard.NextEnabled());
     m_wizard.Back();
     QCOMPARE(m_wizard.Step(), kSaveStep - 1);
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), kSaveStep);
-    QCOMPARE(p->m_editFilePath->text(), target);
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), target);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
 }
@@ -579,7 +580,7 @@ void TestTabFile::droppedFile()
         QVERIFY(reach(true, {ImageBuilder::Rom}));
     CTabFile *p = page(save);
     // The open page refuses a path that names nothing; the save page needs a name at all.
-    paste(p->m_editFilePath, save ? QString() : QStringLiteral("junk"));
+    paste(p->GetDlgItem<QLineEdit>(FileIds::Path), save ? QString() : QStringLiteral("junk"));
     QVERIFY(!m_wizard.NextEnabled());
 
     QMimeData data;
@@ -593,8 +594,8 @@ void TestTabFile::droppedFile()
         data.setUrls(urls);
     }
     // Dropped on the path box, the page takes it: the box itself takes no drops.
-    QVERIFY(!p->m_editFilePath->acceptDrops());
-    const QPoint at = p->m_editFilePath->geometry().center();
+    QVERIFY(!p->GetDlgItem<QLineEdit>(FileIds::Path)->acceptDrops());
+    const QPoint at = p->GetDlgItem<QLineEdit>(FileIds::Path)->geometry().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     enter.setAccepted(false);
     QApplication::sendEvent(p, &enter);
@@ -607,9 +608,9 @@ void TestTabFile::droppedFile()
     QApplication::sendEvent(p, &drop);
     QVERIFY(drop.isAccepted());
     // The local path, never the address ("file:///...").
-    QCOMPARE(p->m_editFilePath->text(), QDir::toNativeSeparators(path(taken)));
+    QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), QDir::toNativeSeparators(path(taken)));
     QCOMPARE(p->m_strFilePath, QDir::toNativeSeparators(path(taken)));
-    QVERIFY(!p->m_editFilePath->text().contains(QStringLiteral("file:")));
+    QVERIFY(!p->GetDlgItem<QLineEdit>(FileIds::Path)->text().contains(QStringLiteral("file:")));
     QVERIFY(m_wizard.NextEnabled());
 }
 

@@ -10,6 +10,7 @@
 #include "firmware/firmwareformat.h"
 #include "pages/tabcode.h"
 #include "pages/tabfinish.h"
+#include "resources/resourceids.h"
 #include "wizardfixture.h"
 
 class TestTabFinish : public QObject
@@ -28,7 +29,7 @@ private slots:
 
 private:
     CTabFinish *page() const { return m_page; }
-    QString shown() const { return page()->m_staticMessage->text(); }
+    QString shown() const { return page()->GetDlgItem<CSelectableText>(FinishIds::Message)->text(); }
 
     // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
     void StartWizard()
@@ -110,7 +111,7 @@ void TestTabFinish::report()
 
     // The label breaks lines at plain line feeds; the report itself uses CR LF.
     QCOMPARE(shown(), text);
-    QVERIFY(page()->m_staticMessage->wordWrap());
+    QVERIFY(page()->GetDlgItem<CSelectableText>(FinishIds::Message)->wordWrap());
     // The members are left as the wizard wrote them.
     QCOMPARE(page()->m_strSourceFile, source);
     QCOMPARE(page()->m_strTargetFile, target);
@@ -170,11 +171,12 @@ void TestTabFinish::afterWrite()
     QVERIFY(QDir(m_wizard.dir.path()).mkpath(folder));
     QVERIFY(m_wizard.Load(ImageBuilder(ImageBuilder::Kind(sourceKind), "03.64QHARF"), sourceName));
     QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepCode));
-    WizardFixture::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("w1z"));
+    WizardFixture::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                        QStringLiteral("w1z"));
     m_wizard.Next();
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepSave);
-    QTest::keyClicks(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath,
+    QTest::keyClicks(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path),
                      m_wizard.dir.filePath(folder + targetName));
     m_wizard.Next();
 

@@ -17,6 +17,7 @@
 #include "firmware/firmwareformat.h"
 #include "pages/tabcode.h"
 #include "pages/tabsummary.h"
+#include "resources/resourceids.h"
 #include "wizardfixture.h"
 
 namespace {
@@ -583,7 +584,8 @@ void TestTabSummary::loadedExample()
 
     // The confirmation shows the same settings with the version code merged in.
     QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepCode));
-    WizardFixture::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("abc"));
+    WizardFixture::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                        QStringLiteral("abc"));
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
     expected.fwVersion = QStringLiteral("03.64-ABC");

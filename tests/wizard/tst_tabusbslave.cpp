@@ -14,6 +14,7 @@
 #include "firmware/firmwareformat.h"
 #include "pages/tabcode.h"
 #include "pages/tabusbslave.h"
+#include "resources/resourceids.h"
 #include "wizardfixture.h"
 
 class TestTabUsbSlave : public QObject
@@ -102,10 +103,10 @@ void TestTabUsbSlave::showsMembers()
     page()->SetManufacturer(QStringLiteral("Norvale Ltd"));
     page()->SetProduct(QStringLiteral("Host Chip"));
     showPage();
-    QCOMPARE(page()->m_editVendorId->text(), vendorText);
-    QCOMPARE(page()->m_editProductId->text(), productText);
-    QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Norvale Ltd"));
-    QCOMPARE(page()->m_editProduct->text(), QStringLiteral("Host Chip"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), vendorText);
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId)->text(), productText);
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->text(), QStringLiteral("Norvale Ltd"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::Product)->text(), QStringLiteral("Host Chip"));
     // Each edit shows its own value.
     QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), vendorText);
     QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId)->text(), productText);
@@ -154,12 +155,12 @@ void TestTabUsbSlave::readsIdsBack()
     page()->m_nProductId = 0x1111;
     showPage();
     QVERIFY(m_frame.NextEnabled());
-    WizardFixture::Retype(page()->m_editVendorId, typed);
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), typed);
     QCOMPARE(page()->m_nVendorId, 0x1111u);  // read only when the page is left
     QCOMPARE(m_frame.NextEnabled(), accepted);
     const QString reason =
         QStringLiteral("The vendor ID \"%1\" is not a hexadecimal number from 0 to ffff.").arg(typed);
-    QCOMPARE(page()->m_staticReason->text(), accepted ? QString() : reason);
+    QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(), accepted ? QString() : reason);
 
     // Back stores the vendor ID (an ID that is none leaves the value as it was).
     m_frame.Back();
@@ -169,19 +170,19 @@ void TestTabUsbSlave::readsIdsBack()
 
     m_frame.Next();
     QVERIFY(page()->IsShown());
-    QCOMPARE(page()->m_editVendorId->text(), shownAgain);
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), shownAgain);
     QVERIFY(m_frame.NextEnabled());
-    WizardFixture::Retype(page()->m_editProductId, typed);
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), typed);
     QCOMPARE(m_frame.NextEnabled(), accepted);
-    QCOMPARE(page()->m_staticReason->text(),
+    QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(),
              accepted ? QString()
                       : QStringLiteral("The product ID \"%1\" is not a hexadecimal number from 0 to ffff.").arg(typed));
     // Correcting the text enables Next again and empties the reason.
     if (!accepted) {
-        WizardFixture::Retype(page()->m_editProductId, QStringLiteral("0x1111"));
+        WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("0x1111"));
         QVERIFY(m_frame.NextEnabled());
-        QCOMPARE(page()->m_staticReason->text(), QString());
-        WizardFixture::Retype(page()->m_editProductId, typed);
+        QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(), QString());
+        WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), typed);
     }
     m_frame.Back();
     QVERIFY(!page()->IsShown());
@@ -189,7 +190,7 @@ void TestTabUsbSlave::readsIdsBack()
     QCOMPARE(page()->m_nVendorId, stored);
 
     m_frame.Next();
-    QCOMPARE(page()->m_editProductId->text(), shownAgain);
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId)->text(), shownAgain);
 }
 
 // The reason line names the first box that holds no ID, before any string problem.
@@ -199,20 +200,20 @@ void TestTabUsbSlave::idReasonComesFirst()
     page()->m_nProductId = 0x5C10;
     page()->SetString3Length(0);
     showPage();
-    WizardFixture::Retype(page()->m_editManufacturer, QString(124, QLatin1Char('m')));
-    QVERIFY(page()->m_staticReason->text().startsWith(QStringLiteral("The two strings are")));
-    WizardFixture::Retype(page()->m_editProductId, QStringLiteral("zz"));
-    QCOMPARE(page()->m_staticReason->text(),
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(124, QLatin1Char('m')));
+    QVERIFY(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text().startsWith(QStringLiteral("The two strings are")));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("zz"));
+    QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(),
              QStringLiteral("The product ID \"zz\" is not a hexadecimal number from 0 to ffff."));
-    WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("12345"));
-    QCOMPARE(page()->m_staticReason->text(),
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("12345"));
+    QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(),
              QStringLiteral("The vendor ID \"12345\" is not a hexadecimal number from 0 to ffff."));
     QVERIFY(!m_frame.NextEnabled());
-    WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("1234"));
-    WizardFixture::Retype(page()->m_editProductId, QStringLiteral("0x5678"));
-    QVERIFY(page()->m_staticReason->text().startsWith(QStringLiteral("The two strings are")));
-    WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("Acme"));
-    QCOMPARE(page()->m_staticReason->text(), QString());
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("1234"));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("0x5678"));
+    QVERIFY(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text().startsWith(QStringLiteral("The two strings are")));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Acme"));
+    QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(), QString());
     QVERIFY(m_frame.NextEnabled());
 }
 
@@ -239,8 +240,8 @@ void TestTabUsbSlave::keepsStringsExactly()
     page()->SetManufacturer(QStringLiteral("Old maker"));
     page()->SetProduct(QStringLiteral("Old product"));
     showPage();
-    WizardFixture::Retype(page()->m_editManufacturer, manufacturer);
-    WizardFixture::Retype(page()->m_editProduct, product);
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), manufacturer);
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), product);
     m_frame.Next();
     QVERIFY(!page()->IsShown());
     QCOMPARE(page()->m_strManufacturer, manufacturer);
@@ -248,8 +249,8 @@ void TestTabUsbSlave::keepsStringsExactly()
 
     m_frame.Back();
     QVERIFY(page()->IsShown());
-    QCOMPARE(page()->m_editManufacturer->text(), manufacturer);
-    QCOMPARE(page()->m_editProduct->text(), product);
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->text(), manufacturer);
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::Product)->text(), product);
 }
 
 void TestTabUsbSlave::valuesSurviveNextAndBack()
@@ -257,13 +258,13 @@ void TestTabUsbSlave::valuesSurviveNextAndBack()
     page()->m_nVendorId = 0x2B3F;
     page()->m_nProductId = 0x5C10;
     showPage();
-    WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("0XABC"));
-    WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("Maker"));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("0XABC"));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Maker"));
     m_frame.Next();
     m_frame.Back();
-    QCOMPARE(page()->m_editVendorId->text(), QStringLiteral("0abc"));
-    QCOMPARE(page()->m_editProductId->text(), QStringLiteral("5c10"));
-    QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Maker"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), QStringLiteral("0abc"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId)->text(), QStringLiteral("5c10"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->text(), QStringLiteral("Maker"));
 
     // Passing through without changes keeps the values as they are.
     m_frame.Back();
@@ -302,28 +303,32 @@ void TestTabUsbSlave::stringsMustFit()
     QCOMPARE(Firmware::kMaxUsbStringChars, 123);
     page()->SetString3Length(string3);
     showPage();
-    WizardFixture::Retype(page()->m_editManufacturer, QString(manufacturer, QLatin1Char('m')));
-    WizardFixture::Retype(page()->m_editProduct, QString(product, QLatin1Char('p')));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(manufacturer, QLatin1Char('m')));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QString(product, QLatin1Char('p')));
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // Enter acts as Next: it moves on only while the strings fit.
-    QTest::keyClick(page()->m_editProduct, Qt::Key_Return);
+    QTest::keyClick(page()->GetDlgItem<QLineEdit>(UsbIds::Product), Qt::Key_Return);
     QCOMPARE(page()->IsShown(), !nextEnabled);
     if (nextEnabled)
         return;
 
     // Shortening by one character at a time: Next comes back as soon as they fit.
     const int room = Firmware::kMaxUsbStringChars - string3;
-    QLineEdit *edit = product > 0 ? page()->m_editProduct : page()->m_editManufacturer;
+    QLineEdit *edit = product > 0 ? page()->GetDlgItem<QLineEdit>(UsbIds::Product)
+                                  : page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer);
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_End);
-    while (page()->m_editManufacturer->text().size() + page()->m_editProduct->text().size() > room
+    while (page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->text().size()
+                   + page()->GetDlgItem<QLineEdit>(UsbIds::Product)->text().size()
+               > room
            && !edit->text().isEmpty()) {
         QVERIFY(!m_frame.NextEnabled());
         QTest::keyClick(edit, Qt::Key_Backspace);
     }
-    QCOMPARE(m_frame.NextEnabled(),
-             page()->m_editManufacturer->text().size() + page()->m_editProduct->text().size() <= room);
+    QCOMPARE(m_frame.NextEnabled(), page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->text().size()
+                                            + page()->GetDlgItem<QLineEdit>(UsbIds::Product)->text().size()
+                                        <= room);
     // And goes again when one more character is typed.
     if (m_frame.NextEnabled()) {
         QTest::keyClicks(edit, QStringLiteral("z"));
@@ -398,8 +403,8 @@ void TestTabUsbSlave::reasonWhenNotStorable()
     QCOMPARE(m_frame.NextEnabled(), emptyFit);
 
     // Put in the way a paste does: whole, characters beyond the basic plane included.
-    for (const auto &[edit, text] :
-         {std::pair(page()->m_editManufacturer, manufacturer), std::pair(page()->m_editProduct, product)}) {
+    for (const auto &[edit, text] : {std::pair(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), manufacturer),
+                                     std::pair(page()->GetDlgItem<QLineEdit>(UsbIds::Product), product)}) {
         edit->setFocus();
         edit->selectAll();
         edit->insert(text);
@@ -417,19 +422,20 @@ void TestTabUsbSlave::reasonWhenNotStorable()
                                 .arg(label->heightForWidth(label->width()))
                                 .arg(label->height())));
         QVERIFY(page()->rect().contains(label->geometry()));
-        for (QLineEdit *edit : {page()->m_editManufacturer, page()->m_editProduct})
+        for (QLineEdit *edit :
+             {page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), page()->GetDlgItem<QLineEdit>(UsbIds::Product)})
             QVERIFY(!label->geometry().intersects(edit->geometry()));
     }
 
     // Enter acts as Next: it moves on only when the strings can be written.
-    QTest::keyClick(page()->m_editProduct, Qt::Key_Return);
+    QTest::keyClick(page()->GetDlgItem<QLineEdit>(UsbIds::Product), Qt::Key_Return);
     QCOMPARE(page()->IsShown(), !reason.isEmpty());
     if (reason.isEmpty() || !emptyFit)
         return;
 
     // Strings that fit clear the reason and enable Next again.
-    WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("Acme"));
-    WizardFixture::Retype(page()->m_editProduct, QStringLiteral("Board"));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Acme"));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QStringLiteral("Board"));
     QVERIFY(label->text().isEmpty());
     QVERIFY(m_frame.NextEnabled());
 }
@@ -455,17 +461,19 @@ void TestTabUsbSlave::reasonFitsATallerFont()
     QFont font = label->font();
     font.setPixelSize(QFontInfo(font).pixelSize() * percent / 100);
     label->setFont(font);
-    WizardFixture::Retype(page()->m_editManufacturer, QStringLiteral("M\u00fcller \u20ac"));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("M\u00fcller \u20ac"));
     QVERIFY(!label->text().isEmpty());
     // It grows upwards as far as the gap below the product box goes, and no further.
     const int need = label->heightForWidth(label->width());
-    const int room = templateRect.bottom() - (page()->m_editProduct->geometry().bottom() + 2) + 1;
+    const int room =
+        templateRect.bottom() - (page()->GetDlgItem<QLineEdit>(UsbIds::Product)->geometry().bottom() + 2) + 1;
     QVERIFY2(label->height() >= std::min(need, room),
              qPrintable(
                  QStringLiteral("%1 px needed, %2 px given, %3 px of room").arg(need).arg(label->height()).arg(room)));
     QVERIFY(label->height() >= templateRect.height());
     QCOMPARE(label->geometry().bottom(), templateRect.bottom());
-    for (QLineEdit *edit : {page()->m_editManufacturer, page()->m_editProduct})
+    for (QLineEdit *edit :
+         {page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), page()->GetDlgItem<QLineEdit>(UsbIds::Product)})
         QVERIFY(!label->geometry().intersects(edit->geometry()));
 }
 
@@ -478,23 +486,25 @@ void TestTabUsbSlave::loadedFileShownAndCollected()
     for (int step = 2; step <= CBrindleDlg::StepUsb; ++step)
         m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepUsb);
-    QCOMPARE(page()->m_editVendorId->text(), QStringLiteral("0403"));
-    QCOMPARE(page()->m_editProductId->text(), QStringLiteral("00ab"));
-    QCOMPARE(page()->m_editManufacturer->text(), QStringLiteral("Norvale"));
-    QCOMPARE(page()->m_editProduct->text(), QStringLiteral("USB Host"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), QStringLiteral("0403"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId)->text(), QStringLiteral("00ab"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)->text(), QStringLiteral("Norvale"));
+    QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::Product)->text(), QStringLiteral("USB Host"));
     QVERIFY(m_wizard.NextEnabled());
 
     // The third string counts against the room left for the other two.
-    WizardFixture::Retype(page()->m_editManufacturer, QString(123 - 6 - 8, QLatin1Char('m')));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(123 - 6 - 8, QLatin1Char('m')));
     QVERIFY(m_wizard.NextEnabled());
-    QTest::keyClicks(page()->m_editManufacturer, QStringLiteral("m"));
+    QTest::keyClicks(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("m"));
     QVERIFY(!m_wizard.NextEnabled());
-    QTest::keyClick(page()->m_editManufacturer, Qt::Key_Backspace);
+    QTest::keyClick(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), Qt::Key_Backspace);
 
-    WizardFixture::Retype(page()->m_editVendorId, QStringLiteral("0x1D6B"));
-    WizardFixture::Retype(page()->m_editProduct, QStringLiteral("Gadget"));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("0x1D6B"));
+    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QStringLiteral("Gadget"));
     m_wizard.Next();
-    WizardFixture::Retype(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, QStringLiteral("ABC"));
+    WizardFixture::Retype(
+        m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+        QStringLiteral("ABC"));
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
     QCOMPARE(m_wizard.dlg->Record().m_nVendorId, 0x1D6B);

@@ -254,14 +254,16 @@ bool TestTextFit::WalkTo(const QByteArray &version, int step, quint8 flow)
     m_dlg->show();
     if (!QTest::qWaitForWindowExposed(m_dlg.get()))
         return false;
-    m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath->setText(source);
+    m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
     while (m_dlg->CurrentStep() < step) {
         if (m_dlg->StepPage(m_dlg->CurrentStep()) == m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode))
-            m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->setText(QStringLiteral("WWW"));
+            m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)
+                ->GetDlgItem<CEditAlnum>(CodeIds::Code)
+                ->setText(QStringLiteral("WWW"));
         if (m_dlg->CurrentStep() == CBrindleDlg::StepSave) {
             const QString target = m_dir.filePath(QStringLiteral("board-revision-c-production-2026-12-10-WWW.ROM"));
             QFile::remove(target);
-            m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath->setText(target);
+            m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(target);
         }
         const int before = m_dlg->CurrentStep();
         m_dlg->OnNext();
@@ -444,7 +446,7 @@ void TestTextFit::unknownFlowEntry()
     UseFont(scale);
     QVERIFY(WalkTo("03.64-ABCQSOLF", CBrindleDlg::StepBaud, 0x03));
     auto *baud = m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
-    QCOMPARE(baud->m_comboFlowControl->currentText(), QStringLiteral("Unknown (keep as is)"));
+    QCOMPARE(baud->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QStringLiteral("Unknown (keep as is)"));
     CheckStep();
 }
 
@@ -474,14 +476,18 @@ void TestTextFit::finishWithLongNames()
     page->ShowWindow(false);
     page->ShowWindow(true);
     QApplication::processEvents();
-    const QString report = page->m_staticMessage->text();
+    const QString report = page->GetDlgItem<CSelectableText>(FinishIds::Message)->text();
     QVERIFY(report.contains(QStringLiteral("Original file ") + source + QLatin1Char('\n')));
     QVERIFY(report.endsWith(QStringLiteral("Saved to disk as ") + target));
     // Selectable, by mouse and by keyboard.
-    QVERIFY(page->m_staticMessage->textInteractionFlags() & Qt::TextSelectableByMouse);
-    QVERIFY(page->m_staticMessage->textInteractionFlags() & Qt::TextSelectableByKeyboard);
-    page->m_staticMessage->selectAll();
-    QCOMPARE(page->m_staticMessage->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
+    QVERIFY(page->GetDlgItem<CSelectableText>(FinishIds::Message)->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QVERIFY(page->GetDlgItem<CSelectableText>(FinishIds::Message)->textInteractionFlags()
+            & Qt::TextSelectableByKeyboard);
+    page->GetDlgItem<CSelectableText>(FinishIds::Message)->selectAll();
+    QCOMPARE(page->GetDlgItem<CSelectableText>(FinishIds::Message)
+                 ->textCursor()
+                 .selectedText()
+                 .replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
              report);
     CheckStep();
 }

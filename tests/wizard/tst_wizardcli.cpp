@@ -107,20 +107,20 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
     dlg.show();
     const auto next = [&dlg] { QTest::mouseClick(dlg.NextButton(), Qt::LeftButton); };
 
-    QTest::keyClicks(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath, source);
+    QTest::keyClicks(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path), source);
     for (int guard = 0; guard < CBrindleDlg::kStepCount && dlg.CurrentStep() < CBrindleDlg::StepSave; ++guard) {
         switch (dlg.CurrentStep()) {
         case 2: {
             CTabBaudRate *page = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
             if (c.baud > 0)
-                page->m_comboBaudRate->setCurrentText(QString::number(c.baud));
+                page->GetDlgItem<QComboBox>(BaudIds::BaudRate)->setCurrentText(QString::number(c.baud));
             if (c.dataBits > 0)
                 page->GetDlgItem<QRadioButton>(c.dataBits == 7 ? BaudIds::SevenBits : BaudIds::EightBits)
                     ->setChecked(true);
             if (c.parity >= 0)
-                page->m_comboParity->setCurrentIndex(c.parity);
+                page->GetDlgItem<QComboBox>(BaudIds::Parity)->setCurrentIndex(c.parity);
             if (c.flow >= 0)
-                page->m_comboFlowControl->setCurrentIndex(c.flow);
+                page->GetDlgItem<QComboBox>(BaudIds::FlowControl)->setCurrentIndex(c.flow);
             break;
         }
         case 3: {
@@ -147,29 +147,40 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
             break;
         case 5:
             if (!c.vid.isEmpty())
-                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editVendorId->setText(c.vid);
+                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
+                    ->GetDlgItem<QLineEdit>(UsbIds::VendorId)
+                    ->setText(c.vid);
             if (!c.pid.isEmpty())
-                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editProductId->setText(c.pid);
+                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
+                    ->GetDlgItem<QLineEdit>(UsbIds::ProductId)
+                    ->setText(c.pid);
             if (!c.manufacturer.isEmpty())
-                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editManufacturer->setText(c.manufacturer);
+                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
+                    ->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)
+                    ->setText(c.manufacturer);
             if (!c.product.isEmpty())
-                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)->m_editProduct->setText(c.product);
+                dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
+                    ->GetDlgItem<QLineEdit>(UsbIds::Product)
+                    ->setText(c.product);
             break;
         case 6:
             if (!c.dirPrefix.isEmpty()) {
-                dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->m_editCode->clear();
-                QTest::keyClicks(dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->m_editCode, c.dirPrefix);
+                dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->GetDlgItem<CEditAlnum>(CodeIds::Code)->clear();
+                QTest::keyClicks(
+                    dlg.StepPage<CTabCode>(CBrindleDlg::StepDirPrefix)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                    c.dirPrefix);
             }
             break;
         case 7:
-            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode->clear();
-            QTest::keyClicks(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->m_editCode, c.code);
+            dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code)->clear();
+            QTest::keyClicks(dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                             c.code);
             break;
         default: break;
         }
         next();
     }
-    QTest::keyClicks(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->m_editFilePath, target);
+    QTest::keyClicks(dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path), target);
     next();
     if (dlg.CurrentStep() != CBrindleDlg::StepFinish || !services.messages.isEmpty())
         return QByteArray();
@@ -316,7 +327,7 @@ void TestWizardCli::walkByKeyboardAndMouse()
 
     // File Open: the path typed, Enter loads it.
     CTabFile *open = dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen);
-    open->m_editFilePath->setFocus();
+    open->GetDlgItem<QLineEdit>(FileIds::Path)->setFocus();
     typeText(sourcePath);
     press(Qt::Key_Return);
     QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepSummary));
@@ -327,11 +338,11 @@ void TestWizardCli::walkByKeyboardAndMouse()
     // Set Baud: the next rate and the next parity, by keys.
     CTabBaudRate *baud = dlg.StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
     QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepBaud));
-    baud->m_comboBaudRate->setFocus();
+    baud->GetDlgItem<QComboBox>(BaudIds::BaudRate)->setFocus();
     press(Qt::Key_Down);  // 9600 -> 19200
-    baud->m_comboParity->setFocus();
+    baud->GetDlgItem<QComboBox>(BaudIds::Parity)->setFocus();
     press(Qt::Key_Down);  // none -> odd
-    QCOMPARE(baud->m_comboFlowControl->currentText(),
+    QCOMPARE(baud->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(),
              unknownFlow ? QStringLiteral("Unknown (keep as is)") : QStringLiteral("None"));
 
     // Three round trips to "File Open" with the same path: the edits stay every time.
@@ -339,12 +350,12 @@ void TestWizardCli::walkByKeyboardAndMouse()
         click(dlg.BackButton());
         click(dlg.BackButton());
         QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepOpen));
-        QCOMPARE(open->m_editFilePath->text(), sourcePath);
+        QCOMPARE(open->GetDlgItem<QLineEdit>(FileIds::Path)->text(), sourcePath);
         click(dlg.NextButton());
         QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepSummary));
         click(dlg.NextButton());
-        QCOMPARE(baud->m_comboBaudRate->currentText(), QStringLiteral("19200"));
-        QCOMPARE(baud->m_comboParity->currentText(), QStringLiteral("Odd"));
+        QCOMPARE(baud->GetDlgItem<QComboBox>(BaudIds::BaudRate)->currentText(), QStringLiteral("19200"));
+        QCOMPARE(baud->GetDlgItem<QComboBox>(BaudIds::Parity)->currentText(), QStringLiteral("Odd"));
         QVERIFY(services.messages.isEmpty());
     }
     Choices choices;
@@ -371,20 +382,20 @@ void TestWizardCli::walkByKeyboardAndMouse()
         CTabUsbSlave *usb = dlg.StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb);
         QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepUsb));
         for (const QString &bad : {QStringLiteral("12345"), QStringLiteral("zz"), QStringLiteral("0x"), QString()}) {
-            usb->m_editVendorId->setFocus();
+            usb->GetDlgItem<QLineEdit>(UsbIds::VendorId)->setFocus();
             press(Qt::Key_A, Qt::ControlModifier);
             press(Qt::Key_Backspace);
             typeText(bad);
             QVERIFY2(!dlg.NextButton()->isEnabled(), qPrintable(bad));
-            QVERIFY(!usb->m_staticReason->text().isEmpty());
+            QVERIFY(!usb->GetDlgItem<QLabel>(UsbIds::Reason)->text().isEmpty());
             press(Qt::Key_Return);
             QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepUsb));
         }
-        usb->m_editVendorId->setFocus();
+        usb->GetDlgItem<QLineEdit>(UsbIds::VendorId)->setFocus();
         press(Qt::Key_A, Qt::ControlModifier);
         typeText(QStringLiteral("0x1234"));
         QVERIFY(dlg.NextButton()->isEnabled());
-        QCOMPARE(usb->m_staticReason->text(), QString());
+        QCOMPARE(usb->GetDlgItem<QLabel>(UsbIds::Reason)->text(), QString());
         choices.vid = QStringLiteral("0x1234");
         click(dlg.NextButton());
     }

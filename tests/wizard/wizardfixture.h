@@ -69,7 +69,7 @@ public:
         const QString path = dir.filePath(name);
         if (!builder.writeTo(path))
             return false;
-        QLineEdit *edit = PageAt<CTabFile>(CBrindleDlg::StepOpen)->m_editFilePath;
+        QLineEdit *edit = PageAt<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path);
         edit->selectAll();
         QTest::keyClicks(edit, path);
         Next();
