@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include "controls/wizardframe.h"
+#include "leftovers.h"
 #include "pages/wizardpage.h"
 #include "recorder.h"
 #include "resources/resourceids.h"
@@ -94,12 +95,12 @@ public:
         return QTest::qWaitForWindowExposed(frame.get());
     }
 
-    bool Stop()
+    // Closes the frame; the windows left over after it, which should be none.
+    QStringList Stop()
     {
         frame.reset();
         m_pLast = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return QApplication::topLevelWidgets().isEmpty();
+        return LeftoverWindows();
     }
 
     template <class Page>

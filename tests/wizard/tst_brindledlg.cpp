@@ -21,6 +21,7 @@
 #include "controls/dialogtemplate.h"
 #include "controls/editalnum.h"
 #include "controls/hyperlinkstatic.h"
+#include "leftovers.h"
 #include "pages/tabbaudrate.h"
 #include "pages/tabcode.h"
 #include "pages/tabfile.h"
@@ -108,9 +109,7 @@ void TestBrindleDlg::cleanup()
     m_dlg.reset();
     m_tempDir.reset();
     QCOMPARE(m_services.waitDepth, 0);
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        QVERIFY2(!w->isVisible(), qPrintable(QStringLiteral("window left open: ") + w->windowTitle()));
+    QCOMPARE(LeftoverWindows(), QStringList());
 }
 
 QString TestBrindleDlg::makeFile(const QString &name, const ImageBuilder &builder)

@@ -14,6 +14,7 @@
 
 #include "brindle_version.h"
 #include "common/imagebuilder.h"
+#include "leftovers.h"
 #include "pages/tabfile.h"
 #include "recorder.h"
 #include "resources/resourceids.h"
@@ -57,9 +58,7 @@ void TestCommandLine::cleanup()
 {
     m_tempDir.reset();
     QCOMPARE(m_services.waitDepth, 0);
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        QVERIFY2(!w->isVisible(), qPrintable(QStringLiteral("window left open: ") + w->windowTitle()));
+    QCOMPARE(LeftoverWindows(), QStringList());
 }
 
 // The file given from outside is loaded as if typed on "File Open" and Next pressed: a firmware

@@ -18,6 +18,7 @@
 
 #include "controls/dialogtemplate.h"
 #include "controls/editalnum.h"
+#include "leftovers.h"
 #include "resources/resourceids.h"
 
 class TestDialogTemplate : public QObject
@@ -25,6 +26,7 @@ class TestDialogTemplate : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { QCOMPARE(LeftoverWindows(), QStringList()); }
     void baseUnitsFollowTheFont();
     void baseUnitsMatchWindows();
     void toPixels_data();

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "controls/editalnum.h"
+#include "leftovers.h"
 
 class TestEditAlnum : public QObject
 {
@@ -66,7 +67,7 @@ void TestEditAlnum::init()
 void TestEditAlnum::cleanup()
 {
     m_edit.reset();
-    QVERIFY2(QApplication::topLevelWidgets().isEmpty(), "a window was left over");
+    QCOMPARE(LeftoverWindows(), QStringList());
 }
 
 void TestEditAlnum::type(const QString &text)

@@ -30,6 +30,7 @@
 #include "controls/hyperlinkstatic.h"
 #include "controls/selectabletext.h"
 #include "firmware/firmwarerecord.h"
+#include "leftovers.h"
 #include "pages/tabbaudrate.h"
 #include "pages/tabcode.h"
 #include "pages/tabfile.h"
@@ -142,8 +143,7 @@ void TestKeyboard::initTestCase()
 void TestKeyboard::cleanup()
 {
     m_dlg.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    QCOMPARE(LeftoverWindows(), QStringList());
 }
 
 bool TestKeyboard::Press(int key, Qt::KeyboardModifiers modifiers)

@@ -23,6 +23,7 @@
 #include "controls/editalnum.h"
 #include "controls/hyperlinkstatic.h"
 #include "controls/selectabletext.h"
+#include "leftovers.h"
 #include "pages/tabcode.h"
 #include "pages/tabfile.h"
 #include "pages/tabfinish.h"
@@ -55,6 +56,7 @@ class TestSaveReport : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { QCOMPARE(LeftoverWindows(), QStringList()); }
     void fileDialog_data();
     void fileDialog();
     void reportNamesTheLoadedFile();

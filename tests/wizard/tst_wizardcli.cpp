@@ -15,6 +15,7 @@
 
 #include "common/imagebuilder.h"
 #include "controls/editalnum.h"
+#include "leftovers.h"
 #include "pages/tabbaudrate.h"
 #include "pages/tabcode.h"
 #include "pages/tabfile.h"
@@ -51,6 +52,7 @@ class TestWizardCli : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { QCOMPARE(LeftoverWindows(), QStringList()); }
     void sameBytes_data();
     void sameBytes();
     void walkByKeyboardAndMouse_data();

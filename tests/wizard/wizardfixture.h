@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include "common/imagebuilder.h"
+#include "leftovers.h"
 #include "pages/tabfile.h"
 #include "pages/wizardpage.h"
 #include "recorder.h"
@@ -33,12 +34,11 @@ public:
         return QTest::qWaitForWindowExposed(dlg.get());
     }
 
-    // Closes the wizard; true when no window at all is left behind.
-    bool Stop()
+    // Closes the wizard; the windows left over after it, which should be none.
+    QStringList Stop()
     {
         dlg.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return QApplication::topLevelWidgets().isEmpty();
+        return LeftoverWindows();
     }
 
     void Next() { QTest::mouseClick(dlg->NextButton(), Qt::LeftButton); }
