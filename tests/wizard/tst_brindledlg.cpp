@@ -34,6 +34,7 @@
 #include "resources/resourceids.h"
 #include "wizard/aboutdlg.h"
 #include "wizard/brindledlg.h"
+#include "wizarddriver.h"
 
 using Steps = QList<int>;
 
@@ -129,7 +130,7 @@ void TestBrindleDlg::openFile(const QString &path)
 
 void TestBrindleDlg::next()
 {
-    QTest::mouseClick(m_dlg->NextButton(), Qt::LeftButton);
+    PressNext(*m_dlg);
 }
 
 void TestBrindleDlg::nextTo(int step, const QString &target)

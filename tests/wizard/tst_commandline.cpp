@@ -21,6 +21,7 @@
 #include "wizard/brindleapp.h"
 #include "wizard/brindledlg.h"
 #include "wizard/startup.h"
+#include "wizarddriver.h"
 
 class TestCommandLine : public QObject
 {
@@ -117,7 +118,7 @@ void TestCommandLine::openFile()
     if (bytes.isEmpty())
         return;
     QVERIFY(ImageBuilder().writeTo(path));
-    QTest::mouseClick(dlg.NextButton(), Qt::LeftButton);
+    PressNext(dlg);
     QCOMPARE(dlg.CurrentStep(), int(CBrindleDlg::StepSummary));
     QCOMPARE(m_services.messages.size(), 1);
 }

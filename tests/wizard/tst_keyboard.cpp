@@ -43,6 +43,7 @@
 #include "resources/resourceids.h"
 #include "wizard/aboutdlg.h"
 #include "wizard/brindledlg.h"
+#include "wizarddriver.h"
 
 namespace {
 
@@ -617,7 +618,7 @@ void TestKeyboard::promptTabOrderAndCodeSelection()
     QVERIFY(TypeText(QStringLiteral("c02")));
     QCOMPARE(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QStringLiteral("C02"));
     // A click places the cursor and selects nothing.
-    QTest::mouseClick(m_dlg->NextButton(), Qt::LeftButton);
+    PressNext(*m_dlg);
     QVERIFY(Forward(Qt::Key_B, Qt::AltModifier));
     m_dlg->NextButton()->setFocus();
     QTest::mouseClick(code->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::LeftButton, Qt::NoModifier,

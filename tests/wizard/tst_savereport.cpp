@@ -30,6 +30,7 @@
 #include "recorder.h"
 #include "resources/resourceids.h"
 #include "wizard/brindledlg.h"
+#include "wizarddriver.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ void TestSaveReport::fileDialog()
                 dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)
                     ->GetDlgItem<CEditAlnum>(CodeIds::Code)
                     ->setText(QStringLiteral("B01"));
-            dlg.OnNext();
+            PressNext(dlg);
         }
         page = dlg.StepPage<CTabFile>(CBrindleDlg::StepSave);
     }
@@ -166,23 +167,23 @@ void TestSaveReport::reportNamesTheLoadedFile()
     // Load, go back to "File Open" and on again with the same path: nothing is read again, and
     // the report still names the file.
     dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
-    dlg.OnNext();
+    PressNext(dlg);
     QCOMPARE(dlg.CurrentStep(), 1);
     dlg.OnBack();
     QCOMPARE(dlg.CurrentStep(), 0);
-    dlg.OnNext();
+    PressNext(dlg);
     QCOMPARE(dlg.CurrentStep(), 1);
     while (dlg.CurrentStep() < CBrindleDlg::StepSave) {
         if (dlg.StepPage(dlg.CurrentStep()) == dlg.StepPage<CTabCode>(CBrindleDlg::StepCode))
             dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)
                 ->GetDlgItem<CEditAlnum>(CodeIds::Code)
                 ->setText(QStringLiteral("B01"));
-        dlg.OnNext();
+        PressNext(dlg);
     }
     dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)
         ->GetDlgItem<QLineEdit>(FileIds::Path)
         ->setText(dir.filePath(QStringLiteral("board-a-B01.ROM")));
-    dlg.OnNext();
+    PressNext(dlg);
     QCOMPARE(dlg.CurrentStep(), CBrindleDlg::StepFinish);
     QVERIFY(services.messages.isEmpty());
     const QString report =
@@ -298,7 +299,7 @@ void TestSaveReport::refusalShowsTextLiterally()
         captionWidth = CaptionWidth(box, box->windowTitle());
         box->accept();
     });
-    dlg.OnNext();
+    PressNext(dlg);
     QVERIFY(seen.seen);
     QCOMPARE(seen.caption, QStringLiteral("Firmware Version Error"));
     QCOMPARE(seen.text, QStringLiteral("Firmware version 01.00<h1>BIG not supported"));
@@ -334,7 +335,7 @@ void TestSaveReport::overwriteQuestionNamesTheFileLiterally()
             dlg.StepPage<CTabCode>(CBrindleDlg::StepCode)
                 ->GetDlgItem<CEditAlnum>(CodeIds::Code)
                 ->setText(QStringLiteral("B01"));
-        dlg.OnNext();
+        PressNext(dlg);
     }
     dlg.StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(target);
     SeenBox seen;
@@ -342,7 +343,7 @@ void TestSaveReport::overwriteQuestionNamesTheFileLiterally()
         seen = Look(box, dlg.StepPage(CBrindleDlg::StepSave));
         box->button(QMessageBox::No)->click();
     });
-    dlg.OnNext();
+    PressNext(dlg);
     QVERIFY(seen.seen);
     QCOMPARE(seen.caption, QStringLiteral("File Exists"));
     QCOMPARE(seen.text, QStringLiteral("Overwrite file ") + QFileInfo(target).fileName());
@@ -363,7 +364,7 @@ void TestSaveReport::discardQuestionDefaultsToNo()
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
-    dlg.OnNext();
+    PressNext(dlg);
     QCOMPARE(dlg.CurrentStep(), 1);
 
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {

@@ -13,7 +13,7 @@
 #include "firmware/firmwareformat.h"
 #include "pages/tabcode.h"
 #include "resources/resourceids.h"
-#include "wizardfixture.h"
+#include "wizarddriver.h"
 
 class TestTabCode : public QObject
 {
@@ -51,7 +51,7 @@ private:
     CTabCode *showPage(bool targetDir, const QString &code);
 
     FrameFixture m_frame;
-    WizardFixture m_wizard;
+    WizardDriver m_wizard;
     CTabCode *m_pDirPrefix = nullptr;
     CTabCode *m_pCode = nullptr;
 };
@@ -143,7 +143,7 @@ void TestTabCode::typing()
 
     CTabCode *p = showPage(targetDir, QString());
     QVERIFY(!m_frame.NextEnabled());
-    WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
+    WizardDriver::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
     QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), code);
     QCOMPARE(p->m_strCode, code);  // every change is stored at once
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
@@ -205,7 +205,7 @@ void TestTabCode::nextOnlyForCodesTheCliTakes()
 
     CTabCode *p = showPage(targetDir, route == Loaded ? entered : QString());
     switch (route) {
-    case Typed: WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), entered); break;
+    case Typed: WizardDriver::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), entered); break;
     case InputMethod: {
         QInputMethodEvent event;
         event.setCommitString(entered);
@@ -263,13 +263,13 @@ void TestTabCode::loadedCode()
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // A code at or over the limit cannot grow; one under it can be brought to the length.
-    WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("q"));
+    WizardDriver::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("q"));
     const int required = p->RequiredLength();
     if (loaded.size() >= required) {
         QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), loaded);
     } else {
         QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), loaded + QLatin1Char('Q'));
-        WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("zzzz"));
+        WizardDriver::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("zzzz"));
         QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text().size(), required);
         QVERIFY(m_frame.NextEnabled());
     }
@@ -319,7 +319,7 @@ void TestTabCode::backStoresAnyLength()
     QFETCH(QString, typed);
 
     CTabCode *p = showPage(targetDir, QStringLiteral("OLD1").left(targetDir ? 4 : 3));
-    WizardFixture::Retype(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
+    WizardDriver::Retype(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
     m_frame.Back();
     QVERIFY(!p->IsShown());
     QCOMPARE(p->m_strCode, typed.toUpper());
@@ -347,7 +347,7 @@ void TestTabCode::enterMovesOnlyAtLength()
     QFETCH(bool, moves);
 
     CTabCode *p = showPage(targetDir, QString());
-    WizardFixture::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
+    WizardDriver::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
     QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_Return);
     QCOMPARE(m_frame.frame->commands, QList<int>{WizardIds::Next});
     QCOMPARE(p->IsShown(), !moves);
@@ -357,11 +357,11 @@ void TestTabCode::enterMovesOnlyAtLength()
 void TestTabCode::instancesAreIndependent()
 {
     CTabCode *dir = showPage(true, QStringLiteral("SNAP"));
-    WizardFixture::Retype(dir->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("dump"));
+    WizardDriver::Retype(dir->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("dump"));
     CTabCode *code = page(false);
     m_frame.Arrive(code);
     QCOMPARE(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QString());
-    WizardFixture::Type(code->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("abc"));
+    WizardDriver::Type(code->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("abc"));
     QCOMPARE(dir->m_strCode, QStringLiteral("DUMP"));
     QCOMPARE(code->m_strCode, QStringLiteral("ABC"));
     // A change of the hidden instance's box does not touch the Next button of the shown one.
@@ -378,12 +378,12 @@ void TestTabCode::loadedFileToRecord()
     QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepDirPrefix));
     QCOMPARE(page(true)->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QStringLiteral("SNAP"));
     QVERIFY(m_wizard.NextEnabled());
-    WizardFixture::Retype(page(true)->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("logs"));
+    WizardDriver::Retype(page(true)->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("logs"));
     m_wizard.Next();
     // Loading gives the record no version code, so the page starts empty.
     QCOMPARE(page(false)->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QString());
     QVERIFY(!m_wizard.NextEnabled());
-    WizardFixture::Type(page(false)->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("q1a"));
+    WizardDriver::Type(page(false)->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("q1a"));
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
     QCOMPARE(m_wizard.dlg->Record().m_strDirPrefix, QStringLiteral("LOGS"));

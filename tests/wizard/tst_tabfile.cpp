@@ -21,7 +21,7 @@
 #include "pages/tabcode.h"
 #include "pages/tabfile.h"
 #include "resources/resourceids.h"
-#include "wizardfixture.h"
+#include "wizarddriver.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ private:
     bool reach(bool save, const QList<int> &kinds);
     bool activate();
 
-    WizardFixture m_wizard;
+    WizardDriver m_wizard;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -128,7 +128,7 @@ bool TestTabFile::reach(bool save, const QList<int> &kinds)
     }
     for (int guard = 0; guard < CBrindleDlg::kStepCount && m_wizard.Step() != kSaveStep; ++guard) {
         if (m_wizard.Step() == kCodeStep)
-            WizardFixture::Retype(
+            WizardDriver::Retype(
                 m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
                 QStringLiteral("ABC"));
         m_wizard.Next();
@@ -262,7 +262,7 @@ void TestTabFile::editingOnToMissingPath()
     CTabFile *p = page(false);
 
     // Typed a key at a time: every change is checked.
-    WizardFixture::Retype(p->GetDlgItem<QLineEdit>(FileIds::Path), existing);
+    WizardDriver::Retype(p->GetDlgItem<QLineEdit>(FileIds::Path), existing);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->m_strFilePath, existing);
 

@@ -11,7 +11,7 @@
 #include "pages/tabcode.h"
 #include "pages/tabfinish.h"
 #include "resources/resourceids.h"
-#include "wizardfixture.h"
+#include "wizarddriver.h"
 
 class TestTabFinish : public QObject
 {
@@ -39,7 +39,7 @@ private:
     }
 
     FrameFixture m_frame;
-    WizardFixture m_wizard;
+    WizardDriver m_wizard;
     CTabFinish *m_page = nullptr;
 };
 
@@ -171,8 +171,8 @@ void TestTabFinish::afterWrite()
     QVERIFY(QDir(m_wizard.dir.path()).mkpath(folder));
     QVERIFY(m_wizard.Load(ImageBuilder(ImageBuilder::Kind(sourceKind), "03.64QHARF"), sourceName));
     QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepCode));
-    WizardFixture::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
-                        QStringLiteral("w1z"));
+    WizardDriver::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                       QStringLiteral("w1z"));
     m_wizard.Next();
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepSave);

@@ -11,7 +11,7 @@
 #include "firmware/firmwareformat.h"
 #include "firmware/settings.h"
 #include "pages/tabinit.h"
-#include "wizardfixture.h"
+#include "wizarddriver.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ private:
     }
 
     FrameFixture m_frame;
-    WizardFixture m_wizard;
+    WizardDriver m_wizard;
     CTabInit *m_page = nullptr;
 };
 

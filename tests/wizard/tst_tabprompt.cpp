@@ -10,7 +10,7 @@
 #include "firmware/firmwareformat.h"
 #include "firmware/settings.h"
 #include "pages/tabprompt.h"
-#include "wizardfixture.h"
+#include "wizarddriver.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ private:
     }
 
     FrameFixture m_frame;
-    WizardFixture m_wizard;
+    WizardDriver m_wizard;
     CTabPrompt *m_page = nullptr;
 };
 

@@ -18,7 +18,7 @@
 #include "pages/tabcode.h"
 #include "pages/tabsummary.h"
 #include "resources/resourceids.h"
-#include "wizardfixture.h"
+#include "wizarddriver.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ private:
     static void CompareTexts(const Texts &actual, const Texts &expected);
 
     FrameFixture m_frame;
-    WizardFixture m_wizard;
+    WizardDriver m_wizard;
     CTabSummary *m_pSummary = nullptr;
     CTabSummary *m_pConfirm = nullptr;
 };
@@ -584,8 +584,8 @@ void TestTabSummary::loadedExample()
 
     // The confirmation shows the same settings with the version code merged in.
     QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepCode));
-    WizardFixture::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
-                        QStringLiteral("abc"));
+    WizardDriver::Type(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                       QStringLiteral("abc"));
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
     expected.fwVersion = QStringLiteral("03.64-ABC");

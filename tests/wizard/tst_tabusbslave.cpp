@@ -15,7 +15,7 @@
 #include "pages/tabcode.h"
 #include "pages/tabusbslave.h"
 #include "resources/resourceids.h"
-#include "wizardfixture.h"
+#include "wizarddriver.h"
 
 class TestTabUsbSlave : public QObject
 {
@@ -55,7 +55,7 @@ private:
     }
 
     FrameFixture m_frame;
-    WizardFixture m_wizard;
+    WizardDriver m_wizard;
     CTabUsbSlave *m_page = nullptr;
 };
 
@@ -155,7 +155,7 @@ void TestTabUsbSlave::readsIdsBack()
     page()->m_nProductId = 0x1111;
     showPage();
     QVERIFY(m_frame.NextEnabled());
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), typed);
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), typed);
     QCOMPARE(page()->m_nVendorId, 0x1111u);  // read only when the page is left
     QCOMPARE(m_frame.NextEnabled(), accepted);
     const QString reason =
@@ -172,17 +172,17 @@ void TestTabUsbSlave::readsIdsBack()
     QVERIFY(page()->IsShown());
     QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), shownAgain);
     QVERIFY(m_frame.NextEnabled());
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), typed);
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), typed);
     QCOMPARE(m_frame.NextEnabled(), accepted);
     QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(),
              accepted ? QString()
                       : QStringLiteral("The product ID \"%1\" is not a hexadecimal number from 0 to ffff.").arg(typed));
     // Correcting the text enables Next again and empties the reason.
     if (!accepted) {
-        WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("0x1111"));
+        WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("0x1111"));
         QVERIFY(m_frame.NextEnabled());
         QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(), QString());
-        WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), typed);
+        WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), typed);
     }
     m_frame.Back();
     QVERIFY(!page()->IsShown());
@@ -200,19 +200,19 @@ void TestTabUsbSlave::idReasonComesFirst()
     page()->m_nProductId = 0x5C10;
     page()->SetString3Length(0);
     showPage();
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(124, QLatin1Char('m')));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(124, QLatin1Char('m')));
     QVERIFY(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text().startsWith(QStringLiteral("The two strings are")));
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("zz"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("zz"));
     QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(),
              QStringLiteral("The product ID \"zz\" is not a hexadecimal number from 0 to ffff."));
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("12345"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("12345"));
     QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(),
              QStringLiteral("The vendor ID \"12345\" is not a hexadecimal number from 0 to ffff."));
     QVERIFY(!m_frame.NextEnabled());
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("1234"));
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("0x5678"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("1234"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId), QStringLiteral("0x5678"));
     QVERIFY(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text().startsWith(QStringLiteral("The two strings are")));
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Acme"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Acme"));
     QCOMPARE(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text(), QString());
     QVERIFY(m_frame.NextEnabled());
 }
@@ -240,8 +240,8 @@ void TestTabUsbSlave::keepsStringsExactly()
     page()->SetManufacturer(QStringLiteral("Old maker"));
     page()->SetProduct(QStringLiteral("Old product"));
     showPage();
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), manufacturer);
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), product);
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), manufacturer);
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), product);
     m_frame.Next();
     QVERIFY(!page()->IsShown());
     QCOMPARE(page()->m_strManufacturer, manufacturer);
@@ -258,8 +258,8 @@ void TestTabUsbSlave::valuesSurviveNextAndBack()
     page()->m_nVendorId = 0x2B3F;
     page()->m_nProductId = 0x5C10;
     showPage();
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("0XABC"));
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Maker"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("0XABC"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Maker"));
     m_frame.Next();
     m_frame.Back();
     QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), QStringLiteral("0abc"));
@@ -303,8 +303,8 @@ void TestTabUsbSlave::stringsMustFit()
     QCOMPARE(Firmware::kMaxUsbStringChars, 123);
     page()->SetString3Length(string3);
     showPage();
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(manufacturer, QLatin1Char('m')));
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QString(product, QLatin1Char('p')));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(manufacturer, QLatin1Char('m')));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QString(product, QLatin1Char('p')));
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // Enter acts as Next: it moves on only while the strings fit.
@@ -434,8 +434,8 @@ void TestTabUsbSlave::reasonWhenNotStorable()
         return;
 
     // Strings that fit clear the reason and enable Next again.
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Acme"));
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QStringLiteral("Board"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Acme"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QStringLiteral("Board"));
     QVERIFY(label->text().isEmpty());
     QVERIFY(m_frame.NextEnabled());
 }
@@ -461,7 +461,7 @@ void TestTabUsbSlave::reasonFitsATallerFont()
     QFont font = label->font();
     font.setPixelSize(QFontInfo(font).pixelSize() * percent / 100);
     label->setFont(font);
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("M\u00fcller \u20ac"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("M\u00fcller \u20ac"));
     QVERIFY(!label->text().isEmpty());
     // It grows upwards as far as the gap below the product box goes, and no further.
     const int need = label->heightForWidth(label->width());
@@ -493,18 +493,17 @@ void TestTabUsbSlave::loadedFileShownAndCollected()
     QVERIFY(m_wizard.NextEnabled());
 
     // The third string counts against the room left for the other two.
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(123 - 6 - 8, QLatin1Char('m')));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(123 - 6 - 8, QLatin1Char('m')));
     QVERIFY(m_wizard.NextEnabled());
     QTest::keyClicks(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("m"));
     QVERIFY(!m_wizard.NextEnabled());
     QTest::keyClick(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), Qt::Key_Backspace);
 
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("0x1D6B"));
-    WizardFixture::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QStringLiteral("Gadget"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("0x1D6B"));
+    WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QStringLiteral("Gadget"));
     m_wizard.Next();
-    WizardFixture::Retype(
-        m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
-        QStringLiteral("ABC"));
+    WizardDriver::Retype(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                         QStringLiteral("ABC"));
     m_wizard.Next();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepConfirm);
     QCOMPARE(m_wizard.dlg->Record().m_nVendorId, 0x1D6B);

@@ -38,6 +38,7 @@
 #include "resources/resourceids.h"
 #include "wizard/aboutdlg.h"
 #include "wizard/brindledlg.h"
+#include "wizarddriver.h"
 
 namespace {
 
@@ -266,7 +267,7 @@ bool TestTextFit::WalkTo(const QByteArray &version, int step, quint8 flow)
             m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(target);
         }
         const int before = m_dlg->CurrentStep();
-        m_dlg->OnNext();
+        PressNext(*m_dlg);
         if (m_dlg->CurrentStep() == before)
             return false;
     }

@@ -26,6 +26,7 @@
 #include "recorder.h"
 #include "resources/resourceids.h"
 #include "wizard/brindledlg.h"
+#include "wizarddriver.h"
 
 // What the user changes; empty or negative means "left as loaded".
 struct Choices {
@@ -107,7 +108,7 @@ QByteArray TestWizardCli::WizardWrite(const QString &source, const QString &targ
     RecordingServices services;
     CBrindleDlg dlg(&services);
     dlg.show();
-    const auto next = [&dlg] { QTest::mouseClick(dlg.NextButton(), Qt::LeftButton); };
+    const auto next = [&dlg] { PressNext(dlg); };
 
     QTest::keyClicks(dlg.StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path), source);
     for (int guard = 0; guard < CBrindleDlg::kStepCount && dlg.CurrentStep() < CBrindleDlg::StepSave; ++guard) {

@@ -1,7 +1,8 @@
 #pragma once
 
-// A real wizard, shown offscreen, with recorders in place of its dialogs, moved through its
-// steps with Next and Back as the user moves it.
+// Drives a real wizard, shown offscreen, with recorders in place of its dialogs, through its
+// steps as the user does: Next by a click or by Enter, Back, typing into a page's controls, which
+// it reaches by step and control id.
 
 // Std
 #include <memory>
@@ -22,7 +23,13 @@
 #include "resources/resourceids.h"
 #include "wizard/brindledlg.h"
 
-class WizardFixture
+// Next as the user presses it: a click on the button.
+inline void PressNext(CBrindleDlg &dlg)
+{
+    QTest::mouseClick(dlg.NextButton(), Qt::LeftButton);
+}
+
+class WizardDriver
 {
 public:
     // Opens a fresh wizard on its first page.
@@ -41,13 +48,25 @@ public:
         return LeftoverWindows();
     }
 
-    void Next() { QTest::mouseClick(dlg->NextButton(), Qt::LeftButton); }
+    void Next() { PressNext(*dlg); }
+    // Next by Enter on the control that has the focus, as a user at the keyboard presses it.
+    void NextByKey()
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : dlg.get(), Qt::Key_Return);
+    }
     void Back() { QTest::mouseClick(dlg->BackButton(), Qt::LeftButton); }
     int Step() const { return dlg->CurrentStep(); }
     template <class Page>
     Page *PageAt(int step) const
     {
         return dlg->StepPage<Page>(step);
+    }
+    // A control of the page of `step`, by its id in the page's template.
+    template <class T>
+    T *Control(int step, int id) const
+    {
+        return dlg->StepPage(step)->GetDlgItem<T>(id);
     }
 
     // Next until `step` (or until Next no longer moves); true when the wizard is there.
