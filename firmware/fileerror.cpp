@@ -110,7 +110,7 @@ QString WindowsErrorText(unsigned long code)
 std::optional<Problem> ForPath(const QString &path)
 {
     // A name that changes on its way to the file system would name another file.
-    if (QFile::decodeName(QFile::encodeName(path)) != path)
+    if (!FileName::ReachesFileSystem(path))
         return Problem::BadName;
 #ifdef Q_OS_WIN
     // "NUL", "COM1.QUF" and the like open a device in every folder, whatever exists there.

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <array>
 
+// Qt
+#include <QFile>
+
 namespace FileName {
 
 namespace {
@@ -91,6 +94,15 @@ QString LastPart(const QString &path)
     const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
 #endif
     return path.mid(cut + 1).left(255);
+}
+
+bool ReachesFileSystem(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return path.isValidUtf16();
+#else
+    return QFile::decodeName(QFile::encodeName(path)) == path;
+#endif
 }
 
 }  // namespace FileName

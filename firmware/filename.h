@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringView>
 
-// Windows' rules for file names, as pure functions so that every platform can test them. The
-// program applies them only on Windows builds (AsSaved, and FileError::ForPath).
+// Rules for file names. Windows' own are pure functions so that every platform can test them;
+// the program applies them only on Windows builds (AsSaved, and FileError::ForPath).
 namespace FileName {
 
 // The path as Windows names the file: the dots and spaces that end the last part are dropped,
@@ -26,6 +26,11 @@ QString AsSaved(const QString &path);
 // The folder part of `path` as it was given: the text before its last separator ("/", and on
 // Windows "\" too), "/" for a file in the root, "." for a bare name.
 QString FolderPart(const QString &path);
+
+// `path` reaches the file system as this very text. Windows takes names as UTF-16, so any
+// well-formed text does; elsewhere names are bytes in the locale's encoding, and text that does
+// not come back from them unchanged would name another file.
+bool ReachesFileSystem(const QString &path);
 
 // What follows the last path separator, at most 255 characters: the name a message shows.
 QString LastPart(const QString &path);

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 
+#include "filename.h"
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
@@ -34,7 +36,7 @@ CSourceFile::~CSourceFile()
 std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
 {
     Close();
-    if (QFile::decodeName(QFile::encodeName(path)) != path)
+    if (!FileName::ReachesFileSystem(path))
         return FileError::Problem::BadName;
     // Opening a named pipe or a device such as NUL or CON does not wait; what it is shows on the
     // handle. A folder opens only with backup semantics, which is what lets it be named as one.

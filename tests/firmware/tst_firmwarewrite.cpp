@@ -154,6 +154,7 @@ private slots:
     void targetNotARegularFile_data();
     void targetNotARegularFile();
     void targetNameNotEncodable();
+    void namesInAnyScript();
     void destinationFolderMissing();
     void failedSaveKeepsLayout_data();
     void failedSaveKeepsLayout();
@@ -975,6 +976,26 @@ void TestFirmwareWrite::targetNameNotEncodable()
     QVERIFY_REFUSED(ui, QStringLiteral("%1 has characters that this system cannot use in a file name.").arg(path),
                     QStringLiteral("Could not open destination file"));
     QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+}
+
+// Names in scripts that no 8-bit code page holds at once are saved and read back under
+// themselves.
+void TestFirmwareWrite::namesInAnyScript()
+{
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    const QByteArray image = ImageBuilder(ImageBuilder::Rom).build();
+    QVERIFY(load(rec, ui, image));
+    const QString folder = freshFolder();
+    const QString name = QStringLiteral("\u56FA\u4EF6-\u03A9\u03BC-caf\u00E9.rom");
+    const QString path = QDir(folder).filePath(name);
+
+    QCOMPARE(rec.WriteFirmware(path), 1);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{name});
+    CFirmwareRecord again(&ui);
+    QCOMPARE(again.LoadFirmware(path), 1);
+    QCOMPARE(ImageBuilder::ReadFile(path), image);
+    QCOMPARE(ui.messageCount, 0);
 }
 
 void TestFirmwareWrite::destinationFolderMissing()
