@@ -13,7 +13,7 @@ COptionsPage::COptionsPage(IWizardFrame *wizard, int templateId, const char *tit
     , m_nTemplateId(templateId)
 {}
 
-void COptionsPage::SetOptions(const Firmware::Settings &settings)
+void COptionsPage::SetSettings(const Firmware::Settings &settings)
 {
     for (const FlagDef &f : kFlags) {
         if (f.dialog == m_nTemplateId)
@@ -21,7 +21,7 @@ void COptionsPage::SetOptions(const Firmware::Settings &settings)
     }
 }
 
-void COptionsPage::GetOptions(Firmware::Settings &settings) const
+void COptionsPage::GetSettings(Firmware::Settings &settings) const
 {
     for (const FlagDef &f : kFlags) {
         if (f.dialog == m_nTemplateId)

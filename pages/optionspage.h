@@ -12,10 +12,9 @@ class COptionsPage : public CWizardPage
 public:
     COptionsPage(IWizardFrame *wizard, int templateId, const char *title, const char *description);
 
-    // Takes the values of this page's flags from `settings`.
-    void SetOptions(const Firmware::Settings &settings);
-    // Writes the values of this page's flags into `settings`; the other members stay.
-    void GetOptions(Firmware::Settings &settings) const;
+    // The values of this page's flags only.
+    void SetSettings(const Firmware::Settings &settings) override;
+    void GetSettings(Firmware::Settings &settings) const override;
 
 protected:
     void OnShowWindow(bool show) override;

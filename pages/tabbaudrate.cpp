@@ -67,6 +67,25 @@ void CTabBaudRate::OnInitDialog()
         m_comboFlowControl->addItem(QString::fromLatin1(name));
 }
 
+void CTabBaudRate::SetSettings(const Firmware::Settings &settings)
+{
+    m_nBaudRate = settings.m_nBaudRate;
+    m_nDataBits = settings.m_nDataBits;
+    m_nStopBits = settings.m_nStopBits;
+    m_nParity = settings.m_nParity;
+    m_nFlowControl = settings.m_nFlowControl;
+    m_bOfferUnknownFlow = settings.m_nFlowControl == Firmware::kFlowUnknown;
+}
+
+void CTabBaudRate::GetSettings(Firmware::Settings &settings) const
+{
+    settings.m_nBaudRate = m_nBaudRate;
+    settings.m_nDataBits = m_nDataBits;
+    settings.m_nStopBits = m_nStopBits;
+    settings.m_nParity = m_nParity;
+    settings.m_nFlowControl = m_nFlowControl;
+}
+
 void CTabBaudRate::OnShowWindow(bool show)
 {
     if (show) {
@@ -77,7 +96,7 @@ void CTabBaudRate::OnShowWindow(bool show)
         Radio(m_nDataBits == 7 ? BaudIds::SevenBits : BaudIds::EightBits)->setChecked(true);
         Radio(m_nStopBits == 2 ? BaudIds::TwoStopBits : BaudIds::OneStopBit)->setChecked(true);
         SelectIndex(m_comboParity, m_nParity);
-        OfferUnknownFlow(m_bOfferUnknownFlow || m_nFlowControl == Firmware::kFlowUnknown);
+        OfferUnknownFlow(m_bOfferUnknownFlow);
         SelectIndex(m_comboFlowControl, m_nFlowControl);
         WriteHeader();
     } else {

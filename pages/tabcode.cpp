@@ -34,6 +34,16 @@ void CTabCode::OnInitDialog()
         QStringLiteral("Exactly %1 letters or digits; letters become capitals.").arg(RequiredLength()));
 }
 
+void CTabCode::SetSettings(const Firmware::Settings &settings)
+{
+    m_strCode = m_bTargetDir ? settings.m_strDirPrefix : settings.m_strVersionCode;
+}
+
+void CTabCode::GetSettings(Firmware::Settings &settings) const
+{
+    (m_bTargetDir ? settings.m_strDirPrefix : settings.m_strVersionCode) = m_strCode;
+}
+
 void CTabCode::OnShowWindow(bool show)
 {
     if (show) {

@@ -22,7 +22,10 @@ public:
 
     int m_bTargetDir;
     const char *m_pszLabel;
-    QString m_strCode;
+
+    // The target directory prefix, or the version code.
+    void SetSettings(const Firmware::Settings &settings) override;
+    void GetSettings(Firmware::Settings &settings) const override;
 
     void OnChangeCode();
     bool IsComplete() const override;
@@ -33,6 +36,7 @@ protected:
     void OnShowWindow(bool show) override;
 
 private:
+    QString m_strCode;
     CEditAlnum *m_editCode = nullptr;
     QLabel *m_staticLabel = nullptr;
 };

@@ -21,8 +21,11 @@ public:
     static bool PathExists(const QString &text);
 
     int m_bSaveFile;
-    int m_nFileKind = 0;  // kind of the loaded file; the save page offers its extension
-    QString m_strFilePath;
+
+    // The kind of the loaded file: the save page offers its extension.
+    void SetSettings(const Firmware::Settings &settings) override { m_nFileKind = settings.m_nFileKind; }
+    // The path the page holds: the file to open, or the file to write.
+    QString FilePath() const { return m_strFilePath; }
 
     void OnBrowse();
     void OnChangeFilePath();
@@ -39,6 +42,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    int m_nFileKind = 0;
+    QString m_strFilePath;
     QLineEdit *m_editFilePath = nullptr;
     bool m_bPathAccepted = false;
     // The first local file among dropped data, or an empty string.

@@ -25,6 +25,14 @@ void CTabFinish::OnInitDialog()
     m_staticMessage->setAccessibleName(QString::fromUtf8(m_pszTitle));
 }
 
+void CTabFinish::SetResult(const QString &sourceFile, const QString &targetFile, const Firmware::Settings &written)
+{
+    m_strSourceFile = sourceFile;
+    m_strTargetFile = targetFile;
+    m_strVersion = written.m_strVersion;
+    m_nFileKind = written.m_nFileKind;
+}
+
 void CTabFinish::OnShowWindow(bool show)
 {
     if (!show)

@@ -15,10 +15,9 @@ class CTabFinish : public CWizardPage
 public:
     explicit CTabFinish(IWizardFrame *wizard);
 
-    QString m_strSourceFile;
-    QString m_strTargetFile;
-    QString m_strVersion;
-    int m_nFileKind = 0;
+    // What was written, to report at the next show: `written` into `targetFile`, from the file
+    // loaded as `sourceFile`.
+    void SetResult(const QString &sourceFile, const QString &targetFile, const Firmware::Settings &written);
 
 protected:
     QWidget *CreateCustomControl(const ControlTemplate &c, QWidget *parent) override;
@@ -26,5 +25,9 @@ protected:
     void OnShowWindow(bool show) override;
 
 private:
+    QString m_strSourceFile;
+    QString m_strTargetFile;
+    QString m_strVersion;
+    int m_nFileKind = 0;
     CSelectableText *m_staticMessage = nullptr;
 };

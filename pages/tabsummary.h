@@ -32,8 +32,6 @@ public:
     QScrollArea *RowsArea() const { return m_scrollRows; }
 
     int m_bConfirm;
-    Firmware::Settings m_values;         // what the page describes
-    SettingsText::SummaryTexts m_texts;  // the texts last shown
 
 protected:
     QWidget *CreateCustomControl(const ControlTemplate &c, QWidget *parent) override;
@@ -41,6 +39,9 @@ protected:
     void OnShowWindow(bool show) override;
 
 private:
+    Firmware::Settings m_values;         // what the page describes
+    SettingsText::SummaryTexts m_texts;  // the texts last shown
+
     void UpdateData();  // the texts into their statics
     void LayOutRows();
     void MakeRowsReadable();

@@ -42,6 +42,23 @@ void CTabUsbSlave::OnInitDialog()
         connect(edit, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
 }
 
+void CTabUsbSlave::SetSettings(const Firmware::Settings &settings)
+{
+    m_nProductId = unsigned(settings.m_nProductId);
+    m_nVendorId = unsigned(settings.m_nVendorId);
+    m_strManufacturer = settings.m_strManufacturer;
+    m_strProduct = settings.m_strProduct;
+    m_nString3Length = settings.m_strString3.size();
+}
+
+void CTabUsbSlave::GetSettings(Firmware::Settings &settings) const
+{
+    settings.m_nProductId = int(m_nProductId);
+    settings.m_nVendorId = int(m_nVendorId);
+    settings.m_strManufacturer = m_strManufacturer;
+    settings.m_strProduct = m_strProduct;
+}
+
 void CTabUsbSlave::OnShowWindow(bool show)
 {
     if (show) {

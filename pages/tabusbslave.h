@@ -17,16 +17,10 @@ class CTabUsbSlave : public CWizardPage
 public:
     explicit CTabUsbSlave(IWizardFrame *wizard);
 
-    void SetManufacturer(const QString &text) { m_strManufacturer = text; }
-    void SetProduct(const QString &text) { m_strProduct = text; }
-    // The length of the third string descriptor, which shares the image's string area.
-    void SetString3Length(int length) { m_nString3Length = length; }
-
-    unsigned m_nProductId = 0;
-    unsigned m_nVendorId = 0;
-    QString m_strManufacturer;
-    QString m_strProduct;
-    int m_nString3Length = 0;
+    // The IDs and the two strings; the third string descriptor, which shares the image's
+    // string area, only for its length.
+    void SetSettings(const Firmware::Settings &settings) override;
+    void GetSettings(Firmware::Settings &settings) const override;
 
     // Why the two strings in the edits cannot be stored in the image as they stand: a character
     // beyond the image's one byte per character, or more characters than fit beside the third
@@ -44,6 +38,12 @@ protected:
     void OnShowWindow(bool show) override;
 
 private:
+    unsigned m_nProductId = 0;
+    unsigned m_nVendorId = 0;
+    QString m_strManufacturer;
+    QString m_strProduct;
+    qsizetype m_nString3Length = 0;
+
     QLineEdit *m_editProductId = nullptr;
     QLineEdit *m_editVendorId = nullptr;
     QLineEdit *m_editManufacturer = nullptr;

@@ -5,6 +5,7 @@
 
 #include "controls/dialogtemplate.h"
 #include "controls/wizardframe.h"
+#include "firmware/settings.h"
 
 // What every wizard page shares: built from its own template as a child of its frame, writes
 // the frame's header when shown, and passes Enter and Escape to the frame as Next and Cancel.
@@ -26,6 +27,12 @@ public:
     // Whether the page holds what Next needs. The frame reads it when the page comes on screen and
     // whenever the page sends completeChanged, and enables Next by it.
     virtual bool IsComplete() const { return true; }
+
+    // The settings the page edits: taken from the wizard's record after a load, before the page
+    // is shown, and given back into it before the record is written. The other members of
+    // `settings` stay as they are. Pages that edit none keep the empty defaults.
+    virtual void SetSettings(const Firmware::Settings &) {}
+    virtual void GetSettings(Firmware::Settings &) const {}
 
     // The input the keyboard focus goes to when the page opens: its first edit, list, check box
     // or radio group that can take the focus, or null when it has none.

@@ -332,17 +332,14 @@ void CBrindleDlg::OnNext()
 
     bool move = true;
     if (m_nNextMode == NextWrite) {
-        if (m_record.WriteFirmware(m_pSavePage->m_strFilePath) == -1) {
+        if (m_record.WriteFirmware(m_pSavePage->FilePath()) == -1) {
             move = false;
         } else {
             // The report names the file that was loaded, under the path it was loaded from.
-            m_pFinishPage->m_strSourceFile = m_strLoadedFile;
-            m_pFinishPage->m_strTargetFile = m_record.m_strTargetFile;
-            m_pFinishPage->m_strVersion = m_record.m_strVersion;
-            m_pFinishPage->m_nFileKind = m_record.m_nFileKind;
+            m_pFinishPage->SetResult(m_strLoadedFile, m_record.m_strTargetFile, m_record);
         }
     } else if (m_nNextMode == NextNormal && c == 0) {
-        const int r = m_record.LoadFirmware(m_pOpenPage->m_strFilePath);
+        const int r = m_record.LoadFirmware(m_pOpenPage->FilePath());
         if (r == 1) {
             m_strLoadedFile = m_record.m_strSourceFile;
             FillPages();
@@ -457,48 +454,17 @@ void CBrindleDlg::EnterFinishedState()
     m_nNextMode = NextFinished;
 }
 
-void CBrindleDlg::ExchangePages(bool toPages)
-{
-    // Each value a page edits, beside the record's value: one list for both directions.
-    CFirmwareRecord &r = m_record;
-    const auto link = [toPages](auto &page, auto &record) {
-        if (toPages)
-            page = std::remove_reference_t<decltype(page)>(record);
-        else
-            record = std::remove_reference_t<decltype(record)>(page);
-    };
-    link(m_pBaudPage->m_nBaudRate, r.m_nBaudRate);
-    link(m_pBaudPage->m_nStopBits, r.m_nStopBits);
-    link(m_pBaudPage->m_nDataBits, r.m_nDataBits);
-    link(m_pBaudPage->m_nParity, r.m_nParity);
-    link(m_pBaudPage->m_nFlowControl, r.m_nFlowControl);
-    link(m_pUsbPage->m_nVendorId, r.m_nVendorId);
-    link(m_pUsbPage->m_nProductId, r.m_nProductId);
-    link(m_pUsbPage->m_strManufacturer, r.m_strManufacturer);
-    link(m_pUsbPage->m_strProduct, r.m_strProduct);
-    link(m_pDirPrefixPage->m_strCode, r.m_strDirPrefix);
-    link(m_pCodePage->m_strCode, r.m_strVersionCode);
-    // The option flags, each on the page whose template has its control.
-    for (COptionsPage *page : {static_cast<COptionsPage *>(m_pInitPage), static_cast<COptionsPage *>(m_pPromptPage)}) {
-        if (toPages)
-            page->SetOptions(r);
-        else
-            page->GetOptions(r);
-    }
-}
-
 void CBrindleDlg::FillPages()
 {
-    ExchangePages(true);
+    for (CWizardPage *page : m_apStepPages)
+        page->SetSettings(m_record);
     m_pSummaryPage->SetValues(m_record);
-    m_pBaudPage->m_bOfferUnknownFlow = m_record.m_nFlowControl == Firmware::kFlowUnknown;
-    m_pUsbPage->SetString3Length(int(m_record.m_strString3.size()));
-    m_pSavePage->m_nFileKind = m_record.m_nFileKind;
 }
 
 void CBrindleDlg::CollectPages()
 {
-    ExchangePages(false);
+    for (CWizardPage *page : m_apStepPages)
+        page->GetSettings(m_record);
     m_record.m_strVersion = SettingsText::MergeVersionCode(m_record.m_strVersion, m_record.m_strVersionCode);
     m_pConfirmPage->SetValues(m_record);
 }

@@ -140,10 +140,9 @@ private:
     // Enables Next as the page on screen says it is complete; the finished wizard has no Next.
     void UpdateNext();
     void ClearStepCounter();
-    // Copies the record's values into the pages (after a load) or the pages' values into the
-    // record (on the way to "Confirm Summary").
-    void ExchangePages(bool toPages);
+    // Gives the record's settings to the pages, after a load.
     void FillPages();
+    // Takes the pages' settings into the record, on the way to "Confirm Summary".
     void CollectPages();
 
     // controls and fonts

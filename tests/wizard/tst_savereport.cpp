@@ -151,7 +151,7 @@ void TestSaveReport::fileDialog()
         QVERIFY(openAfterRefusal);
         QVERIFY2(refusal.contains(QStringLiteral("does not exist")), qPrintable(refusal));
     }
-    QCOMPARE(page->m_strFilePath, chosen);
+    QCOMPARE(page->FilePath(), chosen);
 }
 
 void TestSaveReport::reportNamesTheLoadedFile()

@@ -43,7 +43,7 @@ private:
     CTabBaudRate *page() const { return m_page; }
     QRadioButton *radio(int id) const { return page()->GetDlgItem<QRadioButton>(id); }
     CTabBaudRate *showPage(const Uart &values);
-    Uart members() const;
+    Uart stored() const;
     static QStringList items(const QComboBox *combo);
     // A click on the button's indicator, the part that takes clicks.
     static void click(QAbstractButton *button)
@@ -69,19 +69,22 @@ void TestTabBaudRate::cleanup()
 CTabBaudRate *TestTabBaudRate::showPage(const Uart &values)
 {
     CTabBaudRate *p = page();
-    p->m_nBaudRate = values.baud;
-    p->m_nDataBits = values.dataBits;
-    p->m_nStopBits = values.stopBits;
-    p->m_nParity = values.parity;
-    p->m_nFlowControl = values.flow;
+    Firmware::Settings settings;
+    settings.m_nBaudRate = values.baud;
+    settings.m_nDataBits = values.dataBits;
+    settings.m_nStopBits = values.stopBits;
+    settings.m_nParity = values.parity;
+    settings.m_nFlowControl = values.flow;
+    p->SetSettings(settings);
     m_wizard.Arrive(p);
     return p;
 }
 
-Uart TestTabBaudRate::members() const
+Uart TestTabBaudRate::stored() const
 {
-    const CTabBaudRate *p = page();
-    return {p->m_nBaudRate, p->m_nDataBits, p->m_nStopBits, p->m_nParity, p->m_nFlowControl};
+    Firmware::Settings s;
+    page()->GetSettings(s);
+    return {s.m_nBaudRate, s.m_nDataBits, s.m_nStopBits, s.m_nParity, s.m_nFlowControl};
 }
 
 QStringList TestTabBaudRate::items(const QComboBox *combo)
@@ -208,12 +211,12 @@ void TestTabBaudRate::showAndLeave()
     if (shownFlow < 0)
         QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QString());
     // Showing stores nothing yet.
-    QCOMPARE(p->m_nBaudRate, baud);
-    QCOMPARE(p->m_nFlowControl, flow);
+    QCOMPARE(stored().baud, baud);
+    QCOMPARE(stored().flow, flow);
 
     m_wizard.Next();
     QVERIFY(!p->isVisible());
-    const Uart out = members();
+    const Uart out = stored();
     QCOMPARE(out.baud, outBaud);
     QCOMPARE(out.dataBits, outDataBits);
     QCOMPARE(out.stopBits, outStopBits);
@@ -223,7 +226,6 @@ void TestTabBaudRate::showAndLeave()
 
 void TestTabBaudRate::userChoices()
 {
-    page()->m_bOfferUnknownFlow = true;  // as the wizard says after loading a file with such a byte
     CTabBaudRate *p = showPage({9600, 8, 1, 0, 4});
     p->GetDlgItem<QComboBox>(BaudIds::BaudRate)->setFocus();
     QTest::keyClick(p->GetDlgItem<QComboBox>(BaudIds::BaudRate), Qt::Key_End);
@@ -241,7 +243,7 @@ void TestTabBaudRate::userChoices()
     QVERIFY(!radio(kOneStopBit)->isChecked());
 
     m_wizard.Back();
-    Uart out = members();
+    Uart out = stored();
     QCOMPARE(out.baud, 2000000);
     QCOMPARE(out.dataBits, 7);
     QCOMPARE(out.stopBits, 2);
@@ -262,14 +264,14 @@ void TestTabBaudRate::userChoices()
     click(radio(kEightBits));
     click(radio(kOneStopBit));
     m_wizard.Next();
-    out = members();
+    out = stored();
     QCOMPARE(out.dataBits, 8);
     QCOMPARE(out.stopBits, 1);
     QCOMPARE(out.baud, 2000000);
 }
 
 // The entry "Unknown (keep as is)" is there exactly while the file's flow byte is unknown: the
-// wizard says so after each load, and a page shown with an unknown flow control offers it too.
+// the settings a load gives the page say so.
 void TestTabBaudRate::unknownFlowEntry()
 {
     const QStringList known = {"None", "CTS/RTS", "DTR/DSR", "XON/XOFF"};
@@ -278,22 +280,20 @@ void TestTabBaudRate::unknownFlowEntry()
     m_wizard.Next();
 
     // A file with an unknown byte: offered and selected; the user chooses None and comes back.
-    p->m_bOfferUnknownFlow = true;
     showPage({9600, 8, 1, 0, 4});
     QCOMPARE(items(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)), known + QStringList{"Unknown (keep as is)"});
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentIndex(), 4);
     p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->setCurrentIndex(0);
     m_wizard.Next();
-    QCOMPARE(p->m_nFlowControl, 0);
+    QCOMPARE(stored().flow, 0);
     m_wizard.Back();
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->count(), 5);
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentIndex(), 0);
     p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->setCurrentIndex(4);
     m_wizard.Next();
-    QCOMPARE(p->m_nFlowControl, 4);
+    QCOMPARE(stored().flow, 4);
 
     // Another file, with a known byte: the entry goes.
-    p->m_bOfferUnknownFlow = false;
     showPage({9600, 8, 1, 0, 2});
     QCOMPARE(items(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)), known);
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QStringLiteral("DTR/DSR"));

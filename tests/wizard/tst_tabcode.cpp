@@ -49,6 +49,13 @@ private:
     }
     // The instance on screen in the frame, with `code` in its box.
     CTabCode *showPage(bool targetDir, const QString &code);
+    // The code `p` stores, in the member of the settings it edits.
+    QString stored(const CTabCode *p) const
+    {
+        Firmware::Settings settings;
+        p->GetSettings(settings);
+        return p == page(true) ? settings.m_strDirPrefix : settings.m_strVersionCode;
+    }
 
     FrameFixture m_frame;
     WizardDriver m_wizard;
@@ -73,7 +80,9 @@ void TestTabCode::cleanup()
 CTabCode *TestTabCode::showPage(bool targetDir, const QString &code)
 {
     CTabCode *p = page(targetDir);
-    p->m_strCode = code;
+    Firmware::Settings settings;
+    (targetDir ? settings.m_strDirPrefix : settings.m_strVersionCode) = code;
+    p->SetSettings(settings);
     m_frame.Arrive(p);
     p->GetDlgItem<CEditAlnum>(CodeIds::Code)->setFocus();
     QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_End);
@@ -99,9 +108,8 @@ void TestTabCode::texts()
     QFETCH(int, length);
 
     CTabCode *p = page(targetDir);
-    QCOMPARE(p->m_bTargetDir, targetDir ? 1 : 0);
     QCOMPARE(p->RequiredLength(), length);
-    QVERIFY(p->m_strCode.isEmpty());
+    QVERIFY(stored(p).isEmpty());
     QCOMPARE(p->GetDlgItem<QLabel>(CodeIds::Label)->text(),
              QStringLiteral("Firmware Code:"));  // the template's caption
 
@@ -145,7 +153,7 @@ void TestTabCode::typing()
     QVERIFY(!m_frame.NextEnabled());
     WizardDriver::Type(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
     QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), code);
-    QCOMPARE(p->m_strCode, code);  // every change is stored at once
+    QCOMPARE(stored(p), code);  // every change is stored at once
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // Pasting follows the typing rule: the letters and digits, in capitals, up to the limit.
@@ -219,14 +227,14 @@ void TestTabCode::nextOnlyForCodesTheCliTakes()
     default: break;
     }
     QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), shown);
-    QCOMPARE(p->m_strCode, shown);
+    QCOMPARE(stored(p), shown);
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // Enter goes on exactly when Next is enabled, and the code goes on as shown.
     QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_Return);
     QCOMPARE(m_frame.frame->commands, QList<int>{WizardIds::Next});
     QCOMPARE(p->IsShown(), !nextEnabled);
-    QCOMPARE(p->m_strCode, shown);
+    QCOMPARE(stored(p), shown);
 }
 
 // clang-format off
@@ -259,7 +267,7 @@ void TestTabCode::loadedCode()
 
     CTabCode *p = showPage(targetDir, loaded);
     QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), loaded);
-    QCOMPARE(p->m_strCode, loaded);
+    QCOMPARE(stored(p), loaded);
     QCOMPARE(m_frame.NextEnabled(), nextEnabled);
 
     // A code at or over the limit cannot grow; one under it can be brought to the length.
@@ -295,7 +303,7 @@ void TestTabCode::revisitKeepsTheRule()
 
     // An empty code leaves Next disabled too.
     m_frame.Arrive(page(true));
-    p->m_strCode.clear();
+    p->SetSettings(Firmware::Settings());  // settings with no code
     m_frame.Arrive(p);
     QVERIFY(!m_frame.NextEnabled());
 }
@@ -322,7 +330,7 @@ void TestTabCode::backStoresAnyLength()
     WizardDriver::Retype(p->GetDlgItem<CEditAlnum>(CodeIds::Code), typed);
     m_frame.Back();
     QVERIFY(!p->IsShown());
-    QCOMPARE(p->m_strCode, typed.toUpper());
+    QCOMPARE(stored(p), typed.toUpper());
     QCOMPARE(p->GetDlgItem<CEditAlnum>(CodeIds::Code)->LimitText(), p->RequiredLength());
 }
 
@@ -351,7 +359,7 @@ void TestTabCode::enterMovesOnlyAtLength()
     QTest::keyClick(p->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::Key_Return);
     QCOMPARE(m_frame.frame->commands, QList<int>{WizardIds::Next});
     QCOMPARE(p->IsShown(), !moves);
-    QCOMPARE(p->m_strCode, typed.toUpper());
+    QCOMPARE(stored(p), typed.toUpper());
 }
 
 void TestTabCode::instancesAreIndependent()
@@ -362,8 +370,11 @@ void TestTabCode::instancesAreIndependent()
     m_frame.Arrive(code);
     QCOMPARE(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QString());
     WizardDriver::Type(code->GetDlgItem<CEditAlnum>(CodeIds::Code), QStringLiteral("abc"));
-    QCOMPARE(dir->m_strCode, QStringLiteral("DUMP"));
-    QCOMPARE(code->m_strCode, QStringLiteral("ABC"));
+    Firmware::Settings settings;
+    dir->GetSettings(settings);
+    code->GetSettings(settings);
+    QCOMPARE(settings.m_strDirPrefix, QStringLiteral("DUMP"));
+    QCOMPARE(settings.m_strVersionCode, QStringLiteral("ABC"));
     // A change of the hidden instance's box does not touch the Next button of the shown one.
     dir->GetDlgItem<CEditAlnum>(CodeIds::Code)->setText(QStringLiteral("X"));
     QVERIFY(m_frame.NextEnabled());

@@ -159,9 +159,7 @@ void TestTabFile::texts()
     QFETCH(QString, caption);
 
     CTabFile *p = page(save);
-    QCOMPARE(p->m_bSaveFile, save ? 1 : 0);
-    QCOMPARE(p->m_nFileKind, 0);
-    QVERIFY(p->m_strFilePath.isEmpty());
+    QVERIFY(p->FilePath().isEmpty());
     QCOMPARE(browseButton(save)->text(), QStringLiteral("Browse..."));
     // Both pages take files from a file manager, on the page rather than as text in the box.
     QVERIFY(p->acceptDrops());
@@ -246,12 +244,12 @@ void TestTabFile::typingOpen()
 
     paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(QStringLiteral("FW.ROM")));
     QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(p->m_strFilePath, path(QStringLiteral("FW.ROM")));
+    QCOMPARE(p->FilePath(), path(QStringLiteral("FW.ROM")));
 
     paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(text));
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path(text));
     QCOMPARE(m_wizard.NextEnabled(), accepted);
-    QCOMPARE(p->m_strFilePath, accepted ? path(text) : path(QStringLiteral("FW.ROM")));
+    QCOMPARE(p->FilePath(), accepted ? path(text) : path(QStringLiteral("FW.ROM")));
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
 }
 
@@ -264,23 +262,23 @@ void TestTabFile::editingOnToMissingPath()
     // Typed a key at a time: every change is checked.
     WizardDriver::Retype(p->GetDlgItem<QLineEdit>(FileIds::Path), existing);
     QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(p->m_strFilePath, existing);
+    QCOMPARE(p->FilePath(), existing);
 
     QTest::keyClick(p->GetDlgItem<QLineEdit>(FileIds::Path), Qt::Key_End);
     QTest::keyClicks(p->GetDlgItem<QLineEdit>(FileIds::Path), QStringLiteral(".bak"));
     QVERIFY(!m_wizard.NextEnabled());
-    QCOMPARE(p->m_strFilePath, existing);
+    QCOMPARE(p->FilePath(), existing);
 
     for (int i = 0; i < 4; ++i)
         QTest::keyClick(p->GetDlgItem<QLineEdit>(FileIds::Path), Qt::Key_Backspace);
     QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(p->m_strFilePath, existing);
+    QCOMPARE(p->FilePath(), existing);
 
     // Cutting it back to its folder accepts the folder.
     for (int i = 0; i < int(QStringLiteral("/FW.ROM").size()); ++i)
         QTest::keyClick(p->GetDlgItem<QLineEdit>(FileIds::Path), Qt::Key_Backspace);
     QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(p->m_strFilePath, m_dir->path());
+    QCOMPARE(p->FilePath(), m_dir->path());
 }
 
 // clang-format off
@@ -318,12 +316,12 @@ void TestTabFile::trailingDotsAndSpaces()
     if (save)
         QVERIFY(reach(true, {ImageBuilder::Rom}));
     CTabFile *p = page(save);
-    const QString before = p->m_strFilePath;
+    const QString before = p->FilePath();
 
     paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(typed));
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path(typed));  // the box keeps what was typed
     QCOMPARE(m_wizard.NextEnabled(), !stored.isEmpty());
-    QCOMPARE(p->m_strFilePath, stored.isEmpty() ? before : path(stored));
+    QCOMPARE(p->FilePath(), stored.isEmpty() ? before : path(stored));
 }
 
 // clang-format off
@@ -356,13 +354,13 @@ void TestTabFile::typingSave()
     // Any text is a path; the writer judges it.
     paste(p->GetDlgItem<QLineEdit>(FileIds::Path), text);
     QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(p->m_strFilePath, text);
+    QCOMPARE(p->FilePath(), text);
 
     // Clearing the box disables "Write" but keeps the path.
     paste(p->GetDlgItem<QLineEdit>(FileIds::Path), QString());
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), QString());
     QVERIFY(!m_wizard.NextEnabled());
-    QCOMPARE(p->m_strFilePath, text);
+    QCOMPARE(p->FilePath(), text);
 
     // In the write mode the caption stays "Write" throughout.
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
@@ -412,13 +410,13 @@ void TestTabFile::showRunsTheRule()
     }
     frame.Next();
     if (!typed)
-        p->m_strFilePath = full;
+        p->SetPathText(full);  // as a path given on the command line is
     if (deleted)
         QVERIFY(QFile::remove(full));
 
     frame.Arrive(p);
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), full);
-    QCOMPARE(p->m_strFilePath, full);
+    QCOMPARE(p->FilePath(), full);
     QCOMPARE(frame.NextEnabled(), nextEnabled);
     // The wizard puts the focus on the path box, where typing and Enter go.
     QCOMPARE(p->FirstInput(), p->GetDlgItem<QLineEdit>(FileIds::Path));
@@ -468,7 +466,7 @@ void TestTabFile::browse()
     QCOMPARE(request.selectedFilter, selectedFilter);
     QCOMPARE(request.filters, kFilters);
 
-    QCOMPARE(p->m_strFilePath, chosen);
+    QCOMPARE(p->FilePath(), chosen);
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), chosen);
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
@@ -507,14 +505,14 @@ void TestTabFile::browseCancelled()
     paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(typed));
     const bool nextEnabled = m_wizard.NextEnabled();
     const QString caption = m_wizard.dlg->NextButton()->text();
-    QCOMPARE(p->m_strFilePath, path(accepted));
+    QCOMPARE(p->FilePath(), path(accepted));
 
     m_wizard.services.nextFileNames.clear();
     QTest::mouseClick(browseButton(save), Qt::LeftButton);
 
     QCOMPARE(m_wizard.services.fileRequests.size(), 1);
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path(typed));
-    QCOMPARE(p->m_strFilePath, path(accepted));
+    QCOMPARE(p->FilePath(), path(accepted));
     QCOMPARE(m_wizard.NextEnabled(), nextEnabled);
     QCOMPARE(m_wizard.dlg->NextButton()->text(), caption);
     QCOMPARE(m_wizard.dlg->focusWidget(), browseButton(save));
@@ -609,7 +607,7 @@ void TestTabFile::droppedFile()
     QVERIFY(drop.isAccepted());
     // The local path, never the address ("file:///...").
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), QDir::toNativeSeparators(path(taken)));
-    QCOMPARE(p->m_strFilePath, QDir::toNativeSeparators(path(taken)));
+    QCOMPARE(p->FilePath(), QDir::toNativeSeparators(path(taken)));
     QVERIFY(!p->GetDlgItem<QLineEdit>(FileIds::Path)->text().contains(QStringLiteral("file:")));
     QVERIFY(m_wizard.NextEnabled());
 }

@@ -1,5 +1,6 @@
-// "Finish", alone in a stand-in frame and after a write in the wizard: the report of the written file, with the kind in the first line and only the file
-// names of the source and the target.
+// "Finish", alone in a stand-in frame and after a write in the wizard: the report of the
+// written file, with the kind in the first line and only the file names of the source and the
+// target.
 
 // Qt
 #include <QtTest>
@@ -30,6 +31,14 @@ private slots:
 private:
     CTabFinish *page() const { return m_page; }
     QString shown() const { return page()->GetDlgItem<CSelectableText>(FinishIds::Message)->text(); }
+    // Written settings of `kind` with `version`.
+    static Firmware::Settings written(int kind, const QString &version)
+    {
+        Firmware::Settings settings;
+        settings.m_nFileKind = kind;
+        settings.m_strVersion = version;
+        return settings;
+    }
 
     // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
     void StartWizard()
@@ -102,35 +111,26 @@ void TestTabFinish::report()
     QFETCH(QString, target);
     QFETCH(QString, text);
 
-    QVERIFY(page()->m_strSourceFile.isEmpty() && page()->m_strTargetFile.isEmpty() && page()->m_strVersion.isEmpty());
-    page()->m_nFileKind = kind;
-    page()->m_strVersion = version;
-    page()->m_strSourceFile = source;
-    page()->m_strTargetFile = target;
+    page()->SetResult(source, target, written(kind, version));
     m_frame.Arrive(page());
 
     // The label breaks lines at plain line feeds; the report itself uses CR LF.
     QCOMPARE(shown(), text);
     QVERIFY(page()->GetDlgItem<CSelectableText>(FinishIds::Message)->wordWrap());
-    // The members are left as the wizard wrote them.
-    QCOMPARE(page()->m_strSourceFile, source);
-    QCOMPARE(page()->m_strTargetFile, target);
 }
 
 void TestTabFinish::rebuiltAtEachShow()
 {
-    page()->m_nFileKind = Firmware::KindRom;
-    page()->m_strVersion = QStringLiteral("03.64-ABCQHARF");
-    page()->m_strSourceFile = QStringLiteral("/a/one.rom");
-    page()->m_strTargetFile = QStringLiteral("/a/two.rom");
+    page()->SetResult(QStringLiteral("/a/one.rom"), QStringLiteral("/a/two.rom"),
+                      written(Firmware::KindRom, QStringLiteral("03.64-ABCQHARF")));
     m_frame.Arrive(page());
     const QString first = shown();
     QVERIFY(first.startsWith(QStringLiteral("Successfully modified firmware ROM file.")));
 
-    // Hidden, the page changes nothing; shown again, it describes the members as they are then.
+    // Hidden, the page changes nothing; shown again, it describes the result it holds then.
     m_frame.Back();
-    page()->m_nFileKind = Firmware::KindUpgrade;
-    page()->m_strTargetFile = QStringLiteral("/b/three.QUF");
+    page()->SetResult(QStringLiteral("/a/one.rom"), QStringLiteral("/b/three.QUF"),
+                      written(Firmware::KindUpgrade, QStringLiteral("03.64-ABCQHARF")));
     QCOMPARE(shown(), first);
     m_frame.Arrive(page());
     QCOMPARE(shown(), QStringLiteral("Successfully modified firmware Upgrader file.\n\nFirmware Version "

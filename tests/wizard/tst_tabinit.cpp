@@ -81,7 +81,7 @@ CTabInit *TestTabInit::showPage(const Flags &flags)
     s.m_bDisableLedFlash = flags.disableLedFlash;
     s.m_bShortCommandSet = flags.shortCommandSet;
     s.m_bAsciiInput = flags.asciiInput;
-    page()->SetOptions(s);
+    page()->SetSettings(s);
     m_frame.Arrive(page());
     return page();
 }
@@ -91,7 +91,7 @@ void TestTabInit::compareFlags(const Flags &expected) const
     // Only the page's own three flags come back; the option byte's stay as they were.
     Firmware::Settings s;
     s.m_bHidePrompt = s.m_bDisableUpgrades = true;
-    page()->GetOptions(s);
+    page()->GetSettings(s);
     QCOMPARE(s.m_bDisableLedFlash, expected.disableLedFlash);
     QCOMPARE(s.m_bShortCommandSet, expected.shortCommandSet);
     QCOMPARE(s.m_bAsciiInput, expected.asciiInput);

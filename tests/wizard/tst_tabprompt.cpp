@@ -95,14 +95,14 @@ void TestTabPrompt::showPage(int f)
     s.m_bDisableStatusInfo = f & DisableStatusInfo;
     s.m_bHideVersionReport = f & HideVersionReport;
     s.m_bHidePrompt = f & HidePrompt;
-    page()->SetOptions(s);
+    page()->SetSettings(s);
     m_frame.Arrive(page());
 }
 
 int TestTabPrompt::flags() const
 {
     Firmware::Settings s;
-    page()->GetOptions(s);
+    page()->GetSettings(s);
     return (s.m_bDisableUpgrades ? DisableUpgrades : 0) | (s.m_bHideConnects ? HideConnects : 0)
            | (s.m_bDisableDataMode ? DisableDataMode : 0) | (s.m_bDisableStatusInfo ? DisableStatusInfo : 0)
            | (s.m_bHideVersionReport ? HideVersionReport : 0) | (s.m_bHidePrompt ? HidePrompt : 0);
@@ -235,7 +235,7 @@ void TestTabPrompt::leavesOtherSettingsAlone()
     Firmware::Settings expected = s;
     expected.m_bDisableUpgrades = expected.m_bHideConnects = expected.m_bDisableDataMode = true;
     expected.m_bDisableStatusInfo = expected.m_bHideVersionReport = expected.m_bHidePrompt = true;
-    page()->GetOptions(s);
+    page()->GetSettings(s);
     QVERIFY(s == expected);
 }
 

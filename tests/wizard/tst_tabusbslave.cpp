@@ -44,6 +44,26 @@ private slots:
 
 private:
     CTabUsbSlave *page() const { return m_page; }
+    // Gives the page what a load gives it: the IDs, the two strings, and a third string of
+    // `string3` characters.
+    void load(uint vendorId, uint productId, const QString &manufacturer = QString(),
+              const QString &product = QString(), int string3 = 0)
+    {
+        Firmware::Settings settings;
+        settings.m_nVendorId = int(vendorId);
+        settings.m_nProductId = int(productId);
+        settings.m_strManufacturer = manufacturer;
+        settings.m_strProduct = product;
+        settings.m_strString3 = QString(string3, QLatin1Char('s'));
+        page()->SetSettings(settings);
+    }
+    // What the wizard collects from the page.
+    Firmware::Settings collected() const
+    {
+        Firmware::Settings settings;
+        page()->GetSettings(settings);
+        return settings;
+    }
     // The page on screen.
     void showPage();
 
@@ -98,10 +118,7 @@ void TestTabUsbSlave::showsMembers()
     QFETCH(QString, vendorText);
     QFETCH(QString, productText);
 
-    page()->m_nVendorId = vendorId;
-    page()->m_nProductId = productId;
-    page()->SetManufacturer(QStringLiteral("Norvale Ltd"));
-    page()->SetProduct(QStringLiteral("Host Chip"));
+    load(vendorId, productId, QStringLiteral("Norvale Ltd"), QStringLiteral("Host Chip"));
     showPage();
     QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId)->text(), vendorText);
     QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId)->text(), productText);
@@ -151,12 +168,11 @@ void TestTabUsbSlave::readsIdsBack()
     QFETCH(uint, stored);
     QFETCH(QString, shownAgain);
 
-    page()->m_nVendorId = 0x1111;
-    page()->m_nProductId = 0x1111;
+    load(0x1111, 0x1111);
     showPage();
     QVERIFY(m_frame.NextEnabled());
     WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), typed);
-    QCOMPARE(page()->m_nVendorId, 0x1111u);  // read only when the page is left
+    QCOMPARE(uint(collected().m_nVendorId), 0x1111u);  // read only when the page is left
     QCOMPARE(m_frame.NextEnabled(), accepted);
     const QString reason =
         QStringLiteral("The vendor ID \"%1\" is not a hexadecimal number from 0 to ffff.").arg(typed);
@@ -165,8 +181,8 @@ void TestTabUsbSlave::readsIdsBack()
     // Back stores the vendor ID (an ID that is none leaves the value as it was).
     m_frame.Back();
     QVERIFY(!page()->IsShown());
-    QCOMPARE(page()->m_nVendorId, stored);
-    QCOMPARE(page()->m_nProductId, 0x1111u);
+    QCOMPARE(uint(collected().m_nVendorId), stored);
+    QCOMPARE(uint(collected().m_nProductId), 0x1111u);
 
     m_frame.Next();
     QVERIFY(page()->IsShown());
@@ -186,8 +202,8 @@ void TestTabUsbSlave::readsIdsBack()
     }
     m_frame.Back();
     QVERIFY(!page()->IsShown());
-    QCOMPARE(page()->m_nProductId, stored);
-    QCOMPARE(page()->m_nVendorId, stored);
+    QCOMPARE(uint(collected().m_nProductId), stored);
+    QCOMPARE(uint(collected().m_nVendorId), stored);
 
     m_frame.Next();
     QCOMPARE(page()->GetDlgItem<QLineEdit>(UsbIds::ProductId)->text(), shownAgain);
@@ -196,9 +212,7 @@ void TestTabUsbSlave::readsIdsBack()
 // The reason line names the first box that holds no ID, before any string problem.
 void TestTabUsbSlave::idReasonComesFirst()
 {
-    page()->m_nVendorId = 0x2B3F;
-    page()->m_nProductId = 0x5C10;
-    page()->SetString3Length(0);
+    load(0x2B3F, 0x5C10);
     showPage();
     WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(124, QLatin1Char('m')));
     QVERIFY(page()->GetDlgItem<QLabel>(UsbIds::Reason)->text().startsWith(QStringLiteral("The two strings are")));
@@ -237,15 +251,14 @@ void TestTabUsbSlave::keepsStringsExactly()
     QFETCH(QString, manufacturer);
     QFETCH(QString, product);
 
-    page()->SetManufacturer(QStringLiteral("Old maker"));
-    page()->SetProduct(QStringLiteral("Old product"));
+    load(0, 0, QStringLiteral("Old maker"), QStringLiteral("Old product"));
     showPage();
     WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), manufacturer);
     WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), product);
     m_frame.Next();
     QVERIFY(!page()->IsShown());
-    QCOMPARE(page()->m_strManufacturer, manufacturer);
-    QCOMPARE(page()->m_strProduct, product);
+    QCOMPARE(collected().m_strManufacturer, manufacturer);
+    QCOMPARE(collected().m_strProduct, product);
 
     m_frame.Back();
     QVERIFY(page()->IsShown());
@@ -255,8 +268,7 @@ void TestTabUsbSlave::keepsStringsExactly()
 
 void TestTabUsbSlave::valuesSurviveNextAndBack()
 {
-    page()->m_nVendorId = 0x2B3F;
-    page()->m_nProductId = 0x5C10;
+    load(0x2B3F, 0x5C10);
     showPage();
     WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::VendorId), QStringLiteral("0XABC"));
     WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QStringLiteral("Maker"));
@@ -270,9 +282,9 @@ void TestTabUsbSlave::valuesSurviveNextAndBack()
     m_frame.Back();
     m_frame.Next();
     m_frame.Next();
-    QCOMPARE(page()->m_nVendorId, 0x0ABCu);
-    QCOMPARE(page()->m_nProductId, 0x5C10u);
-    QCOMPARE(page()->m_strManufacturer, QStringLiteral("Maker"));
+    QCOMPARE(uint(collected().m_nVendorId), 0x0ABCu);
+    QCOMPARE(uint(collected().m_nProductId), 0x5C10u);
+    QCOMPARE(collected().m_strManufacturer, QStringLiteral("Maker"));
 }
 
 // clang-format off
@@ -300,8 +312,7 @@ void TestTabUsbSlave::stringsMustFit()
     QFETCH(int, string3);
     QFETCH(bool, nextEnabled);
 
-    QCOMPARE(Firmware::kMaxUsbStringChars, 123);
-    page()->SetString3Length(string3);
+    load(0, 0, QString(), QString(), string3);
     showPage();
     WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Manufacturer), QString(manufacturer, QLatin1Char('m')));
     WizardDriver::Retype(page()->GetDlgItem<QLineEdit>(UsbIds::Product), QString(product, QLatin1Char('p')));
@@ -338,14 +349,12 @@ void TestTabUsbSlave::stringsMustFit()
 
 void TestTabUsbSlave::tooLongWhenShown()
 {
-    page()->SetManufacturer(QString(100, QLatin1Char('m')));
-    page()->SetProduct(QString(20, QLatin1Char('p')));
-    page()->SetString3Length(4);
+    load(0, 0, QString(100, QLatin1Char('m')), QString(20, QLatin1Char('p')), 4);
     showPage();
     QVERIFY(!m_frame.NextEnabled());
 
     // The same strings with a shorter third one fit.
-    page()->SetString3Length(3);
+    load(0, 0, QString(100, QLatin1Char('m')), QString(20, QLatin1Char('p')), 3);
     m_frame.Back();
     m_frame.Arrive(page());
     QVERIFY(m_frame.NextEnabled());
@@ -393,7 +402,7 @@ void TestTabUsbSlave::reasonWhenNotStorable()
     QFETCH(int, string3);
     QFETCH(QString, reason);
 
-    page()->SetString3Length(string3);
+    load(0, 0, QString(), QString(), string3);
     showPage();
     QLabel *label = page()->GetDlgItem<QLabel>(UsbIds::Reason);
     QVERIFY(label);

@@ -323,8 +323,11 @@ void TestTextFit::summaryWithEveryValue()
     UseFont(scale);
     QVERIFY(WalkTo("03.64-ABCQLYT1F", confirm ? 8 : 1));
     CTabSummary *page = m_dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
-    const auto reshow = [page] {
+    // The page describes `v` anew.
+    Firmware::Settings v = m_dlg->Record();
+    const auto reshow = [page, &v] {
         page->ShowWindow(false);
+        page->SetValues(v);
         page->ShowWindow(true);
     };
 
@@ -334,11 +337,11 @@ void TestTextFit::summaryWithEveryValue()
             for (int stop : {1, 2}) {
                 for (int parity = 0; parity <= 2; ++parity) {
                     for (int flow = 0; flow <= Firmware::kFlowUnknown; ++flow) {
-                        page->m_values.m_nBaudRate = d.rate;
-                        page->m_values.m_nDataBits = bits;
-                        page->m_values.m_nStopBits = stop;
-                        page->m_values.m_nParity = parity;
-                        page->m_values.m_nFlowControl = flow;
+                        v.m_nBaudRate = d.rate;
+                        v.m_nDataBits = bits;
+                        v.m_nStopBits = stop;
+                        v.m_nParity = parity;
+                        v.m_nFlowControl = flow;
                         reshow();
                         CheckControls(page);
                         if (QTest::currentTestFailed())
@@ -350,7 +353,6 @@ void TestTextFit::summaryWithEveryValue()
     }
     // Every combination of the option and mode flags.
     for (int flags = 0; flags < (1 << 9); ++flags) {
-        Firmware::Settings &v = page->m_values;
         bool *members[] = {&v.m_bDisableUpgrades,   &v.m_bHideConnects,      &v.m_bDisableDataMode,
                            &v.m_bDisableStatusInfo, &v.m_bHideVersionReport, &v.m_bHidePrompt,
                            &v.m_bDisableLedFlash,   &v.m_bShortCommandSet,   &v.m_bAsciiInput};
@@ -415,7 +417,7 @@ void TestTextFit::summaryRows()
     UseFont(scale);
     QVERIFY(WalkTo(version, confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary));
     CTabSummary *page = m_dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
-    Firmware::Settings &v = page->m_values;
+    Firmware::Settings v = m_dlg->Record();
     v.m_strManufacturer = QString(manufacturer, QLatin1Char('W'));
     v.m_strProduct = QString(product, QLatin1Char('M'));
     v.m_strString3.clear();
@@ -423,6 +425,7 @@ void TestTextFit::summaryRows()
     v.m_nBaudRate = 3000000;
     v.m_nFlowControl = Firmware::kFlowUnknown;
     page->ShowWindow(false);
+    page->SetValues(v);
     page->ShowWindow(true);
     QApplication::processEvents();
     const bool usb = version.contains("QSOL");
@@ -472,8 +475,7 @@ void TestTextFit::finishWithLongNames()
     auto *page = m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish);
     const QString source = QString(length - 4, QLatin1Char('W')) + QStringLiteral(".QUF");
     const QString target = QString(length - 4, QLatin1Char('M')) + QStringLiteral(".ROM");
-    page->m_strSourceFile = m_dir.filePath(source);
-    page->m_strTargetFile = m_dir.filePath(target);
+    page->SetResult(m_dir.filePath(source), m_dir.filePath(target), m_dlg->Record());
     page->ShowWindow(false);
     page->ShowWindow(true);
     QApplication::processEvents();
