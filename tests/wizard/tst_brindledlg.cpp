@@ -84,7 +84,6 @@ private:
     void nextTo(int step, const QString &target);
     void back();
     // A click on the box itself, the part of a check box that takes clicks.
-    static void clickBox(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
     // Next until "Confirm Summary", with `code` on the code page; returns the steps passed.
     Steps walkToConfirm(const QString &code);
     QString stepTitle() const { return m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->text(); }
@@ -969,9 +968,10 @@ void TestBrindleDlg::fullWalkWrites()
         ->GetDlgItem<QComboBox>(BaudIds::BaudRate)
         ->setCurrentIndex(9);  // 115200
     next();
-    clickBox(m_dlg->StepPage<CTabInit>(CBrindleDlg::StepInit)->GetDlgItem<QCheckBox>(InitIds::LedFlash));
+    WizardDriver::Click(m_dlg->StepPage<CTabInit>(CBrindleDlg::StepInit)->GetDlgItem<QCheckBox>(InitIds::LedFlash));
     next();
-    clickBox(m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->GetDlgItem<QCheckBox>(PromptIds::ShowPrompt));
+    WizardDriver::Click(
+        m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->GetDlgItem<QCheckBox>(PromptIds::ShowPrompt));
     next();
     QCOMPARE(m_dlg->CurrentStep(), 5);
     m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)

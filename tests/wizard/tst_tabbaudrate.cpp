@@ -7,8 +7,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "fakeframe.h"
 #include "pages/tabbaudrate.h"
+#include "pagesuite.h"
 #include "resources/resourceids.h"
 
 namespace {
@@ -24,7 +24,7 @@ struct Uart {
 
 }  // namespace
 
-class TestTabBaudRate : public QObject
+class TestTabBaudRate : public QObject, public PageSuite<CTabBaudRate>
 {
     Q_OBJECT
 
@@ -40,30 +40,20 @@ private slots:
     void unknownFlowEntry();
 
 private:
-    CTabBaudRate *page() const { return m_page; }
     QRadioButton *radio(int id) const { return page()->GetDlgItem<QRadioButton>(id); }
     CTabBaudRate *showPage(const Uart &values);
     Uart stored() const;
     static QStringList items(const QComboBox *combo);
-    // A click on the button's indicator, the part that takes clicks.
-    static void click(QAbstractButton *button)
-    {
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-    }
-
-    FrameFixture m_wizard;
-    CTabBaudRate *m_page = nullptr;
 };
 
 void TestTabBaudRate::init()
 {
-    QVERIFY(m_wizard.Start());
-    m_page = m_wizard.Add(new CTabBaudRate(m_wizard.frame.get()), IDD_TAB_BAUDRATE);
+    QVERIFY(StartPage(IDD_TAB_BAUDRATE));
 }
 
 void TestTabBaudRate::cleanup()
 {
-    QCOMPARE(m_wizard.Stop(), QStringList());
+    QCOMPARE(StopAll(), QStringList());  // no window at all, of the wizard or the frame
 }
 
 CTabBaudRate *TestTabBaudRate::showPage(const Uart &values)
@@ -76,7 +66,7 @@ CTabBaudRate *TestTabBaudRate::showPage(const Uart &values)
     settings.m_nParity = values.parity;
     settings.m_nFlowControl = values.flow;
     p->SetSettings(settings);
-    m_wizard.Arrive(p);
+    m_frame.Arrive(p);
     return p;
 }
 
@@ -103,7 +93,7 @@ void TestTabBaudRate::texts()
     QCOMPARE(radio(kOneStopBit)->text(), QStringLiteral("1 Bit"));
     QCOMPARE(radio(kTwoStopBits)->text(), QStringLiteral("2 Bits"));
     // The page never touches Next.
-    QVERIFY(m_wizard.NextEnabled());
+    QVERIFY(m_frame.NextEnabled());
 }
 
 void TestTabBaudRate::lists()
@@ -123,8 +113,8 @@ void TestTabBaudRate::lists()
 
     // Showing the page again does not add entries.
     showPage({9600, 8, 1, 0, 0});
-    m_wizard.Next();
-    m_wizard.Back();
+    m_frame.Next();
+    m_frame.Back();
     QVERIFY(page()->IsShown());
     QCOMPARE(page()->GetDlgItem<QComboBox>(BaudIds::BaudRate)->count(), 17);
     QCOMPARE(page()->GetDlgItem<QComboBox>(BaudIds::Parity)->count(), 3);
@@ -198,7 +188,7 @@ void TestTabBaudRate::showAndLeave()
 
     // Another value first, so that a control left as it was would show.
     showPage({3000000, 7, 2, 2, 3});
-    m_wizard.Next();
+    m_frame.Next();
 
     CTabBaudRate *p = showPage({baud, dataBits, stopBits, parity, flow});
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::BaudRate)->currentText(), shownBaud);
@@ -214,7 +204,7 @@ void TestTabBaudRate::showAndLeave()
     QCOMPARE(stored().baud, baud);
     QCOMPARE(stored().flow, flow);
 
-    m_wizard.Next();
+    m_frame.Next();
     QVERIFY(!p->isVisible());
     const Uart out = stored();
     QCOMPARE(out.baud, outBaud);
@@ -237,12 +227,12 @@ void TestTabBaudRate::userChoices()
     QTest::keyClick(p->GetDlgItem<QComboBox>(BaudIds::FlowControl), Qt::Key_End);
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QStringLiteral("Unknown (keep as is)"));
     QTest::keyClick(p->GetDlgItem<QComboBox>(BaudIds::FlowControl), Qt::Key_Up);
-    click(radio(kSevenBits));
-    click(radio(kTwoStopBits));
+    WizardDriver::Click(radio(kSevenBits));
+    WizardDriver::Click(radio(kTwoStopBits));
     QVERIFY(!radio(kEightBits)->isChecked());
     QVERIFY(!radio(kOneStopBit)->isChecked());
 
-    m_wizard.Back();
+    m_frame.Back();
     Uart out = stored();
     QCOMPARE(out.baud, 2000000);
     QCOMPARE(out.dataBits, 7);
@@ -251,7 +241,7 @@ void TestTabBaudRate::userChoices()
     QCOMPARE(out.flow, 3);
 
     // Coming back shows the choices just made; changing them back is stored as well.
-    m_wizard.Next();
+    m_frame.Next();
     QVERIFY(page()->IsShown());
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::BaudRate)->currentText(), QStringLiteral("2000000"));
     QVERIFY(radio(kSevenBits)->isChecked());
@@ -261,9 +251,9 @@ void TestTabBaudRate::userChoices()
     // The entry to keep the file's unknown flow byte is still offered, while the page shows the
     // same file.
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->count(), 5);
-    click(radio(kEightBits));
-    click(radio(kOneStopBit));
-    m_wizard.Next();
+    WizardDriver::Click(radio(kEightBits));
+    WizardDriver::Click(radio(kOneStopBit));
+    m_frame.Next();
     out = stored();
     QCOMPARE(out.dataBits, 8);
     QCOMPARE(out.stopBits, 1);
@@ -277,20 +267,20 @@ void TestTabBaudRate::unknownFlowEntry()
     const QStringList known = {"None", "CTS/RTS", "DTR/DSR", "XON/XOFF"};
     CTabBaudRate *p = showPage({9600, 8, 1, 0, 0});
     QCOMPARE(items(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)), known);
-    m_wizard.Next();
+    m_frame.Next();
 
     // A file with an unknown byte: offered and selected; the user chooses None and comes back.
     showPage({9600, 8, 1, 0, 4});
     QCOMPARE(items(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)), known + QStringList{"Unknown (keep as is)"});
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentIndex(), 4);
     p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->setCurrentIndex(0);
-    m_wizard.Next();
+    m_frame.Next();
     QCOMPARE(stored().flow, 0);
-    m_wizard.Back();
+    m_frame.Back();
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->count(), 5);
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentIndex(), 0);
     p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->setCurrentIndex(4);
-    m_wizard.Next();
+    m_frame.Next();
     QCOMPARE(stored().flow, 4);
 
     // Another file, with a known byte: the entry goes.

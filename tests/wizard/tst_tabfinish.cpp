@@ -7,14 +7,13 @@
 
 #include "controls/editalnum.h"
 #include "controls/selectabletext.h"
-#include "fakeframe.h"
 #include "firmware/firmwareformat.h"
 #include "pages/tabcode.h"
 #include "pages/tabfinish.h"
+#include "pagesuite.h"
 #include "resources/resourceids.h"
-#include "wizarddriver.h"
 
-class TestTabFinish : public QObject
+class TestTabFinish : public QObject, public PageSuite<CTabFinish>
 {
     Q_OBJECT
 
@@ -29,7 +28,6 @@ private slots:
     void afterWrite();
 
 private:
-    CTabFinish *page() const { return m_page; }
     QString shown() const { return page()->GetDlgItem<CSelectableText>(FinishIds::Message)->text(); }
     // Written settings of `kind` with `version`.
     static Firmware::Settings written(int kind, const QString &version)
@@ -39,30 +37,17 @@ private:
         settings.m_strVersion = version;
         return settings;
     }
-
-    // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
-    void StartWizard()
-    {
-        QVERIFY(m_wizard.Start());
-        m_page = m_wizard.PageAt<CTabFinish>(CBrindleDlg::StepFinish);
-    }
-
-    FrameFixture m_frame;
-    WizardDriver m_wizard;
-    CTabFinish *m_page = nullptr;
 };
 
 void TestTabFinish::init()
 {
     QVERIFY(m_wizard.dir.isValid());
-    QVERIFY(m_frame.Start());
-    m_page = m_frame.Add(new CTabFinish(m_frame.frame.get()), IDD_TAB_FINISH);
+    QVERIFY(StartPage(IDD_TAB_FINISH));
 }
 
 void TestTabFinish::cleanup()
 {
-    m_wizard.Stop();
-    QCOMPARE(m_frame.Stop(), QStringList());  // no window at all, of the wizard or the frame
+    QCOMPARE(StopAll(), QStringList());  // no window at all, of the wizard or the frame
 }
 
 // clang-format off
@@ -158,7 +143,7 @@ void TestTabFinish::afterWrite_data()
 
 void TestTabFinish::afterWrite()
 {
-    StartWizard();
+    QVERIFY(StartWizard(CBrindleDlg::StepFinish));
     QFETCH(int, sourceKind);
     QFETCH(QString, sourceName);
     QFETCH(QString, targetName);

@@ -7,11 +7,10 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "fakeframe.h"
 #include "firmware/firmwareformat.h"
 #include "firmware/settings.h"
 #include "pages/tabinit.h"
-#include "wizarddriver.h"
+#include "pagesuite.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ struct Flags {
 
 }  // namespace
 
-class TestTabInit : public QObject
+class TestTabInit : public QObject, public PageSuite<CTabInit>
 {
     Q_OBJECT
 
@@ -44,35 +43,19 @@ private slots:
     void pairWithNothingChecked();
 
 private:
-    CTabInit *page() const { return m_page; }
     QAbstractButton *button(int id) const { return page()->GetDlgItem<QAbstractButton>(id); }
     CTabInit *showPage(const Flags &flags);
     void compareFlags(const Flags &expected) const;
-    // A click on the button's indicator, the part that takes clicks.
-    static void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
-
-    // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
-    void StartWizard()
-    {
-        QVERIFY(m_wizard.Start());
-        m_page = m_wizard.PageAt<CTabInit>(CBrindleDlg::StepInit);
-    }
-
-    FrameFixture m_frame;
-    WizardDriver m_wizard;
-    CTabInit *m_page = nullptr;
 };
 
 void TestTabInit::init()
 {
-    QVERIFY(m_frame.Start());
-    m_page = m_frame.Add(new CTabInit(m_frame.frame.get()), IDD_TAB_INIT);
+    QVERIFY(StartPage(IDD_TAB_INIT));
 }
 
 void TestTabInit::cleanup()
 {
-    m_wizard.Stop();
-    QCOMPARE(m_frame.Stop(), QStringList());  // no window at all, of the wizard or the frame
+    QCOMPARE(StopAll(), QStringList());  // no window at all, of the wizard or the frame
 }
 
 CTabInit *TestTabInit::showPage(const Flags &flags)
@@ -169,7 +152,7 @@ void TestTabInit::choices()
 
     showPage({bool(start & 1), bool(start & 2), bool(start & 4)});
     for (int id : clicks)
-        click(button(id));
+        WizardDriver::Click(button(id));
     // Exactly one button of each pair stays checked.
     QVERIFY(button(kAsciiInput)->isChecked() != button(kBinaryInput)->isChecked());
     QVERIFY(button(kShortCommands)->isChecked() != button(kExtendedCommands)->isChecked());
@@ -180,18 +163,16 @@ void TestTabInit::choices()
 
 void TestTabInit::revisitShowsLastChoices()
 {
-    StartWizard();
+    QVERIFY(StartWizard(CBrindleDlg::StepInit));
     using namespace Firmware;
     QVERIFY(m_wizard.Load(ImageBuilder().setInit(kInitAsciiInput | kInitShortCommandSet | kInitDisableLedFlash)));
-    while (m_wizard.Step() < CBrindleDlg::StepInit)
-        m_wizard.Next();
-    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepInit);
+    QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepInit));
     QVERIFY(!button(kLedFlash)->isChecked());
     QVERIFY(button(kAsciiInput)->isChecked());
     QVERIFY(button(kShortCommands)->isChecked());
 
-    click(button(kBinaryInput));
-    click(button(kLedFlash));
+    WizardDriver::Click(button(kBinaryInput));
+    WizardDriver::Click(button(kLedFlash));
     m_wizard.Next();
     m_wizard.Back();
     QCOMPARE(m_wizard.Step(), CBrindleDlg::StepInit);

@@ -6,11 +6,10 @@
 #include <QCheckBox>
 #include <QtTest>
 
-#include "fakeframe.h"
 #include "firmware/firmwareformat.h"
 #include "firmware/settings.h"
 #include "pages/tabprompt.h"
-#include "wizarddriver.h"
+#include "pagesuite.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ enum Flag {
 
 }  // namespace
 
-class TestTabPrompt : public QObject
+class TestTabPrompt : public QObject, public PageSuite<CTabPrompt>
 {
     Q_OBJECT
 
@@ -54,36 +53,20 @@ private slots:
     void leavesOtherSettingsAlone();
 
 private:
-    CTabPrompt *page() const { return m_page; }
     QCheckBox *box(int id) const { return page()->GetDlgItem<QCheckBox>(id); }
     void showPage(int flags);
     int flags() const;
     QList<int> checkedBoxes() const;
-    // A click on the box itself, the part of a check box that takes clicks.
-    static void click(QCheckBox *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
-
-    // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
-    void StartWizard()
-    {
-        QVERIFY(m_wizard.Start());
-        m_page = m_wizard.PageAt<CTabPrompt>(CBrindleDlg::StepPrompt);
-    }
-
-    FrameFixture m_frame;
-    WizardDriver m_wizard;
-    CTabPrompt *m_page = nullptr;
 };
 
 void TestTabPrompt::init()
 {
-    QVERIFY(m_frame.Start());
-    m_page = m_frame.Add(new CTabPrompt(m_frame.frame.get()), IDD_TAB_PROMPT);
+    QVERIFY(StartPage(IDD_TAB_PROMPT));
 }
 
 void TestTabPrompt::cleanup()
 {
-    m_wizard.Stop();
-    QCOMPARE(m_frame.Stop(), QStringList());  // no window at all, of the wizard or the frame
+    QCOMPARE(StopAll(), QStringList());  // no window at all, of the wizard or the frame
 }
 
 void TestTabPrompt::showPage(int f)
@@ -142,15 +125,13 @@ void TestTabPrompt::sameBoxesForEveryType_data()
 
 void TestTabPrompt::sameBoxesForEveryType()
 {
-    StartWizard();
+    QVERIFY(StartWizard(CBrindleDlg::StepPrompt));
     QFETCH(QByteArray, version);
 
     // A file whose options hide the prompt and the version report.
     using namespace Firmware;
     QVERIFY(m_wizard.Load(ImageBuilder(ImageBuilder::Rom, version).setOption(kOptHidePrompt | kOptHideVersionReport)));
-    while (m_wizard.Step() < CBrindleDlg::StepPrompt)
-        m_wizard.Next();
-    QCOMPARE(m_wizard.Step(), CBrindleDlg::StepPrompt);
+    QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepPrompt));
     for (int id : kBoxIds) {
         QVERIFY(box(id)->isVisible());
         QVERIFY(box(id)->isEnabled());
@@ -216,7 +197,7 @@ void TestTabPrompt::eachBoxMovesItsFlag()
     // From every flag clear and from every flag set, one click changes that flag only.
     for (int start : {0, int(AllFlags)}) {
         showPage(start);
-        click(box(id));
+        WizardDriver::Click(box(id));
         m_frame.Next();
         QCOMPARE(flags(), start ^ flag);
     }

@@ -10,14 +10,13 @@
 #include <algorithm>
 
 #include "controls/editalnum.h"
-#include "fakeframe.h"
 #include "firmware/firmwareformat.h"
 #include "pages/tabcode.h"
 #include "pages/tabusbslave.h"
+#include "pagesuite.h"
 #include "resources/resourceids.h"
-#include "wizarddriver.h"
 
-class TestTabUsbSlave : public QObject
+class TestTabUsbSlave : public QObject, public PageSuite<CTabUsbSlave>
 {
     Q_OBJECT
 
@@ -43,7 +42,6 @@ private slots:
     void loadedFileShownAndCollected();
 
 private:
-    CTabUsbSlave *page() const { return m_page; }
     // Gives the page what a load gives it: the IDs, the two strings, and a third string of
     // `string3` characters.
     void load(uint vendorId, uint productId, const QString &manufacturer = QString(),
@@ -66,30 +64,17 @@ private:
     }
     // The page on screen.
     void showPage();
-
-    // The page alone in a stand-in frame; StartWizard puts the wizard's own page in its place.
-    void StartWizard()
-    {
-        QVERIFY(m_wizard.Start());
-        m_page = m_wizard.PageAt<CTabUsbSlave>(CBrindleDlg::StepUsb);
-    }
-
-    FrameFixture m_frame;
-    WizardDriver m_wizard;
-    CTabUsbSlave *m_page = nullptr;
 };
 
 void TestTabUsbSlave::init()
 {
     QVERIFY(m_wizard.dir.isValid());
-    QVERIFY(m_frame.Start());
-    m_page = m_frame.Add(new CTabUsbSlave(m_frame.frame.get()), IDD_TAB_USBSLAVE);
+    QVERIFY(StartPage(IDD_TAB_USBSLAVE));
 }
 
 void TestTabUsbSlave::cleanup()
 {
-    m_wizard.Stop();
-    QCOMPARE(m_frame.Stop(), QStringList());  // no window at all, of the wizard or the frame
+    QCOMPARE(StopAll(), QStringList());  // no window at all, of the wizard or the frame
 }
 
 void TestTabUsbSlave::showPage()
@@ -488,7 +473,7 @@ void TestTabUsbSlave::reasonFitsATallerFont()
 
 void TestTabUsbSlave::loadedFileShownAndCollected()
 {
-    StartWizard();
+    QVERIFY(StartWizard(CBrindleDlg::StepUsb));
     ImageBuilder builder(ImageBuilder::Rom, "03.64QSOLF");
     builder.setDeviceDescriptor(0x12, 0x0403, 0x00AB).setStrings({"Norvale", "USB Host", "SN0001"});
     QVERIFY(m_wizard.Load(builder));

@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -106,6 +109,17 @@ public:
                 key = Qt::Key(QChar(u).toUpper().unicode());  // Qt's key codes for ASCII
             QTest::sendKeyEvent(QTest::Click, widget, key, QString(c), Qt::NoModifier);
         }
+    }
+
+    // A click on a check box's or radio button's indicator, where the style draws it.
+    static void Click(QAbstractButton *button)
+    {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const bool radio = qobject_cast<QRadioButton *>(button) != nullptr;
+        const QRect box = button->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option, button);
+        QTest::mouseClick(button, Qt::LeftButton, {}, box.isValid() ? box.center() : button->rect().center());
     }
 
     // Replaces an edit's text by typing, as the user does.
