@@ -75,15 +75,20 @@ QString CutText(QWidget *w)
         return QString();
     }
     if (auto *combo = qobject_cast<QComboBox *>(w)) {
-        int widest = 0;
-        for (int i = 0; i < combo->count(); ++i)
-            widest = std::max(widest, fm.horizontalAdvance(combo->itemText(i)));
+        // Every item whole in the field the closed list draws its text in.
         QStyleOptionComboBox opt;
         opt.initFrom(combo);
-        const QSize need =
-            combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(widest, fm.height()), combo);
-        if (need.width() > w->width())
-            return QStringLiteral("list needs %1 for its longest item in %2").arg(need.width()).arg(w->width());
+        opt.editable = combo->isEditable();
+        const QRect field =
+            combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo);
+        for (int i = 0; i < combo->count(); ++i) {
+            const int need = fm.horizontalAdvance(combo->itemText(i));
+            if (need > field.width())
+                return QStringLiteral("list item \"%1\" needs %2 in a field of %3")
+                    .arg(combo->itemText(i))
+                    .arg(need)
+                    .arg(field.width());
+        }
         return QString();
     }
     if (qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w)) {
