@@ -86,30 +86,29 @@ private:
     // A click on the box itself, the part of a check box that takes clicks.
     // Next until "Confirm Summary", with `code` on the code page; returns the steps passed.
     Steps walkToConfirm(const QString &code);
-    QString stepTitle() const { return m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->text(); }
+    QString stepTitle() const { return m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->text(); }
     // The settings the wizard would collect from its pages now.
     Firmware::Settings pagesSettings() const
     {
         Firmware::Settings settings;
         for (int step = 0; step < CBrindleDlg::kStepCount; ++step)
-            m_dlg->StepPage(step)->GetSettings(settings);
+            m_wizard.dlg->StepPage(step)->GetSettings(settings);
         return settings;
     }
     // The version "Confirm Summary" shows, without its type code.
     QString confirmedVersion() const
     {
-        return m_dlg->StepPage(CBrindleDlg::StepConfirm)->GetDlgItem<QLabel>(SummaryIds::FwVersion)->text();
+        return m_wizard.dlg->StepPage(CBrindleDlg::StepConfirm)->GetDlgItem<QLabel>(SummaryIds::FwVersion)->text();
     }
     // The report "Finish" shows.
     QString finishReport() const
     {
-        return m_dlg->StepPage(CBrindleDlg::StepFinish)->GetDlgItem<CSelectableText>(FinishIds::Message)->text();
+        return m_wizard.dlg->StepPage(CBrindleDlg::StepFinish)->GetDlgItem<CSelectableText>(FinishIds::Message)->text();
     }
 
     std::unique_ptr<QTemporaryDir> m_tempDir;
     QDir m_dir;
-    RecordingServices m_services;
-    std::unique_ptr<CBrindleDlg> m_dlg;
+    WizardDriver m_wizard;  // the wizard, with recorders for its dialogs
 };
 
 void TestBrindleDlg::init()
@@ -117,18 +116,16 @@ void TestBrindleDlg::init()
     m_tempDir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_tempDir->isValid());
     m_dir = QDir(m_tempDir->path());
-    m_services = RecordingServices();
-    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
-    m_dlg->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    QVERIFY(m_wizard.Start());
 }
 
 void TestBrindleDlg::cleanup()
 {
-    m_dlg.reset();
+    const int waitDepth = m_wizard.services.waitDepth;
+    const QStringList leftovers = m_wizard.Stop();
     m_tempDir.reset();
-    QCOMPARE(m_services.waitDepth, 0);
-    QCOMPARE(LeftoverWindows(), QStringList());
+    QCOMPARE(waitDepth, 0);
+    QCOMPARE(leftovers, QStringList());
 }
 
 QString TestBrindleDlg::makeFile(const QString &name, const ImageBuilder &builder)
@@ -141,106 +138,110 @@ QString TestBrindleDlg::makeFile(const QString &name, const ImageBuilder &builde
 
 void TestBrindleDlg::openFile(const QString &path)
 {
-    QLineEdit *edit = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path);
+    QLineEdit *edit = m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path);
     edit->selectAll();
     QTest::keyClicks(edit, path);
 }
 
 void TestBrindleDlg::next()
 {
-    PressNext(*m_dlg);
+    PressNext(*m_wizard.dlg);
 }
 
 void TestBrindleDlg::nextTo(int step, const QString &target)
 {
-    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() < step; ++guard) {
-        if (m_dlg->CurrentStep() == CBrindleDlg::StepCode)
-            QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
-                             QStringLiteral("ABC"));
-        if (m_dlg->CurrentStep() == CBrindleDlg::StepSave)
-            QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path),
-                             m_dir.filePath(target));
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_wizard.dlg->CurrentStep() < step; ++guard) {
+        if (m_wizard.dlg->CurrentStep() == CBrindleDlg::StepCode)
+            QTest::keyClicks(
+                m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+                QStringLiteral("ABC"));
+        if (m_wizard.dlg->CurrentStep() == CBrindleDlg::StepSave)
+            QTest::keyClicks(
+                m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path),
+                m_dir.filePath(target));
         next();
     }
 }
 
 void TestBrindleDlg::back()
 {
-    QTest::mouseClick(m_dlg->BackButton(), Qt::LeftButton);
+    QTest::mouseClick(m_wizard.dlg->BackButton(), Qt::LeftButton);
 }
 
 Steps TestBrindleDlg::walkToConfirm(const QString &code)
 {
-    Steps steps{m_dlg->CurrentStep()};
-    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_dlg->CurrentStep() != CBrindleDlg::StepConfirm; ++guard) {
-        if (m_dlg->CurrentStep() == 7) {
-            m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code)->clear();
-            QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
-                             code);
+    Steps steps{m_wizard.dlg->CurrentStep()};
+    for (int guard = 0; guard < CBrindleDlg::kStepCount && m_wizard.dlg->CurrentStep() != CBrindleDlg::StepConfirm;
+         ++guard) {
+        if (m_wizard.dlg->CurrentStep() == 7) {
+            m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code)->clear();
+            QTest::keyClicks(
+                m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code), code);
         }
         next();
-        steps.append(m_dlg->CurrentStep());
+        steps.append(m_wizard.dlg->CurrentStep());
     }
     return steps;
 }
 
 void TestBrindleDlg::firstDisplay()
 {
-    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Norvale Firmware Customiser V1.1b"));
-    QCOMPARE(m_dlg->CurrentStep(), 0);
+    QCOMPARE(m_wizard.dlg->windowTitle(), QStringLiteral("Norvale Firmware Customiser V1.1b"));
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 0);
     QCOMPARE(stepTitle(), QStringLiteral("Select Firmware File to Modify"));
-    QCOMPARE(m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->text(),
+    QCOMPARE(m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Description)->text(),
              QStringLiteral("Choose the Norvale Firmware ROM or QUF file to modify."));
-    QVERIFY(!m_dlg->BackButton()->isEnabled());
-    QVERIFY(!m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
-    QCOMPARE(m_dlg->GetDlgItem<QLabel>(WizardIds::Counter)->text(), QString());
-    QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
+    QVERIFY(!m_wizard.dlg->BackButton()->isEnabled());
+    QVERIFY(!m_wizard.dlg->NextButton()->isEnabled());
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
+    QCOMPARE(m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Counter)->text(), QString());
+    QVERIFY(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
     for (int i = 1; i < CBrindleDlg::kStepCount; ++i)
-        QVERIFY(!m_dlg->StepPage(i)->isVisible());
-    QCOMPARE(m_dlg->StepTitles().size(), CBrindleDlg::kStepCount);
-    QCOMPARE(m_dlg->StepTitles().at(5), QStringLiteral("Set PID/VID"));
+        QVERIFY(!m_wizard.dlg->StepPage(i)->isVisible());
+    QCOMPARE(m_wizard.dlg->StepTitles().size(), CBrindleDlg::kStepCount);
+    QCOMPARE(m_wizard.dlg->StepTitles().at(5), QStringLiteral("Set PID/VID"));
 
     // A fixed-size window with a title bar and close box, no minimise or maximise box.
-    QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize());
-    const Qt::WindowFlags flags = m_dlg->windowFlags();
+    QCOMPARE(m_wizard.dlg->minimumSize(), m_wizard.dlg->maximumSize());
+    const Qt::WindowFlags flags = m_wizard.dlg->windowFlags();
     QVERIFY(flags & Qt::WindowTitleHint);
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-    QVERIFY(!m_dlg->windowIcon().isNull());
+    QVERIFY(!m_wizard.dlg->windowIcon().isNull());
 
-    m_dlg->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    m_wizard.dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_wizard.dlg.get()));
     // The path box has the focus: typing a path and Enter is all it takes to open a file.
     QCOMPARE(QApplication::focusWidget(),
-             m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path));
+             m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path));
 
     // Every page covers the same area and none of them has a window of its own.
     for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
-        QCOMPARE(m_dlg->StepPage(i)->geometry(), m_dlg->GetDlgItem(WizardIds::Steps)->geometry());
-        QCOMPARE(m_dlg->StepPage(i)->parentWidget(), m_dlg.get());
+        QCOMPARE(m_wizard.dlg->StepPage(i)->geometry(), m_wizard.dlg->GetDlgItem(WizardIds::Steps)->geometry());
+        QCOMPARE(m_wizard.dlg->StepPage(i)->parentWidget(), m_wizard.dlg.get());
     }
 }
 
 void TestBrindleDlg::headerTitlesFitOneLine()
 {
     // Every page's title stands on one line in the bold header font, above the description.
-    const QFontMetrics fm(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->font());
-    QVERIFY(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->font().bold());
-    QVERIFY(!m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->wordWrap());
+    const QFontMetrics fm(m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->font());
+    QVERIFY(m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->font().bold());
+    QVERIFY(!m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->wordWrap());
     // (one pixel of rounding between dialog units and pixels is allowed)
-    QVERIFY(m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->y() + m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->height()
-            <= m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->y() + 1);
+    QVERIFY(m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->y()
+                + m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->height()
+            <= m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Description)->y() + 1);
     for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
         // Each page writes its title into the header when it is shown.
-        m_dlg->StepPage(i)->ShowWindow(true);
+        m_wizard.dlg->StepPage(i)->ShowWindow(true);
         const QString title = stepTitle();
-        m_dlg->StepPage(i)->ShowWindow(false);
+        m_wizard.dlg->StepPage(i)->ShowWindow(false);
         QVERIFY(!title.isEmpty());
-        QVERIFY2(fm.horizontalAdvance(title) <= m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->width(),
+        QVERIFY2(fm.horizontalAdvance(title) <= m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->width(),
                  qPrintable(title));
-        QVERIFY2(fm.height() <= m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->height(), qPrintable(title));
+        QVERIFY2(fm.height() <= m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->height(), qPrintable(title));
     }
 }
 
@@ -267,31 +268,31 @@ void TestBrindleDlg::sequence()
     QFETCH(Steps, forward);
 
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, version)));
-    QVERIFY(m_dlg->NextButton()->isEnabled());
+    QVERIFY(m_wizard.dlg->NextButton()->isEnabled());
     QCOMPARE(walkToConfirm(QStringLiteral("ABC")), forward.mid(0, forward.size() - 1));
-    QVERIFY(m_services.messages.isEmpty());
+    QVERIFY(m_wizard.services.messages.isEmpty());
 
     next();
-    QCOMPARE(m_dlg->CurrentStep(), CBrindleDlg::StepSave);
-    QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextWrite));
+    QCOMPARE(m_wizard.dlg->CurrentStep(), CBrindleDlg::StepSave);
+    QCOMPARE(m_wizard.dlg->NextMode(), int(CBrindleDlg::NextWrite));
 
     // Back walks the same sequence in reverse, down to "File Open".
-    Steps backward{m_dlg->CurrentStep()};
-    while (m_dlg->BackButton()->isEnabled()) {
+    Steps backward{m_wizard.dlg->CurrentStep()};
+    while (m_wizard.dlg->BackButton()->isEnabled()) {
         back();
-        backward.append(m_dlg->CurrentStep());
+        backward.append(m_wizard.dlg->CurrentStep());
     }
     std::reverse(backward.begin(), backward.end());
     QCOMPARE(backward, forward);
     QCOMPARE(stepTitle(), QStringLiteral("Select Firmware File to Modify"));
-    QVERIFY(m_dlg->NextButton()->isEnabled());
+    QVERIFY(m_wizard.dlg->NextButton()->isEnabled());
 }
 
 void TestBrindleDlg::skippedPagesAreFilledAndCollected()
 {
     // A QHAR file never shows the USB and prefix pages, but they carry the loaded values on:
     // here the strings of a QSOL file loaded before it, which loading a QHAR file leaves alone.
-    const CFirmwareRecord &r = m_dlg->Record();
+    const CFirmwareRecord &r = m_wizard.dlg->Record();
     openFile(makeFile(QStringLiteral("qsol.rom"),
                       ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setStrings({"Earlier", "Gadget", "SN1"})));
     next();
@@ -314,23 +315,24 @@ void TestBrindleDlg::refusedLoadStaysAndRetries()
     const QString path = m_dir.filePath(QStringLiteral("short.rom"));
     QVERIFY(ImageBuilder::WriteFile(path, QByteArray(1000, 'x')));
     openFile(path);
-    QVERIFY(m_dlg->NextButton()->isEnabled());
+    QVERIFY(m_wizard.dlg->NextButton()->isEnabled());
 
     next();
-    QCOMPARE(m_dlg->CurrentStep(), 0);
-    QCOMPARE(m_services.messages.size(), 1);
-    QCOMPARE(m_services.messages.at(0).text, QStringLiteral("File not recognised as Norvale Firmware"));
-    QCOMPARE(m_services.messages.at(0).caption, QStringLiteral("File Format Error"));
-    QVERIFY(m_dlg->Record().m_strSourceFile.isEmpty());
-    QVERIFY(!m_dlg->BackButton()->isEnabled());
-    QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
-    QCOMPARE(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path);
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 0);
+    QCOMPARE(m_wizard.services.messages.size(), 1);
+    QCOMPARE(m_wizard.services.messages.at(0).text, QStringLiteral("File not recognised as Norvale Firmware"));
+    QCOMPARE(m_wizard.services.messages.at(0).caption, QStringLiteral("File Format Error"));
+    QVERIFY(m_wizard.dlg->Record().m_strSourceFile.isEmpty());
+    QVERIFY(!m_wizard.dlg->BackButton()->isEnabled());
+    QVERIFY(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->isVisible());
+    QCOMPARE(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->text(),
+             path);
 
     // The same path is read again: the file is now a firmware image.
     QVERIFY(ImageBuilder().writeTo(path));
     next();
-    QCOMPARE(m_services.messages.size(), 1);
-    QCOMPARE(m_dlg->CurrentStep(), 1);
+    QCOMPARE(m_wizard.services.messages.size(), 1);
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 1);
     QCOMPARE(stepTitle(), QStringLiteral("Firmware Settings"));
 }
 
@@ -340,11 +342,12 @@ void TestBrindleDlg::samePathTwice()
     openFile(path);
     next();
     next();
-    QCOMPARE(m_dlg->CurrentStep(), 2);
-    QCOMPARE(
-        m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)->GetDlgItem<QComboBox>(BaudIds::BaudRate)->currentText(),
-        QStringLiteral("115200"));
-    m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 2);
+    QCOMPARE(m_wizard.dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
+                 ->GetDlgItem<QComboBox>(BaudIds::BaudRate)
+                 ->currentText(),
+             QStringLiteral("115200"));
+    m_wizard.dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
         ->GetDlgItem<QComboBox>(BaudIds::BaudRate)
         ->setCurrentIndex(0);  // 300
 
@@ -353,13 +356,13 @@ void TestBrindleDlg::samePathTwice()
     for (int round = 1; round <= 3; ++round) {
         back();
         back();
-        QCOMPARE(m_dlg->CurrentStep(), 0);
+        QCOMPARE(m_wizard.dlg->CurrentStep(), 0);
         next();
-        QCOMPARE(m_dlg->CurrentStep(), 1);
-        QCOMPARE(m_dlg->Record().m_strSourceFile, path);
+        QCOMPARE(m_wizard.dlg->CurrentStep(), 1);
+        QCOMPARE(m_wizard.dlg->Record().m_strSourceFile, path);
         QCOMPARE(pagesSettings().m_nBaudRate, 300);
         next();
-        QCOMPARE(m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
+        QCOMPARE(m_wizard.dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
                      ->GetDlgItem<QComboBox>(BaudIds::BaudRate)
                      ->currentText(),
                  QStringLiteral("300"));
@@ -371,9 +374,9 @@ void TestBrindleDlg::samePathTwice()
     back();
     openFile(other);
     next();
-    QCOMPARE(m_dlg->Record().m_strSourceFile, other);
+    QCOMPARE(m_wizard.dlg->Record().m_strSourceFile, other);
     QCOMPARE(pagesSettings().m_nBaudRate, 115200);
-    QVERIFY(m_services.messages.isEmpty());
+    QVERIFY(m_wizard.services.messages.isEmpty());
 }
 
 // clang-format off
@@ -410,36 +413,36 @@ void TestBrindleDlg::discardQuestion()
         QVERIFY(ImageBuilder::WriteFile(m_dir.filePath(QStringLiteral("notes.txt")), QByteArray("not firmware")));
         openFile(m_dir.filePath(QStringLiteral("notes.txt")));
         next();
-        QCOMPARE(m_dlg->CurrentStep(), 0);
+        QCOMPARE(m_wizard.dlg->CurrentStep(), 0);
     } else if (step >= 0) {
         openFile(source);
         nextTo(step, QStringLiteral("out.rom"));
-        QCOMPARE(m_dlg->CurrentStep(), step);
+        QCOMPARE(m_wizard.dlg->CurrentStep(), step);
     }
-    m_services.clear();
-    m_services.answer = answer;
+    m_wizard.services.clear();
+    m_wizard.services.answer = answer;
     const QStringList files = m_dir.entryList(QDir::Files);
 
     if (how == QLatin1String("cancel")) {
-        QTest::mouseClick(m_dlg->CancelButton(), Qt::LeftButton);
+        QTest::mouseClick(m_wizard.dlg->CancelButton(), Qt::LeftButton);
     } else if (how == QLatin1String("escape")) {
         QWidget *focus = QApplication::focusWidget();
         QVERIFY(focus);
         QTest::keyClick(focus, Qt::Key_Escape);
     } else {
-        QCOMPARE(m_dlg->close(), ends);
+        QCOMPARE(m_wizard.dlg->close(), ends);
     }
 
-    QCOMPARE(m_services.questionCount, asked ? 1 : 0);
+    QCOMPARE(m_wizard.services.questionCount, asked ? 1 : 0);
     if (asked) {
-        QCOMPARE(m_services.questions.first().text, QStringLiteral("Discard your changes and quit?"));
-        QCOMPARE(m_services.defaultNoCount, 1);  // No is the default answer
+        QCOMPARE(m_wizard.services.questions.first().text, QStringLiteral("Discard your changes and quit?"));
+        QCOMPARE(m_wizard.services.defaultNoCount, 1);  // No is the default answer
     }
-    QCOMPARE(m_dlg->isVisible(), !ends);
+    QCOMPARE(m_wizard.dlg->isVisible(), !ends);
     if (!ends) {
         // Nothing changed: the same step, the same page, the work still there.
-        QCOMPARE(m_dlg->CurrentStep(), step);
-        QVERIFY(m_dlg->StepPage(step)->isVisible());
+        QCOMPARE(m_wizard.dlg->CurrentStep(), step);
+        QVERIFY(m_wizard.dlg->StepPage(step)->isVisible());
     }
     QCOMPARE(m_dir.entryList(QDir::Files), files);
 }
@@ -468,14 +471,14 @@ void TestBrindleDlg::versionCodeMerge()
 
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, version)));
     for (const QString &code : codes) {
-        if (m_dlg->CurrentStep() == CBrindleDlg::StepConfirm) {
+        if (m_wizard.dlg->CurrentStep() == CBrindleDlg::StepConfirm) {
             back();
-            QCOMPARE(m_dlg->CurrentStep(), 7);
+            QCOMPARE(m_wizard.dlg->CurrentStep(), 7);
         }
         walkToConfirm(code);
-        QCOMPARE(m_dlg->CurrentStep(), CBrindleDlg::StepConfirm);
+        QCOMPARE(m_wizard.dlg->CurrentStep(), CBrindleDlg::StepConfirm);
     }
-    QCOMPARE(m_dlg->Record().m_strVersion, expected);
+    QCOMPARE(m_wizard.dlg->Record().m_strVersion, expected);
     QCOMPARE(confirmedVersion(), expected.left(expected.lastIndexOf(QLatin1Char('Q'))));
     QCOMPARE(stepTitle(), QStringLiteral("Summary of Firmware Customisations"));
 }
@@ -484,18 +487,18 @@ void TestBrindleDlg::confirmTurnsNextIntoWrite()
 {
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     walkToConfirm(QStringLiteral("ABC"));
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
     next();
-    QCOMPARE(m_dlg->CurrentStep(), 9);
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
-    QVERIFY(!m_dlg->NextButton()->isEnabled());  // no destination yet
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 9);
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
+    QVERIFY(!m_wizard.dlg->NextButton()->isEnabled());  // no destination yet
     QCOMPARE(stepTitle(), QStringLiteral("Firmware File to Write"));
 
     back();
-    QCOMPARE(m_dlg->CurrentStep(), 8);
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
-    QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextNormal));
-    QVERIFY(m_dlg->NextButton()->isEnabled());
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 8);
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
+    QCOMPARE(m_wizard.dlg->NextMode(), int(CBrindleDlg::NextNormal));
+    QVERIFY(m_wizard.dlg->NextButton()->isEnabled());
 }
 
 void TestBrindleDlg::writeCaptionKeptWhilePageDecides()
@@ -505,29 +508,29 @@ void TestBrindleDlg::writeCaptionKeptWhilePageDecides()
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     walkToConfirm(QStringLiteral("ABC"));
     next();
-    QLineEdit *path = m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path);
+    QLineEdit *path = m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path);
     QTest::keyClicks(path, m_dir.filePath(QStringLiteral("out.rom")));
-    QVERIFY(m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
+    QVERIFY(m_wizard.dlg->NextButton()->isEnabled());
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
     path->clear();
-    QVERIFY(!m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
+    QVERIFY(!m_wizard.dlg->NextButton()->isEnabled());
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
 }
 
 void TestBrindleDlg::backEnablesNext()
 {
     // After Back, Next is enabled whatever the page decided: "Set Prompt" never touches it.
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
-    QVERIFY(m_dlg->StepApplies(CBrindleDlg::StepPrompt));
-    while (m_dlg->CurrentStep() < CBrindleDlg::StepCode)
+    QVERIFY(m_wizard.dlg->StepApplies(CBrindleDlg::StepPrompt));
+    while (m_wizard.dlg->CurrentStep() < CBrindleDlg::StepCode)
         next();
-    QTest::keyClicks(m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
+    QTest::keyClicks(m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code),
                      QStringLiteral("AB"));
-    QVERIFY(!m_dlg->NextButton()->isEnabled());
+    QVERIFY(!m_wizard.dlg->NextButton()->isEnabled());
     back();
-    QCOMPARE(m_dlg->CurrentStep(), int(CBrindleDlg::StepPrompt));
-    QVERIFY(m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
+    QCOMPARE(m_wizard.dlg->CurrentStep(), int(CBrindleDlg::StepPrompt));
+    QVERIFY(m_wizard.dlg->NextButton()->isEnabled());
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
 }
 
 // clang-format off
@@ -554,62 +557,64 @@ void TestBrindleDlg::writeFailureStaysOnSave()
     const QByteArray oldBytes("previous contents");
     if (targetExists)
         QVERIFY(ImageBuilder::WriteFile(target, oldBytes));
-    m_services.answer = answerYes;
+    m_wizard.services.answer = answerYes;
 
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     walkToConfirm(QStringLiteral("ABC"));
     next();
-    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path), target);
-    QVERIFY(m_dlg->NextButton()->isEnabled());
+    QTest::keyClicks(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path),
+                     target);
+    QVERIFY(m_wizard.dlg->NextButton()->isEnabled());
     next();
 
-    QCOMPARE(m_dlg->CurrentStep(), 9);
-    QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextWrite));
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
-    QVERIFY(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->isVisible());
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 9);
+    QCOMPARE(m_wizard.dlg->NextMode(), int(CBrindleDlg::NextWrite));
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
+    QVERIFY(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->isVisible());
     // A declined overwrite is the question alone; any other failure is one message.
-    const auto &shown = targetExists ? m_services.questions : m_services.messages;
-    QCOMPARE(m_services.messages.size() + m_services.questions.size(), 1);
+    const auto &shown = targetExists ? m_wizard.services.questions : m_wizard.services.messages;
+    QCOMPARE(m_wizard.services.messages.size() + m_wizard.services.questions.size(), 1);
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.at(0).caption, caption);
     if (targetExists)
         QCOMPARE(ImageBuilder::ReadFile(target), oldBytes);
     else
         QVERIFY(!QFileInfo::exists(target));
-    QVERIFY(m_dlg->Record().m_strTargetFile.isEmpty());
+    QVERIFY(m_wizard.dlg->Record().m_strTargetFile.isEmpty());
 }
 
 void TestBrindleDlg::finishedState()
 {
-    m_dlg->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    m_wizard.dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_wizard.dlg.get()));
     const QString source = makeFile(QStringLiteral("fw.rom"), ImageBuilder());
     openFile(source);
     walkToConfirm(QStringLiteral("ABC"));
     next();
     const QString target = m_dir.filePath(QStringLiteral("out.QUF"));
-    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path), target);
+    QTest::keyClicks(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path),
+                     target);
     next();
 
-    QCOMPARE(m_dlg->CurrentStep(), 10);
-    QCOMPARE(m_dlg->NextMode(), int(CBrindleDlg::NextFinished));
-    QCOMPARE(m_dlg->CancelButton()->text(), QStringLiteral("Finish"));
-    QVERIFY(!m_dlg->NextButton()->isVisible());
-    QVERIFY(!m_dlg->BackButton()->isVisible());
-    QVERIFY(!m_dlg->NextButton()->isEnabled());
-    QCOMPARE(m_dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
-    QCOMPARE(QApplication::focusWidget(), m_dlg->CancelButton());
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 10);
+    QCOMPARE(m_wizard.dlg->NextMode(), int(CBrindleDlg::NextFinished));
+    QCOMPARE(m_wizard.dlg->CancelButton()->text(), QStringLiteral("Finish"));
+    QVERIFY(!m_wizard.dlg->NextButton()->isVisible());
+    QVERIFY(!m_wizard.dlg->BackButton()->isVisible());
+    QVERIFY(!m_wizard.dlg->NextButton()->isEnabled());
+    QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kWriteCaption));
+    QCOMPARE(QApplication::focusWidget(), m_wizard.dlg->CancelButton());
     QCOMPARE(stepTitle(), QStringLiteral("Firmware Modified"));
     QCOMPARE(finishReport(), QStringLiteral("Successfully modified firmware Upgrader file.\n\nFirmware Version "
                                             "03.64-ABCQHARF\n\nOriginal file fw.rom\n\nSaved to disk as out.QUF"));
 
     // Enter on the page does nothing now; "Finish" ends the wizard.
-    m_dlg->OnCommand(WizardIds::Next);
-    QCOMPARE(m_dlg->CurrentStep(), 10);
-    QVERIFY(m_dlg->isVisible());
-    QTest::mouseClick(m_dlg->CancelButton(), Qt::LeftButton);
-    QVERIFY(!m_dlg->isVisible());
-    QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+    m_wizard.dlg->OnCommand(WizardIds::Next);
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 10);
+    QVERIFY(m_wizard.dlg->isVisible());
+    QTest::mouseClick(m_wizard.dlg->CancelButton(), Qt::LeftButton);
+    QVERIFY(!m_wizard.dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
 }
 
 // clang-format off
@@ -708,14 +713,13 @@ void TestBrindleDlg::keysAndHeader()
     // Onto the step with Next, as the user gets there, with the text typed and the focus in place;
     // returns the control with the focus.
     const auto reach = [&]() -> QWidget * {
-        m_services = RecordingServices();
-        m_dlg = std::make_unique<CBrindleDlg>(&m_services);
-        m_dlg->show();
+        if (!m_wizard.Start())
+            return nullptr;
         QFile::remove(m_dir.filePath(QStringLiteral("out.QUF")));
         if (step > 0)
             openFile(source);
         nextTo(step, QStringLiteral("out.QUF"));
-        CWizardPage *page = m_dlg->StepPage(step);
+        CWizardPage *page = m_wizard.dlg->StepPage(step);
         QWidget *control = focusId == kNoId ? page : page->GetDlgItem(focusId);
         if (auto *edit = qobject_cast<QLineEdit *>(control); edit && !typed.isEmpty()) {
             edit->selectAll();
@@ -728,54 +732,54 @@ void TestBrindleDlg::keysAndHeader()
 
     // Escape ends the wizard at once, with nothing written.
     QWidget *control = reach();
-    QCOMPARE(m_dlg->CurrentStep(), step);
+    QCOMPARE(m_wizard.dlg->CurrentStep(), step);
     QCOMPARE(stepTitle(), title);
-    QCOMPARE(m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->text(), description);
+    QCOMPARE(m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Description)->text(), description);
     QTest::keyClick(control, Qt::Key_Escape);
-    QVERIFY(!m_dlg->isVisible());
-    QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+    QVERIFY(!m_wizard.dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
     QCOMPARE(m_dir.entryList(QDir::Files), files);
 
     // Enter acts as Next wherever Next is enabled.
     control = reach();
     QTest::keyClick(control, Qt::Key_Return);
-    QCOMPARE(m_dlg->CurrentStep(), afterEnter);
-    QCOMPARE(m_dlg->StepPage(step)->IsShown(), afterEnter == step);
-    QCOMPARE(m_services.messages.size(), messages);
-    QVERIFY(m_dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->CurrentStep(), afterEnter);
+    QCOMPARE(m_wizard.dlg->StepPage(step)->IsShown(), afterEnter == step);
+    QCOMPARE(m_wizard.services.messages.size(), messages);
+    QVERIFY(m_wizard.dlg->isVisible());
 }
 
 void TestBrindleDlg::closeBoxEnds()
 {
-    QVERIFY(m_dlg->close());
-    QVERIFY(!m_dlg->isVisible());
-    QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+    QVERIFY(m_wizard.dlg->close());
+    QVERIFY(!m_wizard.dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->result(), int(QDialog::Rejected));
 }
 
 // A fixed-size window asks for no maximise (nor minimise) box on every platform, and a title bar
 // that offers one all the same leaves the window at its size.
 void TestBrindleDlg::noMaximise()
 {
-    const Qt::WindowFlags flags = m_dlg->windowFlags();
+    const Qt::WindowFlags flags = m_wizard.dlg->windowFlags();
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(flags & Qt::WindowFullscreenButtonHint));
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(flags & Qt::CustomizeWindowHint);
-    QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize());
-    const QSize size = m_dlg->size();
-    m_dlg->setWindowState(Qt::WindowMaximized);
-    QVERIFY(!(m_dlg->windowState() & Qt::WindowMaximized));
-    m_dlg->setWindowState(Qt::WindowFullScreen);
-    QVERIFY(!(m_dlg->windowState() & Qt::WindowFullScreen));
-    QCOMPARE(m_dlg->size(), size);
-    QVERIFY(m_dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->minimumSize(), m_wizard.dlg->maximumSize());
+    const QSize size = m_wizard.dlg->size();
+    m_wizard.dlg->setWindowState(Qt::WindowMaximized);
+    QVERIFY(!(m_wizard.dlg->windowState() & Qt::WindowMaximized));
+    m_wizard.dlg->setWindowState(Qt::WindowFullScreen);
+    QVERIFY(!(m_wizard.dlg->windowState() & Qt::WindowFullScreen));
+    QCOMPARE(m_wizard.dlg->size(), size);
+    QVERIFY(m_wizard.dlg->isVisible());
 }
 
 // The web link is drawn in the palette's link colour, legible on a dark palette too.
 void TestBrindleDlg::linkTakesThePalettesColour()
 {
-    auto *link = m_dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
+    auto *link = m_wizard.dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
     for (const QColor &colour : {QColor(0x8a, 0xb4, 0xf8), QColor(0x00, 0x66, 0x00)}) {
         QPalette palette = link->palette();
         palette.setColor(QPalette::Link, colour);
@@ -804,12 +808,12 @@ void TestBrindleDlg::textsArePlain()
     openFile(makeFile(QStringLiteral("fw.rom"),
                       ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setStrings({"<h1>A", "<b>B", "&amp;"})));
     next();
-    const QList<QLabel *> labels = m_dlg->findChildren<QLabel *>();
+    const QList<QLabel *> labels = m_wizard.dlg->findChildren<QLabel *>();
     QVERIFY(labels.size() > 40);
     for (QLabel *label : labels)
         QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->text()));
     // The strings are shown as they are in the summary.
-    QCOMPARE(m_dlg->StepPage(CBrindleDlg::StepSummary)->GetDlgItem<QLabel>(SummaryIds::UsbStrings)->text(),
+    QCOMPARE(m_wizard.dlg->StepPage(CBrindleDlg::StepSummary)->GetDlgItem<QLabel>(SummaryIds::UsbStrings)->text(),
              QStringLiteral("\"<h1>A\", \"<b>B\", \"&amp;\""));
 }
 
@@ -817,7 +821,7 @@ void TestBrindleDlg::aboutBox()
 {
     openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder()));
     next();
-    const int step = m_dlg->CurrentStep();
+    const int step = m_wizard.dlg->CurrentStep();
 
     QString title;
     QString product;
@@ -835,13 +839,13 @@ void TestBrindleDlg::aboutBox()
         noticePixels = QFontInfo(about->GetDlgItem<QLabel>(AboutIds::Notice)->font()).pixelSize();
         QTest::keyClick(about, Qt::Key_Escape);
     });
-    m_dlg->OnSysCommand(0x0010);
+    m_wizard.dlg->OnSysCommand(0x0010);
     QCOMPARE(title, QStringLiteral("About Brindle"));
     QCOMPARE(product, QStringLiteral("Norvale Firmware Customiser Version 1.1b"));
     QVERIFY(bold);
     QCOMPARE(productPixels, noticePixels * 4 / 3);
-    QCOMPARE(m_dlg->CurrentStep(), step);
-    QVERIFY(m_dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->CurrentStep(), step);
+    QVERIFY(m_wizard.dlg->isVisible());
 
     // On Linux the entry sits in the window's context menu and leads to the same box.
     QString fromMenu;
@@ -859,13 +863,13 @@ void TestBrindleDlg::aboutBox()
         menu->actions().constFirst()->trigger();
         menu->close();
     });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), m_dlg->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(m_dlg.get(), &event);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), m_wizard.dlg->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(m_wizard.dlg.get(), &event);
     QCOMPARE(fromMenu, QStringLiteral("About Brindle"));
-    QCOMPARE(m_dlg->CurrentStep(), step);
+    QCOMPARE(m_wizard.dlg->CurrentStep(), step);
 
     // Other system commands change nothing and open nothing.
-    m_dlg->OnSysCommand(0xF120);
+    m_wizard.dlg->OnSysCommand(0xF120);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -874,7 +878,7 @@ void TestBrindleDlg::systemMenuEntry()
 #ifndef Q_OS_WIN
     QSKIP("The window's system menu is Windows' own; elsewhere the context menu offers the entry (aboutBox)");
 #else
-    const HWND window = reinterpret_cast<HWND>(m_dlg->winId());
+    const HWND window = reinterpret_cast<HWND>(m_wizard.dlg->winId());
     const HMENU menu = ::GetSystemMenu(window, FALSE);
     QVERIFY(menu != nullptr);
 
@@ -892,7 +896,7 @@ void TestBrindleDlg::systemMenuEntry()
     QCOMPARE(QString::fromWCharArray(text), QStringLiteral("&About Brindle..."));
 
     // Choosing it sends WM_SYSCOMMAND to the window, which opens the About box.
-    const int step = m_dlg->CurrentStep();
+    const int step = m_wizard.dlg->CurrentStep();
     QString title;
     QTimer::singleShot(0, this, [&] {
         if (auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget())) {
@@ -902,13 +906,13 @@ void TestBrindleDlg::systemMenuEntry()
     });
     ::SendMessageW(window, WM_SYSCOMMAND, 0x0010, 0);
     QCOMPARE(title, QStringLiteral("About Brindle"));
-    QCOMPARE(m_dlg->CurrentStep(), step);
-    QVERIFY(m_dlg->isVisible());
+    QCOMPARE(m_wizard.dlg->CurrentStep(), step);
+    QVERIFY(m_wizard.dlg->isVisible());
 
     // The system's own commands still reach the window: restoring a restored window does nothing.
     ::SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    QVERIFY(m_dlg->isVisible());
+    QVERIFY(m_wizard.dlg->isVisible());
 #endif
 }
 
@@ -918,7 +922,7 @@ void TestBrindleDlg::linkAndLogoOpenWebSite()
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
     auto restore = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); });
 
-    CHyperlinkStatic *link = m_dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
+    CHyperlinkStatic *link = m_wizard.dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
     QCOMPARE(link->text(), QStringLiteral("https://www.norvale.example"));
     QVERIFY(link->font().underline());
     QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
@@ -927,9 +931,9 @@ void TestBrindleDlg::linkAndLogoOpenWebSite()
     QCOMPARE(recorder.urls, QList<QUrl>{QUrl(QStringLiteral("https://www.norvale.example"))});
 
     recorder.urls.clear();
-    QTest::mouseDClick(m_dlg->GetDlgItem<QLabel>(WizardIds::Logo), Qt::LeftButton);
+    QTest::mouseDClick(m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Logo), Qt::LeftButton);
     QCOMPARE(recorder.urls, QList<QUrl>{QUrl(QStringLiteral("https://www.norvale.example/"))});
-    QCOMPARE(m_dlg->CurrentStep(), 0);
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 0);
 }
 
 // clang-format off
@@ -964,29 +968,31 @@ void TestBrindleDlg::fullWalkWrites()
                       builder));
     next();
     next();
-    m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
+    m_wizard.dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud)
         ->GetDlgItem<QComboBox>(BaudIds::BaudRate)
         ->setCurrentIndex(9);  // 115200
     next();
-    WizardDriver::Click(m_dlg->StepPage<CTabInit>(CBrindleDlg::StepInit)->GetDlgItem<QCheckBox>(InitIds::LedFlash));
+    WizardDriver::Click(
+        m_wizard.dlg->StepPage<CTabInit>(CBrindleDlg::StepInit)->GetDlgItem<QCheckBox>(InitIds::LedFlash));
     next();
     WizardDriver::Click(
-        m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->GetDlgItem<QCheckBox>(PromptIds::ShowPrompt));
+        m_wizard.dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt)->GetDlgItem<QCheckBox>(PromptIds::ShowPrompt));
     next();
-    QCOMPARE(m_dlg->CurrentStep(), 5);
-    m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 5);
+    m_wizard.dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
         ->GetDlgItem<QLineEdit>(UsbIds::VendorId)
         ->setText(QStringLiteral("0x1234"));
-    m_dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
+    m_wizard.dlg->StepPage<CTabUsbSlave>(CBrindleDlg::StepUsb)
         ->GetDlgItem<QLineEdit>(UsbIds::Manufacturer)
         ->setText(QStringLiteral("Acme"));
     walkToConfirm(QStringLiteral("Q7Z"));
     next();
     const QString target = m_dir.filePath(targetName);
-    QTest::keyClicks(m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path), target);
+    QTest::keyClicks(m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path),
+                     target);
     next();
-    QCOMPARE(m_dlg->CurrentStep(), 10);
-    QVERIFY(m_services.messages.isEmpty());
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 10);
+    QVERIFY(m_wizard.services.messages.isEmpty());
 
     const QByteArray written = ImageBuilder::ReadFile(target);
     QCOMPARE(written.size(), writtenLength);

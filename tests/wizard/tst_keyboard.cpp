@@ -126,13 +126,12 @@ private:
     bool Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool TypeText(const QString &text);
     QWidget *Focus() const { return QApplication::focusWidget(); }
-    int Step() const { return m_dlg->CurrentStep(); }
+    int Step() const { return m_wizard.dlg->CurrentStep(); }
     // The focus is where an Enter means Next: never on Back or Cancel, which the walk never chose.
     void CheckFocusSafe(const char *where);
     void CheckNames(CWizardPage *page, const QList<QPair<int, QString>> &named, Said what);
 
-    RecordingServices m_services;
-    std::unique_ptr<CBrindleDlg> m_dlg;
+    WizardDriver m_wizard;  // the wizard, with recorders for its dialogs
     QTemporaryDir m_dir;
 };
 
@@ -143,8 +142,7 @@ void TestKeyboard::initTestCase()
 
 void TestKeyboard::cleanup()
 {
-    m_dlg.reset();
-    QCOMPARE(LeftoverWindows(), QStringList());
+    QCOMPARE(m_wizard.Stop(), QStringList());
 }
 
 bool TestKeyboard::Press(int key, Qt::KeyboardModifiers modifiers)
@@ -173,8 +171,8 @@ void TestKeyboard::CheckFocusSafe(const char *where)
 {
     QWidget *f = Focus();
     QVERIFY2(f, where);
-    QVERIFY2(f != m_dlg->BackButton() && f != m_dlg->CancelButton(), where);
-    QVERIFY2(f == m_dlg->NextButton() || m_dlg->StepPage(Step())->isAncestorOf(f), where);
+    QVERIFY2(f != m_wizard.dlg->BackButton() && f != m_wizard.dlg->CancelButton(), where);
+    QVERIFY2(f == m_wizard.dlg->NextButton() || m_wizard.dlg->StepPage(Step())->isAncestorOf(f), where);
     QVERIFY2(f->isEnabled() && f->isVisible(), where);
 }
 
@@ -216,12 +214,8 @@ void TestKeyboard::walkByKeyboard()
     QVERIFY(
         ImageBuilder(ImageBuilder::Kind(kind), version).setStrings({"Norvale", "USB Host", "0001"}).writeTo(source));
 
-    m_services = RecordingServices();
-    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
-    m_dlg->show();
-    m_dlg->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
-    CBrindleDlg &dlg = *m_dlg;
+    QVERIFY(m_wizard.StartActive());
+    CBrindleDlg &dlg = *m_wizard.dlg;
 
     // File Open: the path box has the focus.
     QCOMPARE(Focus(), static_cast<QWidget *>(
@@ -353,7 +347,7 @@ void TestKeyboard::walkByKeyboard()
     QVERIFY(TypeText(written));
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), 10);
-    QVERIFY(m_services.messages.isEmpty());
+    QVERIFY(m_wizard.services.messages.isEmpty());
 
     // Finish: Enter ends the program.
     QCOMPARE(Focus(), static_cast<QWidget *>(dlg.CancelButton()));
@@ -387,11 +381,7 @@ bool TestKeyboard::StartLoaded(const QByteArray &version, int kind)
     if (!ImageBuilder(ImageBuilder::Kind(kind), version).setStrings({"Norvale", "USB Host", "0001"}).writeTo(source))
         return false;
     QFile::remove(m_dir.filePath(QStringLiteral("out.fw")));
-    m_services = RecordingServices();
-    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
-    m_dlg->show();
-    m_dlg->activateWindow();
-    if (!QTest::qWaitForWindowActive(m_dlg.get()))
+    if (!m_wizard.StartActive())
         return false;
     if (!TypeText(source) || !Press(Qt::Key_Return))
         return false;
@@ -402,10 +392,10 @@ bool TestKeyboard::Forward(int key, Qt::KeyboardModifiers modifiers)
 {
     const int before = Step();
     if (before == CBrindleDlg::StepCode) {
-        m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code)->setFocus();
+        m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)->GetDlgItem<CEditAlnum>(CodeIds::Code)->setFocus();
         TypeText(QStringLiteral("B01"));
     } else if (before == CBrindleDlg::StepSave) {
-        m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)->setFocus();
+        m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)->setFocus();
         TypeText(m_dir.filePath(QStringLiteral("out.fw")));
     }
     g_focused.clear();
@@ -417,9 +407,9 @@ bool TestKeyboard::Forward(int key, Qt::KeyboardModifiers modifiers)
 
 QWidget *TestKeyboard::ExpectedFocus() const
 {
-    if (m_dlg->NextMode() == CBrindleDlg::NextFinished)
-        return m_dlg->CancelButton();
-    return m_dlg->StepPage(Step())->FirstInput();
+    if (m_wizard.dlg->NextMode() == CBrindleDlg::NextFinished)
+        return m_wizard.dlg->CancelButton();
+    return m_wizard.dlg->StepPage(Step())->FirstInput();
 }
 
 void TestKeyboard::focusOnPageChange_data()
@@ -434,7 +424,7 @@ void TestKeyboard::focusOnPageChange()
 {
     QFETCH(QByteArray, version);
     QVERIFY(StartLoaded(version, ImageBuilder::Rom));
-    CBrindleDlg &dlg = *m_dlg;
+    CBrindleDlg &dlg = *m_wizard.dlg;
     const QList<QWidget *> buttons = {dlg.BackButton(), dlg.NextButton(), dlg.CancelButton()};
 
     // Alt+B and Alt+N press Back and Next; Alt+W presses "Write". The captions show the letters.
@@ -492,53 +482,50 @@ void TestKeyboard::browseHandsFocusToNext()
 {
     const QString source = m_dir.filePath(QStringLiteral("browsed.rom"));
     QVERIFY(ImageBuilder(ImageBuilder::Rom, "03.64QHARF").writeTo(source));
-    m_services = RecordingServices();
-    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
-    m_dlg->show();
-    m_dlg->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
-    QWidget *browse = m_dlg->StepPage(CBrindleDlg::StepOpen)->GetDlgItem(FileIds::Browse);
+    QVERIFY(m_wizard.StartActive());
+    QWidget *browse = m_wizard.dlg->StepPage(CBrindleDlg::StepOpen)->GetDlgItem(FileIds::Browse);
 
     // Enter on a focused push button presses that button: here it opens the file dialog.
     QVERIFY(Press(Qt::Key_Tab));
     QCOMPARE(Focus(), browse);
     QVERIFY(Press(Qt::Key_Return));
-    QCOMPARE(m_services.fileRequests.size(), 1);
+    QCOMPARE(m_wizard.services.fileRequests.size(), 1);
     QCOMPARE(Focus(), browse);  // cancelled: nothing changes
 
     // A file chosen, the focus is on Next, and the next Enter loads it.
-    m_services.nextFileNames = {source};
+    m_wizard.services.nextFileNames = {source};
     QVERIFY(Press(Qt::Key_Return));
-    QCOMPARE(m_services.fileRequests.size(), 2);
-    QCOMPARE(Focus(), static_cast<QWidget *>(m_dlg->NextButton()));
+    QCOMPARE(m_wizard.services.fileRequests.size(), 2);
+    QCOMPARE(Focus(), static_cast<QWidget *>(m_wizard.dlg->NextButton()));
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), int(CBrindleDlg::StepSummary));
-    QCOMPARE(m_services.fileRequests.size(), 2);
-    QCOMPARE(m_dlg->Record().m_strSourceFile, source);
+    QCOMPARE(m_wizard.services.fileRequests.size(), 2);
+    QCOMPARE(m_wizard.dlg->Record().m_strSourceFile, source);
 
     // The same on the save page: the name chosen, Enter writes.
-    QVERIFY(m_dlg->isVisible());
+    QVERIFY(m_wizard.dlg->isVisible());
 }
 
 void TestKeyboard::enterPressesFocusedButton()
 {
     QVERIFY(StartLoaded("03.64QHARF", ImageBuilder::Rom));
     // Copy, focused on "File Summary": Enter copies and stays.
-    auto *copy = m_dlg->StepPage(CBrindleDlg::StepSummary)->GetDlgItem(SummaryIds::Copy);
+    auto *copy = m_wizard.dlg->StepPage(CBrindleDlg::StepSummary)->GetDlgItem(SummaryIds::Copy);
     QGuiApplication::clipboard()->clear();
     copy->setFocus(Qt::TabFocusReason);
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), int(CBrindleDlg::StepSummary));
-    QCOMPARE(QGuiApplication::clipboard()->text(), m_dlg->StepPage<CTabSummary>(CBrindleDlg::StepSummary)->CopyText());
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             m_wizard.dlg->StepPage<CTabSummary>(CBrindleDlg::StepSummary)->CopyText());
     // Back, focused: Enter goes back, and the focus goes on into the page.
-    m_dlg->StepPage(CBrindleDlg::StepSummary)->FirstInput()->setFocus();
+    m_wizard.dlg->StepPage(CBrindleDlg::StepSummary)->FirstInput()->setFocus();
     QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
     QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
     QCOMPARE(Step(), int(CBrindleDlg::StepInit));
-    m_dlg->BackButton()->setFocus(Qt::TabFocusReason);
+    m_wizard.dlg->BackButton()->setFocus(Qt::TabFocusReason);
     QVERIFY(Press(Qt::Key_Return));
     QCOMPARE(Step(), int(CBrindleDlg::StepBaud));
-    QCOMPARE(Focus(), m_dlg->StepPage(CBrindleDlg::StepBaud)->FirstInput());
+    QCOMPARE(Focus(), m_wizard.dlg->StepPage(CBrindleDlg::StepBaud)->FirstInput());
 }
 
 void TestKeyboard::contextMenuKeys()
@@ -562,8 +549,8 @@ void TestKeyboard::contextMenuKeys()
             }
         });
         // (The offscreen platform hands the window no activation back when a menu closes.)
-        m_dlg->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        m_wizard.dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_wizard.dlg.get()));
         QCOMPARE(Focus(), radio);
         QVERIFY(Press(key, modifiers));
         QTRY_COMPARE(entries, QStringList{QString::fromLatin1(kAboutMenuText)});
@@ -579,7 +566,7 @@ void TestKeyboard::promptTabOrderAndCodeSelection()
         QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
 
     // Tab goes down the boxes of "Set Prompt" as they stand on screen.
-    CTabPrompt *prompt = m_dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt);
+    CTabPrompt *prompt = m_wizard.dlg->StepPage<CTabPrompt>(CBrindleDlg::StepPrompt);
     QList<QWidget *> boxes;
     for (QCheckBox *box : prompt->findChildren<QCheckBox *>())
         boxes.append(box);
@@ -594,7 +581,7 @@ void TestKeyboard::promptTabOrderAndCodeSelection()
     // Arriving in the filled prefix box, with the page or by Tab, selects the prefix: typing
     // replaces it.
     QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
-    CTabCode *prefix = m_dlg->StepPage<CTabCode>(CBrindleDlg::StepDirPrefix);
+    CTabCode *prefix = m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepDirPrefix);
     QCOMPARE(Focus(), static_cast<QWidget *>(prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)));
     QVERIFY(!prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)->text().isEmpty());
     QCOMPARE(prefix->GetDlgItem<CEditAlnum>(CodeIds::Code)->selectedText(),
@@ -612,15 +599,15 @@ void TestKeyboard::promptTabOrderAndCodeSelection()
     QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
     QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));  // types "B01" and moves on
     QVERIFY(Forward(Qt::Key_B, Qt::AltModifier));
-    CTabCode *code = m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode);
+    CTabCode *code = m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode);
     QCOMPARE(Focus(), static_cast<QWidget *>(code->GetDlgItem<CEditAlnum>(CodeIds::Code)));
     QCOMPARE(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->selectedText(), QStringLiteral("B01"));
     QVERIFY(TypeText(QStringLiteral("c02")));
     QCOMPARE(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->text(), QStringLiteral("C02"));
     // A click places the cursor and selects nothing.
-    PressNext(*m_dlg);
+    PressNext(*m_wizard.dlg);
     QVERIFY(Forward(Qt::Key_B, Qt::AltModifier));
-    m_dlg->NextButton()->setFocus();
+    m_wizard.dlg->NextButton()->setFocus();
     QTest::mouseClick(code->GetDlgItem<CEditAlnum>(CodeIds::Code), Qt::LeftButton, Qt::NoModifier,
                       QPoint(2, code->GetDlgItem<CEditAlnum>(CodeIds::Code)->height() / 2));
     QVERIFY(code->GetDlgItem<CEditAlnum>(CodeIds::Code)->selectedText().isEmpty());
@@ -628,8 +615,8 @@ void TestKeyboard::promptTabOrderAndCodeSelection()
 
 void TestKeyboard::CheckPageForScreenReader()
 {
-    CWizardPage *page = m_dlg->StepPage(Step());
-    const QByteArray where = m_dlg->StepTitles().at(Step()).toLatin1();
+    CWizardPage *page = m_wizard.dlg->StepPage(Step());
+    const QByteArray where = m_wizard.dlg->StepTitles().at(Step()).toLatin1();
     const char *at = where.constData();
 
     // The page is a grouping named by its title and described by its description, as the header
@@ -637,8 +624,9 @@ void TestKeyboard::CheckPageForScreenReader()
     QAccessibleInterface *pageIface = QAccessible::queryAccessibleInterface(page);
     QVERIFY2(pageIface, at);
     QCOMPARE(pageIface->role(), QAccessible::Grouping);
-    QCOMPARE(pageIface->text(QAccessible::Name), m_dlg->GetDlgItem<QLabel>(WizardIds::Title)->text());
-    QCOMPARE(pageIface->text(QAccessible::Description), m_dlg->GetDlgItem<QLabel>(WizardIds::Description)->text());
+    QCOMPARE(pageIface->text(QAccessible::Name), m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Title)->text());
+    QCOMPARE(pageIface->text(QAccessible::Description),
+             m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Description)->text());
     QVERIFY2(page->isAncestorOf(Focus()) || Step() == CBrindleDlg::StepFinish, at);
 
     for (QWidget *w : page->findChildren<QWidget *>()) {
@@ -697,7 +685,7 @@ void TestKeyboard::screenReaderPages()
     QFETCH(QByteArray, version);
     QFETCH(int, kind);
     QVERIFY(StartLoaded(version, kind));
-    CBrindleDlg &dlg = *m_dlg;
+    CBrindleDlg &dlg = *m_wizard.dlg;
 
     // The wizard's own controls: the logo has a name, the link is a link, Back and Next read as
     // their captions.
@@ -764,14 +752,10 @@ void TestKeyboard::screenReaderPages()
 
 void TestKeyboard::linkAndAboutBox()
 {
-    m_services = RecordingServices();
-    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
-    m_dlg->show();
-    m_dlg->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    QVERIFY(m_wizard.StartActive());
 
     // The link: role link, named by its address, reached by Tab, followed by Enter and Space.
-    auto *link = m_dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
+    auto *link = m_wizard.dlg->GetDlgItem<CHyperlinkStatic>(WizardIds::WebSite);
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(link);
     QCOMPARE(iface->role(), QAccessible::Link);
     QCOMPARE(iface->text(QAccessible::Name), QString::fromLatin1(kWebSiteAddress));
@@ -785,12 +769,12 @@ void TestKeyboard::linkAndAboutBox()
     QVERIFY(Press(Qt::Key_Space));
     QCOMPARE(recorder.urls.size(), 2);
     QCOMPARE(recorder.urls.first().host(), QUrl(QString::fromLatin1(kWebSiteAddress)).host());
-    QVERIFY(m_dlg->isVisible());
+    QVERIFY(m_wizard.dlg->isVisible());
     iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(recorder.urls.size(), 3);
 
     // The About box reads from top to bottom.
-    CAboutDlg about(m_dlg.get());
+    CAboutDlg about(m_wizard.dlg.get());
     QAccessibleInterface *box = QAccessible::queryAccessibleInterface(&about);
     QList<int> tops;
     for (int i = 0; i < box->childCount(); ++i) {

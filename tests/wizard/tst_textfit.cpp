@@ -220,9 +220,8 @@ private:
     void CheckStep();
 
     QFont m_appFont;
-    RecordingServices m_services;
     QTemporaryDir m_dir;
-    std::unique_ptr<CBrindleDlg> m_dlg;
+    WizardDriver m_wizard;  // the wizard, with recorders for its dialogs
 };
 
 void TestTextFit::init()
@@ -232,9 +231,10 @@ void TestTextFit::init()
 
 void TestTextFit::cleanup()
 {
-    m_dlg.reset();
+    m_wizard.dlg.reset();
     QApplication::setFont(m_appFont);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(LeftoverWindows(), QStringList());
 }
 
 void TestTextFit::UseFont(int scale)
@@ -255,36 +255,36 @@ bool TestTextFit::WalkTo(const QByteArray &version, int step, quint8 flow)
         {QByteArray(40, 'M'), QByteArray(40, 'W'), "0001"});
     if (!image.writeTo(source))
         return false;
-    m_services = RecordingServices();
-    m_dlg = std::make_unique<CBrindleDlg>(&m_services);
-    m_dlg->show();
-    if (!QTest::qWaitForWindowExposed(m_dlg.get()))
+    if (!m_wizard.Start())
         return false;
-    m_dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
-    while (m_dlg->CurrentStep() < step) {
-        if (m_dlg->StepPage(m_dlg->CurrentStep()) == m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode))
-            m_dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)
+    m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
+    while (m_wizard.dlg->CurrentStep() < step) {
+        if (m_wizard.dlg->StepPage(m_wizard.dlg->CurrentStep())
+            == m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode))
+            m_wizard.dlg->StepPage<CTabCode>(CBrindleDlg::StepCode)
                 ->GetDlgItem<CEditAlnum>(CodeIds::Code)
                 ->setText(QStringLiteral("WWW"));
-        if (m_dlg->CurrentStep() == CBrindleDlg::StepSave) {
+        if (m_wizard.dlg->CurrentStep() == CBrindleDlg::StepSave) {
             const QString target = m_dir.filePath(QStringLiteral("board-revision-c-production-2026-12-10-WWW.ROM"));
             QFile::remove(target);
-            m_dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(target);
+            m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepSave)
+                ->GetDlgItem<QLineEdit>(FileIds::Path)
+                ->setText(target);
         }
-        const int before = m_dlg->CurrentStep();
-        PressNext(*m_dlg);
-        if (m_dlg->CurrentStep() == before)
+        const int before = m_wizard.dlg->CurrentStep();
+        PressNext(*m_wizard.dlg);
+        if (m_wizard.dlg->CurrentStep() == before)
             return false;
     }
-    return m_dlg->CurrentStep() == step && m_services.messages.isEmpty();
+    return m_wizard.dlg->CurrentStep() == step && m_wizard.services.messages.isEmpty();
 }
 
 void TestTextFit::CheckStep()
 {
-    CWizardPage *page = m_dlg->StepPage(m_dlg->CurrentStep());
+    CWizardPage *page = m_wizard.dlg->StepPage(m_wizard.dlg->CurrentStep());
     QVERIFY(page->isVisible());
     CheckControls(page);
-    CheckControls(m_dlg.get(), {{QStringLiteral("the page"), page->geometry()}});
+    CheckControls(m_wizard.dlg.get(), {{QStringLiteral("the page"), page->geometry()}});
 }
 
 void TestTextFit::everyStep_data()
@@ -327,9 +327,10 @@ void TestTextFit::summaryWithEveryValue()
     QFETCH(bool, confirm);
     UseFont(scale);
     QVERIFY(WalkTo("03.64-ABCQLYT1F", confirm ? 8 : 1));
-    CTabSummary *page = m_dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
+    CTabSummary *page =
+        m_wizard.dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
     // The page describes `v` anew.
-    Firmware::Settings v = m_dlg->Record();
+    Firmware::Settings v = m_wizard.dlg->Record();
     const auto reshow = [page, &v] {
         page->ShowWindow(false);
         page->SetValues(v);
@@ -369,7 +370,7 @@ void TestTextFit::summaryWithEveryValue()
             return;
     }
     // The rows below a wrapped value stay in the page: the last one ends inside it.
-    CheckControls(m_dlg.get(), {{QStringLiteral("the page"), page->geometry()}});
+    CheckControls(m_wizard.dlg.get(), {{QStringLiteral("the page"), page->geometry()}});
 }
 
 void TestTextFit::aboutBox_data()
@@ -421,8 +422,9 @@ void TestTextFit::summaryRows()
     QFETCH(int, product);
     UseFont(scale);
     QVERIFY(WalkTo(version, confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary));
-    CTabSummary *page = m_dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
-    Firmware::Settings v = m_dlg->Record();
+    CTabSummary *page =
+        m_wizard.dlg->StepPage<CTabSummary>(confirm ? CBrindleDlg::StepConfirm : CBrindleDlg::StepSummary);
+    Firmware::Settings v = m_wizard.dlg->Record();
     v.m_strManufacturer = QString(manufacturer, QLatin1Char('W'));
     v.m_strProduct = QString(product, QLatin1Char('M'));
     v.m_strString3.clear();
@@ -454,7 +456,7 @@ void TestTextFit::unknownFlowEntry()
     QFETCH(int, scale);
     UseFont(scale);
     QVERIFY(WalkTo("03.64-ABCQSOLF", CBrindleDlg::StepBaud, 0x03));
-    auto *baud = m_dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
+    auto *baud = m_wizard.dlg->StepPage<CTabBaudRate>(CBrindleDlg::StepBaud);
     QCOMPARE(baud->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QStringLiteral("Unknown (keep as is)"));
     CheckStep();
 }
@@ -477,10 +479,10 @@ void TestTextFit::finishWithLongNames()
     QFETCH(int, length);
     UseFont(scale);
     QVERIFY(WalkTo("03.64-ABCQSOLF", CBrindleDlg::StepFinish));
-    auto *page = m_dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish);
+    auto *page = m_wizard.dlg->StepPage<CTabFinish>(CBrindleDlg::StepFinish);
     const QString source = QString(length - 4, QLatin1Char('W')) + QStringLiteral(".QUF");
     const QString target = QString(length - 4, QLatin1Char('M')) + QStringLiteral(".ROM");
-    page->SetResult(m_dir.filePath(source), m_dir.filePath(target), m_dlg->Record());
+    page->SetResult(m_dir.filePath(source), m_dir.filePath(target), m_wizard.dlg->Record());
     page->ShowWindow(false);
     page->ShowWindow(true);
     QApplication::processEvents();

@@ -44,6 +44,15 @@ public:
         return QTest::qWaitForWindowExposed(dlg.get());
     }
 
+    // Opens a fresh wizard as the active window, where the keyboard goes.
+    bool StartActive()
+    {
+        if (!Start())
+            return false;
+        dlg->activateWindow();
+        return QTest::qWaitForWindowActive(dlg.get());
+    }
+
     // Closes the wizard; the windows left over after it, which should be none.
     QStringList Stop()
     {
