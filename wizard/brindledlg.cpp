@@ -1,7 +1,6 @@
 #include "brindledlg.h"
 
 // Std
-#include <type_traits>
 
 // Qt
 #include <QContextMenuEvent>

@@ -80,8 +80,6 @@ public:
 
     // The frame the pages talk to.
     void SetHeader(const QString &title, const QString &description) override;
-    // Disabling Next while it has the focus first hands the focus to the shown page's first
-    // input, so that the next Enter cannot land on Cancel.
     void FocusNext() override;
     IDialogServices *Services() const override { return m_pServices; }
 
@@ -138,6 +136,8 @@ private:
     void EnterFinishedState();
     void PlaceFocus();
     // Enables Next as the page on screen says it is complete; the finished wizard has no Next.
+    // Disabling Next while it has the focus first hands the focus to the shown page's first
+    // input, so that the next Enter cannot land on Cancel.
     void UpdateNext();
     void ClearStepCounter();
     // Gives the record's settings to the pages, after a load.

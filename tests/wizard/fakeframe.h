@@ -1,8 +1,8 @@
 #pragma once
 
 // A stand-in for the wizard window, for testing a page alone: it records the header the page
-// writes, whether the page says it is complete (the state Next takes) and the commands it sends, and moves onto and off
-// the page as the wizard's Next and Back do.
+// writes, whether the page says it is complete (the state Next takes) and the commands it
+// sends, and moves onto and off the page as the wizard's Next and Back do.
 
 // Std
 #include <memory>

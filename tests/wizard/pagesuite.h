@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "fakeframe.h"
+#include "firmware/settings.h"
 #include "wizarddriver.h"
 
 // What the suites of one page share: the page alone in a stand-in frame, which init() sets up,
@@ -42,6 +43,13 @@ protected:
     }
 
     Page *page() const { return m_page; }
+    // The settings the wizard would collect from the page now.
+    Firmware::Settings collected() const
+    {
+        Firmware::Settings settings;
+        m_page->GetSettings(settings);
+        return settings;
+    }
 
     FrameFixture m_frame;
     WizardDriver m_wizard;

@@ -72,8 +72,7 @@ CTabBaudRate *TestTabBaudRate::showPage(const Uart &values)
 
 Uart TestTabBaudRate::stored() const
 {
-    Firmware::Settings s;
-    page()->GetSettings(s);
+    const Firmware::Settings s = collected();
     return {s.m_nBaudRate, s.m_nDataBits, s.m_nStopBits, s.m_nParity, s.m_nFlowControl};
 }
 

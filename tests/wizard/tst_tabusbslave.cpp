@@ -55,13 +55,6 @@ private:
         settings.m_strString3 = QString(string3, QLatin1Char('s'));
         page()->SetSettings(settings);
     }
-    // What the wizard collects from the page.
-    Firmware::Settings collected() const
-    {
-        Firmware::Settings settings;
-        page()->GetSettings(settings);
-        return settings;
-    }
     // The page on screen.
     void showPage();
 };

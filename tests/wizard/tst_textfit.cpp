@@ -231,10 +231,9 @@ void TestTextFit::init()
 
 void TestTextFit::cleanup()
 {
-    m_wizard.dlg.reset();
+    const QStringList leftovers = m_wizard.Stop();
     QApplication::setFont(m_appFont);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(LeftoverWindows(), QStringList());
+    QCOMPARE(leftovers, QStringList());
 }
 
 void TestTextFit::UseFont(int scale)
