@@ -108,7 +108,8 @@ QString ReadStringDescriptor(const quint8 *p, int &pos, bool &stop)
     }
     const int length = p[pos];
     pos += 2;  // length and type bytes; the type is not checked
-    const int units = (length - 2) / 2;  // none for a length below 2
+    // A length byte of 0 or 1 gives no units.
+    const int units = (length - 2) / 2;
     for (int i = 0; i < units; ++i) {
         if (pos + 2 > kStringAreaEnd) {
             stop = true;

@@ -755,7 +755,8 @@ void TestFirmwareWrite::bldTailZeroedWhateverTheBufferHeld()
     buffer.resize(kBufferSize, '\xA5');
     Layout::Buffer b{reinterpret_cast<quint8 *>(buffer.data()), KindBld, kBldLength};
     Layout::ConvertTo(b, KindUpgrade, QStringLiteral("03.64QHARF"));
-    QCOMPARE(buffer.left(kUpgradeLength), ImageBuilder::UpgradeHeader("03.64QHARF") + bld + QByteArray(kReflasherSize, '\0'));
+    QCOMPARE(buffer.left(kUpgradeLength),
+             ImageBuilder::UpgradeHeader("03.64QHARF") + bld + QByteArray(kReflasherSize, '\0'));
 }
 
 void TestFirmwareWrite::reflasherBlock()
