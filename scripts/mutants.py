@@ -121,13 +121,24 @@ def build(targets, jobs):
     return built.returncode == 0
 
 
-def suites_pass(suites, jobs, show_failures):
+def failed_cases(suites, jobs, show_failures):
+    """Runs the suites; None when they pass, else the test functions that failed (or the
+    suites, when no function says it failed: a crash, a timeout)."""
     pattern = "^(" + "|".join(sorted(set(suites))) + ")$"
     result = run(["ctest", "--test-dir", str(BUILD), "-R", pattern, "-j", str(jobs), "--timeout", "900",
                   "--output-on-failure"], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    if result.returncode != 0 and show_failures:
-        sys.stdout.write(result.stdout.decode(errors="replace")[-4000:])
-    return result.returncode == 0
+    if result.returncode == 0:
+        return None
+    output = result.stdout.decode(errors="replace")
+    if show_failures:
+        sys.stdout.write(output[-4000:])
+    cases = []
+    for line in output.splitlines():
+        if line.startswith("FAIL!  : "):
+            case = line[len("FAIL!  : "):].split("(")[0].strip()
+            if case not in cases:
+                cases.append(case)
+    return cases or sorted(set(suites))
 
 
 def main():
@@ -158,7 +169,7 @@ def main():
     if not build(targets, options.jobs):
         print("mutants: the unmutated build fails")
         return 2
-    if not suites_pass(targets, options.jobs, show_failures=True):
+    if failed_cases(targets, options.jobs, show_failures=True) is not None:
         print("mutants: the suites fail before any mutant is applied")
         return 2
 
@@ -171,12 +182,14 @@ def main():
             if not build(m.suites, options.jobs):
                 print(f"mutants: {m.name} does not build; a mutant must compile")
                 return 2
-            killed = not suites_pass(m.suites, options.jobs, show_failures=False)
+            failed = failed_cases(m.suites, options.jobs, show_failures=False)
         finally:
             path.write_text(original)
-        print(f"{'killed  ' if killed else 'SURVIVED'} {m.name:22} {m.what}", flush=True)
-        if not killed:
+        if failed is None:
+            print(f"SURVIVED {m.name:22} {m.what}", flush=True)
             survived.append(m.name)
+        else:
+            print(f"killed   {m.name:22} {m.what}\n{'':31} by {', '.join(failed[:4])}", flush=True)
 
     killed_count = len(chosen) - len(survived)
     print(f"{killed_count} of {len(chosen)} mutants killed ({100 * killed_count // len(chosen)} %)")
