@@ -88,20 +88,4 @@ void Apply(const Choices &choices, CFirmwareRecord &record)
     }
 }
 
-void SettleAsUartPage(CFirmwareRecord &record)
-{
-    record.m_nBaudRate = Firmware::BaudRateForCode(Firmware::CodeForBaudRate(record.m_nBaudRate));
-    record.m_nDataBits = record.m_nDataBits == 7 ? 7 : 8;
-    record.m_nStopBits = record.m_nStopBits == 2 ? 2 : 1;
-    // Parity and flow control: a value beyond the list's words becomes the first. The list holds
-    // "unknown" for a flow byte the monitor does not know, which is kept as it is.
-    for (const SettingDef &def : Settings()) {
-        if (def.kind == Kind::Word && def.intMember) {
-            int &value = record.*def.intMember;
-            if (value < 0 || value >= int(def.words.size()))
-                value = 0;
-        }
-    }
-}
-
 }  // namespace CliSettings

@@ -19,11 +19,4 @@ std::optional<QString> CheckApplies(const Choices &choices, const CFirmwareRecor
 // Stores the choices in the record.
 void Apply(const Choices &choices, CFirmwareRecord &record);
 
-// The wizard always passes its UART page, whose lists can only give back the values they
-// show: a value outside a list returns as the list's default, and an unknown flow control,
-// which the list offers as "Unknown (keep as is)" for such a file, stays unknown, so the file's
-// flow byte is written back as it was. Doing the same keeps brindle-cli's output byte for byte
-// the wizard's.
-void SettleAsUartPage(CFirmwareRecord &record);
-
 }  // namespace CliSettings

@@ -433,10 +433,10 @@ int RunWrite(Session &session, const QStringList &arguments)
         return session.Fail(kWrite, *misfit, kExitUsage);
 
     // The wizard's way from "Set Baud" to "Confirm Summary": the pages' values into the record,
-    // then the version code merged into the version text.
+    // then the version code merged into the version text. Every value is one the pages' lists
+    // offer: the options and profiles take no other, and loading decodes no other.
     const QList<Item> before = CliSettings::Items(record);
     CliSettings::Apply(choices, record);
-    CliSettings::SettleAsUartPage(record);
     record.m_strVersionCode = versionCode;
     record.m_strVersion = SettingsText::MergeVersionCode(record.m_strVersion, versionCode);
 

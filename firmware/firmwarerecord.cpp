@@ -108,8 +108,7 @@ QString ReadStringDescriptor(const quint8 *p, int &pos, bool &stop)
     }
     const int length = p[pos];
     pos += 2;  // length and type bytes; the type is not checked
-    if (length < 2)
-        return text;
+    // A length byte of 0 or 1 gives no units.
     const int units = (length - 2) / 2;
     for (int i = 0; i < units; ++i) {
         if (pos + 2 > kStringAreaEnd) {

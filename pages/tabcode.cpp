@@ -55,7 +55,7 @@ void CTabCode::OnShowWindow(bool show)
         m_staticLabel->setText(QString::fromUtf8(m_pszLabel));
         m_editCode->SetLimitText(RequiredLength());
     } else {
-        m_strCode = m_editCode->text();
+        // m_strCode already holds the box's text: OnChangeCode takes every change as it comes.
         m_editCode->SetLimitText(RequiredLength());
     }
 }

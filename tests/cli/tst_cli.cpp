@@ -329,6 +329,8 @@ private slots:
     void commandLineMessages();
     void blanksAroundValues_data();
     void blanksAroundValues();
+    void wordsInAnyLetterCase_data();
+    void wordsInAnyLetterCase();
     void helpScreens_data();
     void helpScreens();
 
@@ -1701,6 +1703,13 @@ void TestCli::profileRefusals_data()
     QTest::newRow("vendor ID as a fraction") << qsol << QByteArray(R"({"usb": {"vendorId": 1.5}})") << 2
                                              << "brindle-cli: p.json: usb.vendorId: 1.5 is not a whole number; use one from 0 to 65535";
 
+    // The range's ends are in it.
+    QTest::newRow("vendor ID 65535") << qsol << QByteArray(R"({"usb": {"vendorId": 65535}})") << 0 << "";
+    QTest::newRow("product ID 65535") << qsol << QByteArray(R"({"usb": {"productId": 65535}})") << 0 << "";
+    QTest::newRow("vendor ID 0") << qsol << QByteArray(R"({"usb": {"vendorId": 0}})") << 0 << "";
+    QTest::newRow("product ID 65536") << qsol << QByteArray(R"({"usb": {"productId": 65536}})") << 2
+                                      << "brindle-cli: p.json: usb.productId: 65536 is outside 0 to 65535";
+
     // A key's name is text from the file too.
     QTest::newRow("key with a control character") << qhar << QByteArray(R"({"ba\u001bud": 1})") << 2
                                                   << "brindle-cli: p.json: ba\\x1Bud: unknown key";
@@ -1926,6 +1935,50 @@ void TestCli::blanksAroundValues()
     QCOMPARE(run.exitCode, exitCode);
     const QStringList lines = (run.out + run.err).split(QLatin1Char('\n'));
     QVERIFY2(lines.contains(line), qPrintable(line + "\n--- not in ---\n" + run.out + run.err));
+}
+
+// clang-format off
+void TestCli::wordsInAnyLetterCase_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("profile");  // given with --settings when not empty
+    QTest::addColumn<QString>("line");        // of the dry run's output
+
+    // A word in capitals or in mixed case is the same word, on the command line and in a profile.
+    QTest::newRow("--parity ODD") << QStringList{"--parity", "ODD"} << QByteArray() << "parity: none -> odd";
+    QTest::newRow("--flow Xon-Xoff") << QStringList{"--flow", "Xon-Xoff"} << QByteArray()
+                                     << "flowControl: none -> xon-xoff";
+    QTest::newRow("--input IPA") << QStringList{"--input", "IPA"} << QByteArray() << "inputMode: iph -> ipa";
+    QTest::newRow("--command-set sCs") << QStringList{"--command-set", "sCs"} << QByteArray() << "commandSet: ecs -> scs";
+    QTest::newRow("--led-flash OFF") << QStringList{"--led-flash", "OFF"} << QByteArray() << "ledFlash: on -> off";
+    QTest::newRow("--prompt Hide") << QStringList{"--prompt", "Hide"} << QByteArray() << "prompt: show -> hide";
+    QTest::newRow("--upgrades DISABLE") << QStringList{"--upgrades", "DISABLE"} << QByteArray()
+                                        << "upgrades: allow -> disable";
+    QTest::newRow("profile parity EVEN") << QStringList() << QByteArray(R"({"parity": "EVEN"})")
+                                         << "parity: none -> even";
+    QTest::newRow("profile flowControl Dtr-Dsr") << QStringList() << QByteArray(R"({"flowControl": "Dtr-Dsr"})")
+                                                 << "flowControl: none -> dtr-dsr";
+    QTest::newRow("profile commandSet SCS") << QStringList() << QByteArray(R"({"commandSet": "SCS"})")
+                                            << "commandSet: ecs -> scs";
+}
+// clang-format on
+
+void TestCli::wordsInAnyLetterCase()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, profile);
+    QFETCH(QString, line);
+    PrepareFixtures({"qsol.quf"});
+    QStringList args{"write", "qsol.quf", "out.quf", "--code", "ABC", "--dry-run"};
+    if (!profile.isEmpty()) {
+        QVERIFY(ImageBuilder::WriteFile(Path(QStringLiteral("p.json")), profile));
+        args << "--settings"
+             << "p.json";
+    }
+    const CliRun run = Run(args + options);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.split(QLatin1Char('\n')).contains(line), qPrintable(line + "\n--- not in ---\n" + run.out));
 }
 
 // clang-format off

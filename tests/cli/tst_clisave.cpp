@@ -147,6 +147,8 @@ private slots:
     void dryRunAgrees_data();
     void dryRunAgrees();
     void replaceKeepsMetadata();
+    void newFileMode_data();
+    void newFileMode();
     void signalDuringFlush_data();
     void signalDuringFlush();
     void signalAtSystemCall_data();
@@ -272,6 +274,60 @@ void TestCliSave::failedFlush()
     QCOMPARE(FileSnapshot::Names(dir), replace ? QStringList{QStringLiteral("out.rom")} : QStringList());
     if (replace)
         QCOMPARE(ImageBuilder::ReadFile(target), old);
+}
+
+// ---- a new file's mode -----------------------------------------------------------------
+
+// clang-format off
+void TestCliSave::newFileMode_data()
+{
+    QTest::addColumn<QString>("layer");  // "local": an unnamed temporary file; "fuse": a named one
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("mode");
+    for (const char *layer : {"local", "fuse"}) {
+        QTest::addRow("%s, umask 022", layer) << layer << 022 << 0644;
+        QTest::addRow("%s, umask 077", layer) << layer << 077 << 0600;
+    }
+}
+// clang-format on
+
+// A file that did not exist gets the mode any program gives a new file, 0666 less the umask,
+// whichever way the save makes it.
+void TestCliSave::newFileMode()
+{
+#ifndef __unix__
+    QSKIP("File modes and the umask are tested on Unix");
+#else
+    QFETCH(QString, layer);
+    QFETCH(int, umask);
+    QFETCH(int, mode);
+    // The pass-through file system creates its files with the mode it is given, unmasked.
+    const mode_t testMask = ::umask(0);
+    const FlushMount mount(layer == QLatin1String("fuse") ? QStringLiteral("pass") : QString());
+    ::umask(testMask);
+    if (layer == QLatin1String("fuse") && !mount.isMounted())
+        QSKIP(qPrintable(mount.skipReason()));
+    const QString dir = layer == QLatin1String("fuse") ? mount.path() : m_dir->path();
+    const QByteArray dirName = QFile::encodeName(dir);
+    if (::getxattr(dirName.constData(), "system.posix_acl_default", nullptr, 0) > 0)
+        QSKIP("The folder has a default ACL, which decides a new file's mode instead of the umask");
+
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    process.setProgram(QStringLiteral(BRINDLE_CLI_PATH));
+    process.setArguments({"write", m_top.filePath(QStringLiteral("src.rom")), "out.rom", "--code", "ABC"});
+    const mode_t childMask = mode_t(umask);
+    process.setChildProcessModifier([childMask] { ::umask(childMask); });
+    process.start();
+    const CliRun run = Finish(process);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(ImageBuilder::ReadFile(QDir(dir).filePath(QStringLiteral("out.rom"))), m_written);
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(QDir(dir).filePath(QStringLiteral("out.rom"))).constData(), &st), 0);
+    QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(mode, 8));
+    QCOMPARE(Leftovers(dir), QStringList());
+#endif
 }
 
 // ---- the dry run's refusals are the run's ---------------------------------------------

@@ -13,12 +13,12 @@
 #include "common/imagebuilder.h"
 #include "common/settingsprint.h"
 #include "common/uirecorder.h"
-#include "firmware/firmwareformat.h"
 #include "firmware/firmwarerecord.h"
 #include "nonregularfiles.h"
 #include "recordstate.h"
 
-using namespace Firmware;
+// Offsets and values of the format, as the tests know them.
+using namespace Literal;
 using RecordState::Flags;
 
 namespace {
@@ -159,6 +159,14 @@ void TestFirmwareLoad::recognisesKinds_data()
     QTest::newRow("upgrade file")
         << ImageBuilder(ImageBuilder::Upgrade, "03.70QBEN2").build() << int(KindUpgrade) << 1 << "03.70QBEN2"
         << 370 << int(TypeQBEN);
+    // Loading looks at the signature and the code type of a header, nothing else of it.
+    {
+        QByteArray file = ImageBuilder(ImageBuilder::Upgrade, "03.70QBEN2").build();
+        file[0x34] = '\x00';
+        file.replace(0x20, 16, QByteArray(16, 'v'));
+        QTest::newRow("upgrade header without its 0x78 and version")
+            << file << int(KindUpgrade) << 1 << "03.70QBEN2" << 370 << int(TypeQBEN);
+    }
     QTest::newRow("66048 bytes without header")
         << ImageBuilder(ImageBuilder::Rom, "03.64QTIMA").build() + extra << int(KindRom) << 0 << "03.64QTIMA"
         << 364 << int(TypeQTIM);
@@ -530,26 +538,51 @@ void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad()
 // clang-format off
 void TestFirmwareLoad::baudRate_data()
 {
-    QTest::addColumn<quint32>("code");
+    QTest::addColumn<QByteArray>("divisor");  // the three bytes at image offset 0x53
     QTest::addColumn<int>("rate");
-    for (const BaudDivisor &d : kBaudDivisors)
-        QTest::addRow("%d baud", d.rate) << d.code << d.rate;
-    QTest::newRow("38 41 00") << quint32(0x004138) << 9600;
-    QTest::newRow("05 00 00 not in the table") << quint32(0x000005) << 9600;
-    // The third byte belongs to the code: 1A 00 01 is not 115200.
-    QTest::newRow("1A 00 01") << quint32(0x01001A) << 9600;
-    QTest::newRow("FF FF FF") << quint32(0xFFFFFF) << 9600;
+
+    // The chip's divisor codes, byte for byte as the file holds them.
+    QTest::newRow("10 27 00") << QByteArray("\x10\x27\x00", 3) << 300;
+    QTest::newRow("88 13 00") << QByteArray("\x88\x13\x00", 3) << 600;
+    QTest::newRow("C4 09 00") << QByteArray("\xC4\x09\x00", 3) << 1200;
+    QTest::newRow("E2 04 00") << QByteArray("\xE2\x04\x00", 3) << 2400;
+    QTest::newRow("71 02 00") << QByteArray("\x71\x02\x00", 3) << 4800;
+    QTest::newRow("38 41 00") << QByteArray("\x38\x41\x00", 3) << 9600;
+    QTest::newRow("9C 80 00") << QByteArray("\x9C\x80\x00", 3) << 19200;
+    QTest::newRow("4E C0 00") << QByteArray("\x4E\xC0\x00", 3) << 38400;
+    QTest::newRow("34 C0 00") << QByteArray("\x34\xC0\x00", 3) << 57600;
+    QTest::newRow("1A 00 00") << QByteArray("\x1A\x00\x00", 3) << 115200;
+    QTest::newRow("0D 00 00") << QByteArray("\x0D\x00\x00", 3) << 230400;
+    QTest::newRow("06 40 00") << QByteArray("\x06\x40\x00", 3) << 460800;
+    QTest::newRow("03 80 00") << QByteArray("\x03\x80\x00", 3) << 921600;
+    QTest::newRow("03 00 00") << QByteArray("\x03\x00\x00", 3) << 1000000;
+    QTest::newRow("02 00 00") << QByteArray("\x02\x00\x00", 3) << 1500000;
+    QTest::newRow("01 00 00") << QByteArray("\x01\x00\x00", 3) << 2000000;
+    QTest::newRow("00 00 00") << QByteArray("\x00\x00\x00", 3) << 3000000;
+
+    // Codes outside the table read as 9600.
+    QTest::newRow("05 00 00 not in the table") << QByteArray("\x05\x00\x00", 3) << 9600;
+    QTest::newRow("35 C0 00 next to 57600") << QByteArray("\x35\xC0\x00", 3) << 9600;
+    QTest::newRow("FF FF FF") << QByteArray("\xFF\xFF\xFF", 3) << 9600;
+    // The third byte holds bits 16-23 of the code. 1A 00 01 is not 115200; 03 00 80 is not
+    // 921600, which it would read as with the third byte taken for bits 8-15.
+    QTest::newRow("1A 00 01") << QByteArray("\x1A\x00\x01", 3) << 9600;
+    QTest::newRow("03 00 80") << QByteArray("\x03\x00\x80", 3) << 9600;
+    QTest::newRow("00 00 01") << QByteArray("\x00\x00\x01", 3) << 9600;
 }
 // clang-format on
 
 void TestFirmwareLoad::baudRate()
 {
-    QFETCH(quint32, code);
+    QFETCH(QByteArray, divisor);
     QFETCH(int, rate);
+    ImageBuilder b(ImageBuilder::Rom);
+    for (int i = 0; i < 3; ++i)
+        b.setByte(kDivisor + i, quint8(divisor.at(i)));
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     rec.m_nBaudRate = 1;
-    QVERIFY(loadOk(rec, ui, ImageBuilder(ImageBuilder::Rom).setDivisor(code).build()));
+    QVERIFY(loadOk(rec, ui, b.build()));
     QCOMPARE(rec.m_nBaudRate, rate);
 }
 

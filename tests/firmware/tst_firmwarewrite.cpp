@@ -20,32 +20,21 @@
 
 #include "common/imagebuilder.h"
 #include "common/uirecorder.h"
-#include "firmware/firmwareformat.h"
 #include "firmware/firmwarerecord.h"
 #include "firmware/layout.h"
 #include "firmware/reflasher.h"
 #include "nonregularfiles.h"
 #include "recordstate.h"
 
-using namespace Firmware;
+// Offsets and values of the format, as the tests know them.
+using namespace Literal;
 
 namespace {
 
-// The upgrade header that writing builds for `version`.
-QByteArray UpgradeHeader(const QByteArray &version)
-{
-    QByteArray h(kHeaderSize, '\0');
-    std::copy(kSignature.begin(), kSignature.end(), h.begin());
-    h[kHeaderCodeType] = char(CodeMain);
-    for (int i = 0; i < std::min<int>(int(version.size()), kVersionTextSize); ++i)
-        h[kHeaderVersion + i] = version.at(i);
-    h[kHeaderMarker] = char(kHeaderMarkerValue);
-    return h;
-}
-
 QByteArray ReflasherBlock()
 {
-    return QByteArray(reinterpret_cast<const char *>(kReflasherBlock.data()), kReflasherSize);
+    return QByteArray(reinterpret_cast<const char *>(Firmware::kReflasherBlock.data()),
+                      qsizetype(Firmware::kReflasherBlock.size()));
 }
 
 // Overwrites `bytes` at image offset `offset` of a file whose image starts at `base`.
@@ -139,6 +128,7 @@ private slots:
 
     void conversions_data();
     void conversions();
+    void upgradeHeader();
     void conversionsWorkInPlace();
     void bldTailZeroedWhateverTheBufferHeld();
     void reflasherBlock();
@@ -230,19 +220,38 @@ QByteArray TestFirmwareWrite::write(CFirmwareRecord &rec, UiRecorder &ui, const 
 void TestFirmwareWrite::baudRate_data()
 {
     QTest::addColumn<int>("rate");
-    QTest::addColumn<quint32>("code");
-    for (const BaudDivisor &d : kBaudDivisors)
-        QTest::addRow("%d baud", d.rate) << d.rate << d.code;
-    QTest::newRow("12345 stores the 9600 code") << 12345 << quint32(0x4138);
-    QTest::newRow("0 stores the 9600 code") << 0 << quint32(0x4138);
-    QTest::newRow("-9600 stores the 9600 code") << -9600 << quint32(0x4138);
+    QTest::addColumn<QByteArray>("divisor");  // the three bytes written at image offset 0x53
+
+    // The chip's divisor codes, byte for byte as the file must hold them.
+    QTest::newRow("300") << 300 << QByteArray("\x10\x27\x00", 3);
+    QTest::newRow("600") << 600 << QByteArray("\x88\x13\x00", 3);
+    QTest::newRow("1200") << 1200 << QByteArray("\xC4\x09\x00", 3);
+    QTest::newRow("2400") << 2400 << QByteArray("\xE2\x04\x00", 3);
+    QTest::newRow("4800") << 4800 << QByteArray("\x71\x02\x00", 3);
+    QTest::newRow("9600") << 9600 << QByteArray("\x38\x41\x00", 3);
+    QTest::newRow("19200") << 19200 << QByteArray("\x9C\x80\x00", 3);
+    QTest::newRow("38400") << 38400 << QByteArray("\x4E\xC0\x00", 3);
+    QTest::newRow("57600") << 57600 << QByteArray("\x34\xC0\x00", 3);
+    QTest::newRow("115200") << 115200 << QByteArray("\x1A\x00\x00", 3);
+    QTest::newRow("230400") << 230400 << QByteArray("\x0D\x00\x00", 3);
+    QTest::newRow("460800") << 460800 << QByteArray("\x06\x40\x00", 3);
+    QTest::newRow("921600") << 921600 << QByteArray("\x03\x80\x00", 3);
+    QTest::newRow("1000000") << 1000000 << QByteArray("\x03\x00\x00", 3);
+    QTest::newRow("1500000") << 1500000 << QByteArray("\x02\x00\x00", 3);
+    QTest::newRow("2000000") << 2000000 << QByteArray("\x01\x00\x00", 3);
+    QTest::newRow("3000000") << 3000000 << QByteArray("\x00\x00\x00", 3);
+
+    // A rate outside the table stores the code of 9600.
+    QTest::newRow("12345 stores the 9600 code") << 12345 << QByteArray("\x38\x41\x00", 3);
+    QTest::newRow("0 stores the 9600 code") << 0 << QByteArray("\x38\x41\x00", 3);
+    QTest::newRow("-9600 stores the 9600 code") << -9600 << QByteArray("\x38\x41\x00", 3);
 }
 // clang-format on
 
 void TestFirmwareWrite::baudRate()
 {
     QFETCH(int, rate);
-    QFETCH(quint32, code);
+    QFETCH(QByteArray, divisor);
     // The source's third divisor byte is set: writing must clear it.
     const QByteArray source = ImageBuilder(ImageBuilder::Rom).setDivisor(0xFF0003).build();
     UiRecorder ui;
@@ -250,7 +259,7 @@ void TestFirmwareWrite::baudRate()
     QVERIFY(load(rec, ui, source));
     rec.m_nBaudRate = rate;
     QByteArray expected = source;
-    Patch(expected, 0, kDivisor, Bytes({int(code & 0xFF), int(code >> 8 & 0xFF), 0}));
+    Patch(expected, 0, kDivisor, divisor);
     QCOMPARE(write(rec, ui, QStringLiteral("out.bin")), expected);
 }
 
@@ -669,13 +678,13 @@ void TestFirmwareWrite::conversions()
     if (result == QLatin1String("image"))
         expected = image;
     else if (result == QLatin1String("header+image"))
-        expected = UpgradeHeader(version) + image;
+        expected = ImageBuilder::UpgradeHeader(version) + image;
     else if (result == QLatin1String("source"))
         expected = file;
     else if (result == QLatin1String("bld+reflasher"))
         expected = image.left(kBldLength) + ReflasherBlock();
     else if (result == QLatin1String("header+bld+zeros"))
-        expected = UpgradeHeader(version) + image.left(kBldLength) + QByteArray(kReflasherSize, '\0');
+        expected = ImageBuilder::UpgradeHeader(version) + image.left(kBldLength) + QByteArray(kReflasherSize, '\0');
     else if (result == QLatin1String("bld"))
         expected = image.left(kBldLength);
 
@@ -685,6 +694,26 @@ void TestFirmwareWrite::conversions()
     QCOMPARE(write(rec, ui, name), expected);
     QCOMPARE(rec.m_nFileKind, kind);
     QCOMPARE(rec.m_nFileLength, int(expected.size()));
+}
+
+// The header of a written upgrade file, byte by byte: the signature, code type 1 at 31, a
+// 16-character version text from 32 with no terminator, zeros at 48-51, 0x78 at 52, zeros to 511.
+void TestFirmwareWrite::upgradeHeader()
+{
+    const QByteArray image = ImageBuilder(ImageBuilder::Rom, "03.64-ABCDEQJ4J1").build();
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui, image));
+    const QByteArray file = write(rec, ui, QStringLiteral("out.quf"));
+    QCOMPARE(file.size(), qsizetype(66048));
+
+    QByteArray header(512, '\0');
+    header.replace(0, 31, Signature());
+    header[31] = '\x01';
+    header.replace(32, 16, "03.64-ABCDEQJ4J1");
+    header[52] = '\x78';
+    QCOMPARE(file.left(512), header);
+    QCOMPARE(file.mid(512), image);
 }
 
 void TestFirmwareWrite::conversionsWorkInPlace()
@@ -698,11 +727,11 @@ void TestFirmwareWrite::conversionsWorkInPlace()
     Layout::ConvertTo(b, KindUpgrade, QStringLiteral("03.64QHARF"));
     QCOMPARE(b.kind, int(KindUpgrade));
     QCOMPARE(b.length, kUpgradeLength);
-    QCOMPARE(bytes(kUpgradeLength), UpgradeHeader("03.64QHARF") + image);
+    QCOMPARE(bytes(kUpgradeLength), ImageBuilder::UpgradeHeader("03.64QHARF") + image);
 
     // An upgrade file made again gets a fresh header.
     Layout::ConvertTo(b, KindUpgrade, QStringLiteral("03.64-ABCQHARF"));
-    QCOMPARE(bytes(kUpgradeLength), UpgradeHeader("03.64-ABCQHARF") + image);
+    QCOMPARE(bytes(kUpgradeLength), ImageBuilder::UpgradeHeader("03.64-ABCQHARF") + image);
 
     Layout::ConvertTo(b, KindRom, QString());
     QCOMPARE(b.kind, int(KindRom));
@@ -726,7 +755,8 @@ void TestFirmwareWrite::bldTailZeroedWhateverTheBufferHeld()
     buffer.resize(kBufferSize, '\xA5');
     Layout::Buffer b{reinterpret_cast<quint8 *>(buffer.data()), KindBld, kBldLength};
     Layout::ConvertTo(b, KindUpgrade, QStringLiteral("03.64QHARF"));
-    QCOMPARE(buffer.left(kUpgradeLength), UpgradeHeader("03.64QHARF") + bld + QByteArray(kReflasherSize, '\0'));
+    QCOMPARE(buffer.left(kUpgradeLength),
+             ImageBuilder::UpgradeHeader("03.64QHARF") + bld + QByteArray(kReflasherSize, '\0'));
 }
 
 void TestFirmwareWrite::reflasherBlock()
@@ -735,7 +765,12 @@ void TestFirmwareWrite::reflasherBlock()
     // time, byte for byte: replacing that file is all it takes to ship another block.
     QFile source(QStringLiteral(BRINDLE_REFLASHER_BIN));
     QVERIFY2(source.open(QIODevice::ReadOnly), qPrintable(source.fileName()));
-    QCOMPARE(ReflasherBlock(), source.readAll());
+    const QByteArray block = ReflasherBlock();
+    QCOMPARE(block, source.readAll());
+    // The chip's reflasher: 4 KiB that open with its first instructions and hold its version.
+    QCOMPARE(block.size(), qsizetype(4096));
+    QCOMPARE(block.left(6), QByteArray("\xC0\x01\x52\xDC\x67\xF0", 6));
+    QCOMPARE(block.mid(0xF00, 5), QByteArray("1.00R"));
 }
 
 // clang-format off

@@ -53,6 +53,7 @@ private slots:
     void sequence();
     void skippedPagesAreFilledAndCollected();
     void refusedLoadStaysAndRetries();
+    void refusedThenLoadedFileReadAgain();
     void samePathTwice();
     void discardQuestion_data();
     void discardQuestion();
@@ -334,6 +335,35 @@ void TestBrindleDlg::refusedLoadStaysAndRetries()
     QCOMPARE(m_wizard.services.messages.size(), 1);
     QCOMPARE(m_wizard.dlg->CurrentStep(), 1);
     QCOMPARE(stepTitle(), QStringLiteral("Firmware Settings"));
+}
+
+// A refused file between: the file loaded before it is read again when the user goes back to
+// it, so what the wizard shows is the file as it is now on disk.
+void TestBrindleDlg::refusedThenLoadedFileReadAgain()
+{
+    const QString good = makeFile(QStringLiteral("good.rom"), ImageBuilder().setDivisor(26));
+    const QString bad = makeFile(QStringLiteral("bad.rom"), ImageBuilder().setParams(2));
+    openFile(good);
+    next();
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 1);
+    QCOMPARE(pagesSettings().m_nBaudRate, 115200);
+
+    back();
+    openFile(bad);
+    next();
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 0);
+    QCOMPARE(m_wizard.services.messages.size(), 1);
+    QCOMPARE(m_wizard.services.messages.at(0).text, QStringLiteral("Parameters version 0x2 not supported"));
+
+    // The good file has changed since it was loaded: 0D 00 00 is 230400 baud.
+    QVERIFY(ImageBuilder().setDivisor(13).writeTo(good));
+    openFile(good);
+    next();
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 1);
+    QCOMPARE(m_wizard.services.messages.size(), 1);
+    QCOMPARE(m_wizard.dlg->Record().m_strSourceFile, good);
+    QCOMPARE(m_wizard.dlg->Record().m_nBaudRate, 230400);
+    QCOMPARE(pagesSettings().m_nBaudRate, 230400);
 }
 
 void TestBrindleDlg::samePathTwice()

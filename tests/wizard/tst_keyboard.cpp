@@ -16,10 +16,12 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -103,6 +105,7 @@ private slots:
     void focusOnPageChange_data();
     void focusOnPageChange();
     void browseHandsFocusToNext();
+    void focusLeavesNextTurnedOff();
     void enterPressesFocusedButton();
     void contextMenuKeys();
     void promptTabOrderAndCodeSelection();
@@ -503,6 +506,45 @@ void TestKeyboard::browseHandsFocusToNext()
     QCOMPARE(m_wizard.dlg->Record().m_strSourceFile, source);
 
     // The same on the save page: the name chosen, Enter writes.
+    QVERIFY(m_wizard.dlg->isVisible());
+}
+
+// Next turned off while it has the focus: the focus goes into the page, never on by itself to
+// Cancel, where the next Enter would end the program.
+void TestKeyboard::focusLeavesNextTurnedOff()
+{
+    const QString source = m_dir.filePath(QStringLiteral("browsed.rom"));
+    QVERIFY(ImageBuilder(ImageBuilder::Rom, "03.64QHARF").writeTo(source));
+    QVERIFY(m_wizard.StartActive());
+    auto *page = m_wizard.PageAt<CTabFile>(CBrindleDlg::StepOpen);
+    QWidget *pathBox = page->GetDlgItem(FileIds::Path);
+
+    // Browse puts the focus on Next.
+    m_wizard.services.nextFileNames = {source};
+    QVERIFY(Press(Qt::Key_Tab));
+    QCOMPARE(Focus(), page->GetDlgItem(FileIds::Browse));
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(Focus(), static_cast<QWidget *>(m_wizard.dlg->NextButton()));
+
+    // A file that does not exist dropped on the page: Next turns off.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("missing.rom")))});
+    const QPoint at = pathBox->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(page, &enter);
+    QVERIFY(enter.isAccepted());
+    g_focused.clear();
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(page, &drop);
+    QVERIFY(drop.isAccepted());
+    QVERIFY(!m_wizard.NextEnabled());
+    QCOMPARE(Focus(), pathBox);
+    QCOMPARE(FocusEvents(), QList<QObject *>{pathBox});
+
+    // Enter there does nothing: no load, no step, the wizard still open.
+    QVERIFY(Press(Qt::Key_Return));
+    QCOMPARE(Step(), int(CBrindleDlg::StepOpen));
+    QVERIFY(m_wizard.services.messages.isEmpty());
     QVERIFY(m_wizard.dlg->isVisible());
 }
 
