@@ -7,6 +7,7 @@
 
 #include "brindle_version.h"
 #include "brindleapp.h"
+#include "exitwhenshown.h"
 #include "firmware/savefile.h"
 #include "resources/resourceids.h"
 #include "startup.h"
@@ -32,6 +33,8 @@ int main(int argc, char *argv[])
     const Startup::Invocation invocation = Startup::ParseArguments(QApplication::arguments());
     if (invocation.action != Startup::Invocation::Run)
         return Startup::Report(invocation);
+    if (Startup::ExitWhenShownRequested())
+        Startup::ExitWhenShown();
 
     QApplication::setApplicationName(QStringLiteral("Brindle"));
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION_STRING));
