@@ -3,13 +3,12 @@
 
 // Qt
 #include <QApplication>
-#include <QIcon>
 
 #include "brindle_version.h"
 #include "brindleapp.h"
 #include "exitwhenshown.h"
 #include "firmware/savefile.h"
-#include "resources/resourceids.h"
+#include "resources/pictures.h"
 #include "startup.h"
 
 int main(int argc, char *argv[])
@@ -40,6 +39,6 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION_STRING));
     QApplication::setOrganizationDomain(QStringLiteral("norvale.example"));
     QApplication::setDesktopFileName(QStringLiteral("example.norvale.brindle"));
-    QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIconLargePath)));
+    QApplication::setWindowIcon(Pictures::ApplicationIcon());
     return CBrindleApp::InitInstance(nullptr, invocation.file);
 }
