@@ -147,8 +147,12 @@ QList<Rendering> FindRenderings(const QString &path)
         return found;
     found.append({path, *own});
     const QFileInfo info(path);
-    const QString pattern = info.completeBaseName() + QStringLiteral("-*.") + info.suffix();
-    for (const QString &name : QDir(info.path()).entryList({pattern}, QDir::Files)) {
+    const QString prefix = info.completeBaseName() + QLatin1Char('-');
+    const QString suffix = QLatin1Char('.') + info.suffix();
+    // Matched by hand: a name filter would compile a regular expression.
+    for (const QString &name : QDir(info.path()).entryList(QDir::Files, QDir::NoSort)) {
+        if (!name.startsWith(prefix) || !name.endsWith(suffix))
+            continue;
         const QString sibling = info.path() + QLatin1Char('/') + name;
         if (const std::optional<QSize> size = HeaderSize(sibling))
             found.append({sibling, *size});
