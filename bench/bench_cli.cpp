@@ -47,7 +47,10 @@ int main(int argc, char *argv[])
 
     const std::string folder = dir.path().toStdString();
     const std::vector<Bench::Command> commands{
-        {"bare durable save", BENCH_FLOOR_SAVE, {"source.quf", "floor.rom", std::to_string(Firmware::kRomLength)}, {},
+        {"bare durable save",
+         BENCH_FLOOR_SAVE,
+         {"source.quf", "floor.rom", std::to_string(Firmware::kRomLength)},
+         {},
          folder},
         {"brindle-cli write",
          BRINDLE_CLI_PATH,
@@ -67,15 +70,7 @@ int main(int argc, char *argv[])
 
     const Bench::Figures &floor = figures[0];
     const Bench::Figures &cli = figures[1];
-    bool ok = true;
-    if (cli.instructions >= 0 && floor.instructions > 0) {
-        const double ratio = cli.instructions / floor.instructions;
-        ok = ratio <= kBudget;
-        std::printf("instructions, brindle-cli / bare save: %.3f (budget %.2f) %s\n", ratio, kBudget,
-                    ok ? "ok" : "OVER");
-    } else {
-        std::printf("instructions not counted: valgrind is not installed (scripts/setup-deps.sh installs it)\n");
-    }
+    const bool ok = Bench::JudgeInstructions("brindle-cli / bare save", cli, floor, kBudget);
     std::printf("wall time, brindle-cli / bare save (medians): %.2f\n", cli.medianMs / floor.medianMs);
     return ok ? 0 : 1;
 }

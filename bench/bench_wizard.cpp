@@ -65,15 +65,7 @@ int main(int argc, char *argv[])
 
     const Bench::Figures &floor = figures[1];
     const Bench::Figures &wizard = figures[2];
-    bool ok = true;
-    if (wizard.instructions >= 0 && floor.instructions > 0) {
-        const double ratio = wizard.instructions / floor.instructions;
-        ok = ratio <= kInstructionBudget;
-        std::printf("instructions, brindle / plain QWizard: %.3f (budget %.2f) %s\n", ratio, kInstructionBudget,
-                    ok ? "ok" : "OVER");
-    } else {
-        std::printf("instructions not counted: valgrind is not installed (scripts/setup-deps.sh installs it)\n");
-    }
+    const bool ok = Bench::JudgeInstructions("brindle / plain QWizard", wizard, floor, kInstructionBudget);
     const double extraKiB = wizard.peakKiB - floor.peakKiB;
     const bool memoryOk = extraKiB <= kMemoryBudgetKiB;
     std::printf("peak RSS, brindle - plain QWizard: %+.2f MiB (budget %+.2f MiB) %s\n", extraKiB / 1024.0,

@@ -112,7 +112,8 @@ int main(int argc, char *argv[])
 
     page = NewPage("Choose Initialisation Options", "The monitor's modes at start-up.", form);
     form->addRow(QStringLiteral("Input Mode:"), RadioPair(page, "IPH Mode (binary)", "IPA Mode (ASCII)"));
-    form->addRow(QStringLiteral("Command Mode:"), RadioPair(page, "Extended Command Set Mode", "Short Command Set Mode"));
+    form->addRow(QStringLiteral("Command Mode:"),
+                 RadioPair(page, "Extended Command Set Mode", "Short Command Set Mode"));
     form->addRow(new QCheckBox(QStringLiteral("LEDs Flash at Power-on"), page));
     wizard.addPage(page);
 
@@ -123,8 +124,8 @@ int main(int argc, char *argv[])
     wizard.addPage(page);
 
     page = NewPage("Modify USB Slave Mode Settings", "The USB identity of the firmware.", form);
-    for (const char *row : {"Vendor ID (Default is 2B3F):", "Product ID (Default is 5C10):", "Manufacturer String:",
-                            "Product String:"})
+    for (const char *row :
+         {"Vendor ID (Default is 2B3F):", "Product ID (Default is 5C10):", "Manufacturer String:", "Product String:"})
         form->addRow(QString::fromLatin1(row), new QLineEdit(page));
     form->addRow(new QLabel(page));
     wizard.addPage(page);

@@ -53,8 +53,7 @@ Exit Spawn(const Command &command, const std::vector<std::string> &argv, const s
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     if (!command.folder.empty())
         posix_spawn_file_actions_addchdir_np(&actions, command.folder.c_str());
@@ -149,8 +148,7 @@ double Median(std::vector<double> values)
     return values[(values.size() - 1) / 2];
 }
 
-bool Measure(const std::vector<Command> &commands, int warmUp, int runs, int countRuns,
-             std::vector<Figures> &figures)
+bool Measure(const std::vector<Command> &commands, int warmUp, int runs, int countRuns, std::vector<Figures> &figures)
 {
     std::vector<std::vector<double>> ms(commands.size()), kib(commands.size()), instructions(commands.size());
     for (int round = -warmUp; round < runs; ++round) {
@@ -193,9 +191,21 @@ void PrintFigures(const std::vector<Command> &commands, const std::vector<Figure
         char count[32] = "not counted";
         if (f.instructions >= 0)
             std::snprintf(count, sizeof count, "%8.2f M", f.instructions / 1e6);
-        std::printf("%-*s  instructions %12s   wall median %7.2f ms (min %7.2f)   peak RSS %6.2f MiB\n",
-                    int(width), commands[i].label.c_str(), count, f.medianMs, f.minMs, f.peakKiB / 1024.0);
+        std::printf("%-*s  instructions %12s   wall median %7.2f ms (min %7.2f)   peak RSS %6.2f MiB\n", int(width),
+                    commands[i].label.c_str(), count, f.medianMs, f.minMs, f.peakKiB / 1024.0);
     }
+}
+
+bool JudgeInstructions(const char *what, const Figures &program, const Figures &floor, double budget)
+{
+    if (program.instructions < 0 || floor.instructions <= 0) {
+        std::printf("instructions not counted: valgrind is not installed (scripts/setup-deps.sh installs it)\n");
+        return true;
+    }
+    const double ratio = program.instructions / floor.instructions;
+    const bool ok = ratio <= budget;
+    std::printf("instructions, %s: %.3f (budget %.2f) %s\n", what, ratio, budget, ok ? "ok" : "OVER");
+    return ok;
 }
 
 }  // namespace Bench

@@ -40,17 +40,20 @@ double Median(std::vector<double> values);
 struct Figures {
     double medianMs = 0;
     double minMs = 0;
-    double peakKiB = 0;       // median
+    double peakKiB = 0;        // median
     double instructions = -1;  // median, or negative when not counted
 };
 
 // Runs each command `runs` times, in turns after `warmUp` unmeasured rounds, then
 // `countRuns` times under callgrind (none when valgrind is missing or `countRuns` is 0).
 // Returns false when any run failed; the reason is on standard error.
-bool Measure(const std::vector<Command> &commands, int warmUp, int runs, int countRuns,
-             std::vector<Figures> &figures);
+bool Measure(const std::vector<Command> &commands, int warmUp, int runs, int countRuns, std::vector<Figures> &figures);
 
 // Prints one line per command: instructions, wall time, peak memory.
 void PrintFigures(const std::vector<Command> &commands, const std::vector<Figures> &figures);
+
+// Prints the ratio of `program`'s instructions to `floor`'s against `budget`, named by `what`;
+// false when over budget. Without counts (no valgrind) it says so and passes.
+bool JudgeInstructions(const char *what, const Figures &program, const Figures &floor, double budget);
 
 }  // namespace Bench

@@ -114,10 +114,11 @@ void TestPictures::logoRenderings()
     const QList<Pictures::Rendering> renderings = Pictures::FindRenderings(QStringLiteral(":/brindle/icons/logo.png"));
     QStringList found;
     for (const Pictures::Rendering &r : renderings)
-        found.append(QStringLiteral("%1 %2x%3").arg(QFileInfo(r.path).fileName()).arg(r.size.width()).arg(r.size.height()));
+        found.append(
+            QStringLiteral("%1 %2x%3").arg(QFileInfo(r.path).fileName()).arg(r.size.width()).arg(r.size.height()));
     // The file named first (its proportions are the picture's), then the others, smallest first.
-    QCOMPARE(found, QStringList({"logo.png 150x89", "logo-161x96.png 161x96", "logo-2x.png 300x178",
-                                 "logo-4x.png 600x356"}));
+    QCOMPARE(found,
+             QStringList({"logo.png 150x89", "logo-161x96.png 161x96", "logo-2x.png 300x178", "logo-4x.png 600x356"}));
 }
 
 void TestPictures::pictureAt_data()
@@ -221,7 +222,8 @@ void TestPictures::applicationIconIsShared()
     QCOMPARE(Pictures::ApplicationIcon().cacheKey(), first.cacheKey());
     QWidget window;
     QCOMPARE(window.windowIcon().cacheKey(), first.cacheKey());
-    QCOMPARE(first.pixmap(QSize(32, 32), 1.0).cacheKey(), Pictures::ApplicationIcon().pixmap(QSize(32, 32), 1.0).cacheKey());
+    QCOMPARE(first.pixmap(QSize(32, 32), 1.0).cacheKey(),
+             Pictures::ApplicationIcon().pixmap(QSize(32, 32), 1.0).cacheKey());
 }
 
 QTEST_MAIN(TestPictures)
