@@ -1,149 +1,75 @@
-// Start-up of the wizard beside a bare QDialog of the same size. Each run is a fresh process
-// that starts the application, builds its window, shows it, waits until it is on screen and
-// exits; the two kinds run in turns. Budgets: the wizard within 1.5 times the bare dialog's
-// time (medians), and its peak resident memory within 8 MiB of the bare dialog's. Exits with 1
-// when over budget.
+// The wizard's start-up beside two floors of the same size: a QDialog with one QLabel (what any
+// dialog that shows text costs) and the plain 11-page QWizard a Qt developer would write. Each
+// run is a fresh process, from its first instruction until its first page is on screen and the
+// event loop is idle: the real `brindle` program through main(), stopped there by its own
+// BRINDLE_EXIT_WHEN_SHOWN, and the floors stopped by the same code. Instructions are counted
+// under callgrind (when valgrind is installed); wall time and peak memory come from plain runs.
 //
-//   bench_wizard [runs]            the benchmark (default 30 runs of each)
-//   bench_wizard --child KIND      one run; KIND is "wizard" or "dialog"; prints peak KiB
+// Budgets: the wizard's instructions at most 0.90 times the plain QWizard's, its peak resident
+// memory at most 0.5 MiB above it. Exits with 1 when over budget.
+//
+//   bench_wizard [runs [counted runs]]   default 20 timed runs of each, 3 under callgrind
 
 // Std
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <vector>
+#include <string>
 
 // Qt
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QWindow>
 
-#include "common/recorderlite.h"
 #include "controls/dialogtemplate.h"
+#include "processmeasure.h"
 #include "resources/resourceids.h"
-#include "wizard/brindledlg.h"
+#include "wizard/exitwhenshown.h"
 
 namespace {
 
-constexpr double kTimeBudget = 1.5;
-constexpr long kMemoryBudgetKiB = 8 * 1024;
-constexpr int kDefaultRuns = 30;
-constexpr int kWarmUpRuns = 3;
-constexpr int kTimeoutMs = 30000;
-
-// Peak resident set size in KiB, from the kernel's status file; 0 where there is none.
-long PeakResidentKiB()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
-void WaitUntilExposed(QWidget *w)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!(w->windowHandle() && w->windowHandle()->isExposed()) && timer.elapsed() < kTimeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QCoreApplication::processEvents();
-}
-
-int Child(int argc, char **argv, const char *kind)
-{
-    QApplication app(argc, argv);
-    SilentServices services;
-    if (std::strcmp(kind, "wizard") == 0) {
-        CBrindleDlg dlg(&services);
-        dlg.show();
-        WaitUntilExposed(&dlg);
-    } else {
-        QDialog dlg;
-        const DialogTemplate *tpl = FindDialogTemplate(IDD_BRINDLE_DIALOG);
-        dlg.setFixedSize(CDialogBuilder::ToPixels(QSize(tpl->w, tpl->h), CDialogBuilder::BaseUnits(dlg.font())));
-        dlg.show();
-        WaitUntilExposed(&dlg);
-    }
-    std::printf("%ld\n", PeakResidentKiB());
-    return 0;
-}
-
-struct Run {
-    double ms = -1;
-    long peakKiB = 0;
-};
-
-Run RunChild(const QString &kind)
-{
-    QProcess process;
-    QElapsedTimer timer;
-    timer.start();
-    process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), kind});
-    Run run;
-    if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
-        std::fprintf(stderr, "%s run failed: %s\n", qPrintable(kind), process.readAllStandardError().constData());
-        return run;
-    }
-    run.ms = double(timer.nsecsElapsed()) / 1e6;
-    run.peakKiB = process.readAllStandardOutput().trimmed().toLong();
-    return run;
-}
-
-template <class T>
-T Median(std::vector<T> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+constexpr double kInstructionBudget = 0.90;
+constexpr double kMemoryBudgetKiB = 512;
+constexpr int kDefaultRuns = 20;
+constexpr int kDefaultCountedRuns = 3;
+constexpr int kWarmUpRuns = 2;
 
 }  // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 3 && std::strcmp(argv[1], "--child") == 0)
-        return Child(argc, argv, argv[2]);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRuns;
+    const int counted = argc > 2 ? std::max(0, std::atoi(argv[2])) : kDefaultCountedRuns;
 
-    QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : kDefaultRuns;
-    for (int i = 0; i < kWarmUpRuns; ++i) {
-        RunChild(QStringLiteral("dialog"));
-        RunChild(QStringLiteral("wizard"));
-    }
-    std::vector<double> dialogMs, wizardMs;
-    std::vector<long> dialogKiB, wizardKiB;
-    for (int i = 0; i < runs; ++i) {
-        const Run d = RunChild(QStringLiteral("dialog"));
-        const Run w = RunChild(QStringLiteral("wizard"));
-        if (d.ms < 0 || w.ms < 0)
-            return 1;
-        dialogMs.push_back(d.ms);
-        wizardMs.push_back(w.ms);
-        dialogKiB.push_back(d.peakKiB);
-        wizardKiB.push_back(w.peakKiB);
-    }
+    // The wizard's size in this platform's dialog font, which the floors take as given.
+    QApplication app(argc, argv);
+    QDialog probe;
+    const DialogTemplate *tpl = FindDialogTemplate(IDD_BRINDLE_DIALOG);
+    const QSize size = CDialogBuilder::ToPixels(QSize(tpl->w, tpl->h), CDialogBuilder::BaseUnits(probe.font()));
+    const std::vector<std::string> sizeArgs{std::to_string(size.width()), std::to_string(size.height())};
 
-    const double dMs = Median(dialogMs), wMs = Median(wizardMs);
-    const long dKiB = Median(dialogKiB), wKiB = Median(wizardKiB);
-    const double ratio = wMs / dMs;
-    const long extraKiB = wKiB - dKiB;
-    const bool timeOk = ratio <= kTimeBudget;
+    const std::string exitWhenShown = std::string(Startup::kExitWhenShownVariable) + "=1";
+    const std::vector<Bench::Command> commands{
+        {"QDialog with one QLabel", BENCH_FLOOR_DIALOG, sizeArgs, {}, {}},
+        {"plain 11-page QWizard", BENCH_FLOOR_QWIZARD, sizeArgs, {}, {}},
+        {"brindle", BRINDLE_PATH, {}, {exitWhenShown}, {}},
+    };
+    std::printf("start-up until the first page is shown and the loop is idle: %d timed runs of each in turns "
+                "after %d warm-up rounds, %d under callgrind (platform %s, window %dx%d)\n",
+                runs, kWarmUpRuns, counted, qgetenv("QT_QPA_PLATFORM").constData(), size.width(), size.height());
+    std::fflush(stdout);
+    std::vector<Bench::Figures> figures;
+    if (!Bench::Measure(commands, kWarmUpRuns, runs, counted, figures))
+        return 2;
+    Bench::PrintFigures(commands, figures);
+
+    const Bench::Figures &floor = figures[1];
+    const Bench::Figures &wizard = figures[2];
+    const bool ok = Bench::JudgeInstructions("brindle / plain QWizard", wizard, floor, kInstructionBudget);
+    const double extraKiB = wizard.peakKiB - floor.peakKiB;
     const bool memoryOk = extraKiB <= kMemoryBudgetKiB;
-    std::printf("runs: %d of each, alternating, after %d warm-up runs (platform %s)\n", runs, kWarmUpRuns,
-                qgetenv("QT_QPA_PLATFORM").constData());
-    std::printf("bare QDialog   start to shown: median %7.2f ms   peak resident %6ld KiB\n", dMs, dKiB);
-    std::printf("CBrindleDlg    start to shown: median %7.2f ms   peak resident %6ld KiB\n", wMs, wKiB);
-    std::printf("time ratio of medians: %.2f (budget %.2f) %s\n", ratio, kTimeBudget, timeOk ? "ok" : "OVER");
-    std::printf("extra peak memory: %.2f MiB (budget %.2f MiB) %s\n", extraKiB / 1024.0, kMemoryBudgetKiB / 1024.0,
-                memoryOk ? "ok" : "OVER");
-    return timeOk && memoryOk ? 0 : 1;
+    std::printf("peak RSS, brindle - plain QWizard: %+.2f MiB (budget %+.2f MiB) %s\n", extraKiB / 1024.0,
+                kMemoryBudgetKiB / 1024.0, memoryOk ? "ok" : "OVER");
+    std::printf("wall time, brindle / plain QWizard (medians): %.2f\n", wizard.medianMs / floor.medianMs);
+    return ok && memoryOk ? 0 : 1;
 }

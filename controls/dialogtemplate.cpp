@@ -8,7 +8,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -22,6 +21,7 @@
 
 #include "accessibility.h"
 #include "editalnum.h"
+#include "resources/pictures.h"
 #ifdef Q_OS_WIN
 #include "windowsdialogfont.h"
 #endif
@@ -34,40 +34,6 @@ int MulDiv(int value, int numerator, int denominator)
     const long long p = static_cast<long long>(value) * numerator;
     const long long half = denominator / 2;
     return static_cast<int>(p >= 0 ? (p + half) / denominator : (p - half) / denominator);
-}
-
-// The renderings of a picture, smallest first: "logo.png", then "logo-2x.png" and "logo-4x.png"
-// where they exist.
-QStringList Renderings(const QString &path)
-{
-    QStringList found{path};
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    for (const char *scale : {"-2x", "-4x"}) {
-        const QString larger = path.left(dot) + QLatin1String(scale) + path.mid(dot);
-        if (dot > 0 && QFile::exists(larger))
-            found.append(larger);
-    }
-    return found;
-}
-
-// A picture `logical` pixels large on a screen of `ratio` device pixels to one: drawn from the
-// smallest rendering that has the pixels it needs (else the largest), so that it is as sharp at
-// a large font or scale factor as at the template's own size.
-QPixmap PictureAt(const QString &path, const QSize &logical, qreal ratio)
-{
-    const QSize device = (QSizeF(logical) * ratio).toSize();
-    QPixmap source;
-    for (const QString &rendering : Renderings(path)) {
-        source = QPixmap(rendering);
-        if (source.width() >= device.width() && source.height() >= device.height())
-            break;
-    }
-    if (source.isNull())
-        return source;
-    QPixmap picture =
-        source.size() == device ? source : source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    picture.setDevicePixelRatio(ratio);
-    return picture;
 }
 
 // The largest size with the proportions of `image` that fits in `box`.
@@ -85,10 +51,10 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogB
     const QString caption = QString::fromUtf8(c.caption);
     switch (c.kind) {
     case ControlKind::Static: return new QLabel(caption, parent);
-    case ControlKind::Picture:
+    case ControlKind::Picture: return new QLabel(parent);  // its picture once its size is known
     case ControlKind::Icon: {
         auto *label = new QLabel(parent);
-        label->setPixmap(QPixmap(caption));
+        label->setPixmap(Pictures::DecodePng(caption));
         return label;
     }
     case ControlKind::PushButton:
@@ -281,9 +247,11 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
         if (c.kind == ControlKind::Picture) {
             // A picture fills its template rectangle in this font, in its own proportions, at the
             // screen's pixel ratio: it grows with the font and the scale factor, as the text does.
-            if (auto *label = qobject_cast<QLabel *>(w); label && !label->pixmap().isNull()) {
-                r.setSize(FittedSize(r.size(), label->pixmap().size()));
-                label->setPixmap(PictureAt(QString::fromUtf8(c.caption), r.size(), dialog->devicePixelRatioF()));
+            // Only the rendering drawn is decoded; the others' sizes come from their headers.
+            const QList<Pictures::Rendering> renderings = Pictures::FindRenderings(QString::fromUtf8(c.caption));
+            if (auto *label = qobject_cast<QLabel *>(w); label && !renderings.isEmpty()) {
+                r.setSize(FittedSize(r.size(), renderings.constFirst().size));
+                label->setPixmap(Pictures::PictureAt(renderings, r.size(), dialog->devicePixelRatioF()));
             }
         } else if (c.kind == ControlKind::Icon) {
             // Icon statics take the size of their image.

@@ -134,7 +134,6 @@ inline constexpr const char *kWriteCaption = "&Write";
 
 // The pictures, compiled in.
 inline constexpr const char *kIconPath = ":/brindle/icons/brindle-32.png";
-inline constexpr const char *kIconLargePath = ":/brindle/icons/brindle-256.png";
 inline constexpr const char *kLogoPath = ":/brindle/icons/logo.png";
 
 // The system-menu command that opens the About box, and its entry.

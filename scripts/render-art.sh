@@ -28,14 +28,19 @@ for size in 32 48 64 128 256; do
 done
 convert brindle-16.png brindle-32.png brindle-48.png brindle-256.png brindle.ico
 
-# Wizard header picture, at its template size and at twice and four times that: the wizard draws
-# it from the one nearest above the size that the font and the screen's scale ask for.
-for scale in 1 2 4; do
-    name=logo.png
-    [ "$scale" -eq 1 ] || name=logo-${scale}x.png
-    rsvg-convert -w $((150 * scale)) -h $((89 * scale)) logo.svg -o "$work/$name"
+# Wizard header picture: at its template size in the Windows dialog font (150x89), at the size
+# Qt's default font on Linux gives the template (DejaVu Sans 9 pt: 161x96), and at twice and four
+# times the template size. The wizard decodes only the one it draws: the one of exactly the size
+# that the font and the screen's scale ask for, else the nearest above, scaled.
+for rendering in logo.png:150x89 logo-161x96.png:161x96 logo-2x.png:300x178 logo-4x.png:600x356; do
+    name=${rendering%%:*}
+    size=${rendering#*:}
+    rsvg-convert -w "${size%x*}" -h "${size#*x}" logo.svg -o "$work/$name"
+    # -quality 91: zlib's best compression, every row unfiltered (as ImageMagick reads the
+    # number): decoding then skips the Paeth filter, which costs more than the few hundred
+    # bytes it saves.
     convert "$work/$name" -background "$dialog_grey" -flatten -alpha off \
-        "${png_opts[@]}" "PNG24:$name"
+        "${png_opts[@]}" -quality 91 "PNG24:$name"
 done
 
 echo "render-art: icons and logo written to $(pwd)"

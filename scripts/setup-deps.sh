@@ -9,6 +9,8 @@ linux_packages=(
     clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools
     libbenchmark-dev
+    # the start-up benchmarks count instructions with callgrind
+    valgrind
     xvfb xdotool xclip x11-utils
     dpkg-dev desktop-file-utils appstream
     fonts-dejavu-core

@@ -30,6 +30,7 @@
 #include "pages/tabprompt.h"
 #include "pages/tabsummary.h"
 #include "pages/tabusbslave.h"
+#include "resources/pictures.h"
 #include "resources/resourceids.h"
 
 CBrindleDlg::CBrindleDlg(IDialogServices *services, QWidget *parent)
@@ -38,8 +39,7 @@ CBrindleDlg::CBrindleDlg(IDialogServices *services, QWidget *parent)
     , m_pServices(services ? services : m_pOwnServices.get())
     , m_record(m_pServices)
 {
-    m_hIcon = QIcon(QString::fromLatin1(kIconPath));
-    m_hIcon.addFile(QString::fromLatin1(kIconLargePath));
+    m_hIcon = Pictures::ApplicationIcon();
     OnInitDialog();
 }
 

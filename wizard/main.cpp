@@ -3,12 +3,12 @@
 
 // Qt
 #include <QApplication>
-#include <QIcon>
 
 #include "brindle_version.h"
 #include "brindleapp.h"
+#include "exitwhenshown.h"
 #include "firmware/savefile.h"
-#include "resources/resourceids.h"
+#include "resources/pictures.h"
 #include "startup.h"
 
 int main(int argc, char *argv[])
@@ -32,11 +32,13 @@ int main(int argc, char *argv[])
     const Startup::Invocation invocation = Startup::ParseArguments(QApplication::arguments());
     if (invocation.action != Startup::Invocation::Run)
         return Startup::Report(invocation);
+    if (Startup::ExitWhenShownRequested())
+        Startup::ExitWhenShown();
 
     QApplication::setApplicationName(QStringLiteral("Brindle"));
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION_STRING));
     QApplication::setOrganizationDomain(QStringLiteral("norvale.example"));
     QApplication::setDesktopFileName(QStringLiteral("example.norvale.brindle"));
-    QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIconLargePath)));
+    QApplication::setWindowIcon(Pictures::ApplicationIcon());
     return CBrindleApp::InitInstance(nullptr, invocation.file);
 }

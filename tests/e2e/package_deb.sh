@@ -39,6 +39,8 @@ for program in brindle brindle-cli; do
     file -L "$work/root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
     id=$(readelf -n "$work/root/usr/bin/$program" | sed -n 's/^ *Build ID: //p')
     [ -f "$work/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ] || fail "brindle-dbgsym lacks $program's symbols"
+    readelf -d "$work/root/usr/bin/$program" | grep -E '\((RPATH|RUNPATH)\)' \
+        && fail "$program carries a run path: Debian's Qt is found without one"
     readelf -d "$work/root/usr/bin/$program" | grep -q 'BIND_NOW' || fail "$program is linked without BIND_NOW"
 done
 

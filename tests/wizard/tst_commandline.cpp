@@ -20,6 +20,7 @@
 #include "resources/resourceids.h"
 #include "wizard/brindleapp.h"
 #include "wizard/brindledlg.h"
+#include "wizard/exitwhenshown.h"
 #include "wizard/startup.h"
 #include "wizarddriver.h"
 
@@ -41,6 +42,8 @@ private slots:
     void program();
     void noDisplay_data();
     void noDisplay();
+    void exitWhenShown_data();
+    void exitWhenShown();
 #endif
 
 private:
@@ -291,6 +294,39 @@ void TestCommandLine::noDisplay()
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), Startup::kExitNoDisplay);
     QCOMPARE(QString::fromLocal8Bit(p.readAllStandardError()), line);
+    QVERIFY(p.readAllStandardOutput().isEmpty());
+}
+
+// BRINDLE_EXIT_WHEN_SHOWN, which the start-up benchmark stops the program with: the wizard ends
+// by itself, with 0 and without a word, once its window is up (and a file given has been read).
+void TestCommandLine::exitWhenShown_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("File Open") << QString();
+    QTest::newRow("a file given") << QStringLiteral("fw.ROM");
+}
+
+void TestCommandLine::exitWhenShown()
+{
+    QFETCH(QString, file);
+
+    QProcessEnvironment env = Without({"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"});
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_tempDir->path());
+    env.insert(QString::fromLatin1(Startup::kExitWhenShownVariable), QStringLiteral("1"));
+    QStringList arguments;
+    if (!file.isEmpty()) {
+        arguments.append(m_tempDir->filePath(file));
+        QVERIFY(ImageBuilder().writeTo(arguments.constFirst()));
+    }
+
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(BRINDLE_PATH), arguments);
+    QVERIFY2(p.waitForFinished(60000), "the wizard did not end by itself once shown");
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromLocal8Bit(p.readAllStandardError()), QString());
     QVERIFY(p.readAllStandardOutput().isEmpty());
 }
 #endif
