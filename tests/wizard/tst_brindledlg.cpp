@@ -634,8 +634,9 @@ void TestBrindleDlg::keysAndHeader_data()
     const QString openText = QStringLiteral("Choose the Norvale Firmware ROM or QUF file to modify.");
     QTest::newRow("File Open: firmware file")
         << qhar << 0 << int(FileIds::Path) << "%1/fw.rom" << 1 << 0 << open << openText;
+    // Next is disabled, and Enter says why rather than doing nothing.
     QTest::newRow("File Open: missing file")
-        << qhar << 0 << int(FileIds::Path) << "%1/missing.rom" << 0 << 0 << open << openText;
+        << qhar << 0 << int(FileIds::Path) << "%1/missing.rom" << 0 << 1 << open << openText;
     QTest::newRow("File Open: not a firmware file")
         << qhar << 0 << int(FileIds::Path) << "%1/notes.txt" << 0 << 1 << open << openText;
     QTest::newRow("File Summary") << qhar << 1 << kNoId << "" << 2 << 0 << "Firmware Settings"
