@@ -7,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -303,17 +304,60 @@ private:
     CHyperlinkStatic *Link() const { return static_cast<CHyperlinkStatic *>(widget()); }
 };
 
-// A notification: a label, said when it appears.
-class CAccessibleNotification : public QAccessibleWidget
+// A label in another role than a label's, named by its text: a notification, or the page header.
+class CAccessibleText : public QAccessibleWidget
 {
 public:
-    explicit CAccessibleNotification(QLabel *label) : QAccessibleWidget(label, QAccessible::Notification) {}
+    CAccessibleText(QLabel *label, QAccessible::Role role) : QAccessibleWidget(label, role) {}
 
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
             return static_cast<QLabel *>(widget())->text();
         return QAccessibleWidget::text(t);
+    }
+};
+
+// Tells a screen reader again where the focus is: Qt tells it as the focus moves, but not when
+// the reader learns of the program later (accessibility turned on once the window is up) or
+// when the window becomes active again (after a message box), when Orca says the window alone.
+void TellFocus()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !QAccessible::isActive())
+        return;
+    QAccessibleEvent event(focus, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}
+
+void TellFocusLater()
+{
+    // Once the events of the change under way (activation, the reader's arrival) have gone out.
+    QMetaObject::invokeMethod(qApp, &TellFocus, Qt::QueuedConnection);
+}
+
+class CActivationObserver : public QAccessible::ActivationObserver
+{
+public:
+    void accessibilityActiveChanged(bool active) override
+    {
+        if (active)
+            TellFocusLater();
+    }
+};
+
+// Tells the focus whenever the window it watches becomes active.
+class CActivationWatcher : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowActivate)
+            TellFocusLater();
+        return QObject::eventFilter(watched, event);
     }
 };
 
@@ -328,8 +372,8 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
         return new CAccessibleList(static_cast<QComboBox *>(widget));
     const QVariant role = widget->property(kRoleProperty);
     if (role.isValid()) {
-        if (role.toInt() == QAccessible::Notification)
-            return new CAccessibleNotification(static_cast<QLabel *>(widget));
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            return new CAccessibleText(label, QAccessible::Role(role.toInt()));
         return new QAccessibleWidget(widget, QAccessible::Role(role.toInt()));
     }
     if (auto *edit = qobject_cast<QLineEdit *>(widget))
@@ -343,6 +387,8 @@ void Accessibility::Install()
 {
     static const bool installed = [] {
         QAccessible::installFactory(&Factory);
+        static CActivationObserver observer;
+        QAccessible::installActivationObserver(&observer);
         return true;
     }();
     Q_UNUSED(installed);
@@ -357,6 +403,19 @@ void Accessibility::MarkAsPage(QWidget *page, const QString &name, const QString
     page->setAccessibleDescription(description);
 }
 
+
+void Accessibility::MarkAsHeader(QLabel *title, QLabel *description)
+{
+    // Not labels: Orca says every label of a window that labels nothing as the window becomes
+    // active, and the header is said with each page already.
+    title->setProperty(kRoleProperty, int(QAccessible::Heading));
+    description->setProperty(kRoleProperty, int(QAccessible::Paragraph));
+}
+
+void Accessibility::TellFocusOnActivation(QWidget *window)
+{
+    window->installEventFilter(new CActivationWatcher(window));
+}
 
 void Accessibility::MarkAsNotification(QLabel *label)
 {

@@ -18,6 +18,14 @@ void Install();
 // dialog is: a screen reader says both when the focus enters it from outside.
 void MarkAsPage(QWidget *page, const QString &name, const QString &description);
 
+// Makes the window's header, the title and description of the page shown, a heading and a
+// paragraph: a screen reader says them with the page, not again with the window.
+void MarkAsHeader(QLabel *title, QLabel *description);
+
+// Tells a screen reader where the focus is each time `window` becomes active, and once the reader
+// arrives while the window is up (Install watches for that).
+void TellFocusOnActivation(QWidget *window);
+
 // Makes `label` a notification: a screen reader says it when it appears, and again whenever
 // Announce changes it, but not as part of the controls around it.
 void MarkAsNotification(QLabel *label);

@@ -23,6 +23,7 @@
 #endif
 
 #include "aboutdlg.h"
+#include "controls/accessibility.h"
 #include "controls/dialogtemplate.h"
 #include "controls/editalnum.h"
 #include "controls/hyperlinkstatic.h"
@@ -76,6 +77,8 @@ void CBrindleDlg::OnInitDialog()
     connect(m_btnBack, &QPushButton::clicked, this, &CBrindleDlg::OnBack);
     connect(m_btnCancel, &QPushButton::clicked, this, &CBrindleDlg::OnCancelButton);
     m_staticLogo->installEventFilter(this);
+    Accessibility::MarkAsHeader(m_staticTitle, m_staticDescription);
+    Accessibility::TellFocusOnActivation(this);
     // Context menu requests of the text controls, which answer them with menus of their own.
     qApp->installEventFilter(this);
     m_staticLogo->setAccessibleName(QStringLiteral("Norvale logo"));
