@@ -381,6 +381,15 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
     return nullptr;
 }
 
+// Gives `widget` its role from now on: an interface Qt made for it already (a screen reader
+// running while the window was built asks for them at once) is made anew.
+void SetRole(QWidget *widget, QAccessible::Role role)
+{
+    widget->setProperty(kRoleProperty, int(role));
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(widget); made && made->role() != role)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
 }  // namespace
 
 void Accessibility::Install()
@@ -398,7 +407,7 @@ void Accessibility::MarkAsPage(QWidget *page, const QString &name, const QString
 {
     // Orca says a dialog's name, then its description, as the focus enters it; a grouping it
     // names alone.
-    page->setProperty(kRoleProperty, int(QAccessible::Dialog));
+    SetRole(page, QAccessible::Dialog);
     page->setAccessibleName(name);
     page->setAccessibleDescription(description);
 }
@@ -408,8 +417,8 @@ void Accessibility::MarkAsHeader(QLabel *title, QLabel *description)
 {
     // Not labels: Orca says every label of a window that labels nothing as the window becomes
     // active, and the header is said with each page already.
-    title->setProperty(kRoleProperty, int(QAccessible::Heading));
-    description->setProperty(kRoleProperty, int(QAccessible::Paragraph));
+    SetRole(title, QAccessible::Heading);
+    SetRole(description, QAccessible::Paragraph);
 }
 
 void Accessibility::TellFocusOnActivation(QWidget *window)
@@ -419,7 +428,7 @@ void Accessibility::TellFocusOnActivation(QWidget *window)
 
 void Accessibility::MarkAsNotification(QLabel *label)
 {
-    label->setProperty(kRoleProperty, int(QAccessible::Notification));
+    SetRole(label, QAccessible::Notification);
     label->setVisible(!label->text().isEmpty());
 }
 

@@ -62,7 +62,9 @@ def fail(message):
 
 # A line Orca speaks: "SPEECH OUTPUT: 'text'" followed straight by the voice. Key and character
 # echo ("SPEECH OUTPUT: 'a ' {...}") has a blank before the voice and is not the program's.
-SPEECH = re.compile(r"SPEECH OUTPUT: '(.*?)'(?: voice=\S+)?\{", re.DOTALL)
+SPEECH = re.compile(r"\d\d:\d\d:\d\d\.\d+ - SPEECH OUTPUT: '(.*)'(?: voice=\S+)?\{", re.DOTALL)
+# Each entry of the log begins with its time.
+ENTRY = re.compile(r"\n(?=\d\d:\d\d:\d\d\.\d+ - )")
 
 
 class Orca:
@@ -83,9 +85,10 @@ class Orca:
             f.seek(since)
             data = f.read() if until is None else f.read(max(0, until - since))
         text = data.decode("utf-8", "replace")
-        # Speech is whole only once the voice after it has been written (a text may hold line
-        # breaks: a summary's options are two lines).
-        return [m.group(1) for m in SPEECH.finditer(text)]
+        # An entry is whole once the next one has begun; a text may hold line breaks (a summary's
+        # options are two lines).
+        entries = ENTRY.split(text)[:-1]
+        return [m.group(1) for m in (SPEECH.match(entry) for entry in entries) if m]
 
     def wait(self, since, wanted, what, timeout=float(os.environ.get("BRINDLE_ORCA_TIMEOUT", "60"))):
         """Waits until every text in `wanted` (each a string that a line of speech contains, in
@@ -352,7 +355,7 @@ def walk(version, kind, prefix_type):
             app.wait()
 
 
-def wait_until(condition, what, timeout=60):
+def wait_until(condition, what, timeout=180):
     end = time.monotonic() + timeout
     while not condition():
         if time.monotonic() > end:
@@ -424,7 +427,7 @@ def start_desktop():
     threading.Thread(target=copy, daemon=True).start()
     start(["orca", "--user-prefs", os.path.join(work, "orca-prefs"), "--debug-file", os.ttyname(slave)],
                      stdout=open(os.path.join(work, "orca.out"), "w"), stderr=subprocess.STDOUT)
-    wait_until(lambda: os.path.exists(orca_log) and "Screen reader on." in " ".join(orca.said(0)),
+    wait_until(lambda: "Screen reader on." in " ".join(orca.said(0)),
                "Orca did not start: %s" % open(os.path.join(work, "orca.out")).read()[-2000:])
 
 
