@@ -330,11 +330,6 @@ void TellFocus()
     QAccessible::updateAccessibility(&event);
 }
 
-void TellFocusLater()
-{
-    // Once the events of the change under way (activation, the reader's arrival) have gone out.
-    QMetaObject::invokeMethod(qApp, &TellFocus, Qt::QueuedConnection);
-}
 
 class CActivationObserver : public QAccessible::ActivationObserver
 {
@@ -342,7 +337,7 @@ public:
     void accessibilityActiveChanged(bool active) override
     {
         if (active)
-            TellFocusLater();
+            Accessibility::TellFocusLater();
     }
 };
 
@@ -356,7 +351,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::WindowActivate)
-            TellFocusLater();
+            Accessibility::TellFocusLater();
         return QObject::eventFilter(watched, event);
     }
 };
@@ -412,6 +407,12 @@ void Accessibility::MarkAsPage(QWidget *page, const QString &name, const QString
     page->setAccessibleDescription(description);
 }
 
+
+void Accessibility::TellFocusLater()
+{
+    // Once the events of the change under way (activation, the reader's arrival) have gone out.
+    QMetaObject::invokeMethod(qApp, &TellFocus, Qt::QueuedConnection);
+}
 
 void Accessibility::MarkAsHeader(QLabel *title, QLabel *description)
 {

@@ -26,6 +26,10 @@ void MarkAsHeader(QLabel *title, QLabel *description);
 // arrives while the window is up (Install watches for that).
 void TellFocusOnActivation(QWidget *window);
 
+// Tells a screen reader where the focus is, once the events under way have gone out: after a
+// menu closes, for one, Qt tells nothing of the focus it gives back.
+void TellFocusLater();
+
 // Makes `label` a notification: a screen reader says it when it appears, and again whenever
 // Announce changes it, but not as part of the controls around it.
 void MarkAsNotification(QLabel *label);

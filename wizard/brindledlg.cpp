@@ -255,6 +255,8 @@ void CBrindleDlg::ShowMenu(QMenu *menu, const QContextMenuEvent *event)
         }
     }
     menu->exec(event->globalPos());
+    // The focus is back where it was, which a screen reader is not told by itself.
+    Accessibility::TellFocusLater();
 }
 
 namespace {
