@@ -286,7 +286,7 @@ def walk(version, kind, prefix_type):
             step("Alt+N to Set Target Directory", lambda: key("alt+n"),
                  *page(PREFIX, "Target Directory Prefix: text", "SNAP",
                        "Exactly 4 letters or digits; letters become capitals."))
-            step("typing a prefix", lambda: type_text("ab12"), "2")
+            step("typing a prefix", lambda: type_text("ab12"))
         else:
             step("Alt+N to Set PID/VID", lambda: key("alt+n"),
                  *page(USB, "Vendor ID (Default is 2B3F): text", "2b3f"))
@@ -307,19 +307,18 @@ def walk(version, kind, prefix_type):
             step("the Menu key in a text box", lambda: key("Menu"), "Undo")
             step("the last entry of the box's menu", lambda: key("Up"), "About Brindle")
             step("closing the menu", lambda: key("Escape"), "Vendor ID (Default is 2B3F): text")
-            step("a right vendor ID", lambda: (key("ctrl+a"), type_text("1234")), "4")
+            step("a right vendor ID", lambda: (key("ctrl+a"), type_text("1234")))
 
         step("Alt+N to Set Code", lambda: key("alt+n"),
              *page(CODE, "Firmware Code: text", "Exactly 3 letters or digits; letters become capitals."))
-        step("typing two characters", lambda: type_text("b0"), "0")
-        # Next is disabled: Alt+N neither moves on nor types; the code is still two characters,
-        # which the third makes complete.
-        step("Alt+N with two characters, then the third", lambda: (key("alt+n"), type_text("1")), "1")
+        # Next is disabled at two characters: Alt+N neither moves on nor types, so the third makes
+        # the code B01, which "Confirm Summary" says.
+        step("two characters, Alt+N, the third", lambda: (type_text("b0"), key("alt+n"), type_text("1")))
         step("Enter to Confirm Summary", lambda: key("Return"),
              *page(CONFIRM, "Firmware Version: 03.64-B01 label"))
 
         step("Alt+N to File Save", lambda: key("alt+n"), *page(SAVE, "Name of the firmware file to write"))
-        step("typing the target", lambda: type_text(target), "m")
+        step("typing the target", lambda: type_text(target))
         # The overwrite question: said with its caption, No the default, Enter keeps the file.
         step("Alt+W on an existing file", lambda: key("alt+w"),
              "File Exists", "Overwrite file written.rom", "No")
