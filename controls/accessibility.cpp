@@ -330,7 +330,6 @@ void TellFocus()
     QAccessible::updateAccessibility(&event);
 }
 
-
 class CActivationObserver : public QAccessible::ActivationObserver
 {
 public:
@@ -406,7 +405,6 @@ void Accessibility::MarkAsPage(QWidget *page, const QString &name, const QString
     page->setAccessibleName(name);
     page->setAccessibleDescription(description);
 }
-
 
 void Accessibility::TellFocusLater()
 {

@@ -176,14 +176,10 @@ void CTabSummary::OnShowWindow(bool show)
 void CTabSummary::UpdateData()
 {
     const std::pair<int, const QString *> texts[] = {
-        {SummaryIds::FwVersion, &m_texts.fwVersion},
-        {SummaryIds::FwType, &m_texts.fwType},
-        {SummaryIds::Monitor, &m_texts.monitor},
-        {SummaryIds::Vid, &m_texts.usbIds},
-        {SummaryIds::InitMode, &m_texts.initMode},
-        {SummaryIds::Options, &m_texts.options},
-        {SummaryIds::UsbStrings, &m_texts.usbStrings},
-        {SummaryIds::DirPrefix, &m_texts.dirPrefix},
+        {SummaryIds::FwVersion, &m_texts.fwVersion},   {SummaryIds::FwType, &m_texts.fwType},
+        {SummaryIds::Monitor, &m_texts.monitor},       {SummaryIds::Vid, &m_texts.usbIds},
+        {SummaryIds::InitMode, &m_texts.initMode},     {SummaryIds::Options, &m_texts.options},
+        {SummaryIds::UsbStrings, &m_texts.usbStrings}, {SummaryIds::DirPrefix, &m_texts.dirPrefix},
     };
     for (const auto &[id, text] : texts)
         GetDlgItem<QLabel>(id)->setText(SettingsText::WithLineFeeds(*text));

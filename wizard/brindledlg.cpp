@@ -287,9 +287,8 @@ bool CBrindleDlg::ShowTextMenu(QWidget *widget, const QContextMenuEvent *event)
     } else if (auto *label = qobject_cast<QLabel *>(widget);
                label && (label->textInteractionFlags() & Qt::TextSelectableByKeyboard)) {
         menu = std::make_unique<QMenu>();
-        QAction *copy = menu->addAction(QLabel::tr("&Copy"), [label] {
-            QGuiApplication::clipboard()->setText(label->selectedText());
-        });
+        QAction *copy = menu->addAction(QLabel::tr("&Copy"),
+                                        [label] { QGuiApplication::clipboard()->setText(label->selectedText()); });
         copy->setEnabled(label->hasSelectedText());
         menu->addAction(QLabel::tr("Select All"), [label] { label->setSelection(0, int(label->text().size())); });
     }

@@ -725,7 +725,7 @@ void TestKeyboard::acceleratorActsBeforeNextKey()
 void TestKeyboard::arrowsInRadioPairs_data()
 {
     QTest::addColumn<int>("step");
-    QTest::addColumn<int>("first");   // the button read first (top, or left)
+    QTest::addColumn<int>("first");  // the button read first (top, or left)
     QTest::addColumn<int>("second");
 
     QTest::addRow("Data Bits") << int(CBrindleDlg::StepBaud) << int(BaudIds::EightBits) << int(BaudIds::SevenBits);
@@ -811,8 +811,9 @@ void TestKeyboard::overwriteQuestionDefaultsToNo()
     }
     QVERIFY(TypeText(target));
 
-    for (const auto &[answer, modifiers] :
-         {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Space, Qt::NoModifier}}) {
+    for (const auto &[answer, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                            {Qt::Key_Escape, Qt::NoModifier},
+                                            {Qt::Key_Space, Qt::NoModifier}}) {
         // (The offscreen platform hands the window no activation back when a box closes.)
         dlg.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
