@@ -99,11 +99,6 @@ void CBrindleDlg::OnInitDialog()
     }
     SetCaption(m_btnBack, kBackCaption);
     SetCaption(m_btnNext, kNextCaption);
-    // The window keeps its template's places in a right-to-left layout too, Back at the left and
-    // Next at the right: their captions keep the arrows as written, pointing the way each goes
-    // (laid out right to left, "< Back" would read "Back >").
-    for (QPushButton *button : {m_btnBack, m_btnNext})
-        button->setLayoutDirection(Qt::LeftToRight);
     setWindowIcon(m_hIcon);
 
     // The title is in the heading font; the link is underlined.
@@ -207,7 +202,11 @@ void CBrindleDlg::AddSystemMenuEntry()
 
 void CBrindleDlg::SetCaption(QPushButton *button, const char *caption)
 {
-    button->setText(QString::fromLatin1(caption));
+    // The window keeps its template's places in a right-to-left layout too, Back at the left and
+    // Next at the right: left-to-right marks around the caption keep its arrow as written, pointing the way each
+    // button goes (laid out right to left, "< Back" would read "Back >").
+    const QString mark = button->isRightToLeft() ? QStringLiteral("\u200E") : QString();
+    button->setText(mark + QString::fromLatin1(caption) + mark);
     // The window's accelerators press the button (OnAccelerator); the caption only shows the letter.
     button->setShortcut(QKeySequence());
 }
