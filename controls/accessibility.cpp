@@ -1,17 +1,24 @@
 #include "accessibility.h"
 
+// Std
+#include <memory>
+
 // Qt
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QValidator>
 
 #include "hyperlinkstatic.h"
 
 namespace {
 
-constexpr const char *kGroupingProperty = "brindleGrouping";
+// The roles the program gives widgets of Qt's classes, by a property set on the widget.
+constexpr const char *kRoleProperty = "brindleAccessibleRole";
 
 // The text of the label whose buddy `widget` is, without its mnemonic marks.
 QString LabelText(const QWidget *widget)
@@ -29,12 +36,30 @@ QString LabelText(const QWidget *widget)
     return QString();
 }
 
+// A text that is one run without attributes: what a screen reader reads as the text's one line.
+// (Qt 6.4's line edit reports an empty run at each offset, and Orca then reads a line without its
+// last character: "2b3" for "2b3f".)
+void WholeRun(int characterCount, int *startOffset, int *endOffset)
+{
+    *startOffset = 0;
+    *endOffset = characterCount;
+}
+
 // A drop-down list named by its label (Qt names a list by its current item on Linux); the
-// current item is its value, and the list that drops down is its one child, as in Qt's own.
-class CAccessibleList : public QAccessibleWidget
+// current item is its value and its text, all of it selected, so that a screen reader says the
+// item with the list and each new item as it comes (ReportItemChanges); the list that drops down
+// is its one child, as in Qt's own.
+class CAccessibleList : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit CAccessibleList(QComboBox *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -77,8 +102,173 @@ public:
         }
     }
 
+    // The text: the current item, selected whole.
+    QString text(int startOffset, int endOffset) const override
+    {
+        return Combo()->currentText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(Combo()->currentText().size()); }
+    int selectionCount() const override { return characterCount() > 0 ? 1 : 0; }
+    void selection(int selectionIndex, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+        if (selectionIndex == 0)
+            WholeRun(characterCount(), startOffset, endOffset);
+    }
+    int cursorPosition() const override { return 0; }
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        WholeRun(characterCount(), startOffset, endOffset);
+        return QString();
+    }
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    // The item is chosen from the list, never edited as text.
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    void setCursorPosition(int) override {}
+    void scrollToSubstring(int, int) override {}
+
 private:
     QComboBox *Combo() const { return static_cast<QComboBox *>(widget()); }
+};
+
+// A text box, as Qt's own describes it, but with its text as one run (WholeRun). Text that
+// assistive technology enters goes through the box's setText, as with Qt's: a box that filters
+// what the user enters (CEditAlnum) filters it too.
+class CAccessibleEdit : public QAccessibleWidget,
+                        public QAccessibleTextInterface,
+                        public QAccessibleEditableTextInterface
+{
+public:
+    explicit CAccessibleEdit(QLineEdit *edit) : QAccessibleWidget(edit, QAccessible::EditableText)
+    {
+        addControllingSignal(QLatin1String("textChanged(const QString&)"));
+        addControllingSignal(QLatin1String("returnPressed()"));
+    }
+
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        if (t == QAccessible::EditableTextInterface)
+            return static_cast<QAccessibleEditableTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return Edit()->echoMode() == QLineEdit::Normal ? Edit()->text() : Edit()->displayText();
+        return QAccessibleWidget::text(t);
+    }
+
+    void setText(QAccessible::Text t, const QString &text) override
+    {
+        if (t != QAccessible::Value) {
+            QAccessibleWidget::setText(t, text);
+            return;
+        }
+        QString newText = text;
+        if (const QValidator *validator = Edit()->validator()) {
+            int pos = 0;
+            if (validator->validate(newText, pos) != QValidator::Acceptable)
+                return;
+        }
+        Edit()->setText(newText);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (Edit()->isReadOnly())
+            s.readOnly = true;
+        else
+            s.editable = true;
+        if (Edit()->echoMode() != QLineEdit::Normal)
+            s.passwordEdit = true;
+        s.selectableText = true;
+        return s;
+    }
+
+    // The text interface.
+    QString text(int startOffset, int endOffset) const override
+    {
+        if (startOffset > endOffset)
+            return QString();
+        const QString shown = Edit()->echoMode() == QLineEdit::Normal ? Edit()->text() : Edit()->displayText();
+        return shown.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(Edit()->text().size()); }
+    int selectionCount() const override { return Edit()->hasSelectedText() ? 1 : 0; }
+    void selection(int selectionIndex, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+        if (selectionIndex != 0 || !Edit()->hasSelectedText())
+            return;
+        *startOffset = Edit()->selectionStart();
+        *endOffset = Edit()->selectionEnd();
+    }
+    void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
+    void removeSelection(int selectionIndex) override
+    {
+        if (selectionIndex == 0)
+            Edit()->deselect();
+    }
+    void setSelection(int selectionIndex, int startOffset, int endOffset) override
+    {
+        if (selectionIndex == 0)
+            Edit()->setSelection(startOffset, endOffset - startOffset);
+    }
+    int cursorPosition() const override { return Edit()->cursorPosition(); }
+    void setCursorPosition(int position) override { Edit()->setCursorPosition(position); }
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        WholeRun(characterCount(), startOffset, endOffset);
+        return QString();
+    }
+    QRect characterRect(int offset) const override
+    {
+        // Where the character is drawn, found as the cursor positions on either side of it.
+        const QString ch = text(offset, offset + 1);
+        if (ch.isEmpty())
+            return QRect();
+        const QFontMetrics fm(Edit()->font());
+        const int y = (Edit()->height() - fm.height()) / 2;
+        int x = 0;
+        while (x < Edit()->width() && Edit()->cursorPositionAt(QPoint(x, y)) < offset)
+            ++x;
+        const QRect r(x, y, fm.horizontalAdvance(ch), fm.height());
+        return QRect(Edit()->mapToGlobal(r.topLeft()), r.size());
+    }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        return Edit()->cursorPositionAt(Edit()->mapFromGlobal(point));
+    }
+    void scrollToSubstring(int startIndex, int endIndex) override
+    {
+        Edit()->setCursorPosition(endIndex);
+        Edit()->setCursorPosition(startIndex);
+    }
+
+    // The editable text interface.
+    void deleteText(int startOffset, int endOffset) override
+    {
+        Edit()->setText(Edit()->text().remove(startOffset, endOffset - startOffset));
+    }
+    void insertText(int offset, const QString &text) override
+    {
+        Edit()->setText(Edit()->text().insert(offset, text));
+        Edit()->setCursorPosition(offset + int(text.size()));
+    }
+    void replaceText(int startOffset, int endOffset, const QString &text) override
+    {
+        Edit()->setText(Edit()->text().replace(startOffset, endOffset - startOffset, text));
+    }
+
+private:
+    QLineEdit *Edit() const { return static_cast<QLineEdit *>(widget()); }
 };
 
 // The web-site link: role link, named by its address, followed by its press action.
@@ -114,6 +304,57 @@ private:
     CHyperlinkStatic *Link() const { return static_cast<CHyperlinkStatic *>(widget()); }
 };
 
+// A label in another role than a label's, named by its text: a notification, or the page header.
+class CAccessibleText : public QAccessibleWidget
+{
+public:
+    CAccessibleText(QLabel *label, QAccessible::Role role) : QAccessibleWidget(label, role) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<QLabel *>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+// Tells a screen reader again where the focus is: Qt tells it as the focus moves, but not when
+// the reader learns of the program later (accessibility turned on once the window is up) or
+// when the window becomes active again (after a message box), when Orca says the window alone.
+void TellFocus()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !QAccessible::isActive())
+        return;
+    QAccessibleEvent event(focus, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}
+
+class CActivationObserver : public QAccessible::ActivationObserver
+{
+public:
+    void accessibilityActiveChanged(bool active) override
+    {
+        if (active)
+            Accessibility::TellFocusLater();
+    }
+};
+
+// Tells the focus whenever the window it watches becomes active.
+class CActivationWatcher : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowActivate)
+            Accessibility::TellFocusLater();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 QAccessibleInterface *Factory(const QString &className, QObject *object)
 {
     auto *widget = qobject_cast<QWidget *>(object);
@@ -123,9 +364,24 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
         return new CAccessibleLink(link);
     if (className == QLatin1String("QComboBox"))
         return new CAccessibleList(static_cast<QComboBox *>(widget));
-    if (widget->property(kGroupingProperty).toBool())
-        return new QAccessibleWidget(widget, QAccessible::Grouping);
+    const QVariant role = widget->property(kRoleProperty);
+    if (role.isValid()) {
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            return new CAccessibleText(label, QAccessible::Role(role.toInt()));
+        return new QAccessibleWidget(widget, QAccessible::Role(role.toInt()));
+    }
+    if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        return new CAccessibleEdit(edit);
     return nullptr;
+}
+
+// Gives `widget` its role from now on: an interface Qt made for it already (a screen reader
+// running while the window was built asks for them at once) is made anew.
+void SetRole(QWidget *widget, QAccessible::Role role)
+{
+    widget->setProperty(kRoleProperty, int(role));
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(widget); made && made->role() != role)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 }  // namespace
@@ -134,14 +390,67 @@ void Accessibility::Install()
 {
     static const bool installed = [] {
         QAccessible::installFactory(&Factory);
+        static CActivationObserver observer;
+        QAccessible::installActivationObserver(&observer);
         return true;
     }();
     Q_UNUSED(installed);
 }
 
-void Accessibility::MarkAsGrouping(QWidget *widget, const QString &name, const QString &description)
+void Accessibility::MarkAsPage(QWidget *page, const QString &name, const QString &description)
 {
-    widget->setProperty(kGroupingProperty, true);
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
+    // Orca says a dialog's name, then its description, as the focus enters it; a grouping it
+    // names alone.
+    SetRole(page, QAccessible::Dialog);
+    page->setAccessibleName(name);
+    page->setAccessibleDescription(description);
+}
+
+void Accessibility::TellFocusLater()
+{
+    // Once the events of the change under way (activation, the reader's arrival) have gone out.
+    QMetaObject::invokeMethod(qApp, &TellFocus, Qt::QueuedConnection);
+}
+
+void Accessibility::MarkAsHeader(QLabel *title, QLabel *description)
+{
+    // Not labels: Orca says every label of a window that labels nothing as the window becomes
+    // active, and the header is said with each page already.
+    SetRole(title, QAccessible::Heading);
+    SetRole(description, QAccessible::Paragraph);
+}
+
+void Accessibility::TellFocusOnActivation(QWidget *window)
+{
+    window->installEventFilter(new CActivationWatcher(window));
+}
+
+void Accessibility::MarkAsNotification(QLabel *label)
+{
+    SetRole(label, QAccessible::Notification);
+    label->setVisible(!label->text().isEmpty());
+}
+
+void Accessibility::Announce(QLabel *label, const QString &text)
+{
+    if (text == label->text() && label->isHidden() == text.isEmpty())
+        return;
+    label->setText(text);
+    // A screen reader says a notification as it is shown: one shown already is shown again.
+    label->hide();
+    label->setVisible(!text.isEmpty());
+}
+
+void Accessibility::ReportItemChanges(QComboBox *list)
+{
+    auto last = std::make_shared<QString>(list->currentText());
+    QObject::connect(list, &QComboBox::currentTextChanged, list, [list, last](const QString &text) {
+        // The new item as text inserted in place of the old one; the old one's removal is not told,
+        // which Orca would say as "Selection deleted".
+        if (QAccessible::isActive() && text != *last && !text.isEmpty()) {
+            QAccessibleTextInsertEvent event(list, 0, text);
+            QAccessible::updateAccessibility(&event);
+        }
+        *last = text;
+    });
 }

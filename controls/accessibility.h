@@ -1,5 +1,7 @@
 #pragma once
 
+class QComboBox;
+class QLabel;
 class QString;
 class QWidget;
 
@@ -7,12 +9,36 @@ class QWidget;
 namespace Accessibility {
 
 // Installs the program's accessible interfaces, once: a drop-down list is named by the label
-// beside it, never by its current item; the link is a link that Enter and Space follow; a widget
-// marked with MarkAsGrouping is a named grouping. Building a dialog installs them.
+// beside it and shows its item as its text; a text box reports its text as one run; the link is a
+// link that Enter and Space follow; the widgets marked below have the roles they are marked with.
+// Building a dialog installs them.
 void Install();
 
-// Makes `widget` a grouping named `name` and described by `description`: a screen reader says
-// both when the focus enters it from outside.
-void MarkAsGrouping(QWidget *widget, const QString &name, const QString &description);
+// Makes `page` a part of its window named `name` and described by `description`, as a child
+// dialog is: a screen reader says both when the focus enters it from outside.
+void MarkAsPage(QWidget *page, const QString &name, const QString &description);
+
+// Makes the window's header, the title and description of the page shown, a heading and a
+// paragraph: a screen reader says them with the page, not again with the window.
+void MarkAsHeader(QLabel *title, QLabel *description);
+
+// Tells a screen reader where the focus is each time `window` becomes active, and once the reader
+// arrives while the window is up (Install watches for that).
+void TellFocusOnActivation(QWidget *window);
+
+// Tells a screen reader where the focus is, once the events under way have gone out: after a
+// menu closes, for one, Qt tells nothing of the focus it gives back.
+void TellFocusLater();
+
+// Makes `label` a notification: a screen reader says it when it appears, and again whenever
+// Announce changes it, but not as part of the controls around it.
+void MarkAsNotification(QLabel *label);
+
+// Sets a notification's text: shown anew when the text changes, so that a screen reader says the
+// new text, and hidden while it is empty.
+void Announce(QLabel *label, const QString &text);
+
+// Tells a screen reader each change of `list`'s item, as the new text of the list.
+void ReportItemChanges(QComboBox *list);
 
 }  // namespace Accessibility

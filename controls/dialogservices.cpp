@@ -34,9 +34,9 @@ void CQtDialogServices::ShowMessage(const QString &text, const QString &caption)
 
 bool CQtDialogServices::AskYesNo(const QString &text, const QString &caption)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, m_pOwner);
-    PrepareMessageBox(box);
-    return box.exec() == QMessageBox::Yes;
+    // The one question loading and writing ask is whether to replace a file: an Enter too many
+    // must not replace it.
+    return AskYesNoDefaultNo(text, caption);
 }
 
 bool CQtDialogServices::AskYesNoDefaultNo(const QString &text, const QString &caption)

@@ -38,6 +38,7 @@ public:
     // Every box shows its text as plain text, whatever a file name or an image's version text
     // holds, and is at least as wide as its caption.
     void ShowMessage(const QString &text, const QString &caption) override;
+    // Every question the program asks has No as its safe answer: No is the default.
     bool AskYesNo(const QString &text, const QString &caption) override;
     bool AskYesNoDefaultNo(const QString &text, const QString &caption) override;
     void BeginWait() override;

@@ -11,6 +11,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -20,6 +21,7 @@
 #include <QStyleOptionComboBox>
 
 #include "accessibility.h"
+#include "edit.h"
 #include "editalnum.h"
 #include "resources/pictures.h"
 #ifdef Q_OS_WIN
@@ -61,10 +63,11 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogB
     case ControlKind::DefPushButton: return new QPushButton(caption, parent);
     case ControlKind::CheckBox: return new QCheckBox(caption, parent);
     case ControlKind::RadioButton: return new QRadioButton(caption, parent);
-    case ControlKind::Edit: return new QLineEdit(caption, parent);
+    case ControlKind::Edit: return new CEdit(caption, parent);
     case ControlKind::ComboBox: {
         auto *combo = new QComboBox(parent);
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        Accessibility::ReportItemChanges(combo);
         return combo;
     }
     case ControlKind::TabControl: return new QWidget(parent);
@@ -120,12 +123,70 @@ void UpdateGroupTabStop(QButtonGroup *group)
         b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
+// Any arrow key moves within a radio group, as in a Windows dialog: Up and Left to the previous
+// button, Down and Right to the next (Left and Right the other way round in a right-to-left
+// layout), in the order the buttons are read, from the last round to the first. The button moved
+// to is checked. Qt's own handling picks a button by geometry and so ignores half the keys.
+class CRadioArrowKeys : public QObject
+{
+public:
+    explicit CRadioArrowKeys(QButtonGroup *group) : QObject(group), m_group(group) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        auto *from = qobject_cast<QAbstractButton *>(watched);
+        const bool rtl = from && from->isRightToLeft();
+        int step = 0;
+        switch (key->key()) {
+        case Qt::Key_Up: step = -1; break;
+        case Qt::Key_Down: step = 1; break;
+        case Qt::Key_Left: step = rtl ? 1 : -1; break;
+        case Qt::Key_Right: step = rtl ? -1 : 1; break;
+        default: return false;
+        }
+        QList<QAbstractButton *> buttons;
+        for (QAbstractButton *b : m_group->buttons()) {
+            if (b == from || (b->isVisible() && b->isEnabled()))
+                buttons.append(b);
+        }
+        std::sort(buttons.begin(), buttons.end(), [rtl](const QAbstractButton *a, const QAbstractButton *b) {
+            const QPoint pa = a->mapTo(a->window(), QPoint());
+            const QPoint pb = b->mapTo(b->window(), QPoint());
+            if (pa.y() != pb.y())
+                return pa.y() < pb.y();
+            return rtl ? pa.x() > pb.x() : pa.x() < pb.x();
+        });
+        const qsizetype at = buttons.indexOf(from);
+        if (at < 0 || buttons.size() < 2)
+            return true;
+        QAbstractButton *to = buttons.at((at + step + buttons.size()) % buttons.size());
+        to->setFocus(Qt::OtherFocusReason);
+        to->click();
+        return true;
+    }
+
+private:
+    QButtonGroup *m_group;
+};
+
 // The named group of a radio pair: it draws nothing (the pair's label stands beside it), but a
-// screen reader hears its title as the name of the group and as the label of each button in it.
+// screen reader says its name as the focus enters it, once, and then each button by its text.
+// (With a title the group would also label each button, and Orca would say the name again with
+// every button the arrow keys move to.)
 class CRadioGroupBox : public QGroupBox
 {
 public:
-    CRadioGroupBox(const QString &title, QWidget *parent) : QGroupBox(title, parent) { setFocusPolicy(Qt::NoFocus); }
+    CRadioGroupBox(const QString &name, QWidget *parent) : QGroupBox(parent)
+    {
+        setFocusPolicy(Qt::NoFocus);
+        setAccessibleName(name);
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override {}
@@ -232,6 +293,7 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
     dialog->resize(ToPixels(QSize(tpl.w, tpl.h), base));
 
     QButtonGroup *group = nullptr;
+    QObject *arrowKeys = nullptr;  // the arrow keys of the group being built
     QWidget *previousFocusable = nullptr;
     // The static text that labels the next input: the last static before it in template order.
     QLabel *pendingLabel = nullptr;
@@ -271,6 +333,7 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
             if (!group) {
                 group = new QButtonGroup(dialog);
                 QObject::connect(group, &QButtonGroup::idToggled, group, [group] { UpdateGroupTabStop(group); });
+                arrowKeys = new CRadioArrowKeys(group);
                 groupLabelWidget = pendingLabel;
                 if (pendingLabel) {
                     radioGroups.append({group, pendingLabel->text()});
@@ -278,6 +341,7 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
                 }
             }
             group->addButton(radio, c.id);
+            radio->installEventFilter(arrowKeys);
             // The pair's label stands beside whichever of its buttons shares its row.
             if (groupLabelWidget)
                 CentreLabelOn(groupLabelWidget, radio);

@@ -83,7 +83,7 @@ QAction *CEditAlnum::FindPasteAction(const QMenu *menu)
     return nullptr;
 }
 
-CEditAlnum::CEditAlnum(QWidget *parent) : QLineEdit(parent)
+CEditAlnum::CEditAlnum(QWidget *parent) : CEdit(parent)
 {
     setValidator(new CEditAlnumValidator(this));
     connect(this, &QLineEdit::textChanged, this, [this](const QString &text) { m_strLast = text; });
@@ -277,24 +277,27 @@ void CEditAlnum::dropEvent(QDropEvent *event)
     event->setAccepted(filtered.isAccepted());
 }
 
-void CEditAlnum::contextMenuEvent(QContextMenuEvent *event)
+QMenu *CEditAlnum::CreateContextMenu()
 {
     QMenu *menu = createStandardContextMenu();
-    if (!menu)
-        return;
-    menu->setAttribute(Qt::WA_DeleteOnClose);
     // Pasting from the menu follows the box's rule, as Ctrl+V does.
-    if (QAction *paste = FindPasteAction(menu)) {
+    if (QAction *paste = menu ? FindPasteAction(menu) : nullptr) {
         disconnect(paste, &QAction::triggered, nullptr, nullptr);
         connect(paste, &QAction::triggered, this, [this] { PasteFrom(QClipboard::Clipboard); });
     }
+    return menu;
+}
+
+void CEditAlnum::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = CreateContextMenu();
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }
 
-void CEditAlnum::focusInEvent(QFocusEvent *event)
+bool CEditAlnum::SelectsOnFocus(Qt::FocusReason reason) const
 {
-    QLineEdit::focusInEvent(event);
-    const Qt::FocusReason reason = event->reason();
-    if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-        selectAll();
+    return reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }

@@ -2,7 +2,8 @@
 
 // Qt
 #include <QClipboard>
-#include <QLineEdit>
+
+#include "edit.h"
 
 class QAction;
 class QMenu;
@@ -14,7 +15,7 @@ class QMenu;
 // rest are dropped, then the text is cut to the room the limit leaves, exactly as typing each
 // character in turn would do; text that assistive technology enters through the accessibility
 // interface follows the same rule. Text that the program sets is kept as it is.
-class CEditAlnum : public QLineEdit
+class CEditAlnum : public CEdit
 {
     Q_OBJECT
 
@@ -46,13 +47,18 @@ public:
     // through the rule above, in place of those they replace; the rest of the text stays.
     QString AsTyped(const QString &current, const QString &proposed) const;
 
+    // The edit's context menu (Undo, Cut, Copy, Paste ...), its Paste entry following the box's
+    // rule; the caller owns it.
+    QMenu *CreateContextMenu();
+
+    // Arriving in the box other than by a click selects its text, so that typing replaces it.
+    bool SelectsOnFocus(Qt::FocusReason reason) const override;
+
     // The Paste entry of the edit's standard context menu.
     static QAction *FindPasteAction(const QMenu *menu);
 
 protected:
     bool event(QEvent *event) override;
-    // Arriving in the box other than by a click selects its text, so that typing replaces it.
-    void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -37,6 +37,17 @@ void CTabCode::OnInitDialog()
 void CTabCode::SetSettings(const Firmware::Settings &settings)
 {
     m_strCode = m_bTargetDir ? settings.m_strDirPrefix : settings.m_strVersionCode;
+    // The box takes the code now, while the page is hidden, so that showing the page changes
+    // nothing in it: a change just before the box takes the focus would hide the focus from a
+    // screen reader.
+    if (!IsShown())
+        ShowCode();
+}
+
+void CTabCode::ShowCode()
+{
+    if (m_editCode->text() != m_strCode)
+        m_editCode->setText(m_strCode);
 }
 
 void CTabCode::GetSettings(Firmware::Settings &settings) const
@@ -47,7 +58,7 @@ void CTabCode::GetSettings(Firmware::Settings &settings) const
 void CTabCode::OnShowWindow(bool show)
 {
     if (show) {
-        m_editCode->setText(m_strCode);
+        ShowCode();
         // Setting the text is a change even when the box already held it, and the edit only
         // signals real changes.
         OnChangeCode();

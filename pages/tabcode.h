@@ -36,6 +36,9 @@ protected:
     void OnShowWindow(bool show) override;
 
 private:
+    // Puts m_strCode into the box, where it differs from the box's text.
+    void ShowCode();
+
     QString m_strCode;
     CEditAlnum *m_editCode = nullptr;
     QLabel *m_staticLabel = nullptr;

@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <QSignalBlocker>
 #include <QUrl>
 
+#include "controls/accessibility.h"
 #include "controls/dialogservices.h"
 #include "firmware/filename.h"
 #include "firmware/firmwareformat.h"
@@ -96,6 +98,8 @@ bool CTabFile::PathExists(const QString &text)
 void CTabFile::OnInitDialog()
 {
     m_editFilePath = GetDlgItem<QLineEdit>(FileIds::Path);
+    m_staticReason = GetDlgItem<QLabel>(FileIds::Reason);
+    Accessibility::MarkAsNotification(m_staticReason);
     connect(m_editFilePath, &QLineEdit::textChanged, this, &CTabFile::OnChangeFilePath);
     connect(GetDlgItem<QPushButton>(FileIds::Browse), &QPushButton::clicked, this, &CTabFile::OnBrowse);
     // The box has no label of its own: a screen reader hears what it is for.
@@ -121,11 +125,24 @@ void CTabFile::SetPathText(const QString &text)
 {
     // Setting the text is a change even when the box already holds it; the box itself only
     // signals real changes, so the rule runs here exactly once.
-    {
+    // A box that holds the text already is left alone: a change just before the box takes the
+    // focus would hide the focus from a screen reader.
+    if (m_editFilePath->text() != text) {
         const QSignalBlocker blocker(m_editFilePath);
         m_editFilePath->setText(text);
     }
     OnChangeFilePath();
+}
+
+QString CTabFile::PathProblem(const QString &text)
+{
+    if (text.isEmpty())
+        return QString();
+    if (QFileInfo(QDir::fromNativeSeparators(text)).isDir())
+        return QStringLiteral("%1 is a folder.").arg(text);
+    if (!PathExists(text))
+        return QStringLiteral("No file named %1.").arg(text);
+    return QString();
 }
 
 void CTabFile::OnChangeFilePath()
@@ -133,11 +150,19 @@ void CTabFile::OnChangeFilePath()
     // The path as the system names the file (on Windows without trailing dots and spaces), so
     // its extension is the one the file has.
     const QString text = FileName::AsSaved(m_editFilePath->text());
-    const bool accepted = m_bSaveFile ? !text.isEmpty() : PathExists(text);
+    // The open page goes on with an existing file only, and says why it does not.
+    const QString problem = m_bSaveFile ? QString() : PathProblem(text);
+    const bool accepted = m_bSaveFile ? !text.isEmpty() : !text.isEmpty() && problem.isEmpty();
     if (accepted)
         m_strFilePath = text;
     m_bPathAccepted = accepted;
+    Accessibility::Announce(m_staticReason, problem);
     emit completeChanged();
+}
+
+QString CTabFile::PathText() const
+{
+    return m_editFilePath->text();
 }
 
 void CTabFile::OnBrowse()

@@ -5,6 +5,7 @@
 
 #include "wizardpage.h"
 
+class QLabel;
 class QLineEdit;
 class QMimeData;
 
@@ -19,6 +20,9 @@ public:
     // True when the open page would accept `text`: an existing file or folder, or a wildcard
     // pattern that matches something in its folder.
     static bool PathExists(const QString &text);
+    // Why the open page does not take `text` as the file to open: a folder, or nothing that
+    // exists. Empty when it takes it, or when there is no text.
+    static QString PathProblem(const QString &text);
 
     int m_bSaveFile;
 
@@ -26,6 +30,8 @@ public:
     void SetSettings(const Firmware::Settings &settings) override { m_nFileKind = settings.m_nFileKind; }
     // The path the page holds: the file to open, or the file to write.
     QString FilePath() const { return m_strFilePath; }
+    // The text in the path box, as typed.
+    QString PathText() const;
 
     void OnBrowse();
     void OnChangeFilePath();
@@ -45,6 +51,7 @@ private:
     int m_nFileKind = 0;
     QString m_strFilePath;
     QLineEdit *m_editFilePath = nullptr;
+    QLabel *m_staticReason = nullptr;  // why the open page does not go on; empty while it does
     bool m_bPathAccepted = false;
     // The first local file among dropped data, or an empty string.
     static QString DroppedFile(const QMimeData *data);

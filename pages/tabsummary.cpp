@@ -51,16 +51,10 @@ void CTabSummary::OnInitDialog()
     const auto id = [](QWidget *w) { return w->property("controlId").toInt(); };
     for (int i = 1; i < order.size(); ++i) {
         auto *value = qobject_cast<QLabel *>(order.at(i));
-        if (!value || !IsValueId(id(value)) || id(value) == SummaryIds::Pid)
+        if (!value || !IsValueId(id(value)))
             continue;
         QWidget *label = order.at(i - 1);
-        Row row{label, value, label->geometry(), value->geometry(), {}};
-        // The product ID and the "/" before it stand beside the vendor ID.
-        if (id(value) == SummaryIds::Vid) {
-            for (int j = i + 1; j < order.size() && j <= i + 2; ++j)
-                row.others.append({order.at(j), order.at(j)->geometry()});
-        }
-        m_rows.append(row);
+        m_rows.append(Row{label, value, label->geometry(), value->geometry()});
     }
     std::sort(m_rows.begin(), m_rows.end(),
               [](const Row &a, const Row &b) { return a.valueRect.y() < b.valueRect.y(); });
@@ -92,8 +86,6 @@ void CTabSummary::OnInitDialog()
         };
         move(row.label, row.labelRect);
         move(row.value, row.valueRect);
-        for (auto &[other, rect] : row.others)
-            move(other, rect);
     }
     MakeRowsReadable();
     UpdateData();
@@ -139,8 +131,6 @@ int CTabSummary::LayOutRowsAt(int width, bool compact)
         }
         row.value->setGeometry(valueRect.left(), valueRect.top() + rowShift, valueRect.width(), height);
         row.label->move(row.labelRect.topLeft() + QPoint(0, rowShift));
-        for (const auto &[other, rect] : row.others)
-            other->move(rect.topLeft() + QPoint(0, rowShift));
         if (inFrame) {
             shift += height - valueRect.height();
             bottom = std::max(bottom, row.value->geometry().bottom() + 1);
@@ -186,15 +176,10 @@ void CTabSummary::OnShowWindow(bool show)
 void CTabSummary::UpdateData()
 {
     const std::pair<int, const QString *> texts[] = {
-        {SummaryIds::FwVersion, &m_texts.fwVersion},
-        {SummaryIds::FwType, &m_texts.fwType},
-        {SummaryIds::Monitor, &m_texts.monitor},
-        {SummaryIds::Pid, &m_texts.pid},
-        {SummaryIds::Vid, &m_texts.vid},
-        {SummaryIds::InitMode, &m_texts.initMode},
-        {SummaryIds::Options, &m_texts.options},
-        {SummaryIds::UsbStrings, &m_texts.usbStrings},
-        {SummaryIds::DirPrefix, &m_texts.dirPrefix},
+        {SummaryIds::FwVersion, &m_texts.fwVersion},   {SummaryIds::FwType, &m_texts.fwType},
+        {SummaryIds::Monitor, &m_texts.monitor},       {SummaryIds::Vid, &m_texts.usbIds},
+        {SummaryIds::InitMode, &m_texts.initMode},     {SummaryIds::Options, &m_texts.options},
+        {SummaryIds::UsbStrings, &m_texts.usbStrings}, {SummaryIds::DirPrefix, &m_texts.dirPrefix},
     };
     for (const auto &[id, text] : texts)
         GetDlgItem<QLabel>(id)->setText(SettingsText::WithLineFeeds(*text));
@@ -211,8 +196,6 @@ void CTabSummary::UpdateData()
                 continue;
             row.label->setVisible(shown);
             row.value->setVisible(shown);
-            for (const auto &other : row.others)
-                other.first->setVisible(shown);
         }
     }
     LayOutRows();

@@ -49,14 +49,12 @@ private:
     // height they take in their frame.
     int LayOutRowsAt(int width, bool compact);
 
-    // A value static, the label before it, what else stands in its row, and where the template
-    // puts them.
+    // A value static, the label before it, and where the template puts them.
     struct Row {
         QWidget *label;
         QLabel *value;
         QRect labelRect;
         QRect valueRect;
-        QList<QPair<QWidget *, QRect>> others;  // the "/" and the product ID beside the vendor ID
     };
     QList<Row> m_rows;  // top to bottom
     QScrollArea *m_scrollRows = nullptr;

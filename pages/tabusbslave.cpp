@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "controls/accessibility.h"
 #include "firmware/fieldrules.h"
 #include "firmware/firmwareformat.h"
 #include "firmware/settingstext.h"
@@ -38,6 +39,7 @@ void CTabUsbSlave::OnInitDialog()
     m_editProduct = GetDlgItem<QLineEdit>(UsbIds::Product);
     m_staticReason = GetDlgItem<QLabel>(UsbIds::Reason);
     m_reasonRect = m_staticReason->geometry();
+    Accessibility::MarkAsNotification(m_staticReason);
     for (QLineEdit *edit : {m_editVendorId, m_editProductId, m_editManufacturer, m_editProduct})
         connect(edit, &QLineEdit::textChanged, this, [this] { CheckStringsFit(); });
 }
@@ -49,6 +51,26 @@ void CTabUsbSlave::SetSettings(const Firmware::Settings &settings)
     m_strManufacturer = settings.m_strManufacturer;
     m_strProduct = settings.m_strProduct;
     m_nString3Length = settings.m_strString3.size();
+    // The boxes take the values now, while the page is hidden, so that showing the page changes
+    // nothing in them: a change just before a box takes the focus would hide the focus from a
+    // screen reader.
+    if (!IsShown())
+        ShowValues();
+}
+
+void CTabUsbSlave::ShowValues()
+{
+    const std::pair<QLineEdit *, QString> values[] = {
+        {m_editProductId, SettingsText::FormatHex4(int(m_nProductId))},
+        {m_editVendorId, SettingsText::FormatHex4(int(m_nVendorId))},
+        {m_editProduct, m_strProduct},
+        {m_editManufacturer, m_strManufacturer},
+    };
+    for (const auto &[edit, text] : values) {
+        if (edit->text() != text)
+            edit->setText(text);
+    }
+    CheckStringsFit();
 }
 
 void CTabUsbSlave::GetSettings(Firmware::Settings &settings) const
@@ -63,11 +85,7 @@ void CTabUsbSlave::OnShowWindow(bool show)
 {
     if (show) {
         WriteHeader();
-        m_editProductId->setText(SettingsText::FormatHex4(int(m_nProductId)));
-        m_editVendorId->setText(SettingsText::FormatHex4(int(m_nVendorId)));
-        m_editProduct->setText(m_strProduct);
-        m_editManufacturer->setText(m_strManufacturer);
-        CheckStringsFit();
+        ShowValues();
     } else {
         // An ID that is not one (the page can be left with Back) leaves the value as it was.
         m_nProductId = FieldRules::ParseUsbId(m_editProductId->text()).value_or(quint16(m_nProductId));
@@ -134,14 +152,9 @@ void CTabUsbSlave::CheckStringsFit()
     const QString idsProblem = IdsProblem();
     const QString stringsProblem = StringsProblem();
     const QString problem = idsProblem.isEmpty() ? stringsProblem : idsProblem;
-    m_staticReason->setText(problem);
+    // A screen reader says the reason as it appears and as it changes.
+    Accessibility::Announce(m_staticReason, problem);
     FitReason();
-    // The reason describes the boxes it is about: a screen reader reads it with them, and says
-    // it again when it changes while the focus is in one of them.
-    for (QLineEdit *edit : {m_editVendorId, m_editProductId})
-        edit->setAccessibleDescription(idsProblem);
-    for (QLineEdit *edit : {m_editManufacturer, m_editProduct})
-        edit->setAccessibleDescription(stringsProblem);
     m_bValuesFit = problem.isEmpty();
     emit completeChanged();
 }

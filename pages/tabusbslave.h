@@ -50,6 +50,8 @@ private:
     QLineEdit *m_editProduct = nullptr;
     QLabel *m_staticReason = nullptr;  // why Next is held back; empty while every value can be stored
     bool m_bValuesFit = true;
+    // Puts the values into the boxes, where they differ from the boxes' texts.
+    void ShowValues();
     void CheckStringsFit();
     // Gives the reason line the height its text needs in the page's font, taken from the gap
     // above it when the template's two lines are not enough.

@@ -22,7 +22,7 @@ void CWizardPage::Create(int templateId, QWidget *parent)
     setParent(parent);
     hide();
     // A screen reader hears the page's title and description as the focus enters it.
-    Accessibility::MarkAsGrouping(this, QString::fromUtf8(m_pszTitle), QString::fromUtf8(m_pszDescription));
+    Accessibility::MarkAsPage(this, QString::fromUtf8(m_pszTitle), QString::fromUtf8(m_pszDescription));
     m_controls = CDialogBuilder::Build(
         this, *tpl, [this](const ControlTemplate &c, QWidget *p) { return CreateCustomControl(c, p); });
     OnInitDialog();

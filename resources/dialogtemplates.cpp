@@ -22,7 +22,8 @@ constexpr ControlTemplate kAbout[] = {
     {kNoId, K::Icon, kIconPath, 6, 6, 20, 20, StyleNone},
     {AboutIds::Product, K::Static, "Norvale Firmware Customiser Version " BRINDLE_DISPLAY_VERSION, 36, 6, 222, 24,
      StyleNoPrefix | StyleGroup},
-    {AboutIds::Notice, K::Static, "Copyright (C) 2026 The Brindle developers", 36, 30, 222, 8, StyleGroup},
+    // The notice and the maker line read as one sentence, the maker's name once.
+    {AboutIds::Notice, K::Static, "Copyright (C) 2026", 36, 30, 222, 8, StyleGroup},
     {AboutIds::Company, K::Static, "The Brindle developers", 36, 42, 222, 8, StyleNoPrefix | StyleGroup},
     {AboutIds::Ok, K::DefPushButton, "OK", 204, 54, 50, 16, StyleTabStop | StyleGroup},
 };
@@ -44,6 +45,8 @@ constexpr ControlTemplate kWizard[] = {
 constexpr ControlTemplate kFilePage[] = {
     {FileIds::Path, K::Edit, "", 30, 24, 174, 14, kEdit},
     {FileIds::Browse, K::PushButton, "Browse...", 210, 24, 50, 14, StyleTabStop},
+    // Why "File Open" cannot go on with the path in the box; empty while it can.
+    {FileIds::Reason, K::Static, "", 30, 42, 230, 20, StyleWordWrap},
 };
 
 // 137: UART settings page. Each label comes before the input it names.
@@ -99,10 +102,9 @@ constexpr ControlTemplate kSummaryPage[] = {
     {SummaryIds::Options, K::Static, "", 102, 54, 198, 24, StyleGroup},
     // The rows that only some firmware types have, shown for those: the USB identity of QSOL
     // firmware, or the target directory prefix of QWEX and QJ4J firmware in the same place.
+    // The vendor and product ID are one text ("0x2b3f/0x5c10"), read and selected as one.
     {kNoId, K::Static, SettingsText::kUsbIdsHeading, 12, 82, 82, 8, StyleGroup | StyleHidden},
-    {SummaryIds::Vid, K::Static, "", 102, 82, 32, 8, StyleGroup | StyleHidden},
-    {kNoId, K::Static, "/", 134, 82, 6, 8, StyleGroup | StyleHidden},
-    {SummaryIds::Pid, K::Static, "", 140, 82, 32, 8, StyleGroup | StyleHidden},
+    {SummaryIds::Vid, K::Static, "", 102, 82, 198, 8, StyleGroup | StyleHidden},
     {kNoId, K::Static, SettingsText::kUsbStringsHeading, 12, 94, 82, 8, StyleGroup | StyleHidden},
     {SummaryIds::UsbStrings, K::Static, "", 102, 94, 198, 8, StyleGroup | StyleHidden},
     {kNoId, K::Static, SettingsText::kDirPrefixHeading, 12, 82, 88, 8, StyleGroup | StyleHidden},

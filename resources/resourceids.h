@@ -46,6 +46,7 @@ namespace FileIds {
 enum Id : int {
     Path = 1014,
     Browse = 1015,
+    Reason = 1016,
 };
 }  // namespace FileIds
 

@@ -16,6 +16,9 @@ linux_packages=(
     fonts-dejavu-core
     # the screen-reader walk (tests/e2e/e2e_atspi.sh): the AT-SPI bus and registry, pyatspi
     at-spi2-core python3-pyatspi dbus-daemon
+    # what Orca says (tests/e2e/e2e_orca.sh): Orca, a window manager, the speech server with its
+    # dummy output, and libao, whose null driver stands in for a sound device
+    orca openbox speech-dispatcher speech-dispatcher-audio-plugins libao4
     # the package test: the shared MIME database and GLib's lookup, as file managers use them
     shared-mime-info libglib2.0-bin libxml2-utils
     # the package test's judge and checks, and the manual pages' test

@@ -3,13 +3,17 @@
 // Std
 
 // Qt
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QUrl>
 #ifdef Q_OS_MACOS
 #include <QMenuBar>
@@ -19,7 +23,9 @@
 #endif
 
 #include "aboutdlg.h"
+#include "controls/accessibility.h"
 #include "controls/dialogtemplate.h"
+#include "controls/editalnum.h"
 #include "controls/hyperlinkstatic.h"
 #include "firmware/settingstext.h"
 #include "pages/tabbaudrate.h"
@@ -71,12 +77,28 @@ void CBrindleDlg::OnInitDialog()
     connect(m_btnBack, &QPushButton::clicked, this, &CBrindleDlg::OnBack);
     connect(m_btnCancel, &QPushButton::clicked, this, &CBrindleDlg::OnCancelButton);
     m_staticLogo->installEventFilter(this);
+    Accessibility::MarkAsHeader(m_staticTitle, m_staticDescription);
+    Accessibility::TellFocusOnActivation(this);
+    // Context menu requests of the text controls, which answer them with menus of their own.
+    qApp->installEventFilter(this);
     m_staticLogo->setAccessibleName(QStringLiteral("Norvale logo"));
     m_staticLogo->setAccessibleDescription(QStringLiteral("Double-click to open the product web site"));
 
     AddSystemMenuEntry();
     auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
     connect(menuKey, &QShortcut::activated, this, &CBrindleDlg::OnContextMenuKey);
+    // Alt+B, Alt+N and Alt+W belong to the window whatever state its buttons are in: pressed on a
+    // disabled button (or Alt+W while Next reads "Next >") they do nothing, rather than reach the
+    // focused box as a typed letter. An enabled button is pressed at once, before any key typed
+    // after the accelerator is handled, not by the button's own shortcut, which shows the click
+    // first and presses it a moment later.
+    for (const char *caption : {kBackCaption, kNextCaption, kWriteCaption}) {
+        const QKeySequence key = QKeySequence::mnemonic(QString::fromLatin1(caption));
+        auto *accelerator = new QShortcut(key, this);
+        connect(accelerator, &QShortcut::activated, this, [this, key] { OnAccelerator(key); });
+    }
+    SetCaption(m_btnBack, kBackCaption);
+    SetCaption(m_btnNext, kNextCaption);
     setWindowIcon(m_hIcon);
 
     // The title is in the heading font; the link is underlined.
@@ -178,6 +200,27 @@ void CBrindleDlg::AddSystemMenuEntry()
     // window's context menu instead (contextMenuEvent).
 }
 
+void CBrindleDlg::SetCaption(QPushButton *button, const char *caption)
+{
+    // The window keeps its template's places in a right-to-left layout too, Back at the left and
+    // Next at the right: left-to-right marks around the caption keep its arrow as written, pointing the way each
+    // button goes (laid out right to left, "< Back" would read "Back >").
+    const QString mark = button->isRightToLeft() ? QStringLiteral("\u200E") : QString();
+    button->setText(mark + QString::fromLatin1(caption) + mark);
+    // The window's accelerators press the button (OnAccelerator); the caption only shows the letter.
+    button->setShortcut(QKeySequence());
+}
+
+void CBrindleDlg::OnAccelerator(const QKeySequence &key)
+{
+    for (QPushButton *button : {m_btnBack, m_btnNext}) {
+        if (button->isVisible() && button->isEnabled() && QKeySequence::mnemonic(button->text()) == key) {
+            button->click();
+            return;
+        }
+    }
+}
+
 void CBrindleDlg::OnContextMenuKey()
 {
     // Shift+F10 does what the Menu key does: the control with the focus gets the context menu
@@ -191,9 +234,67 @@ void CBrindleDlg::OnContextMenuKey()
 void CBrindleDlg::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
-    QAction *about = menu.addAction(QString::fromLatin1(kAboutMenuText));
+    ShowMenu(&menu, event);
+}
+
+void CBrindleDlg::ShowMenu(QMenu *menu, const QContextMenuEvent *event)
+{
+    if (!menu->isEmpty())
+        menu->addSeparator();
+    QAction *about = menu->addAction(QString::fromLatin1(kAboutMenuText));
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
-    menu.exec(event->globalPos());
+    // Opened from the keyboard, the menu opens on its first entry that can be chosen, as on
+    // Windows: the next Enter chooses it, and a screen reader says it as the menu opens.
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        for (QAction *action : menu->actions()) {
+            if (action->isEnabled() && !action->isSeparator()) {
+                QTimer::singleShot(0, menu, [menu, action] { menu->setActiveAction(action); });
+                break;
+            }
+        }
+    }
+    menu->exec(event->globalPos());
+    // The focus is back where it was, which a screen reader is not told by itself.
+    Accessibility::TellFocusLater();
+}
+
+namespace {
+
+// The text control `widget` is, or whose viewport it is (a mouse's requests come to the viewport).
+QPlainTextEdit *PlainTextOf(QWidget *widget)
+{
+    if (auto *text = qobject_cast<QPlainTextEdit *>(widget))
+        return text;
+    auto *parent = qobject_cast<QPlainTextEdit *>(widget->parentWidget());
+    return parent && parent->viewport() == widget ? parent : nullptr;
+}
+
+}  // namespace
+
+bool CBrindleDlg::ShowTextMenu(QWidget *widget, const QContextMenuEvent *event)
+{
+    // A text box, the finish report and a summary line have menus of their own (Undo, Cut, Copy,
+    // Paste, Select All); the About entry follows their entries, so that it is within reach from
+    // every control. Other controls pass the request on to the window.
+    std::unique_ptr<QMenu> menu;
+    if (auto *alnum = qobject_cast<CEditAlnum *>(widget)) {
+        menu.reset(alnum->CreateContextMenu());
+    } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+        menu.reset(edit->createStandardContextMenu());
+    } else if (auto *text = PlainTextOf(widget)) {
+        menu.reset(text->createStandardContextMenu(widget->mapTo(text, event->pos())));
+    } else if (auto *label = qobject_cast<QLabel *>(widget);
+               label && (label->textInteractionFlags() & Qt::TextSelectableByKeyboard)) {
+        menu = std::make_unique<QMenu>();
+        QAction *copy = menu->addAction(QLabel::tr("&Copy"),
+                                        [label] { QGuiApplication::clipboard()->setText(label->selectedText()); });
+        copy->setEnabled(label->hasSelectedText());
+        menu->addAction(QLabel::tr("Select All"), [label] { label->setSelection(0, int(label->text().size())); });
+    }
+    if (!menu)
+        return false;
+    ShowMenu(menu.get(), event);
+    return true;
 }
 
 #ifdef Q_OS_WIN
@@ -223,6 +324,11 @@ bool CBrindleDlg::eventFilter(QObject *watched, QEvent *event)
         OnLogoDoubleClick();
         return true;
     }
+    if (event->type() == QEvent::ContextMenu) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this && ShowTextMenu(widget, static_cast<QContextMenuEvent *>(event)))
+            return true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -248,13 +354,17 @@ void CBrindleDlg::OpenFile(const QString &path)
     if (m_nCurrentStep != StepOpen)
         return;
     m_pOpenPage->SetPathText(path);
-    if (m_btnNext->isEnabled()) {
+    if (m_btnNext->isEnabled())
         OnNext();
-        return;
-    }
-    // No such file: Next would stay disabled without a word, which is no answer to a file
-    // named on the command line. The load says what is wrong with the path; the wizard stays
-    // on "File Open", and the next Next reads the file again.
+    else
+        SayWhyNotOpened(path);
+}
+
+void CBrindleDlg::SayWhyNotOpened(const QString &path)
+{
+    // No such file: Next stays disabled, which is no answer to a file named on the command line
+    // or to Enter. The load says what is wrong with the path; the wizard stays on "File Open",
+    // and the next Next reads the file again.
     m_record.LoadFirmware(path);
     m_record.m_strSourceFile.clear();
 }
@@ -262,7 +372,13 @@ void CBrindleDlg::OpenFile(const QString &path)
 void CBrindleDlg::OnCommand(int id)
 {
     switch (id) {
-    case WizardIds::Next: OnNext(); break;
+    case WizardIds::Next:
+        // Enter on "File Open" with a path that names no file says why, as the command line does.
+        if (m_nCurrentStep == StepOpen && !m_btnNext->isEnabled() && !m_pOpenPage->PathText().isEmpty())
+            SayWhyNotOpened(m_pOpenPage->PathText());
+        else
+            OnNext();
+        break;
     case WizardIds::Back: OnBack(); break;
     case WizardIds::Cancel: OnCancelButton(); break;
     default: break;
@@ -360,9 +476,9 @@ void CBrindleDlg::OnNext()
         m_btnBack->setEnabled(true);
         if (s < m_nSaveStep) {
             if (m_nNextMode == NextNormal)
-                m_btnNext->setText(QString::fromLatin1(kNextCaption));
+                SetCaption(m_btnNext, kNextCaption);
         } else if (s == m_nSaveStep) {
-            m_btnNext->setText(QString::fromLatin1(kWriteCaption));
+            SetCaption(m_btnNext, kWriteCaption);
             m_nNextMode = NextWrite;
         } else {
             EnterFinishedState();
@@ -387,7 +503,7 @@ void CBrindleDlg::OnBack()
         // The page Back returns to was left with Next once: Next is enabled whatever the page
         // says, so that a file loaded from a path that has gone since can still be gone on with.
         m_nNextMode = NextNormal;
-        m_btnNext->setText(QString::fromLatin1(kNextCaption));
+        SetCaption(m_btnNext, kNextCaption);
         m_btnNext->setEnabled(true);
     }
     // The focus moves on before Back is disabled on the first step, which would otherwise hand it
@@ -444,7 +560,7 @@ void CBrindleDlg::EnterFinishedState()
 {
     m_btnCancel->setText(QStringLiteral("Finish"));
     if (m_nNextMode == NextNormal)
-        m_btnNext->setText(QString::fromLatin1(kNextCaption));
+        SetCaption(m_btnNext, kNextCaption);
     m_btnNext->setEnabled(false);
     m_btnBack->setEnabled(false);
     m_btnNext->hide();

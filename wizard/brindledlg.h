@@ -16,7 +16,9 @@
 #include "firmware/firmwarerecord.h"
 #include "pages/wizardpage.h"
 
+class QContextMenuEvent;
 class QLabel;
+class QMenu;
 class QPushButton;
 class CHyperlinkStatic;
 class CTabBaudRate;
@@ -75,6 +77,8 @@ public:
     // "File Open" and presses Next. A path the page does not take is loaded all the same, so
     // that the user learns why it cannot be opened; a refusal leaves it on "File Open".
     void OpenFile(const QString &path);
+    // Says, through the loader's message, why `path` is no file to open.
+    void SayWhyNotOpened(const QString &path);
     // A system-menu command; 16 (with the low four bits ignored) opens the About box.
     void OnSysCommand(int command);
 
@@ -133,6 +137,15 @@ private:
     void OnInitDialog();
     void AddSystemMenuEntry();
     void OnContextMenuKey();
+    // Shows `menu` for `event`, with the About entry at its end.
+    void ShowMenu(QMenu *menu, const QContextMenuEvent *event);
+    // The context menu of a text control (a text box, the report, a summary line), with the About
+    // entry; false for a control that has none.
+    bool ShowTextMenu(QWidget *widget, const QContextMenuEvent *event);
+    // Alt+B, Alt+N or Alt+W: presses the shown, enabled button whose caption underlines the letter.
+    void OnAccelerator(const QKeySequence &key);
+    // Sets a caption whose letter the window's accelerators press.
+    static void SetCaption(QPushButton *button, const char *caption);
     void EnterFinishedState();
     void PlaceFocus();
     // Enables Next as the page on screen says it is complete; the finished wizard has no Next.

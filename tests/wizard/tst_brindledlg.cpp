@@ -48,6 +48,7 @@ private slots:
     void cleanup();
 
     void firstDisplay();
+    void arrowsPointTheWayRightToLeft();
     void headerTitlesFitOneLine();
     void sequence_data();
     void sequence();
@@ -664,8 +665,9 @@ void TestBrindleDlg::keysAndHeader_data()
     const QString openText = QStringLiteral("Choose the Norvale Firmware ROM or QUF file to modify.");
     QTest::newRow("File Open: firmware file")
         << qhar << 0 << int(FileIds::Path) << "%1/fw.rom" << 1 << 0 << open << openText;
+    // Next is disabled, and Enter says why rather than doing nothing.
     QTest::newRow("File Open: missing file")
-        << qhar << 0 << int(FileIds::Path) << "%1/missing.rom" << 0 << 0 << open << openText;
+        << qhar << 0 << int(FileIds::Path) << "%1/missing.rom" << 0 << 1 << open << openText;
     QTest::newRow("File Open: not a firmware file")
         << qhar << 0 << int(FileIds::Path) << "%1/notes.txt" << 0 << 1 << open << openText;
     QTest::newRow("File Summary") << qhar << 1 << kNoId << "" << 2 << 0 << "Firmware Settings"
@@ -777,6 +779,28 @@ void TestBrindleDlg::keysAndHeader()
     QCOMPARE(m_wizard.dlg->StepPage(step)->IsShown(), afterEnter == step);
     QCOMPARE(m_wizard.services.messages.size(), messages);
     QVERIFY(m_wizard.dlg->isVisible());
+}
+
+void TestBrindleDlg::arrowsPointTheWayRightToLeft()
+{
+    // The window keeps its places in a right-to-left layout (Back at the left, Next at the right),
+    // and the captions keep their arrows as written: each button is drawn as it is left to right,
+    // not with its arrow turned towards the other button.
+    const auto drawn = [](QPushButton *button) { return button->grab().toImage(); };
+    m_wizard.dlg->BackButton()->setEnabled(true);
+    const QImage back = drawn(m_wizard.dlg->BackButton());
+    const QImage next = drawn(m_wizard.dlg->NextButton());
+    m_wizard.Stop();
+
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    auto restore = qScopeGuard([] { QApplication::setLayoutDirection(Qt::LeftToRight); });
+    QVERIFY(m_wizard.Start());
+    CBrindleDlg &dlg = *m_wizard.dlg;
+    QVERIFY(dlg.isRightToLeft());
+    QVERIFY(dlg.BackButton()->x() < dlg.NextButton()->x());
+    dlg.BackButton()->setEnabled(true);
+    QCOMPARE(drawn(dlg.BackButton()), back);
+    QCOMPARE(drawn(dlg.NextButton()), next);
 }
 
 void TestBrindleDlg::closeBoxEnds()

@@ -6,6 +6,7 @@
 #include <memory>
 
 // Qt
+#include <QAccessible>
 #include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -222,13 +223,14 @@ void TestTabFile::typingOpen_data()
 {
     QTest::addColumn<QString>("text");  // under the test folder unless empty
     QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("reason");  // the reason line, with %1 for the path typed
 
-    QTest::newRow("another existing file") << "other.QUF" << true;
-    QTest::newRow("existing folder") << "sub" << true;
-    QTest::newRow("wildcard that matches") << "*.QUF" << true;
-    QTest::newRow("missing file") << "missing.ROM" << false;
-    QTest::newRow("wildcard that matches nothing") << "*.BLD" << false;
-    QTest::newRow("cleared") << "" << false;
+    QTest::newRow("another existing file") << "other.QUF" << true << "";
+    QTest::newRow("existing folder") << "sub" << false << "%1 is a folder.";
+    QTest::newRow("wildcard that matches") << "*.QUF" << true << "";
+    QTest::newRow("missing file") << "missing.ROM" << false << "No file named %1.";
+    QTest::newRow("wildcard that matches nothing") << "*.BLD" << false << "No file named %1.";
+    QTest::newRow("cleared") << "" << false << "";
 }
 // clang-format on
 
@@ -236,21 +238,30 @@ void TestTabFile::typingOpen()
 {
     QFETCH(QString, text);
     QFETCH(bool, accepted);
+    QFETCH(QString, reason);
 
     QVERIFY(makeFile(QStringLiteral("FW.ROM")));
     QVERIFY(makeFile(QStringLiteral("other.QUF")));
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("sub")));
     CTabFile *p = page(false);
+    auto *reasonLine = p->GetDlgItem<QLabel>(FileIds::Reason);
 
     paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(QStringLiteral("FW.ROM")));
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->FilePath(), path(QStringLiteral("FW.ROM")));
+    QVERIFY(reasonLine->isHidden());
 
     paste(p->GetDlgItem<QLineEdit>(FileIds::Path), path(text));
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), path(text));
     QCOMPARE(m_wizard.NextEnabled(), accepted);
     QCOMPARE(p->FilePath(), accepted ? path(text) : path(QStringLiteral("FW.ROM")));
     QCOMPARE(m_wizard.dlg->NextButton()->text(), QString::fromLatin1(kNextCaption));
+    // The line under the box says why Next is disabled, and is a notification a screen reader
+    // says as it appears.
+    const QString expected = reason.isEmpty() ? QString() : reason.arg(path(text));
+    QCOMPARE(reasonLine->text(), expected);
+    QCOMPARE(reasonLine->isVisible(), !expected.isEmpty());
+    QCOMPARE(QAccessible::queryAccessibleInterface(reasonLine)->role(), QAccessible::Notification);
 }
 
 void TestTabFile::editingOnToMissingPath()
@@ -274,11 +285,12 @@ void TestTabFile::editingOnToMissingPath()
     QVERIFY(m_wizard.NextEnabled());
     QCOMPARE(p->FilePath(), existing);
 
-    // Cutting it back to its folder accepts the folder.
+    // Cut back to its folder, the path names no firmware file.
     for (int i = 0; i < int(QStringLiteral("/FW.ROM").size()); ++i)
         QTest::keyClick(p->GetDlgItem<QLineEdit>(FileIds::Path), Qt::Key_Backspace);
-    QVERIFY(m_wizard.NextEnabled());
-    QCOMPARE(p->FilePath(), m_dir->path());
+    QVERIFY(!m_wizard.NextEnabled());
+    QCOMPARE(p->FilePath(), existing);
+    QCOMPARE(p->GetDlgItem<QLabel>(FileIds::Reason)->text(), QStringLiteral("%1 is a folder.").arg(m_dir->path()));
 }
 
 // clang-format off
@@ -556,7 +568,7 @@ void TestTabFile::droppedFile_data()
         const char *page = save ? "File Save" : "File Open";
         QTest::addRow("%s: file", page) << save << QStringList{"dropped.ROM"} << false << "dropped.ROM";
         QTest::addRow("%s: folder", page) << save << QStringList{"sub"} << false << "sub";
-        QTest::addRow("%s: two files", page) << save << QStringList{"sub", "dropped.ROM"} << false << "sub";
+        QTest::addRow("%s: two files", page) << save << QStringList{"dropped.ROM", "sub"} << false << "dropped.ROM";
         QTest::addRow("%s: web address, then file", page) << save << QStringList{"web", "dropped.ROM"} << false
                                                           << "dropped.ROM";
         QTest::addRow("%s: web address", page) << save << QStringList{"web"} << false << "";
@@ -607,9 +619,11 @@ void TestTabFile::droppedFile()
     QVERIFY(drop.isAccepted());
     // The local path, never the address ("file:///...").
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), QDir::toNativeSeparators(path(taken)));
-    QCOMPARE(p->FilePath(), QDir::toNativeSeparators(path(taken)));
     QVERIFY(!p->GetDlgItem<QLineEdit>(FileIds::Path)->text().contains(QStringLiteral("file:")));
-    QVERIFY(m_wizard.NextEnabled());
+    // A folder is taken into the box, but "File Open" goes on with a file only.
+    const bool folder = QFileInfo(path(taken)).isDir();
+    QCOMPARE(p->FilePath(), save || !folder ? QDir::toNativeSeparators(path(taken)) : QString());
+    QCOMPARE(m_wizard.NextEnabled(), save || !folder);
 }
 
 QTEST_MAIN(TestTabFile)

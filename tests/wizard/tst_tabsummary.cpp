@@ -40,8 +40,7 @@ struct Texts {
     QString fwVersion = QStringLiteral("03.64");
     QString fwType = QStringLiteral("QHAR ROM File");
     QString monitor = QStringLiteral("9600 baud, 8 bits, 1 stop bit, no parity, no flow control");
-    QString pid = QStringLiteral("0x5c10");
-    QString vid = QStringLiteral("0x2b3f");
+    QString usbIds;  // shown for QSOL firmware only: "0x2b3f/0x5c10"
     QString initMode = QStringLiteral("ECS, IPA, LED Flash at Power-on");
     QString options =
         QStringLiteral("Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,\r\nShow Prompt, "
@@ -112,7 +111,7 @@ Texts TestTabSummary::Shown(const CTabSummary *page)
         QLabel *label = page->GetDlgItem<QLabel>(id);
         return label ? label->text() : QStringLiteral("<no static %1>").arg(id);
     };
-    return {text(SummaryIds::FwVersion), text(SummaryIds::FwType),   text(SummaryIds::Monitor), text(SummaryIds::Pid),
+    return {text(SummaryIds::FwVersion), text(SummaryIds::FwType),   text(SummaryIds::Monitor),
             text(SummaryIds::Vid),       text(SummaryIds::InitMode), text(SummaryIds::Options)};
 }
 
@@ -121,8 +120,7 @@ void TestTabSummary::CompareTexts(const Texts &actual, const Texts &expected)
     QCOMPARE(actual.fwVersion, expected.fwVersion);
     QCOMPARE(actual.fwType, expected.fwType);
     QCOMPARE(actual.monitor, expected.monitor);
-    QCOMPARE(actual.pid, expected.pid);
-    QCOMPARE(actual.vid, expected.vid);
+    QCOMPARE(actual.usbIds, expected.usbIds);
     QCOMPARE(actual.initMode, expected.initMode);
     QCOMPARE(actual.options, expected.options);
 }
@@ -141,11 +139,10 @@ void TestTabSummary::firstShow()
 
     CTabSummary *p = page(confirm);
     // Created with empty texts, before any show.
-    CompareTexts(Shown(p), Texts{{}, {}, {}, {}, {}, {}, {}});
+    CompareTexts(Shown(p), Texts{{}, {}, {}, {}, {}, {}});
 
     m_frame.Arrive(p);
     QVERIFY(m_frame.NextEnabled());
-    QVERIFY(!p->GetDlgItem(SummaryIds::Pid)->isVisible());
     QVERIFY(!p->GetDlgItem(SummaryIds::Vid)->isVisible());
     QVERIFY(p->GetDlgItem(SummaryIds::Options)->isVisible());
 }
@@ -200,9 +197,12 @@ void TestTabSummary::describes_data()
         Values v = example;
         v.m_nProductId = 5;
         v.m_nVendorId = 0xABCD;
+        v.m_nFirmwareType = Firmware::TypeQSOL;
+        v.m_strVersion = QStringLiteral("03.64QSOLF");
+        v.m_bHasUsbIds = true;
         Texts t = described;
-        t.pid = QStringLiteral("0x0005");
-        t.vid = QStringLiteral("0xabcd");
+        t.fwType = QStringLiteral("QSOL ROM File");
+        t.usbIds = QStringLiteral("0xabcd/0x0005");
         QTest::newRow("IDs") << false << v << t;
     }
     {
@@ -446,7 +446,6 @@ void TestTabSummary::copy()
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
     QCOMPARE(p->CopyText(), copied);
     // A QHAR file carries no USB identity: the IDs are neither shown nor copied.
-    QCOMPARE(p->GetDlgItem<QLabel>(SummaryIds::Pid)->text(), QStringLiteral("0x1234"));
     QVERIFY(!p->GetDlgItem(SummaryIds::Vid)->isVisible());
     QVERIFY(!copied.contains(QStringLiteral("1234")) && !copied.contains(QStringLiteral("abcd")));
     // Copying leaves the wizard where it was.
@@ -466,7 +465,7 @@ void TestTabSummary::rowsByType_data()
         const char *which = confirm ? "confirm" : "file";
         QTest::addRow("QHAR, %s", which) << confirm << int(Firmware::TypeQHAR) << QStringList{} << "";
         QTest::addRow("QSOL, %s", which)
-            << confirm << int(Firmware::TypeQSOL) << QStringList{"0x2b3f", "0x5c10", "\"Acme\", \"Gizmo\", \"0001\""}
+            << confirm << int(Firmware::TypeQSOL) << QStringList{"0x2b3f/0x5c10", "\"Acme\", \"Gizmo\", \"0001\""}
             << "USB VID/PID: 0x2b3f/0x5c10\r\n\r\nUSB Strings: \"Acme\", \"Gizmo\", \"0001\"\r\n\r\n";
         QTest::addRow("QJ4J, %s", which) << confirm << int(Firmware::TypeQJ4J) << QStringList{"SNAP"}
                                          << "Target Directory Prefix: SNAP\r\n\r\n";
@@ -493,8 +492,7 @@ void TestTabSummary::rowsByType()
     m_frame.Arrive(p);
 
     QStringList visible;
-    for (int id :
-         {int(SummaryIds::Vid), int(SummaryIds::Pid), int(SummaryIds::UsbStrings), int(SummaryIds::DirPrefix)}) {
+    for (int id : {int(SummaryIds::Vid), int(SummaryIds::UsbStrings), int(SummaryIds::DirPrefix)}) {
         auto *value = p->GetDlgItem<QLabel>(id);
         if (value->isVisible())
             visible << value->text();
@@ -573,7 +571,6 @@ void TestTabSummary::loadedExample()
     QVERIFY(p->isVisible());
     Texts expected;
     expected.options.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    expected.pid = expected.vid = QStringLiteral("0x0000");  // only QSOL firmware carries the IDs
     CompareTexts(Shown(p), expected);
     if (QTest::currentTestFailed())
         return;
