@@ -11,28 +11,11 @@
 #include <unistd.h>
 #endif
 
+#include "firmware/screentext.h"
+
 namespace Cli {
 
 namespace {
-
-QString Escape(const QString &text, bool keepLineBreaks)
-{
-    const auto hex = [](char16_t u, int digits) {
-        return QStringLiteral("%1").arg(unsigned(u), digits, 16, QLatin1Char('0')).toUpper();
-    };
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'\n' && keepLineBreaks)
-            out += c;
-        else if (IsControlOrLayout(u))
-            out += u <= 0xFF ? QStringLiteral("\\x") + hex(u, 2) : QStringLiteral("\\u") + hex(u, 4);
-        else
-            out += c;
-    }
-    return out;
-}
 
 // Writes and flushes all of `bytes`; errno of the failure in `error`, 0 when it is not known.
 bool Write(std::FILE *stream, QByteArrayView bytes, int &error)
@@ -49,15 +32,13 @@ bool Write(std::FILE *stream, QByteArrayView bytes, int &error)
 
 bool IsControlOrLayout(char16_t u)
 {
-    // C0, DEL and C1; the marks that set the direction of text; the line and paragraph
-    // separators and the embeddings, overrides and isolates between them and after them.
-    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x061C || u == 0x200E || u == 0x200F
-           || (u >= 0x2028 && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+    // A surrogate is half of a character, which only the pair decides.
+    return !QChar::isSurrogate(u) && ScreenText::IsHidden(u);
 }
 
 QString Escaped(const QString &text)
 {
-    return Escape(text, false);
+    return ScreenText::Visible(text);
 }
 
 QString ErrorLine(const QString &message)
@@ -67,7 +48,7 @@ QString ErrorLine(const QString &message)
 
 QByteArray ConsoleBytes(const QString &text)
 {
-    QString escaped = Escape(text, true);
+    QString escaped = ScreenText::Visible(text, true);
 #ifdef Q_OS_WIN
     escaped.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 #endif

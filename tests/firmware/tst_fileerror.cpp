@@ -100,7 +100,11 @@ void TestFileError::forTransfer_data()
     QTest::addColumn<int>("savedErrno");
     QTest::addColumn<Problem>("problem");
     QTest::newRow("ENOSPC") << ENOSPC << Problem::DiskFull;
-    QTest::newRow("EFBIG, over a file-size limit") << EFBIG << Problem::DiskFull;
+    // Over a file-size limit or a quota the disk is not full: the system's words say what it is.
+    QTest::newRow("EFBIG, over a file-size limit") << EFBIG << Problem::Unexpected;
+    QTest::newRow("EDQUOT, over a quota") << EDQUOT << Problem::Unexpected;
+    QTest::newRow("EROFS") << EROFS << Problem::ReadOnly;
+    QTest::newRow("EISDIR") << EISDIR << Problem::IsFolder;
     QTest::newRow("EACCES") << EACCES << Problem::AccessDenied;
     // An open file cannot go missing: report it as unexpected rather than "not found".
     QTest::newRow("ENOENT") << ENOENT << Problem::Unexpected;
@@ -127,9 +131,9 @@ void TestFileError::savedError_data()
     QTest::newRow("path not found") << 0 << int(ERROR_PATH_NOT_FOUND) << ENOENT;
     QTest::newRow("no such drive") << 0 << int(ERROR_INVALID_DRIVE) << ENOENT;
     QTest::newRow("access denied") << 0 << int(ERROR_ACCESS_DENIED) << EACCES;
-    QTest::newRow("held open by another program") << 0 << int(ERROR_SHARING_VIOLATION) << EACCES;
-    QTest::newRow("locked range") << 0 << int(ERROR_LOCK_VIOLATION) << EACCES;
-    QTest::newRow("write-protected medium") << 0 << int(ERROR_WRITE_PROTECT) << EACCES;
+    QTest::newRow("held open by another program") << 0 << int(ERROR_SHARING_VIOLATION) << EBUSY;
+    QTest::newRow("locked range") << 0 << int(ERROR_LOCK_VIOLATION) << EBUSY;
+    QTest::newRow("write-protected medium") << 0 << int(ERROR_WRITE_PROTECT) << EROFS;
     QTest::newRow("disk full") << 0 << int(ERROR_DISK_FULL) << ENOSPC;
     QTest::newRow("disk full on a handle") << 0 << int(ERROR_HANDLE_DISK_FULL) << ENOSPC;
     QTest::newRow("file too large") << 0 << int(ERROR_FILE_TOO_LARGE) << EFBIG;
@@ -157,12 +161,14 @@ void TestFileError::describeSaveFailure_data()
     QTest::addColumn<int>("savedErrno");
     QTest::addColumn<QString>("text");  // %1 is the system's text for the errno
     QTest::newRow("missing folder") << ENOENT << "The folder /fw does not exist.";
-    QTest::newRow("a file where the folder should be") << ENOTDIR << "The folder /fw does not exist.";
+    QTest::newRow("a path through a file") << ENOTDIR << "The folder /fw does not exist.";
     QTest::newRow("access denied") << EACCES << "Access to /fw/a.rom was denied.";
     QTest::newRow("not permitted") << EPERM << "Access to /fw/a.rom was denied.";
-    QTest::newRow("read-only file system") << EROFS << "Access to /fw/a.rom was denied.";
+    QTest::newRow("read-only file system") << EROFS << "/fw/a.rom cannot be written: its file system is read-only.";
     QTest::newRow("disk full") << ENOSPC << "Disk full while accessing /fw/a.rom.";
-    QTest::newRow("file-size limit") << EFBIG << "Disk full while accessing /fw/a.rom.";
+    QTest::newRow("file-size limit") << EFBIG << "File too large while accessing /fw/a.rom.";
+    QTest::newRow("quota") << EDQUOT << "Disk quota exceeded while accessing /fw/a.rom.";
+    QTest::newRow("a folder took the name") << EISDIR << "/fw/a.rom is a folder, not a firmware file.";
     // Without a text of its own, the system's words instead of "An unexpected error occurred".
     QTest::newRow("I/O error") << EIO << "%1 while accessing /fw/a.rom.";
     QTest::newRow("too many open files") << EMFILE << "%1 while accessing /fw/a.rom.";

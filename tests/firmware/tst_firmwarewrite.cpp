@@ -1210,7 +1210,8 @@ void TestFirmwareWrite::shortWriteKeepsTarget()
         result = rec.WriteFirmware(path);
     }
     QCOMPARE(result, -1);
-    QVERIFY_REFUSED(ui, QStringLiteral("Disk full while accessing %1.").arg(path),
+    // Over the limit, not out of space: the system's words.
+    QVERIFY_REFUSED(ui, QStringLiteral("File too large while accessing %1.").arg(path),
                     QStringLiteral("Could not write destination file"));
     QVERIFY(rec.m_strTargetFile.isEmpty());
     if (existing.isEmpty())

@@ -533,7 +533,8 @@ void TestSaveFile::messagesNameTheCause_data()
     QTest::addColumn<QString>("text");     // %1 is the fresh folder
     QTest::newRow("missing folder") << "missing/out.rom" << "The folder %1/missing does not exist.";
     QTest::newRow("missing folders") << "a/b/out.rom" << "The folder %1/a/b does not exist.";
-    QTest::newRow("a file where a folder should be") << "file/out.rom" << "The folder %1/file does not exist.";
+    QTest::newRow("a file where a folder should be") << "file/out.rom" << "%1/file is not a folder.";
+    QTest::newRow("a file above the folder") << "file/sub/out.rom" << "%1/file is not a folder.";
 }
 // clang-format on
 
