@@ -151,6 +151,8 @@ private slots:
     void signalDuringFlush();
     void signalAtSystemCall_data();
     void signalAtSystemCall();
+    void newNameWithoutLinkOrNoReplace_data();
+    void newNameWithoutLinkOrNoReplace();
 
 private:
     QString folder(const QString &name);
@@ -604,6 +606,87 @@ void TestCliSave::signalAtSystemCall()
             QVERIFY(!QFileInfo::exists(target));
     }
 #endif
+}
+
+// ---- a file system with neither hard links nor a rename that never replaces -------------
+
+// clang-format off
+void TestCliSave::newNameWithoutLinkOrNoReplace_data()
+{
+    QTest::addColumn<QString>("fuse");      // flushfs's mode
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");
+    const QString refused = QStringLiteral(
+        "brindle-cli: could not write destination file: out.rom was not created: its file system has neither hard "
+        "links nor a rename that never replaces, so the name could not be taken without the risk of replacing a file "
+        "that another program creates at the same moment.\n");
+    QTest::newRow("new name") << "pass,nolink,norename2" << "new" << 1 << refused;
+    QTest::newRow("new name, dry run") << "pass,nolink,norename2" << "dry run" << 1 << refused;
+    // Taken before the save would look: refused as taken, and the question has no answer here.
+    QTest::newRow("new name, another program takes it during the save")
+        << "block,nolink,norename2" << "taken" << 1
+        << "brindle-cli: file exists: out.rom exists; use --force to replace it\n";
+    QTest::newRow("--force on an existing file") << "pass,nolink,norename2" << "replace" << 0 << "";
+    // One of the two is enough.
+    QTest::newRow("new name, no hard links") << "pass,nolink" << "new" << 0 << "";
+    QTest::newRow("new name, no rename with flags") << "pass,norename2" << "new" << 0 << "";
+    QTest::newRow("new name, no rename with flags, dry run") << "pass,norename2" << "dry run" << 0 << "";
+}
+// clang-format on
+
+// Where a new name could only be checked and then renamed to, a file another program creates in
+// between would be replaced: the save is refused and says why, the dry run too, and a file that
+// another program put there meanwhile is kept. With a hard link or a no-replace rename the save
+// works, and leaves no second name behind.
+void TestCliSave::newNameWithoutLinkOrNoReplace()
+{
+    QFETCH(QString, fuse);
+    QFETCH(QString, situation);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    const FlushMount mount(fuse);
+    if (!mount.isMounted())
+        QSKIP(qPrintable(mount.skipReason()));
+    const QString target = QDir(mount.path()).filePath(QStringLiteral("out.rom"));
+    QStringList args{"write", m_top.filePath(QStringLiteral("src.rom")), "out.rom", "--code", "ABC"};
+    if (situation == QLatin1String("dry run"))
+        args << "--dry-run";
+    if (situation == QLatin1String("replace")) {
+        QVERIFY(ImageBuilder::WriteFile(target, "old"));
+        args << "--force";
+    }
+
+    CliRun run;
+    const QByteArray theirs("another program's file");
+    if (situation == QLatin1String("taken")) {
+        QProcess process;
+        process.setWorkingDirectory(mount.path());
+        process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
+        QVERIFY(process.waitForStarted());
+        const QDeadlineTimer deadline(20000);
+        while (!mount.FlushEntered() && !deadline.hasExpired() && process.state() == QProcess::Running)
+            QThread::msleep(10);
+        QVERIFY2(mount.FlushEntered(), "the save never flushed");
+        QVERIFY(ImageBuilder::WriteFile(target, theirs));
+        mount.Release();
+        run = Finish(process);
+    } else {
+        run = RunIn(mount.path(), args);
+    }
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(Leftovers(mount.path()), QStringList());
+    if (situation == QLatin1String("taken")) {
+        QCOMPARE(FileSnapshot::Names(mount.path()), QStringList{QStringLiteral("out.rom")});
+        QCOMPARE(ImageBuilder::ReadFile(target), theirs);
+    } else if (exitCode != 0 || situation == QLatin1String("dry run")) {
+        QCOMPARE(FileSnapshot::Names(mount.path()), QStringList());
+    } else {
+        QCOMPARE(FileSnapshot::Names(mount.path()), QStringList{QStringLiteral("out.rom")});
+        QCOMPARE(ImageBuilder::ReadFile(target), m_written);
+        QCOMPARE(FileSnapshot::Of(target).links, 1u);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliSave)
