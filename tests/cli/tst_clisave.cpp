@@ -44,7 +44,8 @@ struct CliRun {
 CliRun Finish(QProcess &process)
 {
     CliRun run;
-    if (!process.waitForFinished(kProcessTimeoutMs)) {
+    // waitForFinished says false for a process that has ended already.
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(kProcessTimeoutMs)) {
         process.kill();
         process.waitForFinished();
         run.err = QStringLiteral("brindle-cli did not finish");
@@ -153,6 +154,7 @@ private slots:
     void signalAtSystemCall();
     void newNameWithoutLinkOrNoReplace_data();
     void newNameWithoutLinkOrNoReplace();
+    void folderSwappedDuringReplace();
 
 private:
     QString folder(const QString &name);
@@ -687,6 +689,79 @@ void TestCliSave::newNameWithoutLinkOrNoReplace()
         QCOMPARE(ImageBuilder::ReadFile(target), m_written);
         QCOMPARE(FileSnapshot::Of(target).links, 1u);
     }
+}
+
+// ---- the folder swapped while the old file is read --------------------------------------
+
+// strace holds the program at its first read of the old file's attributes; meanwhile the folder
+// is renamed and another folder takes its name, holding a planted file of the same name whose
+// ACL lets `nobody` write. The save goes on in the folder it opened: the new file there has the
+// old file's ACL, or the save fails; the planted file is untouched either way.
+void TestCliSave::folderSwappedDuringReplace()
+{
+#ifndef __linux__
+    QSKIP("ACLs and strace are tested on Linux");
+#else
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed");
+    const QString d = m_dir->filePath(QStringLiteral("d"));
+    const QString moved = m_dir->filePath(QStringLiteral("d.moved"));
+    const QString old = QDir(d).filePath(QStringLiteral("out.rom"));
+    QVERIFY(QDir().mkpath(d) && ImageBuilder::WriteFile(old, "old") && Chmod(old, 0640));
+    if (!Tool(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:daemon:r--"), old}))
+        QSKIP("setfacl (package acl) is missing or this file system has no ACLs");
+    const FileSnapshot::Entry before = FileSnapshot::Of(old);
+    QVERIFY(before.attributes.contains("system.posix_acl_access"));
+
+    const QString calls = QStringLiteral("listxattr,llistxattr,flistxattr");
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    UntracedLeakCheck(process);
+    process.setReadChannel(QProcess::StandardError);
+    process.start(strace, QStringList{QStringLiteral("-qq"), QStringLiteral("-e"), QStringLiteral("trace=") + calls,
+                                      QStringLiteral("-e"), QStringLiteral("inject=%1:signal=SIGSTOP:when=1").arg(calls),
+                                      QStringLiteral(BRINDLE_CLI_PATH), QStringLiteral("write"),
+                                      m_top.filePath(QStringLiteral("src.rom")), QStringLiteral("d/out.rom"),
+                                      QStringLiteral("--code"), QStringLiteral("ABC"), QStringLiteral("--force")});
+    QVERIFY(process.waitForStarted());
+    const QByteArray stopped("--- stopped by SIGSTOP ---");
+    QByteArray said;
+    int stops = 0;
+    const QString planted = QDir(d).filePath(QStringLiteral("out.rom"));
+    while (process.waitForReadyRead(kProcessTimeoutMs)) {
+        said += process.readAllStandardError();
+        for (; stops < said.count(stopped); ++stops) {
+            if (stops == 0) {
+                QVERIFY(QDir().rename(d, moved));
+                QVERIFY(QDir().mkpath(d) && ImageBuilder::WriteFile(planted, "planted") && Chmod(planted, 0666));
+                QVERIFY(Tool(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:nobody:rwx"), planted}));
+            }
+            // strace's child, stopped: on again.
+            QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(process.processId()));
+            QVERIFY(children.open(QIODevice::ReadOnly));
+            const qint64 pid = children.readAll().trimmed().split(' ').value(0).toLongLong();
+            QVERIFY(pid > 0);
+            ::kill(pid_t(pid), SIGCONT);
+        }
+    }
+    const CliRun run = Finish(process);
+    QVERIFY2(stops > 0, qPrintable(QStringLiteral("the program never read the old file's attributes: ")
+                                   + QString::fromUtf8(said)));
+    const FileSnapshot::Entry plantedNow = FileSnapshot::Of(planted);
+    QCOMPARE(plantedNow.content, QByteArray("planted"));
+    const QString kept = QDir(moved).filePath(QStringLiteral("out.rom"));
+    FileSnapshot::Entry after = FileSnapshot::Of(kept);
+    if (run.exitCode != 0) {
+        QCOMPARE(after, before);
+        return;
+    }
+    QCOMPARE(after.content, m_written);
+    after.content = before.content;
+    QCOMPARE(after.attributes, before.attributes);
+    QCOMPARE(QString::number(after.mode, 8), QString::number(before.mode, 8));
+    QCOMPARE(FileSnapshot::Names(moved), QStringList{QStringLiteral("out.rom")});
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestCliSave)
