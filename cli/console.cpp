@@ -1,6 +1,7 @@
 #include "console.h"
 
 // Std
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,15 +18,36 @@ namespace Cli {
 
 namespace {
 
-// Writes and flushes all of `bytes`; errno of the failure in `error`, 0 when it is not known.
+// Writes all of `bytes` and flushes the stream; errno of the failure in `error`, 0 when it is
+// not known. Straight to the stream's descriptor, after what it buffered: a write that a signal
+// interrupts (EINTR) is made again with the rest, which the stream would not do.
 bool Write(std::FILE *stream, QByteArrayView bytes, int &error)
 {
-    errno = 0;
-    const std::size_t written = std::fwrite(bytes.data(), 1, std::size_t(bytes.size()), stream);
-    const bool flushed = std::fflush(stream) == 0;
-    const bool ok = written == std::size_t(bytes.size()) && flushed && !std::ferror(stream);
-    error = ok ? 0 : errno;
-    return ok;
+    error = 0;
+    if (std::fflush(stream) != 0) {
+        error = errno;
+        return false;
+    }
+    const int fd = fileno(stream);
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        errno = 0;
+#ifdef Q_OS_WIN
+        const int n = ::_write(fd, data, unsigned(std::min<qsizetype>(left, 1 << 30)));
+#else
+        const ssize_t n = ::write(fd, data, std::size_t(left));
+#endif
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = errno;
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    return true;
 }
 
 }  // namespace
