@@ -8,6 +8,7 @@
 #include <csignal>
 #if defined(__unix__)
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -155,6 +156,8 @@ private slots:
     void newNameWithoutLinkOrNoReplace_data();
     void newNameWithoutLinkOrNoReplace();
     void folderSwappedDuringReplace();
+    void mountsAndLimits_data();
+    void mountsAndLimits();
 
 private:
     QString folder(const QString &name);
@@ -761,6 +764,100 @@ void TestCliSave::folderSwappedDuringReplace()
     QCOMPARE(after.attributes, before.attributes);
     QCOMPARE(QString::number(after.mode, 8), QString::number(before.mode, 8));
     QCOMPARE(FileSnapshot::Names(moved), QStringList{QStringLiteral("out.rom")});
+#endif
+}
+
+// ---- mount points, read-only mounts, a file-size limit ------------------------------------
+
+// clang-format off
+void TestCliSave::mountsAndLimits_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<QString>("err");
+    const QString open = QStringLiteral("brindle-cli: could not open destination file: ");
+    const QString mountPoint =
+        open + "out.rom is a mount point: another file system is mounted on it, so it cannot be replaced.\n";
+    const QString readOnly = open + "out.rom cannot be written: its file system is read-only.\n";
+    QTest::newRow("a file bind-mounted on the target, --force") << "bind" << true << mountPoint;
+    QTest::newRow("a file bind-mounted on the target") << "bind" << false << mountPoint;
+    QTest::newRow("read-only bind mount, new name") << "read-only" << false << readOnly;
+    QTest::newRow("read-only bind mount, --force") << "read-only, file" << true << readOnly;
+    QTest::newRow("file-size limit (ulimit -f 4)") << "ulimit" << false
+        << "brindle-cli: could not write destination file: File too large while accessing out.rom.\n";
+}
+// clang-format on
+
+// The dry run refuses what the run refuses, before any question, naming the cause: a target that
+// is a mount point, a read-only mount (root included), a file-size limit. Nothing changes.
+void TestCliSave::mountsAndLimits()
+{
+#ifndef __linux__
+    QSKIP("Bind mounts and ulimit are tested on Linux");
+#else
+    QFETCH(QString, setup);
+    QFETCH(bool, force);
+    QFETCH(QString, err);
+    const bool mounts = setup != QLatin1String("ulimit");
+    if (mounts && !RecordState::RunningAsRoot())
+        QSKIP("Needs root, to mount");
+    const QString mount = QStandardPaths::findExecutable(QStringLiteral("mount"));
+    if (mounts && mount.isEmpty())
+        QSKIP("mount is not installed (package mount)");
+    QStringList mounted;
+    const auto unmount = qScopeGuard([&] {
+        for (auto it = mounted.crbegin(); it != mounted.crend(); ++it)
+            Tool(QStringLiteral("umount"), {*it});
+    });
+
+    CliRun runs[2];
+    for (const bool dry : {true, false}) {
+        const QString dir = folder(dry ? QStringLiteral("dry") : QStringLiteral("real"));
+        QVERIFY(!dir.isEmpty());
+        const QString target = QDir(dir).filePath(QStringLiteral("out.rom"));
+        if (setup == QLatin1String("bind")) {
+            const QString other = QDir(dir).filePath(QStringLiteral("elsewhere.rom"));
+            QVERIFY(ImageBuilder::WriteFile(other, "mounted") && ImageBuilder::WriteFile(target, "under"));
+            QVERIFY(Tool(QStringLiteral("mount"), {QStringLiteral("--bind"), other, target}));
+            mounted << target;
+        } else if (setup.startsWith(QLatin1String("read-only"))) {
+            const QString inner = QDir(dir).filePath(QStringLiteral("inner"));
+            QVERIFY(QDir().mkpath(inner));
+            if (setup.contains(QLatin1String("file")))
+                QVERIFY(ImageBuilder::WriteFile(QDir(inner).filePath(QStringLiteral("out.rom")), "old"));
+            QVERIFY(Tool(QStringLiteral("mount"), {QStringLiteral("--bind"), inner, inner}));
+            mounted << inner;
+            QVERIFY(Tool(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), inner}));
+        }
+        const QString workDir =
+            setup.startsWith(QLatin1String("read-only")) ? QDir(dir).filePath(QStringLiteral("inner")) : dir;
+        const FileSnapshot::Folder before = FileSnapshot::Take(workDir);
+        QStringList args{"write", m_top.filePath(QStringLiteral("src.rom")), "out.rom", "--code", "ABC"};
+        if (force)
+            args << "--force";
+        if (dry)
+            args << "--dry-run";
+        if (setup == QLatin1String("ulimit")) {
+            QProcess process;
+            process.setWorkingDirectory(workDir);
+            process.setChildProcessModifier([] {
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = 4096;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+            process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
+            runs[dry ? 0 : 1] = Finish(process);
+        } else {
+            runs[dry ? 0 : 1] = RunIn(workDir, args);
+        }
+        QCOMPARE(FileSnapshot::Take(workDir), before);
+    }
+    QCOMPARE(runs[1].err, err);
+    QCOMPARE(runs[1].exitCode, 1);
+    QCOMPARE(runs[0].err, runs[1].err);
+    QCOMPARE(runs[0].exitCode, runs[1].exitCode);
+    QCOMPARE(runs[0].out, QString());
 #endif
 }
 
