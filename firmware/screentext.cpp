@@ -1,5 +1,8 @@
 #include "screentext.h"
 
+// Std
+#include <algorithm>
+
 // Qt
 #include <QChar>
 
@@ -72,7 +75,13 @@ QString Visible(QStringView text, bool keepLineFeeds)
 
 QString Isolated(QStringView text)
 {
-    return QChar(0x2068) + Visible(text) + QChar(0x2069);
+    const QString shown = Visible(text);
+    // Escapes are ASCII: only the characters left as they are can be right-to-left.
+    const bool rightToLeft = std::any_of(shown.begin(), shown.end(), [](QChar c) {
+        const QChar::Direction d = c.direction();
+        return d == QChar::DirR || d == QChar::DirAL || d == QChar::DirAN;
+    });
+    return rightToLeft ? QChar(0x2068) + shown + QChar(0x2069) : shown;
 }
 
 }  // namespace ScreenText

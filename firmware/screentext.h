@@ -24,9 +24,11 @@ bool IsHidden(char32_t c);
 // stays a line break.
 QString Visible(QStringView text, bool keepLineFeeds = false);
 
-// For a window: Visible(text) between U+2068 FIRST STRONG ISOLATE and U+2069 POP DIRECTIONAL
-// ISOLATE, so that a name in one writing direction keeps its order inside a sentence in another,
-// and the sentence keeps its own.
+// For a window: Visible(text), and when that holds right-to-left characters (Hebrew, Arabic
+// letters and digits), between U+2068 FIRST STRONG ISOLATE and U+2069 POP DIRECTIONAL ISOLATE, so
+// that the name keeps its order inside the program's left-to-right sentence and the sentence
+// keeps its own. A text without them changes nothing around it and is left as it is, so that
+// what is copied from a window is the text itself.
 QString Isolated(QStringView text);
 
 }  // namespace ScreenText
