@@ -2,9 +2,11 @@
 // the test asks: fail with EIO as a failing disk does, or wait until the test lets it go, so
 // that a signal can be sent while a save is flushing. Everything else is passed to the folder
 // underneath unchanged, unless the mode takes it away as some file systems lack it: hard links
-// ("nolink"), or a rename with flags such as RENAME_NOREPLACE ("norename2").
+// ("nolink"), or a rename with flags such as RENAME_NOREPLACE ("norename2"). "eiolater" fails
+// every fsync of a file but the first, and "eiodir" every fsync of a folder: a flush that fails
+// once the file has its name.
 //
-//   flushfs eio|block|pass[,nolink][,norename2] STATE BACKING MOUNTPOINT [FUSE options]
+//   flushfs eio|block|pass[,nolink][,norename2][,eiolater][,eiodir] STATE BACKING MOUNTPOINT [FUSE options]
 //
 // In block mode each fsync of a file creates STATE/entered and then waits until STATE/release
 // exists (at most 60 seconds). fsync of folders always succeeds.
@@ -36,6 +38,9 @@ enum Mode { kPass, kEio, kBlock };
 enum Mode g_mode = kPass;
 bool g_noLink = false;
 bool g_noRename2 = false;
+bool g_eioLater = false;
+bool g_eioDir = false;
+int g_fileSyncs = 0;
 int g_backing = -1;
 char g_state[4096];
 
@@ -237,6 +242,8 @@ int FsFsync(const char *path, int datasync, struct fuse_file_info *fi)
 {
     (void)path;
     (void)datasync;
+    if (g_eioLater && ++g_fileSyncs > 1)
+        return -EIO;
     switch (g_mode) {
     case kEio: return -EIO;
     case kBlock: {
@@ -261,6 +268,8 @@ int FsFsyncdir(const char *path, int datasync, struct fuse_file_info *fi)
     (void)path;
     (void)datasync;
     (void)fi;
+    if (g_eioDir)
+        return -EIO;
     return Result(fsync(g_backing));
 }
 
@@ -340,7 +349,8 @@ fuse_operations Operations()
 int main(int argc, char *argv[])
 {
     if (argc < 5) {
-        fprintf(stderr, "usage: flushfs eio|block|pass[,nolink][,norename2] STATE BACKING MOUNTPOINT [FUSE options]\n");
+        fprintf(stderr, "usage: flushfs eio|block|pass[,nolink][,norename2][,eiolater][,eiodir] STATE BACKING "
+                        "MOUNTPOINT [FUSE options]\n");
         return 2;
     }
     char modes[256];
@@ -354,6 +364,10 @@ int main(int argc, char *argv[])
             g_noLink = true;
         else if (strcmp(word, "norename2") == 0)
             g_noRename2 = true;
+        else if (strcmp(word, "eiolater") == 0)
+            g_eioLater = true;
+        else if (strcmp(word, "eiodir") == 0)
+            g_eioDir = true;
         else if (strcmp(word, "pass") != 0) {
             fprintf(stderr, "flushfs: unknown mode %s\n", word);
             return 2;

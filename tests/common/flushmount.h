@@ -2,7 +2,8 @@
 
 // A flushfs mount (tests/common/flushfs.cpp) for the life of the object: a FUSE pass-through
 // file system whose fsync fails with EIO ("eio"), waits for the test ("block") or works
-// ("pass"), and which may lack hard links (",nolink") and renames with flags (",norename2").
+// ("pass"), and which may lack hard links (",nolink") and renames with flags (",norename2"), or
+// fail every flush of a file after the first (",eiolater") or of a folder (",eiodir").
 // Built only where libfuse3 is; mounting needs /dev/fuse and root or fusermount3.
 // When it cannot mount, skipReason() says why, for QSKIP.
 
