@@ -120,6 +120,8 @@ private slots:
     void flushAfterNamingFails_data();
     void flushAfterNamingFails();
     void namesThatAreNotUtf8();
+    void heldOpenByAnotherProgram_data();
+    void heldOpenByAnotherProgram();
 
 private:
     // A record loaded from a ROM image, ready to write.
@@ -678,6 +680,54 @@ void TestSaveFile::namesThatAreNotUtf8()
     QCOMPARE(qint64(st.st_size), qint64(65536));
     // The name as Qt decodes it names no file: only the bytes do.
     QVERIFY(!QFile::exists(QFile::decodeName(targetBytes)));
+#endif
+}
+
+// ---- a file another program holds open (Windows) -------------------------------------------
+
+void TestSaveFile::heldOpenByAnotherProgram_data()
+{
+    QTest::addColumn<bool>("source");
+    QTest::newRow("the target") << false;
+    QTest::newRow("the source") << true;
+}
+
+// A file held open without sharing is refused as that, not as "Access denied": the user closes
+// the other program instead of looking at permissions. The file is left as it was.
+void TestSaveFile::heldOpenByAnotherProgram()
+{
+#ifndef Q_OS_WIN
+    QSKIP("Share modes are Windows'");
+#else
+    QFETCH(bool, source);
+    const QString folder = freshFolder();
+    const QString path = QDir(folder).filePath(source ? QStringLiteral("held-source.rom") : QStringLiteral("held.rom"));
+    const QByteArray old = source ? ImageBuilder(ImageBuilder::Rom).build() : QByteArray("old");
+    QVERIFY(ImageBuilder::WriteFile(path, old));
+    const HANDLE held = ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()),
+                                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    int result = 0;
+    if (source) {
+        result = rec.LoadFirmware(path);
+    } else {
+        QVERIFY(load(rec, ui));
+        ui.clear();
+        ui.answer = true;
+        result = rec.WriteFirmware(path);
+    }
+    ::CloseHandle(held);
+    QCOMPARE(result, -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().caption, source ? QStringLiteral("Could not open source file")
+                                                 : QStringLiteral("Could not write destination file"));
+    QCOMPARE(ui.messages.first().text,
+             QStringLiteral("%1 is open in another program that does not share it. Close it there and try again.")
+                 .arg(path));
+    QCOMPARE(ImageBuilder::ReadFile(path), old);
 #endif
 }
 
