@@ -350,7 +350,8 @@ std::optional<QString> ReadProfile(Cli::IConsole &console, const QString &path, 
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
-        return QStringLiteral("%1: %2: malformed JSON: %3").arg(name, Position(data, error.offset), error.errorString());
+        return QStringLiteral("%1: %2: malformed JSON: %3")
+            .arg(name, Position(data, error.offset), error.errorString());
     }
     if (!doc.isObject())
         return name + QStringLiteral(": a profile is one JSON object, as info --json prints it");

@@ -77,8 +77,8 @@ QString Describe(Problem problem, const QString &path, const QString &systemText
                    .arg(path);
         break;
     case Problem::Changed:
-        text = QStringLiteral("%1 was replaced by another file while it was being saved; nothing was written.")
-                   .arg(path);
+        text =
+            QStringLiteral("%1 was replaced by another file while it was being saved; nothing was written.").arg(path);
         break;
     case Problem::ReadFailed:
         text = QStringLiteral("%1 while reading %2.")
@@ -113,7 +113,9 @@ QString DescribeUnflushed(const QString &path, bool folder, const QString &syste
 
 QString DescribeLeftover(const QString &path, const QString &systemText)
 {
-    return QStringLiteral("The temporary file %1 could not be removed: %2.").arg(path, systemText).left(kMaxDescription);
+    return QStringLiteral("The temporary file %1 could not be removed: %2.")
+        .arg(path, systemText)
+        .left(kMaxDescription);
 }
 
 QString SystemText(int savedErrno)

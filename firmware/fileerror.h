@@ -10,10 +10,10 @@
 namespace FileError {
 
 enum class Problem {
-    NotFound,      // the file or one of its folders is missing
-    AccessDenied,  // permissions, or a file the program may not replace
-    DiskFull,      // no space left on the device
-    Unexpected,    // told in the system's words, or as an unexpected error
+    NotFound,       // the file or one of its folders is missing
+    AccessDenied,   // permissions, or a file the program may not replace
+    DiskFull,       // no space left on the device
+    Unexpected,     // told in the system's words, or as an unexpected error
     IsFolder,       // a folder where a firmware file was expected
     NotRegular,     // a device, pipe or socket: nothing a firmware file can be read from or saved as
     BadName,        // a name that the system's file names cannot hold unchanged

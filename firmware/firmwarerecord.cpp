@@ -463,9 +463,9 @@ int CFirmwareRecord::ConfirmAndSave(const QString &target, const quint8 *data, i
     }
     if (!result.leftover.isEmpty()) {
         const QString folder = FileName::FolderPart(file);
-        const QString leftover = folder == QLatin1String(".") ? result.leftover
+        const QString leftover = folder == QLatin1String(".")        ? result.leftover
                                  : folder.endsWith(QLatin1Char('/')) ? folder + result.leftover
-                                                                      : folder + QLatin1Char('/') + result.leftover;
+                                                                     : folder + QLatin1Char('/') + result.leftover;
         const QString told = FileError::DescribeLeftover(Quoted(leftover), result.leftoverText);
         text = text.isEmpty() ? told : text + QLatin1Char(' ') + told;
         if (caption.isEmpty())

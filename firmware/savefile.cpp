@@ -17,6 +17,7 @@
 #include <QRandomGenerator>
 
 #include "filename.h"
+#include "retry.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -283,18 +284,6 @@ private:
     int m_fd;
 };
 
-// Makes a system call again while a signal interrupts it: FUSE and NFS pass an interrupted
-// request on as EINTR, from calls that a local disk never interrupts.
-template <typename Call>
-auto Retry(Call call)
-{
-    for (;;) {
-        const auto r = call();
-        if (!(r < 0 && errno == EINTR))
-            return r;
-    }
-}
-
 Result Failure(Outcome outcome, int error)
 {
     Result r;
@@ -380,25 +369,26 @@ int OpenFolder(const QByteArray &folder)
 #else
     constexpr int kSearch = O_RDONLY;
 #endif
-    return Retry([&] { return ::open(folder.constData(), kSearch | O_DIRECTORY | O_CLOEXEC); });
+    return RetryInterrupted([&] { return ::open(folder.constData(), kSearch | O_DIRECTORY | O_CLOEXEC); });
 }
 
 // fsync, and on macOS F_FULLFSYNC, whose fsync leaves the data in the drive's cache.
 int Flush(int fd)
 {
 #ifdef F_FULLFSYNC
-    if (Retry([&] { return ::fcntl(fd, F_FULLFSYNC); }) == 0)
+    if (RetryInterrupted([&] { return ::fcntl(fd, F_FULLFSYNC); }) == 0)
         return 0;
     if (errno != ENOTSUP && errno != EINVAL && errno != ENOTTY)
         return errno;
 #endif
-    return Retry([&] { return ::fsync(fd); }) == 0 ? 0 : errno;
+    return RetryInterrupted([&] { return ::fsync(fd); }) == 0 ? 0 : errno;
 }
 
 int WriteAll(int fd, const char *data, qint64 size)
 {
     while (size > 0) {
-        const ssize_t n = Retry([&] { return ::write(fd, data, std::size_t(std::min<qint64>(size, 1 << 30))); });
+        const ssize_t n =
+            RetryInterrupted([&] { return ::write(fd, data, std::size_t(std::min<qint64>(size, 1 << 30))); });
         if (n < 0)
             return errno;
         if (n == 0)
@@ -412,12 +402,12 @@ int WriteAll(int fd, const char *data, qint64 size)
 // The name only counts once the folder that holds it is on disk.
 int SyncFolder(int folder, int file)
 {
-    Descriptor readable(Retry([&] { return ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    Descriptor readable(RetryInterrupted([&] { return ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
     if (!readable.valid()) {
         // A folder that may be written and searched but not read cannot be opened to be synced;
         // its whole file system can.
 #ifdef Q_OS_LINUX
-        return Retry([&] { return ::syncfs(file); }) == 0 ? 0 : errno;
+        return RetryInterrupted([&] { return ::syncfs(file); }) == 0 ? 0 : errno;
 #else
         Q_UNUSED(file);
         ::sync();
@@ -434,7 +424,7 @@ int SyncFolder(int folder, int file)
 int StatAt(int folder, const char *name, struct stat &st)
 {
     const int flags = AT_SYMLINK_NOFOLLOW | (*name ? 0 : AT_EMPTY_PATH);
-    return Retry([&] { return ::fstatat(folder, name, &st, flags); }) == 0 ? 0 : errno;
+    return RetryInterrupted([&] { return ::fstatat(folder, name, &st, flags); }) == 0 ? 0 : errno;
 }
 
 // An append-only or immutable folder or file (chattr +a, +i; chflags on BSD): entries can be
@@ -444,7 +434,7 @@ bool IsAppendOnlyOrImmutable(int folder, const char *name)
 #if defined(Q_OS_LINUX) && defined(STATX_ATTR_APPEND)
     struct statx st {};
     const int flags = AT_SYMLINK_NOFOLLOW | (*name ? 0 : AT_EMPTY_PATH);
-    if (Retry([&] { return ::statx(folder, name, flags, STATX_TYPE, &st); }) != 0)
+    if (RetryInterrupted([&] { return ::statx(folder, name, flags, STATX_TYPE, &st); }) != 0)
         return false;
     const quint64 locked = STATX_ATTR_APPEND | STATX_ATTR_IMMUTABLE;
     return (st.stx_attributes & st.stx_attributes_mask & locked) != 0;
@@ -465,7 +455,7 @@ bool IsMountPoint(int folder, const char *name)
 #if defined(Q_OS_LINUX) && defined(STATX_ATTR_MOUNT_ROOT)
     struct statx st {};
     const int flags = AT_SYMLINK_NOFOLLOW | (*name ? 0 : AT_EMPTY_PATH);
-    if (Retry([&] { return ::statx(folder, name, flags, STATX_BASIC_STATS, &st); }) == 0
+    if (RetryInterrupted([&] { return ::statx(folder, name, flags, STATX_BASIC_STATS, &st); }) == 0
         && (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT))
         return (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
 #endif
@@ -500,7 +490,7 @@ constexpr int CAP_CHOWN = 0;
 int ReplaceRefusal(int folder, const char *name, int file, const struct stat &old)
 {
     // cp does not write a file that it may not write, and neither does a replace.
-    if (Retry([&] { return ::faccessat(folder, name, W_OK, AT_EACCESS); }) != 0)
+    if (RetryInterrupted([&] { return ::faccessat(folder, name, W_OK, AT_EACCESS); }) != 0)
         return errno;
     struct stat dir {};
     if (const int err = StatAt(folder, "", dir))
@@ -526,8 +516,8 @@ bool IsFile(int folder, const char *name, int fd)
 {
     struct stat a {};
     struct stat b {};
-    return StatAt(folder, name, a) == 0 && Retry([&] { return ::fstat(fd, &b); }) == 0 && a.st_dev == b.st_dev
-           && a.st_ino == b.st_ino;
+    return StatAt(folder, name, a) == 0 && RetryInterrupted([&] { return ::fstat(fd, &b); }) == 0
+           && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Makes a call that gives `fd` the name `name` in `folder` (a link or a rename), again while a
@@ -630,7 +620,7 @@ QByteArray ProcPath(int fd)
     const QByteArray path = "/proc/self/fd/" + QByteArray::number(fd);
     struct stat byPath {};
     struct stat byFd {};
-    if (::stat(path.constData(), &byPath) != 0 || Retry([&] { return ::fstat(fd, &byFd); }) != 0
+    if (::stat(path.constData(), &byPath) != 0 || RetryInterrupted([&] { return ::fstat(fd, &byFd); }) != 0
         || byPath.st_ino != byFd.st_ino || byPath.st_dev != byFd.st_dev)
         return QByteArray();
     return path;
@@ -652,7 +642,7 @@ int LinkUnnamed(int fd, int folder, const char *name)
 // cannot reserve are not asked twice.
 int Reserve(int fd, qint64 size)
 {
-    if (size <= 0 || Retry([&] { return ::fallocate(fd, 0, 0, off_t(size)); }) == 0)
+    if (size <= 0 || RetryInterrupted([&] { return ::fallocate(fd, 0, 0, off_t(size)); }) == 0)
         return 0;
     const int err = errno;
     return err == EOPNOTSUPP || err == ENOSYS || err == EINVAL ? 0 : err;
@@ -675,13 +665,13 @@ template <typename Call>
 int ReadSized(QByteArray &out, Call call)
 {
     for (int attempt = 0; attempt < 8; ++attempt) {
-        ssize_t n = Retry([&] { return call(nullptr, 0); });
+        ssize_t n = RetryInterrupted([&] { return call(nullptr, 0); });
         if (n < 0)
             return errno;
         out.resize(qsizetype(n));
         if (n == 0)
             return 0;
-        n = Retry([&] { return call(out.data(), std::size_t(n)); });
+        n = RetryInterrupted([&] { return call(out.data(), std::size_t(n)); });
         if (n >= 0) {
             out.resize(qsizetype(n));
             return 0;
@@ -712,10 +702,10 @@ int ReadAttributes(int folder, const char *name, int file, const struct stat &ol
     const QByteArray proc = ProcPath(file);
     Descriptor readable;
     if (proc.isEmpty()) {
-        readable.reset(Retry(
+        readable.reset(RetryInterrupted(
             [&] { return ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
         struct stat st {};
-        if (!readable.valid() || Retry([&] { return ::fstat(readable.get(), &st); }) != 0)
+        if (!readable.valid() || RetryInterrupted([&] { return ::fstat(readable.get(), &st); }) != 0)
             return errno;
         if (st.st_dev != old.st_dev || st.st_ino != old.st_ino)
             return ESTALE;
@@ -753,12 +743,14 @@ int CopyAttributes(int fd, const QList<Attribute> &old)
         return listed;
     for (const QByteArray &name : Names(list)) {
         const bool kept = std::any_of(old.begin(), old.end(), [&](const Attribute &a) { return a.name == name; });
-        if (!kept && Retry([&] { return ::fremovexattr(fd, name.constData()); }) != 0 && errno != ENODATA
+        if (!kept && RetryInterrupted([&] { return ::fremovexattr(fd, name.constData()); }) != 0 && errno != ENODATA
             && MustKeep(name))
             return errno;
     }
     for (const Attribute &a : old) {
-        if (Retry([&] { return ::fsetxattr(fd, a.name.constData(), a.value.constData(), std::size_t(a.value.size()), 0); })
+        if (RetryInterrupted([&] {
+                return ::fsetxattr(fd, a.name.constData(), a.value.constData(), std::size_t(a.value.size()), 0);
+            })
             == 0)
             continue;
         const int err = errno;
@@ -777,15 +769,15 @@ int CopyAttributes(int fd, const QList<Attribute> &old)
 int CopyOwner(int fd, const struct stat &old)
 {
     struct stat now {};
-    if (Retry([&] { return ::fstat(fd, &now); }) != 0)
+    if (RetryInterrupted([&] { return ::fstat(fd, &now); }) != 0)
         return errno;
     if (now.st_uid == old.st_uid && now.st_gid == old.st_gid)
         return 0;
-    if (Retry([&] { return ::fchown(fd, old.st_uid, old.st_gid); }) == 0)
+    if (RetryInterrupted([&] { return ::fchown(fd, old.st_uid, old.st_gid); }) == 0)
         return 0;
     int err = errno;
     if ((err == EPERM || err == EINVAL) && !HasCapability(CAP_CHOWN)) {
-        if (now.st_gid == old.st_gid || Retry([&] { return ::fchown(fd, uid_t(-1), old.st_gid); }) == 0)
+        if (now.st_gid == old.st_gid || RetryInterrupted([&] { return ::fchown(fd, uid_t(-1), old.st_gid); }) == 0)
             return 0;
         err = errno;
         if (err == EPERM || err == EINVAL)
@@ -811,10 +803,10 @@ int OpenOld(int folder, const char *name, OldFile &old)
 #else
     constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 #endif
-    old.fd.reset(Retry([&] { return ::openat(folder, name, kFlags); }));
+    old.fd.reset(RetryInterrupted([&] { return ::openat(folder, name, kFlags); }));
     if (!old.fd.valid())
         return errno;
-    return Retry([&] { return ::fstat(old.fd.get(), &old.st); }) == 0 ? 0 : errno;
+    return RetryInterrupted([&] { return ::fstat(old.fd.get(), &old.st); }) == 0 ? 0 : errno;
 }
 
 // Gives the new file what the old one was, as `cp --preserve=all` does, apart from its times:
@@ -832,7 +824,7 @@ int CopyMetadata(int fd, const OldFile &old)
     if (::fcopyfile(old.fd.get(), fd, nullptr, COPYFILE_ACL | COPYFILE_XATTR) != 0)
         return errno;
 #endif
-    if (Retry([&] { return ::fchmod(fd, old.st.st_mode & 07777); }) != 0)
+    if (RetryInterrupted([&] { return ::fchmod(fd, old.st.st_mode & 07777); }) != 0)
         return errno;
     return 0;
 }
@@ -856,7 +848,8 @@ int Stat(const QString &path, struct stat &st, bool follow)
     QByteArray bytes;
     if (!FileName::ToNative(path, bytes))
         return EINVAL;
-    return Retry([&] { return follow ? ::stat(bytes.constData(), &st) : ::lstat(bytes.constData(), &st); }) == 0
+    return RetryInterrupted([&] { return follow ? ::stat(bytes.constData(), &st) : ::lstat(bytes.constData(), &st); })
+                   == 0
                ? 0
                : errno;
 }
@@ -892,7 +885,7 @@ bool ReadOnlyFolder(const QString &folder)
 {
     QByteArray bytes;
     struct statvfs fs {};
-    return FileName::ToNative(folder, bytes) && Retry([&] { return ::statvfs(bytes.constData(), &fs); }) == 0
+    return FileName::ToNative(folder, bytes) && RetryInterrupted([&] { return ::statvfs(bytes.constData(), &fs); }) == 0
            && (fs.f_flag & ST_RDONLY);
 }
 
@@ -1013,7 +1006,8 @@ Result Save(const QString &file, const char *data, qint64 size, bool replace, Mo
     Descriptor fd;
     bool unnamed = false;
 #ifdef O_TMPFILE
-    fd.reset(Retry([&] { return ::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode); }));
+    fd.reset(
+        RetryInterrupted([&] { return ::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode); }));
     unnamed = fd.valid();
     if (!unnamed && !NoUnnamedFiles(errno))
         return Failure(Outcome::OpenFailed, errno);
@@ -1042,7 +1036,7 @@ Result Save(const QString &file, const char *data, qint64 size, bool replace, Mo
         deferral.emplace();
         for (int attempt = 0; attempt < kNameAttempts && !fd.valid(); ++attempt) {
             const QByteArray candidate = TemporaryName().toLatin1();
-            fd.reset(Retry([&] {
+            fd.reset(RetryInterrupted([&] {
                 return ::openat(folder.get(), candidate.constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
             }));
@@ -1074,7 +1068,8 @@ Result Save(const QString &file, const char *data, qint64 size, bool replace, Mo
             const QByteArray second = TemporaryName().toLatin1();
             bool gone = false;
             int removeError = 0;
-            const int err = TakeNewName(folder.get(), temp.constData(), second.constData(), fd.get(), gone, removeError);
+            const int err =
+                TakeNewName(folder.get(), temp.constData(), second.constData(), fd.get(), gone, removeError);
             if (err == ENOTSUP)
                 return fail(Refusal(Outcome::WriteFailed, FileError::Problem::NoSafeNewName));
             if (err)
@@ -1143,9 +1138,9 @@ Result Save(const QString &file, const char *data, qint64 size, bool replace, Mo
                 return fail(Failure(Outcome::WriteFailed, err));
         }
 #endif
-        const int err = NameFile(
-            [&] { return ::renameat(folder.get(), temp.constData(), folder.get(), name.constData()); }, folder.get(),
-            name.constData(), fd.get());
+        const int err =
+            NameFile([&] { return ::renameat(folder.get(), temp.constData(), folder.get(), name.constData()); },
+                     folder.get(), name.constData(), fd.get());
         if (err) {
             // Only a mount point keeps a file from being replaced by a rename this way.
             return fail(err == EBUSY ? Refusal(Outcome::WriteFailed, FileError::Problem::MountPoint)

@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include "filename.h"
+#include "retry.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -98,22 +99,6 @@ void CSourceFile::Close()
 
 #else
 
-namespace {
-
-// Makes a system call again while a signal interrupts it: FUSE and NFS pass an interrupted
-// request on as EINTR.
-template <typename Call>
-auto Retry(Call call)
-{
-    for (;;) {
-        const auto r = call();
-        if (!(r < 0 && errno == EINTR))
-            return r;
-    }
-}
-
-}  // namespace
-
 std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
 {
     Close();
@@ -124,12 +109,12 @@ std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
         return FileError::Problem::BadName;
     // Without O_NONBLOCK, opening a pipe waits for a writer and opening a serial line for its
     // carrier; with it, both return at once and show what they are below.
-    m_fd = Retry([&] { return ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
+    m_fd = RetryInterrupted([&] { return ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
     struct stat st {};
     if (m_fd < 0) {
         m_error = errno;
         // A socket cannot be opened at all; say what it is rather than why opening failed.
-        if (Retry([&] { return ::stat(name.constData(), &st); }) == 0) {
+        if (RetryInterrupted([&] { return ::stat(name.constData(), &st); }) == 0) {
             if (S_ISDIR(st.st_mode))
                 return FileError::Problem::IsFolder;
             if (!S_ISREG(st.st_mode))
@@ -138,7 +123,7 @@ std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
         // The reason is the one open() gave: another look at the name could find another file.
         return FileError::FromErrno(m_error);
     }
-    if (Retry([&] { return ::fstat(m_fd, &st); }) != 0) {
+    if (RetryInterrupted([&] { return ::fstat(m_fd, &st); }) != 0) {
         m_error = errno;
         Close();
         return FileError::FromErrno(m_error);
@@ -148,8 +133,8 @@ std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
         return S_ISDIR(st.st_mode) ? FileError::Problem::IsFolder : FileError::Problem::NotRegular;
     }
     // Reading a regular file never waits; the reads are ordinary blocking ones again.
-    const int flags = Retry([&] { return ::fcntl(m_fd, F_GETFL); });
-    if (flags < 0 || Retry([&] { return ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK); }) != 0) {
+    const int flags = RetryInterrupted([&] { return ::fcntl(m_fd, F_GETFL); });
+    if (flags < 0 || RetryInterrupted([&] { return ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK); }) != 0) {
         m_error = errno;
         Close();
         return FileError::FromErrno(m_error);

@@ -40,6 +40,6 @@ void CTabFinish::OnShowWindow(bool show)
         return;
     WriteHeader();
     // The control breaks lines at "\n". The names and the version text show what they hold.
-    m_staticMessage->setText(SettingsText::WithLineFeeds(SettingsText::FinishText(
-        m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile, ScreenText::Isolated)));
+    m_staticMessage->setText(SettingsText::WithLineFeeds(
+        SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile, ScreenText::Isolated)));
 }

@@ -34,7 +34,8 @@ private:
 void TestCliProfile::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY(ImageBuilder::WriteFile(m_dir.filePath(QStringLiteral("src.rom")), ImageBuilder(ImageBuilder::Rom).build()));
+    QVERIFY(
+        ImageBuilder::WriteFile(m_dir.filePath(QStringLiteral("src.rom")), ImageBuilder(ImageBuilder::Rom).build()));
 }
 
 // clang-format off
@@ -79,7 +80,8 @@ void TestCliProfile::refusedProfiles()
     p.setWorkingDirectory(m_dir.path());
     p.start(QStringLiteral(BRINDLE_CLI_PATH),
             {QStringLiteral("write"), QStringLiteral("src.rom"), QStringLiteral("out.rom"), QStringLiteral("--code"),
-             QStringLiteral("ABC"), QStringLiteral("--settings"), QStringLiteral("p.json"), QStringLiteral("--dry-run")});
+             QStringLiteral("ABC"), QStringLiteral("--settings"), QStringLiteral("p.json"),
+             QStringLiteral("--dry-run")});
     QVERIFY(p.waitForFinished(kProcessTimeoutMs));
     QCOMPARE(p.readAllStandardError(), err);
     QCOMPARE(p.exitCode(), exitCode);

@@ -15,7 +15,6 @@
 #endif
 
 // Qt
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -27,6 +26,7 @@
 #include "common/filesnapshot.h"
 #include "common/flushmount.h"
 #include "common/imagebuilder.h"
+#include "common/tracedrun.h"
 #include "firmware/fileerror.h"
 #include "firmware/recordstate.h"
 
@@ -109,17 +109,6 @@ bool Symlink(const QString &target, const QString &at)
     Q_UNUSED(at);
     return false;
 #endif
-}
-
-// For a run under strace: LeakSanitizer (in the sanitizer build) stops the world through ptrace,
-// which a traced process cannot; the leak check is left to the runs without strace.
-void UntracedLeakCheck(QProcess &process)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-    env.insert(QStringLiteral("ASAN_OPTIONS"),
-               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
-    process.setProcessEnvironment(env);
 }
 
 // The temporary files a save may leave: hidden names the target never has.
@@ -266,7 +255,7 @@ void TestCliSave::failedFlush()
     } else {
         QProcess process;
         process.setWorkingDirectory(dir);
-        UntracedLeakCheck(process);
+        process.setProcessEnvironment(TracedRun::WithoutLeakCheck());
         process.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
                                           "inject=fsync:error=EIO", QStringLiteral(BRINDLE_CLI_PATH)}
                                   + args);
@@ -519,10 +508,7 @@ void TestCliSave::signalDuringFlush()
     process.setWorkingDirectory(mount.path());
     process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
     QVERIFY(process.waitForStarted());
-    const QDeadlineTimer deadline(20000);
-    while (!mount.FlushEntered() && !deadline.hasExpired() && process.state() == QProcess::Running)
-        QThread::msleep(10);
-    QVERIFY2(mount.FlushEntered(), "the save never flushed");
+    QVERIFY2(mount.WaitForFlush(process), "the save never flushed");
     QCOMPARE(Leftovers(mount.path()).size(), 1);  // the named temporary file, being flushed
     ::kill(pid_t(process.processId()), signal);
     QThread::msleep(100);
@@ -590,7 +576,7 @@ void TestCliSave::signalAtSystemCall()
         args << QStringLiteral("--force");
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
-    UntracedLeakCheck(process);
+    process.setProcessEnvironment(TracedRun::WithoutLeakCheck());
     process.start(strace, args);
     const CliRun run = Finish(process);
     QVERIFY(run.finished);
@@ -669,10 +655,7 @@ void TestCliSave::newNameWithoutLinkOrNoReplace()
         process.setWorkingDirectory(mount.path());
         process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
         QVERIFY(process.waitForStarted());
-        const QDeadlineTimer deadline(20000);
-        while (!mount.FlushEntered() && !deadline.hasExpired() && process.state() == QProcess::Running)
-            QThread::msleep(10);
-        QVERIFY2(mount.FlushEntered(), "the save never flushed");
+        QVERIFY2(mount.WaitForFlush(process), "the save never flushed");
         QVERIFY(ImageBuilder::WriteFile(target, theirs));
         mount.Release();
         run = Finish(process);
@@ -720,13 +703,14 @@ void TestCliSave::folderSwappedDuringReplace()
     const QString calls = QStringLiteral("listxattr,llistxattr,flistxattr");
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
-    UntracedLeakCheck(process);
+    process.setProcessEnvironment(TracedRun::WithoutLeakCheck());
     process.setReadChannel(QProcess::StandardError);
-    process.start(strace, QStringList{QStringLiteral("-qq"), QStringLiteral("-e"), QStringLiteral("trace=") + calls,
-                                      QStringLiteral("-e"), QStringLiteral("inject=%1:signal=SIGSTOP:when=1").arg(calls),
-                                      QStringLiteral(BRINDLE_CLI_PATH), QStringLiteral("write"),
-                                      m_top.filePath(QStringLiteral("src.rom")), QStringLiteral("d/out.rom"),
-                                      QStringLiteral("--code"), QStringLiteral("ABC"), QStringLiteral("--force")});
+    process.start(strace,
+                  QStringList{QStringLiteral("-qq"), QStringLiteral("-e"), QStringLiteral("trace=") + calls,
+                              QStringLiteral("-e"), QStringLiteral("inject=%1:signal=SIGSTOP:when=1").arg(calls),
+                              QStringLiteral(BRINDLE_CLI_PATH), QStringLiteral("write"),
+                              m_top.filePath(QStringLiteral("src.rom")), QStringLiteral("d/out.rom"),
+                              QStringLiteral("--code"), QStringLiteral("ABC"), QStringLiteral("--force")});
     QVERIFY(process.waitForStarted());
     const QByteArray stopped("--- stopped by SIGSTOP ---");
     QByteArray said;
@@ -738,12 +722,11 @@ void TestCliSave::folderSwappedDuringReplace()
             if (stops == 0) {
                 QVERIFY(QDir().rename(d, moved));
                 QVERIFY(QDir().mkpath(d) && ImageBuilder::WriteFile(planted, "planted") && Chmod(planted, 0666));
-                QVERIFY(Tool(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:nobody:rwx"), planted}));
+                QVERIFY(
+                    Tool(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:nobody:rwx"), planted}));
             }
-            // strace's child, stopped: on again.
-            QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(process.processId()));
-            QVERIFY(children.open(QIODevice::ReadOnly));
-            const qint64 pid = children.readAll().trimmed().split(' ').value(0).toLongLong();
+            // strace's program, stopped: on again.
+            const qint64 pid = TracedRun::Program(process.processId());
             QVERIFY(pid > 0);
             ::kill(pid_t(pid), SIGCONT);
         }

@@ -36,6 +36,7 @@
 #include "common/filesnapshot.h"
 #include "common/flushmount.h"
 #include "common/imagebuilder.h"
+#include "common/tracedrun.h"
 #include "firmware/recordstate.h"
 
 namespace {
@@ -45,12 +46,14 @@ constexpr int kProcessTimeoutMs = 30000;
 // The calls that may fail: everything that touches a file, a folder, an attribute or a stream.
 // Calls that only map memory, set signal handlers or close are left alone.
 const QStringList kCalls = {
-    QStringLiteral("openat"),    QStringLiteral("newfstatat"), QStringLiteral("statx"),     QStringLiteral("statfs"),
-    QStringLiteral("faccessat"), QStringLiteral("faccessat2"), QStringLiteral("fcntl"),     QStringLiteral("read"),
-    QStringLiteral("write"),     QStringLiteral("fsync"),      QStringLiteral("fdatasync"), QStringLiteral("syncfs"),
-    QStringLiteral("fallocate"), QStringLiteral("linkat"),     QStringLiteral("renameat"),  QStringLiteral("renameat2"),
-    QStringLiteral("unlinkat"),  QStringLiteral("fchmod"),     QStringLiteral("fchown"),    QStringLiteral("listxattr"),
-    QStringLiteral("getxattr"),  QStringLiteral("flistxattr"), QStringLiteral("fgetxattr"), QStringLiteral("fsetxattr"),
+    QStringLiteral("openat"),       QStringLiteral("newfstatat"), QStringLiteral("statx"),
+    QStringLiteral("statfs"),       QStringLiteral("faccessat"),  QStringLiteral("faccessat2"),
+    QStringLiteral("fcntl"),        QStringLiteral("read"),       QStringLiteral("write"),
+    QStringLiteral("fsync"),        QStringLiteral("fdatasync"),  QStringLiteral("syncfs"),
+    QStringLiteral("fallocate"),    QStringLiteral("linkat"),     QStringLiteral("renameat"),
+    QStringLiteral("renameat2"),    QStringLiteral("unlinkat"),   QStringLiteral("fchmod"),
+    QStringLiteral("fchown"),       QStringLiteral("listxattr"),  QStringLiteral("getxattr"),
+    QStringLiteral("flistxattr"),   QStringLiteral("fgetxattr"),  QStringLiteral("fsetxattr"),
     QStringLiteral("fremovexattr"),
 };
 
@@ -67,22 +70,11 @@ struct CliRun {
     QString err;
 };
 
-// For a run under strace: LeakSanitizer (in the sanitizer build) stops the world through ptrace,
-// which a traced process cannot; the leak check is left to the runs without strace.
-QProcessEnvironment UntracedLeakCheck()
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-    env.insert(QStringLiteral("ASAN_OPTIONS"),
-               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
-    return env;
-}
-
 CliRun RunTraced(const QString &strace, const QString &folder, const QStringList &straceArgs, const QStringList &args)
 {
     QProcess p;
     p.setWorkingDirectory(folder);
-    p.setProcessEnvironment(UntracedLeakCheck());
+    p.setProcessEnvironment(TracedRun::WithoutLeakCheck());
     p.start(strace, QStringList{QStringLiteral("-f"), QStringLiteral("-qq")} + straceArgs
                         + QStringList{QStringLiteral(BRINDLE_CLI_PATH)} + args);
     CliRun run;
@@ -206,10 +198,10 @@ QList<Call> TestFaultInject::calls(const QString &folder, const QString &mode)
     if (!prepare(folder, mode))
         return found;
     const QString log = m_dir.filePath(QStringLiteral("trace.log"));
-    const CliRun run = RunTraced(m_strace, folder,
-                                 {QStringLiteral("-o"), log, QStringLiteral("-e"),
-                                  QStringLiteral("trace=") + kCalls.join(QLatin1Char(','))},
-                                 arguments(mode));
+    const CliRun run = RunTraced(
+        m_strace, folder,
+        {QStringLiteral("-o"), log, QStringLiteral("-e"), QStringLiteral("trace=") + kCalls.join(QLatin1Char(','))},
+        arguments(mode));
     if (run.exitCode != 0)
         return found;
     QFile file(log);
@@ -259,9 +251,9 @@ void TestFaultInject::everyCallFails()
     if (acl && QStandardPaths::findExecutable(QStringLiteral("setfacl")).isEmpty())
         QSKIP("setfacl is not installed (package acl)");
     const bool fuse = mode.startsWith(QLatin1String("FUSE"));
-    const FlushMount mount(fuse ? (mode.contains(QLatin1String("no rename")) ? QStringLiteral("pass,norename2")
-                                                                              : QStringLiteral("pass"))
-                                : QString());
+    const FlushMount mount(
+        fuse ? (mode.contains(QLatin1String("no rename")) ? QStringLiteral("pass,norename2") : QStringLiteral("pass"))
+             : QString());
     if (fuse && !mount.isMounted())
         QSKIP(qPrintable(mount.skipReason()));
     const QString folder = fuse ? mount.path() : m_dir.filePath(QStringLiteral("case"));
@@ -274,16 +266,16 @@ void TestFaultInject::everyCallFails()
     QVERIFY2(all.size() > 5, "the traced run did not get as far as the save");
     const QStringList causes = Causes(error);
     for (const Call &call : all) {
-        const QString where = QStringLiteral("%1 #%2 (%3)").arg(call.name).arg(call.occurrence).arg(call.line.left(120));
+        const QString where =
+            QStringLiteral("%1 #%2 (%3)").arg(call.name).arg(call.occurrence).arg(call.line.left(120));
         QVERIFY2(prepare(folder, mode), qPrintable(where));
         const FileSnapshot::Folder before = FileSnapshot::Take(folder);
-        const CliRun run = RunTraced(m_strace, folder,
-                                     {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
-                                      QStringLiteral("trace=") + call.name, QStringLiteral("-e"),
-                                      QStringLiteral("inject=%1:error=%2:when=%3")
-                                          .arg(call.name, error)
-                                          .arg(call.occurrence)},
-                                     arguments(mode));
+        const CliRun run =
+            RunTraced(m_strace, folder,
+                      {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                       QStringLiteral("trace=") + call.name, QStringLiteral("-e"),
+                       QStringLiteral("inject=%1:error=%2:when=%3").arg(call.name, error).arg(call.occurrence)},
+                      arguments(mode));
         QVERIFY2(run.finished, qPrintable(where + ": did not finish"));
         const QString told = QStringLiteral("%1: exit %2, %3").arg(where).arg(run.exitCode).arg(run.err);
         QVERIFY2(!run.err.contains(QLatin1String("Interrupted system call")), qPrintable(told));

@@ -26,6 +26,7 @@
 
 #include "common/filesnapshot.h"
 #include "common/imagebuilder.h"
+#include "common/tracedrun.h"
 #include "firmware/recordstate.h"
 
 namespace {
@@ -58,26 +59,6 @@ int Run(const QString &program, const QStringList &arguments, QString *output = 
     if (output)
         *output = text;
     return p.exitCode();
-}
-
-// The first child of a process, or 0.
-qint64 FirstChild(qint64 pid)
-{
-    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
-    if (!children.open(QIODevice::ReadOnly))
-        return 0;
-    return children.readAll().trimmed().split(' ').value(0).toLongLong();
-}
-
-// For a run under strace: LeakSanitizer (in the sanitizer build) stops the world through ptrace,
-// which a traced process cannot; the leak check is left to the runs without strace.
-void UntracedLeakCheck(QProcess &process)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-    env.insert(QStringLiteral("ASAN_OPTIONS"),
-               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
-    process.setProcessEnvironment(env);
 }
 
 // One step: the `occurrence`-th call of `call`; an empty call stands for the end of the program.
@@ -142,9 +123,8 @@ void TestPowerCut::initTestCase()
     m_old = QByteArray("the old file, which a cut must never lose");
     // What the save writes when nothing cuts it short.
     const QString reference = m_dir.filePath(QStringLiteral("reference.rom"));
-    QCOMPARE(Run(QStringLiteral(BRINDLE_CLI_PATH),
-                 {QStringLiteral("write"), m_dir.filePath(QStringLiteral("src.rom")), reference,
-                  QStringLiteral("--code"), QStringLiteral("CUT")}),
+    QCOMPARE(Run(QStringLiteral(BRINDLE_CLI_PATH), {QStringLiteral("write"), m_dir.filePath(QStringLiteral("src.rom")),
+                                                    reference, QStringLiteral("--code"), QStringLiteral("CUT")}),
              0);
     m_new = ImageBuilder::ReadFile(reference);
     QCOMPARE(m_new.size(), qsizetype(65536));
@@ -204,9 +184,9 @@ bool TestPowerCut::prepare(bool replace)
 
 QStringList TestPowerCut::arguments(bool replace) const
 {
-    QStringList args{QStringLiteral(BRINDLE_CLI_PATH), QStringLiteral("write"),
-                     m_dir.filePath(QStringLiteral("src.rom")), QStringLiteral("out.rom"), QStringLiteral("--code"),
-                     QStringLiteral("CUT")};
+    QStringList args{
+        QStringLiteral(BRINDLE_CLI_PATH), QStringLiteral("write"),  m_dir.filePath(QStringLiteral("src.rom")),
+        QStringLiteral("out.rom"),        QStringLiteral("--code"), QStringLiteral("CUT")};
     if (replace)
         args << QStringLiteral("--force");
     return args;
@@ -220,7 +200,7 @@ QList<Step> TestPowerCut::steps(bool replace)
     const QString log = m_dir.filePath(QStringLiteral("trace.log"));
     QProcess p;
     p.setWorkingDirectory(m_folder);
-    UntracedLeakCheck(p);
+    p.setProcessEnvironment(TracedRun::WithoutLeakCheck());
     p.start(m_strace, QStringList{QStringLiteral("-qq"), QStringLiteral("-o"), log, QStringLiteral("-e"),
                                   QStringLiteral("trace=") + kSteps.join(QLatin1Char(','))}
                           + arguments(replace));
@@ -293,9 +273,8 @@ void TestPowerCut::everyStepSurvives()
     QVERIFY2(cuts.size() >= 3, "the traced save made fewer steps than a save makes");
     cuts.append(Step{});  // after the program has ended
     for (const Step &step : std::as_const(cuts)) {
-        const QString where = step.call.isEmpty()
-                                  ? QStringLiteral("after \"Saved\"")
-                                  : QStringLiteral("after %1 #%2").arg(step.call).arg(step.occurrence);
+        const QString where = step.call.isEmpty() ? QStringLiteral("after \"Saved\"")
+                                                  : QStringLiteral("after %1 #%2").arg(step.call).arg(step.occurrence);
         QVERIFY2(prepare(replace), qPrintable(where));
         QProcess p;
         p.setWorkingDirectory(m_folder);
@@ -305,20 +284,19 @@ void TestPowerCut::everyStepSurvives()
             QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
             QCOMPARE(p.exitCode(), 0);
         } else {
-            UntracedLeakCheck(p);
-            p.start(m_strace, QStringList{QStringLiteral("-qq"), QStringLiteral("-e"), QStringLiteral("trace=") + step.call,
-                                          QStringLiteral("-e"),
-                                          QStringLiteral("inject=%1:signal=SIGSTOP:when=%2")
-                                              .arg(step.call)
-                                              .arg(step.occurrence)}
-                                  + arguments(replace));
+            p.setProcessEnvironment(TracedRun::WithoutLeakCheck());
+            p.start(m_strace,
+                    QStringList{QStringLiteral("-qq"), QStringLiteral("-e"), QStringLiteral("trace=") + step.call,
+                                QStringLiteral("-e"),
+                                QStringLiteral("inject=%1:signal=SIGSTOP:when=%2").arg(step.call).arg(step.occurrence)}
+                        + arguments(replace));
             // strace says on standard error when the program has stopped, the moment its call
             // returned.
             p.setReadChannel(QProcess::StandardError);
             QByteArray said;
             while (!said.contains("--- stopped by SIGSTOP ---") && p.waitForReadyRead(kProcessTimeoutMs))
                 said += p.readAllStandardError();
-            const qint64 program = FirstChild(p.processId());
+            const qint64 program = TracedRun::Program(p.processId());
             QVERIFY2(said.contains("--- stopped by SIGSTOP ---") && program,
                      qPrintable(where + ": the program never stopped: " + QString::fromUtf8(said)));
             QMap<QString, QByteArray> disk;
@@ -343,8 +321,9 @@ void TestPowerCut::everyStepSurvives()
                  qPrintable(where + QStringLiteral(": out.rom is missing; the disk holds: ")
                             + QStringList(disk.keys()).join(QStringLiteral(", "))));
         QVERIFY2(disk.value(QStringLiteral("out.rom")) == m_new,
-                 qPrintable(where + (replace ? QStringLiteral(": the old content came back")
-                                             : QStringLiteral(": not the whole file"))));
+                 qPrintable(where
+                            + (replace ? QStringLiteral(": the old content came back")
+                                       : QStringLiteral(": not the whole file"))));
         QCOMPARE(disk.keys(), QStringList{QStringLiteral("out.rom")});
     }
 }

@@ -102,6 +102,15 @@ public:
     {
         return QFileInfo::exists(QDir(state()).filePath(QStringLiteral("entered")));
     }
+    // For "block": waits until `process`, which saves onto the mount, has begun a flush; false
+    // when it ended or never got there.
+    bool WaitForFlush(const QProcess &process) const
+    {
+        const QDeadlineTimer deadline(20000);
+        while (!FlushEntered() && !deadline.hasExpired() && process.state() == QProcess::Running)
+            QThread::msleep(10);
+        return FlushEntered();
+    }
     void Release() const
     {
         QFile file(QDir(state()).filePath(QStringLiteral("release")));

@@ -49,16 +49,19 @@ void TestFileError::describe_data()
                                    << "/fw/a.rom is a symbolic link to a file that does not exist.";
     QTest::newRow("read-only") << Problem::ReadOnly << "/fw/a.rom cannot be written: its file system is read-only.";
     QTest::newRow("not a folder") << Problem::NotAFolder << "/fw/a.rom is not a folder.";
-    QTest::newRow("mount point") << Problem::MountPoint
+    QTest::newRow("mount point")
+        << Problem::MountPoint
         << "/fw/a.rom is a mount point: another file system is mounted on it, so it cannot be replaced.";
-    QTest::newRow("no safe new name") << Problem::NoSafeNewName
+    QTest::newRow("no safe new name")
+        << Problem::NoSafeNewName
         << "/fw/a.rom was not created: its file system has neither hard links nor a rename that never replaces, so "
            "the name could not be taken without the risk of replacing a file that another program creates at the same "
            "moment.";
-    QTest::newRow("in use") << Problem::InUse
+    QTest::newRow("in use")
+        << Problem::InUse
         << "/fw/a.rom is open in another program that does not share it. Close it there and try again.";
     QTest::newRow("changed") << Problem::Changed
-        << "/fw/a.rom was replaced by another file while it was being saved; nothing was written.";
+                             << "/fw/a.rom was replaced by another file while it was being saved; nothing was written.";
     QTest::newRow("read failed") << Problem::ReadFailed << "An unexpected error occurred while reading /fw/a.rom.";
     QTest::newRow("shrunk") << Problem::Shrunk << "/fw/a.rom became shorter while it was being read.";
 }
@@ -85,8 +88,9 @@ void TestFileError::afterTheName()
     QCOMPARE(FileError::DescribeUnflushed(QStringLiteral("/fw/a.rom"), true, QStringLiteral("No space left on device")),
              QStringLiteral("/fw/a.rom was written, but the folder could not be flushed to disk: No space left on "
                             "device."));
-    QCOMPARE(FileError::DescribeLeftover(QStringLiteral("/fw/.brindle-0badcafe.tmp"), QStringLiteral("Input/output error")),
-             QStringLiteral("The temporary file /fw/.brindle-0badcafe.tmp could not be removed: Input/output error."));
+    QCOMPARE(
+        FileError::DescribeLeftover(QStringLiteral("/fw/.brindle-0badcafe.tmp"), QStringLiteral("Input/output error")),
+        QStringLiteral("The temporary file /fw/.brindle-0badcafe.tmp could not be removed: Input/output error."));
 }
 
 void TestFileError::describeLongPath()

@@ -135,7 +135,8 @@ void TestNames::isolated()
              QStringLiteral("\u2068\u05E7\u05D5\u05E9\u05D7.rom\u2069"));
     QCOMPARE(ScreenText::Isolated(QStringLiteral("\u0641\u0627\u064A\u0644\u200B.rom")),
              QStringLiteral("\u2068\u0641\u0627\u064A\u0644\\u200B.rom\u2069"));
-    QCOMPARE(ScreenText::Isolated(QStringLiteral("fw\u0661\u0662.rom")), QStringLiteral("\u2068fw\u0661\u0662.rom\u2069"));
+    QCOMPARE(ScreenText::Isolated(QStringLiteral("fw\u0661\u0662.rom")),
+             QStringLiteral("\u2068fw\u0661\u0662.rom\u2069"));
 }
 
 QTEST_GUILESS_MAIN(TestNames)

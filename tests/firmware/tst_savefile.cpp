@@ -704,9 +704,9 @@ void TestSaveFile::heldOpenByAnotherProgram()
     const QString path = QDir(folder).filePath(source ? QStringLiteral("held-source.rom") : QStringLiteral("held.rom"));
     const QByteArray old = source ? ImageBuilder(ImageBuilder::Rom).build() : QByteArray("old");
     QVERIFY(ImageBuilder::WriteFile(path, old));
-    const HANDLE held = ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()),
-                                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr);
+    const HANDLE held =
+        ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), GENERIC_READ | GENERIC_WRITE,
+                      0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     QVERIFY(held != INVALID_HANDLE_VALUE);
     UiRecorder ui;
     CFirmwareRecord rec(&ui);

@@ -84,7 +84,9 @@ private:
     bool toSave(WizardDriver &wizard, const QString &source);
     QString report(WizardDriver &wizard) const
     {
-        return wizard.PageAt<CTabFinish>(CBrindleDlg::StepFinish)->GetDlgItem<CSelectableText>(FinishIds::Message)->text();
+        return wizard.PageAt<CTabFinish>(CBrindleDlg::StepFinish)
+            ->GetDlgItem<CSelectableText>(FinishIds::Message)
+            ->text();
     }
 };
 
@@ -153,7 +155,10 @@ void TestScreenNames::fileTextShowsControls()
     const QString source = wizard.dir.filePath(QStringLiteral("fw.rom"));
     QVERIFY(ImageBuilder(ImageBuilder::Rom, "03.64\x9B\xADQSOLF")
                 .setDeviceDescriptor(18, 0x1234, 0x5678)
-                .setStrings({QByteArray("C\x9B" "31mD\x85" "E"), QByteArray("P"), QByteArray("S")})
+                .setStrings({QByteArray("C\x9B"
+                                        "31mD\x85"
+                                        "E"),
+                             QByteArray("P"), QByteArray("S")})
                 .writeTo(source));
     wizard.PageAt<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path)->setText(source);
     wizard.Next();
@@ -165,7 +170,8 @@ void TestScreenNames::fileTextShowsControls()
     QVERIFY(wizard.NextUntil(CBrindleDlg::StepCode));
     wizard.Control<CEditAlnum>(CBrindleDlg::StepCode, CodeIds::Code)->setText(QStringLiteral("W1Z"));
     QVERIFY(wizard.NextUntil(CBrindleDlg::StepSave));
-    wizard.Control<QLineEdit>(CBrindleDlg::StepSave, FileIds::Path)->setText(wizard.dir.filePath(QStringLiteral("o.rom")));
+    wizard.Control<QLineEdit>(CBrindleDlg::StepSave, FileIds::Path)
+        ->setText(wizard.dir.filePath(QStringLiteral("o.rom")));
     wizard.Next();
     QCOMPARE(wizard.Step(), int(CBrindleDlg::StepFinish));
     QVERIFY2(report(wizard).contains(QStringLiteral("Firmware Version 03.64\\x9B\\xAD-W1ZQSOLF\n")),
