@@ -146,12 +146,23 @@ Target Resolve(const QString &path)
         t.exists = true;
         return t;
     }
-    const QFileInfo folder(info.absolutePath());
-    if (folder.exists() && !folder.isDir())
-        return Refused(FileError::Problem::NotAFolder, FileName::FolderPart(path));
-    if (!folder.isDir())
-        return Refused(FileError::Problem::FolderMissing, FileName::FolderPart(path));
-    return t;
+    if (QFileInfo(info.absolutePath()).isDir())
+        return t;
+    // The deepest part of the path that exists tells a missing folder from a file in the way.
+    const QString folder = FileName::FolderPart(path);
+    for (QString part = folder;;) {
+        const QFileInfo here(part);
+        if (here.exists()) {
+            if (!here.isDir())
+                return Refused(FileError::Problem::NotAFolder, part);
+            break;
+        }
+        const QString up = FileName::FolderPart(part);
+        if (up == part)
+            break;
+        part = up;
+    }
+    return Refused(FileError::Problem::FolderMissing, folder);
 }
 
 Result Save(const QString &target, const char *data, qint64 size, bool replace, Mode mode)

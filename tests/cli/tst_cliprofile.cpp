@@ -83,7 +83,8 @@ void TestCliProfile::refusedProfiles()
              QStringLiteral("ABC"), QStringLiteral("--settings"), QStringLiteral("p.json"),
              QStringLiteral("--dry-run")});
     QVERIFY(p.waitForFinished(kProcessTimeoutMs));
-    QCOMPARE(p.readAllStandardError(), err);
+    // Lines end in CR LF on Windows.
+    QCOMPARE(p.readAllStandardError().replace("\r\n", "\n"), err);
     QCOMPARE(p.exitCode(), exitCode);
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("out.rom"))));
 }

@@ -140,7 +140,9 @@ void TestFileError::forTransfer_data()
     QTest::newRow("ENOSPC") << ENOSPC << Problem::DiskFull;
     // Over a file-size limit or a quota the disk is not full: the system's words say what it is.
     QTest::newRow("EFBIG, over a file-size limit") << EFBIG << Problem::Unexpected;
+#ifdef EDQUOT
     QTest::newRow("EDQUOT, over a quota") << EDQUOT << Problem::Unexpected;
+#endif
     QTest::newRow("EROFS") << EROFS << Problem::ReadOnly;
     QTest::newRow("EISDIR") << EISDIR << Problem::IsFolder;
     QTest::newRow("EACCES") << EACCES << Problem::AccessDenied;
@@ -205,7 +207,9 @@ void TestFileError::describeSaveFailure_data()
     QTest::newRow("read-only file system") << EROFS << "/fw/a.rom cannot be written: its file system is read-only.";
     QTest::newRow("disk full") << ENOSPC << "Disk full while accessing /fw/a.rom.";
     QTest::newRow("file-size limit") << EFBIG << "File too large while accessing /fw/a.rom.";
+#ifdef EDQUOT
     QTest::newRow("quota") << EDQUOT << "Disk quota exceeded while accessing /fw/a.rom.";
+#endif
     QTest::newRow("a folder took the name") << EISDIR << "/fw/a.rom is a folder, not a firmware file.";
     // Without a text of its own, the system's words instead of "An unexpected error occurred".
     QTest::newRow("I/O error") << EIO << "%1 while accessing /fw/a.rom.";
