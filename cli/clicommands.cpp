@@ -464,7 +464,8 @@ int RunWrite(Session &session, const QStringList &arguments)
         return session.Output(text, kExitOk);
     }
 
-    if (record.WriteFirmware(target) != 1)
+    // Written but not known to be on disk, or with a temporary file left: told, and a failure.
+    if (record.WriteFirmware(target) != 1 || record.WriteHadProblem())
         return kExitFailed;
     return session.Output(FinishReport(record), kExitOk);
 }

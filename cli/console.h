@@ -29,13 +29,15 @@ public:
     virtual std::optional<QString> ReadIn(QByteArray &data, qint64 maxBytes) = 0;
 };
 
-// `text` with every control character written as an escape, ESC as \x1B and a line break as
-// \x0A, and the characters that reorder or break lines of text (U+202E, U+2028 and the like)
-// as \u202E: text from a firmware file or a name given by the user then shows what it holds and
-// can make a terminal do nothing. Every other character stays as it is, a backslash included.
+// `text` as the wizard shows it too (ScreenText::Visible): every control character written as
+// an escape, ESC as \x1B and a line break as \x0A, the characters that reorder or break lines
+// of text (U+202E, U+2028 and the like) and the invisible ones (U+200B, U+FEFF, U+00AD, the tag
+// characters ...) as \u202E or \U000E0041, and a byte of a name that is not UTF-8 as \xFF: text
+// from a firmware file or a name given by the user then shows what it holds and can make a
+// terminal do nothing. Every other character stays as it is, a backslash included.
 QString Escaped(const QString &text);
 
-// Whether Escaped() writes `u` as an escape.
+// Whether Escaped() writes the character `u` of the basic plane as an escape.
 bool IsControlOrLayout(char16_t u);
 
 // One line of standard error: "brindle-cli: " and the message, escaped.

@@ -250,6 +250,11 @@ int CFirmwareRecord::KindForTarget(const QString &path, int fileKind)
     return fileKind;
 }
 
+QString CFirmwareRecord::Quoted(const QString &text) const
+{
+    return m_pUi ? m_pUi->Quoted(text) : text;
+}
+
 int CFirmwareRecord::Refuse(const QString &text, const QString &caption) const
 {
     if (m_pUi)
@@ -272,7 +277,7 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     // refused whatever stood at the name before.
     CSourceFile file;
     if (const std::optional<FileError::Problem> problem = file.Open(path))
-        return Refuse(FileError::Describe(*problem, path), IFirmwareUi::kCaptionOpenSource);
+        return Refuse(FileError::Describe(*problem, Quoted(path), file.ErrorText()), IFirmwareUi::kCaptionOpenSource);
 
     const qint64 size = file.Size();
     if (size == kBldLength) {
@@ -288,11 +293,12 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
         return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
 
     const qint64 got = file.Read(reinterpret_cast<char *>(in.image.get()), in.length);
-    if (got != in.length) {
-        // A file cut short while it was read fails like a failed read.
-        const int err = got < 0 ? file.Error() : 0;
-        return Refuse(FileError::Describe(FileError::ForTransfer(err), path), IFirmwareUi::kCaptionOpenSource);
+    if (got < 0) {
+        return Refuse(FileError::Describe(FileError::Problem::ReadFailed, Quoted(path), file.ErrorText()),
+                      IFirmwareUi::kCaptionReadSource);
     }
+    if (got != in.length)
+        return Refuse(FileError::Describe(FileError::Problem::Shrunk, Quoted(path)), IFirmwareUi::kCaptionReadSource);
     file.Close();
 
     // An upgrade header carries the signature at its start and code type 1, and the image
@@ -323,7 +329,8 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
         versionNumber = 1000 * digit(0) + 100 * digit(1) + 10 * digit(3) + digit(4);
     }
     if (versionNumber < kMinVersionNumber || firmwareType == TypeNone) {
-        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(version), IFirmwareUi::kCaptionVersion);
+        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(Quoted(version)),
+                      IFirmwareUi::kCaptionVersion);
     }
 
     const quint8 params = p[kParamsVersion];
@@ -366,7 +373,7 @@ bool CFirmwareRecord::CheckFits(bool &encodeStrings) const
     encodeStrings = true;
     if (!VersionTextFits(m_strVersion.size())) {
         Refuse(QStringLiteral("Firmware version %1 too long: at most %2 characters fit")
-                   .arg(m_strVersion)
+                   .arg(Quoted(m_strVersion))
                    .arg(kVersionTextSize),
                IFirmwareUi::kCaptionFileFormat);
         return false;
@@ -403,43 +410,77 @@ void CFirmwareRecord::Encode(quint8 *image, bool encodeStrings) const
 
 // Asks before a file is replaced, then saves (or, for a check, probes) the target. The check
 // goes the way of the save up to the writing, through the same calls, in the real folder: every
-// refusal of the save is the check's.
+// refusal of the save is the check's. 1 when the file was written (and, for the save, whether
+// something after its naming failed, in m_bWriteProblem), -1 when it was not.
 int CFirmwareRecord::ConfirmAndSave(const QString &target, const quint8 *data, int length, WriteMode mode)
 {
     const SaveFile::Mode saveMode = mode == WriteMode::Save ? SaveFile::Mode::Save : SaveFile::Mode::Probe;
     SaveFile::Result result;
+    QString file;  // the file saved: the target, or the file a symbolic link leads to
     for (int attempt = 0;; ++attempt) {
         const SaveFile::Target resolved = SaveFile::Resolve(target);
         if (resolved.problem) {
-            return Refuse(FileError::Describe(*resolved.problem, resolved.problemPath, resolved.systemText),
+            return Refuse(FileError::Describe(*resolved.problem, Quoted(resolved.problemPath), resolved.systemText),
                           IFirmwareUi::kCaptionOpenTarget);
         }
         if (resolved.exists
             && !(m_pUi
-                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + FileName::LastPart(target),
+                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + Quoted(FileName::LastPart(target)),
                                     IFirmwareUi::kCaptionExists)))
             return -1;
-        result = SaveFile::Save(resolved.file, reinterpret_cast<const char *>(data), length, resolved.exists, saveMode);
+        file = resolved.file;
+        result = SaveFile::Save(file, reinterpret_cast<const char *>(data), length, resolved.exists, saveMode);
         // Another file took the name while this one was being written: look and ask again, once.
         if (result.outcome != SaveFile::Outcome::Exists || attempt > 0)
             break;
     }
+
+    // What the save says, naming the target as the user gave it.
+    QString text;
+    QString caption;
+    bool written = false;
     switch (result.outcome) {
-    case SaveFile::Outcome::Saved: return 1;
+    case SaveFile::Outcome::Saved: written = true; break;
     case SaveFile::Outcome::OpenFailed:
-    case SaveFile::Outcome::Exists:
-        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target),
-                      IFirmwareUi::kCaptionOpenTarget);
-    case SaveFile::Outcome::WriteFailed:
-        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target),
-                      IFirmwareUi::kCaptionWriteTarget);
+    case SaveFile::Outcome::Exists: caption = IFirmwareUi::kCaptionOpenTarget; break;
+    case SaveFile::Outcome::WriteFailed: caption = IFirmwareUi::kCaptionWriteTarget; break;
+    case SaveFile::Outcome::NotFlushed:
+    case SaveFile::Outcome::FolderNotFlushed:
+        // It has its name and its bytes: written, but not known to be on disk. Never said to be
+        // as it was.
+        written = true;
+        caption = IFirmwareUi::kCaptionFlushTarget;
+        text = FileError::DescribeUnflushed(Quoted(target), result.outcome == SaveFile::Outcome::FolderNotFlushed,
+                                            result.systemText);
+        break;
     }
-    return -1;
+    if (!written) {
+        FileError::Cause cause = FileError::SaveCause(result.error, result.systemText, target);
+        if (result.problem)
+            cause = {*result.problem, result.problemPath.isEmpty() ? target : result.problemPath, result.systemText};
+        text = FileError::Describe(cause.problem, Quoted(cause.path), cause.systemText);
+    }
+    if (!result.leftover.isEmpty()) {
+        const QString folder = FileName::FolderPart(file);
+        const QString leftover = folder == QLatin1String(".")        ? result.leftover
+                                 : folder.endsWith(QLatin1Char('/')) ? folder + result.leftover
+                                                                     : folder + QLatin1Char('/') + result.leftover;
+        const QString told = FileError::DescribeLeftover(Quoted(leftover), result.leftoverText);
+        text = text.isEmpty() ? told : text + QLatin1Char(' ') + told;
+        if (caption.isEmpty())
+            caption = IFirmwareUi::kCaptionTemporary;
+    }
+    m_bWriteProblem = written && !text.isEmpty();
+    if (!text.isEmpty())
+        Refuse(text, caption);
+    // A check that left a file behind has changed the folder: it failed.
+    return written && !(mode == WriteMode::Check && m_bWriteProblem) ? 1 : -1;
 }
 
 int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
 {
     WaitScope wait(m_pUi);
+    m_bWriteProblem = false;
     if (!m_pImage)
         return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
 
@@ -452,7 +493,7 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
     // would change is never used.
     const QString target = FileName::AsSaved(path);
     if (const std::optional<FileError::Problem> problem = FileError::ForPath(target))
-        return Refuse(FileError::Describe(*problem, target), IFirmwareUi::kCaptionOpenTarget);
+        return Refuse(FileError::Describe(*problem, Quoted(target)), IFirmwareUi::kCaptionOpenTarget);
 
     // The settings are encoded into a copy, which is converted to the target's layout: a failed
     // or declined save leaves the record's buffer as it was. A check builds the same file.

@@ -33,6 +33,9 @@ public:
     // overwrite). The settings are encoded into a copy of the image; the record takes that copy,
     // in the layout of the written file, only once it is saved.
     int WriteFirmware(const QString &path, WriteMode mode = WriteMode::Save);
+    // After WriteFirmware gave 1: the file was written under its name, but something after that
+    // failed and the user was told (its flush to disk, or the removal of a temporary file).
+    bool WriteHadProblem() const { return m_bWriteProblem; }
 
     // Where the image starts in the buffer: 512 for an upgrade file, else 0.
     int ImageBase() const { return m_nFileKind == Firmware::KindUpgrade ? Firmware::kHeaderSize : 0; }
@@ -55,10 +58,12 @@ public:  // image and file state
     int m_nVersionNumber = 0;
 
 private:
+    QString Quoted(const QString &text) const;
     int Refuse(const QString &text, const QString &caption) const;
     bool CheckFits(bool &encodeStrings) const;
     void Encode(quint8 *image, bool encodeStrings) const;
     int ConfirmAndSave(const QString &target, const quint8 *data, int length, WriteMode mode);
 
     IFirmwareUi *m_pUi;
+    bool m_bWriteProblem = false;
 };
