@@ -18,8 +18,9 @@ linux_packages=(
     shared-mime-info libglib2.0-bin libxml2-utils
     # the package test's judge and checks, and the manual pages' test
     lintian file binutils man-db groff-base
-    # the completion test tries brindle-cli's completion in each shell
-    zsh fish
+    # the completion test types names into each shell, in a terminal of tmux's; bash completes
+    # through bash-completion, as Debian's bash does
+    zsh fish bash-completion tmux
     # the save tests: ACLs and attributes, an ext4 image on a loop device, a FUSE pass-through,
     # signals injected at system calls, runs as another user
     acl attr e2fsprogs mount fuse3 libfuse3-dev strace util-linux
