@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Brindle needs on Debian: on its own for Linux,
-# with "windows" for the Windows cross-build and its suite under Wine.
+# with "windows" for the Windows cross-build and its suite under Wine, with "build" only what
+# building and running the wizard needs (scripts/run.sh).
 # As root it installs missing packages with apt-get; otherwise it names them and stops.
 set -euo pipefail
 
@@ -31,6 +32,10 @@ linux_packages=(
     clang-format
 )
 
+build_packages=(
+    cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools
+)
+
 windows_packages=(
     cmake ninja-build xz-utils dpkg-dev
     qt6-base-dev qt6-base-dev-tools
@@ -43,7 +48,8 @@ windows_packages=(
 case "${1:-linux}" in
     linux) packages=("${linux_packages[@]}") ;;
     windows) packages=("${windows_packages[@]}") ;;
-    *) echo "usage: $0 [linux|windows]" >&2; exit 2 ;;
+    build) packages=("${build_packages[@]}") ;;
+    *) echo "usage: $0 [linux|windows|build]" >&2; exit 2 ;;
 esac
 
 missing=()

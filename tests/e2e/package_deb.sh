@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the .deb with CPack under umask 002 (as a packager whose group may write), unpacks it
-# into a scratch root and checks that its modes are Debian's all the same, that what a desktop
+# Builds the .deb with CPack under umask 002 (as a packager whose group may write) and under 022,
+# with one SOURCE_DATE_EPOCH: the two are the same bytes. Unpacks it into a scratch root and checks
+# that its modes are Debian's, that what a desktop
 # needs is in its standard place and valid, that a file manager finds the wizard for firmware
 # files through the shared MIME database, and that the packaged programs run.
 #   package_deb.sh BUILD_DIR MAKE_FIXTURE
@@ -14,8 +15,16 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 command -v dpkg-deb >/dev/null || { echo "SKIP: dpkg-deb is not installed"; exit 77; }
+export SOURCE_DATE_EPOCH=1765000000
 (cd "$work" && cpack -G DEB --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) \
     || { cat "$work/cpack.log"; fail "cpack failed"; }
+mkdir "$work/umask022"
+(cd "$work/umask022" && umask 022 && cpack -G DEB --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) \
+    || { cat "$work/umask022/cpack.log"; fail "cpack failed under umask 022"; }
+for package in "$work"/brindle_*.deb "$work"/brindle-dbgsym_*.ddeb; do
+    cmp -s "$package" "$work/umask022/$(basename "$package")" \
+        || fail "$(basename "$package") differs between umask 002 and 022 with one SOURCE_DATE_EPOCH"
+done
 deb=$(ls "$work"/brindle_*.deb 2>/dev/null | head -1)
 dbgsym=$(ls "$work"/brindle-dbgsym_*.ddeb 2>/dev/null | head -1)
 [ -n "$deb" ] || fail "cpack made no brindle package"
