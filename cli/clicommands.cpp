@@ -216,16 +216,6 @@ private:
     QList<QCommandLineOption> m_options;
 };
 
-// Qt's parser errors, such as "Missing value after '--code'.", in the form of the others.
-QString AsMessage(QString text)
-{
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    if (!text.isEmpty())
-        text[0] = text.at(0).toLower();
-    return text;
-}
-
 // --version and --help go to standard output on every platform: QCommandLineParser's own
 // showVersion() and showHelp() open a message box on Windows when no console is attached, so
 // a pipe or a redirected file would get nothing.
@@ -253,7 +243,7 @@ int CommandLine::parse(const QStringList &arguments, qsizetype argumentCount, in
             OptionSpelling::Check(arguments, m_options, OptionSpelling::SingleDash::ShortOnly))
         return m_session.Fail(m_command, *problem, usageExit, true);
     if (!m_parser.parse(arguments))
-        return m_session.Fail(m_command, AsMessage(m_parser.errorText()), usageExit, true);
+        return m_session.Fail(m_command, OptionSpelling::AsMessage(m_parser.errorText()), usageExit, true);
     if (m_parser.isSet(m_version))
         return PrintVersion(m_session);
     if (m_parser.isSet(m_help))

@@ -83,6 +83,15 @@ QString Suggestion(QStringView name, const QList<QCommandLineOption> &options)
     return best.isEmpty() ? QString() : QStringLiteral(" (did you mean --%1?)").arg(best);
 }
 
+QString AsMessage(QString text)
+{
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    if (!text.isEmpty())
+        text[0] = text.at(0).toLower();
+    return text;
+}
+
 std::optional<QString> Check(const QStringList &arguments, const QList<QCommandLineOption> &options,
                              SingleDash singleDash)
 {

@@ -30,4 +30,8 @@ std::optional<QString> Check(const QStringList &arguments, const QList<QCommandL
 // else the nearest within two edits and fewer than half its letters; empty when there is none.
 QString Suggestion(QStringView name, const QList<QCommandLineOption> &options);
 
+// Qt's parser errors ("Missing value after '--code'.") as the programs' messages read: small
+// letters, no full stop.
+QString AsMessage(QString text);
+
 }  // namespace OptionSpelling

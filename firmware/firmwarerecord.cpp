@@ -384,12 +384,17 @@ int CFirmwareRecord::Decode(Loaded &in, const QString &path)
     return 1;
 }
 
-// Refuses what does not fit before anything changes: a version text cut short would lose its
+// Refuses what does not fit before anything changes (and a record with no image at all): a
+// version text cut short would lose its
 // type code, and strings would spill past the descriptor area. Strings that the image itself
 // holds beyond that room are kept as they are (`encodeStrings` false).
 bool CFirmwareRecord::CheckFits(bool &encodeStrings) const
 {
     encodeStrings = true;
+    if (!m_pImage) {
+        Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
+        return false;
+    }
     if (!VersionTextFits(m_strVersion.size())) {
         Refuse(QStringLiteral("Firmware version %1 too long: at most %2 characters fit")
                    .arg(m_strVersion)
@@ -494,8 +499,6 @@ void CFirmwareRecord::Take(std::unique_ptr<quint8[]> image, int kind, int length
 int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
 {
     WaitScope wait(m_pUi);
-    if (!m_pImage)
-        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
 
     bool encodeStrings = true;
     if (!CheckFits(encodeStrings))
@@ -525,8 +528,6 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
 int CFirmwareRecord::WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode)
 {
     WaitScope wait(m_pUi);
-    if (!m_pImage)
-        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
     bool encodeStrings = true;
     if (!CheckFits(encodeStrings))
         return -1;

@@ -40,10 +40,6 @@ void Write(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-}  // namespace
-
-namespace {
-
 // Qt's own options, which QGuiApplication, QApplication and the X11 platform take off the command
 // line, with one dash or two. They are the program's too: taken with their values, and refused
 // with the others' words when a value is missing, rather than left for Qt to pass over.
@@ -60,16 +56,6 @@ constexpr QtOption kQtOptions[] = {
     {"reverse", false}, {"testability", false}, {"widgetcount", false}, {"nograb", false}, {"dograb", false},
 };
 // clang-format on
-
-// "Missing value after '-platform'." as the program's messages read: small letters, no stop.
-QString AsMessage(QString text)
-{
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    if (!text.isEmpty())
-        text[0] = text.at(0).toLower();
-    return text;
-}
 
 }  // namespace
 
@@ -132,7 +118,7 @@ Invocation ParseArguments(const QStringList &arguments)
             OptionSpelling::Check(arguments, options, OptionSpelling::SingleDash::LongToo))
         return usageError(*unknown);
     if (!parsed)
-        return usageError(AsMessage(parser.errorText()));
+        return usageError(OptionSpelling::AsMessage(parser.errorText()));
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
         return usageError(QStringLiteral("one FILE at most, %1 given").arg(files.size()));
