@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -95,8 +96,9 @@ CStandardConsole::CStandardConsole()
         const intptr_t handle = ::_get_osfhandle(fd);
         m_closed[fd] = handle == -1 || handle == -2;
     }
-    // The bytes hold their CR LF already; text mode would add a CR to each.
-    for (std::FILE *stream : {stdout, stderr}) {
+    // The bytes hold their CR LF already; text mode would add a CR to each, and would take the
+    // CR out of every CR LF in an image read from standard input.
+    for (std::FILE *stream : {stdin, stdout, stderr}) {
         const int fd = ::_fileno(stream);
         if (fd >= 0 && !m_closed[fd])
             ::_setmode(fd, _O_BINARY);
@@ -130,6 +132,20 @@ void CStandardConsole::WriteErr(QByteArrayView bytes)
     int error = 0;
     if (!m_closed[2])
         Write(stderr, bytes, error);
+}
+
+bool CStandardConsole::IsTerminal(Stream stream) const
+{
+    const int fd = stream == Stream::In ? 0 : 1;
+    if (m_closed[fd])
+        return false;
+#ifdef Q_OS_WIN
+    // The null device is a character device too: only a console answers GetConsoleMode.
+    DWORD mode = 0;
+    return ::GetConsoleMode(reinterpret_cast<HANDLE>(::_get_osfhandle(fd)), &mode) != 0;
+#else
+    return ::isatty(fd) == 1;
+#endif
 }
 
 std::optional<QString> CStandardConsole::ReadIn(QByteArray &data, qint64 maxBytes)

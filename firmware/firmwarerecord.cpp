@@ -55,13 +55,17 @@ int FirmwareTypeOf(const QString &version)
     return TypeNone;
 }
 
+}  // namespace
+
 // The image as read from a file, before it is judged.
-struct Loaded {
+struct CFirmwareRecord::Loaded {
     std::unique_ptr<quint8[]> image;  // kBufferSize bytes, zero past the file
     int length = 0;
     int kind = KindRom;
     int codeType = CodeRomImage;
 };
+
+namespace {
 
 bool MatchSignature(const quint8 *image, int offset)
 {
@@ -262,6 +266,23 @@ int CFirmwareRecord::Refuse(const QString &text, const QString &caption) const
     return -1;
 }
 
+// The buffer for a file of `size` bytes, its kind judged by the length alone: nothing when no
+// firmware file is that long.
+std::optional<QString> CFirmwareRecord::Prepare(qint64 size, Loaded &in) const
+{
+    if (size == kBldLength) {
+        in.kind = KindBld;
+    } else if (size != kRomLength && size != kUpgradeLength) {
+        return QStringLiteral("File not recognised as Norvale Firmware");
+    }
+    in.length = int(size);
+    // Zero-filled, so the bytes past a shorter file are defined.
+    in.image.reset(new (std::nothrow) quint8[kBufferSize]());
+    if (!in.image)
+        return QStringLiteral("Low on resources");
+    return std::nullopt;
+}
+
 int CFirmwareRecord::LoadFirmware(const QString &path)
 {
     WaitScope wait(m_pUi);
@@ -279,18 +300,8 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     if (const std::optional<FileError::Problem> problem = file.Open(path))
         return Refuse(FileError::Describe(*problem, Quoted(path), file.ErrorText()), IFirmwareUi::kCaptionOpenSource);
 
-    const qint64 size = file.Size();
-    if (size == kBldLength) {
-        in.kind = KindBld;
-    } else if (size != kRomLength && size != kUpgradeLength) {
-        return Refuse(QStringLiteral("File not recognised as Norvale Firmware"), IFirmwareUi::kCaptionFileFormat);
-    }
-    in.length = int(size);
-
-    // Zero-filled, so the bytes past a shorter file are defined.
-    in.image.reset(new (std::nothrow) quint8[kBufferSize]());
-    if (!in.image)
-        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
+    if (const std::optional<QString> problem = Prepare(file.Size(), in))
+        return Refuse(*problem, IFirmwareUi::kCaptionFileFormat);
 
     const qint64 got = file.Read(reinterpret_cast<char *>(in.image.get()), in.length);
     if (got < 0) {
@@ -300,7 +311,21 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     if (got != in.length)
         return Refuse(FileError::Describe(FileError::Problem::Shrunk, Quoted(path)), IFirmwareUi::kCaptionReadSource);
     file.Close();
+    return Decode(in, path);
+}
 
+int CFirmwareRecord::LoadFirmwareData(QByteArrayView data, const QString &name)
+{
+    WaitScope wait(m_pUi);
+    Loaded in;
+    if (const std::optional<QString> problem = Prepare(data.size(), in))
+        return Refuse(*problem, IFirmwareUi::kCaptionFileFormat);
+    std::copy(data.begin(), data.end(), in.image.get());
+    return Decode(in, name);
+}
+
+int CFirmwareRecord::Decode(Loaded &in, const QString &path)
+{
     // An upgrade header carries the signature at its start and code type 1, and the image
     // behind it is a ROM image of its own; an image carries it at image offset 0x30 with code
     // type 0. Only a file of the upgrade length has room for the header and a whole image: a
@@ -365,12 +390,17 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     return 1;
 }
 
-// Refuses what does not fit before anything changes: a version text cut short would lose its
+// Refuses what does not fit before anything changes (and a record with no image at all): a
+// version text cut short would lose its
 // type code, and strings would spill past the descriptor area. Strings that the image itself
 // holds beyond that room are kept as they are (`encodeStrings` false).
 bool CFirmwareRecord::CheckFits(bool &encodeStrings) const
 {
     encodeStrings = true;
+    if (!m_pImage) {
+        Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
+        return false;
+    }
     if (!VersionTextFits(m_strVersion.size())) {
         Refuse(QStringLiteral("Firmware version %1 too long: at most %2 characters fit")
                    .arg(Quoted(m_strVersion))
@@ -477,12 +507,38 @@ int CFirmwareRecord::ConfirmAndSave(const QString &target, const quint8 *data, i
     return written && !(mode == WriteMode::Check && m_bWriteProblem) ? 1 : -1;
 }
 
+// The settings encoded into a copy of the image, converted to the layout of `targetKind` (-1
+// keeps the record's): what a save of the record writes. A failed or declined save leaves the
+// record's buffer as it was.
+std::unique_ptr<quint8[]> CFirmwareRecord::Encoded(int targetKind, bool encodeStrings, int &kind, int &length) const
+{
+    std::unique_ptr<quint8[]> copy(new (std::nothrow) quint8[kBufferSize]);
+    if (!copy) {
+        Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
+        return copy;
+    }
+    std::copy(m_pImage.get(), m_pImage.get() + kBufferSize, copy.get());
+    Encode(copy.get(), encodeStrings);
+    Layout::Buffer out{copy.get(), m_nFileKind, m_nFileLength};
+    Layout::ConvertTo(out, targetKind, m_strVersion);
+    kind = out.kind;
+    length = out.length;
+    return copy;
+}
+
+// The record takes the image it has written, in the layout it was written in.
+void CFirmwareRecord::Take(std::unique_ptr<quint8[]> image, int kind, int length, const QString &target)
+{
+    m_pImage = std::move(image);
+    m_nFileKind = kind;
+    m_nFileLength = length;
+    m_strTargetFile = target;
+}
+
 int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
 {
     WaitScope wait(m_pUi);
     m_bWriteProblem = false;
-    if (!m_pImage)
-        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
 
     bool encodeStrings = true;
     if (!CheckFits(encodeStrings))
@@ -495,24 +551,34 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
     if (const std::optional<FileError::Problem> problem = FileError::ForPath(target))
         return Refuse(FileError::Describe(*problem, Quoted(target)), IFirmwareUi::kCaptionOpenTarget);
 
-    // The settings are encoded into a copy, which is converted to the target's layout: a failed
-    // or declined save leaves the record's buffer as it was. A check builds the same file.
-    std::unique_ptr<quint8[]> copy(new (std::nothrow) quint8[kBufferSize]);
+    // A check builds the same file.
+    int kind = 0;
+    int length = 0;
+    std::unique_ptr<quint8[]> copy = Encoded(KindForTarget(target, -1), encodeStrings, kind, length);
     if (!copy)
-        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
-    std::copy(m_pImage.get(), m_pImage.get() + kBufferSize, copy.get());
-    Encode(copy.get(), encodeStrings);
-    Layout::Buffer out{copy.get(), m_nFileKind, m_nFileLength};
-    Layout::ConvertTo(out, KindForTarget(target, -1), m_strVersion);
-
-    if (ConfirmAndSave(target, out.data, out.length, mode) != 1)
+        return -1;
+    if (ConfirmAndSave(target, copy.get(), length, mode) != 1)
         return -1;
     if (mode == WriteMode::Check)
         return 1;
+    Take(std::move(copy), kind, length, target);
+    return 1;
+}
 
-    m_pImage = std::move(copy);
-    m_nFileKind = out.kind;
-    m_nFileLength = out.length;
-    m_strTargetFile = target;
+int CFirmwareRecord::WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode)
+{
+    WaitScope wait(m_pUi);
+    m_bWriteProblem = false;
+    bool encodeStrings = true;
+    if (!CheckFits(encodeStrings))
+        return -1;
+    int outKind = 0;
+    int length = 0;
+    std::unique_ptr<quint8[]> copy = Encoded(kind, encodeStrings, outKind, length);
+    if (!copy)
+        return -1;
+    file = QByteArray(reinterpret_cast<const char *>(copy.get()), length);
+    if (mode == WriteMode::Save)
+        Take(std::move(copy), outKind, length, name);
     return 1;
 }

@@ -16,12 +16,12 @@ int main(int argc, char *argv[])
 {
     SaveFile::IgnoreFileSizeSignal();
 
-    // Help, the version and a wrong command line are answered without a display. A line that
-    // names Qt's own options (-platform, -style ...) is read again once Qt has taken them.
+    // Help, the version and a wrong command line, Qt's own options included, are answered
+    // without a display.
     {
         QCoreApplication core(argc, argv);
         const Startup::Invocation first = Startup::ParseArguments(FileName::Arguments(argc, argv));
-        if (first.action != Startup::Invocation::Run && !first.qtOptions)
+        if (first.action != Startup::Invocation::Run)
             return Startup::Report(first);
     }
 
