@@ -26,7 +26,6 @@ void CWizardPage::Create(int templateId, QWidget *parent)
     m_controls = CDialogBuilder::Build(
         this, *tpl, [this](const ControlTemplate &c, QWidget *p) { return CreateCustomControl(c, p); });
     OnInitDialog();
-    CDialogBuilder::FitComboBoxes(m_controls);
 }
 
 QWidget *CWizardPage::FirstInput() const
@@ -45,9 +44,11 @@ void CWizardPage::ShowWindow(bool show)
     m_bHiding = !show;
     setVisible(show);
     m_bHiding = false;
-    // Shown, the lists have their final style and font: fit them again.
-    if (show)
+    // Shown for the first time, the lists have their final style and font: they take their width.
+    if (show && !m_bListsFitted) {
         CDialogBuilder::FitComboBoxes(m_controls);
+        m_bListsFitted = true;
+    }
     if (show == m_bShown)
         return;
     m_bShown = show;

@@ -77,4 +77,5 @@ private:
     CDialogControls m_controls;
     bool m_bShown = false;
     bool m_bHiding = false;
+    bool m_bListsFitted = false;  // the lists have their width, from the first show
 };
