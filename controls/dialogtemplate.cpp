@@ -266,7 +266,9 @@ void FitOneLineText(QWidget *w, const ControlTemplate &c, QRect &r, int dialogWi
 
 }  // namespace
 
-QSize CDialogBuilder::BaseUnits(const QFont &font)
+namespace {
+
+QSize MeasureBaseUnits(const QFont &font)
 {
 #ifdef Q_OS_WIN
     // Windows measures with its own text functions, whose character height can differ from
@@ -277,6 +279,32 @@ QSize CDialogBuilder::BaseUnits(const QFont &font)
     const QFontMetrics fm(font);
     const int extent = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return QSize((extent / 26 + 1) / 2, fm.height());
+}
+
+}  // namespace
+
+QSize CDialogBuilder::BaseUnits(const QFont &font)
+{
+    // Every dialog and page of the program is built in the same font: it is measured once. The
+    // font's size in pixels is part of the key, since the same font is larger on a screen of
+    // more dots per inch.
+    struct Measured {
+        QString font;  // QFont::key()
+        int pixelSize;
+        QSize base;
+    };
+    static QList<Measured> measured;
+    const QString key = font.key();
+    const int pixelSize = QFontInfo(font).pixelSize();
+    for (const Measured &m : std::as_const(measured)) {
+        if (m.pixelSize == pixelSize && m.font == key)
+            return m.base;
+    }
+    constexpr qsizetype kKept = 8;
+    if (measured.size() == kKept)
+        measured.removeFirst();
+    measured.append({key, pixelSize, MeasureBaseUnits(font)});
+    return measured.constLast().base;
 }
 
 QRect CDialogBuilder::ToPixels(const QRect &units, const QSize &base)
