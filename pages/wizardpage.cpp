@@ -25,6 +25,7 @@ void CWizardPage::Create(int templateId, QWidget *parent)
     Accessibility::MarkAsPage(this, QString::fromUtf8(m_pszTitle), QString::fromUtf8(m_pszDescription));
     m_controls = CDialogBuilder::Build(
         this, *tpl, [this](const ControlTemplate &c, QWidget *p) { return CreateCustomControl(c, p); });
+    m_bCreated = true;
     OnInitDialog();
 }
 
@@ -41,6 +42,7 @@ QWidget *CWizardPage::FirstInput() const
 
 void CWizardPage::ShowWindow(bool show)
 {
+    Q_ASSERT_X(m_bCreated, "CWizardPage::ShowWindow", "a page shown or hidden before it is created");
     m_bHiding = !show;
     setVisible(show);
     m_bHiding = false;
