@@ -1,6 +1,8 @@
 #include "brindledlg.h"
 
 // Std
+#include <functional>
+#include <utility>
 
 // Qt
 #include <QApplication>
@@ -87,16 +89,7 @@ void CBrindleDlg::OnInitDialog()
     AddSystemMenuEntry();
     auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
     connect(menuKey, &QShortcut::activated, this, &CBrindleDlg::OnContextMenuKey);
-    // Alt+B, Alt+N and Alt+W belong to the window whatever state its buttons are in: pressed on a
-    // disabled button (or Alt+W while Next reads "Next >") they do nothing, rather than reach the
-    // focused box as a typed letter. An enabled button is pressed at once, before any key typed
-    // after the accelerator is handled, not by the button's own shortcut, which shows the click
-    // first and presses it a moment later.
-    for (const char *caption : {kBackCaption, kNextCaption, kWriteCaption}) {
-        const QKeySequence key = QKeySequence::mnemonic(QString::fromLatin1(caption));
-        auto *accelerator = new QShortcut(key, this);
-        connect(accelerator, &QShortcut::activated, this, [this, key] { OnAccelerator(key); });
-    }
+    InstallAccelerators();
     SetCaption(m_btnBack, kBackCaption);
     SetCaption(m_btnNext, kNextCaption);
     setWindowIcon(m_hIcon);
@@ -221,6 +214,92 @@ void CBrindleDlg::SetCaption(QPushButton *button, const char *caption)
     button->setText(mark + QString::fromLatin1(caption) + mark);
     // The window's accelerators press the button (OnAccelerator); the caption only shows the letter.
     button->setShortcut(QKeySequence());
+}
+
+namespace {
+
+// Alt+B, Alt+N and Alt+W, taken as the keys they are, in their place among the keys typed. A
+// shortcut would act as the key goes down, before the program gets the keys typed ahead of it
+// whenever these wait (a screen reader's bridge holds each typed key until the reader has seen
+// it), and would so overtake them. Here the shortcut is declined, and the key is handled when it
+// reaches the widget with the focus, after every key typed before it.
+class CAcceleratorKeys : public QObject
+{
+public:
+    CAcceleratorKeys(QWidget *window, std::function<void(const QKeySequence &)> press)
+        : QObject(window)
+        , m_window(window)
+        , m_press(std::move(press))
+    {
+        for (const char *caption : {kBackCaption, kNextCaption, kWriteCaption})
+            m_keys.append(QKeySequence::mnemonic(QString::fromLatin1(caption)));
+        // The keys go to the widget with the focus, or to the window when none has it.
+        window->installEventFilter(this);
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+            if (now && now->window() == m_window)
+                now->installEventFilter(this);
+        });
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // Not a shortcut: the key comes as a key press.
+            if (IsAccelerator(static_cast<QKeyEvent *>(event))) {
+                event->accept();
+                return true;
+            }
+            return false;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: return OnKey(watched, static_cast<QKeyEvent *>(event));
+        default: return false;
+        }
+    }
+
+private:
+    bool IsAccelerator(const QKeyEvent *event) const
+    {
+        return event->modifiers() == Qt::AltModifier && m_keys.contains(QKeySequence(event->keyCombination()));
+    }
+
+    bool OnKey(QObject *watched, QKeyEvent *event)
+    {
+        // A key that was held back, sent again to the widget that had the focus when it was typed:
+        // typed after an accelerator that changed the page, it belongs where the focus is now.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        QWidget *focus = QApplication::focusWidget();
+        if (!event->spontaneous() && widget && focus && focus != widget && focus->window() == m_window
+            && !widget->isAncestorOf(focus)) {
+            QKeyEvent again(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                            event->nativeVirtualKey(), event->nativeModifiers(), event->text(), event->isAutoRepeat(),
+                            event->count());
+            QCoreApplication::sendEvent(focus, &again);
+            return true;
+        }
+        if (!IsAccelerator(event))
+            return false;
+        // The accelerator's letter never reaches a box, whether or not its button acts.
+        if (event->type() == QEvent::KeyPress)
+            m_press(QKeySequence(event->keyCombination()));
+        return true;
+    }
+
+    QWidget *m_window;
+    std::function<void(const QKeySequence &)> m_press;
+    QList<QKeySequence> m_keys;
+};
+
+}  // namespace
+
+void CBrindleDlg::InstallAccelerators()
+{
+    // Alt+B, Alt+N and Alt+W belong to the window whatever state its buttons are in: pressed on a
+    // disabled button (or Alt+W while Next reads "Next >") they do nothing, rather than reach the
+    // focused box as a typed letter. An enabled button is pressed at once, not by the button's
+    // own shortcut, which shows the click first and presses it a moment later.
+    new CAcceleratorKeys(this, [this](const QKeySequence &key) { OnAccelerator(key); });
 }
 
 void CBrindleDlg::OnAccelerator(const QKeySequence &key)

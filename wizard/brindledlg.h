@@ -145,6 +145,8 @@ private:
     // The context menu of a text control (a text box, the report, a summary line), with the About
     // entry; false for a control that has none.
     bool ShowTextMenu(QWidget *widget, const QContextMenuEvent *event);
+    // Makes Alt+B, Alt+N and Alt+W press the buttons (OnAccelerator) in their turn among the keys typed.
+    void InstallAccelerators();
     // Alt+B, Alt+N or Alt+W: presses the shown, enabled button whose caption underlines the letter.
     void OnAccelerator(const QKeySequence &key);
     // Sets a caption whose letter the window's accelerators press.

@@ -7,6 +7,8 @@
 
 // Std
 #include <memory>
+#include <utility>
+#include <vector>
 
 // Qt
 #include <QAccessible>
@@ -23,6 +25,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -96,6 +99,46 @@ QString AccessibleText(QWidget *w, Said what)
     return QString();
 }
 
+// Holds every key the user presses until Deliver, then sends each again, in order, to the widget
+// it was meant for, as a new event: what Qt's bridge to a screen reader does while a reader runs
+// (it asks the reader about each key first). The shortcut part of a key (ShortcutOverride) is not
+// held, as the bridge does not hold it.
+class KeyHolder : public QObject
+{
+public:
+    KeyHolder() { qApp->installEventFilter(this); }
+    ~KeyHolder() override { qApp->removeEventFilter(this); }
+
+    void Deliver()
+    {
+        qApp->removeEventFilter(this);
+        // The reader answers one key at a time; what the program posted meanwhile runs between.
+        for (auto &[target, event] : m_held) {
+            if (target)
+                QCoreApplication::postEvent(target, event.release());
+            QCoreApplication::sendPostedEvents();
+        }
+        m_held.clear();
+    }
+
+    qsizetype Held() const { return m_held.size(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && event->spontaneous()) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            m_held.push_back({watched, std::make_unique<QKeyEvent>(key->type(), key->key(), key->modifiers(),
+                                                                   key->text(), key->isAutoRepeat())});
+            return true;
+        }
+        return false;
+    }
+
+private:
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QKeyEvent>>> m_held;
+};
+
 }  // namespace
 
 class TestKeyboard : public QObject
@@ -118,6 +161,8 @@ private slots:
     void acceleratorsNeverType_data();
     void acceleratorsNeverType();
     void acceleratorActsBeforeNextKey();
+    void acceleratorsKeepTypedOrder_data();
+    void acceleratorsKeepTypedOrder();
     void arrowsInRadioPairs_data();
     void arrowsInRadioPairs();
     void enterOnMissingPathSaysWhy();
@@ -763,6 +808,88 @@ void TestKeyboard::acceleratorActsBeforeNextKey()
     QVERIFY(Press(Qt::Key_B, Qt::AltModifier));
     QCOMPARE(Step(), int(CBrindleDlg::StepOpen));
     QCOMPARE(Focus(), static_cast<QWidget *>(path));
+}
+
+// clang-format off
+void TestKeyboard::acceleratorsKeepTypedOrder_data()
+{
+    QTest::addColumn<int>("step");          // where the keys are typed
+    QTest::addColumn<QStringList>("keys");  // "alt+n", "alt+b", "space", or text typed a key at a time
+    QTest::addColumn<int>("endStep");       // where the wizard is after them
+    QTest::addColumn<int>("boxStep");       // the page of the text box read at the end
+    QTest::addColumn<QString>("boxText");   // its text; "%1" stands for the source file's path
+
+    QTest::addRow("Set Code: two characters, Alt+N, the third")
+        << int(CBrindleDlg::StepCode) << QStringList{"b0", "alt+n", "1"}
+        << int(CBrindleDlg::StepCode) << int(CBrindleDlg::StepCode) << "B01";
+    QTest::addRow("Set Code: three characters, Alt+N, a fourth")
+        << int(CBrindleDlg::StepCode) << QStringList{"b01", "alt+n", "x"}
+        << int(CBrindleDlg::StepConfirm) << int(CBrindleDlg::StepCode) << "B01";
+    QTest::addRow("Set Code: Alt+B, Alt+N, a letter")
+        << int(CBrindleDlg::StepCode) << QStringList{"b01", "alt+b", "alt+n", "z"}
+        << int(CBrindleDlg::StepCode) << int(CBrindleDlg::StepCode) << "Z";
+    QTest::addRow("File Open: Alt+N, Space")
+        << int(CBrindleDlg::StepOpen) << QStringList{"alt+n", "space"}
+        << int(CBrindleDlg::StepSummary) << int(CBrindleDlg::StepOpen) << "%1";
+    QTest::addRow("File Summary: Alt+B, a letter")
+        << int(CBrindleDlg::StepSummary) << QStringList{"alt+b", "x"}
+        << int(CBrindleDlg::StepOpen) << int(CBrindleDlg::StepOpen) << "%1x";
+}
+// clang-format on
+
+void TestKeyboard::acceleratorsKeepTypedOrder()
+{
+    QFETCH(int, step);
+    QFETCH(QStringList, keys);
+    QFETCH(int, endStep);
+    QFETCH(int, boxStep);
+    QFETCH(QString, boxText);
+
+    // While a screen reader runs, every typed key waits for the reader before the program gets it,
+    // and may come well after the keys pressed after it were read. The accelerators still act in
+    // their place among the keys typed: a key typed before Alt+N is handled before it, one typed
+    // after it on the page Alt+N shows.
+    const QString source = m_dir.filePath(QStringLiteral("source.fw"));
+    if (step == CBrindleDlg::StepOpen) {
+        QVERIFY(ImageBuilder(ImageBuilder::Rom, "03.64QHARF").writeTo(source));
+        QVERIFY(m_wizard.StartActive());
+        QVERIFY(TypeText(source));
+    } else {
+        QVERIFY(StartLoaded("03.64QHARF", ImageBuilder::Rom));
+    }
+    while (Step() < step)
+        QVERIFY(Forward(Qt::Key_Return, Qt::NoModifier));
+    QCOMPARE(Step(), step);
+
+    if (step == CBrindleDlg::StepCode) {
+        // A whole code, selected: Next is enabled, and the first key typed replaces the code.
+        QVERIFY(TypeText(QStringLiteral("A12")));
+        QVERIFY(Press(Qt::Key_A, Qt::ControlModifier));
+        QVERIFY(m_wizard.NextEnabled());
+    }
+    KeyHolder holder;
+    for (const QString &k : keys) {
+        if (k == QLatin1String("alt+n"))
+            QVERIFY(Press(Qt::Key_N, Qt::AltModifier));
+        else if (k == QLatin1String("alt+b"))
+            QVERIFY(Press(Qt::Key_B, Qt::AltModifier));
+        else if (k == QLatin1String("space"))
+            QVERIFY(Press(Qt::Key_Space));
+        else
+            QVERIFY(TypeText(k));
+    }
+    // Nothing has happened yet: every key waits.
+    QCOMPARE(Step(), step);
+    QVERIFY(holder.Held() >= 2 * keys.size());
+    holder.Deliver();
+
+    QCOMPARE(Step(), endStep);
+    const int boxId = boxStep == CBrindleDlg::StepCode ? int(CodeIds::Code) : int(FileIds::Path);
+    QCOMPARE(m_wizard.Control<QLineEdit>(boxStep, boxId)->text(),
+             boxText.contains(QLatin1String("%1")) ? boxText.arg(source) : boxText);
+    if (endStep == CBrindleDlg::StepConfirm)
+        QCOMPARE(m_wizard.dlg->Record().m_strVersionCode, boxText);
+    QVERIFY(m_wizard.services.messages.isEmpty());
 }
 
 void TestKeyboard::arrowsInRadioPairs_data()
