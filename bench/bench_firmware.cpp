@@ -201,7 +201,7 @@ bool WriteSources()
 struct LoadedRecord {
     LoadedRecord(benchmark::State &state, Source source) : rec(&ui)
     {
-        ok = rec.LoadFirmware(SourcePath(source)) == 1;
+        ok = rec.LoadFirmware(SourcePath(source)) == Firmware::FileResult::Done;
         if (!ok)
             state.SkipWithError("load failed");
         kind = rec.m_nFileKind;
@@ -230,7 +230,7 @@ void LoadDecode(benchmark::State &state, Source source)
     const QString path = SourcePath(source);
     for (auto _ : state) {
         rec.m_strSourceFile.clear();  // otherwise the second load is skipped as "already loaded"
-        if (rec.LoadFirmware(path) != 1) {
+        if (rec.LoadFirmware(path) != Firmware::FileResult::Done) {
             state.SkipWithError("load failed");
             break;
         }
@@ -248,7 +248,7 @@ void Encode(benchmark::State &state, Source source, Target target, bool reallyWr
     CFirmwareRecord &rec = loaded.rec;
     const QString folder = reallyWrite ? QStringLiteral("out") : QStringLiteral("no such folder");
     const QString path = QDir(Workspace().filePath(folder)).filePath(QLatin1String(target.fileName));
-    const int expected = reallyWrite ? 1 : -1;
+    const Firmware::FileResult expected = reallyWrite ? Firmware::FileResult::Done : Firmware::FileResult::Refused;
     for (auto _ : state) {
         loaded.RestoreLayout();
         rec.m_nBaudRate = 115200;
@@ -316,7 +316,7 @@ bool CheckBuffers()
         std::printf(" %s\n", s.name);
         CFirmwareRecord rec(&ui);
         const Counts before;
-        const bool loaded = rec.LoadFirmware(SourcePath(s)) == 1;
+        const bool loaded = rec.LoadFirmware(SourcePath(s)) == Firmware::FileResult::Done;
         const Counts afterLoad;
         expect(loaded, "load result 1", loaded ? 1 : 0);
         expect(afterLoad.buffers - before.buffers == 1, "66048-byte buffers allocated by the first load",
@@ -346,7 +346,7 @@ bool CheckBuffers()
         for (const Target &t : kTargets) {
             const Counts beforeWrite;
             const QString path = QDir(Workspace().filePath(QStringLiteral("out"))).filePath(QLatin1String(t.fileName));
-            const bool written = rec.WriteFirmware(path) == 1;
+            const bool written = rec.WriteFirmware(path) == Firmware::FileResult::Done;
             const Counts afterWrite;
             // A save converts in one copy of the buffer, which becomes the record's once the file
             // is on disk, and the old buffer goes: one block made, none more alive.

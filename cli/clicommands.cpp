@@ -131,7 +131,7 @@ public:
     bool Load(CFirmwareRecord &record, CConsoleUi &ui, const QString &path)
     {
         if (path != kStandardStream)
-            return NameSurvives(ui, path, false) && record.LoadFirmware(path) == 1;
+            return NameSurvives(ui, path, false) && record.LoadFirmware(path) == Firmware::FileResult::Done;
         if (m_console.IsTerminal(IConsole::Stream::In)) {
             ui.ShowMessage(QStringLiteral("Standard input is a terminal: give the firmware file with < FILE or "
                                           "through a pipe."),
@@ -144,7 +144,7 @@ public:
                            IFirmwareUi::kCaptionOpenSource);
             return false;
         }
-        return record.LoadFirmwareData(data, kStandardInputName) == 1;
+        return record.LoadFirmwareData(data, kStandardInputName) == Firmware::FileResult::Done;
     }
 
 private:
@@ -487,10 +487,11 @@ int RunWrite(Session &session, const QStringList &arguments)
     const CFirmwareRecord::WriteMode mode =
         parser.isSet(dryRunOption) ? CFirmwareRecord::WriteMode::Check : CFirmwareRecord::WriteMode::Save;
     QByteArray image;
-    const int written = toStandardOutput ? record.WriteFirmwareData(targetKind, kStandardStream, image, mode)
-                                         : record.WriteFirmware(targetFile, mode);
+    const Firmware::FileResult written = toStandardOutput
+                                             ? record.WriteFirmwareData(targetKind, kStandardStream, image, mode)
+                                             : record.WriteFirmware(targetFile, mode);
     // Written but not known to be on disk, or with a temporary file left: told, and a failure.
-    if (written != 1 || record.WriteHadProblem())
+    if (written != Firmware::FileResult::Done || record.WriteHadProblem())
         return kExitFailed;
     if (mode == CFirmwareRecord::WriteMode::Check) {
         // Every check and question of the real run were made, without writing.

@@ -12,8 +12,6 @@
 #include "filename.h"
 #ifdef Q_OS_WIN
 #include <windows.h>
-#else
-#include <sys/stat.h>
 #endif
 
 namespace FileError {
@@ -158,17 +156,15 @@ std::optional<Problem> ForWindowsError(unsigned long code)
 }
 #endif
 
+#ifdef Q_OS_WIN
 std::optional<Problem> ForPath(const QString &path)
 {
     // A name that changes on its way to the file system would name another file.
     if (!FileName::ReachesFileSystem(path))
         return Problem::BadName;
-#ifdef Q_OS_WIN
     // "NUL", "COM1.QUF" and the like open a device in every folder, whatever exists there.
     if (FileName::IsWindowsDeviceName(path))
         return Problem::NotRegular;
-#endif
-#ifdef Q_OS_WIN
     const QFileInfo info(path);  // follows symbolic links
     if (!info.exists())
         return std::nullopt;
@@ -176,20 +172,9 @@ std::optional<Problem> ForPath(const QString &path)
         return Problem::IsFolder;
     if (!info.isFile())
         return Problem::NotRegular;
-#else
-    // Through the name's bytes, which need not be UTF-8; stat follows symbolic links.
-    QByteArray bytes;
-    FileName::ToNative(path, bytes);
-    struct stat st {};
-    if (::stat(bytes.constData(), &st) != 0)
-        return std::nullopt;
-    if (S_ISDIR(st.st_mode))
-        return Problem::IsFolder;
-    if (!S_ISREG(st.st_mode))
-        return Problem::NotRegular;
-#endif
     return std::nullopt;
 }
+#endif
 
 Problem ForOpen(const QString &path, bool forWriting, int savedErrno)
 {

@@ -76,11 +76,13 @@ QString WindowsErrorText(unsigned long code);
 std::optional<Problem> ForWindowsError(unsigned long code);
 #endif
 
-// What makes `path` unusable as a firmware file before anything is opened: a folder, a device,
-// pipe or socket (a symbolic link counts as what it points to), a name that does not survive
-// the conversion to the system's file-name encoding, or on Windows a device name such as NUL or
-// COM1.QUF (FileName::IsWindowsDeviceName). Nothing for a regular file or a free name.
+#ifdef Q_OS_WIN
+// What makes `path` unusable as a file to save before anything is opened, judged on Windows by
+// its name and through QFileInfo: a name that is not well-formed UTF-16, a device name such as
+// NUL or COM1.QUF (FileName::IsWindowsDeviceName), a folder, or anything but a regular file (a
+// symbolic link counts as what it points to). Nothing for a regular file or a free name.
 std::optional<Problem> ForPath(const QString &path);
+#endif
 
 // Why opening `path` failed; `savedErrno` is errno right after the failing call (0 if unknown).
 // Looks at the path through Qt: for Windows, where errno is not set by every file call.

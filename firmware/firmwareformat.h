@@ -204,6 +204,19 @@ inline constexpr std::array<FirmwareTypeCode, 7> kFirmwareTypes = {{
     {"QJ4J", TypeQJ4J},
 }};
 
+// kAllTypes is every type of the table and nothing else: each type one bit of its own.
+constexpr bool AllTypesAreTheTable()
+{
+    int all = 0;
+    for (const FirmwareTypeCode &t : kFirmwareTypes) {
+        if (t.type <= 0 || (t.type & (t.type - 1)) != 0 || (all & t.type) != 0)
+            return false;
+        all |= t.type;
+    }
+    return all == kAllTypes;
+}
+static_assert(AllTypesAreTheTable(), "kAllTypes must be the bits of the seven firmware types");
+
 // Releases before 03.55 have another parameter layout.
 inline constexpr int kMinVersionNumber = 355;
 // Characters 0, 1, 3 and 4 of the version text hold the release number.

@@ -243,15 +243,7 @@ bool CFirmwareRecord::SamePath(const QString &a, const QString &b)
 
 int CFirmwareRecord::KindForTarget(const QString &path, int fileKind)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot <= 0)
-        return fileKind;
-    const QStringView ext = QStringView(path).mid(dot);
-    if (ext.compare(QLatin1String(".ROM"), Qt::CaseInsensitive) == 0)
-        return KindRom;
-    if (ext.compare(QLatin1String(".QUF"), Qt::CaseInsensitive) == 0)
-        return KindUpgrade;
-    return fileKind;
+    return Layout::KindForName(path, fileKind);
 }
 
 QString CFirmwareRecord::Quoted(const QString &text) const
@@ -259,11 +251,23 @@ QString CFirmwareRecord::Quoted(const QString &text) const
     return m_pUi ? m_pUi->Quoted(text) : text;
 }
 
-int CFirmwareRecord::Refuse(const QString &text, const QString &caption) const
+// A failed file operation in words, naming its path as the user interface quotes it: every such
+// message of loading and writing is formed here.
+QString CFirmwareRecord::Described(const FileError::Cause &cause) const
+{
+    return FileError::Describe(cause.problem, Quoted(cause.path), cause.systemText);
+}
+
+FileResult CFirmwareRecord::Refuse(const FileError::Cause &cause, const QString &caption) const
+{
+    return Refuse(Described(cause), caption);
+}
+
+FileResult CFirmwareRecord::Refuse(const QString &text, const QString &caption) const
 {
     if (m_pUi)
         m_pUi->ShowMessage(text, caption);
-    return -1;
+    return FileResult::Refused;
 }
 
 // The buffer for a file of `size` bytes, its kind judged by the length alone: nothing when no
@@ -283,12 +287,12 @@ std::optional<QString> CFirmwareRecord::Prepare(qint64 size, Loaded &in) const
     return std::nullopt;
 }
 
-int CFirmwareRecord::LoadFirmware(const QString &path)
+FileResult CFirmwareRecord::LoadFirmware(const QString &path)
 {
     WaitScope wait(m_pUi);
 
     if (!m_strSourceFile.isEmpty() && SamePath(path, m_strSourceFile))
-        return 0;
+        return FileResult::Unchanged;
 
     // Everything is judged and decoded on the side; the record takes the file only once it is
     // known to be good.
@@ -298,23 +302,22 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     // refused whatever stood at the name before.
     CSourceFile file;
     if (const std::optional<FileError::Problem> problem = file.Open(path))
-        return Refuse(FileError::Describe(*problem, Quoted(path), file.ErrorText()), IFirmwareUi::kCaptionOpenSource);
+        return Refuse({*problem, path, file.ErrorText()}, IFirmwareUi::kCaptionOpenSource);
 
     if (const std::optional<QString> problem = Prepare(file.Size(), in))
         return Refuse(*problem, IFirmwareUi::kCaptionFileFormat);
 
     const qint64 got = file.Read(reinterpret_cast<char *>(in.image.get()), in.length);
     if (got < 0) {
-        return Refuse(FileError::Describe(FileError::Problem::ReadFailed, Quoted(path), file.ErrorText()),
-                      IFirmwareUi::kCaptionReadSource);
+        return Refuse({FileError::Problem::ReadFailed, path, file.ErrorText()}, IFirmwareUi::kCaptionReadSource);
     }
     if (got != in.length)
-        return Refuse(FileError::Describe(FileError::Problem::Shrunk, Quoted(path)), IFirmwareUi::kCaptionReadSource);
+        return Refuse({FileError::Problem::Shrunk, path, QString()}, IFirmwareUi::kCaptionReadSource);
     file.Close();
     return Decode(in, path);
 }
 
-int CFirmwareRecord::LoadFirmwareData(QByteArrayView data, const QString &name)
+FileResult CFirmwareRecord::LoadFirmwareData(QByteArrayView data, const QString &name)
 {
     WaitScope wait(m_pUi);
     Loaded in;
@@ -324,7 +327,7 @@ int CFirmwareRecord::LoadFirmwareData(QByteArrayView data, const QString &name)
     return Decode(in, name);
 }
 
-int CFirmwareRecord::Decode(Loaded &in, const QString &path)
+FileResult CFirmwareRecord::Decode(Loaded &in, const QString &path)
 {
     // An upgrade header carries the signature at its start and code type 1, and the image
     // behind it is a ROM image of its own; an image carries it at image offset 0x30 with code
@@ -387,7 +390,7 @@ int CFirmwareRecord::Decode(Loaded &in, const QString &path)
     m_nFileLength = in.length;
     m_nVersionNumber = versionNumber;
     m_strSourceFile = path;
-    return 1;
+    return FileResult::Done;
 }
 
 // Refuses what does not fit before anything changes (and a record with no image at all): a
@@ -438,31 +441,28 @@ void CFirmwareRecord::Encode(quint8 *image, bool encodeStrings) const
     }
 }
 
-// Asks before a file is replaced, then saves (or, for a check, probes) the target. The check
-// goes the way of the save up to the writing, through the same calls, in the real folder: every
-// refusal of the save is the check's. 1 when the file was written (and, for the save, whether
-// something after its naming failed, in m_bWriteProblem), -1 when it was not.
-int CFirmwareRecord::ConfirmAndSave(const QString &target, const quint8 *data, int length, WriteMode mode)
+// Asks before a file is replaced, then saves (or, for a check, probes) `target`, resolved from
+// `path`. The check goes the way of the save up to the writing, through the same calls, in the
+// real folder: every refusal of the save is the check's. Done when the file was written (and,
+// for the save, whether something after its naming failed, in m_bWriteProblem).
+FileResult CFirmwareRecord::ConfirmAndSave(const QString &path, SaveFile::Target &target, const quint8 *data,
+                                           int length, WriteMode mode)
 {
     const SaveFile::Mode saveMode = mode == WriteMode::Save ? SaveFile::Mode::Save : SaveFile::Mode::Probe;
     SaveFile::Result result;
-    QString file;  // the file saved: the target, or the file a symbolic link leads to
     for (int attempt = 0;; ++attempt) {
-        const SaveFile::Target resolved = SaveFile::Resolve(target);
-        if (resolved.problem) {
-            return Refuse(FileError::Describe(*resolved.problem, Quoted(resolved.problemPath), resolved.systemText),
-                          IFirmwareUi::kCaptionOpenTarget);
-        }
-        if (resolved.exists
+        if (target.refusal)
+            return Refuse(*target.refusal, IFirmwareUi::kCaptionOpenTarget);
+        if (target.exists
             && !(m_pUi
-                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + Quoted(FileName::LastPart(target)),
+                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + Quoted(FileName::LastPart(target.name)),
                                     IFirmwareUi::kCaptionExists)))
-            return -1;
-        file = resolved.file;
-        result = SaveFile::Save(file, reinterpret_cast<const char *>(data), length, resolved.exists, saveMode);
-        // Another file took the name while this one was being written: look and ask again, once.
+            return FileResult::Refused;
+        result = SaveFile::Save(target, reinterpret_cast<const char *>(data), length, saveMode);
         if (result.outcome != SaveFile::Outcome::Exists || attempt > 0)
             break;
+        // Another file took the name while this one was being written: look and ask again, once.
+        target = SaveFile::Resolve(path);
     }
 
     // What the save says, naming the target as the user gave it.
@@ -480,22 +480,15 @@ int CFirmwareRecord::ConfirmAndSave(const QString &target, const quint8 *data, i
         // as it was.
         written = true;
         caption = IFirmwareUi::kCaptionFlushTarget;
-        text = FileError::DescribeUnflushed(Quoted(target), result.outcome == SaveFile::Outcome::FolderNotFlushed,
-                                            result.systemText);
+        text = FileError::DescribeUnflushed(Quoted(result.cause.path),
+                                            result.outcome == SaveFile::Outcome::FolderNotFlushed,
+                                            result.cause.systemText);
         break;
     }
-    if (!written) {
-        FileError::Cause cause = FileError::SaveCause(result.error, result.systemText, target);
-        if (result.problem)
-            cause = {*result.problem, result.problemPath.isEmpty() ? target : result.problemPath, result.systemText};
-        text = FileError::Describe(cause.problem, Quoted(cause.path), cause.systemText);
-    }
+    if (!written)
+        text = Described(result.cause);
     if (!result.leftover.isEmpty()) {
-        const QString folder = FileName::FolderPart(file);
-        const QString leftover = folder == QLatin1String(".")        ? result.leftover
-                                 : folder.endsWith(QLatin1Char('/')) ? folder + result.leftover
-                                                                     : folder + QLatin1Char('/') + result.leftover;
-        const QString told = FileError::DescribeLeftover(Quoted(leftover), result.leftoverText);
+        const QString told = FileError::DescribeLeftover(Quoted(result.leftover), result.leftoverText);
         text = text.isEmpty() ? told : text + QLatin1Char(' ') + told;
         if (caption.isEmpty())
             caption = IFirmwareUi::kCaptionTemporary;
@@ -504,7 +497,7 @@ int CFirmwareRecord::ConfirmAndSave(const QString &target, const quint8 *data, i
     if (!text.isEmpty())
         Refuse(text, caption);
     // A check that left a file behind has changed the folder: it failed.
-    return written && !(mode == WriteMode::Check && m_bWriteProblem) ? 1 : -1;
+    return written && !(mode == WriteMode::Check && m_bWriteProblem) ? FileResult::Done : FileResult::Refused;
 }
 
 // The settings encoded into a copy of the image, converted to the layout of `targetKind` (-1
@@ -535,50 +528,46 @@ void CFirmwareRecord::Take(std::unique_ptr<quint8[]> image, int kind, int length
     m_strTargetFile = target;
 }
 
-int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
+FileResult CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
 {
     WaitScope wait(m_pUi);
     m_bWriteProblem = false;
 
     bool encodeStrings = true;
     if (!CheckFits(encodeStrings))
-        return -1;
+        return FileResult::Refused;
 
-    // The name the file gets: Windows drops trailing dots and spaces, and its extension decides
-    // the layout. A folder, device, pipe or socket is never replaced, and a name the file system
-    // would change is never used.
-    const QString target = FileName::AsSaved(path);
-    if (const std::optional<FileError::Problem> problem = FileError::ForPath(target))
-        return Refuse(FileError::Describe(*problem, Quoted(target)), IFirmwareUi::kCaptionOpenTarget);
-
-    // A check builds the same file.
+    // Where the file goes, looked at once: the name it gets (Windows drops trailing dots and
+    // spaces), the layout its extension asks for, and what stands there. A check builds the same
+    // file.
+    SaveFile::Target target = SaveFile::Resolve(path);
     int kind = 0;
     int length = 0;
-    std::unique_ptr<quint8[]> copy = Encoded(KindForTarget(target, -1), encodeStrings, kind, length);
+    std::unique_ptr<quint8[]> copy = Encoded(target.layout, encodeStrings, kind, length);
     if (!copy)
-        return -1;
-    if (ConfirmAndSave(target, copy.get(), length, mode) != 1)
-        return -1;
+        return FileResult::Refused;
+    if (ConfirmAndSave(path, target, copy.get(), length, mode) != FileResult::Done)
+        return FileResult::Refused;
     if (mode == WriteMode::Check)
-        return 1;
-    Take(std::move(copy), kind, length, target);
-    return 1;
+        return FileResult::Done;
+    Take(std::move(copy), kind, length, target.name);
+    return FileResult::Done;
 }
 
-int CFirmwareRecord::WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode)
+FileResult CFirmwareRecord::WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode)
 {
     WaitScope wait(m_pUi);
     m_bWriteProblem = false;
     bool encodeStrings = true;
     if (!CheckFits(encodeStrings))
-        return -1;
+        return FileResult::Refused;
     int outKind = 0;
     int length = 0;
     std::unique_ptr<quint8[]> copy = Encoded(kind, encodeStrings, outKind, length);
     if (!copy)
-        return -1;
+        return FileResult::Refused;
     file = QByteArray(reinterpret_cast<const char *>(copy.get()), length);
     if (mode == WriteMode::Save)
         Take(std::move(copy), outKind, length, name);
-    return 1;
+    return FileResult::Done;
 }

@@ -14,6 +14,23 @@
 #include "settings.h"
 
 class IFirmwareUi;
+namespace FileError {
+struct Cause;
+}
+namespace SaveFile {
+struct Target;
+}
+
+namespace Firmware {
+
+// What loading or writing a file did.
+enum class FileResult {
+    Done,       // decoded; or written (for a check: would be written)
+    Unchanged,  // loading only: the path is the one already loaded, and nothing was read
+    Refused,    // nothing taken or written: the user was told, or declined to replace a file
+};
+
+}  // namespace Firmware
 
 // The settings record: the one in-memory model of the firmware being customised, its settings
 // and the image they came from. LoadFirmware fills it from a file; WriteFirmware encodes the
@@ -26,26 +43,26 @@ public:
     CFirmwareRecord(const CFirmwareRecord &) = delete;
     CFirmwareRecord &operator=(const CFirmwareRecord &) = delete;
 
-    // 1 decoded, 0 the path is the one already loaded (nothing read), -1 refused (user told).
-    // The record takes the file only when it is decoded: a refusal leaves it as it was.
-    int LoadFirmware(const QString &path);
+    // Done, Unchanged (the path is the one already loaded) or Refused. The record takes the file
+    // only when it is decoded: a refusal leaves it as it was.
+    Firmware::FileResult LoadFirmware(const QString &path);
     // As LoadFirmware, for an image that arrived as bytes rather than under a name (standard
-    // input); `name` stands for the file in messages. 1 decoded or -1 refused.
-    int LoadFirmwareData(QByteArrayView data, const QString &name);
+    // input); `name` stands for the file in messages. Done or Refused.
+    Firmware::FileResult LoadFirmwareData(QByteArrayView data, const QString &name);
     // Save writes; Check makes every check and asks every question that Save would, then
     // stops short of changing the record or the file system (a dry run).
     enum class WriteMode { Save, Check };
-    // 1 written (or, for Check, would be written), -1 not written (user told, or declined to
+    // Done (written, or for Check would be written) or Refused (user told, or declined to
     // overwrite). The settings are encoded into a copy of the image; the record takes that copy,
     // in the layout of the written file, only once it is saved.
-    int WriteFirmware(const QString &path, WriteMode mode = WriteMode::Save);
-    // After WriteFirmware gave 1: the file was written under its name, but something after that
+    Firmware::FileResult WriteFirmware(const QString &path, WriteMode mode = WriteMode::Save);
+    // After WriteFirmware gave Done: the file was written under its name, but something after that
     // failed and the user was told (its flush to disk, or the removal of a temporary file).
     bool WriteHadProblem() const { return m_bWriteProblem; }
     // As WriteFirmware, but the file goes into `file` (for standard output) instead of a file:
     // `kind` is its layout, KindRom or KindUpgrade to convert, any other to keep the record's;
-    // `name` stands for the target. 1 encoded, -1 refused (user told).
-    int WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode = WriteMode::Save);
+    // `name` stands for the target. Done or Refused (user told).
+    Firmware::FileResult WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode = WriteMode::Save);
 
     // Where the image starts in the buffer: 512 for an upgrade file, else 0.
     int ImageBase() const { return m_nFileKind == Firmware::KindUpgrade ? Firmware::kHeaderSize : 0; }
@@ -55,30 +72,36 @@ public:
     // Two paths name the same file by the file system's rules for letter case.
     static bool SamePath(const QString &a, const QString &b);
 
-    // The kind of file that writing a file of `fileKind` to `path` produces: the text from the
-    // path's last "." decides, ".ROM" a ROM image and ".QUF" an upgrade file in any letter
-    // case; anything else, or a path whose last "." is its first character, keeps the kind.
+    // The kind of file that writing a file of `fileKind` to `path` produces (Layout::KindForName).
     static int KindForTarget(const QString &path, int fileKind);
 
-public:  // image and file state
-    std::unique_ptr<quint8[]> m_pImage;
+public:  // file state
     int m_nFileLength = 0;
     QString m_strSourceFile;
     QString m_strTargetFile;
     int m_nVersionNumber = 0;
 
 private:
+    // The image buffer: null until the first load, then kBufferSize bytes. Only loading and
+    // writing change it.
+    std::unique_ptr<quint8[]> m_pImage;
+    // Tests reach the buffer through it, to give the record an image no file could load.
+    friend struct RecordImageAccess;
+
     QString Quoted(const QString &text) const;
     struct Loaded;
 
-    int Refuse(const QString &text, const QString &caption) const;
+    QString Described(const FileError::Cause &cause) const;
+    Firmware::FileResult Refuse(const FileError::Cause &cause, const QString &caption) const;
+    Firmware::FileResult Refuse(const QString &text, const QString &caption) const;
     std::optional<QString> Prepare(qint64 size, Loaded &in) const;
-    int Decode(Loaded &in, const QString &path);
+    Firmware::FileResult Decode(Loaded &in, const QString &path);
     bool CheckFits(bool &encodeStrings) const;
     void Encode(quint8 *image, bool encodeStrings) const;
     std::unique_ptr<quint8[]> Encoded(int targetKind, bool encodeStrings, int &kind, int &length) const;
     void Take(std::unique_ptr<quint8[]> image, int kind, int length, const QString &target);
-    int ConfirmAndSave(const QString &target, const quint8 *data, int length, WriteMode mode);
+    Firmware::FileResult ConfirmAndSave(const QString &path, SaveFile::Target &target, const quint8 *data, int length,
+                                        WriteMode mode);
 
     IFirmwareUi *m_pUi;
     bool m_bWriteProblem = false;

@@ -53,6 +53,19 @@ void ConvertTo(Buffer &buffer, int targetKind, const QString &version)
     }
 }
 
+int KindForName(const QString &path, int fileKind)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return fileKind;
+    const QStringView ext = QStringView(path).mid(dot);
+    if (ext.compare(QLatin1String(".ROM"), Qt::CaseInsensitive) == 0)
+        return KindRom;
+    if (ext.compare(QLatin1String(".QUF"), Qt::CaseInsensitive) == 0)
+        return KindUpgrade;
+    return fileKind;
+}
+
 void WriteVersion(quint8 *field, const QString &version)
 {
     const int n = int(std::min<qsizetype>(version.size(), kVersionTextSize));

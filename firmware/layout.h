@@ -20,6 +20,11 @@ struct Buffer {
 // upgrade file zeros in its place. Any kind other than ROM and upgrade leaves the buffer alone.
 void ConvertTo(Buffer &buffer, int targetKind, const QString &version);
 
+// The layout that saving a file of `fileKind` as `path` gives: the text from the path's last "."
+// decides, ".ROM" a ROM image and ".QUF" an upgrade file in any letter case; anything else, or a
+// path whose last "." is its first character, keeps `fileKind`.
+int KindForName(const QString &path, int fileKind);
+
 // Writes `version` into a version text field: at most kVersionTextSize characters, one byte
 // each, ended by a zero byte when shorter. The bytes after the zero stay as they were.
 void WriteVersion(quint8 *field, const QString &version);

@@ -28,15 +28,26 @@
 // links to the old file keep the old content.
 namespace SaveFile {
 
-// What stands at the name a file is to be saved as, by cp's rule for symbolic links: a link to
-// an existing file stands for that file, which is replaced in its own folder (the link stays);
-// a link to nothing is refused. The run and the dry run both start here.
+// Where a file is to be saved, looked at once: the name it gets, the file that name stands for,
+// the layout its extension asks for and what stands there now, or why nothing can be saved under
+// it. The checks, the dry run, the save and every message read this one value.
+//
+// What stands at the name counts by cp's rule for symbolic links: a link to an existing file
+// stands for that file, which is replaced in its own folder (the link stays); a link to nothing
+// is refused. So are a folder, a device, pipe or socket, a name the system would change on its
+// way (on Windows also a device name such as NUL or COM1.QUF), a missing folder and a read-only
+// file system.
 struct Target {
-    std::optional<FileError::Problem> problem;  // set when the name cannot be saved as
-    QString problemPath;  // what the refusal names: the path given, or for a missing folder the folder
-    QString systemText;   // for Problem::Unexpected: the system's text
-    QString file;         // the file to create or replace
+    QString name;    // the name the file gets: the path given, on Windows without the dots and
+                     // spaces that end it (FileName::AsSaved). Messages name it.
+    QString file;    // the file to create or replace: `name`, or the file a link at it leads to
+    QString folder;  // the folder of `file` as given: "." for a bare name
+    int layout = -1; // the layout `name` asks for (Layout::KindForName): KindRom, KindUpgrade, or
+                     // -1 to keep the record's
     bool exists = false;  // `file` exists and saving replaces it
+    // Set when nothing can be saved as `name`: why, and the path it is about (the name, or the
+    // folder that is missing, or the file that stands where a folder should).
+    std::optional<FileError::Cause> refusal;
 };
 
 Target Resolve(const QString &path);
@@ -54,16 +65,22 @@ enum class Outcome {
 
 struct Result {
     Outcome outcome = Outcome::Saved;
-    int error = 0;       // errno of the failing call (its equivalent on Windows), 0 if unknown
-    QString systemText;  // the system's description of the failure, empty if none
-    // A cause with a sentence of its own (a mount point, a folder that is a file, a file open in
-    // another program ...), about `problemPath`, or the target when that is empty.
-    std::optional<FileError::Problem> problem;
-    QString problemPath;
-    // A temporary file that could not be removed, by its name in the target's folder, and why;
-    // whatever the outcome, it is told.
+    // Why it did not end Saved, as the messages tell it: the problem and the path it is about
+    // (the target's name, or the folder or part of the path at fault), with the system's text.
+    FileError::Cause cause;
+    // A temporary file that could not be removed, by its path, and why; whatever the outcome, it
+    // is told.
     QString leftover;
     QString leftoverText;
+
+    // What the system reported, from which Save makes `cause`: the errno of the failing call (its
+    // equivalent on Windows, 0 if unknown), the system's description, and a cause with a sentence
+    // of its own (a mount point, a folder that is a file, a file open in another program ...)
+    // about `problemPath`, or the target when that is empty.
+    int error = 0;
+    QString systemText;
+    std::optional<FileError::Problem> problem;
+    QString problemPath;
 };
 
 enum class Mode {
@@ -75,10 +92,10 @@ enum class Mode {
     Probe,
 };
 
-// Saves `size` bytes as `file` (a Target's file). With `replace` an existing file is replaced in
-// one step; without it the naming step fails with Outcome::Exists when the name is taken, even by
-// a file that appeared while the bytes were being written.
-Result Save(const QString &file, const char *data, qint64 size, bool replace, Mode mode = Mode::Save);
+// Saves `size` bytes as `target` (one without a refusal). An existing file is replaced in one
+// step; for a target that did not exist the naming step fails with Outcome::Exists when the name
+// is taken, even by a file that appeared while the bytes were being written.
+Result Save(const Target &target, const char *data, qint64 size, Mode mode = Mode::Save);
 
 // A write past a file-size limit must fail with EFBIG, to be reported like a full disk,
 // instead of ending the program by the signal the system sends. Call once at start-up.

@@ -201,13 +201,13 @@ void WriteAndReload(CFirmwareRecord &r, UiRecorder &ui, const QString &path, int
 {
     // Strings over the limit are refused when they were changed; as loaded, they are kept.
     const bool tooLong = (UsbTooLong(r) && stringsEdited) || r.m_strVersion.size() > kVersionTextSize;
-    const int written = r.WriteFirmware(path);
+    const FileResult written = r.WriteFirmware(path);
     FUZZ_CHECK(ui.waitDepth == 0);
     if (tooLong) {
-        FUZZ_CHECK(written == -1);
+        FUZZ_CHECK(written == FileResult::Refused);
         return;
     }
-    FUZZ_CHECK(written == 1);
+    FUZZ_CHECK(written == FileResult::Done);
     FUZZ_CHECK(r.m_nFileKind == expectedKind);
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::ReadOnly));
@@ -217,16 +217,16 @@ void WriteAndReload(CFirmwareRecord &r, UiRecorder &ui, const QString &path, int
 
     UiRecorder again(UiRecorder::Silent);
     CFirmwareRecord reloaded(&again);
-    const int result = reloaded.LoadFirmware(path);
-    FUZZ_CHECK(result == 1 || result == -1);
+    const FileResult result = reloaded.LoadFirmware(path);
+    FUZZ_CHECK(result == FileResult::Done || result == FileResult::Refused);
     if (RecognisedKind(bytes) != r.m_nFileKind)
         return;
     // A version text whose release digits sit where the merged code now stands (as in
     // "0QLYT1x" becoming "0-ABCQLYT1x") reads as another release; loading may refuse it.
-    if (result == -1 && reloaded.m_strVersion == r.m_strVersion
+    if (result == FileResult::Refused && reloaded.m_strVersion == r.m_strVersion
         && (reloaded.m_nVersionNumber < kMinVersionNumber || reloaded.m_nFirmwareType == TypeNone))
         return;
-    FUZZ_CHECK(result == 1);
+    FUZZ_CHECK(result == FileResult::Done);
     FUZZ_CHECK(reloaded.m_nFileKind == r.m_nFileKind);
     FUZZ_CHECK(reloaded.m_nFirmwareType == r.m_nFirmwareType);
     FUZZ_CHECK(reloaded.m_strVersion == r.m_strVersion);
@@ -248,10 +248,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ++g_stats.inputs;
     UiRecorder ui(UiRecorder::Silent);  // answers Yes, keeps counts only
     CFirmwareRecord rec(&ui);
-    const int loaded = rec.LoadFirmware(w.input);
+    const FileResult loaded = rec.LoadFirmware(w.input);
     FUZZ_CHECK(ui.waitDepth == 0);
-    FUZZ_CHECK(loaded == 1 || (loaded == -1 && ui.messageCount == 1));
-    if (loaded != 1)
+    FUZZ_CHECK(loaded == FileResult::Done || (loaded == FileResult::Refused && ui.messageCount == 1));
+    if (loaded != FileResult::Done)
         return 0;
     ++g_stats.loaded;
     FUZZ_CHECK(rec.m_nFileLength == int(size));

@@ -538,23 +538,23 @@ void CBrindleDlg::OnNext()
 
     bool move = true;
     if (m_nNextMode == NextWrite) {
-        if (m_record.WriteFirmware(m_pSavePage->FilePath()) == -1) {
+        if (m_record.WriteFirmware(m_pSavePage->FilePath()) == Firmware::FileResult::Refused) {
             move = false;
         } else {
             // The report names the file that was loaded, under the path it was loaded from.
             m_pFinishPage->SetResult(m_strLoadedFile, m_record.m_strTargetFile, m_record);
         }
     } else if (m_nNextMode == NextNormal && c == 0) {
-        const int r = m_record.LoadFirmware(m_pOpenPage->FilePath());
-        if (r == 1) {
+        const Firmware::FileResult r = m_record.LoadFirmware(m_pOpenPage->FilePath());
+        if (r == Firmware::FileResult::Done) {
             m_strLoadedFile = m_record.m_strSourceFile;
             FillPages();
-        } else if (r == -1) {
+        } else if (r == Firmware::FileResult::Refused) {
             // The next attempt reads the file again, even under the same path.
             m_record.m_strSourceFile.clear();
             move = false;
         }
-        // 0: the path is the one loaded. Nothing is read and the pages keep the user's edits,
+        // Unchanged: the path is the one loaded. Nothing is read and the pages keep the user's edits,
         // however often the user comes back to this page with it; another path loads afresh.
     } else if (m_nNextMode == NextNormal && c > 0 && s == m_nConfirmStep) {
         CollectPages();

@@ -295,7 +295,7 @@ private:
     {
         UiRecorder ui;  // answers the overwrite question with Yes, as the wizard's user would
         CFirmwareRecord r(&ui);
-        if (r.LoadFirmware(Path(source)) != 1)
+        if (r.LoadFirmware(Path(source)) != Firmware::FileResult::Done)
             return QByteArray();
         // The pages hand the settings back as one value.
         Firmware::Settings settings = r;
@@ -306,7 +306,7 @@ private:
         // stays unknown and the file's byte is written back as it was.
         r.m_strVersionCode = code;
         r.m_strVersion = SettingsText::MergeVersionCode(r.m_strVersion, code);
-        if (r.WriteFirmware(Path(target)) != 1)
+        if (r.WriteFirmware(Path(target)) != Firmware::FileResult::Done)
             return QByteArray();
         finishText = PlainLines(SettingsText::FinishText(r.m_nFileKind, r.m_strVersion, source, target)) + '\n';
         return ImageBuilder::ReadFile(Path(target));
@@ -392,7 +392,7 @@ private slots:
         const CliRun run = Run({"info", file});
         QCOMPARE(run.exitCode, 0);
         CFirmwareRecord r(nullptr);
-        QCOMPARE(r.LoadFirmware(Path(file)), 1);
+        QCOMPARE(r.LoadFirmware(Path(file)), Firmware::FileResult::Done);
         constexpr bool kFileSummary = false;
         const QString summary =
             PlainLines(SettingsText::CopyText(SettingsText::Describe(r, kFileSummary), kFileSummary));

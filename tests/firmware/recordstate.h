@@ -77,3 +77,13 @@ inline QByteArray Buffer(const CFirmwareRecord &r, int length)
 }
 
 }  // namespace RecordState
+
+// The record's own buffer, for a test that gives the record an image no file could load (a
+// parameter layout that loading refuses). Nothing else writes it.
+struct RecordImageAccess {
+    static void SetByte(CFirmwareRecord &r, int offset, quint8 value)
+    {
+        Q_ASSERT(r.m_pImage && offset >= 0 && offset < Firmware::kBufferSize);
+        r.m_pImage[offset] = value;
+    }
+};

@@ -19,6 +19,7 @@
 
 // Offsets and values of the format, as the tests know them.
 using namespace Literal;
+using Firmware::FileResult;
 using RecordState::Flags;
 
 namespace {
@@ -109,9 +110,9 @@ QString TestFirmwareLoad::fixture(const QByteArray &bytes, const QString &name)
 bool TestFirmwareLoad::loadOk(CFirmwareRecord &rec, UiRecorder &ui, const QByteArray &bytes)
 {
     ui.clear();
-    const int result = rec.LoadFirmware(fixture(bytes));
-    if (result != 1 || !ui.messages.isEmpty()) {
-        qWarning() << "load failed:" << result << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
+    const Firmware::FileResult result = rec.LoadFirmware(fixture(bytes));
+    if (result != Firmware::FileResult::Done || !ui.messages.isEmpty()) {
+        qWarning() << "load failed:" << int(result) << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
         return false;
     }
     return true;
@@ -225,7 +226,7 @@ void TestFirmwareLoad::recognisesKinds()
     CFirmwareRecord rec(&ui);
     rec.m_nCodeType = 2;  // must be replaced by what the file says
     const QString path = fixture(file);
-    QCOMPARE(rec.LoadFirmware(path), 1);
+    QCOMPARE(rec.LoadFirmware(path), Firmware::FileResult::Done);
     QVERIFY(ui.messages.isEmpty());
     QVERIFY(ui.waitBalanced());
 
@@ -397,7 +398,7 @@ void TestFirmwareLoad::refusals()
     }
 
     ui.clear();
-    QCOMPARE(rec.LoadFirmware(path), -1);
+    QCOMPARE(rec.LoadFirmware(path), Firmware::FileResult::Refused);
     QVERIFY(ui.questions.isEmpty());
     QVERIFY_REFUSED(ui, text.contains(QLatin1String("%1")) ? text.arg(path) : text, caption);
 
@@ -429,7 +430,7 @@ void TestFirmwareLoad::unreadableSource()
 #endif
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
-    QCOMPARE(rec.LoadFirmware(path), -1);
+    QCOMPARE(rec.LoadFirmware(path), Firmware::FileResult::Refused);
 #ifdef Q_OS_WIN
     const QString text =
         QStringLiteral("%1 is open in another program that does not share it. Close it there and try again.");
@@ -476,7 +477,7 @@ void TestFirmwareLoad::sourceNotARegularFile()
     QVERIFY(loadOk(rec, ui, earlier));
     const QString earlierPath = rec.m_strSourceFile;
     ui.clear();
-    QCOMPARE(rec.LoadFirmware(path), -1);
+    QCOMPARE(rec.LoadFirmware(path), Firmware::FileResult::Refused);
     QVERIFY_REFUSED(ui, text.arg(path), QStringLiteral("Could not open source file"));
     QCOMPARE(rec.m_strSourceFile, earlierPath);
     QCOMPARE(RecordState::Buffer(rec, kUpgradeLength), earlier);
@@ -487,7 +488,7 @@ void TestFirmwareLoad::sourceNotARegularFile()
 void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad_data()
 {
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<Firmware::FileResult>("result");
     QTest::addColumn<int>("kind");      // -1: a refusal, which keeps the earlier file's
     QTest::addColumn<int>("codeType");  // -1: as for kind
 
@@ -495,19 +496,19 @@ void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad_data()
     for (int code : {3, 9, 0x80, 0xFF}) {
         QByteArray odd = rom;
         odd[kImageCodeType] = char(code);
-        QTest::addRow("image code type %d", code) << odd << -1 << -1 << -1;
+        QTest::addRow("image code type %d", code) << odd << FileResult::Refused << -1 << -1;
     }
     QByteArray reflashImage = rom;
     reflashImage[kImageCodeType] = char(CodeReflash);
-    QTest::newRow("image code type 2") << reflashImage << -1 << -1 << -1;
+    QTest::newRow("image code type 2") << reflashImage << FileResult::Refused << -1 << -1;
     QByteArray oddHeader = ImageBuilder(ImageBuilder::Upgrade).build();
     oddHeader[kHeaderCodeType] = '\x07';
-    QTest::newRow("header code type 7") << oddHeader << -1 << -1 << -1;
+    QTest::newRow("header code type 7") << oddHeader << FileResult::Refused << -1 << -1;
     QByteArray oddInner = ImageBuilder(ImageBuilder::Upgrade).build();
     oddInner[kHeaderSize + kImageCodeType] = '\x05';
-    QTest::newRow("upgrade file, image code type 5") << oddInner << -1 << -1 << -1;
-    QTest::newRow("ROM image") << rom << 1 << int(KindRom) << int(CodeRomImage);
-    QTest::newRow("upgrade file") << ImageBuilder(ImageBuilder::Upgrade).build() << 1 << int(KindUpgrade)
+    QTest::newRow("upgrade file, image code type 5") << oddInner << FileResult::Refused << -1 << -1;
+    QTest::newRow("ROM image") << rom << FileResult::Done << int(KindRom) << int(CodeRomImage);
+    QTest::newRow("upgrade file") << ImageBuilder(ImageBuilder::Upgrade).build() << FileResult::Done << int(KindUpgrade)
                                   << int(CodeMain);
 }
 // clang-format on
@@ -516,7 +517,7 @@ void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad_data()
 void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad()
 {
     QFETCH(QByteArray, file);
-    QFETCH(int, result);
+    QFETCH(Firmware::FileResult, result);
     QFETCH(int, kind);
     QFETCH(int, codeType);
     const QString path = fixture(file);
@@ -533,11 +534,12 @@ void TestFirmwareLoad::acceptanceIndependentOfEarlierLoad()
         const int codeTypeBefore = rec.m_nCodeType;
         ui.clear();
         QCOMPARE(rec.LoadFirmware(path), result);
-        QCOMPARE(ui.messages.size(), result == 1 ? 0 : 1);
-        if (result != 1)
+        const bool loads = result == FileResult::Done;
+        QCOMPARE(ui.messages.size(), loads ? 0 : 1);
+        if (!loads)
             QCOMPARE(ui.messages.first().text, QStringLiteral("File format not supported"));
-        QCOMPARE(rec.m_nFileKind, result == 1 ? kind : kindBefore);
-        QCOMPARE(rec.m_nCodeType, result == 1 ? codeType : codeTypeBefore);
+        QCOMPARE(rec.m_nFileKind, loads ? kind : kindBefore);
+        QCOMPARE(rec.m_nCodeType, loads ? codeType : codeTypeBefore);
     }
 }
 
@@ -833,7 +835,7 @@ void TestFirmwareLoad::samePathNotReloaded()
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     const QString path = fixture(ImageBuilder(ImageBuilder::Rom).setDivisor(26).build());
-    QCOMPARE(rec.LoadFirmware(path), 1);
+    QCOMPARE(rec.LoadFirmware(path), Firmware::FileResult::Done);
     QCOMPARE(rec.m_nBaudRate, 115200);
 
     // The file changes on disk and the record is edited: loading the same path reads nothing.
@@ -841,7 +843,7 @@ void TestFirmwareLoad::samePathNotReloaded()
     rec.m_nBaudRate = 300;
     const quint8 *buffer = rec.Image();
     ui.clear();
-    QCOMPARE(rec.LoadFirmware(path), 0);
+    QCOMPARE(rec.LoadFirmware(path), Firmware::FileResult::Unchanged);
     QVERIFY(ui.messages.isEmpty());
     QVERIFY(ui.waitBalanced());
     QCOMPARE(rec.m_nBaudRate, 300);
@@ -857,16 +859,16 @@ void TestFirmwareLoad::pathCase()
     CFirmwareRecord rec(&ui);
     const QString lower =
         fixture(ImageBuilder(ImageBuilder::Rom).setDivisor(26).build(), QStringLiteral("casefile.rom"));
-    QCOMPARE(rec.LoadFirmware(lower), 1);
+    QCOMPARE(rec.LoadFirmware(lower), Firmware::FileResult::Done);
     const QString upper = m_dir.filePath(QStringLiteral("CASEFILE.ROM"));
 #if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
     // One file under two spellings: the second is the one already loaded.
-    QCOMPARE(rec.LoadFirmware(upper), 0);
+    QCOMPARE(rec.LoadFirmware(upper), Firmware::FileResult::Unchanged);
     QCOMPARE(rec.m_strSourceFile, lower);
 #else
     // Two files: the second, a different image, must be read.
     QVERIFY(ImageBuilder(ImageBuilder::Bld).setDivisor(13).writeTo(upper));
-    QCOMPARE(rec.LoadFirmware(upper), 1);
+    QCOMPARE(rec.LoadFirmware(upper), Firmware::FileResult::Done);
     QCOMPARE(rec.m_strSourceFile, upper);
     QCOMPARE(rec.m_nFileKind, int(KindBld));
     QCOMPARE(rec.m_nBaudRate, 230400);

@@ -193,9 +193,9 @@ QString TestFirmwareWrite::fixture(const QByteArray &bytes)
 bool TestFirmwareWrite::load(CFirmwareRecord &rec, UiRecorder &ui, const QByteArray &bytes)
 {
     ui.clear();
-    const int result = rec.LoadFirmware(fixture(bytes));
-    if (result != 1 || !ui.messages.isEmpty()) {
-        qWarning() << "load failed:" << result;
+    const Firmware::FileResult result = rec.LoadFirmware(fixture(bytes));
+    if (result != Firmware::FileResult::Done || !ui.messages.isEmpty()) {
+        qWarning() << "load failed:" << int(result);
         return false;
     }
     return true;
@@ -205,10 +205,10 @@ QByteArray TestFirmwareWrite::write(CFirmwareRecord &rec, UiRecorder &ui, const 
 {
     const QString path = QDir(freshFolder()).filePath(name);
     ui.clear();
-    const int result = rec.WriteFirmware(path);
-    if (result != 1 || !ui.messages.isEmpty() || !ui.questions.isEmpty() || !ui.waitBalanced()
-        || rec.m_strTargetFile != path) {
-        qWarning() << "write failed:" << result << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
+    const Firmware::FileResult result = rec.WriteFirmware(path);
+    if (result != Firmware::FileResult::Done || !ui.messages.isEmpty() || !ui.questions.isEmpty()
+        || !ui.waitBalanced() || rec.m_strTargetFile != path) {
+        qWarning() << "write failed:" << int(result) << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
         return QByteArray();
     }
     return ImageBuilder::ReadFile(path);
@@ -372,7 +372,7 @@ void TestFirmwareWrite::parameterBlockKeptForOtherVersions()
     CFirmwareRecord rec(&ui);
     QVERIFY(load(rec, ui, source));
     // A buffer whose parameter layout writing does not know.
-    rec.m_pImage[kParamsVersion] = 2;
+    RecordImageAccess::SetByte(rec, kParamsVersion, 2);
     rec.m_nBaudRate = 300;
     rec.m_nFlowControl = 1;
     RecordState::SetFlags(rec, RecordState::AllFlags);
@@ -488,7 +488,7 @@ void TestFirmwareWrite::versionTooLong()
 
     const QString path = QDir(freshFolder()).filePath(QStringLiteral("out.quf"));
     ui.clear();
-    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Refused);
     QVERIFY(ui.questions.isEmpty());
     QVERIFY_REFUSED(ui, QStringLiteral("Firmware version 03.64ABCDE-XYZQLYT1F too long: at most 16 characters fit"),
                     QStringLiteral("File Format Error"));
@@ -530,7 +530,7 @@ void TestFirmwareWrite::usbStringsTooLong()
 
     const QString path = QDir(freshFolder()).filePath(QStringLiteral("out.quf"));
     ui.clear();
-    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Refused);
     QVERIFY(ui.questions.isEmpty());
     QVERIFY_REFUSED(ui, QStringLiteral("USB strings too long: at most 123 characters fit"),
                     QStringLiteral("File Format Error"));
@@ -615,7 +615,7 @@ void TestFirmwareWrite::usbStringsKeptWhenAsLoaded()
 
     rec.m_strProduct = QStringLiteral("x");  // now a change that does not fit
     ui.clear();
-    QCOMPARE(rec.WriteFirmware(QDir(freshFolder()).filePath(QStringLiteral("again.rom"))), -1);
+    QCOMPARE(rec.WriteFirmware(QDir(freshFolder()).filePath(QStringLiteral("again.rom"))), Firmware::FileResult::Refused);
     QVERIFY_REFUSED(ui, QStringLiteral("USB strings too long: at most 123 characters fit"),
                     QStringLiteral("File Format Error"));
 }
@@ -813,11 +813,11 @@ void TestFirmwareWrite::extensionRules()
     const QString savedCurrent = QDir::currentPath();
     if (relative)
         QVERIFY(QDir::setCurrent(folder));
-    const int result = rec.WriteFirmware(path);
+    const Firmware::FileResult result = rec.WriteFirmware(path);
     if (relative)
         QDir::setCurrent(savedCurrent);
 
-    QCOMPARE(result, 1);
+    QCOMPARE(result, Firmware::FileResult::Done);
     QCOMPARE(rec.m_nFileKind, kind);
     const int length = kind == KindRom ? kRomLength : kind == KindUpgrade ? kUpgradeLength : kBldLength;
     QCOMPARE(rec.m_nFileLength, length);
@@ -909,7 +909,7 @@ void TestFirmwareWrite::declinedOverwrite()
     rec.m_nBaudRate = 300;
     ui.clear();
     ui.answer = false;
-    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Refused);
     QCOMPARE(ui.questions.size(), 1);
     QCOMPARE(ui.questions.first().text, QStringLiteral("Overwrite file existing.quf"));
     QCOMPARE(ui.questions.first().caption, QStringLiteral("File Exists"));
@@ -935,7 +935,7 @@ void TestFirmwareWrite::overwriteLongerFile()
     QVERIFY(ImageBuilder::WriteFile(path, QByteArray(100000, 'o')));
 
     ui.clear();
-    QCOMPARE(rec.WriteFirmware(path), 1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Done);
     QCOMPARE(ui.questions.size(), 1);
     QCOMPARE(ui.questions.first().text, QStringLiteral("Overwrite file longer.bld"));
     QVERIFY(ui.messages.isEmpty());
@@ -984,7 +984,7 @@ void TestFirmwareWrite::targetNotARegularFile()
          {CFirmwareRecord::WriteMode::Check, CFirmwareRecord::WriteMode::Save}) {
         ui.clear();
         ui.answer = true;
-        QCOMPARE(rec.WriteFirmware(path, mode), -1);
+        QCOMPARE(rec.WriteFirmware(path, mode), Firmware::FileResult::Refused);
         QVERIFY(ui.questions.isEmpty());
         QVERIFY_REFUSED(ui, text.arg(path), QStringLiteral("Could not open destination file"));
     }
@@ -1007,7 +1007,7 @@ void TestFirmwareWrite::targetNameNotEncodable()
     const QString path = QDir(folder).filePath(QStringLiteral("out") + QChar(0xD800) + QStringLiteral(".rom"));
     QVERIFY(QFile::decodeName(QFile::encodeName(path)) != path);
 
-    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Refused);
     QVERIFY_REFUSED(ui, QStringLiteral("%1 has characters that this system cannot use in a file name.").arg(path),
                     QStringLiteral("Could not open destination file"));
     QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
@@ -1025,10 +1025,10 @@ void TestFirmwareWrite::namesInAnyScript()
     const QString name = QStringLiteral("\u56FA\u4EF6-\u03A9\u03BC-caf\u00E9.rom");
     const QString path = QDir(folder).filePath(name);
 
-    QCOMPARE(rec.WriteFirmware(path), 1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Done);
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{name});
     CFirmwareRecord again(&ui);
-    QCOMPARE(again.LoadFirmware(path), 1);
+    QCOMPARE(again.LoadFirmware(path), Firmware::FileResult::Done);
     QCOMPARE(ImageBuilder::ReadFile(path), image);
     QCOMPARE(ui.messageCount, 0);
 }
@@ -1042,7 +1042,7 @@ void TestFirmwareWrite::destinationFolderMissing()
     const QString path = m_dir.filePath(QStringLiteral("no such folder/out.quf"));
 
     ui.clear();
-    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Refused);
     QVERIFY(ui.questions.isEmpty());
     // The file is being created: what is missing is its folder.
     QVERIFY_REFUSED(
@@ -1113,7 +1113,7 @@ void TestFirmwareWrite::failedSaveKeepsLayout()
         QVERIFY(load(rec, ui, file));
         edit(rec);
         ui.clear();
-        int result = 0;
+        Firmware::FileResult result = Firmware::FileResult::Unchanged;
         if (failure == QLatin1String("missing folder")) {
             result = rec.WriteFirmware(m_dir.filePath(QStringLiteral("no such folder/out") + failing));
         } else {
@@ -1123,7 +1123,7 @@ void TestFirmwareWrite::failedSaveKeepsLayout()
             result = rec.WriteFirmware(QDir(freshFolder()).filePath(QStringLiteral("out") + failing));
 #endif
         }
-        QCOMPARE(result, -1);
+        QCOMPARE(result, Firmware::FileResult::Refused);
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(rec.m_nFileLength, int(file.size()));
         QCOMPARE(rec.ImageBase(), source == QLatin1String("QUF") ? kHeaderSize : 0);
@@ -1181,13 +1181,13 @@ void TestFirmwareWrite::checkMatchesSave()
     UiRecorder checkUi;
     checkUi.answer = answer;
     CFirmwareRecord checked(&checkUi);
-    QCOMPARE(checked.LoadFirmware(fixture(file)), 1);
+    QCOMPARE(checked.LoadFirmware(fixture(file)), Firmware::FileResult::Done);
     edit(checked);
     const QByteArray bufferBefore = RecordState::Buffer(checked, kBufferSize);
     const QStringList entriesBefore = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
     const QByteArray targetBefore = ImageBuilder::ReadFile(path);
     checkUi.clear();
-    const int checkResult = checked.WriteFirmware(path, CFirmwareRecord::WriteMode::Check);
+    const Firmware::FileResult checkResult = checked.WriteFirmware(path, CFirmwareRecord::WriteMode::Check);
     QVERIFY(checkUi.waitBalanced());
     QCOMPARE(RecordState::Buffer(checked, kBufferSize), bufferBefore);
     QCOMPARE(checked.m_nFileKind, int(KindUpgrade));
@@ -1198,10 +1198,10 @@ void TestFirmwareWrite::checkMatchesSave()
     UiRecorder saveUi;
     saveUi.answer = answer;
     CFirmwareRecord saved(&saveUi);
-    QCOMPARE(saved.LoadFirmware(fixture(file)), 1);
+    QCOMPARE(saved.LoadFirmware(fixture(file)), Firmware::FileResult::Done);
     edit(saved);
     saveUi.clear();
-    const int saveResult = saved.WriteFirmware(path);
+    const Firmware::FileResult saveResult = saved.WriteFirmware(path);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QCOMPARE(checkResult, saveResult);
@@ -1211,7 +1211,9 @@ void TestFirmwareWrite::checkMatchesSave()
         QCOMPARE(checkUi.messages.at(i).text, saveUi.messages.at(i).text);
         QCOMPARE(checkUi.messages.at(i).caption, saveUi.messages.at(i).caption);
     }
-    QCOMPARE(saveResult, situation == QLatin1String("new") || situation == QLatin1String("existing yes") ? 1 : -1);
+    QCOMPARE(saveResult, situation == QLatin1String("new") || situation == QLatin1String("existing yes")
+                             ? Firmware::FileResult::Done
+                             : Firmware::FileResult::Refused);
 }
 
 // clang-format off
@@ -1238,13 +1240,13 @@ void TestFirmwareWrite::shortWriteKeepsTarget()
         QVERIFY(ImageBuilder::WriteFile(path, existing));
 
     ui.clear();
-    int result = 0;
+    Firmware::FileResult result = Firmware::FileResult::Unchanged;
     {
         FileSizeLimit limit(4096);
         QVERIFY(limit.isActive());
         result = rec.WriteFirmware(path);
     }
-    QCOMPARE(result, -1);
+    QCOMPARE(result, Firmware::FileResult::Refused);
     // Over the limit, not out of space: the system's words.
     QVERIFY_REFUSED(ui, QStringLiteral("File too large while accessing %1.").arg(path),
                     QStringLiteral("Could not write destination file"));
@@ -1305,9 +1307,9 @@ void TestFirmwareWrite::readOnlyDestination()
         QVERIFY(QFile::setPermissions(lock == QLatin1String("folder") ? folder : path, readOnly));
 
     ui.clear();
-    const int result = rec.WriteFirmware(path);
+    const Firmware::FileResult result = rec.WriteFirmware(path);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(result, -1);
+    QCOMPARE(result, Firmware::FileResult::Refused);
     // A file another program holds is told as that, so the user closes the program rather than
     // looking at permissions.
     const QString text = lock == QLatin1String("held")
@@ -1331,10 +1333,10 @@ void TestFirmwareWrite::sourceOverwritten()
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     const QString path = fixture(ImageBuilder(ImageBuilder::Rom).build());
-    QCOMPARE(rec.LoadFirmware(path), 1);
+    QCOMPARE(rec.LoadFirmware(path), Firmware::FileResult::Done);
     rec.m_nBaudRate = 921600;
     ui.clear();
-    QCOMPARE(rec.WriteFirmware(path), 1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Done);
     QCOMPARE(ui.questions.size(), 1);
     QCOMPARE(ImageBuilder::ReadFile(path), ImageBuilder(ImageBuilder::Rom).setDivisor(0x8003).build());
 }
@@ -1344,7 +1346,7 @@ void TestFirmwareWrite::writeBeforeLoad()
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     const QString path = QDir(freshFolder()).filePath(QStringLiteral("nothing.rom"));
-    QCOMPARE(rec.WriteFirmware(path), -1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Refused);
     QVERIFY(!QFile::exists(path));
     QVERIFY(rec.m_strTargetFile.isEmpty());
     QVERIFY(ui.waitBalanced());

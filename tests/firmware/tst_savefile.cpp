@@ -34,7 +34,10 @@
 #include "firmware/fileerror.h"
 #include "firmware/filename.h"
 #include "firmware/firmwarerecord.h"
+#include "firmware/savefile.h"
 #include "recordstate.h"
+
+Q_DECLARE_METATYPE(FileError::Problem)
 
 namespace {
 
@@ -43,7 +46,7 @@ const QString kWriteFailedCaption = QStringLiteral("Could not write destination 
 
 // What one WriteFirmware call did.
 struct Outcome {
-    int result = 0;
+    Firmware::FileResult result = Firmware::FileResult::Unchanged;
     QList<UiRecorder::Message> messages;
     QList<UiRecorder::Message> questions;
 };
@@ -61,7 +64,7 @@ bool SameMessages(const QList<UiRecorder::Message> &a, const QList<UiRecorder::M
 
 QString Describe(const Outcome &o)
 {
-    QString text = QString::number(o.result);
+    QString text = QString::number(int(o.result));
     for (const UiRecorder::Message &m : o.messages)
         text += QStringLiteral(" [%1: %2]").arg(m.caption, m.text);
     return text;
@@ -105,6 +108,8 @@ private slots:
     void windowsDeviceNames();
     void folderPart_data();
     void folderPart();
+    void resolvedOnce_data();
+    void resolvedOnce();
 
     void failedFlush_data();
     void failedFlush();
@@ -145,7 +150,7 @@ void TestSaveFile::initTestCase()
     CFirmwareRecord rec(&ui);
     QVERIFY(load(rec, ui));
     const QString path = QDir(freshFolder()).filePath(QStringLiteral("reference.bin"));
-    QCOMPARE(rec.WriteFirmware(path), 1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Done);
     m_written = ImageBuilder::ReadFile(path);
     QCOMPARE(m_written.size(), qsizetype(Firmware::kRomLength));
 }
@@ -164,7 +169,7 @@ bool TestSaveFile::load(CFirmwareRecord &rec, UiRecorder &ui)
     if (!QFile::exists(source) && !ImageBuilder::WriteFile(source, ImageBuilder(ImageBuilder::Rom).build()))
         return false;
     ui.clear();
-    return rec.LoadFirmware(source) == 1 && ui.messages.isEmpty();
+    return rec.LoadFirmware(source) == Firmware::FileResult::Done && ui.messages.isEmpty();
 }
 
 Outcome TestSaveFile::write(const QString &path, CFirmwareRecord::WriteMode mode)
@@ -279,6 +284,77 @@ void TestSaveFile::folderPart()
     QCOMPARE(FileName::FolderPart(path), folder);
 }
 
+// ---- the target, looked at once -----------------------------------------------------------
+
+// clang-format off
+void TestSaveFile::resolvedOnce_data()
+{
+    // In a fresh folder that holds the file "old.rom", the folder "sub", and on Unix the links
+    // "link.quf" (to old.rom) and "nowhere.rom" (to a missing file). Paths are relative to it;
+    // an empty `problemPath` means no refusal.
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("layout");  // 0 a ROM image, 1 an upgrade file, -1 the record's
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<FileError::Problem>("problem");
+    QTest::addColumn<QString>("problemPath");
+    const FileError::Problem none = FileError::Problem::Unexpected;
+    QTest::newRow("new, .rom") << "out.rom" << "out.rom" << 0 << false << none << "";
+    QTest::newRow("new, .Quf in any case") << "out.Quf" << "out.Quf" << 1 << false << none << "";
+    QTest::newRow("new, another extension") << "out.bin" << "out.bin" << -1 << false << none << "";
+    QTest::newRow("new, no extension") << "out" << "out" << -1 << false << none << "";
+    QTest::newRow("existing") << "old.rom" << "old.rom" << 0 << true << none << "";
+    QTest::newRow("a folder") << "sub" << "" << -1 << false << FileError::Problem::IsFolder << "sub";
+    QTest::newRow("missing folder") << "gone/out.rom" << "" << 0 << false << FileError::Problem::FolderMissing
+                                    << "gone";
+    QTest::newRow("a file for a folder") << "old.rom/out.rom" << "" << 0 << false
+                                         << FileError::Problem::NotAFolder << "old.rom";
+#ifdef __unix__
+    // The layout is the name's, not that of the file the link leads to.
+    QTest::newRow("link to a file") << "link.quf" << "old.rom" << 1 << true << none << "";
+    QTest::newRow("dangling link") << "nowhere.rom" << "" << 0 << false << FileError::Problem::DanglingLink
+                                   << "nowhere.rom";
+#endif
+}
+// clang-format on
+
+// What stands at a name is looked at once, into the one value that the save, the dry run and
+// the messages read: the name, the file it stands for and its folder, the layout, whether it
+// exists, or why nothing can be saved there.
+void TestSaveFile::resolvedOnce()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, file);
+    QFETCH(int, layout);
+    QFETCH(bool, exists);
+    QFETCH(FileError::Problem, problem);
+    QFETCH(QString, problemPath);
+    const QDir folder(QFileInfo(freshFolder()).canonicalFilePath());
+    QVERIFY(ImageBuilder::WriteFile(folder.filePath(QStringLiteral("old.rom")), "old"));
+    QVERIFY(folder.mkdir(QStringLiteral("sub")));
+#ifdef __unix__
+    QVERIFY(::symlink("old.rom", QFile::encodeName(folder.filePath(QStringLiteral("link.quf"))).constData()) == 0);
+    QVERIFY(::symlink("missing.rom", QFile::encodeName(folder.filePath(QStringLiteral("nowhere.rom"))).constData())
+            == 0);
+#endif
+    const FileSnapshot::Folder before = FileSnapshot::Take(folder.path());
+
+    const SaveFile::Target target = SaveFile::Resolve(folder.filePath(given));
+    QCOMPARE(FileSnapshot::Take(folder.path()), before);
+    QCOMPARE(target.name, folder.filePath(given));
+    QCOMPARE(target.layout, layout);
+    if (!problemPath.isEmpty()) {
+        QVERIFY(target.refusal);
+        QCOMPARE(target.refusal->problem, problem);
+        QCOMPARE(target.refusal->path, folder.filePath(problemPath));
+        return;
+    }
+    QVERIFY2(!target.refusal, qPrintable(target.refusal ? target.refusal->path : QString()));
+    QCOMPARE(target.file, folder.filePath(file));
+    QCOMPARE(target.folder, folder.path());
+    QCOMPARE(target.exists, exists);
+}
+
 // ---- a device whose flush fails -------------------------------------------------------
 
 void TestSaveFile::failedFlush_data()
@@ -306,7 +382,7 @@ void TestSaveFile::failedFlush()
     checkThenSave(mount.path(), path, saved);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(saved.result, -1);
+    QCOMPARE(saved.result, Firmware::FileResult::Refused);
     QCOMPARE(saved.questions.size(), replace ? 1 : 0);
     QCOMPARE(saved.messages.size(), 1);
     QCOMPARE(saved.messages.first().caption, kWriteFailedCaption);
@@ -378,7 +454,7 @@ void TestSaveFile::replaceKeepsMetadata()
     checkThenSave(folder, path, saved);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(saved.result, 1);
+    QCOMPARE(saved.result, Firmware::FileResult::Done);
     const FileSnapshot::Entry after = FileSnapshot::Of(path);
     QCOMPARE(after.content, m_written);
     QCOMPARE(QString::number(after.mode, 8), QString::number(before.mode, 8));
@@ -445,7 +521,7 @@ void TestSaveFile::links()
     if (QTest::currentTestFailed())
         return;
     if (situation.startsWith(QLatin1String("dangling"))) {
-        QCOMPARE(saved.result, -1);
+        QCOMPARE(saved.result, Firmware::FileResult::Refused);
         QVERIFY(saved.questions.isEmpty());
         QCOMPARE(saved.messages.size(), 1);
         QCOMPARE(saved.messages.first().caption, kOpenCaption);
@@ -456,7 +532,7 @@ void TestSaveFile::links()
         QVERIFY(!QFileInfo::exists(QDir(base).filePath(QStringLiteral("missing"))));
         return;
     }
-    QCOMPARE(saved.result, 1);
+    QCOMPARE(saved.result, Firmware::FileResult::Done);
     QCOMPARE(saved.questions.size(), 1);
     QCOMPARE(saved.questions.first().text, QStringLiteral("Overwrite file out.rom"));
     if (situation == QLatin1String("hard")) {
@@ -512,11 +588,11 @@ void TestSaveFile::longNames()
     if (QTest::currentTestFailed())
         return;
     if (saves) {
-        QVERIFY2(saved.result == 1, qPrintable(Describe(saved)));
+        QVERIFY2(saved.result == Firmware::FileResult::Done, qPrintable(Describe(saved)));
         QCOMPARE(ImageBuilder::ReadFile(path), m_written);
         QCOMPARE(FileSnapshot::Names(folder), QStringList{name});
     } else {
-        QCOMPARE(saved.result, -1);
+        QCOMPARE(saved.result, Firmware::FileResult::Refused);
         QCOMPARE(saved.messages.size(), 1);
         QCOMPARE(saved.messages.first().caption, kOpenCaption);
 #ifdef Q_OS_WIN
@@ -553,7 +629,7 @@ void TestSaveFile::messagesNameTheCause()
     checkThenSave(folder, QDir(folder).filePath(target), saved);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(saved.result, -1);
+    QCOMPARE(saved.result, Firmware::FileResult::Refused);
     QCOMPARE(saved.messages.size(), 1);
     QCOMPARE(saved.messages.first().text, text.arg(folder));
     QCOMPARE(saved.messages.first().caption, kOpenCaption);
@@ -589,12 +665,12 @@ void TestSaveFile::tooManyOpenFiles()
     low.rlim_cur = rlim_t(highest + 1);
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
     ui.clear();
-    const int result = rec.WriteFirmware(path);
+    const Firmware::FileResult result = rec.WriteFirmware(path);
     ::setrlimit(RLIMIT_NOFILE, &saved);
     for (int fd : taken)
         ::close(fd);
 
-    QCOMPARE(result, -1);
+    QCOMPARE(result, Firmware::FileResult::Refused);
     QCOMPARE(ui.messages.size(), 1);
     QCOMPARE(ui.messages.first().text,
              QStringLiteral("%1 while accessing %2.").arg(FileError::SystemText(EMFILE), path));
@@ -639,7 +715,7 @@ void TestSaveFile::flushAfterNamingFails()
     QVERIFY(load(rec, ui));
     ui.clear();
     ui.answer = true;
-    QCOMPARE(rec.WriteFirmware(path), 1);
+    QCOMPARE(rec.WriteFirmware(path), Firmware::FileResult::Done);
     QVERIFY(rec.WriteHadProblem());
     QCOMPARE(ui.messages.size(), 1);
     QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not flush destination file"));
@@ -671,9 +747,9 @@ void TestSaveFile::namesThatAreNotUtf8()
     }
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
-    QCOMPARE(rec.LoadFirmware(FileName::FromNative(sourceBytes)), 1);
+    QCOMPARE(rec.LoadFirmware(FileName::FromNative(sourceBytes)), Firmware::FileResult::Done);
     QVERIFY(ui.messages.isEmpty());
-    QCOMPARE(rec.WriteFirmware(FileName::FromNative(targetBytes)), 1);
+    QCOMPARE(rec.WriteFirmware(FileName::FromNative(targetBytes)), Firmware::FileResult::Done);
     QVERIFY(ui.messages.isEmpty());
     struct stat st {};
     QVERIFY(::stat(targetBytes.constData(), &st) == 0);
@@ -710,7 +786,7 @@ void TestSaveFile::heldOpenByAnotherProgram()
     QVERIFY(held != INVALID_HANDLE_VALUE);
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
-    int result = 0;
+    Firmware::FileResult result = Firmware::FileResult::Unchanged;
     if (source) {
         result = rec.LoadFirmware(path);
     } else {
@@ -720,7 +796,7 @@ void TestSaveFile::heldOpenByAnotherProgram()
         result = rec.WriteFirmware(path);
     }
     ::CloseHandle(held);
-    QCOMPARE(result, -1);
+    QCOMPARE(result, Firmware::FileResult::Refused);
     QCOMPARE(ui.messages.size(), 1);
     QCOMPARE(ui.messages.first().caption, source ? QStringLiteral("Could not open source file")
                                                  : QStringLiteral("Could not write destination file"));

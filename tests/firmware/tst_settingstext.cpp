@@ -415,7 +415,7 @@ void TestSettingsText::rowsOfRecord()
     const QString path = dir.filePath(QStringLiteral("fw.rom"));
     QVERIFY(ImageBuilder::WriteFile(path, image));
     CFirmwareRecord record(nullptr);
-    QCOMPARE(record.LoadFirmware(path), 1);
+    QCOMPARE(record.LoadFirmware(path), Firmware::FileResult::Done);
     const SummaryTexts t = Describe(record, false);
     QCOMPARE(!t.usbIds.isEmpty(), usbIds);
     QCOMPARE(!t.usbStrings.isEmpty(), usbStrings);

@@ -1095,7 +1095,7 @@ void TestBrindleDlg::fullWalkWrites()
 
     RecordingServices checker;
     CFirmwareRecord check(&checker);
-    QCOMPARE(check.LoadFirmware(target), 1);
+    QCOMPARE(check.LoadFirmware(target), Firmware::FileResult::Done);
     QCOMPARE(check.m_nFileKind, writtenKind);
     QCOMPARE(check.m_nBaudRate, 115200);
     QCOMPARE(check.m_bDisableLedFlash, true);

@@ -419,7 +419,7 @@ void TestKeyboard::walkByKeyboard()
 
     // Every choice made by keyboard is in the written file.
     CFirmwareRecord check(nullptr);
-    QCOMPARE(check.LoadFirmware(written), 1);
+    QCOMPARE(check.LoadFirmware(written), Firmware::FileResult::Done);
     QCOMPARE(check.m_nBaudRate, 19200);
     QCOMPARE(check.m_nDataBits, 7);
     QCOMPARE(check.m_nStopBits, 2);
