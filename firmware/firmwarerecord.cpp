@@ -276,10 +276,11 @@ std::optional<QString> CFirmwareRecord::Prepare(qint64 size, Loaded &in) const
         return QStringLiteral("File not recognised as Norvale Firmware");
     }
     in.length = int(size);
-    // Zero-filled, so the bytes past a shorter file are defined.
-    in.image.reset(new (std::nothrow) quint8[kBufferSize]());
+    // The file fills the buffer's first `size` bytes; the bytes past a shorter file are zeros.
+    in.image.reset(new (std::nothrow) quint8[kBufferSize]);
     if (!in.image)
         return QStringLiteral("Low on resources");
+    std::fill(in.image.get() + size, in.image.get() + kBufferSize, quint8(0));
     return std::nullopt;
 }
 
