@@ -92,9 +92,11 @@ bool Session::LoadStandardInput(CFirmwareRecord &record, CConsoleUi &ui)
     return record.LoadFirmwareData(data, kStandardInputName) == 1;
 }
 
-CommandLine::CommandLine(Session &session, const QString &command, Declare declare, bool forHelp)
+CommandLine::CommandLine(Session &session, const QString &command, const QStringList &arguments, Declare declare,
+                         bool forHelp)
     : m_session(session)
     , m_command(command)
+    , m_arguments(arguments)
     , m_declare(declare)
     , m_forHelp(forHelp)
     , m_help({QStringLiteral("h"), QStringLiteral("help")}, help(QStringLiteral("Show this help.")))
@@ -111,12 +113,12 @@ void CommandLine::addOptions(const QList<QCommandLineOption> &options)
     m_options += options;
 }
 
-int CommandLine::parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes)
+int CommandLine::parse(qsizetype argumentCount, int usageExit, const QString &exitCodes)
 {
     if (const std::optional<QString> problem =
-            OptionSpelling::Check(arguments, m_options, OptionSpelling::SingleDash::ShortOnly))
+            OptionSpelling::Check(m_arguments, m_options, OptionSpelling::SingleDash::ShortOnly))
         return m_session.Fail(m_command, *problem, usageExit, true);
-    if (!m_parser.parse(arguments))
+    if (!m_parser.parse(m_arguments))
         return m_session.Fail(m_command, OptionSpelling::AsMessage(m_parser.errorText()), usageExit, true);
     if (m_parser.isSet(m_version))
         return PrintVersion(m_session);
@@ -143,7 +145,7 @@ int CommandLine::CheckArgumentCount(qsizetype argumentCount, int usageExit)
 int CommandLine::printHelp(const QString &exitCodes)
 {
     if (!m_forHelp)
-        return CommandLine(m_session, m_command, m_declare, true).printHelp(exitCodes);
+        return CommandLine(m_session, m_command, m_arguments, m_declare, true).printHelp(exitCodes);
     // Qt names the program by the path it was started from; the usage line names the program.
     QString text = m_parser.helpText();
     const qsizetype options = text.indexOf(QLatin1String(" [options]"));

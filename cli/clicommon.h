@@ -84,11 +84,14 @@ class CommandLine
 public:
     using Declare = void (*)(CommandLine &line);
 
-    CommandLine(Session &session, const QString &command, Declare declare, bool forHelp = false);
+    CommandLine(Session &session, const QString &command, const QStringList &arguments, Declare declare,
+                bool forHelp = false);
 
     QCommandLineParser &parser() { return m_parser; }
     const QString &command() const { return m_command; }
     bool forHelp() const { return m_forHelp; }
+    // The whole command line, arguments[0] the program.
+    const QStringList &arguments() const { return m_arguments; }
 
     // `text` where the help is built, else nothing.
     QString help(const QString &text) const { return m_forHelp ? text : QString(); }
@@ -98,7 +101,7 @@ public:
     // Parses, handles --help and --version (which end the program; their help lists
     // `exitCodes`) and checks the number of arguments after the command word, unless
     // `argumentCount` is negative.
-    int parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes);
+    int parse(qsizetype argumentCount, int usageExit, const QString &exitCodes);
 
     // The command's help, its exit codes last, on standard output.
     int printHelp(const QString &exitCodes);
@@ -108,6 +111,7 @@ private:
 
     Session &m_session;
     QString m_command;
+    QStringList m_arguments;
     Declare m_declare;
     bool m_forHelp;
     QCommandLineParser m_parser;

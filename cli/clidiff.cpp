@@ -161,9 +161,9 @@ QString DiffText(const Differences &differences, const ByteCount &bytes)
 
 int RunDiff(Session &session, const QStringList &arguments)
 {
-    CommandLine line(session, kDiff, DeclareDiff);
+    CommandLine line(session, kDiff, arguments, DeclareDiff);
     session.SetJson(AsksForJson(arguments));
-    if (const int code = line.parse(arguments, 2, kExitDiffError, kDiffExitCodes); code != kContinue)
+    if (const int code = line.parse(2, kExitDiffError, kDiffExitCodes); code != kContinue)
         return code;
 
     const QStringList positional = line.parser().positionalArguments();

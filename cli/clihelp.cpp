@@ -64,8 +64,8 @@ int RunHelp(Session &session, CommandLine &line, QString &topic)
 int RunProgramLine(Session &session, const QStringList &arguments, QString &topic)
 {
     const QString command = arguments.value(1);
-    CommandLine line(session, QString(), DeclareProgram);
-    if (const int code = line.parse(arguments, -1, kExitUsage, kAllExitCodes); code != kContinue)
+    CommandLine line(session, QString(), arguments, DeclareProgram);
+    if (const int code = line.parse(-1, kExitUsage, kAllExitCodes); code != kContinue)
         return code;
     if (command == kHelp)
         return RunHelp(session, line, topic);

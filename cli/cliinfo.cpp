@@ -63,9 +63,9 @@ QString InfoText(const CFirmwareRecord &record)
 
 int RunInfo(Session &session, const QStringList &arguments)
 {
-    CommandLine line(session, kInfo, DeclareInfo);
+    CommandLine line(session, kInfo, arguments, DeclareInfo);
     session.SetJson(AsksForJson(arguments));
-    if (const int code = line.parse(arguments, 1, kExitUsage, kInfoExitCodes); code != kContinue)
+    if (const int code = line.parse(1, kExitUsage, kInfoExitCodes); code != kContinue)
         return code;
 
     CConsoleUi ui(session.console());

@@ -1,6 +1,7 @@
 #include "cliwrite.h"
 
 // Std
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -51,6 +52,48 @@ constexpr std::array<LayoutWord, 3> kLayouts = {{
     {"bld", Firmware::KindBld},
 }};
 
+// The setting options a run declares. Its help lists every one; otherwise, when each option the
+// command line names is one of write's own or a setting's, only the settings named: the parser
+// and the spelling check then meet the same options as with all of them declared. A name that is
+// neither (a misspelling, a value that begins with a dash, one dash before a long name) declares
+// them all, so that it is judged and told as always.
+std::array<bool, CliSettings::kSettingCount> SettingsToDeclare(const CommandLine &line)
+{
+    std::array<bool, CliSettings::kSettingCount> declare{};
+    const auto all = [&declare] {
+        declare.fill(true);
+        return declare;
+    };
+    if (line.forHelp())
+        return all();
+    const std::span<const CliSettings::SettingDef> settings = CliSettings::Settings();
+    const QStringList &arguments = line.arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == QLatin1String("--"))
+            break;  // only arguments follow
+        if (arg.size() < 2 || !arg.startsWith(QLatin1Char('-')))
+            continue;
+        if (!arg.startsWith(QLatin1String("--"))) {
+            if (arg.size() == 2 && (arg.at(1) == u'h' || arg.at(1) == u'v'))
+                continue;
+            return all();
+        }
+        const QStringView word = QStringView(arg).mid(2);
+        const QStringView name = word.left(word.indexOf(QLatin1Char('=')));  // up to any =
+        if (name == kCode || name == kProfile || name == kForce || name == kDryRun || name == kLayout
+            || name == QLatin1String("help") || name == QLatin1String("version"))
+            continue;
+        const auto named = std::find_if(settings.begin(), settings.end(), [name](const CliSettings::SettingDef &def) {
+            return name == QLatin1String(def.option);
+        });
+        if (named == settings.end())
+            return all();
+        declare[std::size_t(named - settings.begin())] = true;
+    }
+    return declare;
+}
+
 void DeclareWrite(CommandLine &line)
 {
     QCommandLineParser &parser = line.parser();
@@ -86,13 +129,17 @@ void DeclareWrite(CommandLine &line)
                                                     "image kept as one.")),
                            QStringLiteral("rom|quf|bld")),
     });
-    QList<QCommandLineOption> settings;
-    for (const CliSettings::SettingDef &def : CliSettings::Settings()) {
-        settings << QCommandLineOption(QLatin1String(def.option),
-                                       line.forHelp() ? QString(QLatin1String(def.help)) : QString(),
-                                       QLatin1String(def.valueName));
+    const std::span<const CliSettings::SettingDef> settings = CliSettings::Settings();
+    const std::array<bool, CliSettings::kSettingCount> declared = SettingsToDeclare(line);
+    QList<QCommandLineOption> options;
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        if (!declared[i])
+            continue;
+        options << QCommandLineOption(QLatin1String(settings[i].option),
+                                      line.forHelp() ? QString(QLatin1String(settings[i].help)) : QString(),
+                                      QLatin1String(settings[i].valueName));
     }
-    line.addOptions(settings);
+    line.addOptions(options);
 }
 
 // What the command line asks write to do, read and checked before any file is opened.
@@ -280,8 +327,8 @@ QString FinishReport(const CFirmwareRecord &record)
 
 int RunWrite(Session &session, const QStringList &arguments)
 {
-    CommandLine line(session, kWrite, DeclareWrite);
-    if (const int code = line.parse(arguments, 2, kExitUsage, kWriteExitCodes); code != kContinue)
+    CommandLine line(session, kWrite, arguments, DeclareWrite);
+    if (const int code = line.parse(2, kExitUsage, kWriteExitCodes); code != kContinue)
         return code;
     WriteRequest request;
     if (const int code = ReadRequest(session, line.parser(), request); code != kContinue)
