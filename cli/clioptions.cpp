@@ -1,8 +1,5 @@
 #include "clioptions.h"
 
-// Std
-#include <algorithm>
-
 #include "firmware/fieldrules.h"
 
 namespace CliSettings {
@@ -14,23 +11,6 @@ std::optional<QString> CheckUsbText(const QString &text)
     if (std::optional<QString> problem = CheckUsbCharacters(text))
         return problem;
     return CheckUsbTextLength(text);
-}
-
-// Digits with or without a sign: a whole number, if perhaps too large for any setting.
-bool IsWholeNumber(QStringView text)
-{
-    if (text.startsWith(u'+') || text.startsWith(u'-'))
-        text = text.mid(1);
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-bool IsHexNumber(QStringView text)
-{
-    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        text = text.mid(2);
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-    });
 }
 
 }  // namespace
@@ -49,7 +29,7 @@ std::optional<QString> ParseOption(const SettingDef &def, const QString &given, 
         choice.number = text.toInt(&ok, 10);
         if (ok)
             problem = CheckNumber(def, choice.number);
-        else if (IsWholeNumber(text))
+        else if (FieldRules::IsWholeNumber(text))
             problem = QStringLiteral("%1 is not one of %2").arg(text, JoinNumbers(def.numbers));
         else
             problem = QStringLiteral("%1 is not a number; use one of %2").arg(Quote(text), JoinNumbers(def.numbers));
@@ -69,7 +49,7 @@ std::optional<QString> ParseOption(const SettingDef &def, const QString &given, 
     case Kind::UsbId:
         if (const std::optional<quint16> id = FieldRules::ParseUsbId(text))
             choice.number = *id;
-        else if (IsHexNumber(text))
+        else if (FieldRules::IsHexNumber(text))
             problem = QStringLiteral("%1 is outside 0 to ffff").arg(text);
         else
             problem = QStringLiteral("%1 is not a hexadecimal number from 0 to ffff").arg(Quote(text));

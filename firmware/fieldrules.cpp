@@ -5,18 +5,48 @@
 
 namespace FieldRules {
 
+namespace {
+
+// `text` without the "0x" or "0X" in front of it.
+QStringView WithoutHexPrefix(QStringView text)
+{
+    return text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2) : text;
+}
+
+}  // namespace
+
+bool IsDecimalDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u >= u'0' && u <= u'9';
+}
+
+bool IsHexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return IsDecimalDigit(c) || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+}
+
+bool IsWholeNumber(QStringView text)
+{
+    if (text.startsWith(u'+') || text.startsWith(u'-'))
+        text = text.mid(1);
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), IsDecimalDigit);
+}
+
+bool IsHexNumber(QStringView text)
+{
+    const QStringView digits = WithoutHexPrefix(text);
+    return !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), IsHexDigit);
+}
+
 std::optional<quint16> ParseUsbId(QStringView text)
 {
-    QStringView digits = text.trimmed();
-    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        digits = digits.mid(2);
-    const auto isHexDigit = [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
-    };
-    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isHexDigit))
+    const QStringView number = text.trimmed();
+    if (!IsHexNumber(number))
         return std::nullopt;
     // Leading zeros are allowed; the value is what counts.
+    QStringView digits = WithoutHexPrefix(number);
     while (digits.size() > 1 && digits.front() == u'0')
         digits = digits.mid(1);
     constexpr qsizetype kMaxDigits = 4;
@@ -28,7 +58,7 @@ std::optional<quint16> ParseUsbId(QStringView text)
 bool IsCodeChar(QChar c)
 {
     const char16_t u = c.unicode();
-    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+    return IsDecimalDigit(c) || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
 }
 
 bool IsCode(const QString &text, qsizetype length)

@@ -280,10 +280,11 @@ std::optional<QString> CFirmwareRecord::Prepare(qint64 size, Loaded &in) const
         return QStringLiteral("File not recognised as Norvale Firmware");
     }
     in.length = int(size);
-    // Zero-filled, so the bytes past a shorter file are defined.
-    in.image.reset(new (std::nothrow) quint8[kBufferSize]());
+    // The file fills the buffer's first `size` bytes; the bytes past a shorter file are zeros.
+    in.image.reset(new (std::nothrow) quint8[kBufferSize]);
     if (!in.image)
         return QStringLiteral("Low on resources");
+    std::fill(in.image.get() + size, in.image.get() + kBufferSize, quint8(0));
     return std::nullopt;
 }
 
@@ -424,10 +425,11 @@ bool CFirmwareRecord::CheckFits(bool &encodeStrings) const
     return true;
 }
 
-// Writes the settings into `image`, a copy of the record's buffer in the record's layout.
+// Writes the settings into `image`, a copy of the record's image (where the file holds it: past
+// an upgrade file's header).
 void CFirmwareRecord::Encode(quint8 *image, bool encodeStrings) const
 {
-    quint8 *p = image + ImageBase();
+    quint8 *p = image;
     if (p[kParamsVersion] == kParamsVersionKnown)
         EncodeParameters(*this, p);
     Layout::WriteVersion(p + kVersionText, m_strVersion);
@@ -510,9 +512,24 @@ std::unique_ptr<quint8[]> CFirmwareRecord::Encoded(int targetKind, bool encodeSt
         Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
         return copy;
     }
-    std::copy(m_pImage.get(), m_pImage.get() + kBufferSize, copy.get());
-    Encode(copy.get(), encodeStrings);
-    Layout::Buffer out{copy.get(), m_nFileKind, m_nFileLength};
+    const quint8 *from = m_pImage.get();
+    quint8 *to = copy.get();
+    Layout::Buffer out{to, m_nFileKind, m_nFileLength};
+    // Between an upgrade file and a ROM image the image moves by a header's length: it is copied
+    // straight to its place in the new layout instead of copied, then moved.
+    if (m_nFileKind == KindUpgrade && targetKind == KindRom) {
+        // The buffer as the move leaves it: the image at the start, the bytes past it as they were.
+        std::copy(from + kHeaderSize, from + kHeaderSize + kRomLength, to);
+        std::copy(from + kRomLength, from + kBufferSize, to + kRomLength);
+        out = {to, KindRom, kRomLength};
+    } else if (m_nFileKind == KindRom && targetKind == KindUpgrade) {
+        // The header in front is written whole by the conversion below.
+        std::copy(from, from + kRomLength, to + kHeaderSize);
+        out = {to, KindUpgrade, kUpgradeLength};
+    } else {
+        std::copy(from, from + kBufferSize, to);
+    }
+    Encode(to + (out.kind == KindUpgrade ? kHeaderSize : 0), encodeStrings);
     Layout::ConvertTo(out, targetKind, m_strVersion);
     kind = out.kind;
     length = out.length;

@@ -29,10 +29,10 @@ QString Hex(char32_t c, int digits)
 
 bool IsHidden(char32_t c)
 {
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+    if (c < 0x7F)
+        return c < 0x20;  // ASCII: only its controls
+    if (c <= 0x9F)
         return true;
-    if (c == 0x20)
-        return false;
     switch (QChar::category(c)) {
     case QChar::Other_Control:
     case QChar::Other_Format:
@@ -58,8 +58,15 @@ QString Visible(QStringView text, bool keepLineFeeds)
             units = 2;
         }
         if ((c == u'\n' && keepLineFeeds) || !IsHidden(c)) {
-            out += text.mid(i, units);
-        } else if (c >= 0xDC80 && c <= 0xDCFF) {
+            // The characters shown as they are, up to the next one that is not, in one piece.
+            qsizetype end = i + units;
+            while (end < n && text[end].unicode() >= 0x20 && text[end].unicode() < 0x7F)
+                ++end;
+            out += text.sliced(i, end - i);
+            i = end - 1;
+            continue;
+        }
+        if (c >= 0xDC80 && c <= 0xDCFF) {
             out += QStringLiteral("\\x") + Hex(c - 0xDC00, 2);  // a byte of a name
         } else if (c <= 0xFF) {
             out += QStringLiteral("\\x") + Hex(c, 2);

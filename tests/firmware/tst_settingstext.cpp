@@ -75,6 +75,8 @@ private slots:
     void fileNamePart();
     void parseUsbId_data();
     void parseUsbId();
+    void numberRules_data();
+    void numberRules();
     void formatHex4_data();
     void formatHex4();
     void firmwareTypeWord_data();
@@ -553,6 +555,61 @@ void TestSettingsText::parseUsbId()
     QFETCH(int, value);
     const std::optional<quint16> id = FieldRules::ParseUsbId(text);
     QCOMPARE(id ? int(*id) : -1, value);
+}
+
+// clang-format off
+void TestSettingsText::numberRules_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("whole");  // IsWholeNumber
+    QTest::addColumn<bool>("hex");    // IsHexNumber
+    QTest::addColumn<int>("usbId");   // ParseUsbId; -1: refused
+    QTest::newRow("decimal digits") << "1234" << true << true << 0x1234;
+    QTest::newRow("capitals") << "ABCD" << false << true << 0xABCD;
+    QTest::newRow("small letters") << "abcd" << false << true << 0xABCD;
+    QTest::newRow("0x") << "0x1f" << false << true << 0x1F;
+    QTest::newRow("0X") << "0XFF" << false << true << 0xFF;
+    QTest::newRow("0x alone") << "0x" << false << false << -1;
+    QTest::newRow("0x twice") << "0x0x1" << false << false << -1;
+    QTest::newRow("65535 as ffff") << "ffff" << false << true << 65535;
+    QTest::newRow("65535 as FFFF with 0x") << "0xFFFF" << false << true << 65535;
+    QTest::newRow("65536 as 10000") << "10000" << true << true << -1;
+    QTest::newRow("65535 in decimal, hex 0x65535") << "65535" << true << true << -1;
+    QTest::newRow("65536 in decimal") << "65536" << true << true << -1;
+    QTest::newRow("empty") << "" << false << false << -1;
+    QTest::newRow("a blank") << " " << false << false << -1;
+    QTest::newRow("blanks around") << " 12 " << false << false << 0x12;
+    QTest::newRow("blank inside") << "1 2" << false << false << -1;
+    QTest::newRow("plus") << "+12" << true << false << -1;
+    QTest::newRow("minus") << "-12" << true << false << -1;
+    QTest::newRow("sign alone") << "-" << false << false << -1;
+    QTest::newRow("two signs") << "+-1" << false << false << -1;
+    QTest::newRow("g") << "1g" << false << false << -1;
+    QTest::newRow("all ten digits") << "0123456789" << true << true << -1;
+    QTest::newRow("a to f and A to F") << "0xaf" << false << true << 0xAF;
+    QTest::newRow("A to F") << "0xAF" << false << true << 0xAF;
+    QTest::newRow("before 0") << "/" << false << false << -1;
+    QTest::newRow("after 9") << ":" << false << false << -1;
+    QTest::newRow("before A") << "@" << false << false << -1;
+    QTest::newRow("after F") << "G" << false << false << -1;
+    QTest::newRow("before a") << "`" << false << false << -1;
+    QTest::newRow("Arabic-Indic three") << QStringLiteral("\u0663") << false << false << -1;
+    QTest::newRow("full-width one") << QStringLiteral("\uFF11") << false << false << -1;
+}
+// clang-format on
+
+// The digit rules every number typed by the user goes through: brindle-cli's option values and
+// the wizard's USB ID boxes.
+void TestSettingsText::numberRules()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, whole);
+    QFETCH(bool, hex);
+    QFETCH(int, usbId);
+    QCOMPARE(FieldRules::IsWholeNumber(text), whole);
+    QCOMPARE(FieldRules::IsHexNumber(text), hex);
+    const std::optional<quint16> id = FieldRules::ParseUsbId(text);
+    QCOMPARE(id ? int(*id) : -1, usbId);
 }
 
 // clang-format off
