@@ -190,8 +190,54 @@ QPixmap PictureAt(const QList<Rendering> &renderings, const QSize &logical, qrea
     return picture;
 }
 
+namespace {
+
+// The pixels of the PNG file `path` stored beside it as decoded (`path` + ".rgb": red, green and
+// blue bytes; `path` + ".rgba": the same and alpha, not premultiplied), rows from the top;
+// null when there are none, or when their size is not what the PNG's header states.
+QPixmap StoredPixels(const QString &path)
+{
+    struct Stored {
+        const char *suffix;
+        int bytesPerPixel;
+        QImage::Format format;
+        QImage::Format shown;  // a format the pixmap takes without converting again
+    };
+    static constexpr Stored kStored[] = {
+        {".rgb", 3, QImage::Format_RGB888, QImage::Format_RGB32},
+        {".rgba", 4, QImage::Format_RGBA8888, QImage::Format_ARGB32_Premultiplied},
+    };
+    for (const Stored &stored : kStored) {
+        QFile file(path + QLatin1String(stored.suffix));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const std::optional<QSize> size = HeaderSize(path);
+        if (!size || file.size() != qint64(size->width()) * size->height() * stored.bytesPerPixel)
+            return QPixmap();
+        // Mapped where it can be (a picture compiled in is read where it lies), else read.
+        QByteArray read;
+        const uchar *pixels = file.map(0, file.size());
+        if (!pixels) {
+            read = file.readAll();
+            if (read.size() != file.size())
+                return QPixmap();
+            pixels = reinterpret_cast<const uchar *>(read.constData());
+        }
+        // Converted into an image of its own before the file is closed.
+        const QImage image(pixels, size->width(), size->height(), size->width() * stored.bytesPerPixel, stored.format);
+        return QPixmap::fromImage(image.convertToFormat(stored.shown));
+    }
+    return QPixmap();
+}
+
+}  // namespace
+
 QPixmap DecodePng(const QString &path)
 {
+    // The common renderings come with their pixels: nothing to decode, and the PNG decoder's
+    // code is not even brought into memory.
+    if (QPixmap stored = StoredPixels(path); !stored.isNull())
+        return stored;
     // Through QImageReader: QPixmap(path) would keep the file in QPixmapCache. Told the format and
     // not to guess it, the reader goes straight to Qt's own PNG handler; guessing, it would load
     // every image-format plugin installed (and their libraries) to ask each whether it reads PNG.

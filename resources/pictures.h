@@ -36,7 +36,9 @@ QList<Rendering> FindRenderings(const QString &path);
 // that rendering is not exactly the size. Null when nothing could be decoded.
 QPixmap PictureAt(const QList<Rendering> &renderings, const QSize &logical, qreal ratio);
 
-// A PNG file decoded as it stands; null when it cannot be.
+// A PNG file decoded as it stands; null when it cannot be. Where its pixels are stored beside it
+// as decoded (NAME.png.rgb or NAME.png.rgba, written by scripts/picture-pixels.py) and have the
+// size its header states, those are taken instead.
 QPixmap DecodePng(const QString &path);
 
 // The program's icon, shared by every window: the renderings compiled in (16, 32, 48 and 64

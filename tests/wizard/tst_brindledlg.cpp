@@ -49,6 +49,7 @@ private slots:
 
     void firstDisplay();
     void pagesBuiltWhenFirstNeeded();
+    void listWidthsSameOnEveryStart();
     void arrowsPointTheWayRightToLeft();
     void headerTitlesFitOneLine();
     void sequence_data();
@@ -231,6 +232,38 @@ void TestBrindleDlg::firstDisplay()
 // A page is built from its template when it is first needed: "File Open" at start, the pages a
 // load fills at the load (those of steps the loaded type skips as well), "Confirm Summary" and
 // "Finish" when Next reaches them. Built, each covers the step area, hidden until its step.
+// The lists of "Set Baud" have the same widths on every start, from the moment the page shows:
+// each as wide as its longest entry, "None", "Odd" and "Even" narrower than the seven digits of
+// the fastest rates. (Lists that fitted themselves on a timer of their own came out at the
+// template's width in some starts and fitted in others.)
+void TestBrindleDlg::listWidthsSameOnEveryStart()
+{
+    QList<int> first;
+    for (int start = 0; start < 4; ++start) {
+        if (start > 0) {
+            QCOMPARE(m_wizard.Stop(), QStringList());
+            QVERIFY(m_wizard.Start());
+        }
+        QVERIFY(m_wizard.Load(ImageBuilder(), QStringLiteral("start%1.rom").arg(start)));
+        QVERIFY(m_wizard.NextUntil(CBrindleDlg::StepBaud));
+        auto *baud = m_wizard.Control<QComboBox>(CBrindleDlg::StepBaud, BaudIds::BaudRate);
+        auto *parity = m_wizard.Control<QComboBox>(CBrindleDlg::StepBaud, BaudIds::Parity);
+        const QList<int> arrived{baud->width(), parity->width()};
+        // Once every event the page posted has been handled.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        const QList<int> settled{baud->width(), parity->width()};
+        QCOMPARE(settled, arrived);
+        QVERIFY2(
+            arrived.at(1) < arrived.at(0),
+            qPrintable(
+                QStringLiteral("start %1: parity %2, baud rate %3").arg(start).arg(arrived.at(1)).arg(arrived.at(0))));
+        if (start == 0)
+            first = arrived;
+        QCOMPARE(arrived, first);
+    }
+}
+
 void TestBrindleDlg::pagesBuiltWhenFirstNeeded()
 {
     const auto built = [this] {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +19,9 @@ private slots:
     void pngSize_data();
     void pngSize();
     void headerOfEveryRendering();
+    void storedPixelsAreThePngs();
+    void storedPixels_data();
+    void storedPixels();
     void logoRenderings();
     void pictureAt_data();
     void pictureAt();
@@ -97,7 +101,7 @@ void TestPictures::pngSize()
 // The header says what the decoder finds, for every picture the program carries.
 void TestPictures::headerOfEveryRendering()
 {
-    const QStringList files = QDir(QStringLiteral(":/brindle/icons")).entryList(QDir::Files);
+    const QStringList files = QDir(QStringLiteral(":/brindle/icons")).entryList({QStringLiteral("*.png")}, QDir::Files);
     QVERIFY(files.size() >= 8);
     for (const QString &name : files) {
         const QString path = QStringLiteral(":/brindle/icons/") + name;
@@ -107,6 +111,69 @@ void TestPictures::headerOfEveryRendering()
         QVERIFY2(size, qPrintable(name));
         QCOMPARE(Pictures::DecodePng(path).size(), *size);
     }
+}
+
+// Every picture compiled in with its pixels stored shows what its PNG holds, as Qt's own PNG
+// reader decodes it.
+void TestPictures::storedPixelsAreThePngs()
+{
+    const QStringList stored = QDir(QStringLiteral(":/brindle/icons"))
+                                   .entryList({QStringLiteral("*.png.rgb"), QStringLiteral("*.png.rgba")}, QDir::Files);
+    // The icon in its four sizes and the header picture at Qt's default font on Linux.
+    QCOMPARE(stored, QStringList({"brindle-16.png.rgba", "brindle-32.png.rgba", "brindle-48.png.rgba",
+                                  "brindle-64.png.rgba", "logo-161x96.png.rgb"}));
+    for (const QString &name : stored) {
+        const QString png = QStringLiteral(":/brindle/icons/") + name.left(name.lastIndexOf(QLatin1Char('.')));
+        QImageReader reader(png, "png");
+        const QImage decoded = reader.read();
+        QVERIFY2(!decoded.isNull(), qPrintable(png));
+        const QImage shown = Pictures::DecodePng(png).toImage();
+        QCOMPARE(shown.size(), decoded.size());
+        QCOMPARE(shown.hasAlphaChannel(), name.endsWith(QLatin1String(".rgba")));
+        // As a pixmap, as the PNG decoded would be shown (premultiplied where it has alpha).
+        const QImage pngShown = QPixmap::fromImage(decoded).toImage();
+        QVERIFY2(shown.convertToFormat(QImage::Format_ARGB32) == pngShown.convertToFormat(QImage::Format_ARGB32),
+                 qPrintable(name));
+    }
+}
+
+void TestPictures::storedPixels_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QByteArray>("pixels");  // for a 2x1 picture
+    QTest::addColumn<QList<QRgb>>("shown");  // its two pixels as shown
+
+    const QList<QRgb> png{0xFFFF0000, 0xFFFF0000};  // the PNG's own pixels: red
+    QTest::newRow("rgb") << ".rgb" << QByteArray("\x00\x80\x00\x00\x00\xFF", 6) << QList<QRgb>{0xFF008000, 0xFF0000FF};
+    QTest::newRow("rgba, alpha kept") << ".rgba" << QByteArray("\x00\x80\x00\xFF\x00\x00\xFF\x00", 8)
+                                      << QList<QRgb>{0xFF008000, 0x00000000};
+    QTest::newRow("rgb one byte short: the PNG") << ".rgb" << QByteArray("\x00\x80\x00\x00\x00", 5) << png;
+    QTest::newRow("rgb one byte more: the PNG") << ".rgb" << QByteArray("\x00\x80\x00\x00\x00\xFF\x00", 7) << png;
+    QTest::newRow("rgba with rgb's size: the PNG") << ".rgba" << QByteArray("\x00\x80\x00\x00\x00\xFF", 6) << png;
+    QTest::newRow("empty: the PNG") << ".rgb" << QByteArray() << png;
+    QTest::newRow("other name: the PNG") << ".raw" << QByteArray("\x00\x80\x00\x00\x00\xFF", 6) << png;
+}
+
+// Stored pixels are taken where they have the size the PNG's header states, and the PNG is
+// decoded where they do not.
+void TestPictures::storedPixels()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QByteArray, pixels);
+    QFETCH(QList<QRgb>, shown);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString png = dir.filePath(QStringLiteral("pic.png"));
+    QVERIFY(WritePng(png, QSize(2, 1), Qt::red));
+    QFile stored(png + suffix);
+    QVERIFY(stored.open(QIODevice::WriteOnly));
+    QCOMPARE(stored.write(pixels), qint64(pixels.size()));
+    stored.close();
+
+    const QImage image = Pictures::DecodePng(png).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(image.size(), QSize(2, 1));
+    QCOMPARE((QList<QRgb>{image.pixel(0, 0), image.pixel(1, 0)}), shown);
 }
 
 void TestPictures::logoRenderings()
