@@ -39,6 +39,7 @@
 #include "pages/tabsummary.h"
 #include "pages/tabusbslave.h"
 #include "resources/pictures.h"
+#include "resources/dialogtemplates.h"
 #include "resources/resourceids.h"
 
 CBrindleDlg::CBrindleDlg(IDialogServices *services, QWidget *parent)
