@@ -26,8 +26,8 @@
 
 #include "controls/dialogtemplate.h"
 #include "processmeasure.h"
-#include "resources/pictures.h"
 #include "resources/dialogtemplates.h"
+#include "resources/pictures.h"
 #include "resources/resourceids.h"
 #include "wizard/exitwhenshown.h"
 

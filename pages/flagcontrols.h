@@ -69,7 +69,8 @@ constexpr bool NoControlTwice()
             const FlagControl &a = kRows[i];
             const FlagControl &b = kRows[j];
             if (a.dialog == b.dialog
-                && (a.control == b.control || a.control == b.otherButton || (a.otherButton && a.otherButton == b.control)))
+                && (a.control == b.control || a.control == b.otherButton
+                    || (a.otherButton && a.otherButton == b.control)))
                 return false;
         }
     }

@@ -38,8 +38,8 @@
 #include "pages/tabprompt.h"
 #include "pages/tabsummary.h"
 #include "pages/tabusbslave.h"
-#include "resources/pictures.h"
 #include "resources/dialogtemplates.h"
+#include "resources/pictures.h"
 #include "resources/resourceids.h"
 
 CBrindleDlg::CBrindleDlg(IDialogServices *services, QWidget *parent)

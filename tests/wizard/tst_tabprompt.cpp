@@ -283,11 +283,15 @@ void TestTabPrompt::boxesOfOptionsPages_data()
 
     // Each control of the page by its template id, and the flag it moves by its profile key.
     QTest::newRow("Set Init") << int(CBrindleDlg::StepInit)
-                              << QMap<int, QString>{{1019, "ledFlash"},   {1022, "inputMode"},  {1023, "inputMode"},
-                                                    {1024, "commandSet"}, {1025, "commandSet"}};
+                              << QMap<int, QString>{{1019, "ledFlash"},
+                                                    {1022, "inputMode"},
+                                                    {1023, "inputMode"},
+                                                    {1024, "commandSet"},
+                                                    {1025, "commandSet"}};
     QTest::newRow("Set Prompt") << int(CBrindleDlg::StepPrompt)
-                                << QMap<int, QString>{{1017, "upgrades"},      {1018, "dataMode"}, {1019, "statusInfo"},
-                                                      {1020, "versionReport"}, {1021, "prompt"},   {1026, "deviceConnects"}};
+                                << QMap<int, QString>{{1017, "upgrades"},   {1018, "dataMode"},
+                                                      {1019, "statusInfo"}, {1020, "versionReport"},
+                                                      {1021, "prompt"},     {1026, "deviceConnects"}};
 }
 
 void TestTabPrompt::boxesOfOptionsPages()
