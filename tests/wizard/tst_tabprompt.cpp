@@ -39,6 +39,9 @@ enum Flag {
     AllFlags = 63,
 };
 
+// An options page's controls by template id, each with the flag it moves by its profile key.
+using BoxFlags = QMap<int, QString>;
+
 }  // namespace
 
 class TestTabPrompt : public QObject, public PageSuite<CTabPrompt>
@@ -279,35 +282,34 @@ QMap<int, QMap<int, QSet<QString>>> TestTabPrompt::flagsOfBoxes()
 void TestTabPrompt::boxesOfOptionsPages_data()
 {
     QTest::addColumn<int>("step");
-    QTest::addColumn<QMap<int, QString>>("flags");
+    QTest::addColumn<BoxFlags>("boxes");
 
     // Each control of the page by its template id, and the flag it moves by its profile key.
     QTest::newRow("Set Init") << int(CBrindleDlg::StepInit)
-                              << QMap<int, QString>{{1019, "ledFlash"},
-                                                    {1022, "inputMode"},
-                                                    {1023, "inputMode"},
-                                                    {1024, "commandSet"},
-                                                    {1025, "commandSet"}};
+                              << BoxFlags{{1019, "ledFlash"},
+                                          {1022, "inputMode"},
+                                          {1023, "inputMode"},
+                                          {1024, "commandSet"},
+                                          {1025, "commandSet"}};
     QTest::newRow("Set Prompt") << int(CBrindleDlg::StepPrompt)
-                                << QMap<int, QString>{{1017, "upgrades"},   {1018, "dataMode"},
-                                                      {1019, "statusInfo"}, {1020, "versionReport"},
-                                                      {1021, "prompt"},     {1026, "deviceConnects"}};
+                                << BoxFlags{{1017, "upgrades"},      {1018, "dataMode"}, {1019, "statusInfo"},
+                                            {1020, "versionReport"}, {1021, "prompt"},   {1026, "deviceConnects"}};
 }
 
 void TestTabPrompt::boxesOfOptionsPages()
 {
     QFETCH(int, step);
-    QFETCH(QMap<int, QString>, flags);
+    QFETCH(BoxFlags, boxes);
 
     const auto pages = flagsOfBoxes();
     QVERIFY(pages.contains(step));
-    QMap<int, QString> got;
+    BoxFlags got;
     for (auto it = pages[step].cbegin(); it != pages[step].cend(); ++it) {
         QStringList keys = it.value().values();
         keys.sort();
         got.insert(it.key(), keys.join(QLatin1Char('+')));
     }
-    QCOMPARE(got, flags);
+    QCOMPARE(got, boxes);
 }
 
 void TestTabPrompt::everyFlagHasABox()
