@@ -62,7 +62,7 @@ private slots:
     void leavesOtherSettingsAlone();
     void boxesOfOptionsPages_data();
     void boxesOfOptionsPages();
-    void everyFlagHasABox();
+    void boxesAndFlagsMatch();
 
 private:
     QCheckBox *box(int id) const { return page()->GetDlgItem<QCheckBox>(id); }
@@ -312,18 +312,22 @@ void TestTabPrompt::boxesOfOptionsPages()
     QCOMPARE(got, boxes);
 }
 
-void TestTabPrompt::everyFlagHasABox()
+void TestTabPrompt::boxesAndFlagsMatch()
 {
-    // Every flag of the table is moved by a box of some options page, and the pages hold no box
-    // for anything but a flag.
+    // Each box of every options page moves one flag and nothing else, and every flag of the table
+    // is moved by a box.
     QSet<QString> moved;
     const auto pages = flagsOfBoxes();
     QVERIFY(!pages.isEmpty());
-    for (const auto &boxes : pages) {
-        for (const QSet<QString> &keys : boxes)
-            moved.unite(keys);
+    for (auto page = pages.cbegin(); page != pages.cend(); ++page) {
+        for (auto box = page->cbegin(); box != page->cend(); ++box) {
+            const QString where = QStringLiteral("step %1, control %2").arg(page.key()).arg(box.key());
+            QVERIFY2(box->size() == 1, qPrintable(where + QStringLiteral(" moves no flag, or several")));
+            QVERIFY2(!box->contains(QStringLiteral("not a flag")),
+                     qPrintable(where + QStringLiteral(" moves a setting that is no flag")));
+            moved.unite(*box);
+        }
     }
-    QVERIFY2(!moved.contains(QStringLiteral("not a flag")), "a box of an options page moves something else");
     for (const Firmware::FlagDef &f : Firmware::kFlags)
         QVERIFY2(moved.contains(QString::fromLatin1(f.key)), f.key);
     QCOMPARE(moved.size(), qsizetype(Firmware::kFlags.size()));
