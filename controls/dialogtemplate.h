@@ -4,7 +4,6 @@
 
 // Std
 #include <functional>
-#include <span>
 
 // Qt
 #include <QHash>
