@@ -26,6 +26,7 @@
 
 #include "controls/dialogtemplate.h"
 #include "processmeasure.h"
+#include "resources/dialogtemplates.h"
 #include "resources/pictures.h"
 #include "resources/resourceids.h"
 #include "wizard/exitwhenshown.h"

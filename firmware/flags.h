@@ -1,10 +1,10 @@
 #pragma once
 
 // The option and initialisation flags: one row each, giving the settings' member, the byte and
-// bit that hold it, the names the command line and its JSON profiles use for it and the wizard's
-// control for it. Loading, writing, the wizard's option pages, brindle-cli and the tests all go
-// through this table: a new flag is a row here, its words in the settings texts and its control
-// in the option page's template.
+// bit that hold it and the names the command line and its JSON profiles use for it. Loading,
+// writing, brindle-cli and the tests go through this table; the wizard's option pages map each
+// row to its control (pages/flagcontrols.h), and the build stops when a row has none there. The
+// README's recipe lists every place a new flag goes.
 
 // Std
 #include <array>
@@ -13,7 +13,6 @@
 #include <string_view>
 
 #include "firmwareformat.h"
-#include "resources/resourceids.h"
 #include "settings.h"
 
 namespace Firmware {
@@ -34,13 +33,6 @@ struct FlagDef {
     // The option's and the JSON's two words: for an inverted flag {JSON true, JSON false}
     // ("on", "off"); otherwise by the member's value, {false, true} ("iph", "ipa").
     std::array<const char *, 2> words;
-    // The wizard's control for it: the page's template, and in it a check box, or the button of
-    // a radio pair that stands for `checkedMeans`; `otherButton` is the pair's other button, 0 for
-    // a check box.
-    int dialog;
-    int control;
-    bool checkedMeans;  // the member's value while `control` is checked
-    int otherButton = 0;
 };
 
 // In the order info --json prints them.
@@ -48,40 +40,31 @@ struct FlagDef {
 inline constexpr auto kFlags = std::to_array<FlagDef>({
     {.member = &Settings::m_bAsciiInput, .byte = kInitByte, .mask = kInitAsciiInput, .inverted = false,
      .option = "input", .key = "inputMode",
-     .valueName = "ipa|iph", .help = "Initial input mode: IPA (ASCII) or IPH (binary).", .words = {"iph", "ipa"},
-     .dialog = IDD_TAB_INIT, .control = InitIds::AsciiInput, .checkedMeans = true, .otherButton = InitIds::BinaryInput},
+     .valueName = "ipa|iph", .help = "Initial input mode: IPA (ASCII) or IPH (binary).", .words = {"iph", "ipa"}},
     {.member = &Settings::m_bShortCommandSet, .byte = kInitByte, .mask = kInitShortCommandSet, .inverted = false,
      .option = "command-set", .key = "commandSet",
-     .valueName = "ecs|scs", .help = "Initial command set: extended or short.", .words = {"ecs", "scs"},
-     .dialog = IDD_TAB_INIT, .control = InitIds::ShortCommands, .checkedMeans = true, .otherButton = InitIds::ExtendedCommands},
+     .valueName = "ecs|scs", .help = "Initial command set: extended or short.", .words = {"ecs", "scs"}},
     {.member = &Settings::m_bDisableLedFlash, .byte = kInitByte, .mask = kInitDisableLedFlash, .inverted = true,
      .option = "led-flash", .key = "ledFlash",
-     .valueName = "on|off", .help = "LED flash at power-on.", .words = {"on", "off"},
-     .dialog = IDD_TAB_INIT, .control = InitIds::LedFlash, .checkedMeans = false},
+     .valueName = "on|off", .help = "LED flash at power-on.", .words = {"on", "off"}},
     {.member = &Settings::m_bHidePrompt, .byte = kOptionByte, .mask = kOptHidePrompt, .inverted = true,
      .option = "prompt", .key = "prompt",
-     .valueName = "show|hide", .help = "The monitor prompt.", .words = {"show", "hide"},
-     .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowPrompt, .checkedMeans = false},
+     .valueName = "show|hide", .help = "The monitor prompt.", .words = {"show", "hide"}},
     {.member = &Settings::m_bHideConnects, .byte = kOptionByte, .mask = kOptHideConnects, .inverted = true,
      .option = "connects", .key = "deviceConnects",
-     .valueName = "show|hide", .help = "Device connect and removal messages.", .words = {"show", "hide"},
-     .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowDeviceConnects, .checkedMeans = false},
+     .valueName = "show|hide", .help = "Device connect and removal messages.", .words = {"show", "hide"}},
     {.member = &Settings::m_bHideVersionReport, .byte = kOptionByte, .mask = kOptHideVersionReport, .inverted = true,
      .option = "version-report", .key = "versionReport",
-     .valueName = "show|hide", .help = "The version report at start-up.", .words = {"show", "hide"},
-     .dialog = IDD_TAB_PROMPT, .control = PromptIds::ShowVersionReport, .checkedMeans = false},
+     .valueName = "show|hide", .help = "The version report at start-up.", .words = {"show", "hide"}},
     {.member = &Settings::m_bDisableDataMode, .byte = kOptionByte, .mask = kOptDisableDataMode, .inverted = true,
      .option = "data-mode", .key = "dataMode",
-     .valueName = "allow|disable", .help = "Data mode.", .words = {"allow", "disable"},
-     .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableDataMode, .checkedMeans = true},
+     .valueName = "allow|disable", .help = "Data mode.", .words = {"allow", "disable"}},
     {.member = &Settings::m_bDisableUpgrades, .byte = kOptionByte, .mask = kOptDisableUpgrades, .inverted = true,
      .option = "upgrades", .key = "upgrades",
-     .valueName = "allow|disable", .help = "Firmware upgrades.", .words = {"allow", "disable"},
-     .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableUpgrades, .checkedMeans = true},
+     .valueName = "allow|disable", .help = "Firmware upgrades.", .words = {"allow", "disable"}},
     {.member = &Settings::m_bDisableStatusInfo, .byte = kOptionByte, .mask = kOptDisableStatusInfo, .inverted = true,
      .option = "status-info", .key = "statusInfo",
-     .valueName = "allow|disable", .help = "Sonette status information.", .words = {"allow", "disable"},
-     .dialog = IDD_TAB_PROMPT, .control = PromptIds::DisableStatusInfo, .checkedMeans = true},
+     .valueName = "allow|disable", .help = "Sonette status information.", .words = {"allow", "disable"}},
 });
 // clang-format on
 
@@ -92,16 +75,6 @@ constexpr std::size_t FlagIndex(bool Settings::*member)
         if (kFlags[i].member == member)
             return i;
     return kFlags.size();
-}
-
-// The bits of `byte` that some flag uses.
-constexpr std::uint8_t FlagBits(int byte)
-{
-    std::uint8_t bits = 0;
-    for (const FlagDef &f : kFlags)
-        if (f.byte == byte)
-            bits |= f.mask;
-    return bits;
 }
 
 namespace FlagChecks {
@@ -121,8 +94,7 @@ constexpr bool Distinct()
             const FlagDef &a = kFlags[i];
             const FlagDef &b = kFlags[j];
             if (a.member == b.member || (a.byte == b.byte && a.mask == b.mask) || std::string_view(a.option) == b.option
-                || std::string_view(a.key) == b.key
-                || (a.dialog == b.dialog && (a.control == b.control || a.control == b.otherButton)))
+                || std::string_view(a.key) == b.key)
                 return false;
         }
     }
@@ -141,10 +113,7 @@ constexpr bool Described()
 }  // namespace FlagChecks
 
 static_assert(FlagChecks::OneBitEach(), "every flag is one bit of the init or option byte");
-static_assert(FlagChecks::Distinct(), "no two flags share a member, a bit, an option, a key or a control");
+static_assert(FlagChecks::Distinct(), "no two flags share a member, a bit, an option or a key");
 static_assert(FlagChecks::Described(), "every flag has a value name, a help text and two different words");
-// The bits the firmware reads; the others are written as 0.
-static_assert(FlagBits(kInitByte) == 0x83);
-static_assert(FlagBits(kOptionByte) == 0xCF);
 
 }  // namespace Firmware

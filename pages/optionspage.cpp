@@ -3,10 +3,10 @@
 // Qt
 #include <QAbstractButton>
 
-#include "firmware/flags.h"
+#include "flagcontrols.h"
 
-using Firmware::FlagDef;
-using Firmware::kFlags;
+using FlagControls::FlagControl;
+using FlagControls::kRows;
 
 COptionsPage::COptionsPage(IWizardFrame *wizard, int templateId, const char *title, const char *description)
     : CWizardPage(wizard, title, description)
@@ -15,7 +15,7 @@ COptionsPage::COptionsPage(IWizardFrame *wizard, int templateId, const char *tit
 
 void COptionsPage::SetSettings(const Firmware::Settings &settings)
 {
-    for (const FlagDef &f : kFlags) {
+    for (const FlagControl &f : kRows) {
         if (f.dialog == m_nTemplateId)
             m_options.*f.member = settings.*f.member;
     }
@@ -23,7 +23,7 @@ void COptionsPage::SetSettings(const Firmware::Settings &settings)
 
 void COptionsPage::GetSettings(Firmware::Settings &settings) const
 {
-    for (const FlagDef &f : kFlags) {
+    for (const FlagControl &f : kRows) {
         if (f.dialog == m_nTemplateId)
             settings.*f.member = m_options.*f.member;
     }
@@ -31,7 +31,7 @@ void COptionsPage::GetSettings(Firmware::Settings &settings) const
 
 void COptionsPage::OnShowWindow(bool show)
 {
-    for (const FlagDef &f : kFlags) {
+    for (const FlagControl &f : kRows) {
         if (f.dialog != m_nTemplateId)
             continue;
         auto *control = GetDlgItem<QAbstractButton>(f.control);

@@ -3,8 +3,8 @@
 #include "firmware/settings.h"
 #include "wizardpage.h"
 
-// A page of option flags: one check box or radio pair per row of the flag table that names the
-// page's template. Shown, it sets the controls from its values; hidden, it reads them back.
+// A page of option flags: one check box or radio pair per row of the flag-control table
+// (flagcontrols.h) that names the page's template. Shown, it sets the controls from its values; hidden, it reads them back.
 class COptionsPage : public CWizardPage
 {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "controls/accessibility.h"
+#include "resources/dialogtemplates.h"
 #include "resources/resourceids.h"
 
 CWizardPage::CWizardPage(IWizardFrame *frame, const char *title, const char *description)

@@ -1,7 +1,7 @@
 // The program's dialog templates: every control with its id, kind, caption, position and size
 // in dialog units (x, y, w, h) and style, in tab order.
 
-#include "controls/dialogtemplate.h"
+#include "resources/dialogtemplates.h"
 
 // Std
 #include <array>

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "resources/dialogtemplates.h"
 #include "resources/resourceids.h"
 
 CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)

@@ -38,6 +38,7 @@
 #include "pages/tabprompt.h"
 #include "pages/tabsummary.h"
 #include "pages/tabusbslave.h"
+#include "resources/dialogtemplates.h"
 #include "resources/pictures.h"
 #include "resources/resourceids.h"
 

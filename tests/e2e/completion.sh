@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # brindle-cli's shell completion as installed. bash's completion function answers for commands,
-# options and their values, and offers every option write --help lists; then each of bash (with
-# bash-completion, as Debian's bash loads it), zsh and fish runs interactively in a terminal of
-# tmux's, names with blanks, quotes and letters beyond ASCII are typed into it with Tab and
-# Enter, and the arguments that reach brindle-cli are compared.
+# options and their values; then each of bash (with bash-completion, as Debian's bash loads it),
+# zsh and fish runs interactively in a terminal of tmux's, names with blanks, quotes and letters
+# beyond ASCII are typed into it with Tab and Enter, and the arguments that reach brindle-cli are
+# compared. Each of the three shells offers every option write --help lists, and for an option
+# whose help names its words ("--prompt <show|hide>") exactly those words.
 #   completion.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -65,12 +66,42 @@ expect "brindle-cli write fw.QUF - --layout " "bld quf rom"
 expect "brindle-cli write fw.QUF out/x.ROM --settings " "LINE2.JSON line.json out"
 expect "brindle-cli write fw.QUF out/x.ROM --code " ""
 
-# Every option write --help lists is offered after "write".
-offered=$(cd "$work/files" && complete_line "brindle-cli write fw.QUF x.ROM --")
-for option in $("$work/prefix/bin/brindle-cli" write --help | sed -nE 's/^ {2}(-[a-z?], )?(--[a-z][a-z-]*).*/\2/p' \
-                | grep -vx -- '--help-all' | grep -vx -- '--version' | sort -u); do
-    grep -qx -- "$option" <<<"$offered" || fail "bash does not complete $option after write"
-done
+# The options write --help lists, and the words of each option whose help names them, sorted:
+# "  --prompt <show|hide>  ..." gives --prompt and "hide show".
+write_help=$("$work/prefix/bin/brindle-cli" write --help)
+mapfile -t help_options < <(sed -nE 's/^ {2}(-[a-z?], )?(--[a-z][a-z-]*).*/\2/p' <<<"$write_help" \
+                            | grep -vx -e '--help-all' -e '--version' | sort -u)
+declare -A help_words=()
+while read -r option words; do
+    help_words[$option]=$(tr '|' '\n' <<<"$words" | sort | paste -sd ' ')
+done < <(sed -nE 's/^ {2}(--[a-z][a-z-]*) <([a-z0-9-]+(\|[a-z0-9-]+)+)>.*/\1 \2/p' <<<"$write_help")
+# The help is read as it is written: --parity and its words are there.
+[ "${help_words[--parity]-}" = "even none odd" ] || fail "write --help was not understood: $write_help"
+
+# Checks one shell's answers: OFFERED (after "write SOURCE TARGET --") holds every option, and
+# WORDS_OF OPTION prints what it offers after the option, sorted, on one line.
+check_help() {
+    local shell=$1 offered=$2 words_of=$3 option got
+    for option in "${help_options[@]}"; do
+        grep -qx -- "$option" <<<"$offered" || fail "$shell does not complete $option after write"
+    done
+    for option in "${!help_words[@]}"; do
+        got=$("$words_of" "$option")
+        [ "$got" = "${help_words[$option]}" ] \
+            || fail "$shell completes $option with \"$got\", write --help names \"${help_words[$option]}\""
+    done
+}
+
+bash_words() { (cd "$work/files" && complete_line "brindle-cli write fw.QUF x.ROM $1 " | paste -sd ' '); }
+check_help bash "$(cd "$work/files" && complete_line "brindle-cli write fw.QUF x.ROM --")" bash_words
+
+# fish answers for a command line without a terminal (complete -C), as it does on Tab.
+fish_complete() {
+    (cd "$work/files" && fish --no-config -c 'source $argv[1]; complete -C $argv[2]' \
+        "$share/fish/vendor_completions.d/brindle-cli.fish" "$1" | cut -f1 | sort -u)
+}
+fish_words() { fish_complete "brindle-cli write fw.QUF x.ROM $1 " | paste -sd ' '; }
+check_help fish "$(fish_complete "brindle-cli write fw.QUF x.ROM --")" fish_words
 
 # ---- typed into each shell ----------------------------------------------------------------
 
@@ -177,4 +208,38 @@ listed=$(tmux -L "$socket" capture-pane -p -t zsh | awk '/--baud/ { n = NR } { l
 [ "$listed" = "300 600 1200 2400 4800 9600 19200 38400 57600 115200 230400 460800 921600 1000000 1500000 2000000 3000000 " ] \
     || fail "zsh lists the baud rates as: $listed"
 
-echo "completion: bash, zsh and fish complete brindle-cli's commands, options, values and names with blanks, quotes and non-ASCII letters"
+# zsh's candidates, as its completion functions add them on Tab: a compadd of the session's own
+# records each match (as completion hooks do), then the line is killed, and a run of the
+# stand-in brindle-cli says that zsh has read every key before it.
+tmux -L "$socket" send-keys -t zsh C-u
+cat >"$work/zsh-hook.zsh" <<EOF
+compadd() {
+    # The calls that only collect matches for the functions' own use are passed on as they are.
+    if (( \${@[(I)-[OAD]*]} )); then builtin compadd "\$@"; return; fi
+    local -a hits
+    builtin compadd -O hits "\$@"
+    (( \$#hits )) && print -rl -- \$hits >>$work/zsh-hits
+    builtin compadd "\$@"
+}
+EOF
+tmux -L "$socket" send-keys -t zsh -l -- "source $work/zsh-hook.zsh; brindle-cli hooked"
+tmux -L "$socket" send-keys -t zsh Enter
+runs=$((runs + 1))
+wait_runs "$runs" zsh
+# It runs in a command substitution too, so it counts the stand-in's runs in the log itself.
+zsh_complete() {
+    local n
+    n=$(($(wc -l <"$log") + 1))
+    : >"$work/zsh-hits"
+    tmux -L "$socket" send-keys -t zsh -l -- "$1"
+    tmux -L "$socket" send-keys -t zsh Tab
+    tmux -L "$socket" send-keys -t zsh C-u
+    tmux -L "$socket" send-keys -t zsh -l -- "brindle-cli completed"
+    tmux -L "$socket" send-keys -t zsh Enter
+    wait_runs "$n" zsh
+    sort -u "$work/zsh-hits"
+}
+zsh_words() { zsh_complete "brindle-cli write x y $1 " | paste -sd ' '; }
+check_help zsh "$(zsh_complete "brindle-cli write x y --")" zsh_words
+
+echo "completion: bash, zsh and fish complete brindle-cli's commands, every option and word of write --help, and names with blanks, quotes and non-ASCII letters"

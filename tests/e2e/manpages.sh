@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The manual pages as installed: render without a warning from groff or man at 60 and at 80
 # columns, with a SYNOPSIS that is neither stretched to the margin nor hyphenated, and describe
-# every option the programs' --help lists.
+# every option the programs' --help lists, with the words it takes.
 #   manpages.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -58,6 +58,14 @@ for command in info write diff; do
     check_options brindle-cli "$work/prefix/bin/brindle-cli" "$command"
     grep -qE "^ +$command( |$)" "$work/brindle-cli.txt" || fail "brindle-cli(1) does not describe the command $command"
 done
+# An option whose help names its words ("--prompt <show|hide>") stands with the same words, in the
+# same order ("--prompt show|hide").
+words=$("$work/prefix/bin/brindle-cli" write --help | sed -nE 's/^ {2}(--[a-z][a-z-]*) <([a-z0-9-]+(\|[a-z0-9-]+)+)>.*/\1 \2/p')
+grep -qx -- '--parity none|odd|even' <<<"$words" || fail "brindle-cli write --help was not understood"
+while read -r option list; do
+    grep -qF -- "$option $list" "$work/brindle-cli.txt" \
+        || fail "brindle-cli(1) does not show $option with its words $list (write --help names them)"
+done <<<"$words"
 # The exit codes, as the programs use them.
 grep -qE "^ *2 +The +command +line +is +wrong" "$work/brindle.txt" || fail "brindle(1) lists no exit status 2"
 grep -qE "^ *1 +There +is +no +display" "$work/brindle.txt" || fail "brindle(1) lists no exit status 1"

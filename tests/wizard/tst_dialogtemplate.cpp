@@ -19,6 +19,7 @@
 #include "controls/dialogtemplate.h"
 #include "controls/editalnum.h"
 #include "leftovers.h"
+#include "resources/dialogtemplates.h"
 #include "resources/resourceids.h"
 
 class TestDialogTemplate : public QObject

@@ -1,13 +1,19 @@
 // "Set Prompt", alone in a stand-in frame: the six boxes, the flags into them on show ("Show"
 // boxes inverted) and back on leaving, and each box moving its own flag only; in the wizard, the
-// same boxes for every firmware type.
+// same boxes for every firmware type, and on every options page each box moving one flag and
+// every flag moved by a box.
 
 // Qt
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QMap>
+#include <QSet>
 #include <QtTest>
 
 #include "firmware/firmwareformat.h"
+#include "firmware/flags.h"
 #include "firmware/settings.h"
+#include "pages/optionspage.h"
 #include "pages/tabprompt.h"
 #include "pagesuite.h"
 
@@ -33,6 +39,9 @@ enum Flag {
     AllFlags = 63,
 };
 
+// An options page's controls by template id, each with the flag it moves by its profile key.
+using BoxFlags = QMap<int, QString>;
+
 }  // namespace
 
 class TestTabPrompt : public QObject, public PageSuite<CTabPrompt>
@@ -51,12 +60,16 @@ private slots:
     void eachBoxMovesItsFlag_data();
     void eachBoxMovesItsFlag();
     void leavesOtherSettingsAlone();
+    void boxesOfOptionsPages_data();
+    void boxesOfOptionsPages();
+    void boxesAndFlagsMatch();
 
 private:
     QCheckBox *box(int id) const { return page()->GetDlgItem<QCheckBox>(id); }
     void showPage(int flags);
     int flags() const;
     QList<int> checkedBoxes() const;
+    QMap<int, QMap<int, QSet<QString>>> flagsOfBoxes();
 };
 
 void TestTabPrompt::init()
@@ -218,6 +231,106 @@ void TestTabPrompt::leavesOtherSettingsAlone()
     expected.m_bDisableStatusInfo = expected.m_bHideVersionReport = expected.m_bHidePrompt = true;
     page()->GetSettings(s);
     QVERIFY(s == expected);
+}
+
+// For every options page of the wizard (by step), each of its check boxes and radio buttons and
+// the JSON keys of the flags a click on it changes, from a file with every flag clear and from
+// one with every flag set, so that each radio button is clicked while unchecked once. A click
+// that changes anything but flags is recorded as "not a flag".
+QMap<int, QMap<int, QSet<QString>>> TestTabPrompt::flagsOfBoxes()
+{
+    QMap<int, QMap<int, QSet<QString>>> result;
+    // The init byte 0x51 and the option byte 0x52, every bit the firmware reads clear, then set.
+    for (const auto &[init, option] : {std::pair{0x00, 0x00}, std::pair{0x83, 0xCF}}) {
+        if (!m_wizard.Start() || !m_wizard.Load(ImageBuilder(ImageBuilder::Rom).setInit(init).setOption(option)))
+            return {};
+        for (int step = 0; step < CBrindleDlg::kStepCount; ++step) {
+            auto *page = qobject_cast<COptionsPage *>(m_wizard.dlg->StepPage(step));
+            if (!page)
+                continue;
+            if (!m_wizard.NextUntil(step))
+                return {};
+            for (QAbstractButton *button : page->findChildren<QAbstractButton *>()) {
+                if (!button->isCheckable() || (button->autoExclusive() && button->isChecked()))
+                    continue;
+                // Off the page and back, so that the page holds what its boxes show.
+                m_wizard.Next();
+                m_wizard.Back();
+                Firmware::Settings before;
+                page->GetSettings(before);
+                WizardDriver::Click(button);
+                m_wizard.Next();
+                m_wizard.Back();
+                Firmware::Settings after;
+                page->GetSettings(after);
+                QSet<QString> &moved = result[step][button->property("controlId").toInt()];
+                for (const Firmware::FlagDef &f : Firmware::kFlags) {
+                    if (after.*f.member != before.*f.member) {
+                        moved.insert(QString::fromLatin1(f.key));
+                        after.*f.member = before.*f.member;
+                    }
+                }
+                if (!(after == before))
+                    moved.insert(QStringLiteral("not a flag"));
+            }
+        }
+        m_wizard.Stop();
+    }
+    return result;
+}
+
+void TestTabPrompt::boxesOfOptionsPages_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<BoxFlags>("boxes");
+
+    // Each control of the page by its template id, and the flag it moves by its profile key.
+    QTest::newRow("Set Init") << int(CBrindleDlg::StepInit)
+                              << BoxFlags{{1019, "ledFlash"},
+                                          {1022, "inputMode"},
+                                          {1023, "inputMode"},
+                                          {1024, "commandSet"},
+                                          {1025, "commandSet"}};
+    QTest::newRow("Set Prompt") << int(CBrindleDlg::StepPrompt)
+                                << BoxFlags{{1017, "upgrades"},      {1018, "dataMode"}, {1019, "statusInfo"},
+                                            {1020, "versionReport"}, {1021, "prompt"},   {1026, "deviceConnects"}};
+}
+
+void TestTabPrompt::boxesOfOptionsPages()
+{
+    QFETCH(int, step);
+    QFETCH(BoxFlags, boxes);
+
+    const auto pages = flagsOfBoxes();
+    QVERIFY(pages.contains(step));
+    BoxFlags got;
+    for (auto it = pages[step].cbegin(); it != pages[step].cend(); ++it) {
+        QStringList keys = it.value().values();
+        keys.sort();
+        got.insert(it.key(), keys.join(QLatin1Char('+')));
+    }
+    QCOMPARE(got, boxes);
+}
+
+void TestTabPrompt::boxesAndFlagsMatch()
+{
+    // Each box of every options page moves one flag and nothing else, and every flag of the table
+    // is moved by a box.
+    QSet<QString> moved;
+    const auto pages = flagsOfBoxes();
+    QVERIFY(!pages.isEmpty());
+    for (auto page = pages.cbegin(); page != pages.cend(); ++page) {
+        for (auto box = page->cbegin(); box != page->cend(); ++box) {
+            const QString where = QStringLiteral("step %1, control %2").arg(page.key()).arg(box.key());
+            QVERIFY2(box->size() == 1, qPrintable(where + QStringLiteral(" moves no flag, or several")));
+            QVERIFY2(!box->contains(QStringLiteral("not a flag")),
+                     qPrintable(where + QStringLiteral(" moves a setting that is no flag")));
+            moved.unite(*box);
+        }
+    }
+    for (const Firmware::FlagDef &f : Firmware::kFlags)
+        QVERIFY2(moved.contains(QString::fromLatin1(f.key)), f.key);
+    QCOMPARE(moved.size(), qsizetype(Firmware::kFlags.size()));
 }
 
 QTEST_MAIN(TestTabPrompt)
