@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
 #include <QValidator>
 
 #include "hyperlinkstatic.h"
@@ -19,6 +21,12 @@ namespace {
 
 // The roles the program gives widgets of Qt's classes, by a property set on the widget.
 constexpr const char *kRoleProperty = "brindleAccessibleRole";
+// Set on a wizard page (MarkAsPage): the page says its description as a text of its own.
+constexpr const char *kPageProperty = "brindleAccessiblePage";
+// Set on a window (MarkAsHeader): the label that shows the description of the page on screen.
+constexpr const char *kHeaderDescriptionProperty = "brindleHeaderDescription";
+// Set on a notification (Announce): the text a screen reader was last told, and will read.
+constexpr const char *kAnnouncedProperty = "brindleAnnounced";
 
 // The text of the label whose buddy `widget` is, without its mnemonic marks.
 QString LabelText(const QWidget *widget)
@@ -305,6 +313,9 @@ private:
 };
 
 // A label in another role than a label's, named by its text: a notification, or the page header.
+// A notification is named by the text it was last announced with (Announce): a screen reader
+// reads the name when it comes to the announcement, which may be after the text has changed
+// again, and would then say the newer text twice.
 class CAccessibleText : public QAccessibleWidget
 {
 public:
@@ -312,10 +323,91 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name)
-            return static_cast<QLabel *>(widget())->text();
+        if (t == QAccessible::Name) {
+            const QVariant announced = widget()->property(kAnnouncedProperty);
+            return announced.isValid() ? announced.toString() : static_cast<QLabel *>(widget())->text();
+        }
         return QAccessibleWidget::text(t);
     }
+};
+
+// The description of a wizard page as a text of the page (CAccessiblePage), drawn where the
+// window's header shows it.
+class CAccessiblePageText : public QAccessibleInterface
+{
+public:
+    explicit CAccessiblePageText(QWidget *page) : m_page(page) {}
+
+    bool isValid() const override { return m_page; }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return m_page ? m_page->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_page); }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && m_page ? m_page->accessibleDescription() : QString();
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.invisible = !m_page || !m_page->isVisible();
+        return s;
+    }
+    QRect rect() const override
+    {
+        if (!m_page)
+            return QRect();
+        const auto *shown = qobject_cast<QWidget *>(m_page->window()->property(kHeaderDescriptionProperty).value<QObject *>());
+        return shown ? QRect(shown->mapToGlobal(QPoint(0, 0)), shown->size()) : QRect();
+    }
+
+private:
+    QPointer<QWidget> m_page;
+};
+
+// A wizard page, a part of its window named by the page's title and described by its
+// description, as a child dialog is. Its description is also a text of the page (its last
+// child): Orca says a dialog's texts where it has any, and its description otherwise, but having
+// said the description it says none of the focused input's own, which for a text box is its rule.
+class CAccessiblePage : public QAccessibleWidget
+{
+public:
+    explicit CAccessiblePage(QWidget *page) : QAccessibleWidget(page, QAccessible::Dialog) {}
+    ~CAccessiblePage() override
+    {
+        if (m_textId)
+            QAccessible::deleteAccessibleInterface(m_textId);
+    }
+
+    int childCount() const override { return QAccessibleWidget::childCount() + 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        const int own = QAccessibleWidget::childCount();
+        if (index < own)
+            return QAccessibleWidget::child(index);
+        return index == own ? Text() : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (child && m_textId && child == QAccessible::accessibleInterface(m_textId))
+            return QAccessibleWidget::childCount();
+        return QAccessibleWidget::indexOfChild(child);
+    }
+
+private:
+    QAccessibleInterface *Text() const
+    {
+        if (!m_textId)
+            m_textId = QAccessible::registerAccessibleInterface(new CAccessiblePageText(widget()));
+        return QAccessible::accessibleInterface(m_textId);
+    }
+
+    mutable QAccessible::Id m_textId = 0;
 };
 
 // Tells a screen reader again where the focus is: Qt tells it as the focus moves, but not when
@@ -364,6 +456,8 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
         return new CAccessibleLink(link);
     if (className == QLatin1String("QComboBox"))
         return new CAccessibleList(static_cast<QComboBox *>(widget));
+    if (widget->property(kPageProperty).toBool())
+        return new CAccessiblePage(widget);
     const QVariant role = widget->property(kRoleProperty);
     if (role.isValid()) {
         if (auto *label = qobject_cast<QLabel *>(widget))
@@ -401,9 +495,19 @@ void Accessibility::MarkAsPage(QWidget *page, const QString &name, const QString
 {
     // Orca says a dialog's name, then its description, as the focus enters it; a grouping it
     // names alone.
-    SetRole(page, QAccessible::Dialog);
+    page->setProperty(kPageProperty, true);
+    page->setProperty(kRoleProperty, int(QAccessible::Dialog));
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(page))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
     page->setAccessibleName(name);
     page->setAccessibleDescription(description);
+}
+
+void Accessibility::MarkAsMainWindow(QWidget *window)
+{
+    // Orca reads a notification in a dialog with every dialog around it, the window's title and
+    // the page's title and description included; in the program's main window, alone.
+    SetRole(window, QAccessible::Window);
 }
 
 void Accessibility::TellFocusLater()
@@ -418,6 +522,7 @@ void Accessibility::MarkAsHeader(QLabel *title, QLabel *description)
     // active, and the header is said with each page already.
     SetRole(title, QAccessible::Heading);
     SetRole(description, QAccessible::Paragraph);
+    description->window()->setProperty(kHeaderDescriptionProperty, QVariant::fromValue<QObject *>(description));
 }
 
 void Accessibility::TellFocusOnActivation(QWidget *window)
@@ -429,16 +534,46 @@ void Accessibility::MarkAsNotification(QLabel *label)
 {
     SetRole(label, QAccessible::Notification);
     label->setVisible(!label->text().isEmpty());
+    label->setProperty(kAnnouncedProperty, label->text());
 }
 
 void Accessibility::Announce(QLabel *label, const QString &text)
 {
-    if (text == label->text() && label->isHidden() == text.isEmpty())
-        return;
+    // The line on screen follows every change at once; a screen reader is told when the line
+    // appears, and of a change once the text has rested, not at each key of a word being typed.
+    // A reader says a notification as it is shown: to say a new text the line is shown anew.
+    auto *rest = label->findChild<QTimer *>(QStringLiteral("announce"), Qt::FindDirectChildrenOnly);
+    if (!rest) {
+        rest = new QTimer(label);
+        rest->setObjectName(QStringLiteral("announce"));
+        rest->setSingleShot(true);
+        rest->setInterval(kAnnounceRest);
+        QObject::connect(rest, &QTimer::timeout, label, [label] {
+            const QString now = label->text();
+            if (now.isEmpty() || now == label->property(kAnnouncedProperty).toString())
+                return;
+            label->setProperty(kAnnouncedProperty, now);
+            // A line on a hidden page is said as the page is shown.
+            if (label->isVisible()) {
+                label->hide();
+                label->show();
+            }
+        });
+    }
     label->setText(text);
-    // A screen reader says a notification as it is shown: one shown already is shown again.
-    label->hide();
-    label->setVisible(!text.isEmpty());
+    if (text.isEmpty()) {
+        rest->stop();
+        label->hide();
+        label->setProperty(kAnnouncedProperty, QString());
+    } else if (label->isHidden()) {
+        rest->stop();
+        label->setProperty(kAnnouncedProperty, text);
+        label->show();
+    } else if (text != label->property(kAnnouncedProperty).toString()) {
+        rest->start();
+    } else {
+        rest->stop();
+    }
 }
 
 void Accessibility::ReportItemChanges(QComboBox *list)
