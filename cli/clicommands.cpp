@@ -2,12 +2,14 @@
 
 // Std
 #include <algorithm>
+#include <array>
 #include <optional>
 
 // Qt
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -18,6 +20,7 @@
 #include "clioutput.h"
 #include "cliprofile.h"
 #include "clisettings.h"
+#include "cmdline/optionspelling.h"
 #include "consoleui.h"
 #include "firmware/fileerror.h"
 #include "firmware/filename.h"
@@ -42,23 +45,37 @@ const QString kHelp = QStringLiteral("help");
 // CommandLine::parse's result when the command should go on.
 constexpr int kContinue = -1;
 
+// "-" for SOURCE (or a file to compare, or a profile) is standard input; for TARGET, standard
+// output. A file of that name is reached as ./-.
+const QString kStandardStream = QStringLiteral("-");
+// Standard input as the source's name in the report and as the subject of a message.
+const QString kStandardInputName = QStringLiteral("standard input");
+
 // The exit codes as the help of each command lists them.
-const QString kExitCodes =
+const QString kInfoExitCodes =
     QStringLiteral("\nExit codes:\n"
                    "  0  done\n"
                    "  1  refused or failed\n"
-                   "  2  usage error (options, values, profile), or standard output could not be written\n");
+                   "  2  usage error (options, values), or standard output could not be written\n");
+const QString kWriteExitCodes =
+    QStringLiteral("\nExit codes:\n"
+                   "  0  done\n"
+                   "  1  refused or failed: nothing was written\n"
+                   "  2  usage error (options, values, profile), or standard output could not be written\n"
+                   "  3  TARGET was written, but the report could not be written to standard output\n");
 const QString kAllExitCodes = QStringLiteral(
     "\nExit codes:\n"
     "  0  done; diff: the files are the same\n"
     "  1  refused or failed; diff: the files differ\n"
-    "  2  usage error (options, values, profile), or standard output could not be written; diff: any error\n");
+    "  2  usage error (options, values, profile), or standard output could not be written; diff: any error\n"
+    "  3  write: TARGET was written, but the report could not be written to standard output\n");
 const QString kDiffExitCodes = QStringLiteral("\nExit codes:\n"
                                               "  0  the files are the same\n"
                                               "  1  the files differ\n"
                                               "  2  any error\n");
 
-// One run: where it prints, and which of its arguments cannot name a file.
+// One run: where it prints, whether its errors are JSON too, and which of its arguments cannot
+// name a file.
 class Session
 {
 public:
@@ -66,6 +83,11 @@ public:
     {}
 
     IConsole &console() { return m_console; }
+
+    // Under --json an error is also one JSON object on standard output, for the script that
+    // asked for JSON.
+    void SetJson(bool json) { m_json = json; }
+    bool json() const { return m_json; }
 
     // "brindle-cli: message", with a pointer to the command's help when the command line itself
     // is wrong.
@@ -77,15 +99,19 @@ public:
             text += QStringLiteral("; see '%1 --help'").arg(who);
         }
         PrintErr(m_console, ErrorLine(text));
+        if (m_json)
+            PrintOut(m_console, ErrorJson(kCaptionCommandLine, text, QString()));
         return exitCode;
     }
 
-    // Prints a command's result. Output that cannot be written in full is an error: a script
-    // must not take a cut-off description for a whole one.
-    int Output(const QString &text, int exitCode)
+    // Prints a command's result. Output that cannot be written in full is an error, ending with
+    // `failedExit`: a script must not take a cut-off description for a whole one.
+    int Output(const QString &text, int exitCode, int failedExit = kExitUsage)
     {
-        if (const std::optional<QString> failure = PrintOut(m_console, text))
-            return Fail(QString(), *failure, kExitUsage);
+        if (const std::optional<QString> failure = PrintOut(m_console, text)) {
+            m_json = false;  // standard output takes nothing more
+            return Fail(QString(), *failure, failedExit);
+        }
         return exitCode;
     }
 
@@ -100,9 +126,31 @@ public:
         return false;
     }
 
+    // Loads `path` into `record`: a file, or "-" for an image on standard input, read up to one
+    // byte past the longest image (a longer input is no firmware file) and never from a terminal.
+    bool Load(CFirmwareRecord &record, CConsoleUi &ui, const QString &path)
+    {
+        if (path != kStandardStream)
+            return NameSurvives(ui, path, false) && record.LoadFirmware(path) == 1;
+        if (m_console.IsTerminal(IConsole::Stream::In)) {
+            ui.ShowMessage(QStringLiteral("Standard input is a terminal: give the firmware file with < FILE or "
+                                          "through a pipe."),
+                           IFirmwareUi::kCaptionOpenSource);
+            return false;
+        }
+        QByteArray data;
+        if (const std::optional<QString> reason = m_console.ReadIn(data, Firmware::kUpgradeLength + 1)) {
+            ui.ShowMessage(QStringLiteral("Cannot read standard input: %1.").arg(*reason),
+                           IFirmwareUi::kCaptionOpenSource);
+            return false;
+        }
+        return record.LoadFirmwareData(data, kStandardInputName) == 1;
+    }
+
 private:
     const QSet<QString> &m_unencodable;  // the names given that cannot name a file unchanged
     IConsole &m_console;
+    bool m_json = false;
 };
 
 // The summary texts of a loaded record, the texts that come from the image escaped.
@@ -160,10 +208,6 @@ public:
     int parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes);
 
 private:
-    std::optional<QString> checkSpelling(const QStringList &arguments) const;
-    const QCommandLineOption *find(QStringView name) const;
-    QString suggestion(QStringView name) const;
-
     Session &m_session;
     QString m_command;
     QCommandLineParser m_parser;
@@ -171,92 +215,6 @@ private:
     QCommandLineOption m_version;
     QList<QCommandLineOption> m_options;
 };
-
-const QCommandLineOption *CommandLine::find(QStringView name) const
-{
-    for (const QCommandLineOption &option : m_options) {
-        for (const QString &n : option.names()) {
-            if (n == name)
-                return &option;
-        }
-    }
-    return nullptr;
-}
-
-// The edit distance between two short words.
-qsizetype Distance(QStringView a, QStringView b)
-{
-    QList<qsizetype> row(b.size() + 1);
-    for (qsizetype j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        qsizetype diagonal = row[0];
-        row[0] = i;
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const qsizetype above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
-// The long option nearest to a misspelt one, as " (did you mean --json?)", or nothing.
-QString CommandLine::suggestion(QStringView name) const
-{
-    constexpr qsizetype kMaxDistance = 2;
-    QString best;
-    qsizetype bestDistance = kMaxDistance + 1;
-    for (const QCommandLineOption &option : m_options) {
-        for (const QString &n : option.names()) {
-            const qsizetype d = n.size() > 1 ? Distance(name, n) : bestDistance;
-            if (d < bestDistance) {
-                best = n;
-                bestDistance = d;
-            }
-        }
-    }
-    return best.isEmpty() ? QString() : QStringLiteral(" (did you mean --%1?)").arg(best);
-}
-
-// The first option that is not one of this command's, as a message; nothing when all are.
-std::optional<QString> CommandLine::checkSpelling(const QStringList &arguments) const
-{
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &arg = arguments.at(i);
-        if (arg == QLatin1String("--"))
-            break;  // only arguments follow
-        if (arg.size() < 2 || !arg.startsWith(QLatin1Char('-')))
-            continue;
-        const bool doubleDash = arg.startsWith(QLatin1String("--"));
-        const QStringView word = QStringView(arg).mid(doubleDash ? 2 : 1);
-        const qsizetype equals = word.indexOf(QLatin1Char('='));
-        const QStringView name = equals < 0 ? word : word.left(equals);
-        const QCommandLineOption *option = find(name);
-        const QString unknown = QStringLiteral("unknown option '%1'").arg(arg.left((doubleDash ? 2 : 1) + name.size()));
-        if (!doubleDash && name.size() > 1) {
-            // A long option with one dash, or several short ones run together: only -h and
-            // -v exist, so it is taken for the first.
-            return unknown + (option ? QStringLiteral(" (did you mean --%1?)").arg(name) : suggestion(name));
-        }
-        if (!option)
-            return unknown + (doubleDash ? suggestion(name) : QString());
-        // The value of an option that takes one may begin with a dash: it is not an option.
-        if (!option->valueName().isEmpty() && equals < 0)
-            ++i;
-    }
-    return std::nullopt;
-}
-
-// Qt's parser errors, such as "Missing value after '--code'.", in the form of the others.
-QString AsMessage(QString text)
-{
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    if (!text.isEmpty())
-        text[0] = text.at(0).toLower();
-    return text;
-}
 
 // --version and --help go to standard output on every platform: QCommandLineParser's own
 // showVersion() and showHelp() open a message box on Windows when no console is attached, so
@@ -281,10 +239,11 @@ int PrintHelp(Session &session, QCommandLineParser &parser, const QString &exitC
 
 int CommandLine::parse(const QStringList &arguments, qsizetype argumentCount, int usageExit, const QString &exitCodes)
 {
-    if (const std::optional<QString> problem = checkSpelling(arguments))
+    if (const std::optional<QString> problem =
+            OptionSpelling::Check(arguments, m_options, OptionSpelling::SingleDash::ShortOnly))
         return m_session.Fail(m_command, *problem, usageExit, true);
     if (!m_parser.parse(arguments))
-        return m_session.Fail(m_command, AsMessage(m_parser.errorText()), usageExit, true);
+        return m_session.Fail(m_command, OptionSpelling::AsMessage(m_parser.errorText()), usageExit, true);
     if (m_parser.isSet(m_version))
         return PrintVersion(m_session);
     if (m_parser.isSet(m_help))
@@ -319,6 +278,15 @@ QString RecognitionReason(const CFirmwareRecord &record)
     }
 }
 
+// Whether the command line asks for JSON: then its errors are JSON too, even those of the
+// command line itself, found before the options are read.
+bool AsksForJson(const QStringList &arguments)
+{
+    const qsizetype end = arguments.indexOf(QStringLiteral("--"));
+    const QStringList options = end < 0 ? arguments : arguments.first(end);
+    return options.contains(QStringLiteral("--json"));
+}
+
 // The "File Summary" text, then how the file was recognised.
 QString InfoText(const CFirmwareRecord &record)
 {
@@ -335,24 +303,41 @@ int RunInfo(Session &session, const QStringList &arguments)
         "Describes a firmware file: the wizard's \"Firmware Settings\" summary, with the USB identity (QSOL) "
         "and the target directory prefix (QWEX, QJ4J), then how the file was recognised."));
     parser.addPositionalArgument(kInfo, QStringLiteral("The command."), kInfo);
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A ROM image, BLD image or QUF upgrade file."));
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("A ROM image, BLD image or QUF upgrade file; - reads it from standard input."));
     const QCommandLineOption json(
         QStringLiteral("json"),
-        QStringLiteral("Print one JSON object instead: the profile form that write --settings reads."));
+        QStringLiteral("Print one JSON object instead: the profile form that write --settings reads. An error is "
+                       "then one JSON object too: {\"error\": {\"caption\", \"text\", \"path\"}}."));
     line.addOptions({json});
-    if (const int code = line.parse(arguments, 1, kExitUsage, kExitCodes); code != kContinue)
+    session.SetJson(AsksForJson(arguments));
+    if (const int code = line.parse(arguments, 1, kExitUsage, kInfoExitCodes); code != kContinue)
         return code;
 
     CConsoleUi ui(session.console());
+    ui.SetJson(session.json());
     CFirmwareRecord record(&ui);
     const QString file = parser.positionalArguments().at(1);
-    if (!session.NameSurvives(ui, file, false) || record.LoadFirmware(file) != 1)
+    ui.SetPath(file);
+    if (!session.Load(record, ui, file))
         return kExitFailed;
     if (parser.isSet(json)) {
         return session.Output(JsonText::Write(CliSettings::InfoJson(record), CliSettings::InfoOrder(record)), kExitOk);
     }
     return session.Output(InfoText(record), kExitOk);
 }
+
+// The layouts --layout names for TARGET -, as the kinds of file they make.
+struct LayoutWord {
+    const char *word;
+    int kind;
+};
+constexpr std::array<LayoutWord, 3> kLayouts = {{
+    {"rom", Firmware::KindRom},
+    {"quf", Firmware::KindUpgrade},
+    {"bld", Firmware::KindBld},
+}};
 
 int RunWrite(Session &session, const QStringList &arguments)
 {
@@ -363,8 +348,12 @@ int RunWrite(Session &session, const QStringList &arguments)
         "version text as the wizard does, and writes TARGET: a name ending in .ROM gives a ROM image, .QUF an "
         "upgrade file, anything else the kind of SOURCE. Prints the wizard's \"Firmware Modified\" text."));
     parser.addPositionalArgument(kWrite, QStringLiteral("The command."), kWrite);
-    parser.addPositionalArgument(QStringLiteral("source"), QStringLiteral("The firmware file to customise."));
-    parser.addPositionalArgument(QStringLiteral("target"), QStringLiteral("The file to write."));
+    parser.addPositionalArgument(QStringLiteral("source"),
+                                 QStringLiteral("The firmware file to customise; - reads it from standard input."));
+    parser.addPositionalArgument(
+        QStringLiteral("target"),
+        QStringLiteral("The file to write; in a folder, the file of SOURCE's name there; - writes the image to "
+                       "standard output, in the layout --layout names."));
     const QCommandLineOption codeOption(
         QStringLiteral("code"),
         QStringLiteral("Version code: exactly %1 characters A-Z or 0-9, small letters made capitals (required).")
@@ -379,17 +368,23 @@ int RunWrite(Session &session, const QStringList &arguments)
     const QCommandLineOption dryRunOption(
         QStringLiteral("dry-run"),
         QStringLiteral("Write nothing; print the \"Summary of Firmware Customisations\" and one line per change."));
-    line.addOptions({codeOption, profileOption, forceOption, dryRunOption});
+    const QCommandLineOption layoutOption(
+        QStringLiteral("layout"),
+        QStringLiteral("The layout of the image written to standard output (TARGET -, and only then; required "
+                       "there): rom, quf, or bld for a BLD image kept as one."),
+        QStringLiteral("rom|quf|bld"));
+    line.addOptions({codeOption, profileOption, forceOption, dryRunOption, layoutOption});
     const std::span<const CliSettings::SettingDef> settings = CliSettings::Settings();
     for (const CliSettings::SettingDef &def : settings) {
         line.addOptions(
             {QCommandLineOption(QLatin1String(def.option), QLatin1String(def.help), QLatin1String(def.valueName))});
     }
-    if (const int code = line.parse(arguments, 2, kExitUsage, kExitCodes); code != kContinue)
+    if (const int code = line.parse(arguments, 2, kExitUsage, kWriteExitCodes); code != kContinue)
         return code;
     const QString source = parser.positionalArguments().at(1);
     const QString target = parser.positionalArguments().at(2);
     const bool force = parser.isSet(forceOption);
+    const bool toStandardOutput = target == kStandardStream;
 
     if (!parser.isSet(codeOption))
         return session.Fail(
@@ -400,6 +395,28 @@ int RunWrite(Session &session, const QStringList &arguments)
     if (const std::optional<QString> problem = CliSettings::ParseCode(
             QStringLiteral("--code"), parser.value(codeOption), Firmware::kVersionCodeLength, versionCode))
         return session.Fail(kWrite, *problem, kExitUsage);
+
+    // Standard output has no name to take the layout from.
+    const LayoutWord *layout = nullptr;
+    if (toStandardOutput && !parser.isSet(layoutOption))
+        return session.Fail(kWrite, QStringLiteral("--layout is required when TARGET is -: rom, quf or bld"),
+                            kExitUsage, true);
+    if (parser.isSet(layoutOption)) {
+        if (!toStandardOutput)
+            return session.Fail(kWrite, QStringLiteral("--layout: only for TARGET -; a file's name decides its layout"),
+                                kExitUsage);
+        const QString word = parser.value(layoutOption).trimmed();
+        for (const LayoutWord &l : kLayouts) {
+            if (word == QLatin1String(l.word))
+                layout = &l;
+        }
+        if (!layout)
+            return session.Fail(
+                kWrite, QStringLiteral("--layout: %1 is not one of rom, quf, bld").arg(CliSettings::Quote(word)),
+                kExitUsage);
+    }
+    if (source == kStandardStream && parser.value(profileOption) == kStandardStream)
+        return session.Fail(kWrite, QStringLiteral("--settings: standard input already holds SOURCE"), kExitUsage);
 
     CliSettings::Choices choices;
     std::optional<CliSettings::Choice> string3;
@@ -418,11 +435,27 @@ int RunWrite(Session &session, const QStringList &arguments)
         choices[i] = choice;  // the command line wins over the profile
     }
 
-    CConsoleUi ui(session.console(), force, target);
+    // A folder as TARGET takes the file under SOURCE's name, as cp does.
+    const bool intoFolder = !toStandardOutput && QFileInfo(target).isDir();
+    const QString targetFile =
+        intoFolder && source != kStandardStream ? QDir(target).filePath(FileName::LastPart(source)) : target;
+    CConsoleUi ui(session.console(), force, targetFile);
     CFirmwareRecord record(&ui);
-    if (!session.NameSurvives(ui, source, false) || !session.NameSurvives(ui, target, true))
+    if (!session.NameSurvives(ui, target, true))
         return kExitFailed;
-    if (record.LoadFirmware(source) != 1)
+    if (intoFolder && source == kStandardStream) {
+        ui.ShowMessage(
+            QStringLiteral("%1 is a folder, and standard input has no name to give the file in it.").arg(target),
+            IFirmwareUi::kCaptionOpenTarget);
+        return kExitFailed;
+    }
+    if (toStandardOutput && session.console().IsTerminal(IConsole::Stream::Out)) {
+        ui.ShowMessage(QStringLiteral("Standard output is a terminal: send the image to a file with > FILE or "
+                                      "into a pipe."),
+                       IFirmwareUi::kCaptionOpenTarget);
+        return kExitFailed;
+    }
+    if (!session.Load(record, ui, source))
         return kExitFailed;
     std::optional<QString> problem = CliSettings::DropUnchanged(choices, record);
     if (!problem && string3 && string3->given != record.m_strString3)
@@ -431,6 +464,15 @@ int RunWrite(Session &session, const QStringList &arguments)
         return session.Fail(kWrite, *problem, kExitUsage);
     if (const std::optional<QString> misfit = CliSettings::CheckApplies(choices, record))
         return session.Fail(kWrite, *misfit, kExitUsage);
+    // Nothing turns another kind of image into a BLD image.
+    if (layout && layout->kind == Firmware::KindBld && record.m_nFileKind != Firmware::KindBld) {
+        return session.Fail(kWrite,
+                            QStringLiteral("--layout bld: SOURCE is a %1 image; only a BLD image is written as one")
+                                .arg(SettingsText::FileKindWord(record.m_nFileKind)),
+                            kExitUsage);
+    }
+    const int targetKind =
+        layout ? layout->kind : CFirmwareRecord::KindForTarget(FileName::AsSaved(targetFile), record.m_nFileKind);
 
     // The wizard's way from "Set Baud" to "Confirm Summary": the pages' values into the record,
     // then the version code merged into the version text. Every value is one the pages' lists
@@ -442,17 +484,22 @@ int RunWrite(Session &session, const QStringList &arguments)
 
     // The wizard asks before it replaces a file; a script cannot answer, so without --force
     // the answer is No and the console says why.
-    if (parser.isSet(dryRunOption)) {
-        // Every check and question of the real run, without writing.
-        if (record.WriteFirmware(target, CFirmwareRecord::WriteMode::Check) != 1)
-            return kExitFailed;
+    const CFirmwareRecord::WriteMode mode =
+        parser.isSet(dryRunOption) ? CFirmwareRecord::WriteMode::Check : CFirmwareRecord::WriteMode::Save;
+    QByteArray image;
+    const int written = toStandardOutput ? record.WriteFirmwareData(targetKind, kStandardStream, image, mode)
+                                         : record.WriteFirmware(targetFile, mode);
+    // Written but not known to be on disk, or with a temporary file left: told, and a failure.
+    if (written != 1 || record.WriteHadProblem())
+        return kExitFailed;
+    if (mode == CFirmwareRecord::WriteMode::Check) {
+        // Every check and question of the real run were made, without writing.
         constexpr bool kConfirm = true;
         QString text = SummaryText(record, kConfirm);
         QList<Item> after = CliSettings::Items(record);
         for (Item &item : after) {
             if (item.key == QLatin1String("fileKind")) {
-                item.display = SettingsText::FileKindWord(
-                    CFirmwareRecord::KindForTarget(FileName::AsSaved(target), record.m_nFileKind));
+                item.display = SettingsText::FileKindWord(targetKind);
                 item.json = item.display;
             }
         }
@@ -463,10 +510,13 @@ int RunWrite(Session &session, const QStringList &arguments)
         }
         return session.Output(text, kExitOk);
     }
-
-    if (record.WriteFirmware(target) != 1)
-        return kExitFailed;
-    return session.Output(FinishReport(record), kExitOk);
+    // The image is the output: it goes as it is, and nothing else goes with it.
+    if (toStandardOutput) {
+        if (const std::optional<QString> failure = session.console().WriteOut(image))
+            return session.Fail(QString(), *failure, kExitFailed);
+        return kExitOk;
+    }
+    return session.Output(FinishReport(record), kExitOk, kExitReportLost);
 }
 
 int ImageLength(const CFirmwareRecord &record)
@@ -482,24 +532,32 @@ int RunDiff(Session &session, const QStringList &arguments)
         "Compares two firmware files of any kinds setting by setting (name: A value -> B value), and counts the "
         "image bytes outside the settings that differ, over the part of the image that both files have."));
     parser.addPositionalArgument(kDiff, QStringLiteral("The command."), kDiff);
-    parser.addPositionalArgument(QStringLiteral("a"), QStringLiteral("The first firmware file."));
-    parser.addPositionalArgument(QStringLiteral("b"), QStringLiteral("The second firmware file."));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object instead."));
+    parser.addPositionalArgument(QStringLiteral("a"),
+                                 QStringLiteral("The first firmware file; - reads it from standard input."));
+    parser.addPositionalArgument(QStringLiteral("b"),
+                                 QStringLiteral("The second firmware file; - reads it from standard input."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("Print one JSON object instead. An error is then one JSON object too: "
+                                                 "{\"error\": {\"caption\", \"text\", \"path\"}}."));
     line.addOptions({json});
+    session.SetJson(AsksForJson(arguments));
     if (const int code = line.parse(arguments, 2, kExitDiffError, kDiffExitCodes); code != kContinue)
         return code;
 
-    CConsoleUi ui(session.console());
-    CFirmwareRecord a(&ui);
-    CFirmwareRecord b(&ui);
     const QString fileA = parser.positionalArguments().at(1);
     const QString fileB = parser.positionalArguments().at(2);
+    if (fileA == kStandardStream && fileB == kStandardStream)
+        return session.Fail(kDiff, QStringLiteral("standard input (-) can be only one of A and B"), kExitDiffError);
+    CConsoleUi ui(session.console());
+    ui.SetJson(session.json());
+    CFirmwareRecord a(&ui);
+    CFirmwareRecord b(&ui);
     // Each refusal says which of the two files it is about.
     ui.SetSubject(QStringLiteral("first file"), fileA);
-    if (!session.NameSurvives(ui, fileA, false) || a.LoadFirmware(fileA) != 1)
+    if (!session.Load(a, ui, fileA))
         return kExitDiffError;
     ui.SetSubject(QStringLiteral("second file"), fileB);
-    if (!session.NameSurvives(ui, fileB, false) || b.LoadFirmware(fileB) != 1)
+    if (!session.Load(b, ui, fileB))
         return kExitDiffError;
 
     // The kind of file is not a setting: a ROM image and the same image as an upgrade file are

@@ -9,13 +9,14 @@
 
 namespace Cli {
 
-// Exit codes. info and write: 0 done, 1 refused or failed, 2 usage error.
-// diff: 0 the same, 1 different, 2 any error.
+// Exit codes. info and write: 0 done, 1 refused or failed, 2 usage error; write: 3 TARGET
+// written, but its report lost. diff: 0 the same, 1 different, 2 any error.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitDifferent = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitDiffError = 2;
+inline constexpr int kExitReportLost = 3;
 
 // One brindle-cli command line, as main decoded it.
 struct Invocation {

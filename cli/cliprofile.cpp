@@ -11,6 +11,7 @@
 #include <QJsonValue>
 
 #include "firmware/fileerror.h"
+#include "firmware/filename.h"
 #include "firmware/sourcefile.h"
 #include "jsontext.h"
 
@@ -241,12 +242,57 @@ std::optional<QString> ReadBytes(Cli::IConsole &console, const QString &path, co
     return std::nullopt;
 }
 
+// "line 2, column 5" for the byte at `offset` of `data`.
+QString Position(const QByteArray &data, qsizetype offset)
+{
+    const QByteArray before = data.left(offset);
+    return QStringLiteral("line %1, column %2")
+        .arg(before.count('\n') + 1)
+        .arg(before.size() - (before.lastIndexOf('\n') + 1) + 1);
+}
+
+// A profile is UTF-8, as JSON is and as info --json writes it: text in another encoding is
+// refused with a sentence that says so, not with the first place where it fails as JSON.
+std::optional<QString> NotUtf8(const QByteArray &data)
+{
+    const QString advice = QStringLiteral("; a profile is UTF-8 text, as info --json writes it");
+    // The byte-order marks, UTF-32's first: it begins like UTF-16's.
+    struct Mark {
+        QByteArrayView bytes;
+        int bits;
+    };
+    static const Mark kMarks[] = {{QByteArrayView("\xFF\xFE\0\0", 4), 32},
+                                  {QByteArrayView("\0\0\xFE\xFF", 4), 32},
+                                  {QByteArrayView("\xFF\xFE", 2), 16},
+                                  {QByteArrayView("\xFE\xFF", 2), 16}};
+    for (const Mark &mark : kMarks) {
+        if (data.startsWith(mark.bytes))
+            return QStringLiteral("UTF-%1 text").arg(mark.bits) + advice;
+    }
+    const qsizetype nul = data.indexOf('\0');
+    if (nul >= 0)
+        return QStringLiteral("not UTF-8 text: a NUL byte at %1, as UTF-16 text has").arg(Position(data, nul)) + advice;
+    // FileName::FromNative writes each byte that is not UTF-8 as U+DC80 to U+DCFF.
+    const QString text = FileName::FromNative(data);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (u >= 0xDC80 && u <= 0xDCFF && (i == 0 || !text.at(i - 1).isHighSurrogate())) {
+            QByteArray before;
+            FileName::ToNative(QStringView(text).left(i), before);
+            return QStringLiteral("not UTF-8 text: byte 0x%1 at %2")
+                       .arg(QString::number(u - 0xDC00, 16).toUpper(), Position(data, before.size()))
+                   + advice;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> ReadObject(const QJsonObject &object, const QString &prefix, const QString &path,
                                   Choices &choices, std::optional<Choice> &string3)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QString key = prefix.isEmpty() ? it.key() : prefix + QLatin1Char('.') + it.key();
-        const QString origin = path + QStringLiteral(": ") + key;
+        const QString origin = path + QStringLiteral(": ") + Abridged(key);
         const QJsonValue value = it.value();
 
         if (prefix.isEmpty() && key == QLatin1String("usb")) {
@@ -296,22 +342,21 @@ std::optional<QString> ReadProfile(Cli::IConsole &console, const QString &path, 
     QByteArray data;
     if (std::optional<QString> problem = ReadBytes(console, path, name, data))
         return problem;
+    if (std::optional<QString> problem = NotUtf8(data))
+        return name + QStringLiteral(": ") + *problem;
+    // A mark of UTF-8 at the start, as some editors write it, is no part of the JSON.
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
-        const QByteArray upToError = data.left(error.offset);
-        const qsizetype line = upToError.count('\n') + 1;
-        const qsizetype column = upToError.size() - (upToError.lastIndexOf('\n') + 1) + 1;
-        return QStringLiteral("%1: line %2, column %3: malformed JSON: %4")
-            .arg(name)
-            .arg(line)
-            .arg(column)
-            .arg(error.errorString());
+        return QStringLiteral("%1: %2: malformed JSON: %3")
+            .arg(name, Position(data, error.offset), error.errorString());
     }
     if (!doc.isObject())
         return name + QStringLiteral(": a profile is one JSON object, as info --json prints it");
     if (const std::optional<QString> key = DuplicateKey(data))
-        return name + QStringLiteral(": ") + *key + QStringLiteral(": the key appears twice");
+        return name + QStringLiteral(": ") + Abridged(*key) + QStringLiteral(": the key appears twice");
     return ReadObject(doc.object(), QString(), name, choices, string3);
 }
 

@@ -19,9 +19,19 @@ QString Word(const char *word)
     return QString::fromLatin1(word);
 }
 
+QString Abridged(const QString &text)
+{
+    constexpr qsizetype kShown = 40;
+    if (text.size() <= kShown)
+        return text;
+    // Not half a character.
+    const qsizetype cut = text.at(kShown - 1).isHighSurrogate() ? kShown - 1 : kShown;
+    return text.left(cut) + QStringLiteral("... (%1 characters)").arg(text.size());
+}
+
 QString Quote(const QString &text)
 {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + Abridged(text) + QLatin1Char('"');
 }
 
 QString JoinNumbers(std::span<const int> numbers)

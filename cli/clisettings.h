@@ -192,6 +192,10 @@ inline constexpr int kMaxUsbId = 0xFFFF;
 // Helpers that the jobs share. Each check gives nothing on success, else the problem.
 
 QString Word(const char *word);
+// A key or value from the user as a message shows it: whole when short, else its first 40
+// characters, "..." and its length, so that a message stays one line whatever it quotes.
+QString Abridged(const QString &text);
+// Abridged(text) in double quotes.
 QString Quote(const QString &text);
 QString JoinNumbers(std::span<const int> numbers);
 QString JoinWords(std::span<const char *const> words);

@@ -1,63 +1,67 @@
 #include "console.h"
 
 // Std
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
+
+#include "firmware/screentext.h"
 
 namespace Cli {
 
 namespace {
 
-QString Escape(const QString &text, bool keepLineBreaks)
-{
-    const auto hex = [](char16_t u, int digits) {
-        return QStringLiteral("%1").arg(unsigned(u), digits, 16, QLatin1Char('0')).toUpper();
-    };
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'\n' && keepLineBreaks)
-            out += c;
-        else if (IsControlOrLayout(u))
-            out += u <= 0xFF ? QStringLiteral("\\x") + hex(u, 2) : QStringLiteral("\\u") + hex(u, 4);
-        else
-            out += c;
-    }
-    return out;
-}
-
-// Writes and flushes all of `bytes`; errno of the failure in `error`, 0 when it is not known.
+// Writes all of `bytes` and flushes the stream; errno of the failure in `error`, 0 when it is
+// not known. Straight to the stream's descriptor, after what it buffered: a write that a signal
+// interrupts (EINTR) is made again with the rest, which the stream would not do.
 bool Write(std::FILE *stream, QByteArrayView bytes, int &error)
 {
-    errno = 0;
-    const std::size_t written = std::fwrite(bytes.data(), 1, std::size_t(bytes.size()), stream);
-    const bool flushed = std::fflush(stream) == 0;
-    const bool ok = written == std::size_t(bytes.size()) && flushed && !std::ferror(stream);
-    error = ok ? 0 : errno;
-    return ok;
+    error = 0;
+    if (std::fflush(stream) != 0) {
+        error = errno;
+        return false;
+    }
+    const int fd = fileno(stream);
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        errno = 0;
+#ifdef Q_OS_WIN
+        const int n = ::_write(fd, data, unsigned(std::min<qsizetype>(left, 1 << 30)));
+#else
+        const ssize_t n = ::write(fd, data, std::size_t(left));
+#endif
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = errno;
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    return true;
 }
 
 }  // namespace
 
 bool IsControlOrLayout(char16_t u)
 {
-    // C0, DEL and C1; the marks that set the direction of text; the line and paragraph
-    // separators and the embeddings, overrides and isolates between them and after them.
-    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x061C || u == 0x200E || u == 0x200F
-           || (u >= 0x2028 && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+    // A surrogate is half of a character, which only the pair decides.
+    return !QChar::isSurrogate(u) && ScreenText::IsHidden(u);
 }
 
 QString Escaped(const QString &text)
 {
-    return Escape(text, false);
+    return ScreenText::Visible(text);
 }
 
 QString ErrorLine(const QString &message)
@@ -67,7 +71,7 @@ QString ErrorLine(const QString &message)
 
 QByteArray ConsoleBytes(const QString &text)
 {
-    QString escaped = Escape(text, true);
+    QString escaped = ScreenText::Visible(text, true);
 #ifdef Q_OS_WIN
     escaped.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 #endif
@@ -92,8 +96,9 @@ CStandardConsole::CStandardConsole()
         const intptr_t handle = ::_get_osfhandle(fd);
         m_closed[fd] = handle == -1 || handle == -2;
     }
-    // The bytes hold their CR LF already; text mode would add a CR to each.
-    for (std::FILE *stream : {stdout, stderr}) {
+    // The bytes hold their CR LF already; text mode would add a CR to each, and would take the
+    // CR out of every CR LF in an image read from standard input.
+    for (std::FILE *stream : {stdin, stdout, stderr}) {
         const int fd = ::_fileno(stream);
         if (fd >= 0 && !m_closed[fd])
             ::_setmode(fd, _O_BINARY);
@@ -127,6 +132,20 @@ void CStandardConsole::WriteErr(QByteArrayView bytes)
     int error = 0;
     if (!m_closed[2])
         Write(stderr, bytes, error);
+}
+
+bool CStandardConsole::IsTerminal(Stream stream) const
+{
+    const int fd = stream == Stream::In ? 0 : 1;
+    if (m_closed[fd])
+        return false;
+#ifdef Q_OS_WIN
+    // The null device is a character device too: only a console answers GetConsoleMode.
+    DWORD mode = 0;
+    return ::GetConsoleMode(reinterpret_cast<HANDLE>(::_get_osfhandle(fd)), &mode) != 0;
+#else
+    return ::isatty(fd) == 1;
+#endif
 }
 
 std::optional<QString> CStandardConsole::ReadIn(QByteArray &data, qint64 maxBytes)

@@ -3,7 +3,6 @@
 
 // Qt
 #include <QCoreApplication>
-#include <QFile>
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -11,6 +10,7 @@
 #include "brindle_version.h"
 #include "cli/clicommands.h"
 #include "cli/console.h"
+#include "firmware/filename.h"
 #include "firmware/savefile.h"
 
 int main(int argc, char *argv[])
@@ -21,17 +21,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("brindle-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION_STRING));
 
-    // On Windows the arguments arrive as text; elsewhere as bytes, which the conversion to
-    // text may have changed.
-    Cli::Invocation invocation{QCoreApplication::arguments(), {}};
-#ifndef Q_OS_WIN
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray bytes(argv[i]);
-        const QString text = QFile::decodeName(bytes);
-        if (QFile::encodeName(text) != bytes)
-            invocation.unencodable.insert(text);
-    }
-#endif
+    // On Windows the arguments arrive as text; elsewhere as bytes, which need not be UTF-8: a
+    // name that is not still names its file (FileName::FromNative).
+    Cli::Invocation invocation{FileName::Arguments(argc, argv), {}};
 #ifdef Q_OS_WIN
     // The output is UTF-8: the console shows it as such while the program runs, and gets its own
     // code page back afterwards.

@@ -5,7 +5,6 @@ include(GNUInstallDirs)
 
 find_program(BRINDLE_GZIP_EXECUTABLE gzip REQUIRED)
 set(brindle_generated ${PROJECT_BINARY_DIR}/generated)
-set(BRINDLE_DEBIAN_VERSION ${PROJECT_VERSION}-1)
 
 # Compressed as Debian wants them (gzip -9n: no name, no time stamp, so the bytes are the same
 # on every build); man reads them so from any prefix.
@@ -14,7 +13,7 @@ function(brindle_gzip source target)
                     OUTPUT_FILE ${target} COMMAND_ERROR_IS_FATAL ANY)
 endfunction()
 
-# Manual pages: one source each in docs/man/, with the version filled in.
+# Manual pages: one source each in docs/man/, with the version and the release date filled in.
 foreach(page brindle brindle-cli)
     configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${brindle_generated}/man/${page}.1 @ONLY)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in)
@@ -51,7 +50,8 @@ License: Expat
 ")
 install(FILES ${brindle_generated}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brindle)
 
-configure_file(${PROJECT_SOURCE_DIR}/resources/debian/changelog.in ${brindle_generated}/changelog.Debian @ONLY)
+# The changelog, made from resources/releases.txt (cmake/AppMetadata.cmake).
+file(WRITE ${brindle_generated}/changelog.Debian "${BRINDLE_DEBIAN_CHANGELOG}")
 brindle_gzip(${brindle_generated}/changelog.Debian ${brindle_generated}/changelog.Debian.gz)
 install(FILES ${brindle_generated}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brindle)
 # The package is made by its developers with CPack, outside the Debian archive: its first
@@ -67,7 +67,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebianDbgsym.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebianPostBuild.cmake)
 # Without it a Wayland-only session has no platform plugin to show the wizard with.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_PACKAGE_DESCRIPTION

@@ -8,6 +8,8 @@
 #include <QGridLayout>
 #include <QMessageBox>
 
+#include "firmware/screentext.h"
+
 void CQtDialogServices::PrepareMessageBox(QMessageBox &box)
 {
     // A file name or an image's version text such as "01.00<h1>BIG" is shown as it is.
@@ -46,6 +48,11 @@ bool CQtDialogServices::AskYesNoDefaultNo(const QString &text, const QString &ca
     box.setEscapeButton(QMessageBox::No);
     PrepareMessageBox(box);
     return box.exec() == QMessageBox::Yes;
+}
+
+QString CQtDialogServices::Quoted(const QString &text) const
+{
+    return ScreenText::Isolated(text);
 }
 
 void CQtDialogServices::BeginWait()

@@ -44,6 +44,8 @@ public:
     void BeginWait() override;
     void EndWait() override;
     QString GetFileName(const FileDialogRequest &request) override;
+    // Names and texts from a file in a message: escaped and isolated (ScreenText::Isolated).
+    QString Quoted(const QString &text) const override;
 
     // A message box as the services show it: plain text, wide enough for its caption.
     static void PrepareMessageBox(QMessageBox &box);

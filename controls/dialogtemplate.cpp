@@ -65,8 +65,10 @@ QWidget *CreateControl(const ControlTemplate &c, QWidget *parent, const CDialogB
     case ControlKind::RadioButton: return new QRadioButton(caption, parent);
     case ControlKind::Edit: return new CEdit(caption, parent);
     case ControlKind::ComboBox: {
+        // Qt's default size policy: a list that adjusted itself to its contents would do so on a
+        // timer, some time after its items change, and so come out at another width from one
+        // start to the next. FitComboBoxes sizes the lists once they hold their items.
         auto *combo = new QComboBox(parent);
-        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         Accessibility::ReportItemChanges(combo);
         return combo;
     }
@@ -107,8 +109,18 @@ void ApplyStyle(QWidget *w, const ControlTemplate &c)
 
     if (c.style & StyleDisabled)
         w->setEnabled(false);
-    w->setVisible(!(c.style & StyleHidden));
     w->setProperty("controlId", c.id);
+}
+
+// Shows or hides a control placed in its dialog. A control of a dialog not yet on screen is shown
+// with the dialog and needs no call; one shown before it has its place would first be given a
+// size of its own from its contents, at the price of laying out its text.
+void ShowPlaced(QWidget *w, bool shown)
+{
+    if (!shown)
+        w->hide();
+    else if (w->isHidden())
+        w->show();
 }
 
 // A radio group is one tab stop, as in a Windows dialog: Tab reaches the checked button (the
@@ -208,7 +220,7 @@ void MakeNamedGroup(QButtonGroup *group, const QString &title, QWidget *dialog)
         const QRect r = b->geometry().translated(-area.topLeft());
         b->setParent(box);
         b->setGeometry(r);
-        b->setVisible(shown);
+        ShowPlaced(b, shown);
     }
 }
 
@@ -254,7 +266,9 @@ void FitOneLineText(QWidget *w, const ControlTemplate &c, QRect &r, int dialogWi
 
 }  // namespace
 
-QSize CDialogBuilder::BaseUnits(const QFont &font)
+namespace {
+
+QSize MeasureBaseUnits(const QFont &font)
 {
 #ifdef Q_OS_WIN
     // Windows measures with its own text functions, whose character height can differ from
@@ -265,6 +279,32 @@ QSize CDialogBuilder::BaseUnits(const QFont &font)
     const QFontMetrics fm(font);
     const int extent = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return QSize((extent / 26 + 1) / 2, fm.height());
+}
+
+}  // namespace
+
+QSize CDialogBuilder::BaseUnits(const QFont &font)
+{
+    // Every dialog and page of the program is built in the same font: it is measured once. The
+    // font's size in pixels is part of the key, since the same font is larger on a screen of
+    // more dots per inch.
+    struct Measured {
+        QString font;  // QFont::key()
+        int pixelSize;
+        QSize base;
+    };
+    static QList<Measured> measured;
+    const QString key = font.key();
+    const int pixelSize = QFontInfo(font).pixelSize();
+    for (const Measured &m : std::as_const(measured)) {
+        if (m.pixelSize == pixelSize && m.font == key)
+            return m.base;
+    }
+    constexpr qsizetype kKept = 8;
+    if (measured.size() == kKept)
+        measured.removeFirst();
+    measured.append({key, pixelSize, MeasureBaseUnits(font)});
+    return measured.constLast().base;
 }
 
 QRect CDialogBuilder::ToPixels(const QRect &units, const QSize &base)
@@ -325,6 +365,7 @@ CDialogControls CDialogBuilder::Build(QWidget *dialog, const DialogTemplate &tpl
         }
         FitOneLineText(w, c, r, dialog->width());
         w->setGeometry(r);
+        ShowPlaced(w, !(c.style & StyleHidden));
 
         // Radio buttons between two group-style controls are one exclusive group.
         if (c.style & StyleGroup)
@@ -386,15 +427,18 @@ void CDialogBuilder::FitComboBoxes(const CDialogControls &controls)
         auto *combo = qobject_cast<QComboBox *>(w);
         if (!combo)
             continue;
-        // What the style needs around the longest item; some styles hint a pixel less.
+        // What the style draws around the longest item: as wide as the text advances, or as its
+        // ink reaches where that is wider.
         const QFontMetrics fm = combo->fontMetrics();
         int widest = 0;
-        for (int i = 0; i < combo->count(); ++i)
-            widest = std::max(widest, fm.horizontalAdvance(combo->itemText(i)));
+        for (int i = 0; i < combo->count(); ++i) {
+            const QString text = combo->itemText(i);
+            widest = std::max({widest, fm.horizontalAdvance(text), fm.boundingRect(text).width()});
+        }
         QStyleOptionComboBox opt;
         opt.initFrom(combo);
-        const int need =
-            combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(widest, fm.height()), combo).width();
-        combo->resize(std::max({combo->width(), combo->sizeHint().width(), need}), combo->height());
+        const QSize contents(widest, std::max(fm.height(), 14) + 2);
+        const int need = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, contents, combo).width();
+        combo->resize(need, combo->height());
     }
 }

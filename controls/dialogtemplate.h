@@ -118,6 +118,7 @@ public:
     // dialog font a third larger, and bold.
     static QFont HeadingFont(const QFont &dialogFont);
 
-    // Widens each drop-down list to its longest item; call it once the lists are filled.
+    // Makes each drop-down list as wide as its longest item needs in its style and font, whatever
+    // width the template gives it; call it once the lists are filled and shown.
     static void FitComboBoxes(const CDialogControls &controls);
 };

@@ -5,7 +5,13 @@
 #include <array>
 
 // Qt
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace FileName {
 
@@ -99,9 +105,137 @@ QString LastPart(const QString &path)
 bool ReachesFileSystem(const QString &path)
 {
 #ifdef Q_OS_WIN
-    return path.isValidUtf16();
+    return path.isValidUtf16() && !path.contains(QChar(0));
 #else
-    return QFile::decodeName(QFile::encodeName(path)) == path;
+    QByteArray bytes;
+    return ToNative(path, bytes);
+#endif
+}
+
+namespace {
+
+// The first byte of an escaped byte: byte 0x80 + n stands as U+DC80 + n.
+constexpr char16_t kEscapeBase = 0xDC00;
+
+}  // namespace
+
+QString FromNative(QByteArrayView bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            out += QChar(char16_t(lead));
+            ++i;
+            continue;
+        }
+        // Well-formed UTF-8 only: no overlong forms, no surrogates, nothing past U+10FFFF.
+        int length = 0;
+        char32_t code = 0;
+        char32_t lowest = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+            lowest = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+            lowest = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+            lowest = 0x10000;
+        }
+        bool ok = length > 0 && i + length <= n;
+        for (int k = 1; ok && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            ok = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        ok = ok && code >= lowest && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        if (!ok) {
+            // One byte escaped; the next one starts afresh.
+            out += QChar(char16_t(kEscapeBase + lead));
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            out += QChar(QChar::highSurrogate(code));
+            out += QChar(QChar::lowSurrogate(code));
+        } else {
+            out += QChar(char16_t(code));
+        }
+        i += length;
+    }
+    return out;
+}
+
+bool ToNative(QStringView path, QByteArray &bytes)
+{
+    bytes.clear();
+    bytes.reserve(path.size());
+    const qsizetype n = path.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = path[i].unicode();
+        char32_t code = u;
+        if (u == 0)
+            return false;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode())) {
+            code = QChar::surrogateToUcs4(u, path[i + 1].unicode());
+            ++i;
+        } else if (u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF) {
+            bytes += char(u - kEscapeBase);
+            continue;
+        } else if (QChar::isSurrogate(u)) {
+            return false;
+        }
+        if (code < 0x80) {
+            bytes += char(code);
+        } else if (code < 0x800) {
+            bytes += char(0xC0 | (code >> 6));
+            bytes += char(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            bytes += char(0xE0 | (code >> 12));
+            bytes += char(0x80 | ((code >> 6) & 0x3F));
+            bytes += char(0x80 | (code & 0x3F));
+        } else {
+            bytes += char(0xF0 | (code >> 18));
+            bytes += char(0x80 | ((code >> 12) & 0x3F));
+            bytes += char(0x80 | ((code >> 6) & 0x3F));
+            bytes += char(0x80 | (code & 0x3F));
+        }
+    }
+    return true;
+}
+
+QStringList Arguments(int argc, const char *const *argv)
+{
+    QStringList arguments = QCoreApplication::arguments();
+#ifdef Q_OS_WIN
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+#else
+    // Qt decodes each argument as UTF-8, with a replacement character for each byte that is not;
+    // the same arguments are taken again from their bytes. Should Qt have taken some for itself,
+    // only those that it decoded from the same bytes are.
+    for (int i = 0; i < argc && i < arguments.size(); ++i) {
+        if (argv[i] && QFile::decodeName(argv[i]) == arguments.at(i))
+            arguments[i] = FromNative(argv[i]);
+    }
+#endif
+    return arguments;
+}
+
+bool Exists(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return QFileInfo::exists(path);
+#else
+    QByteArray bytes;
+    struct stat st {};
+    return ToNative(path, bytes) && ::stat(bytes.constData(), &st) == 0;
 #endif
 }
 

@@ -55,13 +55,17 @@ int FirmwareTypeOf(const QString &version)
     return TypeNone;
 }
 
+}  // namespace
+
 // The image as read from a file, before it is judged.
-struct Loaded {
+struct CFirmwareRecord::Loaded {
     std::unique_ptr<quint8[]> image;  // kBufferSize bytes, zero past the file
     int length = 0;
     int kind = KindRom;
     int codeType = CodeRomImage;
 };
+
+namespace {
 
 bool MatchSignature(const quint8 *image, int offset)
 {
@@ -250,11 +254,33 @@ int CFirmwareRecord::KindForTarget(const QString &path, int fileKind)
     return fileKind;
 }
 
+QString CFirmwareRecord::Quoted(const QString &text) const
+{
+    return m_pUi ? m_pUi->Quoted(text) : text;
+}
+
 int CFirmwareRecord::Refuse(const QString &text, const QString &caption) const
 {
     if (m_pUi)
         m_pUi->ShowMessage(text, caption);
     return -1;
+}
+
+// The buffer for a file of `size` bytes, its kind judged by the length alone: nothing when no
+// firmware file is that long.
+std::optional<QString> CFirmwareRecord::Prepare(qint64 size, Loaded &in) const
+{
+    if (size == kBldLength) {
+        in.kind = KindBld;
+    } else if (size != kRomLength && size != kUpgradeLength) {
+        return QStringLiteral("File not recognised as Norvale Firmware");
+    }
+    in.length = int(size);
+    // Zero-filled, so the bytes past a shorter file are defined.
+    in.image.reset(new (std::nothrow) quint8[kBufferSize]());
+    if (!in.image)
+        return QStringLiteral("Low on resources");
+    return std::nullopt;
 }
 
 int CFirmwareRecord::LoadFirmware(const QString &path)
@@ -272,29 +298,34 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     // refused whatever stood at the name before.
     CSourceFile file;
     if (const std::optional<FileError::Problem> problem = file.Open(path))
-        return Refuse(FileError::Describe(*problem, path), IFirmwareUi::kCaptionOpenSource);
+        return Refuse(FileError::Describe(*problem, Quoted(path), file.ErrorText()), IFirmwareUi::kCaptionOpenSource);
 
-    const qint64 size = file.Size();
-    if (size == kBldLength) {
-        in.kind = KindBld;
-    } else if (size != kRomLength && size != kUpgradeLength) {
-        return Refuse(QStringLiteral("File not recognised as Norvale Firmware"), IFirmwareUi::kCaptionFileFormat);
-    }
-    in.length = int(size);
-
-    // Zero-filled, so the bytes past a shorter file are defined.
-    in.image.reset(new (std::nothrow) quint8[kBufferSize]());
-    if (!in.image)
-        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
+    if (const std::optional<QString> problem = Prepare(file.Size(), in))
+        return Refuse(*problem, IFirmwareUi::kCaptionFileFormat);
 
     const qint64 got = file.Read(reinterpret_cast<char *>(in.image.get()), in.length);
-    if (got != in.length) {
-        // A file cut short while it was read fails like a failed read.
-        const int err = got < 0 ? file.Error() : 0;
-        return Refuse(FileError::Describe(FileError::ForTransfer(err), path), IFirmwareUi::kCaptionOpenSource);
+    if (got < 0) {
+        return Refuse(FileError::Describe(FileError::Problem::ReadFailed, Quoted(path), file.ErrorText()),
+                      IFirmwareUi::kCaptionReadSource);
     }
+    if (got != in.length)
+        return Refuse(FileError::Describe(FileError::Problem::Shrunk, Quoted(path)), IFirmwareUi::kCaptionReadSource);
     file.Close();
+    return Decode(in, path);
+}
 
+int CFirmwareRecord::LoadFirmwareData(QByteArrayView data, const QString &name)
+{
+    WaitScope wait(m_pUi);
+    Loaded in;
+    if (const std::optional<QString> problem = Prepare(data.size(), in))
+        return Refuse(*problem, IFirmwareUi::kCaptionFileFormat);
+    std::copy(data.begin(), data.end(), in.image.get());
+    return Decode(in, name);
+}
+
+int CFirmwareRecord::Decode(Loaded &in, const QString &path)
+{
     // An upgrade header carries the signature at its start and code type 1, and the image
     // behind it is a ROM image of its own; an image carries it at image offset 0x30 with code
     // type 0. Only a file of the upgrade length has room for the header and a whole image: a
@@ -323,7 +354,8 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
         versionNumber = 1000 * digit(0) + 100 * digit(1) + 10 * digit(3) + digit(4);
     }
     if (versionNumber < kMinVersionNumber || firmwareType == TypeNone) {
-        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(version), IFirmwareUi::kCaptionVersion);
+        return Refuse(QStringLiteral("Firmware version %1 not supported").arg(Quoted(version)),
+                      IFirmwareUi::kCaptionVersion);
     }
 
     const quint8 params = p[kParamsVersion];
@@ -358,15 +390,20 @@ int CFirmwareRecord::LoadFirmware(const QString &path)
     return 1;
 }
 
-// Refuses what does not fit before anything changes: a version text cut short would lose its
+// Refuses what does not fit before anything changes (and a record with no image at all): a
+// version text cut short would lose its
 // type code, and strings would spill past the descriptor area. Strings that the image itself
 // holds beyond that room are kept as they are (`encodeStrings` false).
 bool CFirmwareRecord::CheckFits(bool &encodeStrings) const
 {
     encodeStrings = true;
+    if (!m_pImage) {
+        Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
+        return false;
+    }
     if (!VersionTextFits(m_strVersion.size())) {
         Refuse(QStringLiteral("Firmware version %1 too long: at most %2 characters fit")
-                   .arg(m_strVersion)
+                   .arg(Quoted(m_strVersion))
                    .arg(kVersionTextSize),
                IFirmwareUi::kCaptionFileFormat);
         return false;
@@ -403,45 +440,105 @@ void CFirmwareRecord::Encode(quint8 *image, bool encodeStrings) const
 
 // Asks before a file is replaced, then saves (or, for a check, probes) the target. The check
 // goes the way of the save up to the writing, through the same calls, in the real folder: every
-// refusal of the save is the check's.
+// refusal of the save is the check's. 1 when the file was written (and, for the save, whether
+// something after its naming failed, in m_bWriteProblem), -1 when it was not.
 int CFirmwareRecord::ConfirmAndSave(const QString &target, const quint8 *data, int length, WriteMode mode)
 {
     const SaveFile::Mode saveMode = mode == WriteMode::Save ? SaveFile::Mode::Save : SaveFile::Mode::Probe;
     SaveFile::Result result;
+    QString file;  // the file saved: the target, or the file a symbolic link leads to
     for (int attempt = 0;; ++attempt) {
         const SaveFile::Target resolved = SaveFile::Resolve(target);
         if (resolved.problem) {
-            return Refuse(FileError::Describe(*resolved.problem, resolved.problemPath, resolved.systemText),
+            return Refuse(FileError::Describe(*resolved.problem, Quoted(resolved.problemPath), resolved.systemText),
                           IFirmwareUi::kCaptionOpenTarget);
         }
         if (resolved.exists
             && !(m_pUi
-                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + FileName::LastPart(target),
+                 && m_pUi->AskYesNo(QStringLiteral("Overwrite file ") + Quoted(FileName::LastPart(target)),
                                     IFirmwareUi::kCaptionExists)))
             return -1;
-        result = SaveFile::Save(resolved.file, reinterpret_cast<const char *>(data), length, resolved.exists, saveMode);
+        file = resolved.file;
+        result = SaveFile::Save(file, reinterpret_cast<const char *>(data), length, resolved.exists, saveMode);
         // Another file took the name while this one was being written: look and ask again, once.
         if (result.outcome != SaveFile::Outcome::Exists || attempt > 0)
             break;
     }
+
+    // What the save says, naming the target as the user gave it.
+    QString text;
+    QString caption;
+    bool written = false;
     switch (result.outcome) {
-    case SaveFile::Outcome::Saved: return 1;
+    case SaveFile::Outcome::Saved: written = true; break;
     case SaveFile::Outcome::OpenFailed:
-    case SaveFile::Outcome::Exists:
-        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target),
-                      IFirmwareUi::kCaptionOpenTarget);
-    case SaveFile::Outcome::WriteFailed:
-        return Refuse(FileError::DescribeSaveFailure(result.error, result.systemText, target),
-                      IFirmwareUi::kCaptionWriteTarget);
+    case SaveFile::Outcome::Exists: caption = IFirmwareUi::kCaptionOpenTarget; break;
+    case SaveFile::Outcome::WriteFailed: caption = IFirmwareUi::kCaptionWriteTarget; break;
+    case SaveFile::Outcome::NotFlushed:
+    case SaveFile::Outcome::FolderNotFlushed:
+        // It has its name and its bytes: written, but not known to be on disk. Never said to be
+        // as it was.
+        written = true;
+        caption = IFirmwareUi::kCaptionFlushTarget;
+        text = FileError::DescribeUnflushed(Quoted(target), result.outcome == SaveFile::Outcome::FolderNotFlushed,
+                                            result.systemText);
+        break;
     }
-    return -1;
+    if (!written) {
+        FileError::Cause cause = FileError::SaveCause(result.error, result.systemText, target);
+        if (result.problem)
+            cause = {*result.problem, result.problemPath.isEmpty() ? target : result.problemPath, result.systemText};
+        text = FileError::Describe(cause.problem, Quoted(cause.path), cause.systemText);
+    }
+    if (!result.leftover.isEmpty()) {
+        const QString folder = FileName::FolderPart(file);
+        const QString leftover = folder == QLatin1String(".")        ? result.leftover
+                                 : folder.endsWith(QLatin1Char('/')) ? folder + result.leftover
+                                                                     : folder + QLatin1Char('/') + result.leftover;
+        const QString told = FileError::DescribeLeftover(Quoted(leftover), result.leftoverText);
+        text = text.isEmpty() ? told : text + QLatin1Char(' ') + told;
+        if (caption.isEmpty())
+            caption = IFirmwareUi::kCaptionTemporary;
+    }
+    m_bWriteProblem = written && !text.isEmpty();
+    if (!text.isEmpty())
+        Refuse(text, caption);
+    // A check that left a file behind has changed the folder: it failed.
+    return written && !(mode == WriteMode::Check && m_bWriteProblem) ? 1 : -1;
+}
+
+// The settings encoded into a copy of the image, converted to the layout of `targetKind` (-1
+// keeps the record's): what a save of the record writes. A failed or declined save leaves the
+// record's buffer as it was.
+std::unique_ptr<quint8[]> CFirmwareRecord::Encoded(int targetKind, bool encodeStrings, int &kind, int &length) const
+{
+    std::unique_ptr<quint8[]> copy(new (std::nothrow) quint8[kBufferSize]);
+    if (!copy) {
+        Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
+        return copy;
+    }
+    std::copy(m_pImage.get(), m_pImage.get() + kBufferSize, copy.get());
+    Encode(copy.get(), encodeStrings);
+    Layout::Buffer out{copy.get(), m_nFileKind, m_nFileLength};
+    Layout::ConvertTo(out, targetKind, m_strVersion);
+    kind = out.kind;
+    length = out.length;
+    return copy;
+}
+
+// The record takes the image it has written, in the layout it was written in.
+void CFirmwareRecord::Take(std::unique_ptr<quint8[]> image, int kind, int length, const QString &target)
+{
+    m_pImage = std::move(image);
+    m_nFileKind = kind;
+    m_nFileLength = length;
+    m_strTargetFile = target;
 }
 
 int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
 {
     WaitScope wait(m_pUi);
-    if (!m_pImage)
-        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
+    m_bWriteProblem = false;
 
     bool encodeStrings = true;
     if (!CheckFits(encodeStrings))
@@ -452,26 +549,36 @@ int CFirmwareRecord::WriteFirmware(const QString &path, WriteMode mode)
     // would change is never used.
     const QString target = FileName::AsSaved(path);
     if (const std::optional<FileError::Problem> problem = FileError::ForPath(target))
-        return Refuse(FileError::Describe(*problem, target), IFirmwareUi::kCaptionOpenTarget);
+        return Refuse(FileError::Describe(*problem, Quoted(target)), IFirmwareUi::kCaptionOpenTarget);
 
-    // The settings are encoded into a copy, which is converted to the target's layout: a failed
-    // or declined save leaves the record's buffer as it was. A check builds the same file.
-    std::unique_ptr<quint8[]> copy(new (std::nothrow) quint8[kBufferSize]);
+    // A check builds the same file.
+    int kind = 0;
+    int length = 0;
+    std::unique_ptr<quint8[]> copy = Encoded(KindForTarget(target, -1), encodeStrings, kind, length);
     if (!copy)
-        return Refuse(QStringLiteral("Low on resources"), IFirmwareUi::kCaptionFileFormat);
-    std::copy(m_pImage.get(), m_pImage.get() + kBufferSize, copy.get());
-    Encode(copy.get(), encodeStrings);
-    Layout::Buffer out{copy.get(), m_nFileKind, m_nFileLength};
-    Layout::ConvertTo(out, KindForTarget(target, -1), m_strVersion);
-
-    if (ConfirmAndSave(target, out.data, out.length, mode) != 1)
+        return -1;
+    if (ConfirmAndSave(target, copy.get(), length, mode) != 1)
         return -1;
     if (mode == WriteMode::Check)
         return 1;
+    Take(std::move(copy), kind, length, target);
+    return 1;
+}
 
-    m_pImage = std::move(copy);
-    m_nFileKind = out.kind;
-    m_nFileLength = out.length;
-    m_strTargetFile = target;
+int CFirmwareRecord::WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode)
+{
+    WaitScope wait(m_pUi);
+    m_bWriteProblem = false;
+    bool encodeStrings = true;
+    if (!CheckFits(encodeStrings))
+        return -1;
+    int outKind = 0;
+    int length = 0;
+    std::unique_ptr<quint8[]> copy = Encoded(kind, encodeStrings, outKind, length);
+    if (!copy)
+        return -1;
+    file = QByteArray(reinterpret_cast<const char *>(copy.get()), length);
+    if (mode == WriteMode::Save)
+        Take(std::move(copy), outKind, length, name);
     return 1;
 }

@@ -2,8 +2,11 @@
 
 // Std
 #include <memory>
+#include <optional>
 
 // Qt
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
@@ -26,6 +29,9 @@ public:
     // 1 decoded, 0 the path is the one already loaded (nothing read), -1 refused (user told).
     // The record takes the file only when it is decoded: a refusal leaves it as it was.
     int LoadFirmware(const QString &path);
+    // As LoadFirmware, for an image that arrived as bytes rather than under a name (standard
+    // input); `name` stands for the file in messages. 1 decoded or -1 refused.
+    int LoadFirmwareData(QByteArrayView data, const QString &name);
     // Save writes; Check makes every check and asks every question that Save would, then
     // stops short of changing the record or the file system (a dry run).
     enum class WriteMode { Save, Check };
@@ -33,6 +39,13 @@ public:
     // overwrite). The settings are encoded into a copy of the image; the record takes that copy,
     // in the layout of the written file, only once it is saved.
     int WriteFirmware(const QString &path, WriteMode mode = WriteMode::Save);
+    // After WriteFirmware gave 1: the file was written under its name, but something after that
+    // failed and the user was told (its flush to disk, or the removal of a temporary file).
+    bool WriteHadProblem() const { return m_bWriteProblem; }
+    // As WriteFirmware, but the file goes into `file` (for standard output) instead of a file:
+    // `kind` is its layout, KindRom or KindUpgrade to convert, any other to keep the record's;
+    // `name` stands for the target. 1 encoded, -1 refused (user told).
+    int WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode = WriteMode::Save);
 
     // Where the image starts in the buffer: 512 for an upgrade file, else 0.
     int ImageBase() const { return m_nFileKind == Firmware::KindUpgrade ? Firmware::kHeaderSize : 0; }
@@ -55,10 +68,18 @@ public:  // image and file state
     int m_nVersionNumber = 0;
 
 private:
+    QString Quoted(const QString &text) const;
+    struct Loaded;
+
     int Refuse(const QString &text, const QString &caption) const;
+    std::optional<QString> Prepare(qint64 size, Loaded &in) const;
+    int Decode(Loaded &in, const QString &path);
     bool CheckFits(bool &encodeStrings) const;
     void Encode(quint8 *image, bool encodeStrings) const;
+    std::unique_ptr<quint8[]> Encoded(int targetKind, bool encodeStrings, int &kind, int &length) const;
+    void Take(std::unique_ptr<quint8[]> image, int kind, int length, const QString &target);
     int ConfirmAndSave(const QString &target, const quint8 *data, int length, WriteMode mode);
 
     IFirmwareUi *m_pUi;
+    bool m_bWriteProblem = false;
 };

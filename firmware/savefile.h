@@ -12,15 +12,20 @@
 // Saving a finished file under its name, all at once, the way git's lockfile and
 // `cp --preserve=all` do it. The bytes go to a temporary file in the target's folder (one
 // without a name where the system has them, Linux's O_TMPFILE; else a short hidden name), are
-// flushed to disk and checked, and only then does the file take the target's name; the folder is
-// synced after that, so the name survives a power cut. A failed save leaves the target as it was
-// and no temporary file behind, and so does a save interrupted by a signal: only a kill that
-// cannot be caught, in the moment a named temporary file exists, can leave one.
+// flushed to disk and checked, and only then does the file take the target's name. The file is
+// flushed once more after that, so that the link count its name gave it is on disk too (a
+// folder's sync does not write it on ext2 or ext4 without a journal), and then the folder, so
+// the name survives a power cut. A failed save leaves the target as it was and no temporary file
+// behind, and so does a save interrupted by a signal: only a kill that cannot be caught, in the
+// moment a named temporary file exists, can leave one. Every call that a signal can interrupt
+// (EINTR, as FUSE and NFS pass it on) is made again.
 //
 // A replace gives a new file that keeps what the old one was: its mode bits (from stat), its
-// ACL and extended attributes and, where the process may set them, its owner and group; on
-// Windows its attributes and security descriptor (ReplaceFileW). Hard links to the old file
-// keep the old content.
+// ACL and extended attributes and its owner and group; on Windows its attributes and security
+// descriptor (ReplaceFileW). All of it is read from the file that the folder's descriptor found,
+// through one descriptor of it, and a failure to read or keep any of it fails the save; only the
+// owner that a process without the privilege may not give away is left to it, as cp does. Hard
+// links to the old file keep the old content.
 namespace SaveFile {
 
 // What stands at the name a file is to be saved as, by cp's rule for symbolic links: a link to
@@ -40,13 +45,25 @@ enum class Outcome {
     Saved,
     Exists,       // replacing was not allowed and something has the name now
     OpenFailed,   // the temporary file could not be created, or the target may not be replaced
-    WriteFailed,  // writing, flushing or naming the file failed
+    WriteFailed,  // writing, flushing or naming the file failed; the target is as it was
+    // The file has its name and its new bytes, but the flush after the naming failed: of the
+    // file itself (NotFlushed) or of its folder (FolderNotFlushed). A power cut could lose it.
+    NotFlushed,
+    FolderNotFlushed,
 };
 
 struct Result {
     Outcome outcome = Outcome::Saved;
     int error = 0;       // errno of the failing call (its equivalent on Windows), 0 if unknown
     QString systemText;  // the system's description of the failure, empty if none
+    // A cause with a sentence of its own (a mount point, a folder that is a file, a file open in
+    // another program ...), about `problemPath`, or the target when that is empty.
+    std::optional<FileError::Problem> problem;
+    QString problemPath;
+    // A temporary file that could not be removed, by its name in the target's folder, and why;
+    // whatever the outcome, it is told.
+    QString leftover;
+    QString leftoverText;
 };
 
 enum class Mode {

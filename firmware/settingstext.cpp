@@ -133,13 +133,15 @@ QString MergeVersionCode(const QString &version, const QString &code)
     return head + QLatin1Char('-') + code + tail;
 }
 
-QString FinishText(int fileKind, const QString &version, const QString &sourceFile, const QString &targetFile)
+QString FinishText(int fileKind, const QString &version, const QString &sourceFile, const QString &targetFile,
+                   QString (*shown)(QStringView))
 {
+    const auto show = [shown](const QString &text) { return shown ? shown(text) : text; };
     return QStringLiteral("Successfully modified firmware %1 file.")
                .arg(fileKind == Firmware::KindRom ? QStringLiteral("ROM") : QStringLiteral("Upgrader"))
-           + QStringLiteral("\r\n\r\nFirmware Version ") + version + QStringLiteral("\r\n\r\nOriginal file ")
-           + FileName::LastPart(sourceFile) + QStringLiteral("\r\n\r\nSaved to disk as ")
-           + FileName::LastPart(targetFile);
+           + QStringLiteral("\r\n\r\nFirmware Version ") + show(version) + QStringLiteral("\r\n\r\nOriginal file ")
+           + show(FileName::LastPart(sourceFile)) + QStringLiteral("\r\n\r\nSaved to disk as ")
+           + show(FileName::LastPart(targetFile));
 }
 
 QString WithLineFeeds(QString text)

@@ -45,8 +45,10 @@ QString MergeVersionCode(const QString &version, const QString &code);
 // The text with its "\r\n" line ends as "\n", for a control or a terminal.
 QString WithLineFeeds(QString text);
 
-// The finish page's report of a written file.
-QString FinishText(int fileKind, const QString &version, const QString &sourceFile, const QString &targetFile);
+// The finish page's report of a written file. `shown`, when given, makes the version text and
+// the two file names what the reader sees (ScreenText): it gets the file-name part of a path.
+QString FinishText(int fileKind, const QString &version, const QString &sourceFile, const QString &targetFile,
+                   QString (*shown)(QStringView) = nullptr);
 
 // "%4.4x": four or more lower-case hexadecimal digits.
 QString FormatHex4(int value);

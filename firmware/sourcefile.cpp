@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include "filename.h"
+#include "retry.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -36,6 +37,8 @@ CSourceFile::~CSourceFile()
 std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
 {
     Close();
+    m_error = 0;
+    m_nativeError = 0;
     if (!FileName::ReachesFileSystem(path))
         return FileError::Problem::BadName;
     // Opening a named pipe or a device such as NUL or CON does not wait; what it is shows on the
@@ -49,6 +52,8 @@ std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
         m_nativeError = ::GetLastError();
         errno = 0;
         m_error = FileError::SavedError();
+        if (const std::optional<FileError::Problem> problem = FileError::ForWindowsError(m_nativeError))
+            return problem;
         return FileError::ForOpen(path, false, m_error);
     }
     const DWORD type = ::GetFileType(m_handle);
@@ -97,47 +102,42 @@ void CSourceFile::Close()
 std::optional<FileError::Problem> CSourceFile::Open(const QString &path)
 {
     Close();
-    const QByteArray name = QFile::encodeName(path);
-    // A name that changes on its way to the file system would name another file.
-    if (QFile::decodeName(name) != path)
+    m_error = 0;
+    // The name's bytes, which need not be UTF-8; text that no bytes give names no file.
+    QByteArray name;
+    if (!FileName::ToNative(path, name))
         return FileError::Problem::BadName;
     // Without O_NONBLOCK, opening a pipe waits for a writer and opening a serial line for its
     // carrier; with it, both return at once and show what they are below.
-    m_fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    m_fd = RetryInterrupted([&] { return ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
     struct stat st {};
     if (m_fd < 0) {
         m_error = errno;
         // A socket cannot be opened at all; say what it is rather than why opening failed.
-        if (::stat(name.constData(), &st) == 0) {
+        if (RetryInterrupted([&] { return ::stat(name.constData(), &st); }) == 0) {
             if (S_ISDIR(st.st_mode))
                 return FileError::Problem::IsFolder;
             if (!S_ISREG(st.st_mode))
                 return FileError::Problem::NotRegular;
         }
         // The reason is the one open() gave: another look at the name could find another file.
-        switch (m_error) {
-        case ENOENT:
-        case ENOTDIR: return FileError::Problem::NotFound;
-        case EACCES:
-        case EPERM: return FileError::Problem::AccessDenied;
-        default: return FileError::ForOpen(path, false, m_error);
-        }
+        return FileError::FromErrno(m_error);
     }
-    if (::fstat(m_fd, &st) != 0) {
+    if (RetryInterrupted([&] { return ::fstat(m_fd, &st); }) != 0) {
         m_error = errno;
         Close();
-        return FileError::ForTransfer(m_error);
+        return FileError::FromErrno(m_error);
     }
     if (S_ISDIR(st.st_mode) || !S_ISREG(st.st_mode)) {
         Close();
         return S_ISDIR(st.st_mode) ? FileError::Problem::IsFolder : FileError::Problem::NotRegular;
     }
     // Reading a regular file never waits; the reads are ordinary blocking ones again.
-    const int flags = ::fcntl(m_fd, F_GETFL);
-    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int flags = RetryInterrupted([&] { return ::fcntl(m_fd, F_GETFL); });
+    if (flags < 0 || RetryInterrupted([&] { return ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK); }) != 0) {
         m_error = errno;
         Close();
-        return FileError::ForTransfer(m_error);
+        return FileError::FromErrno(m_error);
     }
     m_size = qint64(st.st_size);
     return std::nullopt;
@@ -180,17 +180,8 @@ qint64 CSourceFile::Read(char *data, qint64 max)
 QString CSourceFile::ErrorText() const
 {
 #ifdef Q_OS_WIN
-    // The system's sentence as it gives it, full stop included.
-    if (m_nativeError != 0) {
-        wchar_t *buffer = nullptr;
-        const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                                  | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                              nullptr, m_nativeError, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-        const QString text = length ? QString::fromWCharArray(buffer, int(length)).trimmed() : QString();
-        ::LocalFree(buffer);
-        if (!text.isEmpty())
-            return text;
-    }
+    if (m_nativeError != 0)
+        return FileError::WindowsErrorText(m_nativeError);
 #endif
-    return QString::fromLocal8Bit(std::strerror(m_error));
+    return FileError::SystemText(m_error);
 }

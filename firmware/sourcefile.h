@@ -21,8 +21,10 @@ public:
     CSourceFile(const CSourceFile &) = delete;
     CSourceFile &operator=(const CSourceFile &) = delete;
 
-    // Opens `path`. Nothing for a regular file; else what it is (a folder, not a regular file),
-    // a name the system cannot hold unchanged, or why opening failed.
+    // Opens `path`, on Unix through the bytes of its name (FileName::ToNative), and makes every
+    // call that a signal interrupts again. Nothing for a regular file; else what it is (a folder,
+    // not a regular file), a name that no file can have, or why opening failed (ErrorText says
+    // it in the system's words).
     std::optional<FileError::Problem> Open(const QString &path);
 
     // The length of the file when it was opened.
@@ -32,7 +34,7 @@ public:
     qint64 Read(char *data, qint64 max);
 
     // errno of the last failed call (on Windows the system's error turned into its errno
-    // equivalent), and the system's own text for it.
+    // equivalent), and the system's own text for it, without a final period (empty for none).
     int Error() const { return m_error; }
     QString ErrorText() const;
 

@@ -115,13 +115,10 @@ void CTabBaudRate::OfferUnknownFlow(bool offer)
     const bool offered = m_comboFlowControl->count() > Firmware::kFlowUnknown;
     if (offer == offered)
         return;
-    if (offer) {
-        m_nKnownFlowListWidth = m_comboFlowControl->width();
+    if (offer)
         m_comboFlowControl->addItem(QString::fromLatin1(kUnknownFlowName));
-    } else {
+    else
         m_comboFlowControl->removeItem(Firmware::kFlowUnknown);
-        m_comboFlowControl->resize(m_nKnownFlowListWidth, m_comboFlowControl->height());
-    }
     // The list as wide as its longest entry.
     CDialogBuilder::FitComboBoxes(Controls());
 }

@@ -37,5 +37,4 @@ private:
     QRadioButton *Radio(int id) const;
     // Adds or removes the flow list's "Unknown (keep as is)" entry.
     void OfferUnknownFlow(bool offer);
-    int m_nKnownFlowListWidth = 0;  // the list's width without the entry
 };

@@ -40,7 +40,7 @@ void CTabCode::SetSettings(const Firmware::Settings &settings)
     // The box takes the code now, while the page is hidden, so that showing the page changes
     // nothing in it: a change just before the box takes the focus would hide the focus from a
     // screen reader.
-    if (!IsShown())
+    if (IsCreated() && !IsShown())
         ShowCode();
 }
 

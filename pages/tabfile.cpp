@@ -76,7 +76,8 @@ bool CTabFile::PathExists(const QString &text)
         return false;
 #endif
     const QFileInfo info(QDir::fromNativeSeparators(text));
-    if (info.exists())
+    // Also a name whose bytes are not UTF-8, which Qt cannot look up.
+    if (info.exists() || FileName::Exists(text))
         return true;
 
     // Only the last part of the path may hold wildcards, as in the Windows file search.

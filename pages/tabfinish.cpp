@@ -1,6 +1,7 @@
 #include "tabfinish.h"
 
 #include "controls/selectabletext.h"
+#include "firmware/screentext.h"
 #include "firmware/settingstext.h"
 #include "resources/resourceids.h"
 
@@ -38,7 +39,7 @@ void CTabFinish::OnShowWindow(bool show)
     if (!show)
         return;
     WriteHeader();
-    // The control breaks lines at "\n".
+    // The control breaks lines at "\n". The names and the version text show what they hold.
     m_staticMessage->setText(SettingsText::WithLineFeeds(
-        SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile)));
+        SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile, ScreenText::Isolated)));
 }

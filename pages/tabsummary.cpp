@@ -13,6 +13,7 @@
 #include <QScrollBar>
 
 #include "controls/wrapstatic.h"
+#include "firmware/screentext.h"
 #include "resources/resourceids.h"
 
 namespace {
@@ -181,8 +182,11 @@ void CTabSummary::UpdateData()
         {SummaryIds::InitMode, &m_texts.initMode},     {SummaryIds::Options, &m_texts.options},
         {SummaryIds::UsbStrings, &m_texts.usbStrings}, {SummaryIds::DirPrefix, &m_texts.dirPrefix},
     };
-    for (const auto &[id, text] : texts)
-        GetDlgItem<QLabel>(id)->setText(SettingsText::WithLineFeeds(*text));
+    for (const auto &[id, text] : texts) {
+        // The texts that come from the file show what they hold: no control is dropped.
+        const bool fromFile = text == &m_texts.fwVersion || text == &m_texts.usbStrings || text == &m_texts.dirPrefix;
+        GetDlgItem<QLabel>(id)->setText(SettingsText::WithLineFeeds(fromFile ? ScreenText::Isolated(*text) : *text));
+    }
 
     // The rows that not every firmware type has are shown for the types that have them.
     const std::pair<int, bool> optional[] = {

@@ -54,7 +54,7 @@ void CTabUsbSlave::SetSettings(const Firmware::Settings &settings)
     // The boxes take the values now, while the page is hidden, so that showing the page changes
     // nothing in them: a change just before a box takes the focus would hide the focus from a
     // screen reader.
-    if (!IsShown())
+    if (IsCreated() && !IsShown())
         ShowValues();
 }
 

@@ -25,8 +25,8 @@ void CWizardPage::Create(int templateId, QWidget *parent)
     Accessibility::MarkAsPage(this, QString::fromUtf8(m_pszTitle), QString::fromUtf8(m_pszDescription));
     m_controls = CDialogBuilder::Build(
         this, *tpl, [this](const ControlTemplate &c, QWidget *p) { return CreateCustomControl(c, p); });
+    m_bCreated = true;
     OnInitDialog();
-    CDialogBuilder::FitComboBoxes(m_controls);
 }
 
 QWidget *CWizardPage::FirstInput() const
@@ -42,12 +42,15 @@ QWidget *CWizardPage::FirstInput() const
 
 void CWizardPage::ShowWindow(bool show)
 {
+    Q_ASSERT_X(m_bCreated, "CWizardPage::ShowWindow", "a page shown or hidden before it is created");
     m_bHiding = !show;
     setVisible(show);
     m_bHiding = false;
-    // Shown, the lists have their final style and font: fit them again.
-    if (show)
+    // Shown for the first time, the lists have their final style and font: they take their width.
+    if (show && !m_bListsFitted) {
         CDialogBuilder::FitComboBoxes(m_controls);
+        m_bListsFitted = true;
+    }
     if (show == m_bShown)
         return;
     m_bShown = show;

@@ -18,6 +18,8 @@ public:
 
     // Creates the page's controls from its template, then runs OnInitDialog.
     void Create(int templateId, QWidget *parent);
+    // Whether Create has built the page's controls.
+    bool IsCreated() const { return m_bCreated; }
 
     // Shows or hides the page; OnShowWindow runs when that changes its visibility.
     void ShowWindow(bool show);
@@ -75,6 +77,8 @@ protected:
 
 private:
     CDialogControls m_controls;
+    bool m_bCreated = false;
     bool m_bShown = false;
     bool m_bHiding = false;
+    bool m_bListsFitted = false;  // the lists have their width, from the first show
 };

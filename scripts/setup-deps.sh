@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Brindle needs on Debian: on its own for Linux,
-# with "windows" for the Windows cross-build and its suite under Wine.
+# with "windows" for the Windows cross-build and its suite under Wine, with "build" only what
+# building and running the wizard needs (scripts/run.sh).
 # As root it installs missing packages with apt-get; otherwise it names them and stops.
 set -euo pipefail
 
@@ -23,8 +24,9 @@ linux_packages=(
     shared-mime-info libglib2.0-bin libxml2-utils
     # the package test's judge and checks, and the manual pages' test
     lintian file binutils man-db groff-base
-    # the completion test tries brindle-cli's completion in each shell
-    zsh fish
+    # the completion test types names into each shell, in a terminal of tmux's; bash completes
+    # through bash-completion, as Debian's bash does
+    zsh fish bash-completion tmux
     # the save tests: ACLs and attributes, an ext4 image on a loop device, a FUSE pass-through,
     # signals injected at system calls, runs as another user
     acl attr e2fsprogs mount fuse3 libfuse3-dev strace util-linux
@@ -33,6 +35,10 @@ linux_packages=(
     qt6-wayland
     # the format check
     clang-format
+)
+
+build_packages=(
+    cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools
 )
 
 windows_packages=(
@@ -47,7 +53,8 @@ windows_packages=(
 case "${1:-linux}" in
     linux) packages=("${linux_packages[@]}") ;;
     windows) packages=("${windows_packages[@]}") ;;
-    *) echo "usage: $0 [linux|windows]" >&2; exit 2 ;;
+    build) packages=("${build_packages[@]}") ;;
+    *) echo "usage: $0 [linux|windows|build]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -142,10 +142,13 @@ void CBrindleDlg::OnInitDialog()
     m_astrStepTitles.clear();
     for (int i = 0; i < kStepCount; ++i) {
         m_apStepPages[i] = steps[i].page;
+        m_anStepTemplates[i] = steps[i].templateId;
         m_anStepTypes[i] = steps[i].types;
-        steps[i].page->Create(steps[i].templateId, this);
-        // Only the page on screen has a say over Next.
+        // A child of the window from the start, deleted with it, hidden until its step.
         CWizardPage *page = steps[i].page;
+        page->setParent(this);
+        page->hide();
+        // Only the page on screen has a say over Next.
         connect(page, &CWizardPage::completeChanged, this, [this, page] {
             if (page == m_apStepPages[m_nCurrentStep])
                 UpdateNext();
@@ -161,16 +164,25 @@ void CBrindleDlg::OnInitDialog()
     m_nCurrentStep = 0;
     ClearStepCounter();
 
-    // Every page covers the step control's rectangle, above its siblings, hidden.
-    const QRect area = m_tabSteps->geometry();
-    for (int i = 0; i < m_nStepCount; ++i) {
-        m_apStepPages[i]->setGeometry(area);
-        m_apStepPages[i]->raise();
-        m_apStepPages[i]->ShowWindow(false);
-    }
-    m_apStepPages[0]->ShowWindow(true);
+    // Every page covers the step control's rectangle. A page is built from its template when it
+    // is first needed: "File Open" now, the pages a load fills at the load, the others when Next
+    // reaches them. Until then a page is an object that holds its values, without controls.
+    m_rectPageArea = m_tabSteps->geometry();
+    BuiltPage(StepOpen)->ShowWindow(true);
     UpdateNext();
     PlaceFocus();
+}
+
+CWizardPage *CBrindleDlg::BuiltPage(int step)
+{
+    CWizardPage *page = m_apStepPages.at(step);
+    if (!page->IsCreated()) {
+        // Built hidden, above its siblings, in the page area.
+        page->Create(m_anStepTemplates[step], this);
+        page->setGeometry(m_rectPageArea);
+        page->raise();
+    }
+    return page;
 }
 
 void CBrindleDlg::AddSystemMenuEntry()
@@ -566,7 +578,7 @@ void CBrindleDlg::OnNext()
     }
     // The last step has no Next, so every move ends on a page.
     Q_ASSERT(m_nCurrentStep <= m_nLastStep);
-    m_apStepPages[m_nCurrentStep]->ShowWindow(true);
+    BuiltPage(m_nCurrentStep)->ShowWindow(true);
     UpdateNext();
     ClearStepCounter();
     PlaceFocus();
@@ -579,7 +591,7 @@ void CBrindleDlg::OnBack()
     if (m_nCurrentStep > 0) {
         m_apStepPages[m_nCurrentStep]->ShowWindow(false);
         m_nCurrentStep = PredecessorStep(m_nCurrentStep);
-        m_apStepPages[m_nCurrentStep]->ShowWindow(true);
+        BuiltPage(m_nCurrentStep)->ShowWindow(true);
         // The page Back returns to was left with Next once: Next is enabled whatever the page
         // says, so that a file loaded from a path that has gone since can still be gone on with.
         m_nNextMode = NextNormal;
@@ -651,8 +663,13 @@ void CBrindleDlg::EnterFinishedState()
 
 void CBrindleDlg::FillPages()
 {
-    for (CWizardPage *page : m_apStepPages)
-        page->SetSettings(m_record);
+    // Every page that edits settings takes them, whether or not the loaded type reaches it, and
+    // is built for them now if it was not yet. "File Open" takes nothing; "Confirm Summary" is
+    // filled by collecting and "Finish" by the write.
+    for (int step = 0; step < m_nStepCount; ++step) {
+        if (step != StepOpen && step != m_nConfirmStep && step != m_nLastStep)
+            BuiltPage(step)->SetSettings(m_record);
+    }
     m_pSummaryPage->SetValues(m_record);
 }
 

@@ -106,7 +106,10 @@ public:
     const QString &LoadedFile() const { return m_strLoadedFile; }
     // The items of the invisible step control: the steps' short names.
     const QStringList &StepTitles() const { return m_astrStepTitles; }
+    // The page of `step`; its controls exist once it has been built (CWizardPage::IsCreated).
     CWizardPage *StepPage(int step) const { return m_apStepPages.at(step); }
+    // The page of `step`, built from its template now if it was not yet.
+    CWizardPage *BuiltPage(int step);
     template <class T>
     T *StepPage(int step) const
     {
@@ -197,7 +200,9 @@ private:
 
     // the step table and the wizard's state
     std::array<CWizardPage *, kStepCount> m_apStepPages{};
+    std::array<int, kStepCount> m_anStepTemplates{};
     std::array<int, kStepCount> m_anStepTypes{};
+    QRect m_rectPageArea;  // where every page stands
     QStringList m_astrStepTitles;  // the items of the invisible step control
     int m_nStepCount = 0;
     int m_nCurrentStep = 0;

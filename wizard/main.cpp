@@ -7,6 +7,7 @@
 #include "brindle_version.h"
 #include "brindleapp.h"
 #include "exitwhenshown.h"
+#include "firmware/filename.h"
 #include "firmware/savefile.h"
 #include "resources/pictures.h"
 #include "startup.h"
@@ -15,12 +16,12 @@ int main(int argc, char *argv[])
 {
     SaveFile::IgnoreFileSizeSignal();
 
-    // Help, the version and a wrong command line are answered without a display. A line that
-    // names Qt's own options (-platform, -style ...) is read again once Qt has taken them.
+    // Help, the version and a wrong command line, Qt's own options included, are answered
+    // without a display.
     {
         QCoreApplication core(argc, argv);
-        const Startup::Invocation first = Startup::ParseArguments(QCoreApplication::arguments());
-        if (first.action != Startup::Invocation::Run && !first.qtOptions)
+        const Startup::Invocation first = Startup::ParseArguments(FileName::Arguments(argc, argv));
+        if (first.action != Startup::Invocation::Run)
             return Startup::Report(first);
     }
 
@@ -29,7 +30,8 @@ int main(int argc, char *argv[])
         const Startup::DisplayGuard guard;
         app = std::make_unique<QApplication>(argc, argv);
     }
-    const Startup::Invocation invocation = Startup::ParseArguments(QApplication::arguments());
+    // A file named by bytes that are not UTF-8 is opened by those bytes (FileName::FromNative).
+    const Startup::Invocation invocation = Startup::ParseArguments(FileName::Arguments(argc, argv));
     if (invocation.action != Startup::Invocation::Run)
         return Startup::Report(invocation);
     if (Startup::ExitWhenShownRequested())

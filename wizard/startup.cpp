@@ -1,9 +1,9 @@
 #include "startup.h"
 
 // Std
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 // Qt
 #include <QCommandLineParser>
@@ -15,6 +15,7 @@
 #endif
 
 #include "brindle_version.h"
+#include "cmdline/optionspelling.h"
 
 namespace Startup {
 
@@ -39,11 +40,30 @@ void Write(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// Qt's own options, which QGuiApplication, QApplication and the X11 platform take off the command
+// line, with one dash or two. They are the program's too: taken with their values, and refused
+// with the others' words when a value is missing, rather than left for Qt to pass over.
+struct QtOption {
+    const char *name;
+    bool takesValue;
+};
+// clang-format off
+constexpr QtOption kQtOptions[] = {
+    {"platform", true}, {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+    {"qwindowgeometry", true}, {"geometry", true}, {"qwindowtitle", true}, {"title", true},
+    {"qwindowicon", true}, {"icon", true}, {"session", true}, {"style", true}, {"stylesheet", true},
+    {"display", true}, {"name", true}, {"visual", true},
+    {"reverse", false}, {"testability", false}, {"widgetcount", false}, {"nograb", false}, {"dograb", false},
+};
+// clang-format on
+
 }  // namespace
 
 Invocation ParseArguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
+    // Qt's options have one dash (-platform, -style), so one dash may begin a long option.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QStringLiteral("Norvale Firmware Customiser: changes the start-up settings of Norvale USB host-controller "
                        "firmware, page by page, and writes the modified file under a new name."));
@@ -53,8 +73,14 @@ Invocation ParseArguments(const QStringList &arguments)
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the program's version and exit."));
-    parser.addOption(help);
-    parser.addOption(version);
+    QList<QCommandLineOption> options{help, version};
+    for (const QtOption &qt : kQtOptions) {
+        QCommandLineOption option(QLatin1String(qt.name), QString(),
+                                  qt.takesValue ? QStringLiteral("value") : QString());
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        options << option;
+    }
+    parser.addOptions(options);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("A firmware file to open: a ROM image (.ROM), an upgrade file (.QUF) or a 60 KiB BLD image. "
@@ -62,11 +88,6 @@ Invocation ParseArguments(const QStringList &arguments)
         QStringLiteral("[FILE]"));
 
     Invocation result;
-    if (!arguments.isEmpty()) {
-        result.qtOptions = std::any_of(arguments.begin() + 1, arguments.end(), [](const QString &a) {
-            return a.size() > 2 && a.startsWith(QLatin1Char('-')) && a.at(1) != QLatin1Char('-');
-        });
-    }
     const bool parsed = parser.parse(arguments);
     // Asked for help or the version, the rest of the line does not matter.
     if (parser.isSet(help)) {
@@ -87,19 +108,20 @@ Invocation ParseArguments(const QStringList &arguments)
                                QLatin1String(BRINDLE_DISPLAY_VERSION));
         return result;
     }
-    const QString usageHint = QStringLiteral("Try '%1 --help'.\n").arg(QLatin1String(kProgram));
-    if (!parsed) {
+    // Worded as brindle-cli words them.
+    const auto usageError = [&result](const QString &message) {
         result.action = Invocation::UsageError;
-        result.text = QStringLiteral("%1: %2\n").arg(QLatin1String(kProgram), parser.errorText()) + usageHint;
+        result.text = QStringLiteral("%1: %2; see '%1 --help'\n").arg(QLatin1String(kProgram), message);
         return result;
-    }
+    };
+    if (const std::optional<QString> unknown =
+            OptionSpelling::Check(arguments, options, OptionSpelling::SingleDash::LongToo))
+        return usageError(*unknown);
+    if (!parsed)
+        return usageError(OptionSpelling::AsMessage(parser.errorText()));
     const QStringList files = parser.positionalArguments();
-    if (files.size() > 1) {
-        result.action = Invocation::UsageError;
-        result.text = QStringLiteral("%1: one FILE at most, %2 given\n").arg(QLatin1String(kProgram)).arg(files.size())
-                      + usageHint;
-        return result;
-    }
+    if (files.size() > 1)
+        return usageError(QStringLiteral("one FILE at most, %1 given").arg(files.size()));
     if (!files.isEmpty())
         result.file = files.constFirst();
     return result;

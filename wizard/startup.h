@@ -18,13 +18,11 @@ struct Invocation {
     Action action = Run;
     QString file;  // the firmware file to open, or empty
     QString text;  // the help, version or error text, ending with a line break
-    // An error on a line with options in Qt's form (-platform, -style): they may be Qt's own,
-    // which only the QApplication takes off the line.
-    bool qtOptions = false;
 };
 
-// Reads brindle's command line; arguments[0] is the program. Needs a QCoreApplication for
-// the help text.
+// Reads brindle's command line; arguments[0] is the program. Qt's own options (-platform,
+// -style and the others QApplication takes) are taken with their values, and refused when a
+// value is missing. Needs a QCoreApplication for the help text.
 Invocation ParseArguments(const QStringList &arguments);
 
 // Prints what ParseArguments decided (help and version on standard output, an error on

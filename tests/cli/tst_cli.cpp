@@ -14,7 +14,10 @@
 #include <optional>
 #include <thread>
 #if defined(__unix__) || defined(__APPLE__)
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #define BRINDLE_HAVE_RLIMIT 1
 #endif
 
@@ -137,6 +140,9 @@ public:
     QByteArray err;
     QByteArray in;
     bool inClosed = false;
+    bool inTerminal = false;
+    bool outTerminal = false;
+    qint64 inAsked = 0;                 // the most bytes a read of standard input asked for
     std::optional<QString> outFailure;  // every write to standard output fails with this
 
     std::optional<QString> WriteOut(QByteArrayView bytes) override
@@ -149,22 +155,26 @@ public:
     void WriteErr(QByteArrayView bytes) override { err += bytes; }
     std::optional<QString> ReadIn(QByteArray &data, qint64 maxBytes) override
     {
+        inAsked = std::max(inAsked, maxBytes);
         if (inClosed)
             return QStringLiteral("standard input is closed");
         data = in.left(maxBytes);
         return std::nullopt;
     }
+    bool IsTerminal(Stream stream) const override { return stream == Stream::In ? inTerminal : outTerminal; }
 };
 
 // The run's text as the tests compare it. Text on Windows ends its lines with CR LF, and so
-// does everything the tool prints there; elsewhere a CR is never printed.
+// does everything the tool prints there; elsewhere a CR is never printed. An image written to
+// standard output (it holds NUL bytes, which no text does) is bytes, and only raw.
 CliRun Collected(int exitCode, const QByteArray &out, const QByteArray &err)
 {
     CliRun run;
     run.exitCode = exitCode;
     run.rawOut = out;
     run.rawErr = err;
-    run.out = QString::fromUtf8(out);
+    const bool image = out.contains('\0');
+    run.out = image ? QString() : QString::fromUtf8(out);
     run.err = QString::fromUtf8(err);
 #ifdef Q_OS_WIN
     for (QString *text : {&run.out, &run.err}) {
@@ -333,6 +343,14 @@ private slots:
     void wordsInAnyLetterCase();
     void helpScreens_data();
     void helpScreens();
+    void standardStreams_data();
+    void standardStreams();
+    void standardStreamsOfTheProgram_data();
+    void standardStreamsOfTheProgram();
+    void jsonErrors_data();
+    void jsonErrors();
+    void folderTarget_data();
+    void folderTarget();
 
     void init()
     {
@@ -843,7 +861,7 @@ private slots:
                                             << "brindle-cli: file format error: File not recognised as Norvale Firmware";
         QTest::newRow("info: no signature") << QStringList{"info", "nosig.rom"} << none << 1
                                             << "brindle-cli: firmware format error: File format not supported";
-        QTest::newRow("info: old version") << QStringList{"info", "old.rom", "--json"} << none << 1
+        QTest::newRow("info: old version") << QStringList{"info", "old.rom"} << none << 1
                                            << "brindle-cli: firmware version error: Firmware version 03.54QHARF not supported";
         QTest::newRow("info: parameters version") << QStringList{"info", "params.rom"} << none << 1
                                                   << "brindle-cli: file format error: Parameters version 0x2 not supported";
@@ -931,12 +949,13 @@ private slots:
 
         // Profiles.
         const QStringList withProfile{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "p.json"};
-        // The reason is the system's own wording ("No such file or directory" on Linux).
+        // The reason is the system's own wording ("No such file or directory" on Linux), without a
+        // full stop.
         QFile missing(QStringLiteral("brindle-no-such-profile.json"));
         QVERIFY(!missing.open(QIODevice::ReadOnly));
         QTest::newRow("profile missing")
             << QStringList{"write", "qhar.rom", "out.rom", "--code", "ABC", "--settings", "none.json"} << none << 2
-            << "brindle-cli: none.json: cannot read the profile: " + missing.errorString();
+            << "brindle-cli: none.json: cannot read the profile: " + missing.errorString().remove(QRegularExpression(QStringLiteral("\\.$")));
         QTest::newRow("profile malformed") << withProfile << QByteArray("{\n  \"baudRate\": 9600\n  \"parity\": \"odd\"\n}") << 2
                                            << "brindle-cli: p.json: line 3, column 4: malformed JSON: unterminated object";
         QTest::newRow("profile not an object") << withProfile << QByteArray("[1, 2]") << 2
@@ -1034,12 +1053,11 @@ void TestCli::notRegularFiles_data()
 
     const QString sourceFolder = QStringLiteral("brindle-cli: could not open source file: %1 is a folder, not a firmware file.");
     const QString sourceSpecial = QStringLiteral("brindle-cli: could not open source file: %1 is not a regular file.");
-    const QString targetFolder = QStringLiteral("brindle-cli: could not open destination file: %1 is a folder, not a firmware file.");
     const QString targetSpecial = QStringLiteral("brindle-cli: could not open destination file: %1 is not a regular file.");
     QTest::newRow("info: folder") << QStringList{"info", "@"} << "folder" << 1 << sourceFolder;
 #ifdef BRINDLE_HAVE_SPECIAL_FILES
     QTest::newRow("info: named pipe") << QStringList{"info", "@"} << "fifo" << 1 << sourceSpecial;
-    QTest::newRow("info --json: link to a named pipe") << QStringList{"info", "@", "--json"} << "link to fifo" << 1 << sourceSpecial;
+    QTest::newRow("info: link to a named pipe") << QStringList{"info", "@"} << "link to fifo" << 1 << sourceSpecial;
     QTest::newRow("info: socket") << QStringList{"info", "@"} << "socket" << 1 << sourceSpecial;
     QTest::newRow("info: null device") << QStringList{"info", "@"} << "device" << 1 << sourceSpecial;
     QTest::newRow("write: named pipe as source") << QStringList{"write", "@", "out.rom", "--code", "ABC"} << "fifo" << 1
@@ -1056,7 +1074,6 @@ void TestCli::notRegularFiles_data()
         QTest::addRow("write %s: link to a named pipe as target", force) << write << "link to fifo" << 1 << targetSpecial;
         QTest::addRow("write %s: null device as target", force) << write << "device" << 1 << targetSpecial;
         QTest::addRow("write %s: socket as target", force) << write << "socket" << 1 << targetSpecial;
-        QTest::addRow("write %s: folder as target", force) << write << "folder" << 1 << targetFolder;
     }
 #endif
 }
@@ -1141,8 +1158,10 @@ void TestCli::dryRunMatchesRun_data()
     QTest::newRow("existing file, --force") << "qhar.rom" << "out.rom" << "file" << (code + QStringList{"--force"}) << 0 << "";
     QTest::newRow("folder missing") << "qhar.rom" << "nowhere/out.rom" << "" << code << 1
                                     << "brindle-cli: could not open destination file: The folder nowhere does not exist.";
-    QTest::newRow("folder as target") << "qhar.rom" << "out.rom" << "folder" << (code + QStringList{"--force"}) << 1
-                                      << "brindle-cli: could not open destination file: out.rom is a folder, not a firmware file.";
+    // A folder takes the file under the source's name, by the rules of any target.
+    QTest::newRow("folder as target") << "qhar.rom" << "out.rom" << "folder" << code << 0 << "";
+    QTest::newRow("folder holding the source's name") << "qhar.rom" << "out.rom" << "folder with the file" << code << 1
+                                                      << "brindle-cli: file exists: qhar.rom exists; use --force to replace it";
 #ifndef Q_OS_WIN
     // Windows ignores a folder's read-only attribute.
     QTest::newRow("read-only folder") << "qhar.rom" << "ro/out.rom" << "read-only folder" << code << 1
@@ -1186,6 +1205,8 @@ void TestCli::dryRunMatchesRun()
             QVERIFY(ImageBuilder::WriteFile(at, "existing"));
         else if (setup == QLatin1String("folder"))
             QVERIFY(QDir().mkdir(at));
+        else if (setup == QLatin1String("folder with the file"))
+            QVERIFY(QDir().mkdir(at) && ImageBuilder::WriteFile(QDir(at).filePath(source), "existing"));
         else if (setup == QLatin1String("read-only folder"))
             QVERIFY(QDir().mkdir(QFileInfo(at).absolutePath())
                     && QFile::setPermissions(QFileInfo(at).absolutePath(), QFile::ReadOwner | QFile::ExeOwner));
@@ -1201,12 +1222,15 @@ void TestCli::dryRunMatchesRun()
         // Only a regular file is read: opening a pipe here would wait for a writer.
         const auto contents = [&at] { return QFileInfo(at).isFile() ? ImageBuilder::ReadFile(at) : QByteArray(); };
         const QByteArray targetBefore = contents();
+        const auto inside = [&at] { return QFileInfo(at).isDir() ? Entries(at) : QStringList(); };
+        const QStringList insideBefore = inside();
         runs[dry ? 0 : 1] = RunIn(folder, args);
         if (setup == QLatin1String("read-only folder"))
             QFile::setPermissions(QFileInfo(at).absolutePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (dry) {
             QCOMPARE(Entries(folder), before);
             QCOMPARE(contents(), targetBefore);
+            QCOMPARE(inside(), insideBefore);
         }
     }
     const CliRun &dry = runs[0];
@@ -1349,7 +1373,9 @@ void TestCli::outputFailures()
 #endif
         });
     }
-    QCOMPARE(run.exitCode, 2);
+    // A write whose file is on disk says so by its own exit code; anything else is a usage error.
+    const bool writes = args.first() == QLatin1String("write") && !args.contains(QStringLiteral("--dry-run"));
+    QCOMPARE(run.exitCode, writes ? 3 : 2);
     QCOMPARE(run.out, QString());
     const QString expected =
         output == QLatin1String("console") ? consoleFailure
@@ -1358,12 +1384,13 @@ void TestCli::outputFailures()
             : QStringLiteral("standard output is closed");
     QCOMPARE(run.err, QStringLiteral("brindle-cli: ") + expected + QLatin1Char('\n'));
     // Nothing meant for standard output went into the file written while it was closed.
-    if (QFileInfo::exists(Path("out.rom")))
+    QCOMPARE(QFileInfo::exists(Path("out.rom")), writes);
+    if (writes)
         QCOMPARE(ImageBuilder::ReadFile(Path("out.rom")).size(), kRomLength);
 }
 
-// Over a file-size limit the write fails like a full disk, with the message and exit code of
-// a refusal, instead of the program being ended by the system's signal.
+// Over a file-size limit the write fails with the system's words for it, and the message and
+// exit code of a refusal, instead of the program being ended by the system's signal.
 void TestCli::fileSizeLimit()
 {
 #ifndef BRINDLE_HAVE_RLIMIT
@@ -1381,20 +1408,19 @@ void TestCli::fileSizeLimit()
     });
     QVERIFY_CLI_REFUSED(
         run, run.err,
-        QStringLiteral("brindle-cli: could not write destination file: Disk full while accessing out.rom.\n"), 1,
+        QStringLiteral("brindle-cli: could not write destination file: File too large while accessing out.rom.\n"), 1,
         before);
 #endif
 }
 
-// A name whose bytes are not text in the locale's encoding would be written under another
-// name; it is refused instead.
+// A name whose bytes are not UTF-8 (legal on Linux) is written under exactly those bytes, and
+// shown with the byte that is not escaped.
 void TestCli::unencodableName()
 {
 #ifndef BRINDLE_HAVE_SPECIAL_FILES
     QSKIP("Arguments are text on this platform");
 #else
     PrepareFixtures({"qhar.rom"});
-    const QStringList before = Entries(m_dir->path());
     const QString script = QStringLiteral("exec \"$0\" write qhar.rom \"$(printf 'caf\\351.rom')\" --code ABC");
     const CliRun run = RunProcess(m_dir->path(), {}, [&script](QProcess &p) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -1403,12 +1429,12 @@ void TestCli::unencodableName()
         p.setProgram(QStringLiteral("/bin/sh"));
         p.setArguments({QStringLiteral("-c"), script, QStringLiteral(BRINDLE_CLI_PATH)});
     });
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.startsWith(QStringLiteral("brindle-cli: could not open destination file: caf")),
-             qPrintable(run.err));
-    QVERIFY2(run.err.endsWith(QStringLiteral(".rom has characters that this system cannot use in a file name.\n")),
-             qPrintable(run.err));
-    QCOMPARE(Entries(m_dir->path()), before);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.endsWith(QStringLiteral("Saved to disk as caf\\xE9.rom\n")), qPrintable(run.out));
+    struct stat st {};
+    QVERIFY(::stat(QByteArray(QFile::encodeName(m_dir->path()) + "/caf\351.rom").constData(), &st) == 0);
+    QCOMPARE(qint64(st.st_size), qint64(65536));
 #endif
 }
 
@@ -1423,7 +1449,6 @@ void TestCli::unencodableNames_data()
     const QString source = "brindle-cli: could not open source file: " + badName;
     const QString target = "brindle-cli: could not open destination file: " + badName;
     QTest::newRow("info") << QStringList{"info", "@"} << 1 << source;
-    QTest::newRow("info --json") << QStringList{"info", "@", "--json"} << 1 << source;
     QTest::newRow("write: source") << QStringList{"write", "@", "out.rom", "--code", "ABC"} << 1 << source;
     QTest::newRow("write: target") << QStringList{"write", "qhar.rom", "@", "--code", "ABC", "--force"} << 1 << target;
     QTest::newRow("write --dry-run: target") << QStringList{"write", "qhar.rom", "@", "--code", "ABC", "--dry-run"} << 1
@@ -1838,6 +1863,19 @@ void TestCli::commandLineMessages_data()
                                                << "brindle-cli: unknown option '-json'; see 'brindle-cli --help'";
     QTest::newRow("--jsno") << QStringList{"diff", "qhar.rom", "qhar.rom", "--jsno"} << 2
                             << "brindle-cli: unknown option '--jsno' (did you mean --json?); see 'brindle-cli diff --help'";
+    // The option that a beginning names, or a near miss spells.
+    QTest::newRow("--dry") << (write + QStringList{"--dry"}) << 2
+                           << "brindle-cli: unknown option '--dry' (did you mean --dry-run?)" + writeHelp;
+    QTest::newRow("--dryrun") << (write + QStringList{"--dryrun"}) << 2
+                              << "brindle-cli: unknown option '--dryrun' (did you mean --dry-run?)" + writeHelp;
+    QTest::newRow("--vers of info") << QStringList{"info", "qhar.rom", "--vers"} << 2
+                                    << "brindle-cli: unknown option '--vers' (did you mean --version?); see 'brindle-cli info --help'";
+    QTest::newRow("--vers of write") << (write + QStringList{"--vers"}) << 2
+                                     << "brindle-cli: unknown option '--vers' (did you mean --version or --version-report?)" + writeHelp;
+    QTest::newRow("--data=") << (write + QStringList{"--data=7"}) << 2
+                             << "brindle-cli: unknown option '--data' (did you mean --data-bits or --data-mode?)" + writeHelp;
+    QTest::newRow("no near miss") << QStringList{"info", "qhar.rom", "--jsonify"} << 2
+                                  << "brindle-cli: unknown option '--jsonify'; see 'brindle-cli info --help'";
     QTest::newRow("-x") << QStringList{"info", "qhar.rom", "-x"} << 2
                         << "brindle-cli: unknown option '-x'; see 'brindle-cli info --help'";
     QTest::newRow("--help-all") << QStringList{"--help-all"} << 2
@@ -2016,6 +2054,353 @@ void TestCli::helpScreens()
     const CliRun other = Run(same);
     QCOMPARE(other.exitCode, 0);
     QCOMPARE(other.out, run.out);
+}
+
+// ---- standard input and output, JSON errors, a folder as target ----------------------
+
+// clang-format off
+void TestCli::standardStreams_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("input");      // the fixture on standard input; "terminal", "closed" or empty
+    QTest::addColumn<bool>("outTerminal");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");        // standard error, without its line break
+    QTest::addColumn<QStringList>("same");   // a run with files that gives the same output
+    QTest::addColumn<QString>("written");    // the file of `same` that standard output must equal
+
+    const QStringList none;
+    // Standard input as SOURCE, as a file to compare.
+    QTest::newRow("info -") << QStringList{"info", "-"} << "qsol.quf" << false << 0 << "" << QStringList{"info", "qsol.quf"} << "";
+    QTest::newRow("info - --json") << QStringList{"info", "--json", "-"} << "qwex.bld" << false << 0 << ""
+                                   << QStringList{"info", "qwex.bld", "--json"} << "";
+    QTest::newRow("diff - FILE") << QStringList{"diff", "-", "qsol2.rom"} << "qsol.quf" << false << 1 << ""
+                                 << QStringList{"diff", "qsol.quf", "qsol2.rom"} << "";
+    QTest::newRow("diff FILE -") << QStringList{"diff", "qhar.rom", "-"} << "qhar.quf" << false << 0 << ""
+                                 << QStringList{"diff", "qhar.rom", "qhar.quf"} << "";
+    QTest::newRow("write - TARGET") << QStringList{"write", "-", "out.quf", "--code", "ABC", "--baud", "19200"} << "qhar.rom" << false << 0 << ""
+                                    << none << "";
+    // Standard output as TARGET, in the layout --layout names: the bytes of the file that
+    // the same run with a named target writes.
+    QTest::newRow("write SOURCE - --layout quf")
+        << QStringList{"write", "qsol.quf", "-", "--code", "ABC", "--layout", "quf", "--vid", "1234"} << "" << false << 0 << ""
+        << QStringList{"write", "qsol.quf", "x.quf", "--code", "ABC", "--vid", "1234"} << "x.quf";
+    QTest::newRow("write SOURCE - --layout rom") << QStringList{"write", "qwex.bld", "-", "--code", "ABC", "--layout", " rom "} << ""
+                                                 << false << 0 << "" << QStringList{"write", "qwex.bld", "x.rom", "--code", "ABC"} << "x.rom";
+    QTest::newRow("write SOURCE - --layout bld") << QStringList{"write", "qwex.bld", "-", "--code", "ABC", "--layout", "bld"} << ""
+                                                 << false << 0 << "" << QStringList{"write", "qwex.bld", "x.bin", "--code", "ABC"} << "x.bin";
+    QTest::newRow("write - -: a filter") << QStringList{"write", "-", "-", "--code", "F1L", "--layout", "rom"} << "qsol.quf"
+                                         << false << 0 << "" << QStringList{"write", "qsol.quf", "x.rom", "--code", "F1L"} << "x.rom";
+    QTest::newRow("write SOURCE - --dry-run") << QStringList{"write", "qhar.rom", "-", "--code", "ABC", "--layout", "quf", "--dry-run"}
+                                              << "" << false << 0 << ""
+                                              << QStringList{"write", "qhar.rom", "x.quf", "--code", "ABC", "--dry-run"} << "";
+    // A file named "-" is reached as ./-.
+    QTest::newRow("info ./-") << QStringList{"info", "./-"} << "" << false << 0 << "" << QStringList{"info", "qhar.rom"} << "";
+
+    // Refusals: a terminal is neither read nor written; standard input serves one purpose.
+    const QString stdinTerminal = "brindle-cli: could not open source file: Standard input is a terminal: give the firmware "
+                                  "file with < FILE or through a pipe.";
+    QTest::newRow("info - from a terminal") << QStringList{"info", "-"} << "terminal" << false << 1 << stdinTerminal << none << "";
+    QTest::newRow("diff - from a terminal") << QStringList{"diff", "qhar.rom", "-"} << "terminal" << false << 2
+        << "brindle-cli: could not open second file: Standard input is a terminal: give the firmware file with < FILE or "
+           "through a pipe." << none << "";
+    QTest::newRow("write - to a terminal") << QStringList{"write", "qhar.rom", "-", "--code", "ABC", "--layout", "rom"} << ""
+        << true << 1
+        << "brindle-cli: could not open destination file: Standard output is a terminal: send the image to a file with "
+           "> FILE or into a pipe." << none << "";
+    QTest::newRow("dry run to a terminal") << QStringList{"write", "qhar.rom", "-", "--code", "ABC", "--layout", "rom", "--dry-run"}
+        << "" << true << 1
+        << "brindle-cli: could not open destination file: Standard output is a terminal: send the image to a file with "
+           "> FILE or into a pipe." << none << "";
+    QTest::newRow("info - closed") << QStringList{"info", "-"} << "closed" << false << 1
+        << "brindle-cli: could not open source file: Cannot read standard input: standard input is closed." << none << "";
+    // Read only up to one byte past the longest image: anything longer is no firmware file.
+    QTest::newRow("info - longer than any image") << QStringList{"info", "-"} << "qhar.quf+" << false << 1
+        << "brindle-cli: file format error: File not recognised as Norvale Firmware" << none << "";
+    QTest::newRow("info - of no firmware length") << QStringList{"info", "-"} << "short.rom" << false << 1
+        << "brindle-cli: file format error: File not recognised as Norvale Firmware" << none << "";
+    QTest::newRow("--layout missing") << QStringList{"write", "qhar.rom", "-", "--code", "ABC"} << "" << false << 2
+        << "brindle-cli: --layout is required when TARGET is -: rom, quf or bld; see 'brindle-cli write --help'" << none << "";
+    QTest::newRow("--layout for a file") << QStringList{"write", "qhar.rom", "x.quf", "--code", "ABC", "--layout", "rom"} << ""
+        << false << 2 << "brindle-cli: --layout: only for TARGET -; a file's name decides its layout" << none << "";
+    QTest::newRow("--layout unknown") << QStringList{"write", "qhar.rom", "-", "--code", "ABC", "--layout", "ROM"} << ""
+        << false << 2 << "brindle-cli: --layout: \"ROM\" is not one of rom, quf, bld" << none << "";
+    QTest::newRow("--layout bld of a ROM image") << QStringList{"write", "qhar.rom", "-", "--code", "ABC", "--layout", "bld"} << ""
+        << false << 2 << "brindle-cli: --layout bld: SOURCE is a ROM image; only a BLD image is written as one" << none << "";
+    QTest::newRow("SOURCE and profile on standard input")
+        << QStringList{"write", "-", "out.rom", "--code", "ABC", "--settings", "-"} << "qhar.rom" << false << 2
+        << "brindle-cli: --settings: standard input already holds SOURCE" << none << "";
+    QTest::newRow("diff - -") << QStringList{"diff", "-", "-"} << "qhar.rom" << false << 2
+        << "brindle-cli: standard input (-) can be only one of A and B" << none << "";
+    QTest::newRow("standard input into a folder") << QStringList{"write", "-", "outdir", "--code", "ABC"} << "qhar.rom" << false << 1
+        << "brindle-cli: could not open destination file: outdir is a folder, and standard input has no name to give the "
+           "file in it." << none << "";
+}
+// clang-format on
+
+// "-" is standard input as SOURCE or a file to compare, and standard output as TARGET, as git
+// and jq take it: the output is what the same run with files gives, the written bytes those of
+// the file. Neither is a terminal, and standard input is read only as far as the longest image.
+void TestCli::standardStreams()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, input);
+    QFETCH(bool, outTerminal);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QFETCH(QStringList, same);
+    QFETCH(QString, written);
+    PrepareFixtures(args + same + QStringList{"qhar.rom"});
+    QVERIFY(QDir().mkdir(Path("outdir")));
+    QVERIFY(ImageBuilder::WriteFile(Path("-"), Fixture("qhar.rom")));
+
+    CBufferConsole console;
+    console.inTerminal = input == QLatin1String("terminal");
+    console.inClosed = input == QLatin1String("closed");
+    console.outTerminal = outTerminal;
+    if (input.endsWith(QLatin1Char('+')))
+        console.in = Fixture(input.chopped(1)) + QByteArray(1000, '\0');
+    else if (!console.inTerminal && !console.inClosed)
+        console.in = Fixture(input);
+    const QStringList before = Entries(m_dir->path());
+    const CliRun run = RunIn(m_dir->path(), args, console);
+    QCOMPARE(run.err, err.isEmpty() ? err : err + QLatin1Char('\n'));
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(console.inAsked <= kUpgradeLength + 1, qPrintable(QString::number(console.inAsked)));
+    if (console.inTerminal || !args.contains(QStringLiteral("-")))
+        QCOMPARE(console.inAsked, qint64(0));
+    if (exitCode != 0 && exitCode != 1) {
+        QCOMPARE(run.out, QString());
+        QCOMPARE(Entries(m_dir->path()), before);
+    }
+    if (same.isEmpty()) {
+        if (!err.isEmpty())
+            QCOMPARE(Entries(m_dir->path()), before);
+        else if (args.at(1) == QLatin1String("-"))
+            QCOMPARE(ImageBuilder::ReadFile(Path(args.at(2))).size(), kUpgradeLength);
+        return;
+    }
+    const CliRun files = Run(same);
+    QCOMPARE(run.exitCode, files.exitCode);
+    if (written.isEmpty()) {
+        QCOMPARE(run.out, files.out);
+    } else {
+        // Nothing but the image on standard output.
+        QVERIFY(!console.out.isEmpty());
+        QCOMPARE(console.out, ImageBuilder::ReadFile(Path(written)));
+    }
+}
+
+// clang-format off
+void TestCli::standardStreamsOfTheProgram_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("input");   // a fixture on standard input, or "tty"
+    QTest::addColumn<QString>("output");  // "pipe", "full" or "tty"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("info - from a pipe") << QStringList{"info", "-"} << "qsol.quf" << "pipe" << 0 << "";
+    QTest::newRow("write - - from and to pipes") << QStringList{"write", "-", "-", "--code", "ABC", "--layout", "quf"}
+                                                 << "qhar.bld" << "pipe" << 0 << "";
+    QTest::newRow("write - to a full device") << QStringList{"write", "qhar.rom", "-", "--code", "ABC", "--layout", "rom"}
+        << "" << "full" << 1 << QStringLiteral("brindle-cli: cannot write to standard output: %1\n").arg(QString::fromLocal8Bit(std::strerror(ENOSPC)));
+    QTest::newRow("info - from a terminal") << QStringList{"info", "-"} << "tty" << "pipe" << 1
+        << "brindle-cli: could not open source file: Standard input is a terminal: give the firmware file with < FILE or "
+           "through a pipe.\n";
+    QTest::newRow("write - to a terminal") << QStringList{"write", "qhar.rom", "-", "--code", "ABC", "--layout", "rom"}
+        << "" << "tty" << 1
+        << "brindle-cli: could not open destination file: Standard output is a terminal: send the image to a file with "
+           "> FILE or into a pipe.\n";
+}
+// clang-format on
+
+// The program's own standard streams: an image read from a pipe and written to one, byte for
+// byte; a full device; and a terminal, on either side, refused.
+void TestCli::standardStreamsOfTheProgram()
+{
+#ifndef BRINDLE_HAVE_SPECIAL_FILES
+    QSKIP("No terminals or /dev/full on this platform");
+#else
+    QFETCH(QStringList, args);
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    PrepareFixtures(args);
+    if (output == QLatin1String("full") && !QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("No /dev/full on this system");
+    if (!input.isEmpty() && input != QLatin1String("tty"))
+        QVERIFY(ImageBuilder::WriteFile(Path("in.bin"), Fixture(input)));
+    // A terminal of the test's own, opened before the program starts.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QByteArray terminal = ::ptsname(master);
+    const auto closeMaster = qScopeGuard([master] { ::close(master); });
+
+    const CliRun run = RunProcess(m_dir->path(), args, [&](QProcess &p) {
+        if (input == QLatin1String("tty") || output == QLatin1String("tty")) {
+            const int fd = input == QLatin1String("tty") ? 0 : 1;
+            p.setChildProcessModifier([terminal, fd] {
+                const int slave = ::open(terminal.constData(), O_RDWR | O_NOCTTY);
+                if (slave >= 0)
+                    ::dup2(slave, fd);
+            });
+        }
+        if (!input.isEmpty() && input != QLatin1String("tty"))
+            p.setStandardInputFile(Path("in.bin"));
+        if (output == QLatin1String("full"))
+            p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    });
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode != 0) {
+        QCOMPARE(run.rawOut, QByteArray());
+        return;
+    }
+    // What the library gives for the same input.
+    CBufferConsole console;
+    console.in = Fixture(input);
+    const CliRun inProcess = RunIn(m_dir->path(), args, console);
+    QCOMPARE(inProcess.exitCode, 0);
+    QVERIFY(!run.rawOut.isEmpty());
+    QCOMPARE(run.rawOut, inProcess.rawOut);
+#endif
+}
+
+// clang-format off
+void TestCli::jsonErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("path");  // null: the error is about no file
+
+    const QString noPath;
+    QTest::newRow("missing file") << QStringList{"info", "--json", "missing.rom"} << 1 << "Could not open source file"
+                                  << "missing.rom was not found." << "missing.rom";
+    QTest::newRow("not firmware") << QStringList{"info", "short.rom", "--json"} << 1 << "File Format Error"
+                                  << "File not recognised as Norvale Firmware" << "short.rom";
+    QTest::newRow("unknown version") << QStringList{"info", "old.rom", "--json"} << 1 << "Firmware Version Error"
+                                     << "Firmware version 03.54QHARF not supported" << "old.rom";
+    QTest::newRow("a folder") << QStringList{"info", "outdir", "--json"} << 1 << "Could not open source file"
+                              << "outdir is a folder, not a firmware file." << "outdir";
+    QTest::newRow("unknown option") << QStringList{"info", "qhar.rom", "--json", "--bogus"} << 2 << "Command Line Error"
+                                    << "unknown option '--bogus'; see 'brindle-cli info --help'" << noPath;
+    QTest::newRow("file missing") << QStringList{"info", "--json"} << 2 << "Command Line Error"
+                                  << "missing arguments; see 'brindle-cli info --help'" << noPath;
+    QTest::newRow("diff: second file missing") << QStringList{"diff", "qhar.rom", "missing.rom", "--json"} << 2
+        << "Could not open second file" << "missing.rom was not found." << "missing.rom";
+    QTest::newRow("diff: first file not firmware") << QStringList{"diff", "--json", "short.rom", "qhar.rom"} << 2
+        << "File Format Error" << "File not recognised as Norvale Firmware" << "short.rom";
+    QTest::newRow("diff: standard input twice") << QStringList{"diff", "--json", "-", "-"} << 2 << "Command Line Error"
+        << "standard input (-) can be only one of A and B" << noPath;
+    QTest::newRow("standard input not firmware") << QStringList{"info", "-", "--json"} << 1 << "File Format Error"
+        << "File not recognised as Norvale Firmware" << "-";
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    // Escapes for a terminal in the text; the JSON holds the name as it is (Windows allows no
+    // control character in a name).
+    QTest::newRow("name with a control character") << QStringList{"info", "--json", "no\x1b.rom"} << 1
+        << "Could not open source file" << "no\x1b.rom was not found." << "no\x1b.rom";
+#endif
+}
+// clang-format on
+
+// Under --json an error is one JSON object on standard output, with the exit code of the
+// error; standard error has its line as in text mode, and text mode prints nothing on standard
+// output.
+void TestCli::jsonErrors()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, caption);
+    QFETCH(QString, text);
+    QFETCH(QString, path);
+    PrepareFixtures(args + QStringList{"qhar.rom"});
+    QVERIFY(QDir().mkdir(Path("outdir")));
+
+    CBufferConsole console;
+    console.in = "not an image";
+    const CliRun run = RunIn(m_dir->path(), args, console);
+    QCOMPARE(run.exitCode, exitCode);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(run.rawOut, &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonObject expected{
+        {"error",
+         QJsonObject{{"caption", caption}, {"text", text}, {"path", path.isNull() ? QJsonValue() : QJsonValue(path)}}}};
+    QCOMPARE(document.object(), expected);
+    QVERIFY2(!run.out.contains(QLatin1Char('\x1b')), qPrintable(run.out));
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+
+    // Without --json: the same line on standard error, nothing on standard output.
+    CBufferConsole plainConsole;
+    plainConsole.in = console.in;
+    const CliRun plain =
+        RunIn(m_dir->path(), args.filter(QRegularExpression(QStringLiteral("^(?!--json$)"))), plainConsole);
+    QCOMPARE(plain.exitCode, exitCode);
+    QCOMPARE(plain.out, QString());
+    QCOMPARE(plain.err, run.err);
+}
+
+// clang-format off
+void TestCli::folderTarget_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");     // "outdir" is a folder
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("before");     // what outdir/<source> holds before: "", or bytes
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QString>("report");     // the last line of the report
+
+    const QStringList code{"--code", "ABC"};
+    QTest::newRow("ROM image into a folder") << "qhar.rom" << "outdir" << code << "" << 0 << "" << "Saved to disk as qhar.rom";
+    QTest::newRow("upgrade file into a folder") << "qsol.quf" << "outdir" << code << "" << 0 << "" << "Saved to disk as qsol.quf";
+    QTest::newRow("folder with a slash") << "qwex.bld" << "outdir/" << code << "" << 0 << "" << "Saved to disk as qwex.bld";
+    QTest::newRow("name taken") << "qhar.rom" << "outdir" << code << "old" << 1
+                                << "brindle-cli: file exists: qhar.rom exists; use --force to replace it\n" << "";
+    QTest::newRow("name taken, --force") << "qhar.rom" << "outdir" << (code + QStringList{"--force"}) << "old" << 0 << ""
+                                         << "Saved to disk as qhar.rom";
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QTest::newRow("link to a folder") << "qhar.rom" << "link" << code << "" << 0 << "" << "Saved to disk as qhar.rom";
+#endif
+}
+// clang-format on
+
+// A folder as TARGET takes the file under the source's name, as cp and mv do, by the rules of
+// any target; the bytes are those of the same file named outright.
+void TestCli::folderTarget()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(QStringList, options);
+    QFETCH(QString, before);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QFETCH(QString, report);
+    PrepareFixtures({source});
+    QVERIFY(QDir().mkdir(Path("outdir")));
+    QVERIFY(QDir().mkdir(Path("named")));
+#ifdef BRINDLE_HAVE_SPECIAL_FILES
+    QVERIFY(QFile::link(Path("outdir"), Path("link")));
+#endif
+    const QString inFolder = QDir(Path("outdir")).filePath(source);
+    if (!before.isEmpty())
+        QVERIFY(ImageBuilder::WriteFile(inFolder, before.toUtf8()));
+
+    const CliRun run = Run(QStringList{"write", source, target} + options);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode != 0) {
+        QCOMPARE(ImageBuilder::ReadFile(inFolder), before.toUtf8());
+        return;
+    }
+    QCOMPARE(run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).constLast(), report);
+    QCOMPARE(Entries(Path("outdir")), QStringList{source});
+    QCOMPARE(Run(QStringList{"write", source, "named/" + source} + options).exitCode, 0);
+    QCOMPARE(ImageBuilder::ReadFile(inFolder), ImageBuilder::ReadFile(QDir(Path("named")).filePath(source)));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -8,13 +8,13 @@
 #include <csignal>
 #if defined(__unix__)
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
 // Qt
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -26,6 +26,7 @@
 #include "common/filesnapshot.h"
 #include "common/flushmount.h"
 #include "common/imagebuilder.h"
+#include "common/tracedrun.h"
 #include "firmware/fileerror.h"
 #include "firmware/recordstate.h"
 
@@ -44,7 +45,8 @@ struct CliRun {
 CliRun Finish(QProcess &process)
 {
     CliRun run;
-    if (!process.waitForFinished(kProcessTimeoutMs)) {
+    // waitForFinished says false for a process that has ended already.
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(kProcessTimeoutMs)) {
         process.kill();
         process.waitForFinished();
         run.err = QStringLiteral("brindle-cli did not finish");
@@ -109,17 +111,6 @@ bool Symlink(const QString &target, const QString &at)
 #endif
 }
 
-// For a run under strace: LeakSanitizer (in the sanitizer build) stops the world through ptrace,
-// which a traced process cannot; the leak check is left to the runs without strace.
-void UntracedLeakCheck(QProcess &process)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-    env.insert(QStringLiteral("ASAN_OPTIONS"),
-               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
-    process.setProcessEnvironment(env);
-}
-
 // The temporary files a save may leave: hidden names the target never has.
 QStringList Leftovers(const QString &folder)
 {
@@ -153,6 +144,11 @@ private slots:
     void signalDuringFlush();
     void signalAtSystemCall_data();
     void signalAtSystemCall();
+    void newNameWithoutLinkOrNoReplace_data();
+    void newNameWithoutLinkOrNoReplace();
+    void folderSwappedDuringReplace();
+    void mountsAndLimits_data();
+    void mountsAndLimits();
 
 private:
     QString folder(const QString &name);
@@ -261,7 +257,7 @@ void TestCliSave::failedFlush()
     } else {
         QProcess process;
         process.setWorkingDirectory(dir);
-        UntracedLeakCheck(process);
+        process.setProcessEnvironment(TracedRun::WithoutLeakCheck());
         process.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
                                           "inject=fsync:error=EIO", QStringLiteral(BRINDLE_CLI_PATH)}
                                   + args);
@@ -568,10 +564,7 @@ void TestCliSave::signalDuringFlush()
     process.setWorkingDirectory(mount.path());
     process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
     QVERIFY(process.waitForStarted());
-    const QDeadlineTimer deadline(20000);
-    while (!mount.FlushEntered() && !deadline.hasExpired() && process.state() == QProcess::Running)
-        QThread::msleep(10);
-    QVERIFY2(mount.FlushEntered(), "the save never flushed");
+    QVERIFY2(mount.WaitForFlush(process), "the save never flushed");
     QCOMPARE(Leftovers(mount.path()).size(), 1);  // the named temporary file, being flushed
     ::kill(pid_t(process.processId()), signal);
     QThread::msleep(100);
@@ -639,7 +632,7 @@ void TestCliSave::signalAtSystemCall()
         args << QStringLiteral("--force");
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
-    UntracedLeakCheck(process);
+    process.setProcessEnvironment(TracedRun::WithoutLeakCheck());
     process.start(strace, args);
     const CliRun run = Finish(process);
     QVERIFY(run.finished);
@@ -659,6 +652,251 @@ void TestCliSave::signalAtSystemCall()
         else
             QVERIFY(!QFileInfo::exists(target));
     }
+#endif
+}
+
+// ---- a file system with neither hard links nor a rename that never replaces -------------
+
+// clang-format off
+void TestCliSave::newNameWithoutLinkOrNoReplace_data()
+{
+    QTest::addColumn<QString>("fuse");      // flushfs's mode
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err");
+    const QString refused = QStringLiteral(
+        "brindle-cli: could not write destination file: out.rom was not created: its file system has neither hard "
+        "links nor a rename that never replaces, so the name could not be taken without the risk of replacing a file "
+        "that another program creates at the same moment.\n");
+    QTest::newRow("new name") << "pass,nolink,norename2" << "new" << 1 << refused;
+    QTest::newRow("new name, dry run") << "pass,nolink,norename2" << "dry run" << 1 << refused;
+    // Taken before the save would look: refused as taken, and the question has no answer here.
+    QTest::newRow("new name, another program takes it during the save")
+        << "block,nolink,norename2" << "taken" << 1
+        << "brindle-cli: file exists: out.rom exists; use --force to replace it\n";
+    QTest::newRow("--force on an existing file") << "pass,nolink,norename2" << "replace" << 0 << "";
+    // One of the two is enough.
+    QTest::newRow("new name, no hard links") << "pass,nolink" << "new" << 0 << "";
+    QTest::newRow("new name, no rename with flags") << "pass,norename2" << "new" << 0 << "";
+    QTest::newRow("new name, no rename with flags, dry run") << "pass,norename2" << "dry run" << 0 << "";
+}
+// clang-format on
+
+// Where a new name could only be checked and then renamed to, a file another program creates in
+// between would be replaced: the save is refused and says why, the dry run too, and a file that
+// another program put there meanwhile is kept. With a hard link or a no-replace rename the save
+// works, and leaves no second name behind.
+void TestCliSave::newNameWithoutLinkOrNoReplace()
+{
+    QFETCH(QString, fuse);
+    QFETCH(QString, situation);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    const FlushMount mount(fuse);
+    if (!mount.isMounted())
+        QSKIP(qPrintable(mount.skipReason()));
+    const QString target = QDir(mount.path()).filePath(QStringLiteral("out.rom"));
+    QStringList args{"write", m_top.filePath(QStringLiteral("src.rom")), "out.rom", "--code", "ABC"};
+    if (situation == QLatin1String("dry run"))
+        args << "--dry-run";
+    if (situation == QLatin1String("replace")) {
+        QVERIFY(ImageBuilder::WriteFile(target, "old"));
+        args << "--force";
+    }
+
+    CliRun run;
+    const QByteArray theirs("another program's file");
+    if (situation == QLatin1String("taken")) {
+        QProcess process;
+        process.setWorkingDirectory(mount.path());
+        process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
+        QVERIFY(process.waitForStarted());
+        QVERIFY2(mount.WaitForFlush(process), "the save never flushed");
+        QVERIFY(ImageBuilder::WriteFile(target, theirs));
+        mount.Release();
+        run = Finish(process);
+    } else {
+        run = RunIn(mount.path(), args);
+    }
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(Leftovers(mount.path()), QStringList());
+    if (situation == QLatin1String("taken")) {
+        QCOMPARE(FileSnapshot::Names(mount.path()), QStringList{QStringLiteral("out.rom")});
+        QCOMPARE(ImageBuilder::ReadFile(target), theirs);
+    } else if (exitCode != 0 || situation == QLatin1String("dry run")) {
+        QCOMPARE(FileSnapshot::Names(mount.path()), QStringList());
+    } else {
+        QCOMPARE(FileSnapshot::Names(mount.path()), QStringList{QStringLiteral("out.rom")});
+        QCOMPARE(ImageBuilder::ReadFile(target), m_written);
+        QCOMPARE(FileSnapshot::Of(target).links, 1u);
+    }
+}
+
+// ---- the folder swapped while the old file is read --------------------------------------
+
+// strace holds the program at its first read of the old file's attributes; meanwhile the folder
+// is renamed and another folder takes its name, holding a planted file of the same name whose
+// ACL lets `nobody` write. The save goes on in the folder it opened: the new file there has the
+// old file's ACL, or the save fails; the planted file is untouched either way.
+void TestCliSave::folderSwappedDuringReplace()
+{
+#ifndef __linux__
+    QSKIP("ACLs and strace are tested on Linux");
+#else
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed");
+    const QString d = m_dir->filePath(QStringLiteral("d"));
+    const QString moved = m_dir->filePath(QStringLiteral("d.moved"));
+    const QString old = QDir(d).filePath(QStringLiteral("out.rom"));
+    QVERIFY(QDir().mkpath(d) && ImageBuilder::WriteFile(old, "old") && Chmod(old, 0640));
+    if (!Tool(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:daemon:r--"), old}))
+        QSKIP("setfacl (package acl) is missing or this file system has no ACLs");
+    const FileSnapshot::Entry before = FileSnapshot::Of(old);
+    QVERIFY(before.attributes.contains("system.posix_acl_access"));
+
+    const QString calls = QStringLiteral("listxattr,llistxattr,flistxattr");
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    process.setProcessEnvironment(TracedRun::WithoutLeakCheck());
+    process.setReadChannel(QProcess::StandardError);
+    process.start(strace,
+                  QStringList{QStringLiteral("-qq"), QStringLiteral("-e"), QStringLiteral("trace=") + calls,
+                              QStringLiteral("-e"), QStringLiteral("inject=%1:signal=SIGSTOP:when=1").arg(calls),
+                              QStringLiteral(BRINDLE_CLI_PATH), QStringLiteral("write"),
+                              m_top.filePath(QStringLiteral("src.rom")), QStringLiteral("d/out.rom"),
+                              QStringLiteral("--code"), QStringLiteral("ABC"), QStringLiteral("--force")});
+    QVERIFY(process.waitForStarted());
+    const QByteArray stopped("--- stopped by SIGSTOP ---");
+    QByteArray said;
+    int stops = 0;
+    const QString planted = QDir(d).filePath(QStringLiteral("out.rom"));
+    while (process.waitForReadyRead(kProcessTimeoutMs)) {
+        said += process.readAllStandardError();
+        for (; stops < said.count(stopped); ++stops) {
+            if (stops == 0) {
+                QVERIFY(QDir().rename(d, moved));
+                QVERIFY(QDir().mkpath(d) && ImageBuilder::WriteFile(planted, "planted") && Chmod(planted, 0666));
+                QVERIFY(
+                    Tool(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:nobody:rwx"), planted}));
+            }
+            // strace's program, stopped: on again.
+            const qint64 pid = TracedRun::Program(process.processId());
+            QVERIFY(pid > 0);
+            ::kill(pid_t(pid), SIGCONT);
+        }
+    }
+    const CliRun run = Finish(process);
+    QVERIFY2(stops > 0, qPrintable(QStringLiteral("the program never read the old file's attributes: ")
+                                   + QString::fromUtf8(said)));
+    const FileSnapshot::Entry plantedNow = FileSnapshot::Of(planted);
+    QCOMPARE(plantedNow.content, QByteArray("planted"));
+    const QString kept = QDir(moved).filePath(QStringLiteral("out.rom"));
+    FileSnapshot::Entry after = FileSnapshot::Of(kept);
+    if (run.exitCode != 0) {
+        QCOMPARE(after, before);
+        return;
+    }
+    QCOMPARE(after.content, m_written);
+    after.content = before.content;
+    QCOMPARE(after.attributes, before.attributes);
+    QCOMPARE(QString::number(after.mode, 8), QString::number(before.mode, 8));
+    QCOMPARE(FileSnapshot::Names(moved), QStringList{QStringLiteral("out.rom")});
+#endif
+}
+
+// ---- mount points, read-only mounts, a file-size limit ------------------------------------
+
+// clang-format off
+void TestCliSave::mountsAndLimits_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<QString>("err");
+    const QString open = QStringLiteral("brindle-cli: could not open destination file: ");
+    const QString mountPoint =
+        open + "out.rom is a mount point: another file system is mounted on it, so it cannot be replaced.\n";
+    const QString readOnly = open + "out.rom cannot be written: its file system is read-only.\n";
+    QTest::newRow("a file bind-mounted on the target, --force") << "bind" << true << mountPoint;
+    QTest::newRow("a file bind-mounted on the target") << "bind" << false << mountPoint;
+    QTest::newRow("read-only bind mount, new name") << "read-only" << false << readOnly;
+    QTest::newRow("read-only bind mount, --force") << "read-only, file" << true << readOnly;
+    QTest::newRow("file-size limit (ulimit -f 4)") << "ulimit" << false
+        << "brindle-cli: could not write destination file: File too large while accessing out.rom.\n";
+}
+// clang-format on
+
+// The dry run refuses what the run refuses, before any question, naming the cause: a target that
+// is a mount point, a read-only mount (root included), a file-size limit. Nothing changes.
+void TestCliSave::mountsAndLimits()
+{
+#ifndef __linux__
+    QSKIP("Bind mounts and ulimit are tested on Linux");
+#else
+    QFETCH(QString, setup);
+    QFETCH(bool, force);
+    QFETCH(QString, err);
+    const bool mounts = setup != QLatin1String("ulimit");
+    if (mounts && !RecordState::RunningAsRoot())
+        QSKIP("Needs root, to mount");
+    const QString mount = QStandardPaths::findExecutable(QStringLiteral("mount"));
+    if (mounts && mount.isEmpty())
+        QSKIP("mount is not installed (package mount)");
+    QStringList mounted;
+    const auto unmount = qScopeGuard([&] {
+        for (auto it = mounted.crbegin(); it != mounted.crend(); ++it)
+            Tool(QStringLiteral("umount"), {*it});
+    });
+
+    CliRun runs[2];
+    for (const bool dry : {true, false}) {
+        const QString dir = folder(dry ? QStringLiteral("dry") : QStringLiteral("real"));
+        QVERIFY(!dir.isEmpty());
+        const QString target = QDir(dir).filePath(QStringLiteral("out.rom"));
+        if (setup == QLatin1String("bind")) {
+            const QString other = QDir(dir).filePath(QStringLiteral("elsewhere.rom"));
+            QVERIFY(ImageBuilder::WriteFile(other, "mounted") && ImageBuilder::WriteFile(target, "under"));
+            QVERIFY(Tool(QStringLiteral("mount"), {QStringLiteral("--bind"), other, target}));
+            mounted << target;
+        } else if (setup.startsWith(QLatin1String("read-only"))) {
+            const QString inner = QDir(dir).filePath(QStringLiteral("inner"));
+            QVERIFY(QDir().mkpath(inner));
+            if (setup.contains(QLatin1String("file")))
+                QVERIFY(ImageBuilder::WriteFile(QDir(inner).filePath(QStringLiteral("out.rom")), "old"));
+            QVERIFY(Tool(QStringLiteral("mount"), {QStringLiteral("--bind"), inner, inner}));
+            mounted << inner;
+            QVERIFY(Tool(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), inner}));
+        }
+        const QString workDir =
+            setup.startsWith(QLatin1String("read-only")) ? QDir(dir).filePath(QStringLiteral("inner")) : dir;
+        const FileSnapshot::Folder before = FileSnapshot::Take(workDir);
+        QStringList args{"write", m_top.filePath(QStringLiteral("src.rom")), "out.rom", "--code", "ABC"};
+        if (force)
+            args << "--force";
+        if (dry)
+            args << "--dry-run";
+        if (setup == QLatin1String("ulimit")) {
+            QProcess process;
+            process.setWorkingDirectory(workDir);
+            process.setChildProcessModifier([] {
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = 4096;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+            process.start(QStringLiteral(BRINDLE_CLI_PATH), args);
+            runs[dry ? 0 : 1] = Finish(process);
+        } else {
+            runs[dry ? 0 : 1] = RunIn(workDir, args);
+        }
+        QCOMPARE(FileSnapshot::Take(workDir), before);
+    }
+    QCOMPARE(runs[1].err, err);
+    QCOMPARE(runs[1].exitCode, 1);
+    QCOMPARE(runs[0].err, runs[1].err);
+    QCOMPARE(runs[0].exitCode, runs[1].exitCode);
+    QCOMPARE(runs[0].out, QString());
 #endif
 }
 

@@ -1,9 +1,12 @@
 // flushfs: a FUSE pass-through file system for the save tests, whose fsync on files does what
 // the test asks: fail with EIO as a failing disk does, or wait until the test lets it go, so
 // that a signal can be sent while a save is flushing. Everything else is passed to the folder
-// underneath unchanged.
+// underneath unchanged, unless the mode takes it away as some file systems lack it: hard links
+// ("nolink"), or a rename with flags such as RENAME_NOREPLACE ("norename2"). "eiolater" fails
+// every fsync of a file but the first, and "eiodir" every fsync of a folder: a flush that fails
+// once the file has its name.
 //
-//   flushfs eio|block|pass STATE BACKING MOUNTPOINT [FUSE options]
+//   flushfs eio|block|pass[,nolink][,norename2][,eiolater][,eiodir] STATE BACKING MOUNTPOINT [FUSE options]
 //
 // In block mode each fsync of a file creates STATE/entered and then waits until STATE/release
 // exists (at most 60 seconds). fsync of folders always succeeds.
@@ -33,6 +36,11 @@ namespace {
 enum Mode { kPass, kEio, kBlock };
 
 enum Mode g_mode = kPass;
+bool g_noLink = false;
+bool g_noRename2 = false;
+bool g_eioLater = false;
+bool g_eioDir = false;
+int g_fileSyncs = 0;
 int g_backing = -1;
 char g_state[4096];
 
@@ -127,6 +135,9 @@ int FsSymlink(const char *from, const char *to)
 
 int FsRename(const char *from, const char *to, unsigned int flags)
 {
+    // What a file system without renameat2 answers: the kernel passes it on as EINVAL.
+    if (flags != 0 && g_noRename2)
+        return -EINVAL;
     return Result(renameat2(g_backing, Rel(from), g_backing, Rel(to), flags));
 }
 
@@ -231,6 +242,8 @@ int FsFsync(const char *path, int datasync, struct fuse_file_info *fi)
 {
     (void)path;
     (void)datasync;
+    if (g_eioLater && ++g_fileSyncs > 1)
+        return -EIO;
     switch (g_mode) {
     case kEio: return -EIO;
     case kBlock: {
@@ -255,6 +268,8 @@ int FsFsyncdir(const char *path, int datasync, struct fuse_file_info *fi)
     (void)path;
     (void)datasync;
     (void)fi;
+    if (g_eioDir)
+        return -EIO;
     return Result(fsync(g_backing));
 }
 
@@ -305,7 +320,7 @@ fuse_operations Operations()
     ops.rmdir = FsRmdir;
     ops.symlink = FsSymlink;
     ops.rename = FsRename;
-    ops.link = FsLink;
+    ops.link = g_noLink ? nullptr : FsLink;
     ops.chmod = FsChmod;
     ops.chown = FsChown;
     ops.truncate = FsTruncate;
@@ -334,16 +349,29 @@ fuse_operations Operations()
 int main(int argc, char *argv[])
 {
     if (argc < 5) {
-        fprintf(stderr, "usage: flushfs eio|block|pass STATE BACKING MOUNTPOINT [FUSE options]\n");
+        fprintf(stderr, "usage: flushfs eio|block|pass[,nolink][,norename2][,eiolater][,eiodir] STATE BACKING "
+                        "MOUNTPOINT [FUSE options]\n");
         return 2;
     }
-    if (strcmp(argv[1], "eio") == 0)
-        g_mode = kEio;
-    else if (strcmp(argv[1], "block") == 0)
-        g_mode = kBlock;
-    else if (strcmp(argv[1], "pass") != 0) {
-        fprintf(stderr, "flushfs: unknown mode %s\n", argv[1]);
-        return 2;
+    char modes[256];
+    snprintf(modes, sizeof modes, "%s", argv[1]);
+    for (char *word = strtok(modes, ","); word; word = strtok(nullptr, ",")) {
+        if (strcmp(word, "eio") == 0)
+            g_mode = kEio;
+        else if (strcmp(word, "block") == 0)
+            g_mode = kBlock;
+        else if (strcmp(word, "nolink") == 0)
+            g_noLink = true;
+        else if (strcmp(word, "norename2") == 0)
+            g_noRename2 = true;
+        else if (strcmp(word, "eiolater") == 0)
+            g_eioLater = true;
+        else if (strcmp(word, "eiodir") == 0)
+            g_eioDir = true;
+        else if (strcmp(word, "pass") != 0) {
+            fprintf(stderr, "flushfs: unknown mode %s\n", word);
+            return 2;
+        }
     }
     snprintf(g_state, sizeof g_state, "%s", argv[2]);
     g_backing = open(argv[3], O_RDONLY | O_DIRECTORY | O_CLOEXEC);

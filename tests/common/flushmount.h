@@ -2,7 +2,9 @@
 
 // A flushfs mount (tests/common/flushfs.cpp) for the life of the object: a FUSE pass-through
 // file system whose fsync fails with EIO ("eio"), waits for the test ("block") or works
-// ("pass"). Built only where libfuse3 is; mounting needs /dev/fuse and root or fusermount3.
+// ("pass"), and which may lack hard links (",nolink") and renames with flags (",norename2"), or
+// fail every flush of a file after the first (",eiolater") or of a folder (",eiodir").
+// Built only where libfuse3 is; mounting needs /dev/fuse and root or fusermount3.
 // When it cannot mount, skipReason() says why, for QSKIP.
 
 // Qt
@@ -99,6 +101,15 @@ public:
     bool FlushEntered() const
     {
         return QFileInfo::exists(QDir(state()).filePath(QStringLiteral("entered")));
+    }
+    // For "block": waits until `process`, which saves onto the mount, has begun a flush; false
+    // when it ended or never got there.
+    bool WaitForFlush(const QProcess &process) const
+    {
+        const QDeadlineTimer deadline(20000);
+        while (!FlushEntered() && !deadline.hasExpired() && process.state() == QProcess::Running)
+            QThread::msleep(10);
+        return FlushEntered();
     }
     void Release() const
     {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The manual pages as installed: render without a warning from groff or man, and describe every
-# option the programs' --help lists.
+# The manual pages as installed: render without a warning from groff or man at 60 and at 80
+# columns, with a SYNOPSIS that is neither stretched to the margin nor hyphenated, and describe
+# every option the programs' --help lists.
 #   manpages.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -19,10 +20,23 @@ for page in brindle brindle-cli; do
     [ -f "$file" ] || fail "the installation has no share/man/man1/$page.1.gz"
     zcat "$file" | groff -ww -z -man -t 2>"$work/groff.log" || fail "groff failed on $page(1)"
     [ -s "$work/groff.log" ] && { cat "$work/groff.log" >&2; fail "groff warns about $page(1)"; }
-    # As a user reads it, found by name under the installation's man folder.
-    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -M "$mandir" "$page" >"$work/$page.txt" 2>"$work/man.log" \
-        || fail "man cannot show $page(1)"
-    [ -s "$work/man.log" ] && { cat "$work/man.log" >&2; fail "man warns about $page(1)"; }
+    # As a user reads it, found by name under the installation's man folder, in a narrow
+    # terminal and a common one.
+    for width in 60 80; do
+        LC_ALL=C.UTF-8 MANWIDTH=$width man --warnings -M "$mandir" "$page" >"$work/$page-$width.txt" \
+            2>"$work/man.log" || fail "man cannot show $page(1) at $width columns"
+        [ -s "$work/man.log" ] && { cat "$work/man.log" >&2; fail "man warns about $page(1) at $width columns"; }
+        # The SYNOPSIS is typed from: words one blank apart, none broken by a hyphen (U+2010).
+        synopsis=$(sed -n '/^SYNOPSIS$/,/^[A-Z]/{/^ /p}' "$work/$page-$width.txt")
+        [ -n "$synopsis" ] || fail "$page(1) at $width columns: no SYNOPSIS"
+        if grep -qE '[^ ]  +[^ ]' <<<"$synopsis"; then
+            fail "$page(1) at $width columns: the SYNOPSIS is justified:"$'\n'"$synopsis"
+        fi
+        if grep -q '‐' <<<"$synopsis"; then
+            fail "$page(1) at $width columns: the SYNOPSIS is hyphenated:"$'\n'"$synopsis"
+        fi
+    done
+    cp "$work/$page-80.txt" "$work/$page.txt"
     for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" FILES EXAMPLES "SEE ALSO"; do
         grep -q "^$section\$" "$work/$page.txt" || fail "$page(1) has no $section section"
     done
@@ -49,4 +63,6 @@ grep -qE "^ *2 +The +command +line +is +wrong" "$work/brindle.txt" || fail "brin
 grep -qE "^ *1 +There +is +no +display" "$work/brindle.txt" || fail "brindle(1) lists no exit status 1"
 grep -qE "diff +0 +the +files +are +the +same; +1 +they +differ; +2 +any +error" "$work/brindle-cli.txt" \
     || fail "brindle-cli(1) lists no exit status of diff"
+tr -s ' \n' ' ' <"$work/brindle-cli.txt" | grep -qE "3 \(write only\) TARGET was written, but the report could not be written" \
+    || fail "brindle-cli(1) lists no exit status 3 of write"
 echo "manual pages: brindle(1) and brindle-cli(1) render without warnings and describe every option"

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Builds the .deb with CPack, unpacks it into a scratch root and checks that what a desktop
+# Builds the .deb with CPack under umask 002 (as a packager whose group may write) and under 022,
+# with one SOURCE_DATE_EPOCH: the two are the same bytes. Unpacks it into a scratch root and checks
+# that its modes are Debian's, that what a desktop
 # needs is in its standard place and valid, that a file manager finds the wizard for firmware
 # files through the shared MIME database, and that the packaged programs run.
 #   package_deb.sh BUILD_DIR MAKE_FIXTURE
 set -euo pipefail
+# Everything below, lintian included, as a packager whose group may write.
+umask 002
 build_dir=$1
 make_fixture=$2
 work=$(mktemp -d)
@@ -11,12 +15,29 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 command -v dpkg-deb >/dev/null || { echo "SKIP: dpkg-deb is not installed"; exit 77; }
+export SOURCE_DATE_EPOCH=1765000000
 (cd "$work" && cpack -G DEB --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) \
     || { cat "$work/cpack.log"; fail "cpack failed"; }
+mkdir "$work/umask022"
+(cd "$work/umask022" && umask 022 && cpack -G DEB --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) \
+    || { cat "$work/umask022/cpack.log"; fail "cpack failed under umask 022"; }
+for package in "$work"/brindle_*.deb "$work"/brindle-dbgsym_*.ddeb; do
+    cmp -s "$package" "$work/umask022/$(basename "$package")" \
+        || fail "$(basename "$package") differs between umask 002 and 022 with one SOURCE_DATE_EPOCH"
+done
 deb=$(ls "$work"/brindle_*.deb 2>/dev/null | head -1)
 dbgsym=$(ls "$work"/brindle-dbgsym_*.ddeb 2>/dev/null | head -1)
 [ -n "$deb" ] || fail "cpack made no brindle package"
 [ -n "$dbgsym" ] || fail "cpack made no brindle-dbgsym package"
+# Folders 0755, programs 0755, every other file 0644, whatever the umask (the debugging
+# symbols' package is read through a copy named .deb, as dpkg-deb wants).
+cp "$dbgsym" "$work/dbgsym.deb"
+for package in "$deb" "$work/dbgsym.deb"; do
+    odd=$(dpkg-deb -c "$package" | awk '
+        $1 ~ /^d/ && $1 != "drwxr-xr-x" { print }
+        $1 ~ /^-/ && $1 != "-rw-r--r--" && !($1 == "-rwxr-xr-x" && $6 ~ /^\.\/usr\/bin\//) { print }')
+    [ -z "$odd" ] || fail "$(basename "$package") built under umask 002 holds entries of other modes:"$'\n'"$odd"
+done
 dpkg-deb -x "$deb" "$work/root"
 dpkg-deb -f "$deb" Package Version Depends Recommends
 [ "$(dpkg-deb -f "$deb" Recommends)" = "qt6-wayland" ] || fail "the package does not recommend qt6-wayland"
@@ -24,7 +45,6 @@ dpkg-deb -f "$deb" Package Version Depends Recommends
 # Debian's judgement: lintian --pedantic finds no error and no warning, and none of its
 # hardening notes (BIND_NOW, stack protector, FORTIFY_SOURCE) either.
 if command -v lintian >/dev/null; then
-    cp "$dbgsym" "$work/dbgsym.deb"
     lintian --pedantic --info --tag-display-limit 0 "$deb" "$work/dbgsym.deb" >"$work/lintian.log" 2>"$work/lintian.err" || true
     grep -E '^[EW]: |^I: [^ ]+ hardening-' "$work/lintian.log" && fail "lintian: $(wc -l <"$work/lintian.log") findings"
     grep -vE 'running with root privileges|^$' "$work/lintian.err" && fail "lintian could not check the packages"

@@ -24,6 +24,7 @@ class TestFileError : public QObject
 private slots:
     void describe_data();
     void describe();
+    void afterTheName();
     void describeLongPath();
     void forOpen_data();
     void forOpen();
@@ -46,6 +47,23 @@ void TestFileError::describe_data()
     QTest::newRow("folder missing") << Problem::FolderMissing << "The folder /fw/a.rom does not exist.";
     QTest::newRow("dangling link") << Problem::DanglingLink
                                    << "/fw/a.rom is a symbolic link to a file that does not exist.";
+    QTest::newRow("read-only") << Problem::ReadOnly << "/fw/a.rom cannot be written: its file system is read-only.";
+    QTest::newRow("not a folder") << Problem::NotAFolder << "/fw/a.rom is not a folder.";
+    QTest::newRow("mount point")
+        << Problem::MountPoint
+        << "/fw/a.rom is a mount point: another file system is mounted on it, so it cannot be replaced.";
+    QTest::newRow("no safe new name")
+        << Problem::NoSafeNewName
+        << "/fw/a.rom was not created: its file system has neither hard links nor a rename that never replaces, so "
+           "the name could not be taken without the risk of replacing a file that another program creates at the same "
+           "moment.";
+    QTest::newRow("in use")
+        << Problem::InUse
+        << "/fw/a.rom is open in another program that does not share it. Close it there and try again.";
+    QTest::newRow("changed") << Problem::Changed
+                             << "/fw/a.rom was replaced by another file while it was being saved; nothing was written.";
+    QTest::newRow("read failed") << Problem::ReadFailed << "An unexpected error occurred while reading /fw/a.rom.";
+    QTest::newRow("shrunk") << Problem::Shrunk << "/fw/a.rom became shorter while it was being read.";
 }
 
 void TestFileError::describe()
@@ -53,6 +71,26 @@ void TestFileError::describe()
     QFETCH(Problem, problem);
     QFETCH(QString, text);
     QCOMPARE(FileError::Describe(problem, QStringLiteral("/fw/a.rom")), text);
+    // The system's words where the problem has none of its own.
+    if (problem == Problem::ReadFailed || problem == Problem::Unexpected) {
+        QCOMPARE(FileError::Describe(problem, QStringLiteral("/fw/a.rom"), QStringLiteral("Input/output error")),
+                 QString(text).replace(QStringLiteral("An unexpected error occurred"),
+                                       QStringLiteral("Input/output error")));
+    }
+}
+
+// A flush that fails once the file has its name, and a temporary file left behind, are told as
+// what they are.
+void TestFileError::afterTheName()
+{
+    QCOMPARE(FileError::DescribeUnflushed(QStringLiteral("/fw/a.rom"), false, QStringLiteral("Input/output error")),
+             QStringLiteral("/fw/a.rom was written, but it could not be flushed to disk: Input/output error."));
+    QCOMPARE(FileError::DescribeUnflushed(QStringLiteral("/fw/a.rom"), true, QStringLiteral("No space left on device")),
+             QStringLiteral("/fw/a.rom was written, but the folder could not be flushed to disk: No space left on "
+                            "device."));
+    QCOMPARE(
+        FileError::DescribeLeftover(QStringLiteral("/fw/.brindle-0badcafe.tmp"), QStringLiteral("Input/output error")),
+        QStringLiteral("The temporary file /fw/.brindle-0badcafe.tmp could not be removed: Input/output error."));
 }
 
 void TestFileError::describeLongPath()
@@ -100,7 +138,13 @@ void TestFileError::forTransfer_data()
     QTest::addColumn<int>("savedErrno");
     QTest::addColumn<Problem>("problem");
     QTest::newRow("ENOSPC") << ENOSPC << Problem::DiskFull;
-    QTest::newRow("EFBIG, over a file-size limit") << EFBIG << Problem::DiskFull;
+    // Over a file-size limit or a quota the disk is not full: the system's words say what it is.
+    QTest::newRow("EFBIG, over a file-size limit") << EFBIG << Problem::Unexpected;
+#ifdef EDQUOT
+    QTest::newRow("EDQUOT, over a quota") << EDQUOT << Problem::Unexpected;
+#endif
+    QTest::newRow("EROFS") << EROFS << Problem::ReadOnly;
+    QTest::newRow("EISDIR") << EISDIR << Problem::IsFolder;
     QTest::newRow("EACCES") << EACCES << Problem::AccessDenied;
     // An open file cannot go missing: report it as unexpected rather than "not found".
     QTest::newRow("ENOENT") << ENOENT << Problem::Unexpected;
@@ -127,9 +171,9 @@ void TestFileError::savedError_data()
     QTest::newRow("path not found") << 0 << int(ERROR_PATH_NOT_FOUND) << ENOENT;
     QTest::newRow("no such drive") << 0 << int(ERROR_INVALID_DRIVE) << ENOENT;
     QTest::newRow("access denied") << 0 << int(ERROR_ACCESS_DENIED) << EACCES;
-    QTest::newRow("held open by another program") << 0 << int(ERROR_SHARING_VIOLATION) << EACCES;
-    QTest::newRow("locked range") << 0 << int(ERROR_LOCK_VIOLATION) << EACCES;
-    QTest::newRow("write-protected medium") << 0 << int(ERROR_WRITE_PROTECT) << EACCES;
+    QTest::newRow("held open by another program") << 0 << int(ERROR_SHARING_VIOLATION) << EBUSY;
+    QTest::newRow("locked range") << 0 << int(ERROR_LOCK_VIOLATION) << EBUSY;
+    QTest::newRow("write-protected medium") << 0 << int(ERROR_WRITE_PROTECT) << EROFS;
     QTest::newRow("disk full") << 0 << int(ERROR_DISK_FULL) << ENOSPC;
     QTest::newRow("disk full on a handle") << 0 << int(ERROR_HANDLE_DISK_FULL) << ENOSPC;
     QTest::newRow("file too large") << 0 << int(ERROR_FILE_TOO_LARGE) << EFBIG;
@@ -157,12 +201,16 @@ void TestFileError::describeSaveFailure_data()
     QTest::addColumn<int>("savedErrno");
     QTest::addColumn<QString>("text");  // %1 is the system's text for the errno
     QTest::newRow("missing folder") << ENOENT << "The folder /fw does not exist.";
-    QTest::newRow("a file where the folder should be") << ENOTDIR << "The folder /fw does not exist.";
+    QTest::newRow("a path through a file") << ENOTDIR << "The folder /fw does not exist.";
     QTest::newRow("access denied") << EACCES << "Access to /fw/a.rom was denied.";
     QTest::newRow("not permitted") << EPERM << "Access to /fw/a.rom was denied.";
-    QTest::newRow("read-only file system") << EROFS << "Access to /fw/a.rom was denied.";
+    QTest::newRow("read-only file system") << EROFS << "/fw/a.rom cannot be written: its file system is read-only.";
     QTest::newRow("disk full") << ENOSPC << "Disk full while accessing /fw/a.rom.";
-    QTest::newRow("file-size limit") << EFBIG << "Disk full while accessing /fw/a.rom.";
+    QTest::newRow("file-size limit") << EFBIG << "File too large while accessing /fw/a.rom.";
+#ifdef EDQUOT
+    QTest::newRow("quota") << EDQUOT << "Disk quota exceeded while accessing /fw/a.rom.";
+#endif
+    QTest::newRow("a folder took the name") << EISDIR << "/fw/a.rom is a folder, not a firmware file.";
     // Without a text of its own, the system's words instead of "An unexpected error occurred".
     QTest::newRow("I/O error") << EIO << "%1 while accessing /fw/a.rom.";
     QTest::newRow("too many open files") << EMFILE << "%1 while accessing /fw/a.rom.";

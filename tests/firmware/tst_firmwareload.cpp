@@ -415,7 +415,8 @@ void TestFirmwareLoad::unreadableSource()
 {
     const QString path = fixture(ImageBuilder(ImageBuilder::Rom).build());
 #ifdef Q_OS_WIN
-    // Windows denies reading a file that another program holds open without sharing it.
+    // Windows denies reading a file that another program holds open without sharing it, and
+    // says so.
     const HANDLE holder =
         ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), GENERIC_READ | GENERIC_WRITE,
                       0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -429,8 +430,13 @@ void TestFirmwareLoad::unreadableSource()
     UiRecorder ui;
     CFirmwareRecord rec(&ui);
     QCOMPARE(rec.LoadFirmware(path), -1);
-    QVERIFY_REFUSED(ui, QStringLiteral("Access to %1 was denied.").arg(path),
-                    QStringLiteral("Could not open source file"));
+#ifdef Q_OS_WIN
+    const QString text =
+        QStringLiteral("%1 is open in another program that does not share it. Close it there and try again.");
+#else
+    const QString text = QStringLiteral("Access to %1 was denied.");
+#endif
+    QVERIFY_REFUSED(ui, text.arg(path), QStringLiteral("Could not open source file"));
     QVERIFY(rec.Image() == nullptr);
 }
 

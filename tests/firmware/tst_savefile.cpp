@@ -117,6 +117,11 @@ private slots:
     void messagesNameTheCause_data();
     void messagesNameTheCause();
     void tooManyOpenFiles();
+    void flushAfterNamingFails_data();
+    void flushAfterNamingFails();
+    void namesThatAreNotUtf8();
+    void heldOpenByAnotherProgram_data();
+    void heldOpenByAnotherProgram();
 
 private:
     // A record loaded from a ROM image, ready to write.
@@ -533,7 +538,8 @@ void TestSaveFile::messagesNameTheCause_data()
     QTest::addColumn<QString>("text");     // %1 is the fresh folder
     QTest::newRow("missing folder") << "missing/out.rom" << "The folder %1/missing does not exist.";
     QTest::newRow("missing folders") << "a/b/out.rom" << "The folder %1/a/b does not exist.";
-    QTest::newRow("a file where a folder should be") << "file/out.rom" << "The folder %1/file does not exist.";
+    QTest::newRow("a file where a folder should be") << "file/out.rom" << "%1/file is not a folder.";
+    QTest::newRow("a file above the folder") << "file/sub/out.rom" << "%1/file is not a folder.";
 }
 // clang-format on
 
@@ -593,6 +599,135 @@ void TestSaveFile::tooManyOpenFiles()
     QCOMPARE(ui.messages.first().text,
              QStringLiteral("%1 while accessing %2.").arg(FileError::SystemText(EMFILE), path));
     QCOMPARE(FileSnapshot::Names(folder), QStringList());
+#endif
+}
+
+// ---- a flush that fails once the file has its name ---------------------------------------
+
+// clang-format off
+void TestSaveFile::flushAfterNamingFails_data()
+{
+    QTest::addColumn<QString>("fuse");
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<QString>("text");  // %1 is the path
+    const QString file = QStringLiteral("%1 was written, but it could not be flushed to disk: Input/output error.");
+    const QString folder =
+        QStringLiteral("%1 was written, but the folder could not be flushed to disk: Input/output error.");
+    QTest::newRow("the file's flush, new name") << "pass,eiolater" << false << file;
+    QTest::newRow("the file's flush, replace") << "pass,eiolater" << true << file;
+    QTest::newRow("the folder's flush, new name") << "pass,eiodir" << false << folder;
+    QTest::newRow("the folder's flush, replace") << "pass,eiodir" << true << folder;
+}
+// clang-format on
+
+// The file has its name and its bytes when a later flush fails: the save says so, never that the
+// old file is as it was, and counts as written (the wizard goes on to "Finish"), with the record
+// holding the written file.
+void TestSaveFile::flushAfterNamingFails()
+{
+    QFETCH(QString, fuse);
+    QFETCH(bool, replace);
+    QFETCH(QString, text);
+    const FlushMount mount(fuse);
+    if (!mount.isMounted())
+        QSKIP(qPrintable(mount.skipReason()));
+    const QString path = QDir(mount.path()).filePath(QStringLiteral("out.rom"));
+    if (replace)
+        QVERIFY(ImageBuilder::WriteFile(path, "old"));
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QVERIFY(load(rec, ui));
+    ui.clear();
+    ui.answer = true;
+    QCOMPARE(rec.WriteFirmware(path), 1);
+    QVERIFY(rec.WriteHadProblem());
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().caption, QStringLiteral("Could not flush destination file"));
+    QCOMPARE(ui.messages.first().text, text.arg(path));
+    QCOMPARE(rec.m_strTargetFile, path);
+    QCOMPARE(ImageBuilder::ReadFile(path), m_written);
+    QCOMPARE(FileSnapshot::Names(mount.path()), QStringList{QStringLiteral("out.rom")});
+}
+
+// ---- names that are not UTF-8 ---------------------------------------------------------------
+
+// A name is bytes: one that is not UTF-8 (legal on Linux) is loaded and written under exactly its
+// bytes, held as text by FileName::FromNative.
+void TestSaveFile::namesThatAreNotUtf8()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows names are UTF-16 text");
+#else
+    const QString folder = freshFolder();
+    const QByteArray folderBytes = QFile::encodeName(folder);
+    const QByteArray sourceBytes = folderBytes + "/bad\xFF\xFE.rom";
+    const QByteArray targetBytes = folderBytes + "/out\xE9.rom";
+    {
+        const int fd = ::open(sourceBytes.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        const QByteArray image = ImageBuilder(ImageBuilder::Rom).build();
+        QCOMPARE(::write(fd, image.constData(), std::size_t(image.size())), ssize_t(image.size()));
+        ::close(fd);
+    }
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    QCOMPARE(rec.LoadFirmware(FileName::FromNative(sourceBytes)), 1);
+    QVERIFY(ui.messages.isEmpty());
+    QCOMPARE(rec.WriteFirmware(FileName::FromNative(targetBytes)), 1);
+    QVERIFY(ui.messages.isEmpty());
+    struct stat st {};
+    QVERIFY(::stat(targetBytes.constData(), &st) == 0);
+    QCOMPARE(qint64(st.st_size), qint64(65536));
+    // The name as Qt decodes it names no file: only the bytes do.
+    QVERIFY(!QFile::exists(QFile::decodeName(targetBytes)));
+#endif
+}
+
+// ---- a file another program holds open (Windows) -------------------------------------------
+
+void TestSaveFile::heldOpenByAnotherProgram_data()
+{
+    QTest::addColumn<bool>("source");
+    QTest::newRow("the target") << false;
+    QTest::newRow("the source") << true;
+}
+
+// A file held open without sharing is refused as that, not as "Access denied": the user closes
+// the other program instead of looking at permissions. The file is left as it was.
+void TestSaveFile::heldOpenByAnotherProgram()
+{
+#ifndef Q_OS_WIN
+    QSKIP("Share modes are Windows'");
+#else
+    QFETCH(bool, source);
+    const QString folder = freshFolder();
+    const QString path = QDir(folder).filePath(source ? QStringLiteral("held-source.rom") : QStringLiteral("held.rom"));
+    const QByteArray old = source ? ImageBuilder(ImageBuilder::Rom).build() : QByteArray("old");
+    QVERIFY(ImageBuilder::WriteFile(path, old));
+    const HANDLE held =
+        ::CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), GENERIC_READ | GENERIC_WRITE,
+                      0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    UiRecorder ui;
+    CFirmwareRecord rec(&ui);
+    int result = 0;
+    if (source) {
+        result = rec.LoadFirmware(path);
+    } else {
+        QVERIFY(load(rec, ui));
+        ui.clear();
+        ui.answer = true;
+        result = rec.WriteFirmware(path);
+    }
+    ::CloseHandle(held);
+    QCOMPARE(result, -1);
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.messages.first().caption, source ? QStringLiteral("Could not open source file")
+                                                 : QStringLiteral("Could not write destination file"));
+    QCOMPARE(ui.messages.first().text,
+             QStringLiteral("%1 is open in another program that does not share it. Close it there and try again.")
+                 .arg(path));
+    QCOMPARE(ImageBuilder::ReadFile(path), old);
 #endif
 }
 

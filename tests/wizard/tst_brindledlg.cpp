@@ -48,6 +48,7 @@ private slots:
     void cleanup();
 
     void firstDisplay();
+    void pagesBuiltWhenFirstNeeded();
     void arrowsPointTheWayRightToLeft();
     void headerTitlesFitOneLine();
     void sequence_data();
@@ -218,11 +219,50 @@ void TestBrindleDlg::firstDisplay()
     QCOMPARE(QApplication::focusWidget(),
              m_wizard.dlg->StepPage<CTabFile>(CBrindleDlg::StepOpen)->GetDlgItem<QLineEdit>(FileIds::Path));
 
-    // Every page covers the same area and none of them has a window of its own.
+    // Every page is the window's child, none with a window of its own; only "File Open" is built.
     for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
-        QCOMPARE(m_wizard.dlg->StepPage(i)->geometry(), m_wizard.dlg->GetDlgItem(WizardIds::Steps)->geometry());
         QCOMPARE(m_wizard.dlg->StepPage(i)->parentWidget(), m_wizard.dlg.get());
+        QCOMPARE(m_wizard.dlg->StepPage(i)->IsCreated(), i == CBrindleDlg::StepOpen);
     }
+    QCOMPARE(m_wizard.dlg->StepPage(CBrindleDlg::StepOpen)->geometry(),
+             m_wizard.dlg->GetDlgItem(WizardIds::Steps)->geometry());
+}
+
+// A page is built from its template when it is first needed: "File Open" at start, the pages a
+// load fills at the load (those of steps the loaded type skips as well), "Confirm Summary" and
+// "Finish" when Next reaches them. Built, each covers the step area, hidden until its step.
+void TestBrindleDlg::pagesBuiltWhenFirstNeeded()
+{
+    const auto built = [this] {
+        Steps steps;
+        for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
+            CWizardPage *page = m_wizard.dlg->StepPage(i);
+            if (!page->IsCreated())
+                continue;
+            steps.append(i);
+            // Every page covers the same area, and only the page of the current step shows.
+            if (page->geometry() != m_wizard.dlg->GetDlgItem(WizardIds::Steps)->geometry()
+                || page->isVisible() != (i == m_wizard.dlg->CurrentStep()))
+                steps.append(-1);
+        }
+        return steps;
+    };
+    QCOMPARE(built(), (Steps{0}));
+    // A refused file builds nothing.
+    QVERIFY(ImageBuilder::WriteFile(m_dir.filePath(QStringLiteral("notes.txt")), QByteArray("not firmware")));
+    openFile(m_dir.filePath(QStringLiteral("notes.txt")));
+    next();
+    QCOMPARE(built(), (Steps{0}));
+
+    openFile(makeFile(QStringLiteral("fw.rom"), ImageBuilder(ImageBuilder::Rom, "03.64QHARF")));
+    next();
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 1);
+    QCOMPARE(built(), (Steps{0, 1, 2, 3, 4, 5, 6, 7, 9}));
+    walkToConfirm(QStringLiteral("ABC"));
+    QCOMPARE(built(), (Steps{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    nextTo(CBrindleDlg::StepFinish, QStringLiteral("out.rom"));
+    QCOMPARE(m_wizard.dlg->CurrentStep(), 10);
+    QCOMPARE(built(), (Steps{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
 void TestBrindleDlg::headerTitlesFitOneLine()
@@ -237,7 +277,7 @@ void TestBrindleDlg::headerTitlesFitOneLine()
             <= m_wizard.dlg->GetDlgItem<QLabel>(WizardIds::Description)->y() + 1);
     for (int i = 0; i < CBrindleDlg::kStepCount; ++i) {
         // Each page writes its title into the header when it is shown.
-        m_wizard.dlg->StepPage(i)->ShowWindow(true);
+        m_wizard.dlg->BuiltPage(i)->ShowWindow(true);
         const QString title = stepTitle();
         m_wizard.dlg->StepPage(i)->ShowWindow(false);
         QVERIFY(!title.isEmpty());
@@ -862,6 +902,8 @@ void TestBrindleDlg::textsArePlain()
     openFile(makeFile(QStringLiteral("fw.rom"),
                       ImageBuilder(ImageBuilder::Rom, "03.64QSOLF").setStrings({"<h1>A", "<b>B", "&amp;"})));
     next();
+    for (int i = 0; i < CBrindleDlg::kStepCount; ++i)
+        m_wizard.dlg->BuiltPage(i);  // the pages not reached yet too
     const QList<QLabel *> labels = m_wizard.dlg->findChildren<QLabel *>();
     QVERIFY(labels.size() > 40);
     for (QLabel *label : labels)

@@ -71,6 +71,9 @@ void TestDialogTemplate::baseUnitsFollowTheFont()
     const QSize larger = CDialogBuilder::BaseUnits(font);
     QVERIFY(larger.width() > base.width());
     QVERIFY(larger.height() > base.height());
+    // Each font is measured once and keeps its own units, whichever was measured last.
+    QCOMPARE(CDialogBuilder::BaseUnits(QApplication::font()), base);
+    QCOMPARE(CDialogBuilder::BaseUnits(font), larger);
 }
 
 void TestDialogTemplate::baseUnitsMatchWindows()

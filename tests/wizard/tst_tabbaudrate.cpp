@@ -38,6 +38,7 @@ private slots:
     void showAndLeave();
     void userChoices();
     void unknownFlowEntry();
+    void listWidths();
 
 private:
     QRadioButton *radio(int id) const { return page()->GetDlgItem<QRadioButton>(id); }
@@ -286,6 +287,44 @@ void TestTabBaudRate::unknownFlowEntry()
     showPage({9600, 8, 1, 0, 2});
     QCOMPARE(items(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)), known);
     QCOMPARE(p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->currentText(), QStringLiteral("DTR/DSR"));
+}
+
+// Each list is as wide as its longest entry needs, whatever width the template gives it, from the
+// moment the page is shown: the same on every start, and the same while the event loop runs. (Lists
+// that fitted themselves to their entries on a timer of their own came out at one width or another.)
+void TestTabBaudRate::listWidths()
+{
+    const auto widths = [](const CTabBaudRate *p) {
+        return QList<int>{p->GetDlgItem<QComboBox>(BaudIds::BaudRate)->width(),
+                          p->GetDlgItem<QComboBox>(BaudIds::Parity)->width(),
+                          p->GetDlgItem<QComboBox>(BaudIds::FlowControl)->width()};
+    };
+    CTabBaudRate *p = showPage({9600, 8, 1, 0, 0});
+    const QList<int> shown = widths(p);
+    // The template gives the three lists one width; "None", "Odd" and "Even" need less than the
+    // seven digits of the fastest rates.
+    QVERIFY2(shown.at(1) < shown.at(0), qPrintable(QStringLiteral("parity %1, baud rate %2").arg(shown.at(1)).arg(shown.at(0))));
+
+    QTest::qWait(100);  // longer than Qt's lists wait before they fit themselves to their entries
+    QCOMPARE(widths(p), shown);
+    m_frame.Next();
+    m_frame.Back();
+    QCOMPARE(widths(p), shown);
+
+    // The entry for an unknown flow byte widens its list while it is there.
+    m_frame.Next();
+    showPage({9600, 8, 1, 0, 4});
+    QVERIFY(widths(p).at(2) > shown.at(2));
+    QCOMPARE(widths(p).mid(0, 2), shown.mid(0, 2));
+    m_frame.Next();
+    showPage({9600, 8, 1, 0, 0});
+    QCOMPARE(widths(p), shown);
+
+    // The page built anew, as at another start, has the same lists.
+    m_frame.Next();
+    CTabBaudRate *again = m_frame.Add(new CTabBaudRate(m_frame.frame.get()), IDD_TAB_BAUDRATE);
+    m_frame.Arrive(again);
+    QCOMPARE(widths(again), shown);
 }
 
 QTEST_MAIN(TestTabBaudRate)

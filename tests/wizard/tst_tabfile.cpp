@@ -159,16 +159,15 @@ void TestTabFile::texts()
     QFETCH(bool, save);
     QFETCH(QString, caption);
 
+    QVERIFY(activate());
+    if (save)
+        QVERIFY(reach(true, {ImageBuilder::Rom}));
     CTabFile *p = page(save);
     QVERIFY(p->FilePath().isEmpty());
     QCOMPARE(browseButton(save)->text(), QStringLiteral("Browse..."));
     // Both pages take files from a file manager, on the page rather than as text in the box.
     QVERIFY(p->acceptDrops());
     QVERIFY(!p->GetDlgItem<QLineEdit>(FileIds::Path)->acceptDrops());
-
-    QVERIFY(activate());
-    if (save)
-        QVERIFY(reach(true, {ImageBuilder::Rom}));
     QVERIFY(p->isVisible());
     QCOMPARE(p->GetDlgItem<QLineEdit>(FileIds::Path)->text(), QString());
     QVERIFY(!m_wizard.NextEnabled());
