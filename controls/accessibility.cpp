@@ -9,8 +9,11 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 #include <QValidator>
@@ -23,6 +26,10 @@ namespace {
 constexpr const char *kRoleProperty = "brindleAccessibleRole";
 // Set on a wizard page (MarkAsPage): the page says its description as a text of its own.
 constexpr const char *kPageProperty = "brindleAccessiblePage";
+// Set on a text of several lines that is read, not edited (MarkAsReport).
+constexpr const char *kReportProperty = "brindleAccessibleReport";
+// Set on a wizard page once a screen reader has asked for its text: the text's id.
+constexpr const char *kPageTextProperty = "brindleAccessiblePageText";
 // Set on a window (MarkAsHeader): the label that shows the description of the page on screen.
 constexpr const char *kHeaderDescriptionProperty = "brindleHeaderDescription";
 // Set on a notification (Announce): the text a screen reader was last told, and will read.
@@ -329,6 +336,30 @@ public:
         }
         return QAccessibleWidget::text(t);
     }
+
+    // A notification belongs to the window for a screen reader, though it is drawn on a page:
+    // Orca says a notification inside a dialog (a page) after the names of the dialog and of
+    // every window around it, the page's whole description each time; in the main window, alone.
+    QAccessibleInterface *parent() const override
+    {
+        if (role() == QAccessible::Notification && widget()->window() != widget())
+            return QAccessible::queryAccessibleInterface(widget()->window());
+        return QAccessibleWidget::parent();
+    }
+};
+
+// A report of several lines (MarkAsReport), named by its whole text.
+class CAccessibleReport : public QAccessibleWidget
+{
+public:
+    explicit CAccessibleReport(QPlainTextEdit *text) : QAccessibleWidget(text, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<QPlainTextEdit *>(widget())->toPlainText();
+        return QAccessibleWidget::text(t);
+    }
 };
 
 // The description of a wizard page as a text of the page (CAccessiblePage), drawn where the
@@ -402,12 +433,38 @@ public:
 private:
     QAccessibleInterface *Text() const
     {
-        if (!m_textId)
+        if (!m_textId) {
             m_textId = QAccessible::registerAccessibleInterface(new CAccessiblePageText(widget()));
+            widget()->setProperty(kPageTextProperty, m_textId);
+        }
         return QAccessible::accessibleInterface(m_textId);
     }
 
     mutable QAccessible::Id m_textId = 0;
+};
+
+// Tells a screen reader that a page's text (CAccessiblePage) was shown or hidden with the page: a
+// reader keeps the states it has read of an object until it is told of a change, and the text is
+// no widget that Qt would tell of. Without it, a page a reader once saw hidden (reading the
+// window after a message box) kept its text hidden, and the reader said the page's description
+// in its place, and then none of the focused input's own.
+class CPageWatcher : public QObject
+{
+public:
+    explicit CPageWatcher(QWidget *page) : QObject(page) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) && QAccessible::isActive()) {
+            const auto id = watched->property(kPageTextProperty).value<QAccessible::Id>();
+            if (QAccessibleInterface *text = id ? QAccessible::accessibleInterface(id) : nullptr) {
+                QAccessibleEvent told(text, event->type() == QEvent::Show ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+                QAccessible::updateAccessibility(&told);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 // Tells a screen reader again where the focus is: Qt tells it as the focus moves, but not when
@@ -458,6 +515,8 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
         return new CAccessibleList(static_cast<QComboBox *>(widget));
     if (widget->property(kPageProperty).toBool())
         return new CAccessiblePage(widget);
+    if (auto *report = qobject_cast<QPlainTextEdit *>(widget); report && widget->property(kReportProperty).toBool())
+        return new CAccessibleReport(report);
     const QVariant role = widget->property(kRoleProperty);
     if (role.isValid()) {
         if (auto *label = qobject_cast<QLabel *>(widget))
@@ -501,12 +560,26 @@ void Accessibility::MarkAsPage(QWidget *page, const QString &name, const QString
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
     page->setAccessibleName(name);
     page->setAccessibleDescription(description);
+    page->installEventFilter(new CPageWatcher(page));
+}
+
+void Accessibility::MarkAsReport(QPlainTextEdit *text)
+{
+    text->setProperty(kReportProperty, true);
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(text))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    // A reader keeps a name it has read until it is told of a change.
+    QObject::connect(text, &QPlainTextEdit::textChanged, text, [text] {
+        if (QAccessible::isActive()) {
+            QAccessibleEvent event(text, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&event);
+        }
+    });
 }
 
 void Accessibility::MarkAsMainWindow(QWidget *window)
 {
-    // Orca reads a notification in a dialog with every dialog around it, the window's title and
-    // the page's title and description included; in the program's main window, alone.
+    // A frame: Orca says a notification in a dialog after the dialog's name and description.
     SetRole(window, QAccessible::Window);
 }
 
@@ -528,6 +601,14 @@ void Accessibility::MarkAsHeader(QLabel *title, QLabel *description)
 void Accessibility::TellFocusOnActivation(QWidget *window)
 {
     window->installEventFilter(new CActivationWatcher(window));
+    // A menu that closes gives the keyboard back to the window without activating the widget
+    // again, but the window system does, and the bridge tells a screen reader the window was
+    // activated: Orca then takes the window for the focus, and says nothing of the next control
+    // that takes the focus while its text is selected (the next page's box).
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, window, [window](QWindow *focus) {
+        if (focus && focus == window->windowHandle())
+            TellFocusLater();
+    });
 }
 
 void Accessibility::MarkAsNotification(QLabel *label)

@@ -2,6 +2,7 @@
 
 class QComboBox;
 class QLabel;
+class QPlainTextEdit;
 class QString;
 class QWidget;
 
@@ -42,6 +43,11 @@ inline constexpr int kAnnounceRest = 500;  // milliseconds
 
 // Makes `window` the program's main window for a screen reader (a frame), not a dialog.
 void MarkAsMainWindow(QWidget *window);
+
+// Makes `text`, a text of several lines that the user reads rather than edits, a static text
+// named by its whole text: a screen reader says all of it as it takes the focus, where it would
+// say only the line the cursor is on of a text box.
+void MarkAsReport(QPlainTextEdit *text);
 
 // Tells a screen reader each change of `list`'s item, as the new text of the list.
 void ReportItemChanges(QComboBox *list);
