@@ -9,8 +9,13 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
 #include <QValidator>
 
 #include "hyperlinkstatic.h"
@@ -19,6 +24,16 @@ namespace {
 
 // The roles the program gives widgets of Qt's classes, by a property set on the widget.
 constexpr const char *kRoleProperty = "brindleAccessibleRole";
+// Set on a wizard page (MarkAsPage): the page says its description as a text of its own.
+constexpr const char *kPageProperty = "brindleAccessiblePage";
+// Set on a text of several lines that is read, not edited (MarkAsReport).
+constexpr const char *kReportProperty = "brindleAccessibleReport";
+// Set on a wizard page once a screen reader has asked for its text: the text's id.
+constexpr const char *kPageTextProperty = "brindleAccessiblePageText";
+// Set on a window (MarkAsHeader): the label that shows the description of the page on screen.
+constexpr const char *kHeaderDescriptionProperty = "brindleHeaderDescription";
+// Set on a notification (Announce): the text a screen reader was last told, and will read.
+constexpr const char *kAnnouncedProperty = "brindleAnnounced";
 
 // The text of the label whose buddy `widget` is, without its mnemonic marks.
 QString LabelText(const QWidget *widget)
@@ -305,6 +320,9 @@ private:
 };
 
 // A label in another role than a label's, named by its text: a notification, or the page header.
+// A notification is named by the text it was last announced with (Announce): a screen reader
+// reads the name when it comes to the announcement, which may be after the text has changed
+// again, and would then say the newer text twice.
 class CAccessibleText : public QAccessibleWidget
 {
 public:
@@ -312,9 +330,140 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name)
-            return static_cast<QLabel *>(widget())->text();
+        if (t == QAccessible::Name) {
+            const QVariant announced = widget()->property(kAnnouncedProperty);
+            return announced.isValid() ? announced.toString() : static_cast<QLabel *>(widget())->text();
+        }
         return QAccessibleWidget::text(t);
+    }
+
+    // A notification belongs to the window for a screen reader, though it is drawn on a page:
+    // Orca says a notification inside a dialog (a page) after the names of the dialog and of
+    // every window around it, the page's whole description each time; in the main window, alone.
+    QAccessibleInterface *parent() const override
+    {
+        if (role() == QAccessible::Notification && widget()->window() != widget())
+            return QAccessible::queryAccessibleInterface(widget()->window());
+        return QAccessibleWidget::parent();
+    }
+};
+
+// A report of several lines (MarkAsReport), named by its whole text.
+class CAccessibleReport : public QAccessibleWidget
+{
+public:
+    explicit CAccessibleReport(QPlainTextEdit *text) : QAccessibleWidget(text, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<QPlainTextEdit *>(widget())->toPlainText();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+// The description of a wizard page as a text of the page (CAccessiblePage), drawn where the
+// window's header shows it.
+class CAccessiblePageText : public QAccessibleInterface
+{
+public:
+    explicit CAccessiblePageText(QWidget *page) : m_page(page) {}
+
+    bool isValid() const override { return m_page; }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return m_page ? m_page->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_page); }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && m_page ? m_page->accessibleDescription() : QString();
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.invisible = !m_page || !m_page->isVisible();
+        return s;
+    }
+    QRect rect() const override
+    {
+        if (!m_page)
+            return QRect();
+        const auto *shown = qobject_cast<QWidget *>(m_page->window()->property(kHeaderDescriptionProperty).value<QObject *>());
+        return shown ? QRect(shown->mapToGlobal(QPoint(0, 0)), shown->size()) : QRect();
+    }
+
+private:
+    QPointer<QWidget> m_page;
+};
+
+// A wizard page, a part of its window named by the page's title and described by its
+// description, as a child dialog is. Its description is also a text of the page (its last
+// child): Orca says a dialog's texts where it has any, and its description otherwise, but having
+// said the description it says none of the focused input's own, which for a text box is its rule.
+class CAccessiblePage : public QAccessibleWidget
+{
+public:
+    explicit CAccessiblePage(QWidget *page) : QAccessibleWidget(page, QAccessible::Dialog) {}
+    ~CAccessiblePage() override
+    {
+        if (m_textId)
+            QAccessible::deleteAccessibleInterface(m_textId);
+    }
+
+    int childCount() const override { return QAccessibleWidget::childCount() + 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        const int own = QAccessibleWidget::childCount();
+        if (index < own)
+            return QAccessibleWidget::child(index);
+        return index == own ? Text() : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (child && m_textId && child == QAccessible::accessibleInterface(m_textId))
+            return QAccessibleWidget::childCount();
+        return QAccessibleWidget::indexOfChild(child);
+    }
+
+private:
+    QAccessibleInterface *Text() const
+    {
+        if (!m_textId) {
+            m_textId = QAccessible::registerAccessibleInterface(new CAccessiblePageText(widget()));
+            widget()->setProperty(kPageTextProperty, m_textId);
+        }
+        return QAccessible::accessibleInterface(m_textId);
+    }
+
+    mutable QAccessible::Id m_textId = 0;
+};
+
+// Tells a screen reader that a page's text (CAccessiblePage) was shown or hidden with the page: a
+// reader keeps the states it has read of an object until it is told of a change, and the text is
+// no widget that Qt would tell of. Without it, a page a reader once saw hidden (reading the
+// window after a message box) kept its text hidden, and the reader said the page's description
+// in its place, and then none of the focused input's own.
+class CPageWatcher : public QObject
+{
+public:
+    explicit CPageWatcher(QWidget *page) : QObject(page) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) && QAccessible::isActive()) {
+            const auto id = watched->property(kPageTextProperty).value<QAccessible::Id>();
+            if (QAccessibleInterface *text = id ? QAccessible::accessibleInterface(id) : nullptr) {
+                QAccessibleEvent told(text, event->type() == QEvent::Show ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+                QAccessible::updateAccessibility(&told);
+            }
+        }
+        return QObject::eventFilter(watched, event);
     }
 };
 
@@ -364,6 +513,10 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
         return new CAccessibleLink(link);
     if (className == QLatin1String("QComboBox"))
         return new CAccessibleList(static_cast<QComboBox *>(widget));
+    if (widget->property(kPageProperty).toBool())
+        return new CAccessiblePage(widget);
+    if (auto *report = qobject_cast<QPlainTextEdit *>(widget); report && widget->property(kReportProperty).toBool())
+        return new CAccessibleReport(report);
     const QVariant role = widget->property(kRoleProperty);
     if (role.isValid()) {
         if (auto *label = qobject_cast<QLabel *>(widget))
@@ -401,9 +554,33 @@ void Accessibility::MarkAsPage(QWidget *page, const QString &name, const QString
 {
     // Orca says a dialog's name, then its description, as the focus enters it; a grouping it
     // names alone.
-    SetRole(page, QAccessible::Dialog);
+    page->setProperty(kPageProperty, true);
+    page->setProperty(kRoleProperty, int(QAccessible::Dialog));
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(page))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
     page->setAccessibleName(name);
     page->setAccessibleDescription(description);
+    page->installEventFilter(new CPageWatcher(page));
+}
+
+void Accessibility::MarkAsReport(QPlainTextEdit *text)
+{
+    text->setProperty(kReportProperty, true);
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(text))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    // A reader keeps a name it has read until it is told of a change.
+    QObject::connect(text, &QPlainTextEdit::textChanged, text, [text] {
+        if (QAccessible::isActive()) {
+            QAccessibleEvent event(text, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&event);
+        }
+    });
+}
+
+void Accessibility::MarkAsMainWindow(QWidget *window)
+{
+    // A frame: Orca says a notification in a dialog after the dialog's name and description.
+    SetRole(window, QAccessible::Window);
 }
 
 void Accessibility::TellFocusLater()
@@ -418,27 +595,66 @@ void Accessibility::MarkAsHeader(QLabel *title, QLabel *description)
     // active, and the header is said with each page already.
     SetRole(title, QAccessible::Heading);
     SetRole(description, QAccessible::Paragraph);
+    description->window()->setProperty(kHeaderDescriptionProperty, QVariant::fromValue<QObject *>(description));
 }
 
 void Accessibility::TellFocusOnActivation(QWidget *window)
 {
     window->installEventFilter(new CActivationWatcher(window));
+    // A menu that closes gives the keyboard back to the window without activating the widget
+    // again, but the window system does, and the bridge tells a screen reader the window was
+    // activated: Orca then takes the window for the focus, and says nothing of the next control
+    // that takes the focus while its text is selected (the next page's box).
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, window, [window](QWindow *focus) {
+        if (focus && focus == window->windowHandle())
+            TellFocusLater();
+    });
 }
 
 void Accessibility::MarkAsNotification(QLabel *label)
 {
     SetRole(label, QAccessible::Notification);
     label->setVisible(!label->text().isEmpty());
+    label->setProperty(kAnnouncedProperty, label->text());
 }
 
 void Accessibility::Announce(QLabel *label, const QString &text)
 {
-    if (text == label->text() && label->isHidden() == text.isEmpty())
-        return;
+    // The line on screen follows every change at once; a screen reader is told when the line
+    // appears, and of a change once the text has rested, not at each key of a word being typed.
+    // A reader says a notification as it is shown: to say a new text the line is shown anew.
+    auto *rest = label->findChild<QTimer *>(QStringLiteral("announce"), Qt::FindDirectChildrenOnly);
+    if (!rest) {
+        rest = new QTimer(label);
+        rest->setObjectName(QStringLiteral("announce"));
+        rest->setSingleShot(true);
+        rest->setInterval(kAnnounceRest);
+        QObject::connect(rest, &QTimer::timeout, label, [label] {
+            const QString now = label->text();
+            if (now.isEmpty() || now == label->property(kAnnouncedProperty).toString())
+                return;
+            label->setProperty(kAnnouncedProperty, now);
+            // A line on a hidden page is said as the page is shown.
+            if (label->isVisible()) {
+                label->hide();
+                label->show();
+            }
+        });
+    }
     label->setText(text);
-    // A screen reader says a notification as it is shown: one shown already is shown again.
-    label->hide();
-    label->setVisible(!text.isEmpty());
+    if (text.isEmpty()) {
+        rest->stop();
+        label->hide();
+        label->setProperty(kAnnouncedProperty, QString());
+    } else if (label->isHidden()) {
+        rest->stop();
+        label->setProperty(kAnnouncedProperty, text);
+        label->show();
+    } else if (text != label->property(kAnnouncedProperty).toString()) {
+        rest->start();
+    } else {
+        rest->stop();
+    }
 }
 
 void Accessibility::ReportItemChanges(QComboBox *list)

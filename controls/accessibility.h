@@ -2,6 +2,7 @@
 
 class QComboBox;
 class QLabel;
+class QPlainTextEdit;
 class QString;
 class QWidget;
 
@@ -34,9 +35,19 @@ void TellFocusLater();
 // Announce changes it, but not as part of the controls around it.
 void MarkAsNotification(QLabel *label);
 
-// Sets a notification's text: shown anew when the text changes, so that a screen reader says the
-// new text, and hidden while it is empty.
+// Sets a notification's text, on screen at once, and hidden while it is empty. A screen reader
+// is told the text as the notification appears, and a change of it once the text has rested for
+// kAnnounceRest: typing a word changes it at every key.
 void Announce(QLabel *label, const QString &text);
+inline constexpr int kAnnounceRest = 500;  // milliseconds
+
+// Makes `window` the program's main window for a screen reader (a frame), not a dialog.
+void MarkAsMainWindow(QWidget *window);
+
+// Makes `text`, a text of several lines that the user reads rather than edits, a static text
+// named by its whole text: a screen reader says all of it as it takes the focus, where it would
+// say only the line the cursor is on of a text box.
+void MarkAsReport(QPlainTextEdit *text);
 
 // Tells a screen reader each change of `list`'s item, as the new text of the list.
 void ReportItemChanges(QComboBox *list);

@@ -16,12 +16,12 @@
 
 // The last guard behind the routes that CEditAlnum filters itself: a change the user makes that
 // would bring in a character the box does not take, or grow the text beyond the limit, is
-// refused whole. Text that the program sets passes unchanged, however long it is.
+// refused whole. Text that the program sets with SetTextAsIs passes unchanged, however long it is.
 //
-// Every other change comes from outside the box's input events: assistive technology (a screen
-// reader, an on-screen keyboard) sets, inserts and deletes text through the accessibility
-// interface, which calls QLineEdit's own functions. Its new characters go through the typing
-// rule, as if they had been typed.
+// Every other change comes from outside the box's input events: QLineEdit::setText, through
+// whatever pointer, and assistive technology (a screen reader, an on-screen keyboard), which
+// sets, inserts and deletes text through the accessibility interface and so through QLineEdit's
+// own functions. Their new characters go through the typing rule, as if they had been typed.
 class CEditAlnumValidator : public QValidator
 {
 public:
@@ -99,7 +99,7 @@ QString CEditAlnum::Acceptable(const QString &text) const
     return kept;
 }
 
-void CEditAlnum::setText(const QString &text)
+void CEditAlnum::SetTextAsIs(const QString &text)
 {
     const QScopedValueRollback<bool> program(m_bProgramText, true);
     QLineEdit::setText(text);

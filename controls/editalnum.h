@@ -13,8 +13,9 @@ class QMenu;
 // an input method, Ctrl+V, Shift+Insert, the context menu, the middle button, a drop), one rule
 // applies: the acceptable characters are kept, in capitals with the upper-case style, and the
 // rest are dropped, then the text is cut to the room the limit leaves, exactly as typing each
-// character in turn would do; text that assistive technology enters through the accessibility
-// interface follows the same rule. Text that the program sets is kept as it is.
+// character in turn would do. The box's validator holds the rule, so setText through any pointer
+// (QLineEdit's own, which the accessibility interface calls for assistive technology) follows
+// it too; only SetTextAsIs keeps text that the program sets as it is.
 class CEditAlnum : public CEdit
 {
     Q_OBJECT
@@ -22,7 +23,7 @@ class CEditAlnum : public CEdit
 public:
     explicit CEditAlnum(QWidget *parent = nullptr);
 
-    // Letters become capitals as the user enters them; text the program sets is kept as is.
+    // Letters become capitals as the user enters them; SetTextAsIs keeps the program's text as is.
     void SetUpperCase(bool upperCase) { m_bUpperCase = upperCase; }
     bool IsUpperCase() const { return m_bUpperCase; }
 
@@ -38,12 +39,12 @@ public:
     // capitals with the upper-case style.
     QString Acceptable(const QString &text) const;
 
-    // Text that the program sets, kept as it is. (QLineEdit::setText, which the accessibility
-    // interface calls, counts as the user's.)
-    void setText(const QString &text);
+    // Text that the program sets (a code read from the image), kept as it is, whatever its
+    // characters and length. QLineEdit::setText counts as the user's and follows the rule.
+    void SetTextAsIs(const QString &text);
 
     // What the box keeps when its text is to change from `current` to `proposed` by a route
-    // other than its input events (the accessibility interface): the characters that differ go
+    // other than its input events (setText, the accessibility interface): the characters that differ go
     // through the rule above, in place of those they replace; the rest of the text stays.
     QString AsTyped(const QString &current, const QString &proposed) const;
 
@@ -78,5 +79,5 @@ private:
     int m_nLimit = 0;
     QString m_strLast;            // the text before the change being checked
     bool m_bUserInput = false;    // an input event is being handled
-    bool m_bProgramText = false;  // the program is setting the text
+    bool m_bProgramText = false;  // SetTextAsIs is setting the text
 };

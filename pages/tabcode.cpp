@@ -47,7 +47,7 @@ void CTabCode::SetSettings(const Firmware::Settings &settings)
 void CTabCode::ShowCode()
 {
     if (m_editCode->text() != m_strCode)
-        m_editCode->setText(m_strCode);
+        m_editCode->SetTextAsIs(m_strCode);
 }
 
 void CTabCode::GetSettings(Firmware::Settings &settings) const

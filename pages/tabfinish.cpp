@@ -1,5 +1,6 @@
 #include "tabfinish.h"
 
+#include "controls/accessibility.h"
 #include "controls/selectabletext.h"
 #include "firmware/screentext.h"
 #include "firmware/settingstext.h"
@@ -22,8 +23,8 @@ void CTabFinish::OnInitDialog()
     m_staticMessage = GetDlgItem<CSelectableText>(FinishIds::Message);
     // Tab reaches it from "Finish", so a screen reader can read it and the keyboard select it.
     m_staticMessage->setFocusPolicy(Qt::StrongFocus);
-    // A reader names the report by the page it is on, then reads its text.
-    m_staticMessage->setAccessibleName(QString::fromUtf8(m_pszTitle));
+    // A screen reader says the whole report as it takes the focus, not its first line alone.
+    Accessibility::MarkAsReport(m_staticMessage);
 }
 
 void CTabFinish::SetResult(const QString &sourceFile, const QString &targetFile, const Firmware::Settings &written)

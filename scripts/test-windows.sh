@@ -149,6 +149,22 @@ for exe in "$bin"/tst_*.exe; do
     read_log "$name" "$log"
 done
 wineserver -w
+# The same pages drawn at 144 dots per inch (Windows' 150 %), as a user with a larger screen
+# setting sees them: every static text whole, descenders and the header's last line included,
+# and the report on the last page without scrolling (tst_textfit's drawnWhole; at 96 it ran
+# above). The setting is Wine's, read by the program as Windows' own.
+if [ "$installer_only" -eq 0 ] && [ -x "$bin/tst_textfit.exe" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    wineserver -w
+    log=$results/tst_textfit-144dpi.txt
+    (cd "$bin" && timeout "$suite_timeout" nice -n 10 \
+        wine explorer "/desktop=brindle-textfit-144,1920x1440" tst_textfit.exe drawnWhole -o "$(winpath "$log"),txt" \
+        >"$results/tst_textfit-144dpi.out" 2>&1) || true
+    grep -aq 'dots per inch: 144' "$log" 2>/dev/null || fail "tst_textfit at 144 dpi: the program did not draw at 144 dots per inch"
+    read_log "tst_textfit (144 dpi)" "$log"
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+    wineserver -w
+fi
 suite_seconds=$(( $(now) - start ))
 [ "$suites" -gt 0 ] || [ "$installer_only" -eq 1 ] || fail "no test suites were built"
 

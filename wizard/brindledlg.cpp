@@ -80,6 +80,7 @@ void CBrindleDlg::OnInitDialog()
     connect(m_btnBack, &QPushButton::clicked, this, &CBrindleDlg::OnBack);
     connect(m_btnCancel, &QPushButton::clicked, this, &CBrindleDlg::OnCancelButton);
     m_staticLogo->installEventFilter(this);
+    Accessibility::MarkAsMainWindow(this);
     Accessibility::MarkAsHeader(m_staticTitle, m_staticDescription);
     Accessibility::TellFocusOnActivation(this);
     // Context menu requests of the text controls, which answer them with menus of their own.

@@ -241,7 +241,7 @@ def walk(version, kind, prefix_type):
 
         # Alt+N loads the file; the summary's lines are read whole, the USB IDs as one text.
         step("Alt+N to File Summary", lambda: key("alt+n"),
-             *page(SUMMARY, "Firmware Version: 03.64 label"))
+             *page(SUMMARY, "Firmware Version: %s label" % version[:5]))
         lines = ["Firmware Type: %s %s File" % (version[5:9], "QUF Upgrader" if kind == "quf" else "ROM"),
                  "Default Monitor Settings: 9600 baud, 8 bits, 1 stop bit, no parity, no flow control",
                  "Initial Mode: ECS, IPH, LED Flash at Power-on"]
@@ -260,20 +260,23 @@ def walk(version, kind, prefix_type):
         step("Down in the baud list", lambda: key("Down"), "38400")
         step("Up in the baud list", lambda: key("Up"), "19200")
         # The data-bits pair: its label once, and any arrow moves to the other button.
-        step("Tab to Data Bits", lambda: key("Tab"), "Data Bits:", "8 Bits")
+        # A radio button is said as its name, then its state: each step waits for the whole.
+        step("Tab to Data Bits", lambda: key("Tab"), "Data Bits:", "8 Bits", "radio button")
         for arrow, button in (("Up", "7 Bits"), ("Down", "8 Bits"), ("Left", "7 Bits"), ("Right", "8 Bits")):
-            step("%s in Data Bits" % arrow, lambda: key(arrow), button)
-        step("Tab to Stop Bits", lambda: key("Tab"), "Stop Bits:", "1 Bit")
+            step("%s in Data Bits" % arrow, lambda: key(arrow), button, "radio button")
+        step("Tab to Stop Bits", lambda: key("Tab"), "Stop Bits:", "1 Bit", "radio button")
         step("Tab to Parity", lambda: key("Tab"), "Parity: combo box", "None")
         step("Down in the parity list", lambda: key("Down"), "Odd")
         step("Tab to Flow Control", lambda: key("Tab"), "Flow Control: combo box", "None")
 
-        step("Alt+N to Set Init", lambda: key("alt+n"), *page(INIT, "Input Mode:", "IPH Mode (binary)"))
+        step("Alt+N to Set Init", lambda: key("alt+n"),
+             *page(INIT, "Input Mode:", "IPH Mode (binary)", "radio button"))
         for arrow, button in (("Down", "IPA Mode (ASCII)"), ("Up", "IPH Mode (binary)"),
                               ("Right", "IPA Mode (ASCII)"), ("Left", "IPH Mode (binary)")):
-            step("%s in Input Mode" % arrow, lambda: key(arrow), button)
+            step("%s in Input Mode" % arrow, lambda: key(arrow), button, "radio button")
         step("Alt+B to Set Baud", lambda: key("alt+b"), *page(BAUD, "Baud Rate: combo box", "19200"))
-        step("Alt+N to Set Init", lambda: key("alt+n"), *page(INIT, "Input Mode:", "IPH Mode (binary)"))
+        step("Alt+N to Set Init", lambda: key("alt+n"),
+             *page(INIT, "Input Mode:", "IPH Mode (binary)", "radio button"))
         step("Enter to Set Prompt", lambda: key("Return"), *page(PROMPT, "Show Prompt check box"))
 
         # The window's menu, said as it opens; then the question before leaving, No by default.
@@ -315,7 +318,7 @@ def walk(version, kind, prefix_type):
         # the code B01, which "Confirm Summary" says.
         step("two characters, Alt+N, the third", lambda: (type_text("b0"), key("alt+n"), type_text("1")))
         step("Enter to Confirm Summary", lambda: key("Return"),
-             *page(CONFIRM, "Firmware Version: 03.64-B01 label"))
+             *page(CONFIRM, "Firmware Version: %s-B01 label" % version[:5]))
 
         step("Alt+N to File Save", lambda: key("alt+n"), *page(SAVE, "Name of the firmware file to write"))
         step("typing the target", lambda: type_text(target))
@@ -328,7 +331,9 @@ def walk(version, kind, prefix_type):
                 fail("%s: Enter on the overwrite question replaced the file" % version)
         step("Alt+W again", lambda: key("alt+w"), "Overwrite file written.rom", "No")
         step("Yes", lambda: key("alt+y"), "Finish", FINISH[0])
-        step("Tab to the report", lambda: key("Tab", "Tab"), "Saved to disk as written.rom")
+        # The report is said whole, its last line (the name written) too.
+        step("Tab to the report", lambda: key("Tab", "Tab"), "Successfully modified firmware ROM file.",
+             "Firmware Version %s-B01%s" % (version[:5], version[5:]), "Saved to disk as written.rom")
         key("Escape")
         try:
             app.wait(60)
@@ -336,7 +341,7 @@ def walk(version, kind, prefix_type):
             fail("%s: the program is still running after Escape on Finish" % version)
         with open(target, "rb") as f:
             data = f.read()
-        if len(data) != 65536 or b"03.64-B01Q" not in data:
+        if len(data) != 65536 or ("%s-B01%s" % (version[:5], version[5:])).encode() not in data:
             fail("%s: the written file is not the customised ROM image (%d bytes)" % (version, len(data)))
     finally:
         if app.poll() is None:

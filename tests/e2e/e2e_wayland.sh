@@ -51,6 +51,9 @@ fail() {
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb
 
+# Every wait is for something to happen; this only bounds a failure (a hung program), not a pace.
+patience=${BRINDLE_E2E_PATIENCE:-120}
+
 # A private runtime folder, as a session has, for weston's socket.
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
@@ -58,7 +61,8 @@ socket=brindle-e2e
 weston --backend=x11-backend.so --socket="$socket" --width=1024 --height=700 --idle-time=0 \
     >"$work/weston.log" 2>&1 &
 weston_pid=$!
-for _ in $(seq 100); do
+end=$((SECONDS + patience))
+while [ $SECONDS -lt $end ]; do
     [ -S "$XDG_RUNTIME_DIR/$socket" ] && break
     kill -0 "$weston_pid" 2>/dev/null || break
     sleep 0.1
@@ -77,7 +81,8 @@ log="$work/brindle.log"
 
 # The toplevel: its id, from the request that makes it.
 toplevel=
-for _ in $(seq 150); do
+end=$((SECONDS + patience))
+while [ $SECONDS -lt $end ]; do
     kill -0 "$app_pid" 2>/dev/null || fail "the program ended before it mapped a window"
     toplevel=$(grep -o -m1 -- '-> xdg_surface@[0-9]*\.get_toplevel(new id xdg_toplevel@[0-9]*)' "$log" \
         | grep -o 'xdg_toplevel@[0-9]*' || true)
@@ -90,7 +95,7 @@ for _ in $(seq 150); do
     toplevel=
     sleep 0.1
 done
-[ -n "$toplevel" ] || fail "no toplevel was mapped with a committed buffer within 15 s"
+[ -n "$toplevel" ] || fail "no toplevel was mapped with a committed buffer within $patience s"
 echo "mapped: $toplevel"
 
 grep -q -- "-> $toplevel\.set_title(\"Norvale Firmware Customiser V" "$log" \
@@ -102,7 +107,19 @@ echo "asked for: min size $min, max size $max"
 [ "$min" = "$max" ] || fail "the minimum size $min is not the maximum size $max: the window can be resized or maximised"
 [ "$min" != "(0, 0)" ] || fail "the toplevel's size is (0, 0), which means no limit"
 
-sleep 2
+# The compositor has shown the window once it says a frame of it is done: whatever the program
+# asks of the window as it is shown (maximised, full screen) it has asked by then.
+shown=
+end=$((SECONDS + patience))
+while [ $SECONDS -lt $end ]; do
+    kill -0 "$app_pid" 2>/dev/null || break
+    if sed -n '/-> xdg_surface@[0-9]*\.ack_configure/,$p' "$log" | grep -q 'wl_callback@[0-9]*\.done('; then
+        shown=1
+        break
+    fi
+    sleep 0.1
+done
+[ -n "$shown" ] || fail "the compositor never said a frame of the window was done"
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended after mapping its window"
 grep -q -- "-> $toplevel\.destroy()" "$log" && fail "the toplevel was destroyed"
 grep -q -- "-> $toplevel\.set_maximized()" "$log" && fail "the program asked to be maximised"

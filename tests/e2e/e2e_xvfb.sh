@@ -57,14 +57,43 @@ target_file="$work/written.ROM"
 
 # Positions are given in the wizard's dialog units (320 by 200) and scaled by the window's size,
 # so the test does not depend on the font. Page controls sit in the page area at (6, 66).
+# The X server hands the program its input in the order it was sent, and the program takes it in
+# that order: a click on Next and a key after it reach the next page, however slowly the program
+# runs. Nothing waits for a time; what the program does is read from outside (the clipboard, the
+# file written, its windows, its exit) and waited for.
 click() {  # x y in dialog units
     xdotool mousemove --window "$win" $(( $1 * width / 320 )) $(( $2 * height / 200 )) click 1
-    sleep 0.3
 }
 page_click() { click $(( 6 + $1 )) $(( 66 + $2 )); }
-type_text() { xdotool type --delay 20 "$1"; sleep 0.2; }
-key() { xdotool key --delay 50 "$@"; sleep 0.2; }
+type_text() { xdotool type --delay 20 "$1"; }
+key() { xdotool key --delay 50 "$@"; }
 next() { click 229 187; }
+
+# How long a wait may last before it is a failure: a bound for a hung program, not a pace.
+patience=${BRINDLE_E2E_PATIENCE:-120}
+
+# Waits until the clipboard, read with a real X client, satisfies the shell test "$@" on
+# $clipboard; the program sets it as it handles the key or click that copies.
+clipboard=
+wait_clipboard() {
+    local end=$((SECONDS + patience))
+    while :; do
+        clipboard=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r') || clipboard=
+        "$@" && return 0
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.05
+    done
+}
+clipboard_is() { [ "$clipboard" = "$1" ]; }
+
+# Waits until no shown window is named NAME (a regular expression).
+wait_closed() {
+    local end=$((SECONDS + patience))
+    while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.05
+    done
+}
 
 # Starts the installed wizard with ARGS and waits for its window.
 start_wizard() {
@@ -78,9 +107,9 @@ start_wizard() {
 }
 # Waits until the wizard has ended by itself, with exit status 0.
 wizard_ended() {
-    for _ in $(seq 50); do
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.1
+    local end=$((SECONDS + patience))
+    while kill -0 "$app_pid" 2>/dev/null && [ $SECONDS -lt $end ]; do
+        sleep 0.05
     done
     kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after $1"
     wait "$app_pid" || fail "the program exited with an error after $1"
@@ -90,12 +119,14 @@ wizard_ended() {
 # A file named on the command line, as a file manager passes it (Exec=brindle %f): the wizard
 # opens on "File Summary" with the file loaded; its Copy button gives the file's settings.
 start_wizard "$source_file"
-sleep 0.5
+# The file is loaded as the window comes up, before the program takes any input: the click on
+# Copy reaches the summary.
+summary_copied() {
+    grep -qx 'Firmware Settings' <<<"$clipboard" && grep -qx 'Firmware Version: 03.64' <<<"$clipboard" \
+        && grep -qx 'Firmware Type: QSOL QUF Upgrader File for Main Code' <<<"$clipboard"
+}
 page_click 283 7
-summary=$(xclip -o -selection clipboard | tr -d '\r')
-grep -qx 'Firmware Settings' <<<"$summary" && grep -qx 'Firmware Version: 03.64' <<<"$summary" \
-    && grep -qx 'Firmware Type: QSOL QUF Upgrader File for Main Code' <<<"$summary" \
-    || fail "brindle FILE did not show the file's summary; the clipboard holds: $summary"
+wait_clipboard summary_copied || fail "brindle FILE did not show the file's summary; the clipboard holds: $clipboard"
 # A loaded file may hold changes: leaving asks first, and Yes ends the program.
 key Escape
 box=$(xdotool search --sync --onlyvisible --name "^Norvale Firmware Customiser$" | head -1)
@@ -111,12 +142,11 @@ box=$(xdotool search --sync --onlyvisible --name "^File Format Error$" | head -1
 [ -n "$box" ] || fail "no message for a refused file"
 xdotool windowfocus --sync "$box" 2>/dev/null || true
 key Return
-xdotool search --onlyvisible --name "^File Format Error$" >/dev/null 2>&1 && fail "the message stayed open"
+wait_closed "^File Format Error$" || fail "the message stayed open"
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 page_click 117 31
 key ctrl+a ctrl+c
-shown=$(xclip -o -selection clipboard)
-[ "$shown" = "$work/notes.QUF" ] || fail "File Open holds \"$shown\" after the refusal"
+wait_clipboard clipboard_is "$work/notes.QUF" || fail "File Open holds \"$clipboard\" after the refusal"
 key Escape
 wizard_ended "Escape on File Open"
 
@@ -162,23 +192,24 @@ next
 # Confirm Summary: Copy, then read the clipboard from outside: every line ends in LF, as text
 # does on Linux, and the USB identity is there.
 page_click 283 7
-copied=$(xclip -o -selection clipboard | od -An -c | tr -s ' \n' ' ')
 expected=$(printf '%s' "Summary of Firmware Customisations"$'\n\n'"Firmware Version: 03.64-XYZ"$'\n\n'"Firmware Type: QSOL"$'\n\n'"Default Monitor Settings: 115200 baud, 8 bits, 1 stop bit, no parity, no flow control"$'\n\n'"Initial Mode: ECS, IPH, LED Flash at Power-on"$'\n\n'"Options: Allow Firmware Upgrades, Allow Data Mode, Allow Sonette Status Information,"$'\n'"No Prompt, Show Device Connects/Removals, Show Version Report at Startup."$'\n\n'"USB VID/PID: 0x1234/0x5c10"$'\n\n'"USB Strings: \"Norvale\", \"USB Host\", \"0001\""$'\n\n' | od -An -c | tr -s ' \n' ' ')
-[ "$copied" = "$expected" ] || fail "clipboard holds:$copied
+# Read raw: every byte counts, the line ends too.
+raw_clipboard_is() { [ "$(xclip -o -selection clipboard 2>/dev/null | od -An -c | tr -s ' \n' ' ')" = "$1" ]; }
+wait_clipboard raw_clipboard_is "$expected" || fail "clipboard holds:$(xclip -o -selection clipboard 2>/dev/null | od -An -c | tr -s ' \n' ' ')
 expected:$expected"
 next
 # File Save: the destination, then Write.
 page_click 117 31
 type_text "$target_file"
 next
-[ -f "$target_file" ] || fail "nothing was written to $target_file"
-
-# Finish: the report can be selected and copied like any text.
+# The file is written as Write is handled; Finish then shows its report.
 page_click 60 20
 key ctrl+a ctrl+c
-finish=$(xclip -o -selection clipboard | tr -d '\r')
+
+# Finish: the report can be selected and copied like any text.
 expected_finish=$(printf 'Successfully modified firmware ROM file.\n\nFirmware Version 03.64-XYZQSOLF\n\nOriginal file source.QUF\n\nSaved to disk as written.ROM')
-[ "$finish" = "$expected_finish" ] || fail "finish page says: $finish"
+wait_clipboard clipboard_is "$expected_finish" || fail "finish page says: $clipboard"
+[ -f "$target_file" ] || fail "nothing was written to $target_file"
 
 # "Finish" ends the program and leaves no window behind.
 click 283 187

@@ -38,6 +38,8 @@ private slots:
     void programTextIsKept();
     void accessibilityTakesTheTypingRule_data();
     void accessibilityTakesTheTypingRule();
+    void setTextTakesTheTypingRule_data();
+    void setTextTakesTheTypingRule();
 
 private:
     // The ways text of the user's reaches the box.
@@ -430,7 +432,7 @@ void TestEditAlnum::programTextIsKept()
     QFETCH(QString, text);
 
     m_edit->SetLimitText(4);
-    m_edit->setText(set);
+    m_edit->SetTextAsIs(set);
     QCOMPARE(m_edit->text(), set);
     type(typed);
     if (!pasted.isEmpty()) {
@@ -484,7 +486,7 @@ void TestEditAlnum::accessibilityTakesTheTypingRule()
     QFETCH(QString, after);
 
     m_edit->SetLimitText(3);
-    m_edit->setText(before);
+    m_edit->SetTextAsIs(before);
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(m_edit.get());
     QVERIFY(iface);
     QAccessibleEditableTextInterface *editable = iface->editableTextInterface();
@@ -500,9 +502,59 @@ void TestEditAlnum::accessibilityTakesTheTypingRule()
         editable->deleteText(words.at(1).toInt(), words.at(2).toInt());
     QCOMPARE(m_edit->text(), after);
 
-    // Text the program sets is still kept as it is.
-    m_edit->setText(QStringLiteral("a-b.c"));
+    // Text the program sets as it is is still kept.
+    m_edit->SetTextAsIs(QStringLiteral("a-b.c"));
     QCOMPARE(m_edit->text(), QStringLiteral("a-b.c"));
+}
+
+// clang-format off
+void TestEditAlnum::setTextTakesTheTypingRule_data()
+{
+    // setText is QLineEdit's and not virtual: called through a QLineEdit pointer or a CEditAlnum
+    // one, the box's validator holds it to the typing rule, the same either way. Typing and
+    // pasting go on from there by the same rule.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("last");
+
+    QTest::newRow("code characters") << "" << "ab9" << "AB9" << "c" << "" << "AB9C";
+    QTest::newRow("other characters dropped") << "" << "a-b .9\u00e9" << "AB9" << "" << "x-" << "AB9X";
+    QTest::newRow("cut to the limit") << "" << "abcdef" << "ABCD" << "e" << "f" << "ABCD";
+    QTest::newRow("over the old text") << "XYZ" << "q1" << "Q1" << "-r" << "" << "Q1R";
+    QTest::newRow("nothing acceptable") << "XY" << "--" << "" << "" << "z9" << "Z9";
+    QTest::newRow("empty") << "XY" << "" << "" << "a" << "" << "A";
+}
+// clang-format on
+
+void TestEditAlnum::setTextTakesTheTypingRule()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, set);
+    QFETCH(QString, after);
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, last);
+
+    m_edit->SetLimitText(4);
+    for (const bool base : {true, false}) {
+        m_edit->SetTextAsIs(before);
+        QCOMPARE(m_edit->text(), before);
+        if (base)
+            static_cast<QLineEdit *>(m_edit.get())->setText(set);
+        else
+            m_edit->setText(set);
+        QCOMPARE(m_edit->text(), after);
+        QTest::keyClick(m_edit.get(), Qt::Key_End);
+        type(typed);
+        if (!pasted.isEmpty()) {
+            QGuiApplication::clipboard()->setText(pasted);
+            QTest::keyClick(m_edit.get(), Qt::Key_V, Qt::ControlModifier);
+        }
+        QCOMPARE(m_edit->text(), last);
+    }
 }
 
 QTEST_MAIN(TestEditAlnum)
