@@ -68,8 +68,8 @@ int main(int argc, char *argv[])
     underlined.setUnderline(true);
     link->setFont(underlined);
     place(link, 6, 180, 138, 12);
-    for (const auto &[caption, x, enabled] : {std::tuple{"< &Back", 150, false}, std::tuple{"&Next >", 204, false},
-                                               std::tuple{"Cancel", 258, true}}) {
+    for (const auto &[caption, x, enabled] :
+         {std::tuple{"< &Back", 150, false}, std::tuple{"&Next >", 204, false}, std::tuple{"Cancel", 258, true}}) {
         auto *button = new QPushButton(QString::fromLatin1(caption), &dialog);
         button->setEnabled(enabled);
         place(button, x, 180, 50, 14);

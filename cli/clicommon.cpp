@@ -136,7 +136,8 @@ int CommandLine::CheckArgumentCount(qsizetype argumentCount, int usageExit)
     if (given < argumentCount)
         return m_session.Fail(m_command, QStringLiteral("missing arguments"), usageExit, true);
     if (given > argumentCount) {
-        return m_session.Fail(m_command, QStringLiteral("unexpected argument '%1'").arg(positional.at(argumentCount + 1)),
+        return m_session.Fail(m_command,
+                              QStringLiteral("unexpected argument '%1'").arg(positional.at(argumentCount + 1)),
                               usageExit, true);
     }
     return kContinue;

@@ -35,8 +35,8 @@ void DeclareDiff(CommandLine &line)
         "Compares two firmware files of any kinds setting by setting (name: A value -> B value), and counts the "
         "image bytes outside the settings that differ, over the part of the image that both files have.")));
     parser.addPositionalArgument(kDiff, line.help(QStringLiteral("The command.")), kDiff);
-    parser.addPositionalArgument(
-        QStringLiteral("a"), line.help(QStringLiteral("The first firmware file; - reads it from standard input.")));
+    parser.addPositionalArgument(QStringLiteral("a"),
+                                 line.help(QStringLiteral("The first firmware file; - reads it from standard input.")));
     parser.addPositionalArgument(
         QStringLiteral("b"), line.help(QStringLiteral("The second firmware file; - reads it from standard input.")));
     line.addOptions({QCommandLineOption(kJson, line.help(QStringLiteral("Print one JSON object instead. An error is "
@@ -144,17 +144,18 @@ QString DiffJson(const Differences &differences, const ByteCount &bytes)
         {QStringLiteral("comparedBytes"), bytes.compared},
         {QStringLiteral("differingBytes"), bytes.differing},
     };
-    return JsonText::Write(result, {QStringLiteral("schema"), QStringLiteral("differences"),
-                                    QStringLiteral("differences.name"), QStringLiteral("differences.a"),
-                                    QStringLiteral("differences.b"), QStringLiteral("comparedBytes"),
-                                    QStringLiteral("differingBytes")});
+    return JsonText::Write(result,
+                           {QStringLiteral("schema"), QStringLiteral("differences"), QStringLiteral("differences.name"),
+                            QStringLiteral("differences.a"), QStringLiteral("differences.b"),
+                            QStringLiteral("comparedBytes"), QStringLiteral("differingBytes")});
 }
 
 QString DiffText(const Differences &differences, const ByteCount &bytes)
 {
-    return differences.text + QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n")
-                                  .arg(bytes.differing)
-                                  .arg(bytes.compared);
+    return differences.text
+           + QStringLiteral("Image bytes outside the settings that differ: %1 of %2\n")
+                 .arg(bytes.differing)
+                 .arg(bytes.compared);
 }
 
 }  // namespace

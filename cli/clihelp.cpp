@@ -18,15 +18,15 @@ const QString kAllExitCodes = QStringLiteral(
 void DeclareProgram(CommandLine &line)
 {
     QCommandLineParser &parser = line.parser();
-    parser.setApplicationDescription(line.help(QStringLiteral(
-        "Customises Norvale firmware images from the command line, as the Brindle wizard does.\n\n"
-        "Commands:\n"
-        "  info FILE [--json]          describe a firmware file\n"
-        "  write SOURCE TARGET --code XYZ [settings] [--settings PROFILE.json] [--force] [--dry-run]\n"
-        "                              write a customised copy\n"
-        "  diff A B [--json]           compare two firmware files\n"
-        "  help [COMMAND]              describe brindle-cli or one command\n\n"
-        "'brindle-cli COMMAND --help' describes a command and its options.")));
+    parser.setApplicationDescription(line.help(
+        QStringLiteral("Customises Norvale firmware images from the command line, as the Brindle wizard does.\n\n"
+                       "Commands:\n"
+                       "  info FILE [--json]          describe a firmware file\n"
+                       "  write SOURCE TARGET --code XYZ [settings] [--settings PROFILE.json] [--force] [--dry-run]\n"
+                       "                              write a customised copy\n"
+                       "  diff A B [--json]           compare two firmware files\n"
+                       "  help [COMMAND]              describe brindle-cli or one command\n\n"
+                       "'brindle-cli COMMAND --help' describes a command and its options.")));
     parser.addPositionalArgument(QStringLiteral("command"), line.help(QStringLiteral("info, write, diff or help.")),
                                  QStringLiteral("command [arguments]"));
 }
@@ -38,8 +38,8 @@ bool IsCommand(const QString &word)
 
 int UnknownCommand(Session &session, const QString &word)
 {
-    return session.Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(word), kExitUsage,
-                        true);
+    return session.Fail(QString(), QStringLiteral("unknown command '%1': use info, write or diff").arg(word),
+                        kExitUsage, true);
 }
 
 // "help" alone describes brindle-cli; "help COMMAND" is "COMMAND --help".

@@ -30,9 +30,9 @@ void DeclareInfo(CommandLine &line)
         QStringLiteral("file"),
         line.help(QStringLiteral("A ROM image, BLD image or QUF upgrade file; - reads it from standard input.")));
     line.addOptions({QCommandLineOption(
-        kJson,
-        line.help(QStringLiteral("Print one JSON object instead: the profile form that write --settings reads. An "
-                                 "error is then one JSON object too: {\"error\": {\"caption\", \"text\", \"path\"}}.")))});
+        kJson, line.help(QStringLiteral(
+                   "Print one JSON object instead: the profile form that write --settings reads. An "
+                   "error is then one JSON object too: {\"error\": {\"caption\", \"text\", \"path\"}}.")))});
 }
 
 QString RecognitionReason(const CFirmwareRecord &record)

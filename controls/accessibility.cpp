@@ -10,13 +10,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 #include <QValidator>
+#include <QWindow>
 
 #include "hyperlinkstatic.h"
 
@@ -393,7 +393,8 @@ public:
     {
         if (!m_page)
             return QRect();
-        const auto *shown = qobject_cast<QWidget *>(m_page->window()->property(kHeaderDescriptionProperty).value<QObject *>());
+        const auto *shown =
+            qobject_cast<QWidget *>(m_page->window()->property(kHeaderDescriptionProperty).value<QObject *>());
         return shown ? QRect(shown->mapToGlobal(QPoint(0, 0)), shown->size()) : QRect();
     }
 
@@ -459,7 +460,8 @@ protected:
         if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) && QAccessible::isActive()) {
             const auto id = watched->property(kPageTextProperty).value<QAccessible::Id>();
             if (QAccessibleInterface *text = id ? QAccessible::accessibleInterface(id) : nullptr) {
-                QAccessibleEvent told(text, event->type() == QEvent::Show ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+                QAccessibleEvent told(text, event->type() == QEvent::Show ? QAccessible::ObjectShow
+                                                                          : QAccessible::ObjectHide);
                 QAccessible::updateAccessibility(&told);
             }
         }

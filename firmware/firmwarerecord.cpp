@@ -482,9 +482,8 @@ FileResult CFirmwareRecord::ConfirmAndSave(const QString &path, SaveFile::Target
         // as it was.
         written = true;
         caption = IFirmwareUi::kCaptionFlushTarget;
-        text = FileError::DescribeUnflushed(Quoted(result.cause.path),
-                                            result.outcome == SaveFile::Outcome::FolderNotFlushed,
-                                            result.cause.systemText);
+        text = FileError::DescribeUnflushed(
+            Quoted(result.cause.path), result.outcome == SaveFile::Outcome::FolderNotFlushed, result.cause.systemText);
         break;
     }
     if (!written)

@@ -62,7 +62,8 @@ public:
     // As WriteFirmware, but the file goes into `file` (for standard output) instead of a file:
     // `kind` is its layout, KindRom or KindUpgrade to convert, any other to keep the record's;
     // `name` stands for the target. Done or Refused (user told).
-    Firmware::FileResult WriteFirmwareData(int kind, const QString &name, QByteArray &file, WriteMode mode = WriteMode::Save);
+    Firmware::FileResult WriteFirmwareData(int kind, const QString &name, QByteArray &file,
+                                           WriteMode mode = WriteMode::Save);
 
     // Where the image starts in the buffer: 512 for an upgrade file, else 0.
     int ImageBase() const { return m_nFileKind == Firmware::KindUpgrade ? Firmware::kHeaderSize : 0; }

@@ -38,12 +38,12 @@ namespace SaveFile {
 // way (on Windows also a device name such as NUL or COM1.QUF), a missing folder and a read-only
 // file system.
 struct Target {
-    QString name;    // the name the file gets: the path given, on Windows without the dots and
-                     // spaces that end it (FileName::AsSaved). Messages name it.
-    QString file;    // the file to create or replace: `name`, or the file a link at it leads to
-    QString folder;  // the folder of `file` as given: "." for a bare name
-    int layout = -1; // the layout `name` asks for (Layout::KindForName): KindRom, KindUpgrade, or
-                     // -1 to keep the record's
+    QString name;         // the name the file gets: the path given, on Windows without the dots and
+                          // spaces that end it (FileName::AsSaved). Messages name it.
+    QString file;         // the file to create or replace: `name`, or the file a link at it leads to
+    QString folder;       // the folder of `file` as given: "." for a bare name
+    int layout = -1;      // the layout `name` asks for (Layout::KindForName): KindRom, KindUpgrade, or
+                          // -1 to keep the record's
     bool exists = false;  // `file` exists and saving replaces it
     // Set when nothing can be saved as `name`: why, and the path it is about (the name, or the
     // folder that is missing, or the file that stands where a folder should).

@@ -941,5 +941,4 @@ Result Internal::SaveAs(const QString &file, const char *data, qint64 size, bool
     return result;
 }
 
-
 }  // namespace SaveFile

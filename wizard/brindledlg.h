@@ -202,7 +202,7 @@ private:
     std::array<CWizardPage *, kStepCount> m_apStepPages{};
     std::array<int, kStepCount> m_anStepTemplates{};
     std::array<int, kStepCount> m_anStepTypes{};
-    QRect m_rectPageArea;  // where every page stands
+    QRect m_rectPageArea;          // where every page stands
     QStringList m_astrStepTitles;  // the items of the invisible step control
     int m_nStepCount = 0;
     int m_nCurrentStep = 0;

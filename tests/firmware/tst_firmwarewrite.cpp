@@ -206,8 +206,8 @@ QByteArray TestFirmwareWrite::write(CFirmwareRecord &rec, UiRecorder &ui, const 
     const QString path = QDir(freshFolder()).filePath(name);
     ui.clear();
     const Firmware::FileResult result = rec.WriteFirmware(path);
-    if (result != Firmware::FileResult::Done || !ui.messages.isEmpty() || !ui.questions.isEmpty()
-        || !ui.waitBalanced() || rec.m_strTargetFile != path) {
+    if (result != Firmware::FileResult::Done || !ui.messages.isEmpty() || !ui.questions.isEmpty() || !ui.waitBalanced()
+        || rec.m_strTargetFile != path) {
         qWarning() << "write failed:" << int(result) << (ui.messages.isEmpty() ? QString() : ui.messages.first().text);
         return QByteArray();
     }
@@ -615,7 +615,8 @@ void TestFirmwareWrite::usbStringsKeptWhenAsLoaded()
 
     rec.m_strProduct = QStringLiteral("x");  // now a change that does not fit
     ui.clear();
-    QCOMPARE(rec.WriteFirmware(QDir(freshFolder()).filePath(QStringLiteral("again.rom"))), Firmware::FileResult::Refused);
+    QCOMPARE(rec.WriteFirmware(QDir(freshFolder()).filePath(QStringLiteral("again.rom"))),
+             Firmware::FileResult::Refused);
     QVERIFY_REFUSED(ui, QStringLiteral("USB strings too long: at most 123 characters fit"),
                     QStringLiteral("File Format Error"));
 }

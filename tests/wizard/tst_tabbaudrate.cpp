@@ -303,7 +303,8 @@ void TestTabBaudRate::listWidths()
     const QList<int> shown = widths(p);
     // The template gives the three lists one width; "None", "Odd" and "Even" need less than the
     // seven digits of the fastest rates.
-    QVERIFY2(shown.at(1) < shown.at(0), qPrintable(QStringLiteral("parity %1, baud rate %2").arg(shown.at(1)).arg(shown.at(0))));
+    QVERIFY2(shown.at(1) < shown.at(0),
+             qPrintable(QStringLiteral("parity %1, baud rate %2").arg(shown.at(1)).arg(shown.at(0))));
 
     QTest::qWait(100);  // longer than Qt's lists wait before they fit themselves to their entries
     QCOMPARE(widths(p), shown);

@@ -17,8 +17,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -638,7 +638,8 @@ void TestTextFit::drawnWhole()
     if (step == CBrindleDlg::StepFinish) {
         auto *report = page->findChild<CSelectableText *>();
         QVERIFY(report);
-        QVERIFY(report->toPlainText().endsWith(QStringLiteral("Saved to disk as board-revision-c-production-2026-12-10-WWW.ROM")));
+        QVERIFY(report->toPlainText().endsWith(
+            QStringLiteral("Saved to disk as board-revision-c-production-2026-12-10-WWW.ROM")));
         QVERIFY2(report->ContentHeight() <= report->viewport()->height(),
                  qPrintable(QStringLiteral("the report needs %1 pixels in %2: the name written is below the fold")
                                 .arg(report->ContentHeight())
