@@ -245,8 +245,12 @@ void FitOneLineText(QWidget *w, const ControlTemplate &c, QRect &r, int dialogWi
     const QFontMetrics fm(w->font());
     if (r.height() >= 2 * fm.height())
         return;
-    int need = 0;
     auto *label = qobject_cast<QLabel *>(w);
+    // A line of the font is taller than its template row where the platform's font has longer
+    // descenders than the dialog's measure: the text keeps its top and shows its descenders.
+    if (label && c.kind == ControlKind::Static && !text.isEmpty() && r.height() < fm.height())
+        r.setHeight(fm.height());
+    int need = 0;
     if (label && c.kind == ControlKind::Static) {
         need = fm.horizontalAdvance(text) + 2 * label->margin() + 2;
     } else if (c.kind == ControlKind::CheckBox || c.kind == ControlKind::RadioButton) {

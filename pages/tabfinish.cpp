@@ -1,5 +1,7 @@
 #include "tabfinish.h"
 
+#include <algorithm>
+
 #include "controls/accessibility.h"
 #include "controls/selectabletext.h"
 #include "firmware/screentext.h"
@@ -43,4 +45,11 @@ void CTabFinish::OnShowWindow(bool show)
     // The control breaks lines at "\n". The names and the version text show what they hold.
     m_staticMessage->setText(SettingsText::WithLineFeeds(
         SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile, ScreenText::Isolated)));
+    // In a wider font the report takes more lines: it grows down to the page's foot before it
+    // scrolls, so the name written is seen at once.
+    const int frame = m_staticMessage->height() - m_staticMessage->viewport()->height();
+    const int room = m_staticMessage->parentWidget()->height() - m_staticMessage->y();
+    const int need = std::min(m_staticMessage->ContentHeight() + frame, room);
+    if (need > m_staticMessage->height())
+        m_staticMessage->resize(m_staticMessage->width(), need);
 }

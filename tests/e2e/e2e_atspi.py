@@ -51,7 +51,7 @@ notifications = []  # the texts of the notifications shown
 
 def fail(message):
     failures.append(message)
-    print("FAIL: " + message, file=sys.stderr)
+    print("FAIL: " + message, file=sys.stderr, flush=True)
 
 
 def on_event(event):
@@ -105,10 +105,10 @@ def labelled_by(obj):
 
 
 def page_of(obj):
-    """The page that holds `obj`: the dialog right under the wizard's dialog."""
+    """The page that holds `obj`: the dialog right under the wizard's window."""
     while obj is not None:
         parent = obj.parent
-        if parent is not None and role(parent) == "dialog" and role(obj) == "dialog":
+        if parent is not None and role(parent) in ("frame", "dialog") and role(obj) == "dialog":
             return obj
         obj = parent
     return None
