@@ -57,7 +57,7 @@ MUTANTS = [
            "firmware/firmwareformat.h", "kHeaderMarkerValue = 0x78;", "kHeaderMarkerValue = 0x79;",
            ["tst_firmwarewrite"]),
     Mutant("new-file-mode", "a new file created 0600, whatever the umask allows",
-           "firmware/savefile.cpp", "hadOld ? 0600 : 0666", "hadOld ? 0600 : 0600",
+           "firmware/savefile_unix.cpp", "hadOld ? 0600 : 0666", "hadOld ? 0600 : 0600",
            ["tst_clisave"]),
     Mutant("usb-id-65535", "a profile's USB ID 65535 refused as out of range",
            "cli/cliprofile.cpp", "choice.number > kMaxUsbId", "choice.number >= kMaxUsbId",
