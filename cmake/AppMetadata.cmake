@@ -132,9 +132,9 @@ set(brindle_screenshots
 set(BRINDLE_APPSTREAM_SCREENSHOTS "")
 set(brindle_screenshot_type " type=\"default\"")
 foreach(entry IN LISTS brindle_screenshots)
-    string(REPLACE "|" ";" parts "${entry}")
-    list(GET parts 0 picture)
-    list(GET parts 1 caption)
+    string(REPLACE "|" ";" fields "${entry}")
+    list(GET fields 0 picture)
+    list(GET fields 1 caption)
     set(png ${PROJECT_SOURCE_DIR}/docs/${picture})
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${png})
     # A PNG's width and height are the two big-endian words at offset 16.
