@@ -15,6 +15,7 @@
 #include "clioutput.h"
 #include "cliprofile.h"
 #include "clisettings.h"
+#include "cmdline/optionspelling.h"
 #include "consoleui.h"
 #include "firmware/filename.h"
 #include "firmware/firmwareformat.h"
@@ -72,15 +73,15 @@ std::array<bool, CliSettings::kSettingCount> SettingsToDeclare(const CommandLine
         const QString &arg = arguments.at(i);
         if (arg == QLatin1String("--"))
             break;  // only arguments follow
-        if (arg.size() < 2 || !arg.startsWith(QLatin1Char('-')))
+        const std::optional<OptionSpelling::OptionWord> word = OptionSpelling::AsOption(arg);
+        if (!word)
             continue;
-        if (!arg.startsWith(QLatin1String("--"))) {
+        if (!word->doubleDash) {
             if (arg.size() == 2 && (arg.at(1) == u'h' || arg.at(1) == u'v'))
                 continue;
             return all();
         }
-        const QStringView word = QStringView(arg).mid(2);
-        const QStringView name = word.left(word.indexOf(QLatin1Char('=')));  // up to any =
+        const QStringView name = word->name;
         if (name == kCode || name == kProfile || name == kForce || name == kDryRun || name == kLayout
             || name == QLatin1String("help") || name == QLatin1String("version"))
             continue;

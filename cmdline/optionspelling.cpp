@@ -92,6 +92,19 @@ QString AsMessage(QString text)
     return text;
 }
 
+std::optional<OptionWord> AsOption(const QString &arg)
+{
+    if (arg.size() < 2 || !arg.startsWith(QLatin1Char('-')))
+        return std::nullopt;
+    OptionWord option;
+    option.doubleDash = arg.startsWith(QLatin1String("--"));
+    const QStringView word = QStringView(arg).mid(option.doubleDash ? 2 : 1);
+    const qsizetype equals = word.indexOf(QLatin1Char('='));
+    option.name = equals < 0 ? word : word.left(equals);
+    option.hasValue = equals >= 0;
+    return option;
+}
+
 std::optional<QString> Check(const QStringList &arguments, const QList<QCommandLineOption> &options,
                              SingleDash singleDash)
 {
@@ -99,12 +112,10 @@ std::optional<QString> Check(const QStringList &arguments, const QList<QCommandL
         const QString &arg = arguments.at(i);
         if (arg == QLatin1String("--"))
             break;  // only arguments follow
-        if (arg.size() < 2 || !arg.startsWith(QLatin1Char('-')))
+        const std::optional<OptionWord> word = AsOption(arg);
+        if (!word)
             continue;
-        const bool doubleDash = arg.startsWith(QLatin1String("--"));
-        const QStringView word = QStringView(arg).mid(doubleDash ? 2 : 1);
-        const qsizetype equals = word.indexOf(QLatin1Char('='));
-        const QStringView name = equals < 0 ? word : word.left(equals);
+        const auto [doubleDash, name, hasValue] = *word;
         const QCommandLineOption *option = Find(name, options);
         const QString unknown = QStringLiteral("unknown option '%1'").arg(arg.left((doubleDash ? 2 : 1) + name.size()));
         if (!doubleDash && name.size() > 1 && singleDash == SingleDash::ShortOnly) {
@@ -115,7 +126,7 @@ std::optional<QString> Check(const QStringList &arguments, const QList<QCommandL
         if (!option)
             return unknown + (doubleDash || name.size() > 1 ? Suggestion(name, options) : QString());
         // The value of an option that takes one may begin with a dash: it is not an option.
-        if (!option->valueName().isEmpty() && equals < 0)
+        if (!option->valueName().isEmpty() && !hasValue)
             ++i;
     }
     return std::nullopt;

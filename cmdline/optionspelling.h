@@ -18,6 +18,15 @@ namespace OptionSpelling {
 // -style, which Qt's programs take with one dash or two).
 enum class SingleDash { ShortOnly, LongToo };
 
+// An argument as an option: how many dashes begin it, its name, and whether it carries its value
+// after "=". Nothing for an argument that is no option ("-" alone, a word without a dash).
+struct OptionWord {
+    bool doubleDash = false;
+    QStringView name;
+    bool hasValue = false;
+};
+std::optional<OptionWord> AsOption(const QString &arg);
+
 // The first argument of `arguments` (arguments[0] is the program) that names none of `options`,
 // as a message such as "unknown option '--dry' (did you mean --dry-run?)"; nothing when every
 // option is known. The value of an option that takes one is not read as an option, even when it
