@@ -21,6 +21,7 @@
 #include "firmware/firmwareformat.h"
 #include "firmware/firmwarerecord.h"
 #include "firmware/firmwareui.h"
+#include "firmware/layout.h"
 #include "firmware/settingstext.h"
 
 namespace Cli {
@@ -342,9 +343,8 @@ int RunWrite(Session &session, const QStringList &arguments)
         return kExitFailed;
     if (const std::optional<QString> problem = CheckAgainstSource(request, record))
         return session.Fail(kWrite, *problem, kExitUsage);
-    const int targetKind = request.layout
-                               ? request.layout->kind
-                               : CFirmwareRecord::KindForTarget(FileName::AsSaved(targetFile), record.m_nFileKind);
+    const int targetKind =
+        request.layout ? request.layout->kind : Layout::KindForName(FileName::AsSaved(targetFile), record.m_nFileKind);
 
     // Only the dry run compares the values before and after.
     const QList<Item> before = request.dryRun ? CliSettings::Items(record) : QList<Item>();

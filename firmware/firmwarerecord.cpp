@@ -241,11 +241,6 @@ bool CFirmwareRecord::SamePath(const QString &a, const QString &b)
     return a.compare(b, cs) == 0;
 }
 
-int CFirmwareRecord::KindForTarget(const QString &path, int fileKind)
-{
-    return Layout::KindForName(path, fileKind);
-}
-
 QString CFirmwareRecord::Quoted(const QString &text) const
 {
     return m_pUi ? m_pUi->Quoted(text) : text;

@@ -73,9 +73,6 @@ public:
     // Two paths name the same file by the file system's rules for letter case.
     static bool SamePath(const QString &a, const QString &b);
 
-    // The kind of file that writing a file of `fileKind` to `path` produces (Layout::KindForName).
-    static int KindForTarget(const QString &path, int fileKind);
-
 public:  // file state
     int m_nFileLength = 0;
     QString m_strSourceFile;
