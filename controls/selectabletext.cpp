@@ -38,6 +38,11 @@ int CSelectableText::ContentHeight() const
     return int(std::ceil(height)) + 2 * int(document()->documentMargin());
 }
 
+int CSelectableText::HeightShowingAll() const
+{
+    return height() - viewport()->height() + ContentHeight() + 1;
+}
+
 void CSelectableText::changeEvent(QEvent *event)
 {
     QPlainTextEdit::changeEvent(event);

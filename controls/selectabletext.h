@@ -21,6 +21,9 @@ public:
 
     // The height the whole text needs at the control's width.
     int ContentHeight() const;
+    // The control's height that shows the whole text without a scroll bar: its frame, the text,
+    // and the pixel the text edit keeps free below the last line before it counts it as shown.
+    int HeightShowingAll() const;
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -47,9 +47,8 @@ void CTabFinish::OnShowWindow(bool show)
         SettingsText::FinishText(m_nFileKind, m_strVersion, m_strSourceFile, m_strTargetFile, ScreenText::Isolated)));
     // In a wider font the report takes more lines: it grows down to the page's foot before it
     // scrolls, so the name written is seen at once.
-    const int frame = m_staticMessage->height() - m_staticMessage->viewport()->height();
     const int room = m_staticMessage->parentWidget()->height() - m_staticMessage->y();
-    const int need = std::min(m_staticMessage->ContentHeight() + frame, room);
+    const int need = std::min(m_staticMessage->HeightShowingAll(), room);
     if (need > m_staticMessage->height())
         m_staticMessage->resize(m_staticMessage->width(), need);
 }

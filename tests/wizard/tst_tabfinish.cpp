@@ -3,6 +3,7 @@
 // target.
 
 // Qt
+#include <QScrollBar>
 #include <QtTest>
 
 #include "controls/editalnum.h"
@@ -24,6 +25,8 @@ private slots:
     void report_data();
     void report();
     void rebuiltAtEachShow();
+    void longReportGrows_data();
+    void longReportGrows();
     void afterWrite_data();
     void afterWrite();
 
@@ -124,6 +127,40 @@ void TestTabFinish::rebuiltAtEachShow()
     m_frame.Arrive(page());
     QCOMPARE(shown(), QStringLiteral("Successfully modified firmware Upgrader file.\n\nFirmware Version "
                                      "03.64-ABCQHARF\n\nOriginal file one.rom\n\nSaved to disk as three.QUF"));
+}
+
+void TestTabFinish::longReportGrows_data()
+{
+    QTest::addColumn<int>("nameLength");
+    QTest::addColumn<bool>("scrolls");
+    // About 62 average letters fill a line of the box, which holds seven lines and the page
+    // eleven: names of one line, of two lines each, and of dozens.
+    QTest::newRow("one line") << 8 << false;
+    QTest::newRow("two lines a name") << 80 << false;
+    QTest::newRow("longer than the page") << 2000 << true;
+}
+
+// A report longer than its box grows down to the page's foot before it scrolls, so the name
+// written is seen at once; only a report longer than the page scrolls.
+void TestTabFinish::longReportGrows()
+{
+    QFETCH(int, nameLength);
+    QFETCH(bool, scrolls);
+    auto *report = page()->GetDlgItem<CSelectableText>(FinishIds::Message);
+    const int templateHeight = report->height();
+    const QString name = QString(nameLength - 4, QLatin1Char('n')) + QStringLiteral(".rom");
+    page()->SetResult(QStringLiteral("/in/") + name, QStringLiteral("/out/") + name,
+                      written(Firmware::KindRom, QStringLiteral("03.64-ABCQHARF")));
+    m_frame.Arrive(page());
+
+    QVERIFY(report->geometry().bottom() < page()->height());
+    QCOMPARE(report->verticalScrollBar()->maximum() > 0, scrolls);
+    if (scrolls)
+        QCOMPARE(report->geometry().bottom(), page()->height() - 1);  // all the room taken
+    else if (nameLength > 8)
+        QVERIFY2(report->height() > templateHeight, "the report did not grow");
+    else
+        QCOMPARE(report->height(), templateHeight);
 }
 
 // clang-format off
