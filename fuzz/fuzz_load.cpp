@@ -197,7 +197,8 @@ int RecognisedKind(const QByteArray &file)
 
 // Writes `r` to `path`, then loads the file into a new record. A file that is recognised as
 // the kind the record now has must load with exactly the settings that were written.
-void WriteAndReload(CFirmwareRecord &r, UiRecorder &ui, const QString &path, int expectedKind, bool stringsEdited)
+void WriteAndReload(CFirmwareRecord &r, UiRecorder &ui, const QString &path, int expectedKind, bool stringsEdited,
+                    const QString &loadedVersion)
 {
     // Strings over the limit are refused when they were changed; as loaded, they are kept.
     const bool tooLong = (UsbTooLong(r) && stringsEdited) || r.m_strVersion.size() > kVersionTextSize;
@@ -215,16 +216,19 @@ void WriteAndReload(CFirmwareRecord &r, UiRecorder &ui, const QString &path, int
     FUZZ_CHECK(bytes.size() == r.m_nFileLength);
     FUZZ_CHECK(std::memcmp(bytes.constData(), r.Image(), size_t(bytes.size())) == 0);
 
-    UiRecorder again(UiRecorder::Silent);
+    UiRecorder again(UiRecorder::Recording);
     CFirmwareRecord reloaded(&again);
     const FileResult result = reloaded.LoadFirmware(path);
     FUZZ_CHECK(result == FileResult::Done || result == FileResult::Refused);
     if (RecognisedKind(bytes) != r.m_nFileKind)
         return;
     // A version text whose release digits sit where the merged code now stands (as in
-    // "0QLYT1x" becoming "0-ABCQLYT1x") reads as another release; loading may refuse it.
-    if (result == FileResult::Refused && reloaded.m_strVersion == r.m_strVersion
-        && (reloaded.m_nVersionNumber < kMinVersionNumber || reloaded.m_nFirmwareType == TypeNone))
+    // "0QLYT1x" becoming "0-ABCQLYT1x") reads as another release; loading may refuse it, for
+    // its version and nothing else. A refused load leaves the record as it was, so the
+    // refusal is known by its message.
+    if (result == FileResult::Refused && r.m_strVersion != loadedVersion && again.messages.size() == 1
+        && again.messages.first().caption == QStringLiteral("Firmware Version Error")
+        && again.messages.first().text.startsWith(QStringLiteral("Firmware version ")))
         return;
     FUZZ_CHECK(result == FileResult::Done);
     FUZZ_CHECK(reloaded.m_nFileKind == r.m_nFileKind);
@@ -258,14 +262,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(rec.m_strVersion.size() <= kVersionTextSize);
 
     const QStringList loadedStrings{rec.m_strManufacturer, rec.m_strProduct, rec.m_strString3};
+    const QString loadedVersion = rec.m_strVersion;
     FuzzedDataProvider fdp(data, size);
     Edit(rec, fdp);
     const bool stringsEdited = QStringList{rec.m_strManufacturer, rec.m_strProduct, rec.m_strString3} != loadedStrings;
 
     const int kind = rec.m_nFileKind;
-    WriteAndReload(rec, ui, w.bin, kind, stringsEdited);
-    WriteAndReload(rec, ui, w.rom, KindRom, stringsEdited);
-    WriteAndReload(rec, ui, w.quf, KindUpgrade, stringsEdited);
+    WriteAndReload(rec, ui, w.bin, kind, stringsEdited, loadedVersion);
+    WriteAndReload(rec, ui, w.rom, KindRom, stringsEdited, loadedVersion);
+    WriteAndReload(rec, ui, w.quf, KindUpgrade, stringsEdited, loadedVersion);
     return 0;
 }
 
