@@ -19,6 +19,7 @@ const QString kInfo = QStringLiteral("info");
 const QString kWrite = QStringLiteral("write");
 const QString kDiff = QStringLiteral("diff");
 const QString kStandardStream = QStringLiteral("-");
+const QString kJson = QStringLiteral("json");
 
 namespace {
 
@@ -155,11 +156,19 @@ int CommandLine::printHelp(const QString &exitCodes)
     return m_session.Output(text + exitCodes, kExitOk);
 }
 
+QCommandLineOption JsonOption(const CommandLine &line, const QString &what)
+{
+    return QCommandLineOption(
+        kJson, line.help(what
+                         + QStringLiteral(" An error is then one JSON object too: {\"error\": {\"caption\", "
+                                          "\"text\", \"path\"}}.")));
+}
+
 bool AsksForJson(const QStringList &arguments)
 {
     const qsizetype end = arguments.indexOf(QStringLiteral("--"));
     const QStringList options = end < 0 ? arguments : arguments.first(end);
-    return options.contains(QStringLiteral("--json"));
+    return options.contains(QStringLiteral("--") + kJson);
 }
 
 QString SummaryText(const CFirmwareRecord &record, bool confirm)

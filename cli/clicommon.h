@@ -25,6 +25,9 @@ extern const QString kInfo;
 extern const QString kWrite;
 extern const QString kDiff;
 
+// The option of info and diff that asks for one JSON object, errors included.
+extern const QString kJson;
+
 // "-" for SOURCE (or a file to compare, or a profile) is standard input; for TARGET, standard
 // output. A file of that name is reached as ./-.
 extern const QString kStandardStream;
@@ -119,6 +122,9 @@ private:
     QCommandLineOption m_version;
     QList<QCommandLineOption> m_options;
 };
+
+// The --json option, its help `what` it prints followed by the form its errors take.
+QCommandLineOption JsonOption(const CommandLine &line, const QString &what);
 
 // Whether the command line asks for JSON: then its errors are JSON too, even those of the
 // command line itself, found before the options are read.

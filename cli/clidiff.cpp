@@ -21,8 +21,6 @@ namespace {
 
 using CliSettings::Item;
 
-const QString kJson = QStringLiteral("json");
-
 const QString kDiffExitCodes = QStringLiteral("\nExit codes:\n"
                                               "  0  the files are the same\n"
                                               "  1  the files differ\n"
@@ -39,9 +37,7 @@ void DeclareDiff(CommandLine &line)
                                  line.help(QStringLiteral("The first firmware file; - reads it from standard input.")));
     parser.addPositionalArgument(
         QStringLiteral("b"), line.help(QStringLiteral("The second firmware file; - reads it from standard input.")));
-    line.addOptions({QCommandLineOption(kJson, line.help(QStringLiteral("Print one JSON object instead. An error is "
-                                                                        "then one JSON object too: {\"error\": "
-                                                                        "{\"caption\", \"text\", \"path\"}}.")))});
+    line.addOptions({JsonOption(line, QStringLiteral("Print one JSON object instead."))});
 }
 
 // The settings that differ, as lines and as JSON.

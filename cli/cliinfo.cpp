@@ -11,8 +11,6 @@ namespace Cli {
 
 namespace {
 
-const QString kJson = QStringLiteral("json");
-
 const QString kInfoExitCodes =
     QStringLiteral("\nExit codes:\n"
                    "  0  done\n"
@@ -29,10 +27,8 @@ void DeclareInfo(CommandLine &line)
     parser.addPositionalArgument(
         QStringLiteral("file"),
         line.help(QStringLiteral("A ROM image, BLD image or QUF upgrade file; - reads it from standard input.")));
-    line.addOptions({QCommandLineOption(
-        kJson, line.help(QStringLiteral(
-                   "Print one JSON object instead: the profile form that write --settings reads. An "
-                   "error is then one JSON object too: {\"error\": {\"caption\", \"text\", \"path\"}}.")))});
+    line.addOptions({JsonOption(
+        line, QStringLiteral("Print one JSON object instead: the profile form that write --settings reads."))});
 }
 
 QString RecognitionReason(const CFirmwareRecord &record)
