@@ -313,14 +313,9 @@ QString DryRunText(const CFirmwareRecord &record, const QList<Item> &before, int
 // The wizard's "Firmware Modified" text, the version text and the names escaped.
 QString FinishReport(const CFirmwareRecord &record)
 {
-    // Stand-ins that no name splits, each replaced by its escaped text afterwards.
-    const QString version(QChar(0xE000));
-    const QString source(QChar(0xE001));
-    const QString target(QChar(0xE002));
-    return SettingsText::WithLineFeeds(SettingsText::FinishText(record.m_nFileKind, version, source, target))
-               .replace(version, Escaped(record.m_strVersion))
-               .replace(source, Escaped(FileName::LastPart(record.m_strSourceFile)))
-               .replace(target, Escaped(FileName::LastPart(record.m_strTargetFile)))
+    const auto escaped = [](QStringView text) { return Escaped(text.toString()); };
+    return SettingsText::WithLineFeeds(SettingsText::FinishText(
+               record.m_nFileKind, record.m_strVersion, record.m_strSourceFile, record.m_strTargetFile, escaped))
            + QLatin1Char('\n');
 }
 
