@@ -1803,6 +1803,9 @@ void TestCli::fileTextEscaped_data()
     QTest::newRow("target name") << ImageBuilder(K::Rom).build()
         << QStringList{"write", "x.rom", "out\x1b[2J\r.rom", "--code", "ABC"} << 0
         << QStringList{"Saved to disk as out\\x1B[2J\\x0D.rom"};
+    QTest::newRow("target name with a line break") << ImageBuilder(K::Rom).build()
+        << QStringList{"write", "x.rom", "out\nX.rom", "--code", "ABC"} << 0
+        << QStringList{"Saved to disk as out\\x0AX.rom"};
     QTest::newRow("missing source name") << ImageBuilder(K::Rom).build()
         << QStringList{"info", "no\x07such\n.rom"} << 1
         << QStringList{"brindle-cli: could not open source file: no\\x07such\\x0A.rom was not found."};
